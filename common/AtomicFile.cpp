@@ -1,0 +1,158 @@
+#include "common/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string reason(const std::string& path) {
+    return path + ": " + std::strerror(errno);
+}
+
+void setError(std::string* error, std::string message) {
+    if (error)
+        *error = std::move(message);
+}
+
+// A link is followed so that the file it points at gets the new content.
+std::string resolveTarget(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved))
+        return resolved;
+    return path;
+}
+
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string temporaryName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    std::size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
+           std::to_string(counter.fetch_add(1));
+}
+
+bool writeAll(int fd, const std::string& text) {
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, data, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+    if (path.empty()) {
+        setError(error, "cannot write a file without a name");
+        return false;
+    }
+    const std::string target = resolveTarget(path);
+    struct stat old {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    if (existed && S_ISDIR(old.st_mode)) {
+        errno = EISDIR;
+        setError(error, reason(path));
+        return false;
+    }
+
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = temporaryName(target);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        setError(error, reason(path));
+        return false;
+    }
+    // Keep the permissions of the file being replaced.
+    if (existed)
+        (void)fchmod(fd, old.st_mode & 07777);
+
+    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
+    int savedErrno = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        errno = savedErrno;
+        setError(error, reason(path));
+        return false;
+    }
+    // Make the rename itself durable; failure here loses nothing.
+    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, reason(path));
+        return false;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        setError(error, reason(path));
+        return false;
+    }
+    std::string text;
+    if (info.st_size > 0)
+        text.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int savedErrno = errno;
+            ::close(fd);
+            errno = savedErrno;
+            setError(error, reason(path));
+            return false;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    out = std::move(text);
+    return true;
+}
