@@ -1,0 +1,92 @@
+#include "TempDir.h"
+#include "common/AtomicFile.h"
+#include "common/StatusLine.h"
+#include "common/UserPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST(AtomicFile, WritesReplaceKeepModeAndFollowLinks) {
+    TempDir dir;
+    const std::string path = dir.file("a.txt");
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path, "one", &error)) << error;
+    ASSERT_EQ(0, chmod(path.c_str(), 0640));
+    ASSERT_TRUE(WriteFileAtomically(path, "two", &error)) << error;
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(path, text, &error));
+    EXPECT_EQ("two", text);
+    struct stat info {};
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    EXPECT_EQ(0640u, info.st_mode & 07777) << "permissions of the old file are kept";
+
+    const std::string link = dir.file("link.txt");
+    ASSERT_EQ(0, symlink(path.c_str(), link.c_str()));
+    ASSERT_TRUE(WriteFileAtomically(link, "three", &error)) << error;
+    ASSERT_EQ(0, lstat(link.c_str(), &info));
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link is not replaced by a file";
+    ASSERT_TRUE(ReadWholeFile(path, text, &error));
+    EXPECT_EQ("three", text);
+    EXPECT_EQ(2, dir.entryCount());
+}
+
+TEST(AtomicFile, FailuresNameTheFileAndKeepOutputUnchanged) {
+    TempDir dir;
+    std::string error, text = "unchanged";
+    EXPECT_FALSE(ReadWholeFile(dir.file("none"), text, &error));
+    EXPECT_EQ(dir.file("none") + ": No such file or directory", error);
+    EXPECT_FALSE(ReadWholeFile(dir.path(), text, &error));
+    EXPECT_NE(std::string::npos, error.find("Is a directory"));
+    EXPECT_EQ("unchanged", text);
+
+    EXPECT_FALSE(WriteFileAtomically(dir.path(), "x", &error));
+    EXPECT_NE(std::string::npos, error.find(dir.path()));
+    EXPECT_FALSE(WriteFileAtomically(dir.file("missing/folder/f"), "x", &error));
+    EXPECT_NE(std::string::npos, error.find("missing/folder/f"));
+    EXPECT_FALSE(WriteFileAtomically("", "x", &error));
+}
+
+TEST(UserPaths, FoldersFollowTheEnvironment) {
+    EXPECT_EQ("a/b", JoinPath("a", "b"));
+    EXPECT_EQ("a/b", JoinPath("a/", "/b"));
+    EXPECT_EQ("/b", JoinPath("/", "b"));
+    EXPECT_EQ("b", JoinPath("", "b"));
+    EXPECT_EQ("a", JoinPath("a", ""));
+
+    TempDir dir;
+    {
+        ScopedEnv config("VORN_CONFIG_DIR", dir.file("cfg/nested"));
+        EXPECT_EQ(dir.file("cfg/nested"), GetConfigDir());
+        EXPECT_TRUE(FileExists(dir.file("cfg/nested"))) << "created on demand";
+    }
+    {
+        ScopedEnv data("VORN_DATA_DIR", "");
+        ScopedEnv xdg("XDG_DATA_HOME", dir.file("xdg"));
+        EXPECT_EQ(dir.file("xdg/vorn"), GetUserDataDir(false));
+        EXPECT_FALSE(FileExists(dir.file("xdg/vorn")));
+    }
+    {
+        ScopedEnv config("VORN_CONFIG_DIR", "");
+        ScopedEnv xdg("XDG_CONFIG_HOME", "");
+        ScopedEnv home("HOME", dir.path());
+        EXPECT_EQ(dir.file(".config/vorn"), GetConfigDir());
+    }
+}
+
+TEST(StatusLine, FormatsOneLineAndCallsTheDisplay) {
+    std::string shown;
+    RegisterStatusMessageFn([&](const char* text) { shown = text; });
+    StatusMessage("Filling in the gaps - %i polys to go...", 12);
+    EXPECT_EQ("Filling in the gaps - 12 polys to go...", shown);
+    StatusMessage("first\nsecond");
+    EXPECT_EQ("first", GetLastStatusMessage());
+    const std::string longText(2000, 'z');
+    StatusMessage("%s!", longText.c_str());
+    EXPECT_EQ(longText + "!", shown);
+    RegisterStatusMessageFn(nullptr);
+    StatusMessage("Ready");
+    EXPECT_EQ("Ready", GetLastStatusMessage());
+    EXPECT_EQ(longText + "!", shown) << "a removed display is not called";
+}
