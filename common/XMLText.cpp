@@ -22,59 +22,69 @@ bool isXmlBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Text content. Text made only of blanks is written as character references:
-// the parser drops blank-only text between elements, so it would be lost.
+// Characters written as they are in text content.
+bool isPlainTextChar(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return c != '&' && c != '<' && c != '>' && (u >= 0x20 || c == '\n' || c == '\t');
+}
+
+// Characters written as they are in attribute values.
+bool isPlainAttributeChar(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return c != '&' && c != '<' && c != '>' && c != '"' && u >= 0x20;
+}
+
+void appendEscaped(std::string& out, char c) {
+    switch (c) {
+    case '&':
+        out += "&amp;";
+        break;
+    case '<':
+        out += "&lt;";
+        break;
+    case '>':
+        out += "&gt;";
+        break;
+    case '"':
+        out += "&quot;";
+        break;
+    default:
+        appendCharRef(out, static_cast<unsigned char>(c));
+    }
+}
+
+// Copies runs of plain characters in one piece; the rest as references.
+template <typename IsPlain>
+void appendWithEscapes(std::string& out, std::string_view text, IsPlain isPlain) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isPlain(text[i]))
+            continue;
+        out.append(text.data() + start, i - start);
+        appendEscaped(out, text[i]);
+        start = i + 1;
+    }
+    out.append(text.data() + start, text.size() - start);
+}
+
+// Text content. Raw '\r' would become '\n' by line-end normalisation, and text
+// made only of blanks would be dropped as layout between elements, so both
+// are written as character references.
 void appendText(std::string& out, const std::string& text) {
     bool allBlank = true;
     for (char c : text)
         allBlank = allBlank && isXmlBlank(c);
-    for (char c : text) {
-        unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            // '\r' would be turned into '\n' by line-end normalisation.
-            if (allBlank || c == '\r' || (u < 0x20 && c != '\n' && c != '\t'))
-                appendCharRef(out, u);
-            else
-                out += c;
-        }
+    if (allBlank) {
+        for (char c : text)
+            appendCharRef(out, static_cast<unsigned char>(c));
+        return;
     }
+    appendWithEscapes(out, text, isPlainTextChar);
 }
 
-// Attribute values: quotes and blanks other than ' ' must be references, as
-// the parser turns raw tabs and line breaks into spaces.
+// Attribute values: raw tabs and line breaks would be read back as blanks.
 void appendAttributeValue(std::string& out, const std::string& value) {
-    for (char c : value) {
-        unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            if (u < 0x20)
-                appendCharRef(out, u);
-            else
-                out += c;
-        }
-    }
+    appendWithEscapes(out, value, isPlainAttributeChar);
 }
 
 void appendElement(std::string& out, const XML& node, int depth, bool compact,
@@ -116,6 +126,19 @@ void appendElement(std::string& out, const XML& node, int depth, bool compact,
     out += "</";
     out += node.getName();
     out += compact ? ">" : ">\n";
+}
+
+// An upper-bound-ish guess of the written size, so that the output buffer is
+// allocated once: growing a buffer of megabytes step by step costs more than
+// writing it.
+std::size_t estimateSize(const XML& node, int depth) {
+    std::size_t size = 2 * node.getName().size() + node.getText().size() + 8 +
+                       static_cast<std::size_t>(depth * kIndent) * 2;
+    for (const auto& [name, value] : node.getAttributes())
+        size += name.size() + value.size() + 4;
+    for (const XML& child : node)
+        size += estimateSize(child, depth + 1);
+    return size;
 }
 
 const char* describe(pugi::xml_parse_status status) {
@@ -240,14 +263,18 @@ const XML* findInvalidName(const XML& node) {
 } // namespace
 
 std::string XML::toString() const {
-    std::string out = kDeclaration;
+    std::string out;
+    out.reserve(estimateSize(*this, 0) + 32);
+    out += kDeclaration;
     out += '\n';
     appendElement(out, *this, 0, false);
     return out;
 }
 
 std::string XML::toCompactString() const {
-    std::string out = kDeclaration;
+    std::string out;
+    out.reserve(estimateSize(*this, 0) + 32);
+    out += kDeclaration;
     out += '\n';
     appendElement(out, *this, 0, true);
     return out;
