@@ -68,6 +68,10 @@ TEST(XMLText, ReadsForeignSyntax) {
     EXPECT_EQ("1", xml.getAttribute("b"));
     EXPECT_EQ("x<yA", xml.getText());
     EXPECT_EQ(1u, xml.getChildCount());
+
+    ASSERT_TRUE(xml.parse("\xEF\xBB\xBF<Bom>\xC3\xA9</Bom>")) << xml.getError();
+    EXPECT_EQ("Bom", xml.getName());
+    EXPECT_EQ("\xC3\xA9", xml.getText()) << "UTF-8 text passes through unchanged";
 }
 
 TEST(XMLText, ParseErrorsGiveLineAndLeaveNodeUnchanged) {
