@@ -1,0 +1,142 @@
+#include "scene/loaders/AssimpMeshReader.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/MemoryIOWrapper.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+struct PositionKey {
+    uint32_t bits[3];
+    bool operator==(const PositionKey&) const = default;
+};
+
+struct PositionHash {
+    size_t operator()(const PositionKey& k) const {
+        uint64_t h = k.bits[0];
+        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[1];
+        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[2];
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+};
+
+PositionKey keyOf(const aiVector3D& p) {
+    // +0.0f turns -0.0 into 0.0 so the two zeros merge.
+    return {{std::bit_cast<uint32_t>(p.x + 0.0f), std::bit_cast<uint32_t>(p.y + 0.0f),
+             std::bit_cast<uint32_t>(p.z + 0.0f)}};
+}
+
+/// The importer's message cut to one line, with the placeholder name it
+/// gives in-memory files replaced.
+std::string importerMessage(std::string text) {
+    const std::string placeholder = AI_MEMORYIO_MAGIC_FILENAME;
+    for (size_t pos = text.find(placeholder); pos != std::string::npos;
+         pos = text.find(placeholder, pos)) {
+        size_t end = pos + placeholder.size();
+        if (end < text.size() && text[end] == '.')
+            end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ",
+                                         end + 1);
+        text.replace(pos, (end == std::string::npos ? text.size() : end) - pos, "the file");
+    }
+    size_t end = text.find_first_of("\r\n");
+    if (end != std::string::npos)
+        text.resize(end);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text.empty() ? std::string("unreadable or unsupported file") : text;
+}
+
+/// Checked before vertices are joined: the join step would quietly merge a
+/// NaN corner into some other vertex.
+bool checkFinite(const aiScene& scene, std::string& error) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& part = *scene.mMeshes[m];
+        for (unsigned i = 0; i < part.mNumVertices; ++i) {
+            const aiVector3D& p = part.mVertices[i];
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+                error = "a vertex coordinate is not finite";
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool collectMeshes(const aiScene& scene, MeshData& mesh, std::string& error) {
+    std::unordered_map<PositionKey, int, PositionHash> merged;
+    std::vector<int> remap;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& part = *scene.mMeshes[m];
+        remap.assign(part.mNumVertices, -1);
+        for (unsigned f = 0; f < part.mNumFaces; ++f) {
+            const aiFace& face = part.mFaces[f];
+            if (face.mNumIndices < 3)
+                continue;
+            std::vector<int> ring;
+            ring.reserve(face.mNumIndices);
+            for (unsigned k = 0; k < face.mNumIndices; ++k) {
+                unsigned index = face.mIndices[k];
+                if (index >= part.mNumVertices) {
+                    error = "face " + std::to_string(mesh.faces.size()) + ": vertex index " +
+                            std::to_string(index) + " out of range";
+                    return false;
+                }
+                if (remap[index] < 0) {
+                    const aiVector3D& p = part.mVertices[index];
+                    auto [it, added] = merged.try_emplace(keyOf(p), int(mesh.vertices.size()));
+                    if (added)
+                        mesh.vertices.emplace_back(double(p.x), double(p.y), double(p.z));
+                    remap[index] = it->second;
+                }
+                ring.push_back(remap[index]);
+            }
+            mesh.faces.push_back(std::move(ring));
+        }
+    }
+    if (mesh.faces.empty()) {
+        error = "file holds no polygon faces";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadMeshWithAssimp(std::string_view bytes, const char* formatHint, MeshData& out,
+                        std::string& error) {
+    if (bytes.empty()) {
+        error = "file is empty";
+        return false;
+    }
+    Assimp::Importer importer;
+    // Only positions matter: dropping normals and texture coordinates lets
+    // the join step merge every corner that sits at the same place.
+    importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS,
+                                aiComponent_NORMALS | aiComponent_TEXCOORDS | aiComponent_COLORS |
+                                    aiComponent_TANGENTS_AND_BITANGENTS);
+    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, formatHint);
+    if (!scene) {
+        error = importerMessage(importer.GetErrorString());
+        return false;
+    }
+    if (!checkFinite(*scene, error))
+        return false;
+    scene =
+        importer.ApplyPostProcessing(aiProcess_RemoveComponent | aiProcess_JoinIdenticalVertices);
+    if (!scene) {
+        error = importerMessage(importer.GetErrorString());
+        return false;
+    }
+    MeshData mesh;
+    if (!collectMeshes(*scene, mesh, error))
+        return false;
+    out = std::move(mesh);
+    return true;
+}

@@ -1,0 +1,3 @@
+#include "scene/loaders/OFFLoader.h"
+
+VORN_DEFINE_FACTORY(OFFLoader, "Loader")

@@ -1,0 +1,53 @@
+// vorn-cli: the headless front end. "vorn-cli COMMAND ARGS..." runs one
+// subcommand; each subcommand lives in its own source file.
+#include "vorn/cli/CliCommand.h"
+#include "vorn/core/UnfoldingLibrary.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void printOverallHelp(std::ostream& out) {
+    out << "Usage: vorn-cli COMMAND [ARGS...]\n"
+           "       vorn-cli COMMAND --help\n\n"
+           "Commands:\n";
+    for (const CliCommand* command : GetCliCommands()) {
+        std::string name = command->name;
+        name.resize(std::max<size_t>(name.size() + 2, 14), ' ');
+        out << "  " << name << command->summary << "\n";
+    }
+}
+
+bool isHelpFlag(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printOverallHelp(std::cerr);
+        return kExitUsage;
+    }
+    if (isHelpFlag(args[0]) || (args[0] == "help" && args.size() == 1)) {
+        printOverallHelp(std::cout);
+        return 0;
+    }
+    std::string name = args[0] == "help" ? args[1] : args[0];
+    const CliCommand* command = FindCliCommand(name);
+    if (!command)
+        return CliFail("unknown command '" + name + "' (see 'vorn-cli --help')"), kExitUsage;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "help" || (!rest.empty() && isHelpFlag(rest[0]))) {
+        std::cout << command->help;
+        return 0;
+    }
+    // Strategies and other optional classes register themselves when their
+    // library loads; without it the mesh commands still work.
+    LoadUnfoldingLibrary();
+    return command->run(rest);
+}

@@ -1,0 +1,44 @@
+#include "vorn/core/LoaderList.h"
+
+#include "scene/Factory.h"
+
+#include <algorithm>
+
+std::vector<std::unique_ptr<Loader>> BuildLoaders() {
+    std::vector<std::unique_ptr<Loader>> loaders;
+    for (Factory* factory : Factory::GetFactoryList()) {
+        std::string_view name = factory->getClassName();
+        if (name == "Loader" || name.find("Loader") == std::string_view::npos)
+            continue;
+        std::unique_ptr<Factorable> object(factory->newInstance());
+        if (auto* loader = dynamic_cast<Loader*>(object.get())) {
+            object.release();
+            loaders.emplace_back(loader);
+        }
+    }
+    return loaders;
+}
+
+std::vector<std::unique_ptr<Loader>> BuildOpenDialogLoaders() {
+    std::vector<std::unique_ptr<Loader>> loaders = BuildLoaders();
+    std::stable_partition(loaders.begin(), loaders.end(),
+                          [](const auto& loader) { return loader->getExtension() == ".xml"; });
+    return loaders;
+}
+
+OpenFilter BuildOpenFilter() {
+    OpenFilter filter;
+    for (const auto& loader : BuildOpenDialogLoaders()) {
+        std::string ext(loader->getExtension());
+        filter.text += std::string(loader->getDescription()) + " (*" + ext + ")";
+        filter.text += '\0';
+        filter.text += "*" + ext;
+        filter.text += '\0';
+        ++filter.customFilterCount;
+    }
+    filter.text += "All Files (*.*)";
+    filter.text += '\0';
+    filter.text += "*.*";
+    filter.text += '\0';
+    return filter;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "scene/loaders/Loader.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+/// Every loader the factory registry can build: one per factory whose class
+/// name contains "Loader" (but is not "Loader"), in factory order.
+std::vector<std::unique_ptr<Loader>> BuildLoaders();
+
+/// The loaders as the open dialog lists them: the ".xml" loader first, the
+/// others after it in factory order.
+std::vector<std::unique_ptr<Loader>> BuildOpenDialogLoaders();
+
+/// The open dialog's filter: for each loader "<description> (*<ext>)", NUL,
+/// "*<ext>", NUL; then "All Files (*.*)", NUL, "*.*", NUL.
+struct OpenFilter {
+    std::string text;
+    /// How many entries come from loaders (the all-files entry not counted).
+    int customFilterCount = 0;
+};
+OpenFilter BuildOpenFilter();

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "scene/SceneEventHandler.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class PolyMesh;
+class SceneObj;
+class SceneRoot;
+class XML;
+
+/// One scene document: owns a `SceneRoot` (none before the first new or open)
+/// and everything under it. It is the root's event handler and passes the
+/// scene's events on to its views. Open and save never lose data: a file
+/// that cannot be read leaves the document as it was, a failed save leaves
+/// the old file as it was.
+class SceneDocument : public SceneEventHandler {
+public:
+    SceneDocument();
+    ~SceneDocument() override;
+    SceneDocument(const SceneDocument&) = delete;
+    SceneDocument& operator=(const SceneDocument&) = delete;
+
+    /// Replaces the root with a new empty one.
+    void newDocument();
+    /// Reads `path` with the first registered loader that handles its name and
+    /// loads it. On success the old root is replaced, the root learns the
+    /// file's name and folder, and a lone top-level object is selected after
+    /// the current event (`SceneObj::DelayedSelect`). On failure returns false,
+    /// keeps the document unchanged and sets `error` to one line naming the file.
+    bool open(const std::string& path, std::string& error);
+    /// Replaces the root with the scene read from `node` (named "SceneRoot",
+    /// or by the class of a single object), as open does after loading.
+    /// `sourceName` prefixes error messages. The node may be changed by reading.
+    bool openNode(XML& node, const std::string& sourceName, std::string& error);
+    /// Writes the scene text to `path` atomically. On failure the old file is
+    /// untouched and `error` names the file and the reason.
+    bool save(const std::string& path, std::string& error);
+    /// The scene text that save writes.
+    std::string toText() const;
+
+    SceneRoot* getRoot() const { return m_root.get(); }
+    /// The path last opened or saved; empty for a new document.
+    const std::string& getPathName() const { return m_pathName; }
+
+    /// The mesh export works on: the selection's outermost mesh, or the
+    /// root's first mesh child; null when there is none.
+    PolyMesh* getTargetMesh() const;
+    /// The name offered for an OFF export of this document.
+    std::string proposeOffName() const;
+    /// Writes the target mesh to `path` in OFF; false with `error` when there
+    /// is no target mesh or the file cannot be written.
+    bool exportOff(const std::string& path, std::string& error) const;
+
+    /// Views hear the scene's events (not owned; the first view answers captures).
+    void addView(SceneEventHandler* view);
+    void removeView(SceneEventHandler* view);
+
+    void onRedrawRequest() override;
+    void onFocusRequest(SceneObj* obj, const Viewpoint& vp) override;
+    void onSelect(SceneObj* obj) override;
+    bool onDeselectRequest(SceneObj* obj) override;
+    bool onCaptureRequest(const std::string& path, int width, int height,
+                          bool selectedOnly) override;
+
+private:
+    /// Takes `root` as the document's root, dropping the old one.
+    void adoptRoot(std::unique_ptr<SceneRoot> root);
+    void dropRoot();
+
+    std::unique_ptr<SceneRoot> m_root;
+    std::string m_pathName;
+    std::vector<SceneEventHandler*> m_views;
+};
