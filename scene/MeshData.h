@@ -1,0 +1,39 @@
+#pragma once
+
+#include "sorvex/M3d.h"
+
+#include <string>
+#include <vector>
+
+/// Counts that describe the surface a vertex and face list forms.
+struct MeshTopology {
+    int vertices = 0;
+    int faces = 0;
+    /// Distinct undirected edges.
+    int edges = 0;
+    /// Edges used by exactly one face.
+    int boundaryEdges = 0;
+    /// Edges used by more than two faces.
+    int nonManifoldEdges = 0;
+    /// At least one face, no boundary and no non-manifold edge.
+    bool closed = false;
+    /// vertices - edges + faces, counting every listed vertex.
+    int eulerCharacteristic = 0;
+};
+
+/// A plain description of a polygon mesh: positions and faces as 0-based
+/// vertex index rings (edge i runs from index i to index i+1). This is the
+/// form meshes are checked in before they replace a live mesh.
+struct MeshData {
+    std::vector<Sorvex::M3d> vertices;
+    std::vector<std::vector<int>> faces;
+
+    /// True when the data describes a usable mesh: finite coordinates, faces of
+    /// at least three distinct in-range indices, no edge used by more than two
+    /// faces. On failure `error` names the first offending vertex, face or edge.
+    bool validate(std::string& error) const;
+
+    /// Edge and boundary counts. Faces with out-of-range indices are counted as
+    /// faces, but their edges are ignored.
+    MeshTopology topology() const;
+};

@@ -1,0 +1,171 @@
+#include "scene/Poly.h"
+
+#include "scene/PolyMesh.h"
+#include "scene/Vertex.h"
+#include "sorvex/M4x4.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+using Sorvex::M3d;
+
+Poly::Poly(std::vector<Vertex*> ring)
+    : m_vertices(std::move(ring)), m_neighbors(m_vertices.size(), nullptr) {
+    computeNormal();
+}
+
+Poly::Poly(const Poly& source, PolyMesh* mesh)
+    : m_neighbors(source.m_vertices.size(), nullptr), m_normal(source.m_normal),
+      m_scalar(source.m_scalar) {
+    m_vertices.reserve(source.m_vertices.size());
+    for (const Vertex* v : source.m_vertices) {
+        auto* copy = new Vertex(*v);
+        if (mesh)
+            mesh->addVertex(copy);
+        m_vertices.push_back(copy);
+    }
+}
+
+Poly::~Poly() {
+    // A face deleted while still in a mesh must not leave dangling links.
+    if (m_mesh)
+        m_mesh->remPoly(this);
+    for (Poly* p : m_twinnedBy)
+        p->m_twin = nullptr;
+    setTwin(nullptr);
+    while (!m_userData.empty())
+        dropUserDatum(m_userData.size() - 1);
+}
+
+int Poly::wrap(int i) const {
+    const int n = int(m_vertices.size());
+    const int r = i % n;
+    return r < 0 ? r + n : r;
+}
+
+Vertex* Poly::getVertex(int i) const {
+    return m_vertices.empty() ? nullptr : m_vertices[wrap(i)];
+}
+
+int Poly::getVertexIndex(const Vertex* v) const {
+    for (std::size_t k = 0; k < m_vertices.size(); ++k) {
+        if (m_vertices[k] == v)
+            return int(k);
+    }
+    return -1;
+}
+
+Poly* Poly::getNeighbor(int i) const {
+    return m_neighbors.empty() ? nullptr : m_neighbors[wrap(i)];
+}
+
+int Poly::getNeighborIndex(const Poly* p) const {
+    if (!p)
+        return -1;
+    for (std::size_t k = 0; k < m_neighbors.size(); ++k) {
+        if (m_neighbors[k] == p)
+            return int(k);
+    }
+    return -1;
+}
+
+M3d Poly::getCenter() const {
+    M3d sum;
+    if (m_vertices.empty())
+        return sum;
+    for (const Vertex* v : m_vertices) {
+        if (v)
+            sum += *v;
+    }
+    return sum / double(m_vertices.size());
+}
+
+void Poly::computeNormal() {
+    // Newell's sum is twice the vector area; relative to the first vertex to
+    // keep precision for faces far from the origin.
+    M3d sum;
+    const std::size_t n = m_vertices.size();
+    const bool complete =
+        std::find(m_vertices.begin(), m_vertices.end(), nullptr) == m_vertices.end();
+    if (n >= 3 && complete) {
+        const M3d origin = *m_vertices[0];
+        for (std::size_t k = 0; k < n; ++k) {
+            const M3d a = *m_vertices[k] - origin;
+            const M3d b = *m_vertices[(k + 1) % n] - origin;
+            M3d c;
+            c.cross(a, b);
+            sum += c;
+        }
+    }
+    const double length = sum.length();
+    m_scalar = 0.5 * length;
+    m_normal = sum.normalized();
+}
+
+void Poly::transform(const Sorvex::M4x4& m, int skipA, int skipB) {
+    if (m_vertices.empty())
+        return;
+    const int a = skipA == -1 ? -1 : wrap(skipA);
+    const int b = skipB == -1 ? -1 : wrap(skipB);
+    for (int k = 0; k < int(m_vertices.size()); ++k) {
+        if (k == a || k == b)
+            continue;
+        Vertex* v = m_vertices[k];
+        M3d p = *v;
+        m.transform(p);
+        v->setPosition(p);
+    }
+    computeNormal();
+}
+
+void Poly::setTwin(Poly* twin) {
+    if (m_twin == twin)
+        return;
+    if (m_twin) {
+        auto& list = m_twin->m_twinnedBy;
+        list.erase(std::find(list.begin(), list.end(), this));
+    }
+    m_twin = twin;
+    if (twin)
+        twin->m_twinnedBy.push_back(this);
+}
+
+void Poly::setUserData(const char* key, void* data, UserDataDeleter deleter) {
+    if (!key)
+        return;
+    for (std::size_t k = 0; k < m_userData.size(); ++k) {
+        UserDatum& d = m_userData[k];
+        if (d.key != key)
+            continue;
+        if (d.deleter && d.data && d.data != data)
+            d.deleter(d.data);
+        if (!data && !deleter) {
+            m_userData.erase(m_userData.begin() + long(k));
+        } else {
+            d.data = data;
+            d.deleter = deleter;
+        }
+        return;
+    }
+    if (data || deleter)
+        m_userData.push_back({key, data, deleter});
+}
+
+void* Poly::getUserData(const char* key) const {
+    if (!key)
+        return nullptr;
+    for (const UserDatum& d : m_userData) {
+        if (d.key == key)
+            return d.data;
+    }
+    return nullptr;
+}
+
+void Poly::dropUserDatum(std::size_t index) {
+    UserDatum d = std::move(m_userData[index]);
+    m_userData.erase(m_userData.begin() + long(index));
+    if (d.deleter && d.data)
+        d.deleter(d.data);
+}

@@ -1,0 +1,197 @@
+#pragma once
+
+#include "scene/MeshData.h"
+#include "scene/Poly.h"
+#include "scene/Renderer.h"
+#include "scene/SceneObj.h"
+#include "scene/Vertex.h"
+#include "scene/mesh/SlotList.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Coloriser;
+class CurvatureArmature;
+
+/// A polygon mesh in the scene: vertices and faces in insertion order, with
+/// face adjacency kept current on every add and remove, so
+/// `Poly::getNeighbor` is O(1). The mesh owns its vertices and faces.
+///
+/// Faces and vertices are iterated with range-for over getPolys() /
+/// getVertices(). Removing faces or vertices during such a loop is safe.
+class PolyMesh : public SceneObj {
+    VORN_DECLARE_FACTORY(PolyMesh)
+
+    using PolyList = SlotList<Poly>;
+    using VertexList = SlotList<Vertex>;
+
+    PolyMesh();
+    /// Deletes the children first (they may refer to the faces), then every
+    /// face and vertex.
+    ~PolyMesh() override;
+
+    // ----- Scene object -----
+
+    /// Centre of the vertices' bounding box; the origin for an empty mesh.
+    Sorvex::M3d getCenter() override;
+    /// Marks cached results (curvature) stale, then reports the change.
+    void onChanged(bool structural) override;
+    /// Draws every face through limnFace, then the face edges when switched on.
+    void renderSelf(Renderer* r) override;
+    /// While tracking the mouse, the face nearest the point is highlighted.
+    void onMouseOver(const Sorvex::M3d& hitPoint) override;
+    /// Reads "Vertices", "Faces", "DrawEdges" and "Color" (missing ones keep the
+    /// current value), validating all of it first: on bad data it throws
+    /// SceneReadError and the mesh keeps its faces, vertices and switches.
+    void read(XML& xml) override;
+    /// Writes the base's elements, then "Vertices", "Faces", "DrawEdges", "Color".
+    void write(XML& xml) override;
+
+    // ----- Mesh operations (virtual, in slot order) -----
+
+    /// Draws one face: colour from the highlight, the colouriser stack, the
+    /// twinned-in-blue switch or the mesh colour, in that order of precedence.
+    virtual void limnFace(Renderer* r, Poly& face);
+    /// Truncation notifications: edge (a, b) was split at `created`; a face or
+    /// vertex is about to be destroyed; a face was created. Nothing by default.
+    virtual void onEdgeTruncation(Vertex* a, Vertex* b, Vertex* created);
+    virtual void onFaceDestroyedInTruncation(Poly* face);
+    virtual void onVertexDestroyedInTruncation(Vertex* v);
+    virtual void onFaceCreatedInTruncation(Poly* face);
+    /// The colour faces are drawn in when nothing else decides.
+    virtual RGBAColor getColor();
+    virtual bool autoMergePolys();
+    virtual bool canUserUnfold();
+
+    /// Appends `v` to the vertex list and takes ownership. Returns `v`; null
+    /// (nothing changed) when `v` is null or belongs to another mesh. A vertex
+    /// already in this mesh is returned unchanged.
+    virtual Vertex* addVertex(Vertex* v);
+    /// Takes `v` out of the vertex list; ownership passes to the caller. False
+    /// when `v` is not in this mesh or a face still uses it.
+    virtual bool remVertex(Vertex* v);
+    /// Appends face `f` (taking ownership) and links it to the faces it shares
+    /// edges with. Vertices of `f` that belong to no mesh are added first.
+    /// `updateNormal` true recomputes f's normal and area from its ring; false
+    /// keeps the stored ones (net faces whose normal the caller has set).
+    /// Returns false, changing nothing, when `f` is null, already in a mesh, has
+    /// fewer than 3 vertices, a null or repeated vertex, or a vertex of another
+    /// mesh.
+    virtual bool addPoly(Poly* f, bool updateNormal = true);
+    /// Takes `f` out of the face list and unlinks it from its neighbours and
+    /// vertices; ownership passes to the caller. O(sides x valence); removing
+    /// the most recently added face leaves no trace in the list. False when
+    /// `f` is not in this mesh.
+    virtual bool remPoly(Poly* f);
+    /// remPoly(f), then deletes `f` and every vertex of it no face uses any more.
+    virtual bool remPolyClean(Poly* f);
+    /// True when `f` has a neighbour across edge `edge` in this mesh.
+    virtual bool hasNeighbor(Poly& f, int edge);
+    /// The face whose centre is nearest to `p` (local coordinates); the first
+    /// one on ties; null for a mesh without faces. O(faces).
+    virtual Poly* findNearestFace(const Sorvex::M3d& p);
+    /// Deletes every face and vertex.
+    virtual void clear();
+    /// Moves every vertex so that getCenter() becomes the origin; returns the
+    /// centre that was removed.
+    virtual Sorvex::M3d shiftToCenter();
+
+    // ----- Lists -----
+
+    const PolyList& getPolys() const { return m_polys; }
+    const VertexList& getVertices() const { return m_vertices; }
+    std::size_t getPolyCount() const { return m_polys.size(); }
+    std::size_t getVertexCount() const { return m_vertices.size(); }
+    /// Face / vertex at a list position, or null; O(1) amortised.
+    Poly* getPoly(std::size_t i) const { return m_polys.at(i); }
+    Vertex* getVertex(std::size_t i) const { return m_vertices.at(i); }
+    /// Position of `f` in the face list, or -1.
+    int getPolyIndex(const Poly* f) const { return int(m_polys.indexOf(f)); }
+    /// Position of `v` in the vertex list (the index files store), or -1.
+    /// O(1) amortised.
+    int getIOIndex(const Vertex* v) const { return int(m_vertices.indexOf(v)); }
+    /// The vertex at list position `index`, or null.
+    Vertex* getIOIndex(int index) const {
+        return index < 0 ? nullptr : m_vertices.at(std::size_t(index));
+    }
+    /// Adds a new vertex at `p` and returns it.
+    Vertex* addVertexAt(const Sorvex::M3d& p);
+
+    // ----- Whole-mesh operations -----
+
+    /// Replaces `target`'s faces and vertices with copies of this mesh's, in
+    /// the same order (stored normals and areas included).
+    void copy(PolyMesh& target) const;
+    /// Lowest and highest y of the vertices; both 0 for an empty mesh.
+    void getHeightRange(double& low, double& high) const;
+    /// Sum of the stored areas of the faces in `polys`.
+    template <typename Range> static double getPolyListArea(const Range& polys) {
+        double sum = 0;
+        for (const Poly* p : polys)
+            sum += p->getArea();
+        return sum;
+    }
+    /// The mesh's curvature data, recomputed when `recompute` is true or the
+    /// mesh changed since the last computation.
+    CurvatureArmature& getCurvature(bool recompute);
+
+    /// Replaces the faces and vertices with `data` after validating it. On
+    /// invalid data returns false with the reason in `error` (when given) and
+    /// changes nothing. Reports a structural change on success.
+    bool fromMeshData(const MeshData& data, std::string* error = nullptr);
+    MeshData toMeshData() const;
+    MeshTopology getTopology() const { return toMeshData().topology(); }
+
+    /// Counts structural changes (faces or vertices added or removed,
+    /// onChanged); cached results compare it to know they are stale.
+    std::uint64_t getRevision() const { return m_revision; }
+
+    // ----- Drawing switches -----
+
+    void setRenderFaceEdges(bool on) { m_renderFaceEdges = on; }
+    bool getRenderFaceEdges() const { return m_renderFaceEdges; }
+    /// Draws each face a second time with reversed winding, so that renderers
+    /// that cull back-facing polygons still show the inside.
+    void setRenderBackFaces(bool on) { m_renderBackFaces = on; }
+    bool getRenderBackFaces() const { return m_renderBackFaces; }
+    /// Draws faces that have a twin in blue.
+    void setRenderTwinnedInBlue(bool on) { m_renderTwinnedInBlue = on; }
+    bool getRenderTwinnedInBlue() const { return m_renderTwinnedInBlue; }
+    /// While on, the face under the mouse is highlighted (getHighlightedPoly).
+    void setTrackMouse(bool on);
+    bool getTrackMouse() const { return m_trackMouse; }
+    /// The highlighted face while tracking the mouse, else null.
+    Poly* getHighlightedPoly() const { return m_trackMouse ? m_highlighted : nullptr; }
+    void setHighlightedPoly(Poly* f);
+    void setColor(double r, double g, double b) { m_color = {r, g, b, 1.0}; }
+    void setColor(const RGBAColor& c) { m_color = c; }
+
+    /// Colourisers decide face colours, the last pushed first. Not owned.
+    void pushColoriser(Coloriser* c);
+    /// Removes the last pushed colouriser (nothing when the stack is empty).
+    void popColoriser();
+    const std::vector<Coloriser*>& getColorisers() const { return m_colorisers; }
+
+private:
+    /// Swaps in the geometry of `data` (already validated), deleting the old
+    /// faces and vertices. No change report.
+    void replaceGeometry(const MeshData& data);
+    void deleteGeometry(PolyList& polys, VertexList& vertices);
+    RGBAColor faceColor(Renderer* r, Poly& face);
+    void renderFaceEdges(Renderer* r);
+
+    PolyList m_polys;
+    VertexList m_vertices;
+    std::uint64_t m_revision = 0;
+    std::unique_ptr<CurvatureArmature> m_curvature;
+    std::uint64_t m_curvatureRevision = 0;
+    std::vector<Coloriser*> m_colorisers;
+    Poly* m_highlighted = nullptr;
+    RGBAColor m_color{0.75, 0.75, 0.75, 1.0};
+    bool m_renderFaceEdges = false;
+    bool m_renderBackFaces = false;
+    bool m_renderTwinnedInBlue = false;
+    bool m_trackMouse = false;
+};

@@ -1,0 +1,214 @@
+// PolyMesh persistence and conversion to and from MeshData.
+#include "scene/PolyMesh.h"
+
+#include "common/XML.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+using Sorvex::M3d;
+
+namespace {
+
+std::string quoted(const std::string& text) {
+    constexpr std::size_t shown = 60;
+    if (text.size() <= shown)
+        return "\"" + text + "\"";
+    return "\"" + text.substr(0, shown) + "...\"";
+}
+
+/// Parses "    0,     1,     2" (commas and blanks both separate). False on
+/// anything that is not an int.
+bool parseIndexList(const std::string& text, std::vector<int>& out) {
+    out.clear();
+    const char* p = text.c_str();
+    while (true) {
+        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ',')
+            ++p;
+        if (*p == '\0')
+            return true;
+        char* end = nullptr;
+        errno = 0;
+        const long value = std::strtol(p, &end, 10);
+        if (end == p || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+            return false;
+        if (*end != '\0' && *end != ',' && *end != ' ' && *end != '\t' && *end != '\n' &&
+            *end != '\r')
+            return false;
+        out.push_back(int(value));
+        p = end;
+    }
+}
+
+/// Appends `value` as printf's "%5i" would, without a printf call per index
+/// (100k faces hold 300k of them).
+void appendIndex(std::string& out, int value) {
+    char digits[12];
+    int n = 0;
+    unsigned magnitude = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        digits[n++] = '-';
+    for (int pad = n; pad < 5; ++pad)
+        out += ' ';
+    while (n > 0)
+        out += digits[--n];
+}
+
+/// Reads the "Vertices" and "Faces" elements into `data`; throws
+/// SceneReadError for text that is not a vector or an index list.
+void readGeometry(XML& xml, MeshData& data) {
+    if (const XML* vertices = xml.child("Vertices")) {
+        data.vertices.reserve(vertices->getChildCount());
+        for (const XML& element : *vertices) {
+            if (element.getName() != "Vertex")
+                continue;
+            M3d p;
+            if (!p.fromText(element.getText().c_str()))
+                throw SceneReadError("vertex " + std::to_string(data.vertices.size()) + ": " +
+                                     quoted(element.getText()) + " is not a vector");
+            data.vertices.push_back(p);
+        }
+    }
+    if (const XML* faces = xml.child("Faces")) {
+        data.faces.reserve(faces->getChildCount());
+        for (const XML& element : *faces) {
+            if (element.getName() != "Face")
+                continue;
+            std::vector<int> ring;
+            if (!parseIndexList(element.getText(), ring))
+                throw SceneReadError("face " + std::to_string(data.faces.size()) + ": " +
+                                     quoted(element.getText()) +
+                                     " is not a list of vertex indices");
+            data.faces.push_back(std::move(ring));
+        }
+    }
+}
+
+} // namespace
+
+void PolyMesh::read(XML& xml) {
+    const bool hasGeometry = xml.child("Vertices") || xml.child("Faces");
+    MeshData data;
+    readGeometry(xml, data);
+    std::string error;
+    if (!data.validate(error))
+        throw SceneReadError(error);
+    const RGBAColor oldColor = m_color;
+    const bool oldEdges = m_renderFaceEdges;
+    const M3d colour = readVector(xml, "Color", M3d(m_color.r, m_color.g, m_color.b));
+    if (!std::isfinite(colour.x()) || !std::isfinite(colour.y()) || !std::isfinite(colour.z()))
+        throw SceneReadError("Color: component is not finite");
+
+    // The geometry goes in before the base builds the children, so that a
+    // child (an unfolder) finds its mesh complete when it is attached. If the
+    // base then fails, the old geometry comes back.
+    PolyList oldPolys;
+    VertexList oldVertices;
+    if (hasGeometry) {
+        std::swap(oldPolys, m_polys);
+        std::swap(oldVertices, m_vertices);
+        replaceGeometry(data);
+    }
+    m_renderFaceEdges = readBool(xml, "DrawEdges", m_renderFaceEdges);
+    m_color = {colour.x(), colour.y(), colour.z(), m_color.a};
+    try {
+        SceneObj::read(xml);
+    } catch (...) {
+        if (hasGeometry) {
+            std::swap(oldPolys, m_polys);
+            std::swap(oldVertices, m_vertices);
+            deleteGeometry(oldPolys, oldVertices);
+        }
+        m_color = oldColor;
+        m_renderFaceEdges = oldEdges;
+        ++m_revision;
+        throw;
+    }
+    if (hasGeometry)
+        deleteGeometry(oldPolys, oldVertices);
+    ++m_revision;
+}
+
+void PolyMesh::write(XML& xml) {
+    SceneObj::write(xml);
+    XML* vertices = xml.add("Vertices");
+    char text[M3d::TextCapacity];
+    for (const Vertex* v : m_vertices) {
+        const std::size_t n = v->toText(text);
+        vertices->add("Vertex", std::string_view(text, n));
+    }
+    XML* faces = xml.add("Faces");
+    std::string line;
+    for (const Poly* f : m_polys) {
+        line.clear();
+        bool first = true;
+        for (const Vertex* v : f->getVertices()) {
+            if (!first)
+                line += ", ";
+            first = false;
+            appendIndex(line, getIOIndex(v));
+        }
+        faces->add("Face", std::string_view(line));
+    }
+    xml.add("DrawEdges", m_renderFaceEdges);
+    char colour[M3d::TextCapacity];
+    const std::size_t n = M3d(m_color.r, m_color.g, m_color.b).toText(colour);
+    xml.add("Color", std::string_view(colour, n));
+}
+
+void PolyMesh::replaceGeometry(const MeshData& data) {
+    deleteGeometry(m_polys, m_vertices);
+    m_vertices.reserve(data.vertices.size());
+    m_polys.reserve(data.faces.size());
+    std::vector<Vertex*> vertices;
+    vertices.reserve(data.vertices.size());
+    for (const M3d& p : data.vertices)
+        vertices.push_back(addVertexAt(p));
+    for (const auto& face : data.faces) {
+        std::vector<Vertex*> ring;
+        ring.reserve(face.size());
+        for (int index : face)
+            ring.push_back(vertices[std::size_t(index)]);
+        // The ring was validated and the normal computed by the constructor.
+        auto* f = new Poly(std::move(ring));
+        if (!addPoly(f, false))
+            delete f;
+    }
+    ++m_revision;
+}
+
+bool PolyMesh::fromMeshData(const MeshData& data, std::string* error) {
+    std::string reason;
+    if (!data.validate(reason)) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    replaceGeometry(data);
+    onChanged(true);
+    return true;
+}
+
+MeshData PolyMesh::toMeshData() const {
+    MeshData data;
+    data.vertices.reserve(m_vertices.size());
+    for (const Vertex* v : m_vertices)
+        data.vertices.push_back(*v);
+    data.faces.reserve(m_polys.size());
+    for (const Poly* f : m_polys) {
+        std::vector<int> ring;
+        ring.reserve(f->getVertices().size());
+        for (const Vertex* v : f->getVertices())
+            ring.push_back(getIOIndex(v));
+        data.faces.push_back(std::move(ring));
+    }
+    return data;
+}

@@ -1,0 +1,97 @@
+#include "scene/CurvatureArmature.h"
+#include "scene/PolyMesh.h"
+#include "scene/tests/MeshTestShapes.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+using Sorvex::M3d;
+constexpr double pi = std::numbers::pi;
+
+TEST(CurvatureArmatureTest, CubeCornersEachLackAQuarterTurn) {
+    PolyMesh cube;
+    ASSERT_TRUE(cube.fromMeshData(MeshTestShapes::cube()));
+    CurvatureArmature& armature = cube.getCurvature(true);
+    double total = 0;
+    for (const Vertex* v : cube.getVertices()) {
+        EXPECT_NEAR(pi / 2, CurvatureArmature::AngleDeficit(v), 1e-12);
+        EXPECT_NEAR(pi / 2, armature.getAngleDeficit(v), 1e-12);
+        // Three quarter-unit shares of face area around each corner.
+        EXPECT_NEAR((pi / 2) / 0.75, armature.getCurvature(v), 1e-12);
+        EXPECT_EQ(M3d(0, 0, 0), armature.getCurvatureFlow(v)) << "uniform curvature has no flow";
+        total += armature.getAngleDeficit(v);
+    }
+    EXPECT_NEAR(4 * pi, total, 1e-12); // Gauss-Bonnet for a sphere-like surface
+    EXPECT_NEAR(pi / 2, CurvatureArmature::MinAngleDeficit(cube), 1e-12);
+}
+
+TEST(CurvatureArmatureTest, DeficitsFollowGaussBonnetAndSign) {
+    PolyMesh ico;
+    ASSERT_TRUE(ico.fromMeshData(MeshTestShapes::icosahedron()));
+    double total = 0;
+    for (const Vertex* v : ico.getVertices())
+        total += CurvatureArmature::AngleDeficit(v);
+    EXPECT_NEAR(4 * pi, total, 1e-9);
+
+    // A torus has total deficit 0: positive outside, negative inside.
+    PolyMesh torus;
+    ASSERT_TRUE(torus.fromMeshData(MeshTestShapes::torus(12, 8)));
+    CurvatureArmature& armature = torus.getCurvature(true);
+    total = 0;
+    for (const Vertex* v : torus.getVertices()) {
+        total += armature.getAngleDeficit(v);
+        const double distanceFromAxis = std::hypot(v->x(), v->z());
+        if (distanceFromAxis > 2.3) {
+            EXPECT_GT(armature.getCurvature(v), 0.0);
+        }
+        if (distanceFromAxis < 1.7) {
+            EXPECT_LT(armature.getCurvature(v), 0.0);
+        }
+    }
+    EXPECT_NEAR(0.0, total, 1e-9);
+    EXPECT_LT(CurvatureArmature::MinAngleDeficit(torus), 0.0);
+
+    // Curvature grows towards the outer rim, so the flow runs along the tube
+    // towards it, and it lies in the tangent plane.
+    for (const Vertex* v : torus.getVertices()) {
+        const double u = std::atan2(v->z(), v->x());
+        const double t = std::atan2(v->y(), std::hypot(v->x(), v->z()) - 2.0);
+        const M3d flow = armature.getCurvatureFlow(v);
+        const M3d normal(std::cos(t) * std::cos(u), std::sin(t), std::cos(t) * std::sin(u));
+        EXPECT_NEAR(0.0, flow.dot(normal), 1e-9 + 0.2 * flow.length());
+        if (std::fabs(v->y()) < 0.1)
+            continue;
+        const double side = std::sin(t) > 0 ? 1.0 : -1.0;
+        const M3d towardsRim(side * std::sin(t) * std::cos(u), -side * std::cos(t),
+                             side * std::sin(t) * std::sin(u));
+        EXPECT_GT(flow.dot(towardsRim), 0.0) << "vertex at angle " << t;
+    }
+}
+
+TEST(CurvatureArmatureTest, FlatAndMissingVertices) {
+    // A flat fan around a hub: no deficit at the hub.
+    MeshData fan;
+    fan.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
+    fan.faces = {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}};
+    PolyMesh mesh;
+    ASSERT_TRUE(mesh.fromMeshData(fan));
+    EXPECT_NEAR(0.0, CurvatureArmature::AngleDeficit(mesh.getVertex(0)), 1e-12);
+    EXPECT_NEAR(0.0, CurvatureArmature::MinAngleDeficit(mesh), 1e-12);
+
+    Vertex alone;
+    EXPECT_NEAR(2 * pi, CurvatureArmature::AngleDeficit(&alone), 1e-12);
+    EXPECT_EQ(0.0, mesh.getCurvature(true).getCurvature(&alone));
+    EXPECT_EQ(0.0, CurvatureArmature::MinAngleDeficit(*std::make_unique<PolyMesh>()));
+}
+
+TEST(CurvatureArmatureTest, StaleValuesAreRecomputed) {
+    PolyMesh mesh;
+    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::cube()));
+    Vertex* corner = mesh.getVertex(0);
+    EXPECT_NEAR(pi / 2, mesh.getCurvature(false).getAngleDeficit(corner), 1e-12);
+    std::unique_ptr<Poly> bottom(mesh.getPoly(0));
+    ASSERT_TRUE(mesh.remPoly(bottom.get()));
+    // The bottom face is gone: the corner keeps two right angles.
+    EXPECT_NEAR(pi, mesh.getCurvature(false).getAngleDeficit(corner), 1e-12);
+}

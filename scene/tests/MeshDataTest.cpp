@@ -1,0 +1,96 @@
+#include "scene/MeshData.h"
+#include "scene/tests/MeshTestShapes.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+std::string validationError(const MeshData& d) {
+    std::string error;
+    EXPECT_FALSE(d.validate(error));
+    return error;
+}
+
+} // namespace
+
+TEST(MeshDataTest, StandardShapesAreValidAndClosed) {
+    for (const MeshData& d : {MeshTestShapes::cube(), MeshTestShapes::tetrahedron(),
+                              MeshTestShapes::icosahedron(), MeshTestShapes::torus(5, 4)}) {
+        std::string error;
+        EXPECT_TRUE(d.validate(error)) << error;
+        const MeshTopology t = d.topology();
+        EXPECT_TRUE(t.closed);
+        EXPECT_EQ(0, t.boundaryEdges);
+        EXPECT_EQ(0, t.nonManifoldEdges);
+    }
+    const MeshTopology cube = MeshTestShapes::cube().topology();
+    EXPECT_EQ(8, cube.vertices);
+    EXPECT_EQ(6, cube.faces);
+    EXPECT_EQ(12, cube.edges);
+    EXPECT_EQ(2, cube.eulerCharacteristic);
+    EXPECT_EQ(30, MeshTestShapes::icosahedron().topology().edges);
+    EXPECT_EQ(0, MeshTestShapes::torus(6, 5).topology().eulerCharacteristic);
+}
+
+TEST(MeshDataTest, TopologyCountsBoundaryAndNonManifoldEdges) {
+    MeshData open = MeshTestShapes::cube();
+    open.faces.erase(open.faces.begin());
+    MeshTopology t = open.topology();
+    EXPECT_FALSE(t.closed);
+    EXPECT_EQ(4, t.boundaryEdges);
+    EXPECT_EQ(12, t.edges);
+    EXPECT_EQ(1, t.eulerCharacteristic);
+
+    // Three triangles sharing the edge 0-1 form a fin.
+    MeshData fin;
+    fin.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}};
+    fin.faces = {{0, 1, 2}, {1, 0, 3}, {0, 1, 4}};
+    t = fin.topology();
+    EXPECT_EQ(1, t.nonManifoldEdges);
+    EXPECT_EQ(6, t.boundaryEdges);
+    EXPECT_FALSE(t.closed);
+
+    EXPECT_FALSE(MeshData().topology().closed);
+}
+
+TEST(MeshDataTest, ValidationNamesTheFirstProblem) {
+    MeshData d = MeshTestShapes::cube();
+    d.vertices[3].y() = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ("vertex 3: coordinate is not finite", validationError(d));
+    d.vertices[3].y() = std::numeric_limits<double>::infinity();
+    EXPECT_EQ("vertex 3: coordinate is not finite", validationError(d));
+
+    d = MeshTestShapes::cube();
+    d.faces[5] = {1, 2, 40};
+    EXPECT_EQ("face 5: vertex index 40 out of range (0..7)", validationError(d));
+    d.faces[5] = {1, -1, 2};
+    EXPECT_EQ("face 5: vertex index -1 out of range (0..7)", validationError(d));
+
+    d = MeshTestShapes::cube();
+    d.faces[2] = {0, 1, 0, 5};
+    EXPECT_EQ("face 2: vertex index 0 is repeated", validationError(d));
+
+    d = MeshTestShapes::cube();
+    d.faces[4] = {0, 4};
+    EXPECT_EQ("face 4: has 2 vertices, at least 3 are needed", validationError(d));
+
+    MeshData empty;
+    empty.faces = {{0, 1, 2}};
+    EXPECT_EQ("face 0: vertex index 0 out of range (the mesh has no vertices)",
+              validationError(empty));
+
+    d = MeshTestShapes::cube();
+    d.vertices.push_back({2, 2, 2});
+    d.faces.push_back({4, 7, 8});
+    EXPECT_EQ("edge 4-7 is used by 3 faces (non-manifold)", validationError(d));
+}
+
+TEST(MeshDataTest, EmptyDataAndOpenSurfacesAreValid) {
+    std::string error;
+    EXPECT_TRUE(MeshData().validate(error));
+    MeshData open = MeshTestShapes::cube();
+    open.faces.pop_back();
+    EXPECT_TRUE(open.validate(error)) << error;
+}
