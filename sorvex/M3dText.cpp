@@ -1,6 +1,7 @@
 // Text form and text ordering of M3d.
 #include "sorvex/M3d.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -28,17 +29,20 @@ char* writeHexDouble(char* out, double d) {
     return out;
 }
 
+/// Value of each byte as a hex digit, or -1; the terminator maps to -1 as well.
+constexpr auto kHexValues = [] {
+    std::array<signed char, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        values[c] = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                           : -1;
+    }
+    return values;
+}();
+
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 /// Reads 16 hex digits as a little-endian double. Stops at the first non-hex character,
