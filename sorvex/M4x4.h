@@ -115,7 +115,8 @@ public:
     /// A rotation whose column 1 is the unit vector of v: it maps the y axis onto v.
     void loadRotateToY(const M3d& v);
 
-    /// Perspective projection with vertical field of view fov (radians).
+    /// Perspective projection for field of view fov (radians): 2/tan(fov/2) at index 0, that
+    /// times aspect at 5, -(n+f)/(f-n) at 10, -2nf/(f-n) at 11 and -1 at 14.
     void loadProj(double fov, double nearDist, double farDist, double aspect);
     void proj(double fov, double nearDist, double farDist, double aspect);
     /// Picking region: pick is given by its centre and size, viewport by corner and size.
