@@ -1,0 +1,93 @@
+#pragma once
+
+#include "sorvex/M3d.h"
+
+#include <memory>
+
+/// Convex hull of points added one at a time in a plane, kept counter-clockwise about the
+/// centroid of the first three points. Each hull vertex carries a user pointer (not
+/// owned). Points of 3D space are taken in the xz plane.
+class PlanarConvexHull {
+public:
+    /// One hull vertex in the circular list, ordered by increasing polar angle from the head.
+    struct Node {
+        double x = 0.0;
+        double y = 0.0;
+        /// Polar angle about the original centre, in [0, 2*pi).
+        double angle = 0.0;
+        /// Distance from the original centre.
+        double dist = 0.0;
+        void* data = nullptr;
+        /// Direction angle of the edge to the next vertex, in [0, 2*pi).
+        double edgeAngle = 0.0;
+        Node* next = nullptr;
+        Node* prev = nullptr;
+    };
+
+    PlanarConvexHull();
+    PlanarConvexHull(const PlanarConvexHull& hull);
+    PlanarConvexHull& operator=(const PlanarConvexHull& hull);
+    ~PlanarConvexHull();
+
+    /// Frees all vertices and sets every member to 0.
+    void reset();
+
+    /// Adds a point. The first two are only stored, the third makes the first triangle.
+    /// False, with nothing changed, for a point within 1e-5 of a vertex in both x and y,
+    /// a point inside or on the hull, or a non-finite coordinate.
+    bool addPoint(double x, double y, void* data);
+    /// Adds (p.x, p.z).
+    bool addPoint(const Sorvex::M3d& p, void* data) { return addPoint(p.x(), p.z(), data); }
+    /// True exactly when addPoint would reject the point as a duplicate or as inside;
+    /// false with fewer than three vertices.
+    bool contains(double x, double y) const;
+
+    int getLength() const { return m_length; }
+    Node* getHead() const { return m_head; }
+    /// Writes the user pointers in list order; out must hold getLength() entries.
+    void fillArray(void** out) const;
+    void getOriginalCenter(double* x, double* y) const;
+
+    /// Area as the sum of the triangles (centre, a, b) over consecutive vertices.
+    double getArea() const;
+    /// Area-weighted mean of the edge midpoints (weights: triangles with the vertex mean);
+    /// the head vertex when all weights are 0; nothing is written without vertices. Either
+    /// pointer may be null.
+    void getBaricenter(double* x, double* y) const;
+    /// (x, 0, z) of getBaricenter.
+    Sorvex::M3d getBaricenter() const;
+    /// Centre of the axis-aligned bounds of the vertices, (0, 0) when empty.
+    void getMiddle(double* x, double* y) const;
+    Sorvex::M3d getMiddle() const;
+    /// Extent of the vertices along the direction of angle (width) and across it (height);
+    /// an empty hull writes the original centre instead.
+    void getBounds(double* width, double* height, double angle) const;
+    /// Tries 33 angles from 0 to pi in steps of pi/32 and returns the one of largest width
+    /// (the earliest on ties), writing its width and height. 0 for an empty hull.
+    double getLongestAxis(double* width, double* height) const;
+
+private:
+    struct Index;
+
+    bool addFirstTriangle(double x, double y, void* data);
+    bool isDuplicate(double x, double y) const;
+    Node* firstNotBelow(double angle) const;
+    /// Steps 2 to 4 of an insertion: the N and M the point sits between, or false when
+    /// the point is a duplicate or inside.
+    bool locate(double x, double y, double angle, double dist, Node** n, Node** m) const;
+    void removeVertex(Node* node);
+    void insertBefore(Node* node, Node* before, bool becomesHead);
+    void copyFrom(const PlanarConvexHull& hull);
+
+    Node* m_head = nullptr;
+    int m_length = 0;
+    double m_centerX = 0.0;
+    double m_centerY = 0.0;
+    double m_pendingX[2] = {0.0, 0.0};
+    double m_pendingY[2] = {0.0, 0.0};
+    void* m_pendingData[2] = {nullptr, nullptr};
+    int m_pointsSeen = 0;
+    /// Lookup structures over the vertices; they give the same answers as scanning the
+    /// list, without visiting every vertex.
+    std::unique_ptr<Index> m_index;
+};

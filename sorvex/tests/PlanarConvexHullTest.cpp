@@ -1,0 +1,349 @@
+#include "sorvex/PlanarConvexHull.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+using Sorvex::M3d;
+
+namespace {
+
+/// Checks the list invariants: circular links, the length, edge angles of consecutive
+/// vertices, and convexity (every turn is to the left, within rounding).
+void checkStructure(const PlanarConvexHull& hull) {
+    const PlanarConvexHull::Node* node = hull.getHead();
+    for (int i = 0; i < hull.getLength(); ++i, node = node->next) {
+        ASSERT_EQ(node, node->next->prev);
+        const PlanarConvexHull::Node* a = node;
+        const PlanarConvexHull::Node* b = node->next;
+        const PlanarConvexHull::Node* c = b->next;
+        const double turn = (b->x - a->x) * (c->y - b->y) - (b->y - a->y) * (c->x - b->x);
+        EXPECT_GE(turn, -1e-9) << "reflex vertex at " << b->x << ", " << b->y;
+    }
+    EXPECT_EQ(hull.getHead(), node);
+}
+
+PlanarConvexHull triangle() {
+    PlanarConvexHull hull;
+    hull.addPoint(0, 0, nullptr);
+    hull.addPoint(2, 0, nullptr);
+    hull.addPoint(0, 2, nullptr);
+    return hull;
+}
+
+/// The insertion rule written plainly over a vector in list order, scanning every vertex:
+/// the oracle for the hull's indexed search.
+class ReferenceHull {
+public:
+    struct Vertex {
+        double x, y, angle, dist, edge;
+    };
+
+    bool add(double x, double y) {
+        if (seen < 3) {
+            pending[seen++] = {x, y, 0, 0, 0};
+            if (seen == 3)
+                makeTriangle();
+            return true;
+        }
+        for (const Vertex& v : list)
+            if (std::fabs(v.x - x) < 1e-5 && std::fabs(v.y - y) < 1e-5)
+                return false;
+        const double theta = polar(x - cx, y - cy), r = std::hypot(x - cx, y - cy);
+        std::size_t n = 0;
+        while (n < list.size() && list[n].angle < theta)
+            ++n;
+        n %= list.size();
+        if (std::fabs(list[n].angle - theta) < 1e-5) {
+            if (r < list[n].dist + 1e-5)
+                return false;
+            n = next(n);
+        }
+        std::size_t m = prev(n);
+        if (left(polar(x - list[m].x, y - list[m].y), list[m].edge) ||
+            !left(polar(list[n].x - x, list[n].y - y), list[m].edge))
+            return false;
+        while (!left(polar(x - list[prev(m)].x, y - list[prev(m)].y), list[prev(m)].edge)) {
+            const std::size_t k = prev(m);
+            erase(m);
+            n = n > m ? n - 1 : n;
+            m = k > m ? k - 1 : k;
+        }
+        while (left(polar(list[next(n)].x - x, list[next(n)].y - y), list[n].edge)) {
+            const std::size_t s = next(n);
+            erase(n);
+            m = m > n ? m - 1 : m;
+            n = s > n ? s - 1 : s;
+        }
+        const bool front = n == 0 && theta < list[0].angle;
+        const std::size_t at = front || n == 0 ? (front ? 0 : list.size()) : n;
+        list.insert(list.begin() + static_cast<long>(at), Vertex{x, y, theta, r, 0});
+        setEdge(at);
+        setEdge(prev(at));
+        return true;
+    }
+
+    std::vector<Vertex> list;
+
+private:
+    static double polar(double dx, double dy) {
+        const double a = std::atan2(dy, dx);
+        return a < 0 ? a + 6.283185307179586 : a;
+    }
+    static bool left(double b, double a) {
+        double d = b - a;
+        while (d < 0)
+            d += 6.283185307179586;
+        return d < 3.141592653589793;
+    }
+    std::size_t next(std::size_t i) const { return (i + 1) % list.size(); }
+    std::size_t prev(std::size_t i) const { return (i + list.size() - 1) % list.size(); }
+    void setEdge(std::size_t i) {
+        const Vertex& to = list[next(i)];
+        list[i].edge = polar(to.x - list[i].x, to.y - list[i].y);
+    }
+    void erase(std::size_t i) {
+        list.erase(list.begin() + static_cast<long>(i));
+        setEdge(i == 0 ? list.size() - 1 : i - 1);
+    }
+    void makeTriangle() {
+        cx = (pending[0].x + pending[1].x + pending[2].x) / 3;
+        cy = (pending[0].y + pending[1].y + pending[2].y) / 3;
+        for (Vertex v : pending) {
+            v.angle = polar(v.x - cx, v.y - cy);
+            v.dist = std::hypot(v.x - cx, v.y - cy);
+            list.push_back(v);
+        }
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Vertex& a, const Vertex& b) { return a.angle < b.angle; });
+        for (std::size_t i = 0; i < 3; ++i)
+            setEdge(i);
+    }
+
+    Vertex pending[3];
+    int seen = 0;
+    double cx = 0, cy = 0;
+};
+
+} // namespace
+
+TEST(PlanarConvexHull, InteriorDuplicateAndGrowingPoints) {
+    int tags[5];
+    PlanarConvexHull hull;
+    EXPECT_TRUE(hull.addPoint(0, 0, &tags[0]));
+    EXPECT_TRUE(hull.addPoint(2, 0, &tags[1]));
+    EXPECT_EQ(0, hull.getLength());
+    EXPECT_FALSE(hull.contains(0.1, 0.1));
+    EXPECT_TRUE(hull.addPoint(0, 2, &tags[2]));
+    EXPECT_EQ(3, hull.getLength());
+    double cx = 0, cy = 0;
+    hull.getOriginalCenter(&cx, &cy);
+    EXPECT_DOUBLE_EQ(2.0 / 3.0, cx);
+    EXPECT_DOUBLE_EQ(2.0 / 3.0, cy);
+
+    EXPECT_TRUE(hull.contains(0.5, 0.5));
+    EXPECT_FALSE(hull.addPoint(0.5, 0.5, &tags[3]));
+    EXPECT_FALSE(hull.addPoint(2 + 5e-6, -5e-6, &tags[3]));
+    EXPECT_FALSE(hull.addPoint(1, 1, &tags[3])); // on an edge
+    EXPECT_EQ(3, hull.getLength());
+    EXPECT_FALSE(hull.contains(2, 2));
+
+    EXPECT_TRUE(hull.addPoint(2, 2, &tags[4]));
+    EXPECT_EQ(4, hull.getLength());
+    EXPECT_DOUBLE_EQ(4.0, hull.getArea());
+    checkStructure(hull);
+    std::vector<void*> data(hull.getLength());
+    hull.fillArray(data.data());
+    EXPECT_EQ(1, std::count(data.begin(), data.end(), &tags[4]));
+    EXPECT_EQ(0, std::count(data.begin(), data.end(), &tags[3]));
+
+    // A point far out along the diagonal hides (2, 2).
+    EXPECT_TRUE(hull.addPoint(10, 10, nullptr));
+    checkStructure(hull);
+    EXPECT_EQ(4, hull.getLength());
+    EXPECT_DOUBLE_EQ(20.0, hull.getArea());
+    EXPECT_TRUE(hull.contains(2, 2));
+    // One further out still hides all but the two base vertices next to it.
+    EXPECT_TRUE(hull.addPoint(-100, -100, nullptr));
+    checkStructure(hull);
+    EXPECT_EQ(4, hull.getLength());
+}
+
+TEST(PlanarConvexHull, BadCoordinatesAreRejected) {
+    PlanarConvexHull hull = triangle();
+    EXPECT_FALSE(hull.addPoint(std::nan(""), 5, nullptr));
+    EXPECT_FALSE(hull.addPoint(5, HUGE_VAL, nullptr));
+    EXPECT_FALSE(hull.contains(std::nan(""), 0));
+    EXPECT_EQ(3, hull.getLength());
+    PlanarConvexHull fresh;
+    EXPECT_FALSE(fresh.addPoint(std::nan(""), 0, nullptr));
+    EXPECT_TRUE(fresh.addPoint(0, 0, nullptr));
+    EXPECT_TRUE(fresh.addPoint(1, 0, nullptr));
+    EXPECT_TRUE(fresh.addPoint(0, 1, nullptr));
+    EXPECT_EQ(3, fresh.getLength());
+}
+
+TEST(PlanarConvexHull, CentresOfDegenerateAndSquareHulls) {
+    PlanarConvexHull line;
+    line.addPoint(0, 0, nullptr);
+    line.addPoint(1, 0, nullptr);
+    line.addPoint(3, 0, nullptr);
+    EXPECT_EQ(0.0, line.getArea());
+    double x = -1, y = -1;
+    line.getBaricenter(&x, &y);
+    EXPECT_EQ(line.getHead()->x, x);
+    EXPECT_EQ(line.getHead()->y, y);
+    EXPECT_EQ(M3d(1.5, 0, 0), line.getMiddle());
+
+    PlanarConvexHull square = triangle();
+    square.addPoint(2, 2, nullptr);
+    EXPECT_EQ(M3d(1, 0, 1), square.getBaricenter());
+    EXPECT_EQ(M3d(1, 0, 1), square.getMiddle());
+    square.getBaricenter(nullptr, &y);
+    EXPECT_DOUBLE_EQ(1.0, y);
+
+    // 3D points go in through x and z.
+    PlanarConvexHull fromSpace;
+    fromSpace.addPoint(M3d(0, 7, 0), nullptr);
+    fromSpace.addPoint(M3d(4, 7, 0), nullptr);
+    fromSpace.addPoint(M3d(4, 7, 2), nullptr);
+    EXPECT_DOUBLE_EQ(4.0, fromSpace.getArea());
+    EXPECT_EQ(M3d(2, 0, 1), fromSpace.getMiddle());
+
+    PlanarConvexHull empty;
+    EXPECT_EQ(M3d(0, 0, 0), empty.getMiddle());
+    x = 5;
+    empty.getBaricenter(&x, nullptr);
+    EXPECT_EQ(5.0, x);
+}
+
+TEST(PlanarConvexHull, BoundsAndLongestAxis) {
+    PlanarConvexHull rect;
+    rect.addPoint(0, 0, nullptr);
+    rect.addPoint(4, 0, nullptr);
+    rect.addPoint(4, 1, nullptr);
+    rect.addPoint(0, 1, nullptr);
+    ASSERT_EQ(4, rect.getLength());
+    double w = 0, h = 0;
+    rect.getBounds(&w, &h, 0);
+    EXPECT_DOUBLE_EQ(4.0, w);
+    EXPECT_DOUBLE_EQ(1.0, h);
+    rect.getBounds(&w, &h, M_PI / 2);
+    EXPECT_NEAR(1.0, w, 1e-12);
+    EXPECT_NEAR(4.0, h, 1e-12);
+    // The widest projection of a rectangle runs along its diagonal (atan(1/4) = 0.245);
+    // of the 33 angles tried, 2 pi/32 is the widest.
+    EXPECT_NEAR(2 * M_PI / 32, rect.getLongestAxis(&w, &h), 1e-12);
+    EXPECT_NEAR(4 * std::cos(M_PI / 16) + std::sin(M_PI / 16), w, 1e-12);
+    EXPECT_NEAR(std::cos(M_PI / 16) + 4 * std::sin(M_PI / 16), h, 1e-12);
+
+    // A sliver along x is widest at 0; pi gives the same width and does not replace it.
+    PlanarConvexHull sliver;
+    sliver.addPoint(0, 0, nullptr);
+    sliver.addPoint(4, 0, nullptr);
+    sliver.addPoint(2, 1e-4, nullptr);
+    EXPECT_EQ(0.0, sliver.getLongestAxis(&w, &h));
+    EXPECT_DOUBLE_EQ(4.0, w);
+    EXPECT_DOUBLE_EQ(1e-4, h);
+
+    // A long thin diamond along the 45 degree diagonal: the best of the 33 angles is 8 * pi/32.
+    PlanarConvexHull diagonal;
+    diagonal.addPoint(0, 0, nullptr);
+    diagonal.addPoint(10, 10, nullptr);
+    diagonal.addPoint(5.5, 4.5, nullptr);
+    diagonal.addPoint(4.5, 5.5, nullptr);
+    EXPECT_NEAR(M_PI / 4, diagonal.getLongestAxis(&w, &h), 1e-12);
+    EXPECT_NEAR(std::sqrt(200.0), w, 1e-9);
+
+    PlanarConvexHull empty;
+    w = h = 7;
+    EXPECT_EQ(0.0, empty.getLongestAxis(&w, &h));
+    EXPECT_EQ(0.0, w);
+    EXPECT_EQ(0.0, h);
+}
+
+TEST(PlanarConvexHull, CopiesAreDeepAndIndependent) {
+    PlanarConvexHull hull = triangle();
+    hull.addPoint(2, 2, nullptr);
+    PlanarConvexHull copy(hull);
+    copy.addPoint(5, 5, nullptr);
+    EXPECT_EQ(4, hull.getLength());
+    EXPECT_DOUBLE_EQ(4.0, hull.getArea());
+    EXPECT_NE(hull.getHead(), copy.getHead());
+    hull = copy;
+    EXPECT_DOUBLE_EQ(copy.getArea(), hull.getArea());
+    EXPECT_TRUE(hull.contains(4, 4));
+    EXPECT_FALSE(hull.addPoint(5, 5, nullptr));
+    checkStructure(hull);
+    hull.reset();
+    EXPECT_EQ(0, hull.getLength());
+    EXPECT_EQ(nullptr, hull.getHead());
+}
+
+TEST(PlanarConvexHull, RandomHullsContainEveryInsertedPoint) {
+    std::mt19937 rng(1234);
+    std::uniform_real_distribution<double> u(-1, 1);
+    std::normal_distribution<double> g(0, 1);
+    for (int round = 0; round < 20; ++round) {
+        PlanarConvexHull hull;
+        std::vector<std::pair<double, double>> points;
+        const int count = 50 + 100 * round;
+        for (int i = 0; i < count; ++i) {
+            double x, y;
+            switch (round % 3) {
+            case 0: // square
+                x = u(rng), y = u(rng);
+                break;
+            case 1: // circle: every point is on the hull
+            {
+                const double a = u(rng) * M_PI;
+                x = 5 * std::cos(a), y = 5 * std::sin(a);
+                break;
+            }
+            default: // stretched Gaussian cloud, far from the origin
+                x = 1000 + 50 * g(rng), y = -300 + 0.5 * g(rng);
+            }
+            points.emplace_back(x, y);
+            hull.addPoint(x, y, nullptr);
+            if (i < 2)
+                continue;
+            // Whatever addPoint answered, the hull now covers the point.
+            ASSERT_TRUE(hull.contains(x, y)) << "round " << round << " point " << i;
+        }
+        checkStructure(hull);
+        double area = 0;
+        // contains is strict only beyond 1e-5; every earlier point is still covered.
+        for (const auto& [x, y] : points)
+            EXPECT_TRUE(hull.contains(x, y)) << "round " << round;
+        area = hull.getArea();
+        EXPECT_GT(area, 0.0);
+    }
+}
+
+TEST(PlanarConvexHull, IndexedSearchMatchesThePlainInsertionRule) {
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int round = 0; round < 12; ++round) {
+        PlanarConvexHull hull;
+        ReferenceHull reference;
+        for (int i = 0; i < 3000; ++i) {
+            double x = u(rng), y = u(rng);
+            if (round % 2 == 1) { // points on a circle, rounded to a coarse grid
+                const double a = u(rng) * M_PI;
+                x = std::round(200 * std::cos(a)) / 100;
+                y = std::round(200 * std::sin(a)) / 100;
+            }
+            ASSERT_EQ(reference.add(x, y), hull.addPoint(x, y, nullptr))
+                << "round " << round << " point " << i;
+        }
+        ASSERT_EQ(static_cast<int>(reference.list.size()), hull.getLength());
+        const PlanarConvexHull::Node* node = hull.getHead();
+        for (const auto& v : reference.list) {
+            EXPECT_EQ(v.x, node->x);
+            EXPECT_EQ(v.y, node->y);
+            node = node->next;
+        }
+    }
+}
