@@ -181,13 +181,16 @@ class SceneObj : public Factorable, public Selectable, public ChangeListener {
     static void DelayedSelect(SceneObj* obj);
     /// Carries out the queued deletions, then the queued selections. The host calls it
     /// after each event and idle tick. An object deleted before its turn (directly or with
-    /// its parent) is dropped from both queues, so nothing is touched twice.
+    /// its parent) is dropped from both queues, so nothing is touched twice. The queues are
+    /// per thread: objects are queued and processed by the thread that owns them.
     static void ProcessDelayedOperations();
     /// At exit: carries out what is queued and empties the queues.
     static void Cleanup();
 
 private:
     void detachListeners();
+    /// Drops `obj` from this thread's delayed queues.
+    static void ForgetDelayed(SceneObj* obj);
 
     SceneObj* m_parent = nullptr;
     std::vector<SceneObj*> m_children;

@@ -44,8 +44,9 @@ class SceneRoot : public SceneObj {
     bool deselect(SceneObj* obj);
     /// Asks the handler to redraw.
     void requestRedraw();
+    /// Something in the scene changed: sets the modified flag and asks for a redraw.
+    void markChanged();
 
-    void onChanged(bool structural) override;
     void onFocusRequest(SceneObj* obj, const Viewpoint& vp) override;
     void onSelectionRequest(SceneObj* obj) override;
     bool onDeselectionRequest(SceneObj* obj) override;

@@ -1,0 +1,95 @@
+#include "scene/SceneRoot.h"
+
+#include "common/XML.h"
+#include "scene/SceneEventHandler.h"
+
+VORN_DEFINE_FACTORY(SceneRoot, "SceneObj")
+
+SceneRoot::SceneRoot() = default;
+
+// The handler is told nothing while the tree goes: the document detaches itself first.
+SceneRoot::~SceneRoot() {
+    m_handler = nullptr;
+    m_selection = nullptr;
+}
+
+void SceneRoot::select(SceneObj* obj) {
+    if (obj && (!isAncestorOf(obj) || !obj->canSelect()))
+        return;
+    if (obj == m_selection)
+        return;
+    SceneObj* old = m_selection;
+    m_selection = obj;
+    if (old)
+        old->onDeselected();
+    if (m_handler)
+        m_handler->onSelect(obj);
+}
+
+bool SceneRoot::deselect(SceneObj* obj) {
+    if (!obj || !m_selection || !obj->isAncestorOf(m_selection))
+        return false;
+    SceneObj* old = m_selection;
+    m_selection = nullptr;
+    old->onDeselected();
+    if (m_handler)
+        m_handler->onDeselectRequest(old);
+    return true;
+}
+
+void SceneRoot::requestRedraw() {
+    if (m_handler)
+        m_handler->onRedrawRequest();
+}
+
+void SceneRoot::markChanged() {
+    m_modified = true;
+    requestRedraw();
+}
+
+void SceneRoot::onFocusRequest(SceneObj* obj, const Viewpoint& vp) {
+    if (m_handler)
+        m_handler->onFocusRequest(obj, vp);
+}
+
+void SceneRoot::onSelectionRequest(SceneObj* obj) {
+    select(obj);
+}
+
+bool SceneRoot::onDeselectionRequest(SceneObj* obj) {
+    if (deselect(obj))
+        return true;
+    return m_handler ? m_handler->onDeselectRequest(obj) : false;
+}
+
+bool SceneRoot::onCapRequest(const std::string& path, int width, int height, bool selectedOnly) {
+    return m_handler ? m_handler->onCaptureRequest(path, width, height, selectedOnly) : false;
+}
+
+bool SceneRoot::setParent(SceneObj* parent) {
+    return parent == nullptr;
+}
+
+void SceneRoot::onObjectDestroyed(SceneObj* obj) {
+    if (!m_selection || !obj->isAncestorOf(m_selection))
+        return;
+    // The object is half destroyed: only its address is passed on.
+    SceneObj* old = m_selection;
+    m_selection = nullptr;
+    if (m_handler)
+        m_handler->onDeselectRequest(old);
+}
+
+void SceneRoot::read(XML& xml) {
+    Viewpoint vp = m_viewpoint;
+    if (const XML* e = xml.child("Viewpoint"); e && !vp.fromText(e->getText()))
+        throw SceneReadError("Viewpoint: '" + e->getText() + "' is not a viewpoint");
+    SceneObj::read(xml);
+    m_viewpoint = vp;
+}
+
+void SceneRoot::write(XML& xml) {
+    SceneObj::write(xml);
+    if (m_viewpoint.isValid())
+        xml.add("Viewpoint", std::string_view(m_viewpoint.toText()));
+}
