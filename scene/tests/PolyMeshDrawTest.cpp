@@ -1,0 +1,114 @@
+#include "scene/Coloriser.h"
+#include "scene/PolyMesh.h"
+#include "scene/RecordingRenderer.h"
+#include "scene/tests/MeshTestShapes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// Colours one chosen face red and counts the drawing brackets.
+class OneFaceRed : public Coloriser {
+public:
+    explicit OneFaceRed(Poly* face) : m_face(face) {}
+    void preDraw(Renderer*, PolyMesh&) override { ++pre; }
+    bool getFaceColor(Renderer*, PolyMesh&, Poly& face, RGBAColor& out) override {
+        if (&face != m_face)
+            return false;
+        out = {1, 0, 0, 1};
+        return true;
+    }
+    void postDraw(Renderer*, PolyMesh&) override { ++post; }
+    int pre = 0;
+    int post = 0;
+
+private:
+    Poly* m_face;
+};
+
+/// The first colour given inside each drawn polygon, in drawing order.
+std::vector<std::vector<double>> polygonColours(const RecordingRenderer& r) {
+    std::vector<std::vector<double>> colours;
+    bool inPolygon = false;
+    for (const RecordedCall& call : r.getCalls()) {
+        if (call.name == "beginPolygon")
+            inPolygon = true;
+        else if (call.name == "color" && inPolygon) {
+            colours.push_back(call.args);
+            inPolygon = false;
+        }
+    }
+    return colours;
+}
+
+} // namespace
+
+TEST(PolyMeshDrawTest, FacesEdgesAndBackFaces) {
+    PolyMesh cube;
+    ASSERT_TRUE(cube.fromMeshData(MeshTestShapes::cube()));
+    RecordingRenderer r;
+    cube.renderSelf(&r);
+    EXPECT_EQ(6u, r.count("beginPolygon"));
+    EXPECT_EQ(24u, r.count("vertex"));
+    EXPECT_EQ(0u, r.count("beginLines"));
+
+    r.clear();
+    cube.setRenderFaceEdges(true);
+    cube.renderSelf(&r);
+    EXPECT_EQ(1u, r.count("beginLines"));
+    EXPECT_EQ(24u + 2 * 12, r.count("vertex")) << "each of the 12 edges drawn once";
+
+    r.clear();
+    r.setFlag(RenderFlag::Picking, true);
+    cube.renderSelf(&r);
+    EXPECT_EQ(0u, r.count("beginLines")) << "no edges while picking";
+
+    r.clear();
+    r.setFlag(RenderFlag::Picking, false);
+    cube.setRenderFaceEdges(false);
+    cube.setRenderBackFaces(true);
+    cube.renderSelf(&r);
+    EXPECT_EQ(12u, r.count("beginPolygon"));
+}
+
+TEST(PolyMeshDrawTest, ColourPrecedence) {
+    PolyMesh cube;
+    ASSERT_TRUE(cube.fromMeshData(MeshTestShapes::cube()));
+    cube.setColor(0.5, 0.5, 0.5);
+    PolyMesh other;
+    ASSERT_TRUE(other.fromMeshData(MeshTestShapes::cube()));
+    cube.getPoly(1)->setTwin(other.getPoly(1));
+    cube.getPoly(2)->setTwin(other.getPoly(2));
+
+    RecordingRenderer r;
+    cube.renderSelf(&r);
+    const std::vector<double> grey{0.5, 0.5, 0.5, 1};
+    for (const auto& c : polygonColours(r))
+        EXPECT_EQ(grey, c) << "twins are not blue unless asked";
+
+    cube.setRenderTwinnedInBlue(true);
+    OneFaceRed red(cube.getPoly(2));
+    cube.pushColoriser(&red);
+    cube.setTrackMouse(true);
+    cube.setHighlightedPoly(cube.getPoly(3));
+    r.clear();
+    cube.renderSelf(&r);
+    auto colours = polygonColours(r);
+    ASSERT_EQ(6u, colours.size());
+    EXPECT_EQ(grey, colours[0]);
+    EXPECT_NE(grey, colours[1]) << "twinned face drawn in blue";
+    EXPECT_GT(colours[1][2], colours[1][0]);
+    EXPECT_EQ((std::vector<double>{1, 0, 0, 1}), colours[2]) << "colouriser before blue";
+    EXPECT_NE(grey, colours[3]) << "highlighted";
+    EXPECT_EQ(1, red.pre);
+    EXPECT_EQ(1, red.post);
+
+    cube.popColoriser();
+    cube.setTrackMouse(false);
+    EXPECT_EQ(nullptr, cube.getHighlightedPoly());
+    r.clear();
+    cube.renderSelf(&r);
+    colours = polygonColours(r);
+    EXPECT_EQ(colours[1], colours[2]) << "both blue once the colouriser is gone";
+    EXPECT_EQ(grey, colours[3]);
+}
