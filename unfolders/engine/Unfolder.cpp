@@ -1,0 +1,309 @@
+#include "unfolders/engine/Unfolder.h"
+
+#include <vector>
+
+#include "common/Registry.h"
+#include "common/StatusLine.h"
+#include "unfolders/engine/UnfolderColoriser.h"
+
+using Sorvex::M3d;
+
+VORN_DEFINE_FACTORY(Unfolder, "PolyMesh")
+
+namespace {
+
+const char* const SettingsSection = "Settings";
+
+bool readSetting(const char* key, bool def) {
+    return GetRegistryFlag(SettingsSection, key, def);
+}
+
+} // namespace
+
+Unfolder::Unfolder()
+    : drawLines(readSetting("ShowLinesInNewUnfolders", false)),
+      drawBSP(readSetting("ShowBSPInNewUnfolders", false)),
+      drawHull(readSetting("ShowHullInNewUnfolders", false)),
+      drawCutGraph(readSetting("ShowCutGraphInNewUnfolders", true)),
+      drawConflict(readSetting("ShowConflictInNewUnfolders", true)),
+      drawArcs(readSetting("ShowArcsInNewUnfolders", false)),
+      drawLocalConvexity(readSetting("ShowLocalConvexityInNewUnfolders", false)),
+      drawHeightBands(readSetting("ShowHeightBandsInNewUnfolders", false)),
+      showUnfoldingInScene(readSetting("ShowUnfoldingInSceneInNewUnfolders", true)),
+      faceBoxTree(std::make_unique<FaceBSP>()) {
+    setTrackMouse(drawLines);
+    setRenderFaceEdges(true);
+    setRenderBackFaces(true);
+    pushColoriser(&UnfolderColoriser::Shared());
+    RegisterSystemIdleHandler(this);
+}
+
+Unfolder::~Unfolder() {
+    UnregisterSystemIdleHandler(this);
+    faceBoxTree.reset();
+    if (source) {
+        source->setRenderTwinnedInBlue(false);
+        if (getTrackMouse())
+            source->setTrackMouse(false);
+    }
+    if (animation)
+        animation->onSelectionRequest(animation);
+    StatusMessage("Ready");
+}
+
+// ----- Binding and lifecycle -----
+
+bool Unfolder::setParent(SceneObj* parent) {
+    if (parent && isAncestorOf(parent))
+        return false;
+    if (source) {
+        source->setRenderTwinnedInBlue(false);
+        if (drawLines)
+            source->setTrackMouse(false);
+    }
+    if (!SceneObj::setParent(parent))
+        return false;
+    source = dynamic_cast<PolyMesh*>(parent);
+    unfoldingRoot = nullptr;
+    cutGraphValid = false;
+    conflictsValid = false;
+    heightBands.clear();
+    if (source) {
+        // A net left from an earlier binding would be twinned with faces of
+        // the old source (or duplicate this one's): start from an empty net.
+        if (getPolyCount() > 0) {
+            clear();
+            convexHull.reset();
+        }
+        source->setRenderTwinnedInBlue(
+            GetRegistryString(SettingsSection, "ShowTwinsInNewUnfolders", "true") == "true");
+        if (drawLines)
+            source->setTrackMouse(true);
+        chooseStartingFace();
+    }
+    return true;
+}
+
+Poly* Unfolder::chooseStartingFace() {
+    if (!source)
+        return nullptr;
+    idleCount = 0;
+    conflicts.clear();
+    Poly* lowest = nullptr;
+    double lowestY = 0;
+    for (Poly* f : source->getPolys()) {
+        // A zero face scalar (area) marks a degenerate face, never a start.
+        if (f->getTwin() || f->getScalar() == 0)
+            continue;
+        const double y = f->getCenter().y();
+        if (!lowest || y < lowestY) {
+            lowest = f;
+            lowestY = y;
+        }
+    }
+    return setStartingFace(lowest);
+}
+
+Poly* Unfolder::setStartingFace(Poly* f) {
+    if (!f || !source)
+        return nullptr;
+    double low = 0, high = 0;
+    source->getHeightRange(low, high);
+    const M3d centre = f->getCenter();
+    Poly* copy = copyToCenter(*f, M3d(centre.x(), low - (high - low) / 10, centre.z()));
+    addTwin(*f, *copy);
+    if (!unfoldingRoot)
+        unfoldingRoot = copy;
+    return f;
+}
+
+void Unfolder::onSystemIdle() {
+    if (!source || isDone())
+        return;
+    const size_t facesBefore = getPolyCount();
+    if (idleCount++ > 3)
+        unfold();
+    if (getPolyCount() != facesBefore)
+        onChanged(true);
+    if (isDone())
+        onDone();
+}
+
+void Unfolder::onDone() {
+    if (source && getPolyCount() < source->getPolyCount() && allowAutoComplete())
+        fillGaps();
+    if (drawHeightBands)
+        findHeightBands();
+    findConflicts();
+    if (autoAnimate)
+        convertToAnimation(false);
+}
+
+void Unfolder::fillGaps() {
+    const bool wasChecking = checkIntersections;
+    checkIntersections = false;
+    while (getPolyCount() < source->getPolyCount()) {
+        StatusMessage("Filling in the gaps - %i polys to go...",
+                      int(source->getPolyCount() - getPolyCount()));
+        std::vector<std::pair<Poly*, int>> open;
+        for (Poly* q : getPolys()) {
+            Poly* placed = q->getTwin();
+            if (!placed)
+                continue;
+            for (int i = 0; i < q->getVertexCount(); ++i) {
+                if (q->getNeighbor(i))
+                    continue;
+                Poly* next = placed->getNeighbor(i);
+                if (next && !next->getTwin())
+                    open.emplace_back(placed, i);
+            }
+        }
+        bool added = false;
+        for (auto [placed, i] : open) {
+            Poly* next = placed->getNeighbor(i);
+            if (next->getTwin())
+                continue;
+            const int k = next->getNeighborIndex(placed);
+            if (k < 0)
+                continue;
+            if (Poly* copy = copyAndFlatten(*next, k, nullptr)) {
+                addTwin(*next, *copy);
+                added = true;
+            }
+        }
+        if (!added)
+            break;
+    }
+    StatusMessage("Ready");
+    checkIntersections = wasChecking;
+    onChanged(true);
+}
+
+void Unfolder::onTargetChanged(SceneObj* target, bool structural) {
+    PolyMesh::onTargetChanged(target, structural);
+    if (structural)
+        clear();
+}
+
+void Unfolder::clear() {
+    resetFaceBoxTree();
+    unfoldingRoot = nullptr;
+    PolyMesh::clear();
+}
+
+void Unfolder::onChanged(bool structural) {
+    PolyMesh::onChanged(structural);
+    if (structural && isDone() && drawHeightBands)
+        findHeightBands();
+}
+
+// ----- Net faces -----
+
+void Unfolder::addPoly(Poly* f) {
+    cutGraphValid = false;
+    conflictsValid = false;
+    f->setNormal(M3d(0, -1, 0));
+    if (!PolyMesh::addPoly(f, false))
+        return;
+    addToFaceBoxTree(f);
+    if (autoUpdateHull())
+        addPolyToHull(f, &convexHull);
+}
+
+bool Unfolder::remPoly(Poly* f) {
+    if (!PolyMesh::remPoly(f))
+        return false;
+    faceBoxTree->remove(FaceBox(f));
+    if (autoUpdateHull())
+        rebuildHull();
+    return true;
+}
+
+void Unfolder::addToFaceBoxTree(Poly* f) {
+    FaceBox box(f);
+    if (!faceBoxTree->contains(box))
+        faceBoxTree->grow(box);
+    faceBoxTree->insert(box);
+}
+
+void Unfolder::resetFaceBoxTree() {
+    faceBoxTree = std::make_unique<FaceBSP>();
+}
+
+void Unfolder::rebuildHull() {
+    convexHull.reset();
+    for (Poly* f : getPolys())
+        addPolyToHull(f, &convexHull);
+}
+
+void Unfolder::addTwin(Poly& src, Poly& net) {
+    src.setTwin(&net);
+    net.setTwin(&src);
+    addPoly(&net);
+}
+
+// ----- Progress and success -----
+
+float Unfolder::getProgress() {
+    if (!source || source->getPolyCount() == 0)
+        return 0;
+    return float(getPolyCount()) / float(source->getPolyCount());
+}
+
+bool Unfolder::isSuccesful() {
+    if (!isDone() || !source)
+        return false;
+    return getPolyCount() == source->getPolyCount() && conflicts.isEmpty();
+}
+
+const Sorvex::M4x4* Unfolder::getFaceTransform(Poly* sourceFace) const {
+    auto it = faceTransforms.find(sourceFace);
+    return it == faceTransforms.end() ? nullptr : &it->second;
+}
+
+// ----- Switches -----
+
+bool Unfolder::getDrawTwins() const {
+    return source && source->getRenderTwinnedInBlue();
+}
+
+void Unfolder::setDrawLines(bool b) {
+    drawLines = b;
+    setTrackMouse(b);
+    if (source)
+        source->setTrackMouse(b);
+}
+
+void Unfolder::setDrawTwins(bool b) {
+    if (source)
+        source->setRenderTwinnedInBlue(b);
+}
+
+void Unfolder::setCheckIntersections(bool b) {
+    checkIntersections = b;
+    onChanged(false);
+}
+
+void Unfolder::setDrawHeightBands(bool b) {
+    drawHeightBands = b;
+    if (b && heightBands.empty() && isDone())
+        findHeightBands();
+    if (!b)
+        heightBands.clear();
+}
+
+// ----- Conversion -----
+
+SceneObj* Unfolder::doDefaultAction() {
+    return convertToAnimation(false);
+}
+
+SceneObj* Unfolder::convertToAnimation(bool /*deleteSource*/) {
+    SceneObj* parent = getParent();
+    if (!parent || !parent->getParent())
+        return nullptr;
+    // The folding animation object is not part of this library yet; the
+    // unfolder stays as it is.
+    StatusMessage("The folding animation is not available");
+    return nullptr;
+}

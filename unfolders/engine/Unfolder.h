@@ -1,0 +1,244 @@
+#pragma once
+
+#include <list>
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+#include "common/IdleLoop.h"
+#include "scene/PolyMesh.h"
+#include "sorvex/M4x4.h"
+#include "sorvex/PlanarConvexHull.h"
+#include "unfolders/engine/FaceBSP.h"
+#include "unfolders/engine/Graph.h"
+#include "unfolders/engine/Tree.h"
+
+/// Base class of every unfolding strategy. The unfolder is itself a mesh: the
+/// flat net that grows as faces of its source mesh (its parent in the scene)
+/// are laid into a horizontal plane below the source. Each net face is twinned
+/// both ways with the source face it was made from.
+///
+/// The base binds to a source, places the lowest face, lays further faces
+/// against placed neighbours, finds overlaps, converts between nets and cut
+/// graphs, steps the strategy's `unfold()` from the idle loop, fills gaps when
+/// the strategy is done, and reports progress and success. Built by its
+/// factory as "Unfolder" it places the starting face and stops.
+class Unfolder : public PolyMesh, public SystemIdleHandler {
+    VORN_DECLARE_FACTORY(Unfolder)
+
+    Unfolder();
+    ~Unfolder() override;
+    Unfolder(const Unfolder&) = delete;
+    Unfolder& operator=(const Unfolder&) = delete;
+
+    // ----- Scene object and mesh operations -----
+
+    /// Binds to `parent` when it is a mesh: reads the twins setting, places
+    /// the starting face and restarts the idle count. Any other parent leaves
+    /// the unfolder unbound.
+    bool setParent(SceneObj* parent) override;
+    /// Also recomputes the height bands after a structural change once done.
+    void onChanged(bool structural) override;
+    /// Clears the net when the source changed structurally.
+    void onTargetChanged(SceneObj* target, bool structural) override;
+    void renderSelf(Renderer* r) override;
+    /// A plain unfolder is not written into scene documents.
+    bool canSave() override { return false; }
+    SceneObj* doDefaultAction() override;
+    void read(XML& xml) override;
+    void write(XML& xml) override;
+    void limnFace(Renderer* r, Poly& face) override;
+    bool autoMergePolys() override { return false; }
+    bool canUserUnfold() override { return false; }
+    /// Also takes the face out of the overlap index and rebuilds the hull.
+    bool remPoly(Poly* f) override;
+    /// Empties the net and the overlap index; hull, transforms, conflicts and
+    /// cut graph stay until the next layout rebuilds them.
+    void clear() override;
+    /// Moves the net's centre to the origin, with the hull and the index.
+    Sorvex::M3d shiftToCenter() override;
+
+    // ----- The strategy interface -----
+
+    /// Lays out a whole face tree from scratch, starting at the starting
+    /// face; true when every face of the tree was placed.
+    virtual bool unfoldToNet(Tree<Poly*>& tree);
+    /// Lays out the whole net from a cut graph over source vertices. Mode 0
+    /// floods over all faces; mode 1 and 2 only over faces touched by the
+    /// cut graph (see touchedByAnAngle, flag = mode == 1). Several pieces are
+    /// arranged in a grid.
+    virtual void unfoldToCutGraph(Graph<Vertex*>& cut, int mode);
+    /// One step of work; called once per idle tick from the fifth tick on.
+    virtual void unfold() {}
+    /// Recomputes the overlap graph from scratch; true when any overlap exists.
+    virtual bool findConflicts();
+    /// Called once when the strategy reports done: fills gaps, finds overlaps.
+    virtual void onDone();
+    virtual bool allowAutoComplete() { return true; }
+    /// Done, every source face placed and no overlaps.
+    virtual bool isSuccesful();
+    /// Net faces per source face; 0 without a source.
+    virtual float getProgress();
+    virtual bool isDone() { return true; }
+    virtual int getSuccessCount() { return isSuccesful() ? 1 : 0; }
+    virtual int getNumUnfoldings() { return 1; }
+    /// Whether addPoly/remPoly keep the convex hull up to date.
+    virtual bool autoUpdateHull() { return true; }
+    /// The cut edges of the current net, as edges between source vertices.
+    virtual Graph<Vertex*>& getCutGraph();
+    /// Fills `net` with the fold edges of the current net, over source faces.
+    virtual void getNet(Graph<Poly*>& net);
+    /// Turns the net into a folding animation under the source's parent and
+    /// schedules this unfolder (and, when asked, the source) for deletion.
+    virtual SceneObj* convertToAnimation(bool deleteSource);
+
+    void onSystemIdle() override;
+
+    // ----- Queries and switches -----
+
+    PolyMesh* getSource() const { return source; }
+    Poly* getUnfoldingRoot() const { return unfoldingRoot; }
+    PlanarConvexHull& getConvexHull() { return convexHull; }
+    const std::list<PlanarConvexHull>& getHeightBands() const { return heightBands; }
+    const FaceBSP& getFaceBoxTree() const { return *faceBoxTree; }
+    /// The transform that carried a source face into the net, or null.
+    const Sorvex::M4x4* getFaceTransform(Poly* sourceFace) const;
+    int getIdleCount() const { return idleCount; }
+
+    bool getDrawLines() const { return drawLines; }
+    bool getDrawBSP() const { return drawBSP; }
+    bool getDrawHull() const { return drawHull; }
+    bool getDrawCutGraph() const { return drawCutGraph; }
+    bool getDrawConflict() const { return drawConflict; }
+    bool getDrawArcs() const { return drawArcs; }
+    bool getDrawLocalConvexity() const { return drawLocalConvexity; }
+    bool getDrawHeightBands() const { return drawHeightBands; }
+    bool getCheckIntersections() const { return checkIntersections; }
+    bool getShowUnfoldingInScene() const { return showUnfoldingInScene; }
+    bool getAutoAnimate() const { return autoAnimate; }
+    /// The source's render-twinned-in-blue switch; false without a source.
+    bool getDrawTwins() const;
+
+    void setDrawBSP(bool b) { drawBSP = b; }
+    void setDrawHull(bool b) { drawHull = b; }
+    void setDrawCutGraph(bool b) { drawCutGraph = b; }
+    void setDrawConflict(bool b) { drawConflict = b; }
+    void setDrawArcs(bool b) { drawArcs = b; }
+    void setDrawLocalConvexity(bool b) { drawLocalConvexity = b; }
+    void setShowUnfoldingInScene(bool b) { showUnfoldingInScene = b; }
+    /// Also switches mouse tracking of the net and the source.
+    void setDrawLines(bool b);
+    void setDrawTwins(bool b);
+    void setCheckIntersections(bool b);
+    /// On: computes the bands when none exist and the unfolding is done.
+    /// Off: forgets them.
+    void setDrawHeightBands(bool b);
+
+    /// The overlap graph, recomputed first when stale and bound to a source.
+    Graph<Poly*>& getConflicts();
+    /// Whether `f` is in the overlap graph; never recomputes.
+    bool getConflicted(Poly* f) const;
+    /// Appends one graph per connected component of the overlap graph.
+    void getConflicted(std::list<Graph<Poly*>>& components);
+    bool isConflictsValid() const { return conflictsValid; }
+    bool isCutGraphValid() const { return cutGraphValid; }
+
+    /// Adds the face's vertices to `hull` in ring order; true if it changed.
+    bool addPolyToHull(Poly* f, PlanarConvexHull* hull);
+
+    /// Curvature sums flowing inwards from the leaves of the cut graph. The
+    /// flag has no effect.
+    void sumCutGraph(std::map<Vertex*, double>& sums, bool unused);
+    /// Adds to `cut` every source edge that is not a fold edge of `net`.
+    void unfoldedNet2cutGraph(Graph<Poly*>& net, Graph<Vertex*>& cut);
+    /// Adds to `net` every pair of faces joined by an edge `cut` lacks.
+    void cutGraph2unfoldedNet(std::list<Poly*>& faces, Graph<Vertex*>& cut, Graph<Poly*>& net);
+
+    /// The arc shown where a cut path ends at source vertex `leaf` (whose one
+    /// cut edge leads to `next`): the net images of `leaf` (the centre) and of
+    /// `next` on either side of the cut (the two ends). False unless both
+    /// faces along the cut edge are placed.
+    static bool FindArc(Vertex* leaf, Vertex* next, Vertex** centre, Vertex** end1, Vertex** end2);
+    /// Draws the arc round `centre` from `end1` to `end2` in the net plane.
+    static void RenderArc(Renderer* r, const Vertex* centre, const Vertex* end1,
+                          const Vertex* end2);
+
+protected:
+    // ----- Operations for strategies -----
+
+    /// Adds a net face: stale caches, normal (0, -1, 0), overlap index, hull.
+    virtual void addPoly(Poly* f);
+    /// Places the lowest untwinned, non-degenerate source face.
+    virtual Poly* chooseStartingFace();
+    /// Places source face `f` flat below the model; returns `f`.
+    virtual Poly* setStartingFace(Poly* f);
+    /// Places source face `f` across edge `e` despite an overlap, recording
+    /// the overlaps it makes. The new face is not twinned.
+    virtual void onConflict(Poly& f, int e);
+    /// Records the overlap of net faces a and b.
+    virtual void onConflict(Poly* a, Poly* b);
+
+    Sorvex::M4x4 getRotationToPlane(Poly& f);
+    /// A copy of `f` turned into the net plane with its centre at `target`.
+    Poly* copyToCenter(Poly& f, const Sorvex::M3d& target);
+    /// A net copy of source face `f` unfolded against its placed neighbour
+    /// across edge `e`; null when the neighbour is missing or unplaced, or
+    /// when the copy would overlap while the check is on (then `blocker`, if
+    /// given, receives the source face of an overlapping net face).
+    Poly* copyAndFlatten(Poly& f, int e, Poly** blocker);
+    /// Unfolds the neighbour of placed face `f` across edge `e`.
+    Poly* unfoldFromEdge(Poly& f, int e);
+    /// Unfolds unplaced face `f` against its neighbour across edge `e`.
+    Poly* unfoldToEdge(Poly& f, int e);
+    /// Twins source and net face both ways and adds the net face.
+    void addTwin(Poly& src, Poly& net);
+    /// Places the subtree below `node`; stops at the first refusal.
+    bool unfoldToNet(TreeNode<Poly*>& node);
+    void findHeightBands();
+    /// Mean of the distinct net images of source vertex `v`.
+    Sorvex::M3d findDevelopmentCenter(Vertex* v);
+
+    /// Whether face `f` touches the cut graph: with `anyVertex` at any of
+    /// its vertices, otherwise at a vertex with more than one cut edge.
+    bool touchedByAnAngle(Graph<Vertex*>& cut, Poly* f, bool anyVertex);
+    /// Floods one piece across uncut edges from `seed`, placing the seed on
+    /// the starting face when it is not placed yet.
+    void unfoldToCutGraph(Graph<Vertex*>& cut, Poly* seed, int mode, std::list<Poly*>* placed);
+
+    void renderHull(Renderer* r, PlanarConvexHull& hull);
+
+    /// Inserts a face's box, growing the index first when needed.
+    void addToFaceBoxTree(Poly* f);
+    void resetFaceBoxTree();
+    void rebuildHull();
+
+    PolyMesh* source = nullptr;
+    bool drawLines;
+    bool drawBSP;
+    bool drawHull;
+    bool drawCutGraph;
+    bool drawConflict;
+    bool drawArcs;
+    bool drawLocalConvexity;
+    bool drawHeightBands;
+    bool showUnfoldingInScene;
+    bool checkIntersections = true;
+    std::unique_ptr<FaceBSP> faceBoxTree;
+    PlanarConvexHull convexHull;
+    std::list<PlanarConvexHull> heightBands;
+    Poly* unfoldingRoot = nullptr;
+    bool autoAnimate = false;
+    SceneObj* animation = nullptr;
+    std::unordered_map<Poly*, Sorvex::M4x4> faceTransforms;
+    int idleCount = 0;
+    bool cutGraphValid = false;
+    Graph<Vertex*> cutGraph;
+    bool conflictsValid = false;
+    Graph<Poly*> conflicts;
+
+private:
+    void fillGaps();
+    void renderCutGraph(Renderer* r);
+    void renderArcs(Renderer* r);
+    void renderLocalConvexity(Renderer* r);
+};

@@ -1,0 +1,226 @@
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <set>
+#include <vector>
+
+#include "scene/CurvatureArmature.h"
+#include "sorvex/MBoundingBox.h"
+#include "unfolders/engine/Unfolder.h"
+
+using Sorvex::M3d;
+using Sorvex::MBoundingBox;
+
+Graph<Vertex*>& Unfolder::getCutGraph() {
+    if (cutGraphValid || !source)
+        return cutGraph;
+    cutGraph.clear();
+    for (Poly* f : getPolys()) {
+        Poly* placed = f->getTwin();
+        if (!placed)
+            continue;
+        // Net faces share vertices exactly along fold edges, so an edge
+        // without a net neighbour but with a source neighbour is cut.
+        for (int i = 0; i < f->getVertexCount(); ++i)
+            if (!hasNeighbor(*f, i) && source->hasNeighbor(*placed, i))
+                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+    }
+    cutGraphValid = true;
+    return cutGraph;
+}
+
+void Unfolder::getNet(Graph<Poly*>& net) {
+    net.clear();
+    for (Poly* f : getPolys()) {
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            Poly* g = f->getNeighbor(i);
+            if (g && f->getTwin() && g->getTwin())
+                net.addEdge(f->getTwin(), g->getTwin());
+        }
+    }
+}
+
+void Unfolder::unfoldedNet2cutGraph(Graph<Poly*>& net, Graph<Vertex*>& cut) {
+    for (const auto& [f, folded] : net) {
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            Poly* g = f->getNeighbor(i);
+            if (std::find(folded.begin(), folded.end(), g) == folded.end())
+                cut.addEdge(f->getVertex(i), f->getVertex(i + 1));
+        }
+    }
+}
+
+void Unfolder::cutGraph2unfoldedNet(std::list<Poly*>& faces, Graph<Vertex*>& cut,
+                                    Graph<Poly*>& net) {
+    for (Poly* f : faces) {
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            Poly* g = f->getNeighbor(i);
+            // An open boundary edge joins nothing.
+            if (g && !cut.hasEdge(f->getVertex(i), f->getVertex(i + 1)))
+                net.addEdge(f, g);
+        }
+    }
+}
+
+bool Unfolder::touchedByAnAngle(Graph<Vertex*>& cut, Poly* f, bool anyVertex) {
+    for (Vertex* v : f->getVertices()) {
+        if (!cut.hasVertex(v))
+            continue;
+        if (anyVertex || cut.getDegree(v) > 1)
+            return true;
+    }
+    return false;
+}
+
+void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, Poly* seed, int mode,
+                                std::list<Poly*>* placed) {
+    if (!seed->getTwin()) {
+        // A new piece starts on top of the first face of the net.
+        if (!unfoldingRoot)
+            return;
+        Poly* copy = copyToCenter(*seed, unfoldingRoot->getCenter());
+        addTwin(*seed, *copy);
+        if (placed)
+            placed->push_back(copy);
+    }
+    std::deque<Poly*> queue{seed};
+    while (!queue.empty()) {
+        Poly* f = queue.front();
+        queue.pop_front();
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            Poly* g = f->getNeighbor(i);
+            if (!g || g->getTwin())
+                continue;
+            if (mode != 0 && !touchedByAnAngle(cut, g, mode == 1))
+                continue;
+            if (cut.hasEdge(f->getVertex(i), f->getVertex(i + 1)))
+                continue;
+            Poly* copy = copyAndFlatten(*g, g->getNeighborIndex(f), nullptr);
+            if (!copy)
+                continue;
+            addTwin(*g, *copy);
+            queue.push_back(g);
+            if (placed)
+                placed->push_back(copy);
+        }
+    }
+}
+
+namespace {
+
+MBoundingBox boundsOf(const std::list<Poly*>& faces) {
+    MBoundingBox box;
+    for (const Poly* f : faces)
+        for (const Vertex* v : f->getVertices())
+            box.extend(*v);
+    return box;
+}
+
+} // namespace
+
+void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
+    if (!source)
+        return;
+    const bool wasChecking = checkIntersections;
+    std::vector<Poly*> pool;
+    for (Poly* f : source->getPolys())
+        if (mode == 0 || touchedByAnAngle(cut, f, mode == 1))
+            pool.push_back(f);
+
+    checkIntersections = false;
+    cutGraphValid = false;
+    conflictsValid = false;
+    convexHull.reset();
+    translate(-getTranslation());
+    clear();
+    chooseStartingFace();
+    if (&cut != &cutGraph)
+        cutGraph = cut;
+
+    Poly* start = unfoldingRoot ? unfoldingRoot->getTwin() : nullptr;
+    if (start)
+        unfoldToCutGraph(cutGraph, start, mode, nullptr);
+    if (start && getPolyCount() != pool.size()) {
+        std::vector<std::list<Poly*>> pieces(1);
+        for (Poly* f : getPolys())
+            pieces[0].push_back(f);
+        const MBoundingBox firstBox = boundsOf(pieces[0]);
+        const M3d keep = firstBox.getCenter();
+        MBoundingBox overall = firstBox;
+        std::vector<MBoundingBox> boxes{firstBox};
+        for (Poly* f : pool) {
+            if (f->getTwin())
+                continue;
+            std::list<Poly*>& piece = pieces.emplace_back();
+            unfoldToCutGraph(cutGraph, f, mode, &piece);
+            const MBoundingBox box = boundsOf(piece);
+            boxes.push_back(box);
+            overall.extend(overall.getMin() + box.getSize());
+        }
+
+        // The pieces go into a grid of cells as large as the largest piece.
+        const size_t n = pieces.size();
+        const size_t cols = size_t(std::ceil(std::sqrt(double(n))));
+        const M3d size = overall.getMax() - overall.getMin();
+        M3d start = size * (-(double(cols) - 1) / 2);
+        start.y() = 0;
+        for (size_t k = 0; k < n; ++k) {
+            const double row = double(k / cols), column = double(k % cols);
+            const M3d offset =
+                start + M3d(size.x() * column, 0, size.z() * row) + (keep - boxes[k].getCenter());
+            std::set<Vertex*> moved;
+            for (Poly* f : pieces[k])
+                for (Vertex* v : f->getVertices())
+                    if (moved.insert(v).second)
+                        v->setPosition(*v + offset);
+        }
+
+        convexHull.reset();
+        resetFaceBoxTree();
+        for (Poly* f : getPolys()) {
+            addPolyToHull(f, &convexHull);
+            addToFaceBoxTree(f);
+        }
+    }
+    checkIntersections = wasChecking;
+    cutGraphValid = true;
+}
+
+void Unfolder::sumCutGraph(std::map<Vertex*, double>& sums, bool /*unused*/) {
+    sums.clear();
+    if (!source)
+        return;
+    CurvatureArmature& armature = source->getCurvature(true);
+    Graph<Vertex*>& cut = cutGraphValid ? cutGraph : getCutGraph();
+    std::deque<Vertex*> queue;
+    for (const auto& [v, neighbors] : cut) {
+        if (neighbors.size() == 1) {
+            sums[v] = armature.getCurvature(v);
+            queue.push_back(v);
+        }
+    }
+    while (!queue.empty()) {
+        Vertex* v = queue.front();
+        queue.pop_front();
+        for (Vertex* w : *cut.findNeighbors(v)) {
+            if (sums.count(w))
+                continue;
+            const auto& around = *cut.findNeighbors(w);
+            int unsummed = 0;
+            double total = 0;
+            for (Vertex* u : around) {
+                auto it = sums.find(u);
+                if (it == sums.end())
+                    ++unsummed;
+                else
+                    total += it->second;
+            }
+            // A vertex takes its sum once all but at most one cut neighbour
+            // has one, so sums flow inwards from the leaves.
+            if (unsummed < 2) {
+                sums[w] = total;
+                queue.push_back(w);
+            }
+        }
+    }
+}

@@ -1,0 +1,178 @@
+#include <algorithm>
+#include <cmath>
+
+#include "scene/CurvatureArmature.h"
+#include "unfolders/engine/Unfolder.h"
+
+using Sorvex::M3d;
+using Sorvex::M4x4;
+
+namespace {
+
+constexpr double CutTubeRadius = 0.005;
+constexpr double ConvexityOffset = 0.05;
+constexpr double LineRadius = 0.01;
+constexpr double OutlineRadius = 0.006;
+constexpr double SplineReach = 0.66666;
+
+/// Height of the net plane: the first net vertex's, or 0 for an empty net.
+double netHeight(const Unfolder& u) {
+    const Poly* root = u.getUnfoldingRoot();
+    if (!root && u.getPolyCount() > 0)
+        root = u.getPoly(0);
+    return root ? root->getVertex(0)->y() : 0.0;
+}
+
+/// Maps points of the source's frame into this object's frame (the
+/// unfolder is the source's child).
+M4x4 fromSourceFrame(const SceneObj& obj) {
+    M4x4 m = obj.getTransform();
+    if (!m.inv())
+        m.identity();
+    return m;
+}
+
+M3d averageNormal(const Vertex* v) {
+    M3d sum;
+    for (const Poly* f : v->getPolys())
+        sum += f->getNormal();
+    return sum.normalize();
+}
+
+} // namespace
+
+void Unfolder::renderSelf(Renderer* r) {
+    if (drawBSP)
+        faceBoxTree->draw(r, netHeight(*this));
+    if (drawHull) {
+        const double width = r->getLineWidth();
+        r->color(0.1, 0.6, 0.1);
+        r->setLineWidth(3);
+        renderHull(r, convexHull);
+        r->setLineWidth(width);
+    }
+    if (drawHeightBands) {
+        r->color(0.2, 0.3, 0.8);
+        for (PlanarConvexHull& band : heightBands)
+            renderHull(r, band);
+    }
+    if (drawCutGraph && source)
+        renderCutGraph(r);
+    if (drawArcs && source)
+        renderArcs(r);
+    if (drawLocalConvexity && source)
+        renderLocalConvexity(r);
+    if (showUnfoldingInScene) {
+        r->pushTransform(M4x4::Translation(-getTranslation()));
+        PolyMesh::renderSelf(r);
+        r->popTransform();
+    }
+}
+
+void Unfolder::renderHull(Renderer* r, PlanarConvexHull& hull) {
+    const double y = netHeight(*this);
+    const PlanarConvexHull::Node* node = hull.getHead();
+    if (!node)
+        return;
+    r->beginLineLoop();
+    for (int i = 0; i < hull.getLength(); ++i, node = node->next)
+        r->vertex(M3d(node->x, y, node->y));
+    r->end();
+}
+
+void Unfolder::renderCutGraph(Renderer* r) {
+    r->pushTransform(fromSourceFrame(*this));
+    r->color(0.9, 0.6, 0.1);
+    for (const auto& [v, neighbors] : getCutGraph())
+        for (Vertex* w : neighbors)
+            if (v < w) // each undirected edge once
+                r->renderTube(*v, *w, CutTubeRadius);
+    r->popTransform();
+}
+
+void Unfolder::renderArcs(Renderer* r) {
+    r->pushTransform(M4x4::Translation(-getTranslation()));
+    r->color(0.8, 0.1, 0.1);
+    for (const auto& [v, neighbors] : getCutGraph()) {
+        Vertex *centre = nullptr, *end1 = nullptr, *end2 = nullptr;
+        if (neighbors.size() == 1 && FindArc(v, neighbors.front(), &centre, &end1, &end2))
+            RenderArc(r, centre, end1, end2);
+    }
+    r->popTransform();
+}
+
+void Unfolder::renderLocalConvexity(Renderer* r) {
+    r->pushTransform(fromSourceFrame(*this));
+    for (Vertex* v : source->getVertices()) {
+        if (v->getPolyCount() == 0)
+            continue;
+        // The faces' angles at v, counter-clockwise round it.
+        const double faceAngles = 2 * M_PI - CurvatureArmature::AngleDeficit(v);
+        if (faceAngles > M_PI)
+            r->color(0.1, 0.7, 0.1);
+        else
+            r->color(0.8, 0.1, 0.1);
+        r->renderSphere(*v + averageNormal(v) * ConvexityOffset, 0.01);
+    }
+    r->popTransform();
+}
+
+bool Unfolder::FindArc(Vertex* leaf, Vertex* next, Vertex** centre, Vertex** end1, Vertex** end2) {
+    Poly* a = leaf->findOtherPoly(nullptr, next);
+    Poly* b = a ? leaf->findOtherPoly(a, next) : nullptr;
+    if (!a || !b || !a->getTwin() || !b->getTwin())
+        return false;
+    Vertex* ends[2] = {a->getTwin()->getVertex(a->getVertexIndex(next)),
+                       b->getTwin()->getVertex(b->getVertexIndex(next))};
+    // A folded edge has one image of `next`: there is no gap to show.
+    if (ends[0] == ends[1])
+        return false;
+    *centre = a->getTwin()->getVertex(a->getVertexIndex(leaf));
+    *end1 = ends[0];
+    *end2 = ends[1];
+    return true;
+}
+
+void Unfolder::RenderArc(Renderer* r, const Vertex* centre, const Vertex* end1,
+                         const Vertex* end2) {
+    const M3d a = *end1 - *centre;
+    const M3d b = *end2 - *centre;
+    const double radius = 0.3 * std::min(std::hypot(a.x(), a.z()), std::hypot(b.x(), b.z()));
+    double from = std::atan2(a.z(), a.x());
+    double sweep = std::atan2(b.z(), b.x()) - from;
+    // The gap at the end of a cut is the shorter way round.
+    if (sweep > M_PI)
+        sweep -= 2 * M_PI;
+    if (sweep < -M_PI)
+        sweep += 2 * M_PI;
+    const int steps = 16;
+    r->beginLines();
+    for (int i = 0; i < steps; ++i) {
+        for (int k : {i, i + 1}) {
+            const double angle = from + sweep * k / steps;
+            r->vertex(*centre + M3d(radius * std::cos(angle), 0, radius * std::sin(angle)));
+        }
+    }
+    r->end();
+}
+
+void Unfolder::limnFace(Renderer* r, Poly& face) {
+    Poly* twin = face.getTwin();
+    const bool hovered =
+        twin && source && (getHighlightedPoly() == &face || source->getHighlightedPoly() == twin);
+    if (!r->isPicking() && hovered && showUnfoldingInScene && !autoAnimate) {
+        // The net is drawn with this object's translation cancelled; the
+        // source face is brought into that same frame.
+        const M4x4 toHere = M4x4::Translation(getTranslation()) * fromSourceFrame(*this);
+        const M3d netCentre = face.getCenter();
+        const M3d sourceCentre = toHere * twin->getCenter();
+        M3d sourceNormal = toHere * twin->getNormal() - toHere * M3d(0, 0, 0);
+        const double reach = SplineReach * (sourceCentre - netCentre).length();
+        r->renderSpline(netCentre, face.getNormal() * reach, sourceCentre,
+                        sourceNormal.normalize() * reach, LineRadius);
+        for (int i = 0; i < twin->getVertexCount(); ++i)
+            r->renderTube(toHere * *twin->getVertex(i), toHere * *twin->getVertex(i + 1),
+                          OutlineRadius);
+    }
+    PolyMesh::limnFace(r, face);
+}

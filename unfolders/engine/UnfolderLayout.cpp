@@ -1,0 +1,241 @@
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "unfolders/engine/HullTranslate.h"
+#include "unfolders/engine/Unfolder.h"
+
+using Sorvex::M3d;
+using Sorvex::M4x4;
+
+namespace {
+
+const M3d NetNormal(0, -1, 0);
+
+/// translate(pivot) * rotate(axis, angle) * translate(-pivot), with the
+/// library's rotation convention (see M4x4::rotate).
+M4x4 turnAbout(const M3d& pivot, const M3d& axis, double angle) {
+    M4x4 m;
+    m.loadTranslate(pivot);
+    m.rotate(axis, angle);
+    m.translateNeg(pivot);
+    return m;
+}
+
+} // namespace
+
+M4x4 Unfolder::getRotationToPlane(Poly& f) {
+    const M3d& n = f.getNormal();
+    const double d = n.dot(NetNormal);
+    const M3d q = f.getCenter();
+    // The two thresholds differ on purpose: the layouts depend on them.
+    if (d > 0.9999)
+        return M4x4();
+    if (d < -0.99999)
+        return turnAbout(q, M3d(1, 0, 0), M_PI);
+    // M4x4::rotate(axis, a) turns by -a about the axis, so the axis t x n
+    // is the one about which the turn carries n onto t.
+    M3d axis;
+    axis.cross(NetNormal, n);
+    axis.normalize();
+    return turnAbout(q, axis, std::acos(d));
+}
+
+Poly* Unfolder::copyToCenter(Poly& f, const M3d& target) {
+    auto* copy = new Poly(f, this);
+    M4x4 m = M4x4::Translation(target - copy->getCenter()) * getRotationToPlane(*copy);
+    faceTransforms[&f] = m;
+    copy->transform(m);
+    return copy;
+}
+
+Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
+    Poly* g = f.getNeighbor(e);
+    if (!g || !g->getTwin())
+        return nullptr;
+    auto placedTransform = faceTransforms.find(g);
+    if (placedTransform == faceTransforms.end())
+        return nullptr;
+    Poly* gNet = g->getTwin();
+    const int n = f.getVertexCount();
+    const int hingeA = ((e % n) + n) % n;
+    const int hingeB = (hingeA + 1) % n;
+    const M3d p0 = *f.getVertex(hingeA);
+    const M3d p1 = *f.getVertex(hingeB);
+
+    const M3d& nf = f.getNormal();
+    const M3d& ng = g->getNormal();
+    M3d axis;
+    axis.cross(nf, ng);
+    axis.normalize();
+    // Rounding can push the dot of two unit normals just past 1, where acos
+    // has no value; the fold angle is held in single precision.
+    float theta = float(std::acos(std::clamp(nf.dot(ng), -1.0, 1.0)));
+
+    std::vector<Vertex*> ring(size_t(n), nullptr);
+    std::vector<Vertex*> created;
+    for (int k = 0; k < n; ++k) {
+        if (k == hingeA || k == hingeB) {
+            ring[size_t(k)] = gNet->getVertex(g->getVertexIndex(f.getVertex(k)));
+        } else {
+            auto* v = new Vertex(*f.getVertex(k));
+            addVertex(v);
+            created.push_back(v);
+            ring[size_t(k)] = v;
+        }
+    }
+
+    // Both tests flip the turn; together they fold across convex and reflex
+    // edges alike onto the far side of the hinge.
+    if (axis.dot(p1 - p0) > 0)
+        theta = -theta;
+    if ((g->getCenter() - (p0 + p1) * 0.5).dot(nf) > 0)
+        theta = -theta;
+    M4x4 t = placedTransform->second * turnAbout(p0, axis, theta);
+    faceTransforms[&f] = t;
+
+    auto* face = new Poly(ring);
+    face->transform(t, hingeA, hingeB);
+
+    if (checkIntersections) {
+        if (Poly* hit = faceBoxTree->findFirst(FaceBox(face))) {
+            delete face;
+            // The refused copy's own vertices are dropped so that they do not
+            // distort the net's extent.
+            for (Vertex* v : created)
+                if (remVertex(v))
+                    delete v;
+            if (blocker)
+                *blocker = hit->getTwin();
+            return nullptr;
+        }
+    }
+    return face;
+}
+
+Poly* Unfolder::unfoldFromEdge(Poly& f, int e) {
+    Poly* g = f.getNeighbor(e);
+    if (!g || g->getTwin())
+        return nullptr;
+    const int k = g->getNeighborIndex(&f);
+    if (k == -1)
+        return nullptr;
+    Poly* copy = copyAndFlatten(*g, k, nullptr);
+    if (!copy)
+        return nullptr;
+    addTwin(*g, *copy);
+    return g;
+}
+
+Poly* Unfolder::unfoldToEdge(Poly& f, int e) {
+    if (e == -1)
+        return nullptr;
+    Poly* copy = copyAndFlatten(f, e, nullptr);
+    if (!copy)
+        return nullptr;
+    addTwin(f, *copy);
+    return &f;
+}
+
+bool Unfolder::unfoldToNet(TreeNode<Poly*>& node) {
+    // Depth first in child order, as a recursion would go; the explicit
+    // stack keeps long chains of faces off the call stack.
+    using ChildIt = std::list<TreeNode<Poly*>*>::const_iterator;
+    struct Frame {
+        TreeNode<Poly*>* node;
+        ChildIt next;
+    };
+    std::vector<Frame> stack{{&node, node.getChildren().begin()}};
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next == top.node->getChildren().end()) {
+            stack.pop_back();
+            continue;
+        }
+        TreeNode<Poly*>* child = *top.next++;
+        Poly* face = child->getValue();
+        const int k = face->getNeighborIndex(top.node->getValue());
+        if (k < 0)
+            return false;
+        Poly* copy = copyAndFlatten(*face, k, nullptr);
+        if (!copy)
+            return false;
+        addTwin(*face, *copy);
+        stack.push_back({child, child->getChildren().begin()});
+    }
+    return true;
+}
+
+bool Unfolder::unfoldToNet(Tree<Poly*>& tree) {
+    cutGraphValid = false;
+    conflictsValid = false;
+    convexHull.reset();
+    translate(-getTranslation());
+    clear();
+    chooseStartingFace();
+    bool placedAll = false;
+    if (unfoldingRoot && tree.setRoot(unfoldingRoot->getTwin()))
+        placedAll = unfoldToNet(*tree.getRoot());
+    onChanged(true);
+    return placedAll;
+}
+
+bool Unfolder::addPolyToHull(Poly* f, PlanarConvexHull* hull) {
+    bool changed = false;
+    for (Vertex* v : f->getVertices())
+        changed = hull->addPoint(v->x(), v->z(), v) || changed;
+    return changed;
+}
+
+M3d Unfolder::shiftToCenter() {
+    const M3d s = PolyMesh::shiftToCenter();
+    TranslateHull(convexHull, -s.x(), -s.z());
+    faceBoxTree->shift(-s.x(), -s.z());
+    return s;
+}
+
+void Unfolder::findHeightBands() {
+    heightBands.clear();
+    if (!source)
+        return;
+    double low = 0, high = 0;
+    source->getHeightRange(low, high);
+    const double range = high - low;
+    if (range == 0)
+        return;
+    // Single precision on purpose: ten additions of 0.1f end just above 1,
+    // so the last band takes in the highest vertices.
+    for (float t = 0.1f; t <= 1.0001; t += 0.1f) {
+        PlanarConvexHull& band = heightBands.emplace_back();
+        for (Poly* f : source->getPolys()) {
+            Poly* net = f->getTwin();
+            if (!net)
+                continue;
+            for (int i = 0; i < f->getVertexCount(); ++i) {
+                if ((f->getVertex(i)->y() - low) / range <= t) {
+                    const Vertex* image = net->getVertex(i);
+                    band.addPoint(image->x(), image->z(), nullptr);
+                }
+            }
+        }
+    }
+}
+
+M3d Unfolder::findDevelopmentCenter(Vertex* v) {
+    std::vector<M3d> images;
+    for (Poly* f : v->getPolys()) {
+        Poly* net = f->getTwin();
+        if (!net)
+            continue;
+        const M3d p = *net->getVertex(f->getVertexIndex(v));
+        if (std::find(images.begin(), images.end(), p) == images.end())
+            images.push_back(p);
+    }
+    // A vertex with no placed face has no image; the origin beats a NaN.
+    if (images.empty())
+        return M3d();
+    M3d sum;
+    for (const M3d& p : images)
+        sum += p;
+    return sum / double(unsigned(images.size()));
+}

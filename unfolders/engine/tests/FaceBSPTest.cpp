@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "scene/Poly.h"
+#include "scene/Vertex.h"
+#include "unfolders/engine/FaceBSP.h"
+
+namespace {
+
+/// Free-standing faces in the (x, z) plane, owning their vertices.
+class Faces {
+public:
+    Poly* add(std::vector<std::pair<double, double>> xz) {
+        std::vector<Vertex*> ring;
+        for (auto [x, z] : xz) {
+            vertices.push_back(std::make_unique<Vertex>(Sorvex::M3d(x, 0, z)));
+            ring.push_back(vertices.back().get());
+        }
+        polys.push_back(std::make_unique<Poly>(ring));
+        return polys.back().get();
+    }
+    Poly* square(double x, double z, double size) {
+        return add({{x, z}, {x + size, z}, {x + size, z + size}, {x, z + size}});
+    }
+
+private:
+    std::vector<std::unique_ptr<Vertex>> vertices;
+    std::vector<std::unique_ptr<Poly>> polys;
+};
+
+/// Inserts the way the unfolder does: grow first when the box lies outside.
+void store(FaceBSP& tree, Poly* face) {
+    FaceBox box(face);
+    if (!tree.contains(box))
+        tree.grow(box);
+    tree.insert(box);
+}
+
+} // namespace
+
+TEST(FaceBox, BoxOfAFaceAndOfAnEmptyFace) {
+    Faces faces;
+    FaceBox box(faces.add({{1, 2}, {3, -1}, {0, 5}}));
+    EXPECT_EQ(0, box.minX);
+    EXPECT_EQ(3, box.maxX);
+    EXPECT_EQ(-1, box.minZ);
+    EXPECT_EQ(5, box.maxZ);
+
+    Poly empty;
+    FaceBox none(&empty);
+    EXPECT_GT(none.minX, none.maxX);
+    EXPECT_FALSE(none.overlapsArea(box));
+    EXPECT_FALSE(box.overlapsArea(none));
+}
+
+TEST(FaceBox, OnlyProperEdgeCrossingsCount) {
+    // X-shaped crossing.
+    EXPECT_TRUE(EdgesCrossProperly(0, 0, 2, 2, 0, 2, 2, 0));
+    // Shared end point, T-junction, collinear overlap and parallel edges do not cross.
+    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 2, 2, 2, 3, 0));
+    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 0, 1, 0, 1, 3));
+    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 0, 1, 0, 3, 0));
+    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 0, 0, 1, 2, 1));
+
+    Faces faces;
+    Poly* a = faces.square(0, 0, 2);
+    Poly* crossing = faces.square(1, 1, 2);
+    Poly* inside = faces.square(0.5, 0.5, 1);
+    Poly* touching = faces.square(2, 0, 2);
+    Poly* sharingCorner = faces.add({{0, 0}, {-1, -1}, {1, -1}});
+    EXPECT_TRUE(FacesOverlap(FaceBox(crossing), FaceBox(a)));
+    EXPECT_TRUE(FacesOverlap(FaceBox(a), FaceBox(crossing)));
+    EXPECT_FALSE(FacesOverlap(FaceBox(inside), FaceBox(a))) << "containment is not reported";
+    EXPECT_FALSE(FacesOverlap(FaceBox(touching), FaceBox(a)));
+    EXPECT_FALSE(FacesOverlap(FaceBox(sharingCorner), FaceBox(a)));
+    EXPECT_FALSE(FacesOverlap(FaceBox(a), FaceBox(a))) << "a face never overlaps itself";
+}
+
+TEST(FaceBSP, FreshRootIsEmptyAndTheFirstBoxGrowsItTenfold) {
+    FaceBSP tree;
+    EXPECT_GT(tree.getMinX(), tree.getMaxX());
+    EXPECT_FALSE(tree.getSplitOnX());
+    Faces faces;
+    Poly* first = faces.square(0, 0, 1);
+    EXPECT_FALSE(tree.query(FaceBox(first))) << "an empty tree answers false";
+
+    store(tree, first);
+    EXPECT_EQ(-10, tree.getMinX());
+    EXPECT_EQ(11, tree.getMaxX());
+    EXPECT_EQ(-10, tree.getMinZ());
+    EXPECT_EQ(11, tree.getMaxZ());
+
+    // A second face inside the region causes no rebuild.
+    store(tree, faces.square(5, 5, 2));
+    EXPECT_EQ(11, tree.getMaxX());
+    EXPECT_EQ(size_t(2), tree.getBoxCount());
+
+    // A face beyond the region on the high x side moves only that bound,
+    // by ten times the new face's extent.
+    store(tree, faces.add({{20, 0}, {22, 0}, {22, 3}}));
+    EXPECT_EQ(-10, tree.getMinX());
+    EXPECT_EQ(42, tree.getMaxX());
+    EXPECT_EQ(-10, tree.getMinZ());
+    EXPECT_EQ(11, tree.getMaxZ());
+    EXPECT_EQ(size_t(3), tree.getBoxCount());
+}
+
+TEST(FaceBSP, SplitsLazilyAndKeepsBoxesAtTheDeepestContainingNode) {
+    FaceBSP tree(0, 8, 0, 8, false, 0.0f);
+    Faces faces;
+    tree.insert(FaceBox(faces.square(0.1, 0.1, 0.5)));
+    ASSERT_NE(nullptr, tree.getLow());
+    ASSERT_NE(nullptr, tree.getHigh());
+    EXPECT_TRUE(tree.getBoxes().empty());
+    EXPECT_EQ(4, tree.getLow()->getMaxZ()) << "the root splits on z";
+    EXPECT_TRUE(tree.getLow()->getSplitOnX());
+    EXPECT_FLOAT_EQ(-0.2f, tree.getLow()->getDrawDepth());
+
+    // A box across the root's split line stays at the root.
+    tree.insert(FaceBox(faces.square(1, 3, 2)));
+    EXPECT_EQ(size_t(1), tree.getBoxes().size());
+    EXPECT_EQ(size_t(2), tree.getBoxCount());
+
+    // A node no wider than 0.0001 does not split.
+    FaceBSP thin(0, 0.0001, 0, 0.00005, true, 0.0f);
+    thin.insert(FaceBox(faces.square(0, 0, 0.00001)));
+    EXPECT_EQ(nullptr, thin.getLow());
+    EXPECT_EQ(size_t(1), thin.getBoxes().size());
+}
+
+TEST(FaceBSP, QueryListsOverlapsInTreeOrderAndRemoveForgetsAFace) {
+    FaceBSP tree;
+    Faces faces;
+    Poly* big = faces.square(0, 0, 4);
+    Poly* small = faces.square(0.2, 0.2, 0.5);
+    Poly* far = faces.square(30, 30, 1);
+    store(tree, big);
+    store(tree, small);
+    store(tree, far);
+
+    // A long thin face crossing both the big and the small square.
+    Poly* probe = faces.add({{-1, 0.4}, {5, 0.4}, {5, 0.5}, {-1, 0.5}});
+    std::vector<Poly*> found;
+    EXPECT_TRUE(tree.query(FaceBox(probe), &found));
+    EXPECT_EQ(size_t(2), found.size());
+    EXPECT_TRUE(tree.query(FaceBox(probe)));
+
+    EXPECT_TRUE(tree.remove(FaceBox(small)));
+    EXPECT_FALSE(tree.remove(FaceBox(small))) << "removing an absent face changes nothing";
+    found.clear();
+    EXPECT_TRUE(tree.query(FaceBox(probe), &found));
+    EXPECT_EQ(std::vector<Poly*>{big}, found);
+    EXPECT_EQ(size_t(2), tree.getBoxCount());
+}
+
+TEST(FaceBSP, ShiftMovesRegionsAndBoxesTogether) {
+    FaceBSP tree;
+    Faces faces;
+    Poly* a = faces.square(0, 0, 1);
+    store(tree, a);
+    store(tree, faces.square(2, 2, 1));
+    tree.shift(-3, 7);
+    EXPECT_EQ(-13, tree.getMinX());
+    EXPECT_EQ(-3, tree.getMinZ());
+    std::vector<FaceBox> boxes;
+    tree.collectBoxes(boxes);
+    ASSERT_EQ(size_t(2), boxes.size());
+    for (const FaceBox& b : boxes) {
+        EXPECT_TRUE(tree.contains(b));
+        if (b.face == a) {
+            EXPECT_EQ(-3, b.minX);
+            EXPECT_EQ(7, b.minZ);
+        }
+    }
+}
+
+TEST(FaceBSP, QueryAgreesWithBruteForceOnRandomTriangles) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> pos(0, 20), size(0.2, 3);
+    Faces faces;
+    std::vector<Poly*> stored;
+    FaceBSP tree;
+    for (int i = 0; i < 300; ++i) {
+        double x = pos(rng), z = pos(rng);
+        Poly* p = faces.add(
+            {{x, z}, {x + size(rng), z + size(rng) / 3}, {x + size(rng) / 2, z + size(rng)}});
+        stored.push_back(p);
+        store(tree, p);
+    }
+    for (int i = 0; i < 200; ++i) {
+        double x = pos(rng), z = pos(rng);
+        Poly* probe = faces.add({{x, z}, {x + size(rng), z}, {x, z + size(rng)}});
+        FaceBox box(probe);
+        size_t expected = 0;
+        for (Poly* p : stored)
+            expected += FacesOverlap(box, FaceBox(p)) ? 1 : 0;
+        std::vector<Poly*> found;
+        EXPECT_EQ(expected > 0, tree.query(box, &found));
+        EXPECT_EQ(expected, found.size());
+        EXPECT_EQ(expected > 0, tree.query(box));
+    }
+}
