@@ -6,6 +6,7 @@
 #include "scene/SceneObj.h"
 #include "scene/Vertex.h"
 #include "scene/mesh/SlotList.h"
+#include "sorvex/PointSorter.h"
 
 #include <cstdint>
 #include <memory>
@@ -118,6 +119,9 @@ class PolyMesh : public SceneObj {
     }
     /// Adds a new vertex at `p` and returns it.
     Vertex* addVertexAt(const Sorvex::M3d& p);
+    /// The vertex `sorter` finds within its tolerance of `p`, else a new vertex at `p` added
+    /// to the mesh and to `sorter` (which must hold only this mesh's vertices).
+    Vertex* findBestVertex(const Sorvex::M3d& p, Sorvex::PointSorter& sorter);
 
     // ----- Whole-mesh operations -----
 
