@@ -34,4 +34,16 @@ inline Sorvex::M3d ringNormal(const Poly& f) {
     return probe.getNormal();
 }
 
+/// Whether two graphs have the same vertices and edges, whatever the order
+/// of their neighbour lists.
+template <typename T> bool sameEdges(const Graph<T>& a, const Graph<T>& b) {
+    if (a.getVertexCount() != b.getVertexCount() || a.getEdgeCount() != b.getEdgeCount())
+        return false;
+    for (const auto& [v, around] : a)
+        for (const T& w : around)
+            if (!b.hasEdge(v, w))
+                return false;
+    return true;
+}
+
 } // namespace testmeshes

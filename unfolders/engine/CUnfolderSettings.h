@@ -1,0 +1,35 @@
+#pragma once
+
+#include "common/IdleLoop.h"
+#include "scene/settings/CSettingsDlg.h"
+
+class Unfolder;
+
+/// The panel every unfolder shows while selected: its display switches (each
+/// also stored as the default for new unfolders), the buttons that turn the
+/// net into an animation, two small views, and the progress and face counts,
+/// refreshed on idle ticks.
+class CUnfolderSettings : public CSettingsDlg, public SystemIdleHandler {
+    VORN_DECLARE_FACTORY(CUnfolderSettings)
+
+    CUnfolderSettings();
+    ~CUnfolderSettings() override;
+
+    /// "Success", the progress or the failure share; then the face counts.
+    void refresh() override;
+    void onSystemIdle() override { refresh(); }
+
+    /// Whether "Animate" also deletes the source (the host sets this while
+    /// the Control key is held).
+    void setDeleteSourceOnAnimate(bool b) { deleteSourceOnAnimate = b; }
+
+protected:
+    void buildControls() override;
+
+private:
+    Unfolder* unfolder() const;
+    void addSwitch(const char* label, const char* key, bool on, void (Unfolder::*set)(bool));
+    void drawCutGraph(Renderer& r);
+
+    bool deleteSourceOnAnimate = false;
+};

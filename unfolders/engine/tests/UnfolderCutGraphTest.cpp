@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "scene/CurvatureArmature.h"
+#include "sorvex/MBoundingBox.h"
+#include "unfolders/engine/tests/TestMeshes.h"
+#include "unfolders/engine/tests/UnfolderTestUtil.h"
+
+using Sorvex::M3d;
+using namespace testmeshes;
+
+namespace {
+
+TestUnfolder* bind(PolyMesh& mesh) {
+    auto* u = new TestUnfolder;
+    u->setParent(&mesh);
+    return u;
+}
+
+/// The cut graph that cuts every edge of face `f` all round.
+Graph<Vertex*> cutAround(Poly* f) {
+    Graph<Vertex*> cut;
+    for (int i = 0; i < f->getVertexCount(); ++i)
+        cut.addEdge(f->getVertex(i), f->getVertex(i + 1));
+    return cut;
+}
+
+Sorvex::MBoundingBox boundsOfImages(const std::vector<Poly*>& sourceFaces) {
+    Sorvex::MBoundingBox box;
+    for (Poly* f : sourceFaces)
+        for (Vertex* v : f->getTwin()->getVertices())
+            box.extend(*v);
+    return box;
+}
+
+} // namespace
+
+TEST(UnfolderCutGraph, CutGraphOfATreeNetHoldsEveryUnfoldedEdge) {
+    auto mesh = cube();
+    TestUnfolder* u = bind(*mesh);
+    Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
+    Tree<Poly*> faces(tree, mesh->getPoly(5));
+    ASSERT_TRUE(u->unfoldToNet(faces));
+    EXPECT_FALSE(u->isCutGraphValid());
+    Graph<Vertex*>& cut = u->getCutGraph();
+    EXPECT_TRUE(u->isCutGraphValid());
+    // 12 edges, 5 of them folded: the other 7 form a spanning tree of the vertices.
+    EXPECT_EQ(size_t(7), cut.getEdgeCount());
+    EXPECT_EQ(size_t(8), cut.getVertexCount());
+    EXPECT_FALSE(cut.hasCycle());
+    for (const auto& [f, around] : tree)
+        for (Poly* g : around) {
+            const int i = f->getNeighborIndex(g);
+            EXPECT_FALSE(cut.hasEdge(f->getVertex(i), f->getVertex(i + 1)));
+        }
+
+    // The two conversions invert each other on a closed mesh.
+    std::list<Poly*> all(mesh->getPolys().begin(), mesh->getPolys().end());
+    Graph<Poly*> net;
+    u->cutGraph2unfoldedNet(all, cut, net);
+    Graph<Poly*> laidNet;
+    u->getNet(laidNet);
+    EXPECT_TRUE(sameEdges(laidNet, net));
+    Graph<Vertex*> back;
+    u->unfoldedNet2cutGraph(net, back);
+    EXPECT_TRUE(sameEdges(cut, back));
+}
+
+TEST(UnfolderCutGraph, EmptyCutGraphFloodsTheWholeSurface) {
+    auto mesh = lPrism();
+    TestUnfolder* u = bind(*mesh);
+    Graph<Vertex*> none;
+    u->setCheckIntersections(true);
+    u->unfoldToCutGraph(none, 0);
+    EXPECT_EQ(size_t(8), u->getPolyCount());
+    EXPECT_TRUE(u->getCheckIntersections()) << "the check is restored";
+    EXPECT_TRUE(u->isCutGraphValid());
+    EXPECT_TRUE(u->getCutGraph().isEmpty());
+    // Flooded without the check, the notch walls overlap.
+    EXPECT_TRUE(
+        u->getConflicts().hasEdge(mesh->getPoly(2)->getTwin(), mesh->getPoly(3)->getTwin()));
+    EXPECT_EQ(u->getUnfoldingRoot()->getTwin(), mesh->getPoly(7));
+}
+
+TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
+    auto mesh = cube();
+    TestUnfolder* u = bind(*mesh);
+    Poly* top = mesh->getPoly(4);
+    Graph<Vertex*> cut = cutAround(top);
+    u->unfoldToCutGraph(cut, 0);
+    ASSERT_EQ(size_t(6), u->getPolyCount());
+    EXPECT_EQ(cut, u->getCutGraph());
+
+    // Bottom and walls make a cross three faces wide; the top is alone.
+    std::vector<Poly*> cross = {mesh->getPoly(0), mesh->getPoly(1), mesh->getPoly(2),
+                                mesh->getPoly(3), mesh->getPoly(5)};
+    const auto crossBox = boundsOfImages(cross);
+    const auto topBox = boundsOfImages({top});
+    EXPECT_NEAR(3, crossBox.getSize().x(), 1e-6);
+    EXPECT_NEAR(3, crossBox.getSize().z(), 1e-6);
+    // Two pieces: two columns, centres one cell (the largest piece) apart in x.
+    const M3d apart = topBox.getCenter() - crossBox.getCenter();
+    EXPECT_NEAR(3, apart.x(), 1e-6);
+    EXPECT_NEAR(0, apart.z(), 1e-6);
+    EXPECT_NEAR(0, apart.y(), 1e-6);
+
+    // The index and the hull were rebuilt around the moved pieces.
+    EXPECT_FALSE(u->findConflicts());
+    for (Poly* f : u->getPolys())
+        for (Vertex* v : f->getVertices())
+            EXPECT_TRUE(u->getConvexHull().contains(v->x(), v->z()));
+    std::vector<FaceBox> boxes;
+    u->getFaceBoxTree().collectBoxes(boxes);
+    EXPECT_EQ(size_t(6), boxes.size());
+    for (const FaceBox& b : boxes)
+        EXPECT_DOUBLE_EQ(FaceBox(b.face).minX, b.minX);
+}
+
+TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
+    auto mesh = cube();
+    TestUnfolder* u = bind(*mesh);
+    Poly* top = mesh->getPoly(4);
+    // A path of two edges along the top: its middle vertex has two cut edges.
+    Graph<Vertex*> path;
+    path.addEdge(top->getVertex(0), top->getVertex(1));
+    path.addEdge(top->getVertex(1), top->getVertex(2));
+    Vertex* end = top->getVertex(0);
+    Vertex* middle = top->getVertex(1);
+    for (Poly* f : mesh->getPolys()) {
+        const bool hasEnd = f->getVertexIndex(end) >= 0;
+        const bool hasMiddle = f->getVertexIndex(middle) >= 0;
+        const bool hasAny = hasEnd || hasMiddle || f->getVertexIndex(top->getVertex(2)) >= 0;
+        EXPECT_EQ(hasAny, u->touchedByAnAngle(path, f, true));
+        EXPECT_EQ(hasMiddle, u->touchedByAnAngle(path, f, false));
+    }
+}
+
+TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
+    auto mesh = cube();
+    TestUnfolder* u = bind(*mesh);
+    Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
+    Tree<Poly*> faces(tree, mesh->getPoly(5));
+    ASSERT_TRUE(u->unfoldToNet(faces));
+    std::map<Vertex*, double> sums;
+    u->sumCutGraph(sums, true);
+    Graph<Vertex*>& cut = u->getCutGraph();
+    CurvatureArmature& armature = mesh->getCurvature(false);
+    // A tree: every vertex gets a sum; a leaf its own curvature, an inner
+    // vertex the sum of its summed neighbours.
+    EXPECT_EQ(cut.getVertexCount(), sums.size());
+    int leaves = 0;
+    for (const auto& [v, around] : cut) {
+        if (around.size() == 1) {
+            ++leaves;
+            EXPECT_DOUBLE_EQ(armature.getCurvature(v), sums[v]);
+        }
+    }
+    EXPECT_GE(leaves, 2);
+
+    // A cut graph that is a single cycle gives nobody a sum.
+    Graph<Vertex*> cycle = cutAround(mesh->getPoly(4));
+    u->unfoldToCutGraph(cycle, 0);
+    u->sumCutGraph(sums, false);
+    EXPECT_TRUE(sums.empty());
+}
+
+TEST(UnfolderCutGraph, SumsOnAPathAddUpFromBothEnds) {
+    auto mesh = cube();
+    TestUnfolder* u = bind(*mesh);
+    Poly* top = mesh->getPoly(4);
+    Graph<Vertex*> path;
+    path.addEdge(top->getVertex(0), top->getVertex(1));
+    path.addEdge(top->getVertex(1), top->getVertex(2));
+    u->unfoldToCutGraph(path, 0);
+    std::map<Vertex*, double> sums;
+    u->sumCutGraph(sums, false);
+    CurvatureArmature& armature = mesh->getCurvature(false);
+    const double a = armature.getCurvature(top->getVertex(0));
+    const double c = armature.getCurvature(top->getVertex(2));
+    ASSERT_EQ(size_t(3), sums.size());
+    EXPECT_DOUBLE_EQ(a + c, sums[top->getVertex(1)]);
+}
