@@ -63,7 +63,10 @@ class PolyMesh : public SceneObj {
     virtual void onFaceCreatedInTruncation(Poly* face);
     /// The colour faces are drawn in when nothing else decides.
     virtual RGBAColor getColor();
+    /// Whether tools may merge coplanar neighbouring faces of this mesh (true;
+    /// nets and animations, whose faces map one-to-one to a source, say no).
     virtual bool autoMergePolys();
+    /// Whether the user may attach an unfolding strategy to this mesh (true).
     virtual bool canUserUnfold();
 
     /// Appends `v` to the vertex list and takes ownership. Returns `v`; null

@@ -15,20 +15,21 @@ Poly* Vertex::findOtherPoly(const Poly* exclude, const Vertex* other) const {
 
 namespace {
 
-/// Walks the distinct edge partners of v in incidence order until fn says stop.
+/// Walks the distinct edge partners of v in incidence order until fn says
+/// stop. A partner counts as seen when an earlier face already has the edge,
+/// so no scratch list is needed (this runs per vertex in hot loops).
 template <typename Fn> void forEachOtherVertex(const Vertex& v, Fn&& fn) {
-    std::vector<const Vertex*> seen;
-    seen.reserve(8);
-    auto visit = [&](Vertex* u) {
-        if (u == &v || std::find(seen.begin(), seen.end(), u) != seen.end())
-            return true;
-        seen.push_back(u);
-        return fn(u);
-    };
-    for (const Poly* p : v.getPolys()) {
+    const auto& polys = v.getPolys();
+    for (std::size_t i = 0; i < polys.size(); ++i) {
+        const Poly* p = polys[i];
         const int k = p->getVertexIndex(&v);
-        if (!visit(p->getVertex(k + 1)) || !visit(p->getVertex(k - 1)))
-            return;
+        for (Vertex* u : {p->getVertex(k + 1), p->getVertex(k - 1)}) {
+            bool seen = false;
+            for (std::size_t j = 0; j < i && !seen; ++j)
+                seen = MeshLinks::findEdge(*polys[j], &v, u, false) >= 0;
+            if (!seen && !fn(u))
+                return;
+        }
     }
 }
 

@@ -106,6 +106,7 @@ public:
         return i < m_items.size() ? m_items[i] : nullptr;
     }
 
+    /// The last element (trailing holes are never kept), or null.
     T* back() const { return m_items.empty() ? nullptr : m_items.back(); }
 
     /// Forgets every element (the caller owns them).
