@@ -1,6 +1,7 @@
 #include "scene/loaders/AssimpLoaders.h"
 
 #include "scene/loaders/AssimpMeshReader.h"
+#include "scene/loaders/PlyHeaderCheck.h"
 
 VORN_DEFINE_FACTORY(OBJLoader, "Loader")
 VORN_DEFINE_FACTORY(STLLoader, "Loader")
@@ -11,4 +12,8 @@ bool AssimpLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseEr
     std::string format(getExtension().substr(1));
     error.line = 0;
     return ReadMeshWithAssimp(bytes, format.c_str(), mesh, error.message);
+}
+
+bool PLYLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) {
+    return CheckPlyHeader(bytes, error) && AssimpLoader::parseMesh(bytes, mesh, error);
 }

@@ -33,4 +33,6 @@ class PLYLoader : public AssimpLoader {
 public:
     std::string_view getExtension() const override { return ".ply"; }
     std::string_view getDescription() const override { return "Polygon File Format"; }
+    /// Checks the header first: the importer mishandles some malformed headers.
+    bool parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) override;
 };

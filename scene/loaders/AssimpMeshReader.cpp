@@ -53,17 +53,33 @@ std::string importerMessage(std::string text) {
     return text.empty() ? std::string("unreadable or unsupported file") : text;
 }
 
-/// Checked before vertices are joined: the join step would quietly merge a
-/// NaN corner into some other vertex.
-bool checkFinite(const aiScene& scene, std::string& error) {
+/// Checked before vertices are joined: the importers do not check face
+/// indices against the vertex count, and the join step would read past the
+/// vertex array for such an index, or quietly merge a NaN corner into some
+/// other vertex.
+bool checkImported(const aiScene& scene, std::string& error) {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& part = *scene.mMeshes[m];
+        if (part.mNumVertices > 0 && !part.mVertices) {
+            error = "mesh without vertex positions";
+            return false;
+        }
         for (unsigned i = 0; i < part.mNumVertices; ++i) {
             const aiVector3D& p = part.mVertices[i];
             if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
                 error = "a vertex coordinate is not finite";
                 return false;
             }
+        }
+        for (unsigned f = 0; f < part.mNumFaces; ++f) {
+            const aiFace& face = part.mFaces[f];
+            for (unsigned k = 0; k < face.mNumIndices; ++k)
+                if (face.mIndices[k] >= part.mNumVertices) {
+                    error = "face " + std::to_string(f) + ": vertex index " +
+                            std::to_string(face.mIndices[k]) + " out of range (0.." +
+                            std::to_string(int(part.mNumVertices) - 1) + ")";
+                    return false;
+                }
         }
     }
     return true;
@@ -126,7 +142,7 @@ bool ReadMeshWithAssimp(std::string_view bytes, const char* formatHint, MeshData
         error = importerMessage(importer.GetErrorString());
         return false;
     }
-    if (!checkFinite(*scene, error))
+    if (!checkImported(*scene, error))
         return false;
     scene =
         importer.ApplyPostProcessing(aiProcess_RemoveComponent | aiProcess_JoinIdenticalVertices);

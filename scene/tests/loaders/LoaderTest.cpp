@@ -102,7 +102,8 @@ std::string binaryStl() {
     return bytes;
 }
 
-std::string binaryPly(bool bigEndian) {
+/// `firstIndex` replaces the first corner of the first face.
+std::string binaryPly(bool bigEndian, int32_t firstIndex = 0) {
     std::string bytes = std::string("ply\nformat binary_") + (bigEndian ? "big" : "little") +
                         "_endian 1.0\nelement vertex 6\nproperty float x\nproperty float y\n"
                         "property float z\nelement face 8\n"
@@ -110,10 +111,10 @@ std::string binaryPly(bool bigEndian) {
     for (const auto& v : kOctahedron)
         for (float c : v)
             put<float>(bytes, c, bigEndian);
-    for (const auto& face : kOctahedronFaces) {
+    for (int f = 0; f < 8; ++f) {
         put<uint8_t>(bytes, 3);
-        for (int corner : face)
-            put<int32_t>(bytes, corner, bigEndian);
+        for (int k = 0; k < 3; ++k)
+            put<int32_t>(bytes, f == 0 && k == 0 ? firstIndex : kOctahedronFaces[f][k], bigEndian);
     }
     return bytes;
 }
@@ -210,7 +211,15 @@ TEST_F(LoaderFiles, BadMeshFilesFailWithOneLineNamingTheFile) {
         {write("garbage.off", garbage), ":1: expected 'OFF' or the vertex, face and edge counts"},
         {write("garbage.obj", garbage), ": "},
         {write("garbage.stl", garbage), ": "},
-        {write("garbage.ply", garbage), ": "},
+        {write("garbage.ply", garbage), ":1: PLY header: the file does not start with 'ply'"},
+        // Headers the importer would spin on or allocate for without bound.
+        {write("unended.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"),
+         ": PLY header: no 'end_header' line"},
+        {write("huge.ply", "ply\nformat ascii 1.0\nelement vertex 4000000000\n"
+                           "property float x\nend_header\n0\n"),
+         ":5: PLY header: the element counts need more data than the file holds"},
+        {write("keyword.ply", "ply\nformat ascii 1.0\nelemeXt vertex 3\nend_header\n"),
+         ":3: PLY header: unknown keyword"},
         {write("range.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n"),
          ":6: face 0: vertex index 3 out of range (0..2)"},
         {write("repeat.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 0\n"),
@@ -223,6 +232,10 @@ TEST_F(LoaderFiles, BadMeshFilesFailWithOneLineNamingTheFile) {
         {write("fan.off", "OFF\n5 3 0\n0 0 0\n1 0 0\n0 1 0\n0 -1 0\n0 0 1\n"
                           "3 0 1 2\n3 1 0 3\n3 0 1 4\n"),
          ": "},
+        // Indices past the vertices once crashed the importer's vertex joining.
+        {write("range.ply", binaryPly(true, 0x40000001)),
+         ": face 0: vertex index 1073741825 out of range (0..5)"},
+        {write("negative.ply", binaryPly(false, -1)), ": "},
         {write("fan.obj", tri + "v 0 -1 0\nv 0 0 1\nf 1 2 3\nf 2 1 4\nf 1 2 5\n"), ": "},
         {(m_dir / "absent.off").string(), ": "},
     };
