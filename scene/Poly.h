@@ -31,6 +31,8 @@ public:
     /// A copy of `source` for `mesh`: new vertices at the same positions, added
     /// to `mesh` in ring order, and the source's normal and scalar. The face
     /// itself is not added to the mesh; twin and user data are not copied.
+    /// With a null mesh the new vertices belong to no mesh until the face is
+    /// added to one.
     Poly(const Poly& source, PolyMesh* mesh);
     Poly(const Poly&) = delete;
     Poly& operator=(const Poly&) = delete;
