@@ -1,7 +1,7 @@
 #include "scene/loaders/AssimpLoaders.h"
 
 #include "scene/loaders/AssimpMeshReader.h"
-#include "scene/loaders/PlyHeaderCheck.h"
+#include "scene/loaders/PlyCheck.h"
 
 VORN_DEFINE_FACTORY(OBJLoader, "Loader")
 VORN_DEFINE_FACTORY(STLLoader, "Loader")
@@ -15,5 +15,5 @@ bool AssimpLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseEr
 }
 
 bool PLYLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) {
-    return CheckPlyHeader(bytes, error) && AssimpLoader::parseMesh(bytes, mesh, error);
+    return CheckPlyFile(bytes, error) && AssimpLoader::parseMesh(bytes, mesh, error);
 }

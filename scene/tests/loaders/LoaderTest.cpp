@@ -119,6 +119,24 @@ std::string binaryPly(bool bigEndian, int32_t firstIndex = 0) {
     return bytes;
 }
 
+/// A triangle's header: three vertices, one face (rows start on line 10).
+const char* kAsciiPlyHeader = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                              "property float y\nproperty float z\nelement face 1\n"
+                              "property list uchar int vertex_indices\nend_header\n";
+
+/// A binary triangle whose face list claims `length` indices.
+std::string binaryPlyWithListLength(int32_t length) {
+    std::string bytes = "ply\nformat binary_little_endian 1.0\nelement vertex 3\n"
+                        "property float x\nproperty float y\nproperty float z\n"
+                        "element face 1\nproperty list int int vertex_indices\nend_header\n";
+    for (float c : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f})
+        put<float>(bytes, c);
+    put<int32_t>(bytes, length);
+    for (int32_t index : {0, 1, 2})
+        put<int32_t>(bytes, index);
+    return bytes;
+}
+
 TEST(Loader, RegisteredByFactoryAndMatchedByExtension) {
     std::vector<std::string> loaderNames;
     for (Factory* factory : Factory::GetFactoryList()) {
@@ -211,15 +229,28 @@ TEST_F(LoaderFiles, BadMeshFilesFailWithOneLineNamingTheFile) {
         {write("garbage.off", garbage), ":1: expected 'OFF' or the vertex, face and edge counts"},
         {write("garbage.obj", garbage), ": "},
         {write("garbage.stl", garbage), ": "},
-        {write("garbage.ply", garbage), ":1: PLY header: the file does not start with 'ply'"},
+        {write("garbage.ply", garbage), ":1: PLY: the file does not start with 'ply'"},
         // Headers the importer would spin on or allocate for without bound.
         {write("unended.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"),
-         ": PLY header: no 'end_header' line"},
+         ": PLY: no 'end_header' line"},
         {write("huge.ply", "ply\nformat ascii 1.0\nelement vertex 4000000000\n"
                            "property float x\nend_header\n0\n"),
-         ":5: PLY header: the element counts need more data than the file holds"},
+         ":5: PLY: the element counts need more data than the file holds"},
         {write("keyword.ply", "ply\nformat ascii 1.0\nelemeXt vertex 3\nend_header\n"),
-         ":3: PLY header: unknown keyword"},
+         ":3: PLY: unknown header keyword"},
+        {write("longlist.ply",
+               std::string(kAsciiPlyHeader) + "0 0 0\n1 0 0\n0 1 0\n1111111111111111111 0 1 2\n"),
+         ":13: PLY: bad list length in element 'face'"},
+        {write("shortlist.ply", std::string(kAsciiPlyHeader) + "0 0 0\n1 0 0\n0 1 0\n4 0 1 2\n"),
+         ":13: PLY: list shorter than its length in element 'face'"},
+        {write("shortrow.ply", std::string(kAsciiPlyHeader) + "0 0 0\n1 0\n0 1 0\n3 0 1 2\n"),
+         ":11: PLY: expected a number in element 'vertex'"},
+        {write("extra.ply", std::string(kAsciiPlyHeader) + "0 0 0\n1 0 0 5\n0 1 0\n3 0 1 2\n"),
+         ":11: PLY: more values than properties in element 'vertex'"},
+        {write("rows.ply", std::string(kAsciiPlyHeader) + "0 0 0\n1 0 0\n0 1 0\n"),
+         ": PLY: the file ends inside element 'face'"},
+        {write("binarylist.ply", binaryPlyWithListLength(0x7fffffff)),
+         ": PLY: a list in element 'face' is longer than the rest of the file"},
         {write("range.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n"),
          ":6: face 0: vertex index 3 out of range (0..2)"},
         {write("repeat.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 0\n"),
