@@ -1,6 +1,9 @@
 #include "unfolders/engine/FaceBSP.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
 
 #include "scene/Renderer.h"
 
@@ -8,23 +11,48 @@ FaceBSP::FaceBSP()
     : FaceBSP(FaceBox::Empty, -FaceBox::Empty, FaceBox::Empty, -FaceBox::Empty, false, 0.0f) {}
 
 FaceBSP::FaceBSP(double minX, double maxX, double minZ, double maxZ, bool splitOnX, float drawDepth)
-    : minX(minX), maxX(maxX), minZ(minZ), maxZ(maxZ), splitOnX(splitOnX), drawDepth(drawDepth) {}
+    : minX(minX), maxX(maxX), minZ(minZ), maxZ(maxZ), splitOnX(splitOnX), drawDepth(drawDepth),
+      ownShared(std::make_unique<Shared>()), shared(ownShared.get()) {}
+
+FaceBSP::FaceBSP(ChildTag, Shared* shared, double minX, double maxX, double minZ, double maxZ,
+                 bool splitOnX, float drawDepth)
+    : minX(minX), maxX(maxX), minZ(minZ), maxZ(maxZ), splitOnX(splitOnX), drawDepth(drawDepth),
+      shared(shared) {}
+
+FaceBSP::~FaceBSP() = default;
 
 bool FaceBSP::contains(const FaceBox& box) const {
     return minX <= box.minX && minZ <= box.minZ && box.maxX <= maxX && box.maxZ <= maxZ;
 }
 
+double FaceBSP::keyOf(const FaceBox& box) const {
+    const double key = splitOnX ? box.minZ : box.minX;
+    // A NaN would break the sorted order; such a box overlaps nothing anyway.
+    return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
+}
+
 void FaceBSP::split() {
     const float childDepth = drawDepth - DrawDepthStep;
+    auto& nodes = shared->nodes;
     if (splitOnX && maxX - minX > MinSplitWidth) {
         const double mid = (minX + maxX) * 0.5;
-        low = std::make_unique<FaceBSP>(minX, mid, minZ, maxZ, false, childDepth);
-        high = std::make_unique<FaceBSP>(mid, maxX, minZ, maxZ, false, childDepth);
+        low = &nodes.emplace_back(ChildTag{}, shared, minX, mid, minZ, maxZ, false, childDepth);
+        high = &nodes.emplace_back(ChildTag{}, shared, mid, maxX, minZ, maxZ, false, childDepth);
     } else if (!splitOnX && maxZ - minZ > MinSplitWidth) {
         const double mid = (minZ + maxZ) * 0.5;
-        low = std::make_unique<FaceBSP>(minX, maxX, minZ, mid, true, childDepth);
-        high = std::make_unique<FaceBSP>(minX, maxX, mid, maxZ, true, childDepth);
+        low = &nodes.emplace_back(ChildTag{}, shared, minX, maxX, minZ, mid, true, childDepth);
+        high = &nodes.emplace_back(ChildTag{}, shared, minX, maxX, mid, maxZ, true, childDepth);
     }
+}
+
+void FaceBSP::store(const FaceBox& box) {
+    const double key = keyOf(box);
+    auto at = std::upper_bound(entries.begin(), entries.end(), key,
+                               [](double k, const Entry& e) { return k < e.key; });
+    entries.insert(at, Entry{key, box, shared->nextSequence++});
+    const double extent = splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
+    if (extent > maxExtent)
+        maxExtent = extent;
 }
 
 void FaceBSP::insert(const FaceBox& box) {
@@ -33,17 +61,24 @@ void FaceBSP::insert(const FaceBox& box) {
         if (!node->low)
             node->split();
         if (node->low && node->low->contains(box))
-            node = node->low.get();
+            node = node->low;
         else if (node->high && node->high->contains(box))
-            node = node->high.get();
+            node = node->high;
         else
             break;
     }
-    node->boxes.push_back(box);
+    node->store(box);
 }
 
 void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
-    out.insert(out.end(), boxes.begin(), boxes.end());
+    std::vector<const Entry*> ordered;
+    ordered.reserve(entries.size());
+    for (const Entry& e : entries)
+        ordered.push_back(&e);
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Entry* a, const Entry* b) { return a->sequence < b->sequence; });
+    for (const Entry* e : ordered)
+        out.push_back(e->box);
     if (low)
         low->collectBoxes(out);
     if (high)
@@ -51,7 +86,7 @@ void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
 }
 
 size_t FaceBSP::getBoxCount() const {
-    return boxes.size() + (low ? low->getBoxCount() : 0) + (high ? high->getBoxCount() : 0);
+    return entries.size() + (low ? low->getBoxCount() : 0) + (high ? high->getBoxCount() : 0);
 }
 
 void FaceBSP::grow(const FaceBox& box) {
@@ -68,11 +103,11 @@ void FaceBSP::grow(const FaceBox& box) {
         maxZ = box.maxZ + 10 * depth;
 
     std::vector<FaceBox> stored;
-    stored.reserve(getBoxCount());
     collectBoxes(stored);
-    boxes.clear();
-    low.reset();
-    high.reset();
+    entries.clear();
+    maxExtent = 0;
+    low = high = nullptr;
+    shared->nodes.clear();
     for (const FaceBox& b : stored)
         insert(b);
 }
@@ -81,32 +116,50 @@ bool FaceBSP::remove(const FaceBox& box) {
     FaceBSP* node = this;
     for (;;) {
         if (node->low && node->low->contains(box))
-            node = node->low.get();
+            node = node->low;
         else if (node->high && node->high->contains(box))
-            node = node->high.get();
+            node = node->high;
         else
             break;
     }
-    auto it = std::find_if(node->boxes.begin(), node->boxes.end(),
-                           [&](const FaceBox& b) { return b.face == box.face; });
-    if (it == node->boxes.end())
+    auto first = node->entries.end();
+    for (auto it = node->entries.begin(); it != node->entries.end(); ++it)
+        if (it->box.face == box.face &&
+            (first == node->entries.end() || it->sequence < first->sequence))
+            first = it;
+    if (first == node->entries.end())
         return false;
-    node->boxes.erase(it);
+    node->entries.erase(first);
     return true;
+}
+
+template <typename Visit> void FaceBSP::forCandidates(const FaceBox& box, Visit&& visit) const {
+    if (entries.empty())
+        return;
+    // Only boxes whose minimum on the sorted axis lies in this window can
+    // overlap the query with positive area.
+    const double queryMin = splitOnX ? box.minZ : box.minX;
+    const double queryMax = splitOnX ? box.maxZ : box.maxX;
+    const double from = queryMin - maxExtent - (std::fabs(queryMin) + maxExtent) * 1e-12;
+    auto it = std::lower_bound(entries.begin(), entries.end(), from,
+                               [](const Entry& e, double k) { return e.key < k; });
+    for (; it != entries.end() && it->key < queryMax; ++it)
+        if (it->box.overlapsArea(box) && FacesOverlap(box, it->box))
+            visit(*it);
 }
 
 bool FaceBSP::query(const FaceBox& box, std::vector<Poly*>* overlapping) const {
     if (!overlapping)
         return findFirst(box) != nullptr;
-    if (maxX < box.minX || maxZ < box.minZ || minX > box.maxX || minZ > box.maxZ)
+    if (!reaches(box))
         return false;
-    bool found = false;
-    for (const FaceBox& stored : boxes) {
-        if (FacesOverlap(box, stored)) {
-            found = true;
-            overlapping->push_back(stored.face);
-        }
-    }
+    // Hits are gathered with their insertion numbers, then put in that order.
+    std::vector<std::pair<std::uint64_t, Poly*>> hits;
+    forCandidates(box, [&hits](const Entry& e) { hits.emplace_back(e.sequence, e.box.face); });
+    std::sort(hits.begin(), hits.end());
+    for (const auto& hit : hits)
+        overlapping->push_back(hit.second);
+    bool found = !hits.empty();
     if (low && low->query(box, overlapping))
         found = true;
     if (high && high->query(box, overlapping))
@@ -115,11 +168,15 @@ bool FaceBSP::query(const FaceBox& box, std::vector<Poly*>* overlapping) const {
 }
 
 Poly* FaceBSP::findFirst(const FaceBox& box) const {
-    if (maxX < box.minX || maxZ < box.minZ || minX > box.maxX || minZ > box.maxZ)
+    if (!reaches(box))
         return nullptr;
-    for (const FaceBox& stored : boxes)
-        if (FacesOverlap(box, stored))
-            return stored.face;
+    const Entry* first = nullptr;
+    forCandidates(box, [&first](const Entry& e) {
+        if (!first || e.sequence < first->sequence)
+            first = &e;
+    });
+    if (first)
+        return first->box.face;
     if (low)
         if (Poly* hit = low->findFirst(box))
             return hit;
@@ -131,11 +188,13 @@ void FaceBSP::shift(double dx, double dz) {
     maxX += dx;
     minZ += dz;
     maxZ += dz;
-    for (FaceBox& b : boxes) {
-        b.minX += dx;
-        b.maxX += dx;
-        b.minZ += dz;
-        b.maxZ += dz;
+    // An equal shift keeps the sorted order.
+    for (Entry& e : entries) {
+        e.key += splitOnX ? dz : dx;
+        e.box.minX += dx;
+        e.box.maxX += dx;
+        e.box.minZ += dz;
+        e.box.maxZ += dz;
     }
     if (low)
         low->shift(dx, dz);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -16,6 +18,10 @@ class Renderer;
 /// half along its axis, and a box is kept at the deepest node whose region
 /// wholly contains it (a box straddling a split line stays above it). Boxes
 /// outside the root's region must be brought in with `grow` first.
+///
+/// The boxes of a node keep their insertion order for every answer; inside,
+/// they are sorted along the axis the node does not split, so that a query
+/// tests only the few that can reach its box.
 class FaceBSP {
 public:
     /// Nodes no wider than this along their axis do not split.
@@ -25,13 +31,18 @@ public:
 
     /// A fresh root: empty region, splitting on z, no boxes.
     FaceBSP();
+    /// A root with the given region.
     FaceBSP(double minX, double maxX, double minZ, double maxZ, bool splitOnX, float drawDepth);
+    FaceBSP(const FaceBSP&) = delete;
+    FaceBSP& operator=(const FaceBSP&) = delete;
+    ~FaceBSP();
 
     /// Stores a box at the deepest node whose region contains it.
     void insert(const FaceBox& box);
-    /// Rebuilds the tree from this root with a region widened to take in
-    /// `box`: on each side the box reaches beyond, the bound moves to the
-    /// box's bound plus ten times the box's extent on that axis.
+    /// Rebuilds the tree from this root (call it on a root only) with a region
+    /// widened to take in `box`: on each side the box reaches beyond, the
+    /// bound moves to the box's bound plus ten times the box's extent on that
+    /// axis. The stored boxes are inserted again in `collectBoxes` order.
     void grow(const FaceBox& box);
     /// Whether the region wholly contains the box (bounds may touch).
     bool contains(const FaceBox& box) const;
@@ -39,9 +50,9 @@ public:
     /// leads to; false when it is not stored there.
     bool remove(const FaceBox& box);
     /// Whether a stored face overlaps the box's face (see FacesOverlap). With
-    /// a list, every such face is appended: this node's boxes in order, then
-    /// the low subtree, then the high one; without one the search stops at
-    /// the first overlap.
+    /// a list, every such face is appended: this node's boxes in insertion
+    /// order, then the low subtree, then the high one; without one the search
+    /// stops at the first overlap.
     bool query(const FaceBox& box, std::vector<Poly*>* overlapping = nullptr) const;
     /// The first stored face, in the order `query` lists them, that overlaps
     /// the box's face; null when none does.
@@ -51,9 +62,13 @@ public:
     /// Draws the regions as lines, each level lowered by its draw depth.
     void draw(Renderer* renderer, double height) const;
 
-    /// All stored boxes: this node's, then the low subtree's, then the high one's.
+    /// All stored boxes: this node's in insertion order, then the low
+    /// subtree's, then the high one's.
     void collectBoxes(std::vector<FaceBox>& out) const;
+    /// Boxes in the whole subtree. Warning: O(nodes).
     size_t getBoxCount() const;
+    /// Boxes kept at this node itself.
+    size_t getLocalBoxCount() const { return entries.size(); }
 
     double getMinX() const { return minX; }
     double getMaxX() const { return maxX; }
@@ -61,17 +76,52 @@ public:
     double getMaxZ() const { return maxZ; }
     bool getSplitOnX() const { return splitOnX; }
     float getDrawDepth() const { return drawDepth; }
-    const FaceBSP* getLow() const { return low.get(); }
-    const FaceBSP* getHigh() const { return high.get(); }
-    const std::vector<FaceBox>& getBoxes() const { return boxes; }
+    const FaceBSP* getLow() const { return low; }
+    const FaceBSP* getHigh() const { return high; }
+
+private:
+    /// What the nodes of one tree share: the node pool (so that splitting
+    /// and rebuilding do not allocate node by node) and the insertion count
+    /// that orders the boxes of each node.
+    struct Shared {
+        std::deque<FaceBSP> nodes;
+        std::uint64_t nextSequence = 0;
+    };
+    struct Entry {
+        double key; // see keyOf
+        FaceBox box;
+        std::uint64_t sequence;
+    };
+
+public:
+    /// A node below a root (the tag type is private: only the tree makes them).
+    struct ChildTag {
+    private:
+        friend class FaceBSP;
+        ChildTag() = default;
+    };
+    FaceBSP(ChildTag, Shared* shared, double minX, double maxX, double minZ, double maxZ,
+            bool splitOnX, float drawDepth);
 
 private:
     void split();
+    void store(const FaceBox& box);
+    bool reaches(const FaceBox& box) const {
+        return !(maxX < box.minX || maxZ < box.minZ || minX > box.maxX || minZ > box.maxZ);
+    }
+    /// The sort key of a box at this node: its minimum on the unsplit axis.
+    double keyOf(const FaceBox& box) const;
+    /// Calls `visit` with every local entry whose face overlaps the query's.
+    template <typename Visit> void forCandidates(const FaceBox& box, Visit&& visit) const;
 
-    std::vector<FaceBox> boxes; // in insertion order
-    std::unique_ptr<FaceBSP> low;
-    std::unique_ptr<FaceBSP> high;
+    std::vector<Entry> entries; // sorted by keyOf
+    /// The largest extent of a local box along the unsplit axis (never shrinks).
+    double maxExtent = 0;
+    FaceBSP* low = nullptr;
+    FaceBSP* high = nullptr;
     double minX, maxX, minZ, maxZ;
     bool splitOnX;
     float drawDepth;
+    std::unique_ptr<Shared> ownShared; // set at a root only
+    Shared* shared;
 };

@@ -114,21 +114,21 @@ TEST(FaceBSP, SplitsLazilyAndKeepsBoxesAtTheDeepestContainingNode) {
     tree.insert(FaceBox(faces.square(0.1, 0.1, 0.5)));
     ASSERT_NE(nullptr, tree.getLow());
     ASSERT_NE(nullptr, tree.getHigh());
-    EXPECT_TRUE(tree.getBoxes().empty());
+    EXPECT_TRUE(tree.getLocalBoxCount() == 0);
     EXPECT_EQ(4, tree.getLow()->getMaxZ()) << "the root splits on z";
     EXPECT_TRUE(tree.getLow()->getSplitOnX());
     EXPECT_FLOAT_EQ(-0.2f, tree.getLow()->getDrawDepth());
 
     // A box across the root's split line stays at the root.
     tree.insert(FaceBox(faces.square(1, 3, 2)));
-    EXPECT_EQ(size_t(1), tree.getBoxes().size());
+    EXPECT_EQ(size_t(1), tree.getLocalBoxCount());
     EXPECT_EQ(size_t(2), tree.getBoxCount());
 
     // A node no wider than 0.0001 does not split.
     FaceBSP thin(0, 0.0001, 0, 0.00005, true, 0.0f);
     thin.insert(FaceBox(faces.square(0, 0, 0.00001)));
     EXPECT_EQ(nullptr, thin.getLow());
-    EXPECT_EQ(size_t(1), thin.getBoxes().size());
+    EXPECT_EQ(size_t(1), thin.getLocalBoxCount());
 }
 
 TEST(FaceBSP, QueryListsOverlapsInTreeOrderAndRemoveForgetsAFace) {
@@ -201,5 +201,16 @@ TEST(FaceBSP, QueryAgreesWithBruteForceOnRandomTriangles) {
         EXPECT_EQ(expected > 0, tree.query(box, &found));
         EXPECT_EQ(expected, found.size());
         EXPECT_EQ(expected > 0, tree.query(box));
+
+        // The list follows the tree order: a node's boxes in insertion
+        // order, then the low subtree, then the high one.
+        std::vector<FaceBox> inOrder;
+        tree.collectBoxes(inOrder);
+        std::vector<Poly*> reference;
+        for (const FaceBox& b : inOrder)
+            if (FacesOverlap(box, b))
+                reference.push_back(b.face);
+        EXPECT_EQ(reference, found);
+        EXPECT_EQ(reference.empty() ? nullptr : reference.front(), tree.findFirst(box));
     }
 }
