@@ -155,3 +155,17 @@ TEST(PolyMeshIOTest, FromMeshDataValidatesFirst) {
     EXPECT_TRUE(t.closed);
     EXPECT_EQ(6, t.edges);
 }
+
+TEST(PolyMeshIOTest, AFailureInTheBaseElementsRestoresTheOldMesh) {
+    PolyMesh mesh;
+    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::cube()));
+    Poly* firstFace = mesh.getPoly(0);
+    XML xml = element({"0 0 0", "1 0 0", "0 1 0"}, {"0, 1, 2"});
+    xml.add("DrawEdges", true);
+    xml.add("Transform", "1 2 3"); // too few numbers: the base refuses it
+    EXPECT_NE("no error", readError(mesh, xml));
+    EXPECT_EQ(6u, mesh.getPolyCount());
+    EXPECT_EQ(firstFace, mesh.getPoly(0)) << "the very same faces are back";
+    EXPECT_NE(nullptr, firstFace->getNeighbor(0));
+    EXPECT_FALSE(mesh.getRenderFaceEdges());
+}
