@@ -2,60 +2,53 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 namespace {
-
-std::uint64_t edgeKey(int a, int b) {
-    if (a > b)
-        std::swap(a, b);
-    return (std::uint64_t(std::uint32_t(a)) << 32) | std::uint32_t(b);
-}
-
-int edgeLow(std::uint64_t key) {
-    return int(key >> 32);
-}
-int edgeHigh(std::uint64_t key) {
-    return int(key & 0xffffffffu);
-}
 
 bool inRange(int index, std::size_t count) {
     return index >= 0 && std::size_t(index) < count;
 }
 
-/// Every edge of every face whose two indices are in range, as sorted keys, so
-/// equal edges sit next to each other. Sorting beats hashing for 100k faces.
-std::vector<std::uint64_t> sortedEdgeKeys(const MeshData& data) {
-    std::vector<std::uint64_t> keys;
-    std::size_t total = 0;
-    for (const auto& face : data.faces)
-        total += face.size();
-    keys.reserve(total);
-    for (const auto& face : data.faces) {
-        const std::size_t n = face.size();
-        if (n < 2)
-            continue;
-        for (std::size_t i = 0; i < n; ++i) {
-            const int a = face[i];
-            const int b = face[(i + 1) % n];
-            if (a != b && inRange(a, data.vertices.size()) && inRange(b, data.vertices.size()))
-                keys.push_back(edgeKey(a, b));
+/// Calls fn(low, high, count) once per distinct undirected edge whose two
+/// indices are in range, in ascending (low, high) order; stops when fn returns
+/// false. Edges are bucketed by their lower index (a counting sort), so each
+/// bucket holds a handful of entries: linear time, unlike sorting all edges.
+template <typename Fn> void forEachEdge(const MeshData& data, Fn&& fn) {
+    const std::size_t vertexCount = data.vertices.size();
+    std::vector<int> start(vertexCount + 1, 0);
+    auto forEachFaceEdge = [&](auto&& visit) {
+        for (const auto& face : data.faces) {
+            const std::size_t n = face.size();
+            if (n < 2)
+                continue;
+            for (std::size_t i = 0; i < n; ++i) {
+                const int a = face[i];
+                const int b = face[(i + 1) % n];
+                if (a != b && inRange(a, vertexCount) && inRange(b, vertexCount))
+                    visit(std::min(a, b), std::max(a, b));
+            }
         }
-    }
-    std::sort(keys.begin(), keys.end());
-    return keys;
-}
-
-/// Calls fn(key, count) once per distinct edge, in ascending key order.
-template <typename Fn> void forEachEdgeRun(const std::vector<std::uint64_t>& keys, Fn&& fn) {
-    for (std::size_t i = 0; i < keys.size();) {
-        std::size_t j = i + 1;
-        while (j < keys.size() && keys[j] == keys[i])
-            ++j;
-        if (!fn(keys[i], int(j - i)))
-            return;
-        i = j;
+    };
+    forEachFaceEdge([&](int low, int) { ++start[std::size_t(low) + 1]; });
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        start[v + 1] += start[v];
+    std::vector<int> highs(std::size_t(start[vertexCount]));
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    forEachFaceEdge(
+        [&](int low, int high) { highs[std::size_t(fill[std::size_t(low)]++)] = high; });
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        const auto first = highs.begin() + start[v];
+        const auto last = highs.begin() + start[v + 1];
+        std::sort(first, last);
+        for (auto it = first; it != last;) {
+            auto runEnd = it + 1;
+            while (runEnd != last && *runEnd == *it)
+                ++runEnd;
+            if (!fn(int(v), *it, int(runEnd - it)))
+                return;
+            it = runEnd;
+        }
     }
 }
 
@@ -106,11 +99,11 @@ bool MeshData::validate(std::string& error) const {
             return false;
     }
     bool manifold = true;
-    forEachEdgeRun(sortedEdgeKeys(*this), [&](std::uint64_t key, int count) {
+    forEachEdge(*this, [&](int low, int high, int count) {
         if (count <= 2)
             return true;
-        error = "edge " + std::to_string(edgeLow(key)) + "-" + std::to_string(edgeHigh(key)) +
-                " is used by " + std::to_string(count) + " faces (non-manifold)";
+        error = "edge " + std::to_string(low) + "-" + std::to_string(high) + " is used by " +
+                std::to_string(count) + " faces (non-manifold)";
         manifold = false;
         return false;
     });
@@ -121,7 +114,7 @@ MeshTopology MeshData::topology() const {
     MeshTopology t;
     t.vertices = int(vertices.size());
     t.faces = int(faces.size());
-    forEachEdgeRun(sortedEdgeKeys(*this), [&](std::uint64_t, int count) {
+    forEachEdge(*this, [&](int, int, int count) {
         ++t.edges;
         if (count == 1)
             ++t.boundaryEdges;
