@@ -135,9 +135,15 @@ class Unfolder : public PolyMesh, public SystemIdleHandler {
     void setDrawHeightBands(bool b);
 
     /// The overlap graph, recomputed first when stale and bound to a source.
-    Graph<Poly*>& getConflicts();
+    /// Inline (like the other accessors) so that programs that load this
+    /// library by name can call it through the virtual findConflicts.
+    Graph<Poly*>& getConflicts() {
+        if (!conflictsValid && source)
+            findConflicts();
+        return conflicts;
+    }
     /// Whether `f` is in the overlap graph; never recomputes.
-    bool getConflicted(Poly* f) const;
+    bool getConflicted(Poly* f) const { return conflictsValid && conflicts.hasVertex(f); }
     /// Appends one graph per connected component of the overlap graph.
     void getConflicted(std::list<Graph<Poly*>>& components);
     bool isConflictsValid() const { return conflictsValid; }

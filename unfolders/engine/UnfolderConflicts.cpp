@@ -17,16 +17,6 @@ bool Unfolder::findConflicts() {
     return !conflicts.isEmpty();
 }
 
-Graph<Poly*>& Unfolder::getConflicts() {
-    if (!conflictsValid && source)
-        findConflicts();
-    return conflicts;
-}
-
-bool Unfolder::getConflicted(Poly* f) const {
-    return conflictsValid && conflicts.hasVertex(f);
-}
-
 void Unfolder::getConflicted(std::list<Graph<Poly*>>& components) {
     if (!conflictsValid && source)
         findConflicts();

@@ -1,0 +1,173 @@
+// "vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]":
+// attaches an unfolding strategy to the model's target mesh and drives the
+// idle loop until the strategy is done.
+//
+// The unfolding library is loaded by name at start-up, so this file uses
+// the unfolder only through its virtual operations and inline accessors:
+// nothing of the library is linked into the program.
+#include "vorn/cli/CliCommand.h"
+#include "vorn/cli/CliDocument.h"
+#include "vorn/core/SceneDocument.h"
+#include "vorn/core/UnfoldingLibrary.h"
+
+#include "common/IdleLoop.h"
+#include "scene/Factory.h"
+#include "scene/SceneRoot.h"
+#include "unfolders/engine/Unfolder.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+
+namespace {
+
+int runUnfold(const std::vector<std::string>& args);
+
+const CliCommand g_UnfoldCommand{
+    "unfold", "unfold the target mesh of a model with a strategy",
+    "Usage: vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]\n\n"
+    "Opens MODEL, attaches the strategy NAME (a class name such as Unfolder, or\n"
+    "its display name such as \"Breadth First Unfolder\"; default Unfolder) to\n"
+    "its target mesh and runs idle ticks until the strategy is done, at most N\n"
+    "ticks (default 1000000). Prints the faces placed, the progress, the number\n"
+    "of overlapping faces and whether the net is a success. With --out, saves\n"
+    "the scene with the net added as a mesh object.\n"
+    "Exits with 1 when the strategy did not finish within N ticks.\n",
+    runUnfold};
+const CliCommandRegistration g_UnfoldRegistration(g_UnfoldCommand);
+
+struct Options {
+    std::string model;
+    std::string strategy; // empty: the base "Unfolder"
+    long steps = 1000000;
+    std::string out;
+};
+
+/// Reads the arguments; false (with the exit code set) on a usage error.
+/// Kept out of line: inlined, GCC 12 wrongly warns about freeing `options`.
+[[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& options,
+                                    int& exitCode) {
+    std::vector<std::string> plain;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--strategy" || arg == "--steps" || arg == "--out") {
+            if (i + 1 >= args.size()) {
+                exitCode = CliUsageError(g_UnfoldCommand, "missing value after " + arg);
+                return false;
+            }
+            const std::string& value = args[++i];
+            if (arg == "--strategy") {
+                options.strategy = value;
+            } else if (arg == "--out") {
+                options.out = value;
+            } else {
+                char* end = nullptr;
+                const long steps = std::strtol(value.c_str(), &end, 10);
+                if (value.empty() || *end != '\0' || steps <= 0) {
+                    exitCode =
+                        CliUsageError(g_UnfoldCommand,
+                                      "--steps needs a positive whole number, not '" + value + "'");
+                    return false;
+                }
+                options.steps = steps;
+            }
+        } else {
+            plain.push_back(arg);
+        }
+    }
+    if (!CliCheckArgs(g_UnfoldCommand, plain, 1, 1, exitCode))
+        return false;
+    options.model = plain[0];
+    return true;
+}
+
+/// Letters and digits only, lower case: "Breadth First Unfolder" and
+/// "BreadthFirstUnfolder" compare equal.
+std::string simplified(std::string_view name) {
+    std::string s;
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            s += char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+/// The factory of the strategy called `name`: an exact class name first,
+/// then a display name.
+Factory* findStrategy(const std::string& name) {
+    if (Factory* exact = Factory::GetFactory(name); exact && exact->isListedUnder("Unfolder"))
+        return exact;
+    for (Factory* factory : Factory::GetFactoryList())
+        if (factory->isListedUnder("Unfolder") &&
+            simplified(factory->getClassName()) == simplified(name))
+            return factory;
+    return nullptr;
+}
+
+int runUnfold(const std::vector<std::string>& args) {
+    Options options;
+    int exitCode = 0;
+    if (!parseOptions(args, options, exitCode))
+        return exitCode;
+
+    std::string loadError;
+    if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
+        return CliFail("the unfolding library is not available: " + loadError);
+    if (options.strategy.empty())
+        options.strategy = "Unfolder";
+    Factory* factory = findStrategy(options.strategy);
+    if (!factory)
+        return CliFail("unknown strategy '" + options.strategy + "'");
+
+    SceneDocument document;
+    if (!CliOpenDocument(document, options.model))
+        return kExitFailure;
+    PolyMesh* mesh = document.getTargetMesh();
+    if (!mesh)
+        return CliFail(options.model + ": the model holds no mesh to unfold");
+
+    std::unique_ptr<Factorable> built(factory->newInstance());
+    if (!built)
+        return CliFail("the strategy '" + options.strategy + "' cannot be built");
+    // The factory is listed under "Unfolder", so the object is one.
+    auto* unfolder = static_cast<Unfolder*>(built.get());
+    if (!unfolder->setParent(mesh))
+        return CliFail("the strategy could not be attached to the mesh");
+    built.release(); // the mesh owns it now
+
+    long ticks = 0;
+    while (!unfolder->isDone() && ticks < options.steps) {
+        OnSystemIdle();
+        SceneObj::ProcessDelayedOperations();
+        ++ticks;
+    }
+    const bool finished = unfolder->isDone();
+
+    const size_t placed = unfolder->getPolyCount();
+    const size_t total = mesh->getPolyCount();
+    const size_t conflicted = unfolder->getConflicts().getVertexCount();
+    std::printf("Strategy: %s\n", std::string(unfolder->getClassName()).c_str());
+    std::printf("Faces placed: %zu / %zu\n", placed, total);
+    std::printf("Progress: %4.2f%%\n", unfolder->getProgress() * 100.0);
+    std::printf("Overlapping faces: %zu\n", conflicted);
+    std::printf("Success: %s\n", finished && unfolder->isSuccesful() ? "yes" : "no");
+    std::fflush(stdout);
+
+    if (!options.out.empty()) {
+        // Unfolders are not stored in documents; the net goes in as a mesh.
+        auto* net = new PolyMesh;
+        unfolder->copy(*net);
+        net->setTransform(unfolder->getWorldTransform());
+        net->setParent(document.getRoot());
+        std::string error;
+        if (!document.save(options.out, error))
+            return CliFail(error);
+    }
+    if (!finished)
+        return CliFail("the strategy did not finish within " + std::to_string(options.steps) +
+                       " ticks");
+    return 0;
+}
+
+} // namespace

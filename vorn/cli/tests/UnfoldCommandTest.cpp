@@ -1,0 +1,91 @@
+// Runs "vorn-cli unfold" on the example models.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class UnfoldCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vorn-unfold-test-" + std::to_string(::getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    CliResult run(const std::string& args) {
+        const fs::path out = dir / "out.txt", err = dir / "err.txt";
+        const std::string command = std::string("'") + VORN_CLI_PATH + "' unfold " + args + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+    static std::string example(const char* name) {
+        return std::string("'") + VORN_SOURCE_DIR + "/examples/" + name + "'";
+    }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(UnfoldCommand, BaseStrategyPlacesTheStartingFaceAndReports) {
+    CliResult run1 = run(example("cube.off"));
+    EXPECT_EQ(0, run1.exitCode) << run1.err;
+    EXPECT_EQ("Strategy: Unfolder\nFaces placed: 1 / 6\nProgress: 16.67%\n"
+              "Overlapping faces: 0\nSuccess: no\n",
+              run1.out);
+
+    // Display names match too, and the net can be saved with the scene.
+    const std::string saved = (dir / "net.xml").string();
+    CliResult run2 =
+        run(example("tetrahedron.obj") + " --strategy 'unfolder' --steps 10 --out '" + saved + "'");
+    EXPECT_EQ(0, run2.exitCode) << run2.err;
+    const std::string scene = slurp(saved);
+    EXPECT_NE(std::string::npos, scene.find("<SceneRoot>"));
+    // The tetrahedron's four faces plus the one net face.
+    size_t faces = 0;
+    for (size_t at = scene.find("<Face>"); at != std::string::npos;
+         at = scene.find("<Face>", at + 1))
+        ++faces;
+    EXPECT_EQ(size_t(5), faces);
+}
+
+TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
+    CliResult unknown = run(example("cube.off") + " --strategy NoSuchUnfolder");
+    EXPECT_EQ(1, unknown.exitCode);
+    EXPECT_EQ("vorn-cli: unknown strategy 'NoSuchUnfolder'\n", unknown.err);
+
+    EXPECT_EQ(2, run(example("cube.off") + " --steps 0").exitCode);
+    EXPECT_EQ(2, run(example("cube.off") + " --steps").exitCode);
+    EXPECT_EQ(2, run("").exitCode);
+
+    CliResult missing = run("'" + (dir / "absent.off").string() + "'");
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_NE(std::string::npos, missing.err.find("absent.off"));
+    EXPECT_TRUE(missing.out.empty());
+}
