@@ -149,6 +149,10 @@ class PolyMesh : public SceneObj {
     /// changes nothing. Reports a structural change on success.
     bool fromMeshData(const MeshData& data, std::string* error = nullptr);
     MeshData toMeshData() const;
+    /// Replaces the mesh by the convex hull of its vertices, faces counter-clockwise seen from
+    /// outside. `mergeCoplanar` false gives a triangulated hull; true merges coplanar triangles
+    /// into one polygon. False, changing nothing, for fewer than 4 points, flat or non-finite input.
+    bool convexify(bool mergeCoplanar);
     MeshTopology getTopology() const { return toMeshData().topology(); }
 
     /// Counts structural changes (faces or vertices added or removed,
