@@ -172,6 +172,8 @@ bool Unfolder::unfoldToNet(Tree<Poly*>& tree) {
     convexHull.reset();
     translate(-getTranslation());
     clear();
+    if (source)
+        faceTransforms.reserve(source->getPolyCount());
     chooseStartingFace();
     bool placedAll = false;
     if (unfoldingRoot && tree.setRoot(unfoldingRoot->getTwin()))

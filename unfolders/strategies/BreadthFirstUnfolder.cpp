@@ -1,0 +1,66 @@
+#include "unfolders/strategies/BreadthFirstUnfolder.h"
+
+VORN_DEFINE_FACTORY(BreadthFirstUnfolder, "Unfolder")
+VORN_DEFINE_FACTORY(BreadthFirstWithoutErrorCorrectionUnfolder, "Unfolder")
+VORN_DEFINE_FACTORY(BreadthDepthHybridUnfolder, "Unfolder")
+
+namespace {
+
+/// Queue entries processed per call of unfold().
+constexpr int QueueBudget = 10;
+
+} // namespace
+
+int BreadthFirstUnfolder::findLowestNeighbor(Poly& f) {
+    int lowest = -1;
+    double lowestY = 0;
+    for (int i = 0; i < f.getVertexCount(); ++i) {
+        Poly* n = f.getNeighbor(i);
+        if (!n)
+            continue;
+        const double y = n->getCenter().y();
+        if (lowest == -1 || y < lowestY) {
+            lowest = i;
+            lowestY = y;
+        }
+    }
+    return lowest;
+}
+
+Poly* BreadthFirstUnfolder::setStartingFace(Poly* p) {
+    if (!Unfolder::setStartingFace(p))
+        return nullptr;
+    queue.push_back(p);
+    return p;
+}
+
+Poly* BreadthFirstUnfolder::attach(Poly* n, Poly& f) {
+    if (!n || n->getTwin())
+        return nullptr;
+    const int k = n->getNeighborIndex(&f);
+    if (k == -1)
+        return nullptr;
+    return unfoldToEdge(*n, k);
+}
+
+void BreadthFirstUnfolder::unfold() {
+    for (int step = 0; step < QueueBudget && !queue.empty(); ++step) {
+        Poly* f = queue.front();
+        queue.pop_front();
+        const int lowest = findLowestNeighbor(*f);
+        for (int k = 0; k < f->getVertexCount(); ++k)
+            if (Poly* placed = attach(f->getNeighbor(lowest + k), *f))
+                queue.push_back(placed);
+    }
+}
+
+void BreadthDepthHybridUnfolder::unfold() {
+    for (int step = 0; step < QueueBudget && !queue.empty(); ++step) {
+        Poly* f = queue.front();
+        queue.pop_front();
+        const int lowest = findLowestNeighbor(*f);
+        for (int k = 0; k < f->getVertexCount(); ++k)
+            if (Poly* placed = attach(f->getNeighbor(lowest + k), *f))
+                queue.push_front(placed);
+    }
+}

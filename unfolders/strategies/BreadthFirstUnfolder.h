@@ -1,0 +1,50 @@
+#pragma once
+
+#include <list>
+
+#include "unfolders/engine/Unfolder.h"
+
+/// Grows the net breadth first from the starting face: each expanded face
+/// tries its neighbours cyclically from its lowest one, and every face
+/// attached joins the back of the queue. Ten queue entries per call.
+class BreadthFirstUnfolder : public Unfolder {
+    VORN_DECLARE_FACTORY(BreadthFirstUnfolder)
+
+    BreadthFirstUnfolder() = default;
+
+    void unfold() override;
+    bool isDone() override { return queue.empty(); }
+
+    /// Index of the neighbour whose centre is lowest (smallest y); the first
+    /// such index on ties; -1 when the face has no neighbour.
+    static int findLowestNeighbor(Poly& f);
+
+    const std::list<Poly*>& getQueue() const { return queue; }
+
+protected:
+    /// Places `f` as the first net face and queues it; null on failure.
+    Poly* setStartingFace(Poly* p) override;
+    /// Attaches unplaced source face `n` to placed face `f` across their
+    /// shared edge; returns `n` when it was placed, else null.
+    Poly* attach(Poly* n, Poly& f);
+
+    /// Source faces still to be expanded, front first.
+    std::list<Poly*> queue;
+};
+
+/// Breadth first with the overlap check off: every face is placed.
+class BreadthFirstWithoutErrorCorrectionUnfolder : public BreadthFirstUnfolder {
+    VORN_DECLARE_FACTORY(BreadthFirstWithoutErrorCorrectionUnfolder)
+
+    BreadthFirstWithoutErrorCorrectionUnfolder() { setCheckIntersections(false); }
+};
+
+/// Pops like breadth first but pushes attached faces at the front, so the
+/// last neighbour attached is expanded next.
+class BreadthDepthHybridUnfolder : public BreadthFirstUnfolder {
+    VORN_DECLARE_FACTORY(BreadthDepthHybridUnfolder)
+
+    BreadthDepthHybridUnfolder() = default;
+
+    void unfold() override;
+};

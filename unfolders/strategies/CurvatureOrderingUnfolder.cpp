@@ -1,0 +1,139 @@
+#include "unfolders/strategies/CurvatureOrderingUnfolder.h"
+
+#include <cmath>
+
+#include "common/StatusLine.h"
+#include "scene/CurvatureArmature.h"
+
+VORN_DEFINE_FACTORY(CurvatureOrderingUnfolder, "Unfolder")
+
+namespace {
+
+constexpr int AttemptBudget = 10;
+/// Curvatures closer than this count as equal.
+constexpr double Tie = 1e-6;
+
+} // namespace
+
+Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
+    if (!source)
+        return nullptr;
+    done = false;
+    // A new run starts with no refused edges.
+    blocked.clear();
+    frontier.reset();
+    curvatures.clear();
+    CurvatureArmature& field = source->getCurvature(true);
+    Poly* start = nullptr;
+    float highest = 0;
+    for (Poly* f : source->getPolys()) {
+        // Summed and divided in single precision, as the ordering is defined.
+        float sum = 0;
+        for (Vertex* v : f->getVertices())
+            sum += float(field.getCurvature(v));
+        const float mean = sum / float(f->getVertexCount());
+        curvatures[f] = mean;
+        if (!start || mean > highest) {
+            start = f;
+            highest = mean;
+        }
+    }
+    return Unfolder::setStartingFace(start);
+}
+
+float CurvatureOrderingUnfolder::getFaceCurvature(Poly* f) const {
+    auto it = curvatures.find(f);
+    return it == curvatures.end() ? 0.0f : it->second;
+}
+
+int CurvatureOrderingUnfolder::judge(Candidate& a, Candidate& b) {
+    const float ca = getFaceCurvature(a.first);
+    const float cb = getFaceCurvature(b.first);
+    if (std::fabs(double(ca) - double(cb)) < Tie)
+        return 0;
+    return cb >= ca ? 1 : -1;
+}
+
+bool CurvatureOrderingUnfolder::candidateAcross(Poly& t, int i, Candidate& c) const {
+    Poly* n = t.getNeighbor(i);
+    if (!n || n->getTwin())
+        return false;
+    const int k = n->getNeighborIndex(&t);
+    if (k == -1 || isBlocked(n, k))
+        return false;
+    c = {n, k};
+    return true;
+}
+
+void CurvatureOrderingUnfolder::findBest(std::list<Poly*>& netFaces, std::list<Candidate>& best) {
+    for (Poly* g : netFaces) {
+        Poly* t = g->getTwin();
+        if (!t)
+            continue;
+        for (int i = 0; i < t->getVertexCount(); ++i) {
+            Candidate c;
+            if (!candidateAcross(*t, i, c))
+                continue;
+            if (best.empty()) {
+                best.push_back(c);
+                continue;
+            }
+            const int verdict = judge(best.front(), c);
+            if (verdict == 1)
+                best.clear();
+            if (verdict >= 0)
+                best.push_back(c);
+        }
+    }
+}
+
+bool CurvatureOrderingUnfolder::findNext(Candidate& next) {
+    std::list<Poly*> netFaces;
+    if (incrementalScan) {
+        frontier.sync(*this);
+        frontier.prune([this](Poly* g) {
+            Poly* t = g->getTwin();
+            if (!t)
+                return false;
+            Candidate c;
+            for (int i = 0; i < t->getVertexCount(); ++i)
+                if (candidateAcross(*t, i, c))
+                    return true;
+            return false;
+        });
+        netFaces.assign(frontier.faces().begin(), frontier.faces().end());
+    } else {
+        netFaces.assign(getPolys().begin(), getPolys().end());
+    }
+    std::list<Candidate> best;
+    findBest(netFaces, best);
+    if (best.empty())
+        return false;
+    next = best.front();
+    return true;
+}
+
+void CurvatureOrderingUnfolder::onPolyAdded(Candidate& /*c*/) {}
+
+void CurvatureOrderingUnfolder::onPolyBlocked(Candidate& c) {
+    blocked.insert(c);
+    if (Poly* m = c.first->getNeighbor(c.second))
+        blocked.insert({m, m->getNeighborIndex(c.first)});
+}
+
+void CurvatureOrderingUnfolder::unfold() {
+    for (int attempt = 0; attempt < AttemptBudget && !isDone(); ++attempt) {
+        Candidate c;
+        if (!findNext(c)) {
+            done = true;
+            StatusMessage("Ready");
+            break;
+        }
+        if (Poly* copy = copyAndFlatten(*c.first, c.second, nullptr)) {
+            addTwin(*c.first, *copy);
+            onPolyAdded(c);
+        } else {
+            onPolyBlocked(c);
+        }
+    }
+}

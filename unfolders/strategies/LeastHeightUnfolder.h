@@ -1,0 +1,70 @@
+#pragma once
+
+#include <unordered_map>
+
+#include "unfolders/engine/Unfolder.h"
+#include "unfolders/strategies/PolyEdgeSet.h"
+#include "unfolders/strategies/ScanFrontier.h"
+
+/// Attaches, on each attempt, the unplaced face with the smallest score
+/// among all faces touching the net (the first in net order on ties). A
+/// refused edge is blocked and never tried again. 25 attempts per call.
+class LeastHeightUnfolder : public Unfolder {
+    VORN_DECLARE_FACTORY(LeastHeightUnfolder)
+
+    LeastHeightUnfolder() = default;
+
+    void clear() override;
+    void unfold() override;
+    bool isDone() override { return done; }
+
+    /// The score of attaching unplaced face `n` to placed face `t`; smaller
+    /// is better. Here the mean of the shared edge's lower end and n's
+    /// centre height, so low faces come first.
+    virtual double scoreUnfolding(Poly& t, Poly& n);
+
+    /// Whether each attempt scans only the net faces that can still offer a
+    /// candidate (default) or the whole net. Both give the same nets; the
+    /// whole-net scan is quadratic and kept for comparison.
+    void setIncrementalScan(bool on) { incrementalScan = on; }
+    bool getIncrementalScan() const { return incrementalScan; }
+
+private:
+    /// Scans `faces` for the best candidate; false when there is none.
+    template <typename Range> bool findCandidate(const Range& faces, Poly*& g, int& edge);
+    bool isOpenEdge(Poly& g, int i) const;
+
+    /// Edges (net face, index) whose attach was refused.
+    PolyEdgeSet blocked;
+    bool done = false;
+    bool incrementalScan = true;
+    ScanFrontier frontier;
+};
+
+/// The lowest-candidate scan with the overlap check off.
+class LeastHeightWithoutErrorCorrectionUnfolder : public LeastHeightUnfolder {
+    VORN_DECLARE_FACTORY(LeastHeightWithoutErrorCorrectionUnfolder)
+
+    LeastHeightWithoutErrorCorrectionUnfolder() { setCheckIntersections(false); }
+};
+
+/// Starts at the face farthest from the mesh's border and unfolds faces far
+/// from the border first; on a closed mesh, starts low and unfolds low faces
+/// first.
+class BorderAvoiderUnfolder : public LeastHeightUnfolder {
+    VORN_DECLARE_FACTORY(BorderAvoiderUnfolder)
+
+    BorderAvoiderUnfolder() = default;
+
+    double scoreUnfolding(Poly& t, Poly& n) override;
+    double getLargestBorderDistance() const { return largestBorderDistance; }
+
+protected:
+    Poly* chooseStartingFace() override;
+
+private:
+    double largestBorderDistance = 0;
+    /// Per source face: distance from its centre to the nearest border
+    /// vertex, or minus its centre height on a closed mesh.
+    std::unordered_map<Poly*, double> distances;
+};
