@@ -65,3 +65,8 @@ bool Renderer::render_pdf(SceneObj& /*root*/, const std::string& path) {
     setLastError("cannot write '" + path + "': this renderer does not write PDF files");
     return false;
 }
+
+bool Renderer::render_svg(SceneObj& /*root*/, const std::string& path) {
+    setLastError("cannot write '" + path + "': this renderer does not write SVG files");
+    return false;
+}

@@ -5,6 +5,7 @@
 
 #include <bitset>
 #include <string>
+#include <vector>
 
 class SceneObj;
 
@@ -95,6 +96,12 @@ public:
     virtual bool render_png(SceneObj& root, const std::string& path);
     virtual bool render_eps(SceneObj& root, const std::string& path, Sorvex::MRect* sharedBox);
     virtual bool render_pdf(SceneObj& root, const std::string& path);
+    virtual bool render_svg(SceneObj& root, const std::string& path);
+    /// Sets the bounding box of each EPS file in `paths` to `box` (PostScript points, y up),
+    /// so a numbered series shares one box. Each file is rewritten whole or left as it was;
+    /// false, with the first failure in `error`, when one could not be rewritten.
+    static bool updateEPSBBoxes(const std::vector<std::string>& paths, const Sorvex::MRect& box,
+                                std::string* error = nullptr);
     /// Why the last failing operation failed.
     const std::string& getLastError() const { return m_lastError; }
 
