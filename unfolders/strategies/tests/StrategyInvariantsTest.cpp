@@ -39,8 +39,9 @@ void expectSoundNet(Unfolder& u, const std::string& what) {
                 continue;
             EXPECT_GE(g->getVertexIndex(f->getVertex(i)), 0) << what;
             EXPECT_GE(g->getVertexIndex(f->getVertex(i + 1)), 0) << what;
-            if (src && g->getTwin())
+            if (src && g->getTwin()) {
                 EXPECT_EQ(src->getNeighbor(i), g->getTwin()) << what;
+            }
         }
     }
 }
