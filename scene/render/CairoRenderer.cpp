@@ -100,8 +100,7 @@ bool CairoRenderer::render_png(SceneObj& root, const std::string& path) {
     return writeCollected(PictureFormat::PNG, path);
 }
 
-bool CairoRenderer::render_eps(SceneObj& root, const std::string& path,
-                               Sorvex::MRect* sharedBox) {
+bool CairoRenderer::render_eps(SceneObj& root, const std::string& path, Sorvex::MRect* sharedBox) {
     collectScene(root);
     return writeCollected(PictureFormat::EPS, path, sharedBox);
 }
@@ -157,8 +156,8 @@ bool CairoRenderer::writeRaster(const std::string& path) {
     for (int y = 0; y < outH; ++y)
         std::copy_n(pixels.data() + size_t(y) * outW, outW,
                     reinterpret_cast<uint32_t*>(data.data() + size_t(y) * stride));
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        data.data(), CAIRO_FORMAT_ARGB32, outW, outH, stride);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(data.data(), CAIRO_FORMAT_ARGB32, outW, outH, stride);
     cairo_t* cr = cairo_create(surface);
     PaintTexts(cr, *this, m_camera);
     cairo_destroy(cr);
@@ -189,8 +188,7 @@ bool CairoRenderer::writeVector(PictureFormat format, const std::string& path,
     }
     cairo_t* cr = cairo_create(surface);
     if (m_background.a > 0.0) {
-        cairo_set_source_rgba(cr, m_background.r, m_background.g, m_background.b,
-                              m_background.a);
+        cairo_set_source_rgba(cr, m_background.r, m_background.g, m_background.b, m_background.a);
         cairo_paint(cr);
     }
     InkBox ink = PaintVector(cr, *this, m_camera);
@@ -216,8 +214,9 @@ bool CairoRenderer::writeVector(PictureFormat format, const std::string& path,
         Sorvex::MRect box(x1, y1, x2 - x1, y2 - y1);
         if (sharedBox) {
             if (!isEmpty(*sharedBox))
-                box.setCoord(std::min(box.x1(), sharedBox->x1()), std::min(box.y1(), sharedBox->y1()),
-                             std::max(box.x2(), sharedBox->x2()), std::max(box.y2(), sharedBox->y2()));
+                box.setCoord(
+                    std::min(box.x1(), sharedBox->x1()), std::min(box.y1(), sharedBox->y1()),
+                    std::max(box.x2(), sharedBox->x2()), std::max(box.y2(), sharedBox->y2()));
             *sharedBox = box;
         }
         std::string error;

@@ -20,9 +20,9 @@ std::string boxLine(const char* name, const Sorvex::MRect& box, bool hiRes) {
         std::snprintf(text, sizeof text, "%s %.6f %.6f %.6f %.6f", name, box.x1(), box.y1(),
                       box.x2(), box.y2());
     else
-        std::snprintf(text, sizeof text, "%s %ld %ld %ld %ld", name, std::lround(std::floor(box.x1())),
-                      std::lround(std::floor(box.y1())), std::lround(std::ceil(box.x2())),
-                      std::lround(std::ceil(box.y2())));
+        std::snprintf(text, sizeof text, "%s %ld %ld %ld %ld", name,
+                      std::lround(std::floor(box.x1())), std::lround(std::floor(box.y1())),
+                      std::lround(std::ceil(box.x2())), std::lround(std::ceil(box.y2())));
     return text;
 }
 

@@ -98,9 +98,10 @@ struct PickRenderer::FaceTree {
                                                  : (extent.y() > extent.z() ? 1 : 2);
         auto centre = [axis](const Triangle& t) { return 3 * t.a[axis] + t.e1[axis] + t.e2[axis]; };
         const size_t half = count / 2;
-        std::nth_element(triangles.begin() + first, triangles.begin() + first + half,
-                         triangles.begin() + first + count,
-                         [&](const Triangle& x, const Triangle& y) { return centre(x) < centre(y); });
+        std::nth_element(
+            triangles.begin() + first, triangles.begin() + first + half,
+            triangles.begin() + first + count,
+            [&](const Triangle& x, const Triangle& y) { return centre(x) < centre(y); });
         const size_t left = buildNode(first, half);
         const size_t right = buildNode(first + half, count - half);
         nodes[index].left = left;

@@ -81,18 +81,22 @@ std::vector<double> strokeDepths(const CollectingRenderer& scene, const Camera& 
         for (size_t i = 0; i < faces.size(); ++i) {
             const auto& pts = faces[i].points;
             for (size_t k = 0; k < pts.size(); ++k) {
-                auto [it, added] =
-                    nearestFace.try_emplace(makeKey(pts[k], pts[(k + 1) % pts.size()]), faceDepths[i]);
+                auto [it, added] = nearestFace.try_emplace(
+                    makeKey(pts[k], pts[(k + 1) % pts.size()]), faceDepths[i]);
                 if (!added)
                     it->second = std::min(it->second, faceDepths[i]);
             }
         }
+    // A stroke lying on a face (a fold line drawn over a net, say) must beat the face
+    // despite rounding in the depths: pull strokes a hair toward the eye.
+    M3d lo, hi;
+    const double bias = scene.getBounds(lo, hi) ? 1e-6 * (hi - lo).length() : 0.0;
     std::vector<double> depths;
     depths.reserve(scene.getStrokes().size());
     for (const DrawnStroke& s : scene.getStrokes()) {
         const double own = std::min(camera.project(s.a).depth, camera.project(s.b).depth);
         auto it = nearestFace.find(makeKey(s.a, s.b));
-        depths.push_back(it != nearestFace.end() ? std::min(own, it->second) : own);
+        depths.push_back((it != nearestFace.end() ? std::min(own, it->second) : own) - bias);
     }
     return depths;
 }
@@ -109,9 +113,17 @@ RGBAColor ShadeFace(const DrawnFace& face, const Camera& camera) {
     for (size_t k = 1; k + 1 < p.size(); ++k)
         n += cross(p[k] - p[0], p[k + 1] - p[0]);
     const double len = n.length();
-    const double facing = len > 0.0 ? std::fabs(n.dot(camera.getViewDirection())) / len : 1.0;
-    const double light = 0.35 + 0.65 * facing;
-    return {face.color.r * light, face.color.g * light, face.color.b * light, face.color.a};
+    // The light sits just above and left of the eye, so faces at equal angles to the view
+    // still differ in shade.
+    const M3d toLight = camera.getEye() - camera.getTarget();
+    M3d right = cross(camera.getViewDirection(), camera.getUp()).normalized();
+    const M3d light =
+        (toLight.normalized() * 2.0 + camera.getUp().normalized() * 0.5 - right * 0.35)
+            .normalized();
+    const double facing = len > 0.0 ? std::fabs(n.dot(light)) / len : 1.0;
+    const double brightness = 0.35 + 0.65 * facing;
+    return {face.color.r * brightness, face.color.g * brightness, face.color.b * brightness,
+            face.color.a};
 }
 
 InkBox PaintVector(cairo_t* cr, const CollectingRenderer& scene, const Camera& camera) {
@@ -219,8 +231,7 @@ void PaintRaster(ZBufferRaster& raster, const CollectingRenderer& scene, const C
         if (!visible)
             continue;
         const double depth = (camera.project(s.a).depth + camera.project(s.b).depth) / 2;
-        raster.fillStroke(a, b, strokeWidth(s, camera, std::max(depth, kNearest)) * scale,
-                          s.color);
+        raster.fillStroke(a, b, strokeWidth(s, camera, std::max(depth, kNearest)) * scale, s.color);
     }
     for (const DrawnSphere& s : scene.getSpheres()) {
         const ScreenPoint c = camera.project(s.centre);

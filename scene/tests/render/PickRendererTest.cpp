@@ -1,0 +1,99 @@
+#include "scene/render/PickRenderer.h"
+#include "scene/tests/render/RenderTestScene.h"
+
+#include <gtest/gtest.h>
+
+using Sorvex::M3d;
+
+namespace {
+
+Camera frontCamera() {
+    Camera camera;
+    camera.setViewport(400, 400);
+    camera.setLookAt(M3d(0, 0, 10), M3d(0, 0, 0), M3d(0, 1, 0));
+    return camera;
+}
+
+TEST(PickRendererTest, TheNearestOfTwoOverlappingFacesIsPicked) {
+    SceneObj root;
+    auto* far = new ShapeObj;
+    far->polygons.push_back({squareAt(-1.0), {0, 0, 1, 1}});
+    auto* near = new ShapeObj;
+    near->polygons.push_back({squareAt(1.0), {1, 0, 0, 1}});
+    // The far one is drawn last: the order must not matter.
+    near->setParent(&root);
+    far->setParent(&root);
+    PickRenderer picker;
+    picker.collectScene(root);
+    const Camera camera = frontCamera();
+    PickResult hit = picker.pick(camera, 200, 200);
+    EXPECT_EQ(near, hit.object);
+    EXPECT_TRUE(hit.hitPoint.cmp(M3d(0, 0, 1), 1e-9));
+    EXPECT_NEAR(9.0, hit.distance, 1e-9);
+    // Outside both squares nothing is hit.
+    EXPECT_EQ(nullptr, picker.pick(camera, 5, 5).object);
+}
+
+TEST(PickRendererTest, TubesAreHitWithinTheToleranceOnly) {
+    ShapeObj tube;
+    tube.tubes.push_back({M3d(-1, 0, 0), M3d(1, 0, 0), 0.001});
+    PickRenderer picker;
+    picker.setTolerance(3.0);
+    picker.collectScene(tube);
+    const Camera camera = frontCamera();
+    const ScreenPoint onAxis = camera.project(M3d(0.5, 0, 0));
+    EXPECT_EQ(&tube, picker.pick(camera, onAxis.x, onAxis.y + 2.0).object);
+    const PickResult hit = picker.pick(camera, onAxis.x, onAxis.y);
+    EXPECT_TRUE(hit.hitPoint.cmp(M3d(0.5, 0, 0), 1e-2));
+    EXPECT_EQ(nullptr, picker.pick(camera, onAxis.x, onAxis.y + 6.0).object);
+    // Past the tube's end the tolerance does not stretch it.
+    const ScreenPoint beyond = camera.project(M3d(1.5, 0, 0));
+    EXPECT_EQ(nullptr, picker.pick(camera, beyond.x, beyond.y).object);
+}
+
+/// Takes the picks of its children, like a group whose parts are not selected alone.
+class Group : public SceneObj {
+public:
+    bool takeChildPick(SceneObj*) override { return true; }
+};
+
+TEST(PickRendererTest, AParentThatTakesChildPicksIsReturned) {
+    SceneObj root;
+    auto* group = new Group;
+    group->setParent(&root);
+    auto* part = new ShapeObj;
+    part->polygons.push_back({squareAt(0.0), {1, 1, 1, 1}});
+    part->setParent(group);
+    PickRenderer picker;
+    picker.collectScene(root);
+    EXPECT_EQ(group, picker.pick(frontCamera(), 200, 200).object);
+}
+
+TEST(PickRendererTest, ManyFacesAreSearchedThroughTheHierarchy) {
+    // A 40 x 40 grid of small squares at different depths; each pixel's pick must agree
+    // with the square under it.
+    ShapeObj grid;
+    for (int i = 0; i < 40; ++i)
+        for (int j = 0; j < 40; ++j) {
+            const double x = -2 + i * 0.1, y = -2 + j * 0.1, z = ((i * 7 + j * 3) % 5) * 0.1;
+            grid.polygons.push_back(
+                {{{x, y, z}, {x + 0.1, y, z}, {x + 0.1, y + 0.1, z}, {x, y + 0.1, z}}, {}});
+        }
+    PickRenderer picker;
+    picker.collectScene(grid);
+    Camera camera;
+    camera.setViewport(400, 400);
+    camera.setOrthographic(true);
+    camera.setLookAt(M3d(0, 0, 10), M3d(0, 0, 0), M3d(0, 1, 0));
+    for (int i = 0; i < 40; i += 3)
+        for (int j = 0; j < 40; j += 5) {
+            const double x = -2 + i * 0.1 + 0.05, y = -2 + j * 0.1 + 0.05;
+            const ScreenPoint s = camera.project(M3d(x, y, 0));
+            const PickResult hit = picker.pick(camera, s.x, s.y);
+            ASSERT_EQ(&grid, hit.object);
+            EXPECT_NEAR(((i * 7 + j * 3) % 5) * 0.1, hit.hitPoint.z(), 1e-9);
+            EXPECT_NEAR(x, hit.hitPoint.x(), 1e-9);
+        }
+}
+
+} // namespace
