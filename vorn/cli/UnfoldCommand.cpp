@@ -9,6 +9,7 @@
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/UnfoldingLibrary.h"
+#include "vorn/core/capture/NetPicture.h"
 
 #include "common/IdleLoop.h"
 #include "scene/Factory.h"
@@ -16,6 +17,7 @@
 #include "unfolders/engine/Unfolder.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -27,13 +29,18 @@ int runUnfold(const std::vector<std::string>& args);
 
 const CliCommand g_UnfoldCommand{
     "unfold", "unfold the target mesh of a model with a strategy",
-    "Usage: vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]\n\n"
+    "Usage: vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]\n"
+    "                        [--pdf net.pdf] [--svg net.svg] [--png net.png]\n"
+    "                        [--edge-mm MM | --mm-per-unit MM]\n\n"
     "Opens MODEL, attaches the strategy NAME (a class name such as Unfolder, or\n"
     "its display name such as \"Breadth First Unfolder\"; default Unfolder) to\n"
     "its target mesh and runs idle ticks until the strategy is done, at most N\n"
     "ticks (default 1000000). Prints the faces placed, the progress, the number\n"
     "of overlapping faces and whether the net is a success. With --out, saves\n"
-    "the scene with the net added as a mesh object.\n"
+    "the scene with the net added as a mesh object. --pdf, --svg and --png draw\n"
+    "the net seen from above, cut lines solid and fold lines dashed; by default\n"
+    "it fills a 2000 x 2000 page, with --edge-mm its longest edge is MM long and\n"
+    "with --mm-per-unit one model unit is MM long (for printing).\n"
     "Exits with 1 when the strategy did not finish within N ticks.\n",
     runUnfold};
 const CliCommandRegistration g_UnfoldRegistration(g_UnfoldCommand);
@@ -43,6 +50,8 @@ struct Options {
     std::string strategy; // empty: the base "Unfolder"
     long steps = 1000000;
     std::string out;
+    std::vector<std::string> pictures;
+    NetPictureOptions picture;
 };
 
 /// Reads the arguments; false (with the exit code set) on a usage error.
@@ -52,7 +61,8 @@ struct Options {
     std::vector<std::string> plain;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--strategy" || arg == "--steps" || arg == "--out") {
+        if (arg == "--strategy" || arg == "--steps" || arg == "--out" || arg == "--pdf" ||
+            arg == "--svg" || arg == "--png" || arg == "--edge-mm" || arg == "--mm-per-unit") {
             if (i + 1 >= args.size()) {
                 exitCode = CliUsageError(g_UnfoldCommand, "missing value after " + arg);
                 return false;
@@ -62,6 +72,25 @@ struct Options {
                 options.strategy = value;
             } else if (arg == "--out") {
                 options.out = value;
+            } else if (arg == "--pdf" || arg == "--svg" || arg == "--png") {
+                if (CliExtensionOf(value) != "." + arg.substr(2)) {
+                    exitCode =
+                        CliUsageError(g_UnfoldCommand, arg + " needs a file ending in ." +
+                                                           arg.substr(2) + ", not '" + value + "'");
+                    return false;
+                }
+                options.pictures.push_back(value);
+            } else if (arg == "--edge-mm" || arg == "--mm-per-unit") {
+                char* end = nullptr;
+                const double mm = std::strtod(value.c_str(), &end);
+                if (value.empty() || *end != '\0' || !(mm > 0.0) || !std::isfinite(mm)) {
+                    exitCode = CliUsageError(g_UnfoldCommand,
+                                             arg + " needs a positive number, not '" + value + "'");
+                    return false;
+                }
+                options.picture.scale = arg == "--edge-mm" ? NetPictureOptions::Scale::LongestEdge
+                                                           : NetPictureOptions::Scale::Factor;
+                options.picture.value = mm;
             } else {
                 char* end = nullptr;
                 const long steps = std::strtol(value.c_str(), &end, 10);
@@ -163,6 +192,12 @@ int runUnfold(const std::vector<std::string>& args) {
         std::string error;
         if (!document.save(options.out, error))
             return CliFail(error);
+    }
+    for (const std::string& picture : options.pictures) {
+        std::string error;
+        if (!WriteNetPicture(*unfolder, picture, options.picture, error))
+            return CliFail(picture + ": " + error);
+        std::printf("Wrote %s\n", picture.c_str());
     }
     if (!finished)
         return CliFail("the strategy did not finish within " + std::to_string(options.steps) +

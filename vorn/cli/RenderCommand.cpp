@@ -1,0 +1,117 @@
+// "vorn-cli render SCENE OUT [--size WxH] [--view NAME]": a picture of a scene, drawn
+// headless by the file renderer.
+#include "vorn/cli/CliCommand.h"
+#include "vorn/cli/CliDocument.h"
+#include "vorn/core/SceneDocument.h"
+
+#include "scene/SceneRoot.h"
+#include "scene/render/CairoRenderer.h"
+
+#include <cstdio>
+
+namespace {
+
+int runRender(const std::vector<std::string>& args);
+
+const CliCommand g_RenderCommand{
+    "render", "draw a scene into a PNG, PDF, EPS or SVG file",
+    "Usage: vorn-cli render SCENE OUT.(png|pdf|eps|svg) [--size WxH] [--view NAME]\n\n"
+    "Opens SCENE and draws it on a white background, framed to fit, into OUT; the\n"
+    "file type follows OUT's extension. --size gives the picture in pixels (vector\n"
+    "pages in points; default 1024x768). --view is one of front, back, left, right,\n"
+    "top, bottom or iso; without it the scene's stored viewpoint is used when it has\n"
+    "one, else iso.\n",
+    runRender};
+const CliCommandRegistration g_RenderRegistration(g_RenderCommand);
+
+struct Options {
+    std::string scene;
+    std::string out;
+    int width = 1024;
+    int height = 768;
+    std::string view;
+};
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    int w = 0, h = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 1 || h < 1)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+[[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& options,
+                                    int& exitCode) {
+    std::vector<std::string> plain;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg != "--size" && arg != "--view") {
+            plain.push_back(arg);
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            exitCode = CliUsageError(g_RenderCommand, "missing value after " + arg);
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--view") {
+            options.view = value;
+        } else if (!parseSize(value, options.width, options.height)) {
+            exitCode =
+                CliUsageError(g_RenderCommand, "--size needs WIDTHxHEIGHT, not '" + value + "'");
+            return false;
+        }
+    }
+    if (!CliCheckArgs(g_RenderCommand, plain, 2, 2, exitCode))
+        return false;
+    options.scene = plain[0];
+    options.out = plain[1];
+    return true;
+}
+
+int runRender(const std::vector<std::string>& args) {
+    Options options;
+    int exitCode = 0;
+    if (!parseOptions(args, options, exitCode))
+        return exitCode;
+    const std::string ext = CliExtensionOf(options.out);
+    if (ext != ".png" && ext != ".pdf" && ext != ".eps" && ext != ".svg")
+        return CliUsageError(g_RenderCommand, "cannot tell the picture type of '" + options.out +
+                                                  "' (use .png, .pdf, .eps or .svg)");
+
+    SceneDocument document;
+    if (!CliOpenDocument(document, options.scene))
+        return kExitFailure;
+    SceneRoot* root = document.getRoot();
+
+    CairoRenderer renderer;
+    if (!renderer.initialise(options.width, options.height))
+        return CliFail(renderer.getLastError());
+    renderer.setBackground({1, 1, 1, 1});
+    Camera& camera = renderer.getCamera();
+    if (!options.view.empty()) {
+        if (!camera.setNamedView(options.view))
+            return CliUsageError(g_RenderCommand, "unknown view '" + options.view + "'");
+    } else if (root->getViewpoint().isValid()) {
+        Camera stored = camera;
+        stored.setViewpoint(root->getViewpoint());
+        renderer.setCamera(stored);
+    }
+    bool ok = false;
+    if (ext == ".png")
+        ok = renderer.render_png(*root, options.out);
+    else if (ext == ".pdf")
+        ok = renderer.render_pdf(*root, options.out);
+    else if (ext == ".eps")
+        ok = renderer.render_eps(*root, options.out, nullptr);
+    else
+        ok = renderer.render_svg(*root, options.out);
+    if (!ok)
+        return CliFail(renderer.getLastError());
+    std::printf("Wrote %s (%d x %d)\n", options.out.c_str(), options.width, options.height);
+    return 0;
+}
+
+} // namespace
