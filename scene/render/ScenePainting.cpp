@@ -67,6 +67,10 @@ void growInk(InkBox& ink, double x, double y, double reach) {
     ink.y2 = std::max(ink.y2, y + reach);
 }
 
+bool sameColor(const RGBAColor& a, const RGBAColor& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
 void setSource(cairo_t* cr, const RGBAColor& c) {
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
 }
@@ -157,7 +161,18 @@ InkBox PaintVector(cairo_t* cr, const CollectingRenderer& scene, const Camera& c
     });
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    bool pending = false;
+    double pendingWidth = 0.0;
+    RGBAColor pendingColor;
+    auto flush = [&] {
+        cairo_set_line_width(cr, pendingWidth);
+        setSource(cr, pendingColor);
+        cairo_stroke(cr);
+        pending = false;
+    };
     for (const PaintItem& item : items) {
+        if (pending && item.kind != Kind::Stroke)
+            flush();
         if (item.kind == Kind::Face) {
             const DrawnFace& f = scene.getFaces()[item.index];
             for (const M3d& p : f.points) {
@@ -179,11 +194,15 @@ InkBox PaintVector(cairo_t* cr, const CollectingRenderer& scene, const Camera& c
             const DrawnStroke& s = scene.getStrokes()[item.index];
             const ScreenPoint a = camera.project(s.a), b = camera.project(s.b);
             const double width = strokeWidth(s, camera, std::max(item.depth, kNearest));
+            // Strokes that follow each other in the same style share one path: far
+            // fewer drawing operations in the file.
+            if (pending && !(width == pendingWidth && sameColor(s.color, pendingColor)))
+                flush();
             cairo_move_to(cr, a.x, a.y);
             cairo_line_to(cr, b.x, b.y);
-            cairo_set_line_width(cr, width);
-            setSource(cr, s.color);
-            cairo_stroke(cr);
+            pending = true;
+            pendingWidth = width;
+            pendingColor = s.color;
             growInk(ink, a.x, a.y, width / 2);
             growInk(ink, b.x, b.y, width / 2);
         } else {
@@ -197,6 +216,8 @@ InkBox PaintVector(cairo_t* cr, const CollectingRenderer& scene, const Camera& c
             growInk(ink, c.x, c.y, r);
         }
     }
+    if (pending)
+        flush();
     return ink;
 }
 

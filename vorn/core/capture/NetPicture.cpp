@@ -4,9 +4,12 @@
 #include "scene/render/CairoRenderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 using Sorvex::M3d;
 
@@ -28,50 +31,72 @@ std::string lowerExtension(const std::string& path) {
 }
 
 /// Net corners that meet are equal up to rounding: points are compared on a grid.
+using CellKey = std::vector<long long>;
+
+struct CellKeyHash {
+    size_t operator()(const CellKey& k) const {
+        size_t h = 0;
+        for (long long v : k)
+            h = h * 1000003u ^ std::hash<long long>()(v);
+        return h;
+    }
+};
+
 struct Grid {
     double step;
-    long long cell(double v) const { return std::llround(v / step); }
-    std::string edgeKey(const M3d& a, const M3d& b) const {
-        long long p[3] = {cell(a.x()), cell(a.y()), cell(a.z())};
-        long long q[3] = {cell(b.x()), cell(b.y()), cell(b.z())};
-        if (std::lexicographical_compare(q, q + 3, p, p + 3))
+    std::array<long long, 3> cell(const M3d& p) const {
+        return {std::llround(p.x() / step), std::llround(p.y() / step), std::llround(p.z() / step)};
+    }
+    /// The same key for a-b and b-a.
+    CellKey edgeKey(const M3d& a, const M3d& b) const {
+        std::array<long long, 3> p = cell(a), q = cell(b);
+        if (q < p)
             std::swap(p, q);
-        return std::to_string(p[0]) + ',' + std::to_string(p[1]) + ',' + std::to_string(p[2]) +
-               ';' + std::to_string(q[0]) + ',' + std::to_string(q[1]) + ',' + std::to_string(q[2]);
+        return {p[0], p[1], p[2], q[0], q[1], q[2]};
     }
 };
 
 /// Replaces the mesh's own edge lines by cut lines (edges of one face: the outline) drawn
 /// solid and fold lines (edges two faces share) drawn dashed.
 void drawCutAndFoldLines(CollectingRenderer& scene, const Grid& grid, double dash, double weight) {
-    std::unordered_map<std::string, int> uses;
-    std::unordered_map<std::string, std::pair<M3d, M3d>> ends;
-    std::unordered_map<std::string, bool> seenFace;
+    struct EdgeUse {
+        int count = 0;
+        M3d a, b;
+    };
+    // Drawing order keeps the output the same from run to run.
+    std::vector<CellKey> order;
+    std::unordered_map<CellKey, EdgeUse, CellKeyHash> uses;
+    std::unordered_set<CellKey, CellKeyHash> seenFaces;
     for (const DrawnFace& f : scene.getFaces()) {
         // A face drawn twice (front and back) counts once.
-        std::vector<std::string> corners;
+        std::vector<std::array<long long, 3>> corners;
         for (const M3d& p : f.points)
-            corners.push_back(grid.edgeKey(p, p));
+            corners.push_back(grid.cell(p));
         std::sort(corners.begin(), corners.end());
-        std::string faceKey;
-        for (const std::string& c : corners)
-            faceKey += c + '|';
-        if (!seenFace.emplace(faceKey, true).second)
+        CellKey faceKey;
+        for (const auto& c : corners)
+            faceKey.insert(faceKey.end(), c.begin(), c.end());
+        if (!seenFaces.insert(std::move(faceKey)).second)
             continue;
         for (size_t k = 0; k < f.points.size(); ++k) {
             const M3d& a = f.points[k];
             const M3d& b = f.points[(k + 1) % f.points.size()];
-            const std::string key = grid.edgeKey(a, b);
-            ++uses[key];
-            ends.emplace(key, std::make_pair(a, b));
+            CellKey key = grid.edgeKey(a, b);
+            EdgeUse& use = uses[key];
+            if (use.count++ == 0) {
+                use.a = a;
+                use.b = b;
+                order.push_back(std::move(key));
+            }
         }
     }
     scene.dropStrokes([&](const DrawnStroke& s) {
         return s.radius == 0.0 && uses.count(grid.edgeKey(s.a, s.b));
     });
-    for (const auto& [key, count] : uses) {
-        const auto& [a, b] = ends[key];
-        if (count == 1) {
+    for (const CellKey& key : order) {
+        const EdgeUse& use = uses[key];
+        const M3d &a = use.a, &b = use.b;
+        if (use.count == 1) {
             scene.addStroke({a, b, kCutColor, kCutWidth * weight, 0.0, nullptr});
             continue;
         }
