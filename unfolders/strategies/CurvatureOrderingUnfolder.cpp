@@ -22,6 +22,7 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     // A new run starts with no refused edges.
     blocked.clear();
     frontier.reset();
+    resetIndex();
     curvatures.clear();
     CurvatureArmature& field = source->getCurvature(true);
     Poly* start = nullptr;
@@ -88,6 +89,8 @@ void CurvatureOrderingUnfolder::findBest(std::list<Poly*>& netFaces, std::list<C
 }
 
 bool CurvatureOrderingUnfolder::findNext(Candidate& next) {
+    if (incrementalScan && canUseIndexedSearch())
+        return findNextIndexed(next);
     std::list<Poly*> netFaces;
     if (incrementalScan) {
         frontier.sync(*this);
@@ -117,8 +120,11 @@ void CurvatureOrderingUnfolder::onPolyAdded(Candidate& /*c*/) {}
 
 void CurvatureOrderingUnfolder::onPolyBlocked(Candidate& c) {
     blocked.insert(c);
-    if (Poly* m = c.first->getNeighbor(c.second))
+    refreshSlotsOf(c.first);
+    if (Poly* m = c.first->getNeighbor(c.second)) {
         blocked.insert({m, m->getNeighborIndex(c.first)});
+        refreshSlotsOf(m);
+    }
 }
 
 void CurvatureOrderingUnfolder::unfold() {

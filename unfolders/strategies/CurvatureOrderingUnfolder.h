@@ -3,10 +3,12 @@
 #include <list>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/strategies/PolyEdgeSet.h"
 #include "unfolders/strategies/ScanFrontier.h"
+#include "unfolders/strategies/SlotMaxTree.h"
 
 /// Grows the net from the most curved face, always attaching the most
 /// curved unplaced face that touches the net (mean vertex curvature; values
@@ -53,12 +55,38 @@ protected:
     Poly* chooseStartingFace() override;
     /// The candidate across edge `i` of placed source face `t`, if any.
     bool candidateAcross(Poly& t, int i, Candidate& c) const;
+    /// Whether findNext may answer from its candidate index instead of calling
+    /// findBest: only when judge and findBest are this class's own. A variant
+    /// that keeps them may return true.
+    virtual bool canUseIndexedSearch() const;
 
     std::unordered_map<Poly*, float> curvatures;
     PolyEdgeSet blocked;
     bool done = false;
 
 private:
+    /// One candidate edge of the net, in scan order: edge `edge` of placed
+    /// source face `t`.
+    struct Slot {
+        Poly* t;
+        int edge;
+    };
+    bool findNextIndexed(Candidate& next);
+    void syncIndex();
+    void resetIndex();
+    double slotValue(const Slot& slot) const;
+    void refreshSlotsOf(Poly* candidate);
+    /// Whether the slot still names a candidate; marks it empty when not.
+    bool checkSlot(std::size_t slot);
+
     bool incrementalScan = true;
     ScanFrontier frontier;
+    /// The candidate index: every edge of every placed face in scan order,
+    /// valued by the curvature of the face across it (-inf when that is no
+    /// candidate), with the slots listed per candidate face.
+    SlotMaxTree slotValues;
+    std::vector<Slot> slots;
+    std::unordered_map<Poly*, std::vector<std::size_t>> slotsByCandidate;
+    std::size_t indexedFaces = 0;
+    Poly* lastIndexedFace = nullptr;
 };

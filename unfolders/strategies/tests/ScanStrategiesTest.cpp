@@ -161,7 +161,7 @@ TEST(ScanStrategies, IncrementalScanGivesTheSameNetsAsTheFullScan) {
     std::vector<std::unique_ptr<PolyMesh>> meshes;
     meshes.push_back(testmeshes::cube());
     meshes.push_back(testmeshes::lPrism());
-    meshes.push_back(fromData(icosphereData(2)));
+    meshes.push_back(fromData(icosphereData(3)));
     meshes.push_back(randomConvex(7, 60));
     meshes.push_back(openBox());
     for (auto& mesh : meshes) {
@@ -177,6 +177,10 @@ TEST(ScanStrategies, IncrementalScanGivesTheSameNetsAsTheFullScan) {
             << faces;
         EXPECT_EQ(unfoldWith<CurvatureOrderingUnfolder>(*mesh, false),
                   unfoldWith<CurvatureOrderingUnfolder>(*mesh, true))
+            << faces;
+        // A subclass does not use the candidate index but the frontier scan.
+        EXPECT_EQ(unfoldWith<CurvatureOrderingUnfolder>(*mesh, false),
+                  unfoldWith<ProbeCurvature>(*mesh, true))
             << faces;
     }
 }
