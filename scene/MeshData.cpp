@@ -33,7 +33,7 @@ template <typename Fn> void forEachEdge(const MeshData& data, Fn&& fn) {
     forEachFaceEdge([&](int low, int) { ++start[std::size_t(low) + 1]; });
     for (std::size_t v = 0; v < vertexCount; ++v)
         start[v + 1] += start[v];
-    std::vector<int> highs(std::size_t(start[vertexCount]));
+    std::vector<int> highs(static_cast<std::size_t>(start[vertexCount]));
     std::vector<int> fill(start.begin(), start.end() - 1);
     forEachFaceEdge(
         [&](int low, int high) { highs[std::size_t(fill[std::size_t(low)]++)] = high; });

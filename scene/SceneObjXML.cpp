@@ -72,8 +72,11 @@ void SceneObj::read(XML& xml) {
     }
 
     m_transform = transform;
+    // A child the tree refuses (a root nested in a scene, say) is dropped
+    // rather than leaked.
     for (std::unique_ptr<SceneObj>& child : children)
-        child.release()->setParent(this);
+        if (child->setParent(this))
+            child.release();
 }
 
 void SceneObj::write(XML& xml) {
