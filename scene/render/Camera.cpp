@@ -154,6 +154,15 @@ void Camera::viewAlong(int axis, bool positive) {
     setLookAt(m_target - direction * getDistance(), m_target, up);
 }
 
+void Camera::orbit(double angle) {
+    const M3d axis = m_up.normalized();
+    const M3d offset = m_eye - m_target;
+    // Rodrigues' rotation of the offset about the axis.
+    const double c = std::cos(angle), s = std::sin(angle);
+    const M3d turned = offset * c + cross(axis, offset) * s + axis * (axis.dot(offset) * (1.0 - c));
+    setLookAt(m_target + turned, m_target, m_up);
+}
+
 bool Camera::setNamedView(const std::string& name) {
     if (name == "front")
         viewAlong(2, false);

@@ -64,6 +64,9 @@ public:
     /// direction at the same target and distance. Up stays +y, except along y where it is
     /// -z looking down and +z looking up.
     void viewAlong(int axis, bool positive);
+    /// Turns the eye about the target round the up vector by `angle` radians (the
+    /// turntable spin: pi/64 per tick, 128 ticks a full turn).
+    void orbit(double angle);
     /// The named views of the command line: "front", "back", "left", "right", "top",
     /// "bottom", "iso". False for any other name.
     bool setNamedView(const std::string& name);

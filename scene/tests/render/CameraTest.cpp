@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using Sorvex::M3d;
 
 namespace {
@@ -65,6 +67,20 @@ TEST(CameraTest, RaysThroughPixelsMeetTheProjectedPoints) {
         const M3d off = toP - direction * toP.dot(direction);
         EXPECT_LT(off.length(), 1e-9) << (ortho ? "orthographic" : "perspective");
     }
+}
+
+TEST(CameraTest, SpinStepsOf128TicksMakeOneTurn) {
+    Camera camera;
+    const M3d eye(2, 1, 3), target(0.5, 0, -1);
+    camera.setLookAt(eye, target, M3d(0, 1, 0));
+    for (int tick = 0; tick < 64; ++tick)
+        camera.orbit(M_PI / 64);
+    // Half way round: the eye is opposite across the up axis through the target.
+    EXPECT_TRUE(camera.getEye().cmp(M3d(-1, 1, -5), 1e-9));
+    for (int tick = 0; tick < 64; ++tick)
+        camera.orbit(M_PI / 64);
+    EXPECT_TRUE(camera.getEye().cmp(eye, 1e-9));
+    EXPECT_TRUE(camera.getTarget().cmp(target, 1e-12));
 }
 
 TEST(CameraTest, NamedViewsLookAlongTheAxes) {
