@@ -11,6 +11,12 @@ uint32_t pack(double r, double g, double b, double a) {
     return byte(a) << 24 | byte(r * a) << 16 | byte(g * a) << 8 | byte(b * a);
 }
 
+/// The pixel column (or row) holding `v`, limited to the picture; done in doubles, since
+/// points projected from near the eye can lie far beyond what an int holds.
+int clampToPixels(double v, int size) {
+    return int(std::clamp(std::floor(v), 0.0, double(size - 1)));
+}
+
 double edge(const RasterVertex& a, const RasterVertex& b, double x, double y) {
     return (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
 }
@@ -49,10 +55,13 @@ void ZBufferRaster::fillTriangle(const RasterVertex& a, const RasterVertex& b,
     const double area = edge(a, b, c.x, c.y);
     if (std::fabs(area) < 1e-12 || !std::isfinite(area))
         return;
-    const int x0 = std::max(0, int(std::floor(std::min({a.x, b.x, c.x}))));
-    const int x1 = std::min(m_width - 1, int(std::ceil(std::max({a.x, b.x, c.x}))));
-    const int y0 = std::max(0, int(std::floor(std::min({a.y, b.y, c.y}))));
-    const int y1 = std::min(m_height - 1, int(std::ceil(std::max({a.y, b.y, c.y}))));
+    if (std::max({a.x, b.x, c.x}) < 0.0 || std::max({a.y, b.y, c.y}) < 0.0 ||
+        std::min({a.x, b.x, c.x}) >= m_width || std::min({a.y, b.y, c.y}) >= m_height)
+        return;
+    const int x0 = clampToPixels(std::min({a.x, b.x, c.x}), m_width);
+    const int x1 = clampToPixels(std::max({a.x, b.x, c.x}), m_width);
+    const int y0 = clampToPixels(std::min({a.y, b.y, c.y}), m_height);
+    const int y1 = clampToPixels(std::max({a.y, b.y, c.y}), m_height);
     if (x0 > x1 || y0 > y1)
         return;
     const double inv = 1.0 / area;

@@ -6,10 +6,19 @@
 template <typename KeyFn>
 void ZBufferRaster::fillBall(const RasterVertex& centre, double radius, const RGBAColor& color,
                              KeyFn keyOfDepthOffset) {
-    const int x0 = std::max(0, int(std::floor(centre.x - radius)));
-    const int x1 = std::min(m_width - 1, int(std::ceil(centre.x + radius)));
-    const int y0 = std::max(0, int(std::floor(centre.y - radius)));
-    const int y1 = std::min(m_height - 1, int(std::ceil(centre.y + radius)));
+    if (!(radius > 0.0) || !std::isfinite(centre.x + centre.y + radius))
+        return;
+    // Limits in doubles first: a ball near the eye can reach past what an int holds.
+    auto limit = [](double v, int size) {
+        return int(std::clamp(std::floor(v), 0.0, double(size - 1)));
+    };
+    if (centre.x + radius < 0 || centre.y + radius < 0 || centre.x - radius >= m_width ||
+        centre.y - radius >= m_height)
+        return;
+    const int x0 = limit(centre.x - radius, m_width);
+    const int x1 = limit(centre.x + radius, m_width);
+    const int y0 = limit(centre.y - radius, m_height);
+    const int y1 = limit(centre.y + radius, m_height);
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const double dx = x + 0.5 - centre.x;

@@ -205,6 +205,19 @@ TEST_F(CairoRendererTest, FailuresLeaveTheOldFileAndSayWhy) {
     EXPECT_FALSE(unready.initialise(10, 100000));
 }
 
+TEST_F(CairoRendererTest, GeometryReachingFarOffThePictureIsClipped) {
+    // Corners a hair in front of the eye project billions of pixels away.
+    m_scene.polygons.push_back(
+        {{{-1e9, -1e9, 9.999999}, {1e9, -1e9, 9.999999}, {0, 1e9, -5}}, kRed});
+    m_scene.tubes.push_back({{-1e12, 0, 0}, {1e12, 0, 0}, 0.05});
+    ASSERT_TRUE(m_renderer.render_png(m_scene, file("far.png")));
+    ASSERT_TRUE(m_renderer.render_pdf(m_scene, file("far.pdf")));
+    Png png(file("far.png"));
+    ASSERT_TRUE(png.ok());
+    auto [x, y] = pixelOf(0.5, 0);
+    EXPECT_FALSE(isWhite(png.at(x, y)));
+}
+
 TEST_F(CairoRendererTest, NonFiniteGeometryIsLeftOut) {
     addRedTriangle();
     m_scene.polygons.push_back({{{0, 0, 0}, {NAN, 1, 0}, {1, 1, 0}}, kBlue});
