@@ -40,5 +40,12 @@ for model in "$EXAMPLES"/*; do
     fi
     "$CLI" convert "$model" "$OUT/$stem.off" && echo "wrote out/$stem.off" || status=1
 done
+# Batch run: several strategies on every example model and on a series of
+# random convex polyhedra; results.csv is rewritten after every test.
+echo "== batch unfolding"
+if ! "$CLI" batch --strategies "Breadth First,Depth First,Least Height,Curvature Ordering" \
+    --models "$EXAMPLES" --random 50 --seed 1 --jobs 2 --out "$OUT"; then
+    status=1
+fi
 echo "Headless demo done: results are in $OUT"
 exit $status

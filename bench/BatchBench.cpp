@@ -1,0 +1,58 @@
+// The batch engine on a series of random convex polyhedra of 100 points
+// with three greedy strategies, on one worker thread and on two.
+#include "vorn/core/UnfoldingLibrary.h"
+#include "vorn/core/batch/BatchRunner.h"
+#include "vorn/core/shapes/RandomConvex.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPolyhedra = 1000;
+
+void BM_BatchRandomSeries(benchmark::State& state) {
+    std::string error;
+    if (!LoadUnfoldingLibrary(&error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    BatchOptions options;
+    for (const char* name : {"Breadth First", "Least Height", "Curvature Ordering"}) {
+        BatchStrategy strategy = FindBatchStrategy(name);
+        if (!strategy.factory) {
+            state.SkipWithError((std::string("strategy missing: ") + name).c_str());
+            return;
+        }
+        options.strategies.push_back(strategy);
+    }
+    const std::filesystem::path out =
+        std::filesystem::temp_directory_path() / ("vorn-batch-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(out);
+    options.recordTo = out.string();
+    options.tests = {"<<" + std::to_string(kPolyhedra) + " Random Polyhedra>>"};
+    options.randomBuilder = BuildRandomConvex;
+    const int jobs = int(state.range(0));
+    for (auto _ : state) {
+        BatchRunner runner;
+        runner.start(options);
+        runner.run(jobs);
+        benchmark::DoNotOptimize(runner.getResults().getValues().size());
+    }
+    std::filesystem::remove_all(out);
+    state.counters["polyhedra/s"] = benchmark::Counter(
+        double(kPolyhedra) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BatchRandomSeries)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+} // namespace

@@ -1,0 +1,270 @@
+// "vorn-cli batch": runs chosen unfolding strategies on chosen tests (the
+// current model, random convex polyhedra, the model files of a folder),
+// writes results.csv after every test and prints the success rates.
+#include "vorn/cli/CliCommand.h"
+#include "vorn/cli/CliDocument.h"
+#include "vorn/core/SceneDocument.h"
+#include "vorn/core/UnfoldingLibrary.h"
+#include "vorn/core/batch/BatchRunner.h"
+#include "vorn/core/batch/BatchSettings.h"
+#include "vorn/core/batch/TestLabels.h"
+#include "vorn/core/shapes/RandomConvex.h"
+
+#include "common/UserPaths.h"
+#include "scene/Factory.h"
+#include "scene/SceneRoot.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+
+namespace {
+
+int runBatch(const std::vector<std::string>& args);
+
+const CliCommand g_BatchCommand{
+    "batch", "run unfolding strategies on many models and tabulate success rates",
+    "Usage: vorn-cli batch [--strategies LIST] [--current FILE] [--random N]...\n"
+    "                      [--models DIR] [--out DIR] [--vary-randoms] [--capture-fails]\n"
+    "                      [--write-pdfs] [--seed S] [--jobs J] [--max-rounds R]\n\n"
+    "Runs every chosen strategy on every chosen test and writes the table of\n"
+    "results to DIR/results.csv after each test, then prints the success rates.\n\n"
+    "  --strategies LIST  comma-separated display or class names\n"
+    "                     (\"Breadth First,LeastHeightUnfolder\")\n"
+    "  --current FILE     test the target mesh of the model FILE\n"
+    "  --random N         test a series of N random convex polyhedra (repeatable)\n"
+    "  --models DIR       test every model file in DIR\n"
+    "  --out DIR          the folder results.csv is written to (\"Record to\")\n"
+    "  --vary-randoms     random polyhedra of 4 to 99 points, counted by face count\n"
+    "  --capture-fails    keep the mesh of each failure in \"latest failure.xml\"\n"
+    "                     in the data folder\n"
+    "  --write-pdfs       write each net as a PDF next to results.csv\n"
+    "  --no-vary-randoms, --no-capture-fails, --no-write-pdfs  switch off\n"
+    "  --seed S           seed of the random polyhedra and choices (default 1)\n"
+    "  --jobs J           worker threads (default 1); results do not depend on it\n"
+    "  --max-rounds R     rounds of the tests in repeat mode (\"Quick Random Cut\"\n"
+    "                     alone), which otherwise never ends\n\n"
+    "Choices not given are taken from the batch runner's settings, and the\n"
+    "choices made are stored back as the batch runner dialog stores them.\n",
+    runBatch};
+const CliCommandRegistration g_BatchRegistration(g_BatchCommand);
+
+struct Options {
+    std::optional<std::string> strategies, current, models, out;
+    std::vector<long> randoms;
+    std::optional<bool> varyRandoms, captureFails, writePdfs;
+    unsigned seed = 1;
+    int jobs = 1;
+    size_t maxRounds = 0;
+};
+
+bool parseCount(const std::string& option, const std::string& value, long min, long& out,
+                int& exitCode) {
+    char* end = nullptr;
+    const long n = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || n < min) {
+        exitCode = CliUsageError(g_BatchCommand, option + " needs a whole number of at least " +
+                                                     std::to_string(min) + ", not '" + value + "'");
+        return false;
+    }
+    out = n;
+    return true;
+}
+
+[[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& o,
+                                    int& exitCode) {
+    std::vector<std::string> plain;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--vary-randoms" || arg == "--no-vary-randoms")
+            o.varyRandoms = arg[2] != 'n';
+        else if (arg == "--capture-fails" || arg == "--no-capture-fails")
+            o.captureFails = arg[2] != 'n';
+        else if (arg == "--write-pdfs" || arg == "--no-write-pdfs")
+            o.writePdfs = arg[2] != 'n';
+        else if (arg == "--strategies" || arg == "--current" || arg == "--models" ||
+                 arg == "--out" || arg == "--random" || arg == "--seed" || arg == "--jobs" ||
+                 arg == "--max-rounds") {
+            if (i + 1 >= args.size()) {
+                exitCode = CliUsageError(g_BatchCommand, "missing value after " + arg);
+                return false;
+            }
+            const std::string& value = args[++i];
+            long n = 0;
+            if (arg == "--strategies")
+                o.strategies = value;
+            else if (arg == "--current")
+                o.current = value;
+            else if (arg == "--models")
+                o.models = value;
+            else if (arg == "--out")
+                o.out = value;
+            else if (!parseCount(arg, value,
+                                 arg == "--jobs"     ? 1
+                                 : arg == "--random" ? 1
+                                                     : 0,
+                                 n, exitCode))
+                return false;
+            else if (arg == "--random")
+                o.randoms.push_back(n);
+            else if (arg == "--seed")
+                o.seed = unsigned(n);
+            else if (arg == "--jobs")
+                o.jobs = int(std::min(n, 256L));
+            else
+                o.maxRounds = size_t(n);
+        } else {
+            plain.push_back(arg);
+        }
+    }
+    return CliCheckArgs(g_BatchCommand, plain, 0, 0, exitCode);
+}
+
+/// The strategies named in `list` (separated by commas or given as
+/// "[name][name]"); false after printing the first unknown name.
+bool chooseStrategies(const std::string& list, bool bracketed, BatchOptions& options) {
+    std::vector<std::string> names;
+    if (bracketed) {
+        names = SplitBracketList(list);
+    } else {
+        std::stringstream in(list);
+        for (std::string name; std::getline(in, name, ',');) {
+            const size_t first = name.find_first_not_of(' ');
+            if (first != std::string::npos)
+                names.push_back(name.substr(first, name.find_last_not_of(' ') - first + 1));
+        }
+    }
+    for (const std::string& name : names) {
+        BatchStrategy strategy = FindBatchStrategy(name);
+        if (!strategy.factory) {
+            CliFail("unknown strategy '" + name + "'");
+            return false;
+        }
+        options.strategies.push_back(strategy);
+    }
+    return true;
+}
+
+std::string clock(double seconds) {
+    const long s = long(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+
+void printSummary(const BatchResults& results, size_t tests) {
+    std::printf("Success rates (%%) after %zu tests:\n", tests);
+    const auto& counts = results.getRunCounts();
+    size_t nameWidth = 8;
+    for (const auto& [strategy, row] : results.getValues())
+        nameWidth = std::max(nameWidth, strategy.size());
+    std::printf("%-*s", int(nameWidth), "Strategy");
+    for (const auto& [label, runs] : counts)
+        std::printf("  %12s", label.c_str());
+    std::printf("\n");
+    for (const auto& [strategy, row] : results.getValues()) {
+        std::printf("%-*s", int(nameWidth), strategy.c_str());
+        for (const auto& [label, runs] : counts) {
+            const double rate = results.successRate(strategy, label);
+            if (rate >= 0)
+                std::printf("  %12.2f", rate);
+            else
+                std::printf("  %12s", "-");
+        }
+        std::printf("\n");
+    }
+    std::printf("%-*s", int(nameWidth), "Tests");
+    for (const auto& [label, runs] : counts)
+        std::printf("  %12d", runs);
+    std::printf("\n");
+}
+
+int runBatch(const std::vector<std::string>& args) {
+    Options o;
+    int exitCode = 0;
+    if (!parseOptions(args, o, exitCode))
+        return exitCode;
+    std::string loadError;
+    if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
+        return CliFail("the unfolding library is not available: " + loadError);
+
+    const BatchSettings stored = ReadBatchSettings();
+    BatchOptions options;
+    options.recordTo = StripTrailingSeparators(o.out.value_or(stored.path));
+    options.modelPath = StripTrailingSeparators(o.models.value_or(stored.modelPath));
+    options.varyRandoms = o.varyRandoms.value_or(stored.varyRandoms);
+    options.captureFails = o.captureFails.value_or(stored.captureFails);
+    options.writePdfs = o.writePdfs.value_or(stored.writePdfs);
+    options.seed = o.seed;
+    options.maxRounds = o.maxRounds;
+    options.randomBuilder = BuildRandomConvex;
+    if (!chooseStrategies(o.strategies.value_or(stored.filter), !o.strategies, options))
+        return kExitFailure;
+    if (options.strategies.empty())
+        return CliUsageError(g_BatchCommand, "no strategies chosen (use --strategies)");
+
+    SceneDocument document;
+    if (o.current) {
+        if (!CliOpenDocument(document, *o.current))
+            return kExitFailure;
+        options.currentModel = document.getTargetMesh();
+        if (!options.currentModel)
+            return CliFail(*o.current + ": the model holds no mesh to unfold");
+        options.sceneName = SceneTestName(document.getRoot()->getFileName());
+        options.tests.push_back("<<Current Model>>");
+    }
+    for (long n : o.randoms)
+        options.tests.push_back(RandomTestText(n));
+    if (o.models)
+        for (const std::string& name : ListModelFiles(options.modelPath))
+            options.tests.push_back(name);
+    if (!o.current && o.randoms.empty() && !o.models)
+        for (const std::string& text : SplitBracketList(stored.tests))
+            if (text != "<<Current Model>>")
+                options.tests.push_back(text);
+    if (options.tests.empty())
+        return CliUsageError(g_BatchCommand,
+                             "no tests chosen (use --current, --random or --models)");
+    if (options.writePdfs && !options.pdfWriter)
+        std::fprintf(stderr, "vorn-cli: PDF output is not available yet; no PDFs are written\n");
+
+    std::string error;
+    if (!MakeDirectories(options.recordTo, &error))
+        return CliFail(error);
+    WriteBatchSettings(BatchSettingsFrom(options));
+
+    BatchRunner runner;
+    runner.start(options);
+    const bool showProgress = isatty(STDERR_FILENO);
+    const auto began = std::chrono::steady_clock::now();
+    runner.onTestDone = [&](const BatchTestOutcome&) {
+        if (!showProgress)
+            return;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        const size_t done = runner.getTestsDone(), total = runner.getTotalTests();
+        const double rate = elapsed > 0 ? done / elapsed : 0;
+        std::string eta = total == BatchPlan::kEndless || rate <= 0
+                              ? std::string("--")
+                              : clock(double(total - done) / rate);
+        std::fprintf(stderr, "\r\033[Ktest %zu%s  %s  %.1f tests/s  ETA %s", done,
+                     total == BatchPlan::kEndless ? "" : (" of " + std::to_string(total)).c_str(),
+                     runner.getCurrentStrategy().c_str(), rate, eta.c_str());
+    };
+    runner.run(o.jobs);
+    if (showProgress)
+        std::fprintf(stderr, "\n");
+
+    printSummary(runner.getResults(), runner.getTestsDone());
+    const std::string csv = options.recordTo + "/results.csv";
+    if (!runner.getCsvError().empty())
+        return CliFail(runner.getCsvError());
+    std::printf("Results written to %s\n", csv.c_str());
+    return 0;
+}
+
+} // namespace

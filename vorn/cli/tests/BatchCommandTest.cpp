@@ -1,0 +1,124 @@
+// Runs "vorn-cli batch" on the example models and on random polyhedra.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class BatchCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vorn-batch-cli-" + std::to_string(::getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir / "config");
+        fs::create_directories(dir / "data");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    /// Runs the command with its own settings and data folders.
+    CliResult run(const std::string& args) {
+        const fs::path out = dir / "out.txt", err = dir / "err.txt";
+        const std::string command = "VORN_CONFIG_DIR='" + (dir / "config").string() +
+                                    "' VORN_DATA_DIR='" + (dir / "data").string() + "' '" +
+                                    VORN_CLI_PATH + "' batch " + args + " >'" + out.string() +
+                                    "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+    std::string outDir(const char* name) const { return "'" + (dir / name).string() + "'"; }
+    std::string csv(const char* name) const { return slurp(dir / name / "results.csv"); }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(BatchCommand, ModelFolderRunWritesResultsAndSummary) {
+    fs::create_directories(dir / "models");
+    for (const char* name : {"cube.off", "icosahedron.xml", "l-prism.ply", "octahedron.stl",
+                             "tetrahedron.obj", "two-meshes.xml"})
+        fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / name, dir / "models" / name);
+    std::ofstream(dir / "models" / "notes.txt") << "not a model\n";
+    CliResult result = run("--strategies 'Breadth First,LeastHeightUnfolder' --models " +
+                           outDir("models") + " --out " + outDir("a"));
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    const std::string text = csv("a");
+    EXPECT_EQ(0u, text.rfind("Unfolder, Cube.off, Icosahedron.xml, L-prism.ply, "
+                             "Octahedron.stl, Tetrahedron.obj, Two-meshes.xml, \n",
+                             0))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("\nBreadth First, "));
+    EXPECT_NE(std::string::npos, text.find("\nLeast Height, "));
+    EXPECT_NE(std::string::npos, text.find("\nStatus, 6 of 6\n"));
+    EXPECT_NE(std::string::npos, text.find("\nTotals, 1, 1, 1, 1, 1, 1, \n"));
+    EXPECT_NE(std::string::npos, result.out.find("Success rates (%) after 6 tests:"));
+    EXPECT_NE(std::string::npos, result.out.find("Least Height"));
+
+    // The choices are stored, and a run without them takes them back.
+    const std::string settings = slurp(dir / "config" / "settings.ini");
+    EXPECT_NE(std::string::npos, settings.find("[Breadth First][Least Height]"));
+    CliResult again = run("--random 2 --out " + outDir("b"));
+    ASSERT_EQ(0, again.exitCode) << again.err;
+    EXPECT_NE(std::string::npos, csv("b").find("\nLeast Height, "));
+}
+
+TEST_F(BatchCommand, SameSeedSameResultsWhateverTheJobs) {
+    const std::string common =
+        "--strategies 'Breadth First,Depth First' --random 24 --vary-randoms --seed 5 ";
+    CliResult one = run(common + "--jobs 1 --out " + outDir("one"));
+    CliResult two = run(common + "--jobs 2 --out " + outDir("two"));
+    ASSERT_EQ(0, one.exitCode) << one.err;
+    ASSERT_EQ(0, two.exitCode) << two.err;
+    EXPECT_EQ(csv("one"), csv("two"));
+    EXPECT_NE(std::string::npos, csv("one").find("\nStatus, 24 of 24\n"));
+    EXPECT_EQ(0u, csv("one").rfind("Unfolder, [", 0));
+}
+
+TEST_F(BatchCommand, UnreadableModelsRunAsEmptyMeshes) {
+    fs::create_directories(dir / "models");
+    std::ofstream(dir / "models" / "broken.off") << "OFF\n8 6 0\n1 2 oops\n";
+    fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / "cube.off", dir / "models" / "cube.off");
+    CliResult result =
+        run("--strategies 'Depth First' --models " + outDir("models") + " --out " + outDir("out"));
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    const std::string text = csv("out");
+    EXPECT_EQ(0u, text.rfind("Unfolder, Broken.off, Cube.off, \n", 0)) << text;
+    EXPECT_NE(std::string::npos, text.find("\nTotals, 1, 1, \n"));
+}
+
+TEST_F(BatchCommand, BadChoicesFailWithOneLine) {
+    CliResult unknown = run("--strategies 'No Such' --random 1 --out " + outDir("x"));
+    EXPECT_EQ(1, unknown.exitCode);
+    EXPECT_NE(std::string::npos, unknown.err.find("unknown strategy 'No Such'"));
+
+    CliResult noTests = run("--strategies 'Breadth First' --out " + outDir("x"));
+    EXPECT_EQ(2, noTests.exitCode);
+    EXPECT_NE(std::string::npos, noTests.err.find("no tests chosen"));
+
+    CliResult badJobs = run("--strategies 'Breadth First' --random 1 --jobs 0");
+    EXPECT_EQ(2, badJobs.exitCode);
+    EXPECT_FALSE(fs::exists(dir / "config" / "settings.ini"));
+}
