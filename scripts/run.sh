@@ -41,10 +41,11 @@ for model in "$EXAMPLES"/*; do
     "$CLI" convert "$model" "$OUT/$stem.off" && echo "wrote out/$stem.off" || status=1
 done
 # Batch run: several strategies on every example model and on a series of
-# random convex polyhedra; results.csv is rewritten after every test.
+# random convex polyhedra; results.csv is rewritten after every test and each
+# net is written as a PDF beside it.
 echo "== batch unfolding"
 if ! "$CLI" batch --strategies "Breadth First,Depth First,Least Height,Curvature Ordering" \
-    --models "$EXAMPLES" --random 50 --seed 1 --jobs 2 --out "$OUT"; then
+    --models "$EXAMPLES" --random 50 --seed 1 --jobs 2 --write-pdfs --out "$OUT"; then
     status=1
 fi
 echo "Headless demo done: results are in $OUT"

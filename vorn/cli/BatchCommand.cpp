@@ -229,8 +229,6 @@ int runBatch(const std::vector<std::string>& args) {
     if (options.tests.empty())
         return CliUsageError(g_BatchCommand,
                              "no tests chosen (use --current, --random or --models)");
-    if (options.writePdfs && !options.pdfWriter)
-        std::fprintf(stderr, "vorn-cli: PDF output is not available yet; no PDFs are written\n");
 
     std::string error;
     if (!MakeDirectories(options.recordTo, &error))
@@ -241,7 +239,10 @@ int runBatch(const std::vector<std::string>& args) {
     runner.start(options);
     const bool showProgress = isatty(STDERR_FILENO);
     const auto began = std::chrono::steady_clock::now();
-    runner.onTestDone = [&](const BatchTestOutcome&) {
+    runner.onTestDone = [&](const BatchTestOutcome& outcome) {
+        for (const std::string& message : outcome.messages)
+            std::fprintf(stderr, "%svorn-cli: %s\n", showProgress ? "\r\033[K" : "",
+                         message.c_str());
         if (!showProgress)
             return;
         const double elapsed =

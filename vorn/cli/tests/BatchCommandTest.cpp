@@ -109,6 +109,20 @@ TEST_F(BatchCommand, UnreadableModelsRunAsEmptyMeshes) {
     EXPECT_NE(std::string::npos, text.find("\nTotals, 1, 1, \n"));
 }
 
+TEST_F(BatchCommand, NetsAreWrittenAsPdfsWhenAsked) {
+    fs::create_directories(dir / "models");
+    fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / "cube.off", dir / "models" / "cube.off");
+    CliResult result = run("--strategies 'Breadth First' --models " + outDir("models") +
+                           " --random 3 --write-pdfs --jobs 2 --out " + outDir("out"));
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_EQ(0u, slurp(dir / "out" / "Cube-BreadthFirst.pdf").rfind("%PDF", 0));
+    EXPECT_EQ(0u, slurp(dir / "out" / "RandomSeries-BreadthFirst.pdf").rfind("%PDF", 0));
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir / "out"))
+        ++files;
+    EXPECT_EQ(size_t(3), files); // the two nets and results.csv, nothing left over
+}
+
 TEST_F(BatchCommand, BadChoicesFailWithOneLine) {
     CliResult unknown = run("--strategies 'No Such' --random 1 --out " + outDir("x"));
     EXPECT_EQ(1, unknown.exitCode);

@@ -3,6 +3,7 @@
 #include "vorn/core/batch/BatchTests.h"
 #include "vorn/core/batch/RandomPolyhedron.h"
 #include "vorn/core/batch/StrategyNames.h"
+#include "vorn/core/capture/NetPicture.h"
 
 #include <cstdint>
 #include <limits>
@@ -12,11 +13,10 @@
 #include <vector>
 
 class PolyMesh;
-class Unfolder;
 
-/// Writes the net of `unfolder` as a PDF page to `path`; false with `error`
-/// when it could not. The batch runner writes no PDFs without one.
-using BatchPdfWriter = bool (*)(Unfolder& unfolder, const std::string& path, std::string& error);
+/// Writes the net of `unfolder` (the mesh holding it) as a PDF page to
+/// `path`; false with `error` when it could not. Null writes no PDFs.
+using BatchPdfWriter = bool (*)(PolyMesh& unfolder, const std::string& path, std::string& error);
 
 /// What a batch run is asked to do: the dialog's choices.
 struct BatchOptions {
@@ -40,7 +40,7 @@ struct BatchOptions {
     const PolyMesh* currentModel = nullptr;
     std::string sceneName = "[Scene]";
     RandomConvexBuilder randomBuilder = nullptr;
-    BatchPdfWriter pdfWriter = nullptr;
+    BatchPdfWriter pdfWriter = WriteUnfoldingPdf;
 };
 
 /// `folder` without trailing slashes or backslashes ("/" stays "/").

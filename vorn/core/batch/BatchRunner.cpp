@@ -141,6 +141,10 @@ void BatchRunner::runParallel(int jobs) {
     m_stopRequested = true; // workers take no new test once the end is reached
     for (std::thread& t : workers)
         t.join();
+    // Tests finished after a stop are not taken in; neither are their pictures.
+    for (const auto& [index, outcome] : outcomes)
+        for (const auto& pdf : outcome.pdfs)
+            std::remove(pdf.first.c_str());
 }
 
 void BatchRunner::commit(const BatchTestOutcome& outcome) {
@@ -156,6 +160,9 @@ void BatchRunner::commit(const BatchTestOutcome& outcome) {
         if (!WriteFileAtomically(LatestFailurePath(), outcome.failureXml, &error))
             setStatus(error);
     }
+    for (const auto& [temporary, final] : outcome.pdfs)
+        if (std::rename(temporary.c_str(), final.c_str()) != 0)
+            std::remove(temporary.c_str());
     setProgress(outcome.index);
     writeCsv();
     ++m_testsDone;

@@ -147,7 +147,10 @@ void BatchTestRun::writePdf(const std::string& strategy) {
     std::string name =
         m_outcome.testName.substr(0, m_outcome.testName.find('.')) + "-" + strategy + ".pdf";
     std::erase_if(name, [](char c) { return c == ' ' || c == '\''; });
+    const std::string temporary = folder + "/." + std::to_string(m_outcome.index) + "-" + name;
     std::string reason;
-    if (!m_plan.options.pdfWriter(*m_unfolder, folder + "/" + name, reason))
+    if (m_plan.options.pdfWriter(*m_unfolder, temporary, reason))
+        m_outcome.pdfs.emplace_back(temporary, folder + "/" + name);
+    else
         m_outcome.messages.push_back(reason);
 }

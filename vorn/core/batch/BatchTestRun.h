@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class PolyMesh;
@@ -32,6 +33,10 @@ struct BatchTestOutcome {
     std::string failureXml;
     /// Problems met on the way (PDFs that could not be written).
     std::vector<std::string> messages;
+    /// PDFs written under a name of this test's own, to be renamed to
+    /// their final names when the test is taken into the results: tests of
+    /// a series share file names, and the last test's picture must win.
+    std::vector<std::pair<std::string, std::string>> pdfs;
 };
 
 /// Runs every strategy of a plan on test `index`, one unfolder at a time,

@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -84,6 +85,14 @@ bool buildBipyramid(PolyMesh& mesh, int count, double radius) {
         data.faces.push_back({j, n + 1, i});
     }
     return mesh.fromMeshData(data);
+}
+
+/// Writes the face count of the unfolder's source as the "picture".
+bool writeFaceCount(PolyMesh& unfolder, const std::string& path, std::string& error) {
+    std::ofstream out(path);
+    out << static_cast<Unfolder&>(unfolder).getSource()->getPolyCount();
+    error = out ? "" : "cannot write " + path;
+    return bool(out);
 }
 
 bool buildNothing(PolyMesh& mesh, int, double) {
@@ -307,6 +316,39 @@ TEST_F(BatchRun, StrategiesThatThrowFailWithoutEndingTheRun) {
     EXPECT_FLOAT_EQ(0.0f, values.at("Throwing Test").at("Cube.off"));
     EXPECT_FLOAT_EQ(0.0f, values.at("Throwing Test").at("RandomSeries"));
     EXPECT_FLOAT_EQ(2.0f, values.at("Steady Test").at("RandomSeries"));
+}
+
+TEST_F(BatchRun, PicturesOfASeriesAreTheLastTestsWhateverTheJobs) {
+    writeModel("cube.off", kCubeOff);
+    options.strategies = {strategy("Steady Test"), strategy("Coin Test")};
+    options.tests = {"cube.off", "<<12 Random Polyhedra>>"};
+    options.varyRandoms = true;
+    options.writePdfs = true;
+    options.pdfWriter = writeFaceCount;
+    std::vector<std::string> pictures[2];
+    for (int jobs : {1, 2}) {
+        BatchRunner runner;
+        runner.start(options);
+        runner.run(jobs);
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir / "out"))
+            if (entry.path().extension() != ".csv")
+                pictures[jobs - 1].push_back(entry.path().filename().string() + "=" +
+                                             slurp(entry.path()));
+        std::sort(pictures[jobs - 1].begin(), pictures[jobs - 1].end());
+        fs::remove_all(dir / "out");
+        fs::create_directories(dir / "out");
+    }
+    ASSERT_EQ(size_t(4), pictures[0].size());
+    EXPECT_EQ("Cube-CoinTest.pdf=6", pictures[0][0]);
+    EXPECT_EQ("Cube-SteadyTest.pdf=6", pictures[0][1]);
+    EXPECT_EQ(pictures[0], pictures[1]);
+
+    // No folder to record to: no pictures, and no complaint.
+    options.recordTo = (dir / "missing").string();
+    BatchRunner runner;
+    runner.start(options);
+    runner.run(2);
+    EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 TEST_F(BatchRun, RandomPolyhedronRule) {
