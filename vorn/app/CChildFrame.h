@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMdiSubWindow>
+
+#include <memory>
+
+class CVornDoc;
+class CVornView;
+
+/// The window of one document: owns the document and shows its view. Closing the window
+/// deletes both, the view first (it is registered with the document).
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    explicit CChildFrame(std::unique_ptr<CVornDoc> doc, QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    CVornDoc& getDocument() const { return *m_doc; }
+    CVornView& getView() const { return *m_view; }
+    /// Shows the document's file name in the window's title.
+    void updateTitle();
+
+private:
+    std::unique_ptr<CVornDoc> m_doc;
+    CVornView* m_view = nullptr;
+};

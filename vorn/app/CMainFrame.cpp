@@ -1,0 +1,340 @@
+#include "vorn/app/CMainFrame.h"
+
+#include "common/IdleLoop.h"
+#include "common/StatusLine.h"
+#include "scene/Factory.h"
+#include "scene/SceneObj.h"
+#include "scene/SceneRoot.h"
+#include "vorn/app/CAboutDlg.h"
+#include "vorn/app/CChildFrame.h"
+#include "vorn/app/CVornDoc.h"
+#include "vorn/app/CVornView.h"
+#include "vorn/app/SettingsBar.h"
+#include "vorn/app/WindowPlacement.h"
+#include "vorn/core/LoaderList.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include <atomic>
+
+namespace {
+std::atomic<bool> g_inIdleTick{false};
+// Settings panels refresh at this period rather than on every 1 ms tick.
+constexpr qint64 kPanelRefreshMs = 100;
+
+// Commands whose hosts are not part of the workbench yet; they stay disabled.
+const char* const kUnhostedCommands[] = {
+    "FileRecordAvi",    "FileRecordSlideshow", "FilePrint",
+    "FilePrintPreview", "FilePrintSetup",      "EditCut",
+    "EditCopy",         "EditPaste",           "ViewToolbar",
+    "UnfoldAMatic",
+};
+
+// The classes the insert commands build, by command id.
+const std::pair<const char*, const char*> kInsertCommands[] = {
+    {"InsertMathFn", "MathFn"},
+    {"InsertMetaSurface", "MetaSurface"},
+    {"InsertCoolinoid", "Coolinoid"},
+    {"InsertWitchHat", "WitchHat"},
+    {"InsertBinTree", "BinTree"},
+    {"InsertAnnotation", "Annotation"},
+    {"InsertShortestPathViz", "ShortestPathViz"},
+};
+} // namespace
+
+CMainFrame::CMainFrame() {
+    m_mdi = new QMdiArea(this);
+    setCentralWidget(m_mdi);
+    m_menus = std::make_unique<MenuBuilder>(*this);
+    m_settingsBar = new SettingsBar(this);
+    setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    addDockWidget(Qt::LeftDockWidgetArea, m_settingsBar);
+    statusBar()->showMessage("Ready");
+    RegisterStatusMessageFn(
+        [this](const char* text) { statusBar()->showMessage(QString::fromUtf8(text)); });
+    connectCommands();
+    onSubWindowActivated(nullptr);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+    applyPlacement();
+
+    m_refreshClock.start();
+    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
+        IdleTick();
+        if (m_refreshClock.elapsed() >= kPanelRefreshMs) {
+            m_refreshClock.restart();
+            m_settingsBar->refresh();
+        }
+    });
+    m_idleTimer.start(1);
+    IdleTick();
+}
+
+CMainFrame::~CMainFrame() {
+    m_idleTimer.stop();
+    RegisterStatusMessageFn({});
+    // Documents go before the settings bar's panels lose their targets.
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        delete window;
+}
+
+void CMainFrame::IdleTick() {
+    // A handler that pumps events must not start a nested tick.
+    if (g_inIdleTick.exchange(true))
+        return;
+    OnSystemIdle();
+    SceneObj::ProcessDelayedOperations();
+    g_inIdleTick = false;
+}
+
+void CMainFrame::connectCommands() {
+    MenuBuilder& m = *m_menus;
+    auto on = [this, &m](const char* id, auto slot) {
+        connect(m.action(id), &QAction::triggered, this, slot);
+    };
+    on("FileNew", [this] { newDocument(); });
+    on("FileOpen", [this] { onFileOpen(); });
+    on("FileClose", [this] { m_mdi->closeActiveSubWindow(); });
+    on("FileSave", [this] { onFileSave(false); });
+    on("FileSaveAs", [this] { onFileSave(true); });
+    on("FileExport", [this] { onFileExport(); });
+    on("FileScreenshot", [this] { onScreenshot(); });
+    on("FileExit", [this] { close(); });
+    on("HelpAbout", [this] { CAboutDlg(this).exec(); });
+    on("EditDelete", [this] { withView([](CVornView& v) { v.deleteSelection(); }); });
+    on("ViewSpin", [this] { withView([](CVornView& v) { v.toggleSpin(); }); });
+    on("ViewSpinOnce", [this] { withView([](CVornView& v) { v.spinOnce(); }); });
+    on("ViewRecenter", [this] { withView([](CVornView& v) { v.recenter(); }); });
+    on("ViewDownZ", [this] { withView([](CVornView& v) { v.lookAlong(2, false); }); });
+    on("ViewUpZ", [this] { withView([](CVornView& v) { v.lookAlong(2, true); }); });
+    on("ViewDownX", [this] { withView([](CVornView& v) { v.lookAlong(0, false); }); });
+    on("ViewUpX", [this] { withView([](CVornView& v) { v.lookAlong(0, true); }); });
+    on("ViewDownY", [this] { withView([](CVornView& v) { v.lookAlong(1, false); }); });
+    on("ViewUpY", [this] { withView([](CVornView& v) { v.lookAlong(1, true); }); });
+    on("WindowCascade", [this] { m_mdi->cascadeSubWindows(); });
+    on("WindowTile", [this] { m_mdi->tileSubWindows(); });
+    on("WindowNext", [this] { m_mdi->activateNextSubWindow(); });
+    on("WindowPrevious", [this] { m_mdi->activatePreviousSubWindow(); });
+    QAction* statusBarAction = m.action("ViewStatusBar");
+    statusBarAction->setChecked(true);
+    connect(statusBarAction, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+    connect(m.action("ViewShadedBackground"), &QAction::toggled, this, [this](bool on) {
+        if (CChildFrame* child = activeChild())
+            child->getView().setShadedBackground(on);
+    });
+    for (const auto& [id, className] : kInsertCommands) {
+        const std::string name = className;
+        on(id, [this, name] {
+            if (!insertObject(name))
+                StatusMessage("Cannot insert %s", name.c_str());
+        });
+    }
+}
+
+void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
+    auto* child = qobject_cast<CChildFrame*>(window);
+    m_menus->install(*menuBar(), child != nullptr);
+    for (const char* id : kUnhostedCommands)
+        m_menus->action(id)->setEnabled(false);
+    // Insert commands work without a document (they make one) when the class exists.
+    for (const auto& [id, className] : kInsertCommands)
+        m_menus->action(id)->setEnabled(Factory::GetFactory(className) != nullptr &&
+                                        (child || std::string(id) != "InsertShortestPathViz"));
+    QAction* shaded = m_menus->action("ViewShadedBackground");
+    const QSignalBlocker block(shaded);
+    shaded->setChecked(child && child->getView().hasShadedBackground());
+    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
+    m_settingsBar->setSelection(root ? root->getSelection() : nullptr);
+}
+
+CChildFrame* CMainFrame::addChild(std::unique_ptr<CVornDoc> doc) {
+    auto* child = new CChildFrame(std::move(doc));
+    child->getView().setSelectionCallback([this, child](SceneObj* obj) {
+        if (activeChild() == child || !activeChild())
+            m_settingsBar->setSelection(obj);
+    });
+    m_mdi->addSubWindow(child);
+    // A lone document fills the area.
+    if (m_mdi->subWindowList().size() == 1)
+        child->showMaximized();
+    else
+        child->show();
+    onSubWindowActivated(m_mdi->activeSubWindow());
+    return child;
+}
+
+CChildFrame* CMainFrame::newDocument() {
+    auto doc = std::make_unique<CVornDoc>();
+    doc->onNewDocument();
+    return addChild(std::move(doc));
+}
+
+CChildFrame* CMainFrame::openDocument(const std::string& path, std::string& error) {
+    auto doc = std::make_unique<CVornDoc>();
+    if (!doc->onOpenDocument(path, error))
+        return nullptr;
+    return addChild(std::move(doc));
+}
+
+CChildFrame* CMainFrame::activeChild() const {
+    return qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+}
+
+bool CMainFrame::insertObject(const std::string& className) {
+    CChildFrame* child = activeChild();
+    if (!child)
+        child = newDocument();
+    return child && child->getDocument().insertObject(className);
+}
+
+void CMainFrame::onFileOpen() {
+    const OpenFilter filter = BuildOpenFilter();
+    // The filter text is "<name>\0<pattern>\0" pairs; Qt wants "name;;name".
+    QStringList names;
+    size_t pos = 0;
+    while (pos < filter.text.size()) {
+        const size_t nameEnd = filter.text.find('\0', pos);
+        if (nameEnd == std::string::npos)
+            break;
+        names << QString::fromStdString(filter.text.substr(pos, nameEnd - pos));
+        const size_t patternEnd = filter.text.find('\0', nameEnd + 1);
+        pos = patternEnd == std::string::npos ? filter.text.size() : patternEnd + 1;
+    }
+    const QString path = QFileDialog::getOpenFileName(this, "Open", QString(), names.join(";;"));
+    if (path.isEmpty())
+        return;
+    std::string error;
+    if (!openDocument(path.toStdString(), error))
+        showError(error);
+}
+
+void CMainFrame::onFileSave(bool askName) {
+    CChildFrame* child = activeChild();
+    if (!child)
+        return;
+    QString path = QString::fromStdString(child->getDocument().getPathName());
+    // Only scene files are written back under their own name; anything else asks.
+    if (askName || path.isEmpty() || !path.endsWith(".xml", Qt::CaseInsensitive)) {
+        QString proposed = path;
+        if (!proposed.isEmpty() && !proposed.endsWith(".xml", Qt::CaseInsensitive))
+            proposed =
+                QFileInfo(proposed).path() + "/" + QFileInfo(proposed).completeBaseName() + ".xml";
+        path = QFileDialog::getSaveFileName(this, "Save As", proposed, ".xml (*.xml)");
+        if (path.isEmpty())
+            return;
+        if (!path.endsWith(".xml", Qt::CaseInsensitive))
+            path += ".xml";
+    }
+    std::string error;
+    if (!child->getDocument().onSaveDocument(path.toStdString(), error))
+        showError(error);
+    child->updateTitle();
+}
+
+void CMainFrame::onFileExport() {
+    CChildFrame* child = activeChild();
+    if (!child)
+        return;
+    const std::string proposed = child->getDocument().proposeExportName();
+    if (proposed.empty()) {
+        StatusMessage("There is no mesh to export");
+        return;
+    }
+    // The proposed name goes in the scene's own folder (which ends with a slash).
+    const std::string& folder = child->getDocument().getRoot()->getFilePath();
+    const std::string start = folder + proposed;
+    QFileDialog dialog(this, "Export", QString::fromStdString(start), "Object File Format (*.off)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("off");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    std::string error;
+    if (!child->getDocument().exportOff(dialog.selectedFiles().front().toStdString(), error))
+        showError(error);
+}
+
+void CMainFrame::onScreenshot() {
+    CChildFrame* child = activeChild();
+    if (!child)
+        return;
+    PauseIdleLoop();
+    QString proposed = QString::fromStdString(child->getDocument().getPathName());
+    proposed = proposed.isEmpty() ? "screenshot.png"
+                                  : QFileInfo(proposed).path() + "/" +
+                                        QFileInfo(proposed).completeBaseName() + ".png";
+    const QString path = QFileDialog::getSaveFileName(this, "Save Screenshot", proposed,
+                                                      "Pictures (*.png *.eps *.pdf *.svg)");
+    if (!path.isEmpty()) {
+        StatusMessage("Capturing screenshot...");
+        CVornView& view = child->getView();
+        if (!view.onCaptureRequest(path.toStdString(), view.width(), view.height(), false))
+            showError(view.getCaptureError());
+        StatusMessage("Ready");
+    }
+    ResumeIdleLoop();
+}
+
+void CMainFrame::withView(void (*command)(CVornView&)) {
+    if (CChildFrame* child = activeChild())
+        command(child->getView());
+}
+
+void CMainFrame::showError(const std::string& text) {
+    QMessageBox::warning(this, "Vorn", QString::fromStdString(text));
+}
+
+void CMainFrame::applyPlacement() {
+    const WindowPlacement placement = WindowPlacement::Load();
+    if (placement.hasRect) {
+        m_normalRect =
+            QRect(QPoint(placement.left, placement.top),
+                  QSize(placement.right - placement.left, placement.bottom - placement.top));
+        move(placement.left, placement.top);
+        resize(std::max(placement.right - placement.left, 100),
+               std::max(placement.bottom - placement.top, 100));
+    } else {
+        resize(1024, 768);
+    }
+    if (placement.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    m_placementReady = true;
+}
+
+void CMainFrame::storePlacement(bool fromCurrent) {
+    if (!m_placementReady || !isVisible())
+        return;
+    const QRect current = frameGeometry();
+    if (fromCurrent) {
+        WindowPlacement::Store(current.left(), current.top(), current.right() + 1,
+                               current.bottom() + 1, false);
+        return;
+    }
+    const bool maximized = isMaximized();
+    if (!maximized && !isMinimized())
+        m_normalRect = current;
+    WindowPlacement::Store(m_normalRect.left(), m_normalRect.top(), m_normalRect.right() + 1,
+                           m_normalRect.bottom() + 1, maximized);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    storePlacement(false);
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    storePlacement(true);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Every document and its scene go before the frame closes.
+    m_mdi->closeAllSubWindows();
+    event->accept();
+}

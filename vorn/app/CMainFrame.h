@@ -1,0 +1,73 @@
+#pragma once
+
+#include "vorn/app/MenuBuilder.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QRect>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class CChildFrame;
+class CVornDoc;
+class CVornView;
+class QMdiArea;
+class QMdiSubWindow;
+class SettingsBar;
+
+/// The main window: the document windows in an MDI area, the menus, the status bar that
+/// shows status messages, the docked settings bar, the 1 ms idle tick that drives every
+/// long computation, and the remembered window placement.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    /// One tick of the idle loop: `OnSystemIdle()` (not re-entered while a tick runs),
+    /// then the deletions and selections queued during it.
+    static void IdleTick();
+
+    MenuBuilder& getMenus() { return *m_menus; }
+    SettingsBar& getSettingsBar() { return *m_settingsBar; }
+    QMdiArea& getMdiArea() { return *m_mdi; }
+
+    /// A new window with an empty document.
+    CChildFrame* newDocument();
+    /// Opens `path` in a new window; on failure no window is made and `error` says why.
+    CChildFrame* openDocument(const std::string& path, std::string& error);
+    /// The document of the active window, or null.
+    CChildFrame* activeChild() const;
+    /// Inserts an object of `className` into the active document, making a new document
+    /// first when none is open.
+    bool insertObject(const std::string& className);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void connectCommands();
+    void onSubWindowActivated(QMdiSubWindow* window);
+    void onFileOpen();
+    void onFileSave(bool askName);
+    void onFileExport();
+    void onScreenshot();
+    void withView(void (*command)(CVornView&));
+    void applyPlacement();
+    void storePlacement(bool fromCurrent);
+    CChildFrame* addChild(std::unique_ptr<CVornDoc> doc);
+    void showError(const std::string& text);
+
+    QMdiArea* m_mdi = nullptr;
+    SettingsBar* m_settingsBar = nullptr;
+    std::unique_ptr<MenuBuilder> m_menus;
+    QTimer m_idleTimer;
+    QElapsedTimer m_refreshClock;
+    /// The window rectangle last seen in the normal (not maximised) state.
+    QRect m_normalRect{QPoint(-1, -1), QPoint(-1, -1)};
+    bool m_placementReady = false;
+};

@@ -1,0 +1,75 @@
+#include "vorn/app/CVornApp.h"
+
+#include "common/IdleLoop.h"
+#include "scene/SceneObj.h"
+#include "vorn/app/CMainFrame.h"
+#include "vorn/core/UnfoldingLibrary.h"
+
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+const char* const CVornApp::kProductTitle = "Vorn (Polyhedron Unfolding Workbench)";
+
+namespace {
+// Time for the first frames (and a camera flight) before a screenshot is taken.
+constexpr int kScreenshotDelayMs = 1500;
+} // namespace
+
+CVornApp::CVornApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName("My Projects");
+    setApplicationName("Vorn");
+}
+
+CVornApp::~CVornApp() {
+    m_frame.reset();
+    SceneObj::Cleanup();
+    CleanupIdleHandlers();
+}
+
+bool CVornApp::initInstance() {
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    QCommandLineOption screenshot("screenshot", "Save a picture of the window and quit.", "FILE");
+    parser.addOption(screenshot);
+    parser.addPositionalArgument("file", "A scene or model file to open.");
+    parser.process(*this);
+
+    m_frame = std::make_unique<CMainFrame>();
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty()) {
+        m_frame->newDocument();
+    } else {
+        std::string error;
+        if (!m_frame->openDocument(files.front().toStdString(), error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return false;
+        }
+    }
+    // Strategies and their panels register themselves as the library loads; the
+    // workbench still runs without them.
+    std::string error;
+    if (!LoadUnfoldingLibrary(&error))
+        std::fprintf(stderr, "Vorn: unfolding library not loaded: %s\n", error.c_str());
+
+    m_frame->setWindowTitle(kProductTitle);
+    m_frame->show();
+    if (parser.isSet(screenshot)) {
+        const QString path = parser.value(screenshot);
+        QTimer::singleShot(kScreenshotDelayMs, this, [this, path] { takeScreenshot(path); });
+    }
+    return true;
+}
+
+void CVornApp::takeScreenshot(const QString& path) {
+    const QPixmap picture = m_frame->grab();
+    if (!picture.save(path)) {
+        std::fprintf(stderr, "Vorn: cannot write %s\n", path.toLocal8Bit().constData());
+        exit(1);
+        return;
+    }
+    quit();
+}

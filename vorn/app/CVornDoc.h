@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scene/SceneEventHandler.h"
+#include "vorn/core/SceneDocument.h"
+
+#include <string>
+#include <vector>
+
+class PolyMesh;
+class SceneRoot;
+
+/// One scene document of the workbench. It hosts a `SceneDocument` (which owns the scene
+/// root and reads and writes files) and hears the scene's events, passing them on to its
+/// views in the order they were added; captures go to the first view only.
+class CVornDoc : public SceneEventHandler {
+public:
+    CVornDoc();
+    ~CVornDoc() override;
+    CVornDoc(const CVornDoc&) = delete;
+    CVornDoc& operator=(const CVornDoc&) = delete;
+
+    /// Replaces the scene with a new empty root.
+    void onNewDocument();
+    /// Loads `path`; on failure the scene is unchanged and `error` says why.
+    bool onOpenDocument(const std::string& path, std::string& error);
+    /// Writes the scene text to `path` (the old file survives a failure).
+    bool onSaveDocument(const std::string& path, std::string& error);
+    /// The name offered for an OFF export; empty when there is no mesh to export.
+    std::string proposeExportName() const;
+    bool exportOff(const std::string& path, std::string& error) const;
+
+    /// Builds the object named `className`, attaches it to the root and selects it after
+    /// the current event. False when there is no root or no factory builds it.
+    bool insertObject(const std::string& className);
+
+    SceneRoot* getRoot() const { return m_document.getRoot(); }
+    PolyMesh* getTargetMesh() const { return m_document.getTargetMesh(); }
+    const std::string& getPathName() const { return m_document.getPathName(); }
+    /// The title shown on the document's window: the file name, or "Untitled".
+    std::string getTitle() const;
+
+    void addView(SceneEventHandler* view);
+    void removeView(SceneEventHandler* view);
+
+    void onRedrawRequest() override;
+    void onFocusRequest(SceneObj* obj, const Viewpoint& vp) override;
+    void onSelect(SceneObj* obj) override;
+    bool onDeselectRequest(SceneObj* obj) override;
+    bool onCaptureRequest(const std::string& path, int width, int height,
+                          bool selectedOnly) override;
+
+private:
+    SceneDocument m_document;
+    std::vector<SceneEventHandler*> m_views;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+
+#include <map>
+#include <string>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+/// The workbench's commands and its two menu bars: the reduced one shown while no
+/// document is open and the full one shown with a document. Each command is one
+/// `QAction`, shared by both menus; its object name is its command id ("FileOpen").
+class MenuBuilder {
+public:
+    /// Creates every action and menu as children of `owner`; the actions are also added
+    /// to `owner` so their accelerators work whichever menu is shown.
+    explicit MenuBuilder(QWidget& owner);
+
+    /// The action of command `id`; null for an unknown id.
+    QAction* action(const std::string& id) const;
+    /// Shows the menus for a frame with (`withDocument`) or without an open document and
+    /// enables the document commands accordingly.
+    void install(QMenuBar& bar, bool withDocument) const;
+
+private:
+    QAction* add(const std::string& id, const QString& text, const QList<QKeySequence>& keys = {});
+    QMenu* menu(const QString& title, std::initializer_list<const char*> ids);
+
+    QWidget& m_owner;
+    std::map<std::string, QAction*> m_actions;
+    QList<QMenu*> m_frameMenus;
+    QList<QMenu*> m_childMenus;
+};

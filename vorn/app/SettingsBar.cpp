@@ -1,0 +1,200 @@
+#include "vorn/app/SettingsBar.h"
+
+#include "scene/settings/CSettingsDlg.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+} // namespace
+
+SettingsBar::SettingsBar(QWidget* parent) : QDockWidget(parent) {
+    setObjectName("SettingsBar");
+    setWindowTitle("Settings");
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
+    setWidget(m_scroll);
+    m_list.setPanelsChangedCallback([this] { rebuild(); });
+    rebuild();
+}
+
+SettingsBar::~SettingsBar() {
+    // The panels go before the widgets that point at them.
+    m_list.setPanelsChangedCallback({});
+    m_bindings.clear();
+}
+
+void SettingsBar::setSelection(SceneObj* obj) {
+    m_list.setSelection(obj);
+    rebuild();
+}
+
+void SettingsBar::rebuild() {
+    m_bindings.clear();
+    m_content = new QWidget;
+    m_layout = new QVBoxLayout(m_content);
+    for (CSettingsDlg* panel : m_list.getPanels()) {
+        auto* box = new QGroupBox(qs(panel->getTitle()), m_content);
+        auto* boxLayout = new QVBoxLayout(box);
+        std::string group;
+        QVBoxLayout* target = boxLayout;
+        for (const auto& control : panel->getControls()) {
+            // Consecutive controls with the same group caption share one group box.
+            if (control->group != group) {
+                group = control->group;
+                target = boxLayout;
+                if (!group.empty()) {
+                    auto* groupBox = new QGroupBox(qs(group), box);
+                    target = new QVBoxLayout(groupBox);
+                    boxLayout->addWidget(groupBox);
+                }
+            }
+            if (QWidget* w = buildControl(*panel, *control)) {
+                target->addWidget(w);
+                m_bindings.push_back({panel, control.get(), w});
+                show(m_bindings.back());
+            }
+        }
+        panel->setViewListener([this, panel](const SettingsControl& changed) {
+            for (const Binding& b : m_bindings)
+                if (b.panel == panel && b.control == &changed)
+                    show(b);
+        });
+        m_layout->addWidget(box);
+    }
+    m_layout->addStretch(1);
+    // The old widgets may be the ones whose signal led here: delete them later.
+    if (QWidget* old = m_scroll->takeWidget())
+        old->deleteLater();
+    m_scroll->setWidget(m_content);
+}
+
+QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& control) {
+    const std::string label = control.label;
+    switch (control.kind) {
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(qs(label));
+        connect(box, &QCheckBox::toggled, this,
+                [&panel, label](bool on) { panel.setCheck(label, on); });
+        return box;
+    }
+    case ControlKind::Button: {
+        auto* button = new QPushButton(qs(label));
+        connect(button, &QPushButton::clicked, this, [&panel, label] { panel.click(label); });
+        return button;
+    }
+    case ControlKind::RadioGroup: {
+        auto* box = new QGroupBox(qs(label));
+        auto* layout = new QVBoxLayout(box);
+        auto* group = new QButtonGroup(box);
+        for (const std::string& option : control.options) {
+            auto* radio = new QRadioButton(qs(option), box);
+            group->addButton(radio);
+            layout->addWidget(radio);
+            connect(radio, &QRadioButton::toggled, this, [&panel, option](bool on) {
+                if (on)
+                    panel.selectRadio(option);
+            });
+        }
+        return box;
+    }
+    case ControlKind::Slider: {
+        auto* row = new QWidget;
+        auto* layout = new QHBoxLayout(row);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(new QLabel(qs(label), row));
+        auto* slider = new QSlider(Qt::Horizontal, row);
+        slider->setRange(control.minValue, control.maxValue);
+        layout->addWidget(slider);
+        connect(slider, &QSlider::valueChanged, this,
+                [&panel, label](int value) { panel.setSlider(label, value); });
+        return row;
+    }
+    case ControlKind::Edit: {
+        auto* row = new QWidget;
+        auto* layout = new QHBoxLayout(row);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(new QLabel(qs(label), row));
+        auto* edit = new QLineEdit(row);
+        layout->addWidget(edit);
+        connect(edit, &QLineEdit::editingFinished, this,
+                [&panel, label, edit] { panel.setEdit(label, edit->text().toStdString()); });
+        return row;
+    }
+    case ControlKind::StaticText:
+        return new QLabel(qs(label));
+    case ControlKind::RendererPane:
+    case ControlKind::Canvas:
+        // Panes that draw scene objects are not hosted by the bar yet.
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void SettingsBar::show(const Binding& binding) {
+    const SettingsControl& c = *binding.control;
+    QWidget* w = binding.widget;
+    w->setEnabled(c.enabled);
+    switch (c.kind) {
+    case ControlKind::CheckBox: {
+        auto* box = static_cast<QCheckBox*>(w);
+        const QSignalBlocker block(box);
+        box->setChecked(c.checked);
+        break;
+    }
+    case ControlKind::RadioGroup: {
+        const auto radios = w->findChildren<QRadioButton*>();
+        for (int i = 0; i < radios.size(); ++i) {
+            const QSignalBlocker block(radios[i]);
+            radios[i]->setChecked(i == c.selected);
+        }
+        break;
+    }
+    case ControlKind::Slider: {
+        auto* slider = w->findChild<QSlider*>();
+        const QSignalBlocker block(slider);
+        slider->setRange(c.minValue, c.maxValue);
+        slider->setValue(c.value);
+        break;
+    }
+    case ControlKind::Edit: {
+        auto* edit = w->findChild<QLineEdit*>();
+        if (!edit->hasFocus()) {
+            const QSignalBlocker block(edit);
+            edit->setText(qs(c.text));
+        }
+        break;
+    }
+    case ControlKind::StaticText:
+        static_cast<QLabel*>(w)->setText(qs(c.text.empty() ? c.label : c.text));
+        break;
+    default:
+        break;
+    }
+}
+
+void SettingsBar::refresh() {
+    m_list.refreshAll();
+    for (const Binding& b : m_bindings)
+        show(b);
+}
+
+QWidget* SettingsBar::findWidget(const CSettingsDlg* panel, const std::string& label) const {
+    for (const Binding& b : m_bindings)
+        if (b.panel == panel && b.control->label == label)
+            return b.widget;
+    return nullptr;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "scene/settings/CSettingsListDlg.h"
+
+#include <QDockWidget>
+
+#include <functional>
+#include <vector>
+
+class CSettingsDlg;
+class QScrollArea;
+class QVBoxLayout;
+class QWidget;
+struct SettingsControl;
+
+/// The docked settings bar: shows every settings panel of the selected object, each
+/// control of a panel model as a Qt widget with the model's label. User input goes to the
+/// model (`setCheck`, `click`, ...); `refresh` brings the widgets up to date with it.
+class SettingsBar : public QDockWidget {
+    Q_OBJECT
+public:
+    explicit SettingsBar(QWidget* parent = nullptr);
+    ~SettingsBar() override;
+
+    void setSelection(SceneObj* obj);
+    CSettingsListDlg& getList() { return m_list; }
+    /// Refreshes the panel models and shows their values (called on idle ticks).
+    void refresh();
+    /// The widget showing the control labelled `label` of `panel`, or null.
+    QWidget* findWidget(const CSettingsDlg* panel, const std::string& label) const;
+
+private:
+    struct Binding {
+        const CSettingsDlg* panel = nullptr;
+        const SettingsControl* control = nullptr;
+        QWidget* widget = nullptr;
+    };
+
+    void rebuild();
+    QWidget* buildControl(CSettingsDlg& panel, const SettingsControl& control);
+    static void show(const Binding& binding);
+
+    CSettingsListDlg m_list;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_content = nullptr;
+    QVBoxLayout* m_layout = nullptr;
+    std::vector<Binding> m_bindings;
+};

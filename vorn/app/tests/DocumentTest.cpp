@@ -1,0 +1,125 @@
+#include "vorn/app/CVornDoc.h"
+
+#include "scene/SceneObj.h"
+#include "scene/SceneRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Records what the document passes on.
+struct RecordingView : SceneEventHandler {
+    int redraws = 0;
+    int selects = 0;
+    int captures = 0;
+    bool deselectAnswer = false;
+    void onRedrawRequest() override { ++redraws; }
+    void onFocusRequest(SceneObj*, const Viewpoint&) override {}
+    void onSelect(SceneObj*) override { ++selects; }
+    bool onDeselectRequest(SceneObj*) override { return deselectAnswer; }
+    bool onCaptureRequest(const std::string&, int, int, bool) override {
+        ++captures;
+        return true;
+    }
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path tempDir() {
+    const fs::path dir = fs::path(VORN_BINARY_DIR) / "test-home" / "app-docs";
+    fs::create_directories(dir);
+    return dir;
+}
+
+TEST(DocumentTest, OpenSaveRoundTrip) {
+    CVornDoc doc;
+    std::string error;
+    const std::string example = std::string(VORN_SOURCE_DIR) + "/examples/two-meshes.xml";
+    ASSERT_TRUE(doc.onOpenDocument(example, error)) << error;
+    ASSERT_NE(nullptr, doc.getRoot());
+    EXPECT_EQ(2u, doc.getRoot()->getChildren().size());
+    EXPECT_EQ("two-meshes.xml", doc.getTitle());
+
+    const fs::path saved = tempDir() / "round-trip.xml";
+    ASSERT_TRUE(doc.onSaveDocument(saved.string(), error)) << error;
+    CVornDoc again;
+    ASSERT_TRUE(again.onOpenDocument(saved.string(), error)) << error;
+    EXPECT_EQ(2u, again.getRoot()->getChildren().size());
+    const fs::path savedAgain = tempDir() / "round-trip-2.xml";
+    ASSERT_TRUE(again.onSaveDocument(savedAgain.string(), error)) << error;
+    EXPECT_EQ(readFile(saved), readFile(savedAgain)) << "a saved scene reads back unchanged";
+
+    // Export proposes the opened scene's name with ".off".
+    EXPECT_EQ("two-meshes.off", doc.proposeExportName());
+}
+
+TEST(DocumentTest, FailedOpenKeepsTheScene) {
+    CVornDoc doc;
+    doc.onNewDocument();
+    SceneRoot* root = doc.getRoot();
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ("Untitled", doc.getTitle());
+    EXPECT_TRUE(doc.proposeExportName().empty()) << "an empty scene has nothing to export";
+
+    const fs::path bad = tempDir() / "broken.xml";
+    std::ofstream(bad) << "<SceneRoot><Children><PolyMesh>";
+    std::string error;
+    EXPECT_FALSE(doc.onOpenDocument(bad.string(), error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(root, doc.getRoot());
+    EXPECT_FALSE(doc.onOpenDocument((tempDir() / "missing.xml").string(), error));
+    EXPECT_EQ(root, doc.getRoot());
+}
+
+TEST(DocumentTest, EventsReachViews) {
+    CVornDoc doc;
+    doc.onNewDocument();
+    RecordingView first, second;
+    doc.addView(&first);
+    doc.addView(&second);
+    doc.addView(&first); // a view is listed once
+
+    doc.getRoot()->requestRedraw();
+    EXPECT_EQ(1, first.redraws);
+    EXPECT_EQ(1, second.redraws);
+
+    // Captures go to the first view only; deselection answers with the last view's value.
+    EXPECT_TRUE(doc.onCaptureRequest("x.png", 10, 10, false));
+    EXPECT_EQ(1, first.captures);
+    EXPECT_EQ(0, second.captures);
+    first.deselectAnswer = true;
+    EXPECT_FALSE(doc.onDeselectRequest(nullptr));
+    second.deselectAnswer = true;
+    EXPECT_TRUE(doc.onDeselectRequest(nullptr));
+
+    doc.removeView(&first);
+    doc.removeView(&second);
+    doc.getRoot()->requestRedraw();
+    EXPECT_EQ(1, first.redraws);
+    EXPECT_FALSE(doc.onCaptureRequest("x.png", 10, 10, false)) << "no view: no capture";
+}
+
+TEST(DocumentTest, InsertNeedsAKnownClass) {
+    CVornDoc doc;
+    EXPECT_FALSE(doc.insertObject("PolyMesh")) << "no root before new or open";
+    doc.onNewDocument();
+    EXPECT_FALSE(doc.insertObject("NoSuchClass"));
+    EXPECT_TRUE(doc.getRoot()->getChildren().empty());
+    ASSERT_TRUE(doc.insertObject("PolyMesh"));
+    ASSERT_EQ(1u, doc.getRoot()->getChildren().size());
+    SceneObj::ProcessDelayedOperations();
+    EXPECT_EQ(doc.getRoot()->getChildren().front(), doc.getRoot()->getSelection());
+}
+
+} // namespace

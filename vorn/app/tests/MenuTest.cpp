@@ -1,0 +1,103 @@
+#include "vorn/app/CMainFrame.h"
+#include "vorn/app/MenuBuilder.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList menuTitles(QMenuBar& bar) {
+    QStringList titles;
+    for (QAction* a : bar.actions())
+        titles << a->text();
+    return titles;
+}
+
+TEST(MenuTest, AcceleratorsAreTheStatedOnes) {
+    CMainFrame frame;
+    MenuBuilder& menus = frame.getMenus();
+    const std::pair<const char*, const char*> expected[] = {
+        {"FileNew", "Ctrl+N"},
+        {"FileOpen", "Ctrl+O"},
+        {"FileSave", "Ctrl+S"},
+        {"InsertMathFn", "F1"},
+        {"InsertMetaSurface", "F2"},
+        {"InsertCoolinoid", "F3"},
+        {"InsertWitchHat", "F4"},
+        {"InsertBinTree", "F5"},
+        {"EditDelete", "Del"},
+        {"EditCut", "Ctrl+X"},
+        {"EditCopy", "Ctrl+C"},
+        {"EditPaste", "Ctrl+V"},
+        {"EditUndo", "Ctrl+Z"},
+        {"FileScreenshot", "Ctrl+T"},
+        {"FileRecordAvi", "Ctrl+R"},
+        {"FileRecordSlideshow", "Ctrl+Shift+R"},
+        {"ViewSpinOnce", "Shift+S"},
+        {"ViewRecordA", "Ctrl+Shift+A"},
+        {"ViewRecordB", "Ctrl+Shift+B"},
+        {"ViewGotoA", "Ctrl+A"},
+        {"ViewGotoB", "Ctrl+B"},
+        {"ViewRecenter", "Ctrl+0"},
+        {"ViewDownZ", "Ctrl+1"},
+        {"ViewUpZ", "Ctrl+2"},
+        {"ViewDownX", "Ctrl+3"},
+        {"ViewUpX", "Ctrl+4"},
+        {"ViewDownY", "Ctrl+5"},
+        {"ViewUpY", "Ctrl+6"},
+        {"WindowNext", "F6"},
+        {"WindowPrevious", "Shift+F6"},
+    };
+    for (const auto& [id, keys] : expected) {
+        QAction* a = menus.action(id);
+        ASSERT_NE(nullptr, a) << id;
+        EXPECT_EQ(QString(keys), a->shortcut().toString()) << id;
+    }
+    // Second accelerators.
+    EXPECT_EQ(QString("Alt+Backspace"), menus.action("EditUndo")->shortcuts().value(1).toString());
+    EXPECT_EQ(QString("Shift+Del"), menus.action("EditCut")->shortcuts().value(1).toString());
+    EXPECT_EQ(QString("Ctrl+Ins"), menus.action("EditCopy")->shortcuts().value(1).toString());
+    EXPECT_EQ(QString("Shift+Ins"), menus.action("EditPaste")->shortcuts().value(1).toString());
+    // No two commands share an accelerator.
+    QStringList seen;
+    for (QAction* a : frame.actions())
+        for (const QKeySequence& k : a->shortcuts()) {
+            EXPECT_FALSE(seen.contains(k.toString())) << k.toString().toStdString();
+            seen << k.toString();
+        }
+}
+
+TEST(MenuTest, FrameAndDocumentMenusDiffer) {
+    CMainFrame frame;
+    MenuBuilder& menus = frame.getMenus();
+    QMenuBar bar;
+    menus.install(bar, false);
+    EXPECT_EQ(QStringList({"&File", "&Unfolding", "&View", "&Help"}), menuTitles(bar));
+    EXPECT_FALSE(menus.action("FileSave")->isEnabled());
+    EXPECT_TRUE(menus.action("FileOpen")->isEnabled());
+    menus.install(bar, true);
+    EXPECT_EQ(QStringList({"&File", "&Edit", "&Unfolding", "&View", "&Window", "&Help"}),
+              menuTitles(bar));
+    EXPECT_TRUE(menus.action("FileSave")->isEnabled());
+    EXPECT_FALSE(menus.action("EditUndo")->isEnabled()) << "Undo has no handler";
+
+    // The File menu with a document holds Export and the capture commands.
+    QStringList fileItems;
+    for (QAction* a : bar.actions().front()->menu()->actions())
+        if (!a->isSeparator())
+            fileItems << a->objectName();
+    for (const char* id : {"FileNew", "FileOpen", "FileClose", "FileSave", "FileSaveAs",
+                           "FileExport", "FileScreenshot", "FileExit"})
+        EXPECT_TRUE(fileItems.contains(id)) << id;
+}
+
+TEST(MenuTest, FrameWithoutDocumentShowsReducedMenu) {
+    CMainFrame frame;
+    EXPECT_EQ(QStringList({"&File", "&Unfolding", "&View", "&Help"}), menuTitles(*frame.menuBar()));
+    EXPECT_EQ(nullptr, frame.activeChild());
+}
+
+} // namespace
