@@ -17,9 +17,6 @@ namespace {
 
 using Clock = BatchTestRun::Clock;
 
-/// How often a worker looks up from its test to report its strategy.
-constexpr std::chrono::milliseconds kWorkerSlice(250);
-
 } // namespace
 
 BatchRunner::BatchRunner() = default;
@@ -60,9 +57,9 @@ bool BatchRunner::step(std::chrono::milliseconds budget) {
         if (!m_current) {
             setProgress(m_testsDone);
             m_current = std::make_unique<BatchTestRun>(*m_plan, m_testsDone);
+            m_current->onStrategyStart = [this](const std::string& s) { setStrategy(s); };
         }
         const bool finished = m_current->work(deadline);
-        setStrategy(m_current->getCurrentStrategy());
         if (!finished) {
             char percent[32];
             Unfolder* unfolder = m_current->getUnfolder();
@@ -109,8 +106,8 @@ void BatchRunner::runParallel(int jobs) {
             if (index >= total || m_stopRequested)
                 break;
             BatchTestRun test(*m_plan, index);
-            while (!test.work(Clock::now() + kWorkerSlice))
-                setStrategy(test.getCurrentStrategy());
+            test.onStrategyStart = [this](const std::string& s) { setStrategy(s); };
+            test.work(Clock::time_point::max());
             std::lock_guard<std::mutex> lock(mutex);
             outcomes.emplace(index, test.getOutcome());
             ready.notify_all();

@@ -83,6 +83,8 @@ bool BatchTestRun::work(Clock::time_point deadline) {
 
 void BatchTestRun::startUnfolder() {
     const BatchStrategy& strategy = m_plan.options.strategies[m_strategy];
+    if (onStrategyStart)
+        onStrategyStart(strategy.displayName);
     Factorable* built = strategy.factory ? strategy.factory->newInstance() : nullptr;
     if (!built)
         return; // an abstract class: recorded as a failure with no progress

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -63,6 +64,8 @@ public:
     Unfolder* getUnfolder() const { return m_unfolder; }
     /// Display name of the strategy at work or next; empty when finished.
     std::string getCurrentStrategy() const;
+    /// Called with the display name of each strategy as it starts.
+    std::function<void(const std::string&)> onStrategyStart;
 
 private:
     void prepareMesh();
