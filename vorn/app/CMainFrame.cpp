@@ -118,6 +118,10 @@ void CMainFrame::connectCommands() {
     on("ViewUpX", [this] { withView([](CVornView& v) { v.lookAlong(0, true); }); });
     on("ViewDownY", [this] { withView([](CVornView& v) { v.lookAlong(1, false); }); });
     on("ViewUpY", [this] { withView([](CVornView& v) { v.lookAlong(1, true); }); });
+    on("ViewRecordA", [this] { withView([](CVornView& v) { v.recordViewpoint('A'); }); });
+    on("ViewRecordB", [this] { withView([](CVornView& v) { v.recordViewpoint('B'); }); });
+    on("ViewGotoA", [this] { withView([](CVornView& v) { v.gotoViewpoint('A'); }); });
+    on("ViewGotoB", [this] { withView([](CVornView& v) { v.gotoViewpoint('B'); }); });
     on("WindowCascade", [this] { m_mdi->cascadeSubWindows(); });
     on("WindowTile", [this] { m_mdi->tileSubWindows(); });
     on("WindowNext", [this] { m_mdi->activateNextSubWindow(); });

@@ -236,17 +236,44 @@ void CVornView::mouseReleaseEvent(QMouseEvent* event) {
         m_orbiting = false;
         return;
     }
+    if (SceneRoot* root = m_doc.getRoot())
+        root->select(pickAt(event->position()));
+}
+
+SceneObj* CVornView::pickAt(const QPointF& pos) {
     SceneRoot* root = m_doc.getRoot();
     if (!root)
-        return;
+        return nullptr;
     PickRenderer picker;
     picker.collectScene(*root);
     const qreal ratio = devicePixelRatioF();
     Camera pickCamera = m_camera;
     pickCamera.setViewport(int(width() * ratio), int(height() * ratio));
-    const QPointF pos = event->position();
-    const PickResult hit = picker.pick(pickCamera, pos.x() * ratio, pos.y() * ratio);
-    root->select(hit.object);
+    return picker.pick(pickCamera, pos.x() * ratio, pos.y() * ratio).object;
+}
+
+void CVornView::mouseDoubleClickEvent(QMouseEvent* event) {
+    SceneRoot* root = m_doc.getRoot();
+    SceneObj* obj = event->button() == Qt::LeftButton ? pickAt(event->position()) : nullptr;
+    if (!root || !obj)
+        return;
+    SceneObj* next = obj->doDefaultAction();
+    if (next != root->getSelection())
+        root->select(next);
+}
+
+void CVornView::recordViewpoint(char which) {
+    SetRegistryString("Settings", std::string("Viewpoint") + which,
+                      m_camera.getViewpoint().toText());
+}
+
+bool CVornView::gotoViewpoint(char which) {
+    const std::string text = GetRegistryString("Settings", std::string("Viewpoint") + which, "");
+    Viewpoint vp;
+    if (text.empty() || !vp.fromText(text))
+        return false;
+    m_camera.interpolateTo(vp, kFlightMs);
+    return true;
 }
 
 void CVornView::wheelEvent(QWheelEvent* event) {

@@ -43,6 +43,10 @@ public:
     void onViewTick();
     /// Deletes the selection after the current event when it allows deletion.
     void deleteSelection();
+    /// Stores the camera's viewpoint as "ViewpointA" or "ViewpointB" (section "Settings").
+    void recordViewpoint(char which);
+    /// Flies in 1000 ms to the stored viewpoint; false when none is stored.
+    bool gotoViewpoint(char which);
     void setShadedBackground(bool on);
     bool hasShadedBackground() const { return m_shadedBackground; }
 
@@ -62,10 +66,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
     bool deselectBelow(SceneObj* current, SceneObj* obj);
+    /// The object under window point `pos` (logical pixels), or null.
+    SceneObj* pickAt(const QPointF& pos);
     void aimAtScene();
 
     CVornDoc& m_doc;

@@ -24,6 +24,8 @@ QString qs(const std::string& text) {
 SettingsBar::SettingsBar(QWidget* parent) : QDockWidget(parent) {
     setObjectName("SettingsBar");
     setWindowTitle("Settings");
+    // Wide enough for the panels' labels and sliders.
+    setMinimumWidth(240);
     m_scroll = new QScrollArea(this);
     m_scroll->setWidgetResizable(true);
     setWidget(m_scroll);

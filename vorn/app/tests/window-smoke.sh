@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Starts the workbench in a virtual display of its own on an example scene, checks that it
+# saves a picture of its window, and that a file it cannot open ends it with a message.
+# Exits 77 (skipped) when Xvfb is not installed.
+set -u
+VORN=$1
+SCENE=$2
+OUT=$3
+if ! command -v Xvfb >/dev/null; then
+    echo "Xvfb is not installed: skipping the window test"
+    exit 77
+fi
+n=90
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XPID=$!
+trap 'kill $XPID 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+export DISPLAY=":$n"
+
+rm -f "$OUT"
+if ! "$VORN" --screenshot "$OUT" "$SCENE"; then
+    echo "Vorn failed on $SCENE"
+    exit 1
+fi
+# A drawn 1024x768 window compresses to well over a few kilobytes.
+size=$(stat -c %s "$OUT" 2>/dev/null || echo 0)
+if [ "$size" -lt 4000 ]; then
+    echo "no picture (or an empty one) was written: $size bytes"
+    exit 1
+fi
+
+missing="$(dirname "$OUT")/no-such-scene.xml"
+if "$VORN" --screenshot "$OUT.2" "$missing" 2>"$OUT.err"; then
+    echo "Vorn opened a missing file"
+    exit 1
+fi
+if ! grep -q "no-such-scene.xml" "$OUT.err"; then
+    echo "the error does not name the file:"
+    cat "$OUT.err"
+    exit 1
+fi
+echo "window drawn: $OUT ($size bytes)"
