@@ -78,6 +78,8 @@ void CVornView::aimAtScene() {
     SceneRoot* root = m_doc.getRoot();
     if (!root || root->getChildren().empty())
         return;
+    // A three-quarter view shows the shape's depth better than looking along an axis.
+    m_camera.setNamedView("iso");
     recenter();
     const Viewpoint& stored = root->getViewpoint();
     if (stored.isValid())
