@@ -32,10 +32,8 @@ constexpr qint64 kPanelRefreshMs = 100;
 
 // Commands whose hosts are not part of the workbench yet; they stay disabled.
 const char* const kUnhostedCommands[] = {
-    "FileRecordAvi",    "FileRecordSlideshow", "FilePrint",
-    "FilePrintPreview", "FilePrintSetup",      "EditCut",
-    "EditCopy",         "EditPaste",           "ViewToolbar",
-    "UnfoldAMatic",
+    "FileRecordAvi",  "FileRecordSlideshow", "FilePrint",    "FilePrintPreview",
+    "FilePrintSetup", "ViewToolbar",         "UnfoldAMatic",
 };
 
 // The classes the insert commands build, by command id.
@@ -109,6 +107,9 @@ void CMainFrame::connectCommands() {
     on("FileExit", [this] { close(); });
     on("HelpAbout", [this] { CAboutDlg(this).exec(); });
     on("EditDelete", [this] { withView([](CVornView& v) { v.deleteSelection(); }); });
+    on("EditCut", [this] { withView([](CVornView& v) { v.cutSelection(); }); });
+    on("EditCopy", [this] { withView([](CVornView& v) { v.copySelection(); }); });
+    on("EditPaste", [this] { withView([](CVornView& v) { v.paste(); }); });
     on("ViewSpin", [this] { withView([](CVornView& v) { v.toggleSpin(); }); });
     on("ViewSpinOnce", [this] { withView([](CVornView& v) { v.spinOnce(); }); });
     on("ViewRecenter", [this] { withView([](CVornView& v) { v.recenter(); }); });

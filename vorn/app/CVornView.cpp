@@ -1,10 +1,15 @@
 #include "vorn/app/CVornView.h"
 
 #include "common/Registry.h"
+#include "common/StatusLine.h"
 #include "scene/SceneRoot.h"
 #include "scene/render/PickRenderer.h"
 #include "sorvex/M4x4.h"
 #include "vorn/app/CVornDoc.h"
+#include "vorn/app/SceneClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -134,6 +139,35 @@ void CVornView::deleteSelection() {
     SceneObj* selection = root ? root->getSelection() : nullptr;
     if (selection && selection->canDelete())
         SceneObj::DelayedDelete(selection);
+}
+
+void CVornView::copySelection() {
+    SceneRoot* root = m_doc.getRoot();
+    SceneObj* selection = root ? root->getSelection() : nullptr;
+    if (!selection || !selection->canCopy())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        StatusMessage("Cannot open the Clipboard");
+        return;
+    }
+    clipboard->setText(QString::fromStdString(SceneClipboard::copyText(*selection)));
+}
+
+void CVornView::cutSelection() {
+    copySelection();
+    deleteSelection();
+}
+
+void CVornView::paste() {
+    SceneRoot* root = m_doc.getRoot();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        StatusMessage("Cannot open the Clipboard");
+        return;
+    }
+    if (root)
+        SceneClipboard::paste(clipboard->text().toStdString(), *root, m_camera);
 }
 
 void CVornView::setShadedBackground(bool on) {

@@ -47,6 +47,11 @@ public:
     void recordViewpoint(char which);
     /// Flies in 1000 ms to the stored viewpoint; false when none is stored.
     bool gotoViewpoint(char which);
+    /// Puts the selection on the clipboard as XML text; Cut also deletes it.
+    void copySelection();
+    void cutSelection();
+    /// Pastes a scene object from the clipboard's text.
+    void paste();
     void setShadedBackground(bool on);
     bool hasShadedBackground() const { return m_shadedBackground; }
 
