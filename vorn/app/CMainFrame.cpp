@@ -111,7 +111,10 @@ void CMainFrame::connectCommands() {
     on("EditCopy", [this] { withView([](CVornView& v) { v.copySelection(); }); });
     on("EditPaste", [this] { withView([](CVornView& v) { v.paste(); }); });
     on("ViewSpin", [this] { withView([](CVornView& v) { v.toggleSpin(); }); });
-    on("ViewSpinOnce", [this] { withView([](CVornView& v) { v.spinOnce(); }); });
+    on("ViewSpinOnce", [this] {
+        withView([](CVornView& v) { v.spinOnce(); });
+        m_menus->action("ViewSpin")->setChecked(false);
+    });
     on("ViewRecenter", [this] { withView([](CVornView& v) { v.recenter(); }); });
     on("ViewDownZ", [this] { withView([](CVornView& v) { v.lookAlong(2, false); }); });
     on("ViewUpZ", [this] { withView([](CVornView& v) { v.lookAlong(2, true); }); });
@@ -130,7 +133,7 @@ void CMainFrame::connectCommands() {
     QAction* statusBarAction = m.action("ViewStatusBar");
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
-    connect(m.action("ViewShadedBackground"), &QAction::toggled, this, [this](bool on) {
+    connect(m.action("ViewShadedBackground"), &QAction::triggered, this, [this](bool on) {
         if (CChildFrame* child = activeChild())
             child->getView().setShadedBackground(on);
     });
@@ -152,9 +155,10 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     for (const auto& [id, className] : kInsertCommands)
         m_menus->action(id)->setEnabled(Factory::GetFactory(className) != nullptr &&
                                         (child || std::string(id) != "InsertShortestPathViz"));
-    QAction* shaded = m_menus->action("ViewShadedBackground");
-    const QSignalBlocker block(shaded);
-    shaded->setChecked(child && child->getView().hasShadedBackground());
+    // Check marks follow the active view.
+    m_menus->action("ViewShadedBackground")
+        ->setChecked(child && child->getView().hasShadedBackground());
+    m_menus->action("ViewSpin")->setChecked(child && child->getView().isSpinningEndlessly());
     SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
     m_settingsBar->setSelection(root ? root->getSelection() : nullptr);
 }

@@ -39,6 +39,7 @@ public:
     /// One full turn: 128 steps of pi/64, one per 100 ms tick.
     void spinOnce();
     bool isSpinning() const { return m_spinTicks != 0; }
+    bool isSpinningEndlessly() const { return m_spinTicks == -1; }
     /// One tick of the 100 ms view timer: spin step and camera flight.
     void onViewTick();
     /// Deletes the selection after the current event when it allows deletion.
