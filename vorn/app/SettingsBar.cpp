@@ -79,8 +79,13 @@ void SettingsBar::rebuild() {
     }
     m_layout->addStretch(1);
     // The old widgets may be the ones whose signal led here: delete them later.
-    if (QWidget* old = m_scroll->takeWidget())
+    // Their panels may be gone already, so they must not reach them any more (a line edit
+    // losing focus as it goes still reports it).
+    if (QWidget* old = m_scroll->takeWidget()) {
+        for (QObject* child : old->findChildren<QObject*>())
+            child->blockSignals(true);
         old->deleteLater();
+    }
     m_scroll->setWidget(m_content);
 }
 
