@@ -9,6 +9,7 @@
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/UnfoldingLibrary.h"
+#include "vorn/core/batch/StrategyNames.h"
 #include "vorn/core/capture/NetPicture.h"
 
 #include "common/IdleLoop.h"
@@ -123,10 +124,13 @@ std::string simplified(std::string_view name) {
 }
 
 /// The factory of the strategy called `name`: an exact class name first,
-/// then a display name.
+/// then the batch runner's display names ("Breadth First"), then any class
+/// listed under "Unfolder" (the base class included) ignoring case and blanks.
 Factory* findStrategy(const std::string& name) {
     if (Factory* exact = Factory::GetFactory(name); exact && exact->isListedUnder("Unfolder"))
         return exact;
+    if (Factory* shown = FindBatchStrategy(name).factory)
+        return shown;
     for (Factory* factory : Factory::GetFactoryList())
         if (factory->isListedUnder("Unfolder") &&
             simplified(factory->getClassName()) == simplified(name))

@@ -75,6 +75,13 @@ TEST_F(UnfoldCommand, BaseStrategyPlacesTheStartingFaceAndReports) {
     EXPECT_EQ(size_t(5), faces);
 }
 
+TEST_F(UnfoldCommand, StrategiesAreFoundByDisplayName) {
+    CliResult shown = run(example("cube.off") + " --strategy 'Breadth First' --steps 200");
+    EXPECT_EQ(0, shown.exitCode) << shown.err;
+    EXPECT_NE(std::string::npos, shown.out.find("Strategy: BreadthFirstUnfolder\n")) << shown.out;
+    EXPECT_NE(std::string::npos, shown.out.find("Faces placed: 6 / 6\n")) << shown.out;
+}
+
 TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
     CliResult unknown = run(example("cube.off") + " --strategy NoSuchUnfolder");
     EXPECT_EQ(1, unknown.exitCode);
