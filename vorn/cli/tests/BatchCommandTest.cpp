@@ -1,31 +1,16 @@
 // Runs "vorn-cli batch" on the example models and on random polyhedra.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include "vorn/cli/tests/CliRun.h"
+
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliResult {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class BatchCommand : public ::testing::Test {
 protected:
@@ -40,13 +25,9 @@ protected:
 
     /// Runs the command with its own settings and data folders.
     CliResult run(const std::string& args) {
-        const fs::path out = dir / "out.txt", err = dir / "err.txt";
-        const std::string command = "VORN_CONFIG_DIR='" + (dir / "config").string() +
-                                    "' VORN_DATA_DIR='" + (dir / "data").string() + "' '" +
-                                    VORN_CLI_PATH + "' batch " + args + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+        return runCli("batch " + args, dir,
+                      "VORN_CONFIG_DIR='" + (dir / "config").string() + "' VORN_DATA_DIR='" +
+                          (dir / "data").string() + "'");
     }
     std::string outDir(const char* name) const { return "'" + (dir / name).string() + "'"; }
     std::string csv(const char* name) const { return slurp(dir / name / "results.csv"); }

@@ -1,31 +1,16 @@
 // Runs "vorn-cli unfold" on the example models.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include "vorn/cli/tests/CliRun.h"
+
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliResult {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class UnfoldCommand : public ::testing::Test {
 protected:
@@ -37,13 +22,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    CliResult run(const std::string& args) {
-        const fs::path out = dir / "out.txt", err = dir / "err.txt";
-        const std::string command = std::string("'") + VORN_CLI_PATH + "' unfold " + args + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-    }
+    CliResult run(const std::string& args) { return runCli("unfold " + args, dir); }
     static std::string example(const char* name) {
         return std::string("'") + VORN_SOURCE_DIR + "/examples/" + name + "'";
     }

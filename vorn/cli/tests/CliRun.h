@@ -1,0 +1,34 @@
+// Runs the built vorn-cli program in a shell and captures what it printed.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+struct CliResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+inline std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+/// Runs "vorn-cli <args>" (args already quoted for the shell), with its
+/// output captured in files under `dir`.
+inline CliResult runCli(const std::string& args, const std::filesystem::path& dir,
+                        const std::string& environment = "") {
+    const std::filesystem::path out = dir / "out.txt", err = dir / "err.txt";
+    const std::string command = environment + " '" + VORN_CLI_PATH + "' " + args + " >'" +
+                                out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+}
