@@ -6,6 +6,7 @@
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/CAboutDlg.h"
+#include "vorn/app/CCapDetails.h"
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
@@ -16,14 +17,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QUrl>
 
 #include <atomic>
+#include <cstdlib>
 
 namespace {
 std::atomic<bool> g_inIdleTick{false};
@@ -32,8 +36,8 @@ constexpr qint64 kPanelRefreshMs = 100;
 
 // Commands whose hosts are not part of the workbench yet; they stay disabled.
 const char* const kUnhostedCommands[] = {
-    "FileRecordAvi",  "FileRecordSlideshow", "FilePrint",    "FilePrintPreview",
-    "FilePrintSetup", "ViewToolbar",         "UnfoldAMatic",
+    "FileRecordAvi",  "FilePrint",   "FilePrintPreview",
+    "FilePrintSetup", "ViewToolbar", "UnfoldAMatic",
 };
 
 // The classes the insert commands build, by command id.
@@ -103,7 +107,8 @@ void CMainFrame::connectCommands() {
     on("FileSave", [this] { onFileSave(false); });
     on("FileSaveAs", [this] { onFileSave(true); });
     on("FileExport", [this] { onFileExport(); });
-    on("FileScreenshot", [this] { onScreenshot(); });
+    on("FileScreenshot", [this] { saveScreenshot(); });
+    on("FileRecordSlideshow", [this] { toggleSlideshow(); });
     on("FileExit", [this] { close(); });
     on("HelpAbout", [this] { CAboutDlg(this).exec(); });
     on("EditDelete", [this] { withView([](CVornView& v) { v.deleteSelection(); }); });
@@ -139,10 +144,7 @@ void CMainFrame::connectCommands() {
     });
     for (const auto& [id, className] : kInsertCommands) {
         const std::string name = className;
-        on(id, [this, name] {
-            if (!insertObject(name))
-                StatusMessage("Cannot insert %s", name.c_str());
-        });
+        on(id, [this, name] { insertObject(name); });
     }
 }
 
@@ -151,14 +153,15 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     m_menus->install(*menuBar(), child != nullptr);
     for (const char* id : kUnhostedCommands)
         m_menus->action(id)->setEnabled(false);
-    // Insert commands work without a document (they make one) when the class exists.
+    // Insert commands work without a document (they make one); a class this build lacks
+    // is reported when the command runs rather than hidden.
     for (const auto& [id, className] : kInsertCommands)
-        m_menus->action(id)->setEnabled(Factory::GetFactory(className) != nullptr &&
-                                        (child || std::string(id) != "InsertShortestPathViz"));
+        m_menus->action(id)->setEnabled(true);
     // Check marks follow the active view.
     m_menus->action("ViewShadedBackground")
         ->setChecked(child && child->getView().hasShadedBackground());
     m_menus->action("ViewSpin")->setChecked(child && child->getView().isSpinningEndlessly());
+    m_menus->action("FileRecordSlideshow")->setChecked(child && child->getView().isRecording());
     SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
     m_settingsBar->setSelection(root ? root->getSelection() : nullptr);
 }
@@ -198,9 +201,22 @@ CChildFrame* CMainFrame::activeChild() const {
 
 bool CMainFrame::insertObject(const std::string& className) {
     CChildFrame* child = activeChild();
-    if (!child)
-        child = newDocument();
-    return child && child->getDocument().insertObject(className);
+    if (className == "ShortestPathViz" && (!child || !child->getDocument().getTargetMesh())) {
+        // Paths need a mesh to run on; a new empty document would not have one.
+        StatusMessage("There is no mesh to show shortest paths on");
+        return false;
+    }
+    std::string error = className + " is not available in this build";
+    if (CVornDoc::CanBuild(className)) {
+        // A document is made only for an object that can go into it.
+        if (!child)
+            child = newDocument();
+        if (child->getDocument().insertObject(className, &error))
+            return true;
+    }
+    StatusMessage("%s", error.c_str());
+    showError(error);
+    return false;
 }
 
 void CMainFrame::onFileOpen() {
@@ -269,25 +285,65 @@ void CMainFrame::onFileExport() {
         showError(error);
 }
 
-void CMainFrame::onScreenshot() {
+std::string CMainFrame::proposeScreenshotPath(const CChildFrame& child) {
+    const std::string& scene = child.getDocument().getPathName();
+    if (scene.empty()) {
+        // An unsaved scene: the per-user capture folder.
+        const std::string slides = CaptureService::DefaultSlideshowPath();
+        return slides.substr(0, slides.find_last_of('/') + 1) + "Screenshot.png";
+    }
+    const QFileInfo info(QString::fromStdString(scene));
+    return (info.path() + "/" + info.completeBaseName() + ".png").toStdString();
+}
+
+bool CMainFrame::askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly) {
+    if (m_detailsFn)
+        return m_detailsFn(path, width, height, selectedOnly);
+    return CCapDetails::GetDetails(this, path, width, height, selectedOnly);
+}
+
+void CMainFrame::saveScreenshot() {
     CChildFrame* child = activeChild();
     if (!child)
         return;
     PauseIdleLoop();
-    QString proposed = QString::fromStdString(child->getDocument().getPathName());
-    proposed = proposed.isEmpty() ? "screenshot.png"
-                                  : QFileInfo(proposed).path() + "/" +
-                                        QFileInfo(proposed).completeBaseName() + ".png";
-    const QString path = QFileDialog::getSaveFileName(this, "Save Screenshot", proposed,
-                                                      "Pictures (*.png *.eps *.pdf *.svg)");
-    if (!path.isEmpty()) {
+    CVornView& view = child->getView();
+    std::string path = proposeScreenshotPath(*child);
+    int width = view.width();
+    int height = view.height();
+    bool selectedOnly = false;
+    if (askCaptureDetails(path, width, height, selectedOnly)) {
         StatusMessage("Capturing screenshot...");
-        CVornView& view = child->getView();
-        if (!view.onCaptureRequest(path.toStdString(), view.width(), view.height(), false))
+        if (!view.captureScreenshot(path, width, height, selectedOnly))
             showError(view.getCaptureError());
+        else if (QFileInfo::exists(QString::fromStdString(path)) && !std::getenv("VORN_NO_OPEN"))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
         StatusMessage("Ready");
     }
     ResumeIdleLoop();
+}
+
+void CMainFrame::toggleSlideshow() {
+    CChildFrame* child = activeChild();
+    QAction* action = m_menus->action("FileRecordSlideshow");
+    if (!child) {
+        action->setChecked(false);
+        return;
+    }
+    CVornView& view = child->getView();
+    if (view.isRecording()) {
+        view.stopRecording();
+    } else {
+        std::string path = CaptureService::DefaultSlideshowPath();
+        int width = view.width();
+        int height = view.height();
+        bool selectedOnly = false;
+        PauseIdleLoop();
+        if (askCaptureDetails(path, width, height, selectedOnly))
+            view.startSlideshow(path, width, height, selectedOnly);
+        ResumeIdleLoop();
+    }
+    action->setChecked(view.isRecording());
 }
 
 void CMainFrame::withView(void (*command)(CVornView&)) {
@@ -296,6 +352,10 @@ void CMainFrame::withView(void (*command)(CVornView&)) {
 }
 
 void CMainFrame::showError(const std::string& text) {
+    if (m_messageFn) {
+        m_messageFn(text);
+        return;
+    }
     QMessageBox::warning(this, "Vorn", QString::fromStdString(text));
 }
 

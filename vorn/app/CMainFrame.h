@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,8 +42,24 @@ public:
     /// The document of the active window, or null.
     CChildFrame* activeChild() const;
     /// Inserts an object of `className` into the active document, making a new document
-    /// first when none is open.
+    /// first when none is open and the class can be built. On failure nothing changes and
+    /// the reason goes to the status line and a message.
     bool insertObject(const std::string& className);
+
+    /// Save Screenshot: asks for the details, writes the picture of the active view and
+    /// opens it (unless VORN_NO_OPEN is set); failures are shown as a message.
+    void saveScreenshot();
+    /// Record Slideshow: stops a recording, or asks for the details and starts one.
+    void toggleSlideshow();
+
+    /// Where messages for the user go (a message box by default); tests capture them.
+    using MessageFn = std::function<void(const std::string&)>;
+    void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
+    /// Asks for a capture's file, size and selected-only choice (the `CCapDetails` dialog
+    /// by default); false when cancelled.
+    using CaptureDetailsFn =
+        std::function<bool(std::string& path, int& width, int& height, bool& selectedOnly)>;
+    void setCaptureDetailsFn(CaptureDetailsFn fn) { m_detailsFn = std::move(fn); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,7 +72,9 @@ private:
     void onFileOpen();
     void onFileSave(bool askName);
     void onFileExport();
-    void onScreenshot();
+    bool askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly);
+    /// The name offered for a screenshot of `child`'s scene.
+    static std::string proposeScreenshotPath(const CChildFrame& child);
     void withView(void (*command)(CVornView&));
     void applyPlacement();
     void storePlacement(bool fromCurrent);
@@ -70,4 +89,6 @@ private:
     /// The window rectangle last seen in the normal (not maximised) state.
     QRect m_normalRect{QPoint(-1, -1), QPoint(-1, -1)};
     bool m_placementReady = false;
+    MessageFn m_messageFn;
+    CaptureDetailsFn m_detailsFn;
 };

@@ -1,10 +1,13 @@
 #include "vorn/app/CVornDoc.h"
 
+#include "common/XML.h"
 #include "scene/Factory.h"
+#include "scene/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
 
 #include <algorithm>
+#include <memory>
 
 CVornDoc::CVornDoc() {
     m_document.addView(this);
@@ -36,21 +39,78 @@ bool CVornDoc::exportOff(const std::string& path, std::string& error) const {
     return m_document.exportOff(path, error);
 }
 
-bool CVornDoc::insertObject(const std::string& className) {
+namespace {
+
+// Shapes are inserted light grey so the net's colours stand out against them.
+constexpr double kShapeGrey = 0.75;
+
+bool isShape(const std::string& className) {
+    return className == "MathFn" || className == "Coolinoid" || className == "WitchHat" ||
+           className == "BinTree";
+}
+
+std::unique_ptr<SceneObj> buildSceneObj(const std::string& className) {
+    std::unique_ptr<Factorable> built(Factory::BuildObj(className));
+    if (!dynamic_cast<SceneObj*>(built.get()))
+        return nullptr;
+    return std::unique_ptr<SceneObj>(static_cast<SceneObj*>(built.release()));
+}
+
+/// A new surface gets its bounding cube (control moved to the corner) and one line source
+/// of strength 1, set through the values the classes read from documents.
+bool prepareMetaSurface(SceneObj& surface) {
+    XML values("MetaSurface");
+    values["Extents"] = Sorvex::M3d(3, 3, 3).toString();
+    std::unique_ptr<SceneObj> line = buildSceneObj("MetaLine");
+    if (!line)
+        return false;
+    XML lineValues("MetaLine");
+    lineValues["Strength"] = 1.0;
+    try {
+        surface.read(values);
+        line->read(lineValues);
+    } catch (const SceneReadError&) {
+        return false;
+    }
+    if (!line->setParent(&surface))
+        return false;
+    line.release(); // owned by the surface now
+    return true;
+}
+
+} // namespace
+
+bool CVornDoc::CanBuild(const std::string& className) {
+    return buildSceneObj(className) != nullptr;
+}
+
+bool CVornDoc::insertObject(const std::string& className, std::string* error) {
+    auto fail = [error](const std::string& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     SceneRoot* root = m_document.getRoot();
     if (!root)
-        return false;
-    Factorable* built = Factory::BuildObj(className);
-    auto* obj = dynamic_cast<SceneObj*>(built);
-    if (!obj) {
-        delete built;
-        return false;
+        return fail("There is no open document");
+    std::unique_ptr<SceneObj> obj = buildSceneObj(className);
+    if (!obj)
+        return fail(className + " is not available in this build");
+    SceneObj* parent = root;
+    if (className == "ShortestPathViz") {
+        parent = m_document.getTargetMesh();
+        if (!parent)
+            return fail("There is no mesh to show shortest paths on");
     }
-    if (!obj->setParent(root)) {
-        delete obj;
-        return false;
+    if (isShape(className)) {
+        if (auto* mesh = dynamic_cast<PolyMesh*>(obj.get()))
+            mesh->setColor(kShapeGrey, kShapeGrey, kShapeGrey);
     }
-    SceneObj::DelayedSelect(obj);
+    if (className == "MetaSurface" && !prepareMetaSurface(*obj))
+        return fail("MetaLine is not available in this build");
+    if (!obj->setParent(parent))
+        return fail("Cannot insert " + className + " here");
+    SceneObj::DelayedSelect(obj.release()); // owned by its parent now
     return true;
 }
 

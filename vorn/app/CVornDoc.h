@@ -29,9 +29,15 @@ public:
     std::string proposeExportName() const;
     bool exportOff(const std::string& path, std::string& error) const;
 
-    /// Builds the object named `className`, attaches it to the root and selects it after
-    /// the current event. False when there is no root or no factory builds it.
-    bool insertObject(const std::string& className);
+    /// Builds the object named `className` and selects it after the current event. Shapes
+    /// ("MathFn", "Coolinoid", "WitchHat", "BinTree") are coloured light grey; a
+    /// "MetaSurface" gets extents (3, 3, 3) and one "MetaLine" source; a "ShortestPathViz"
+    /// goes under the target mesh, everything else under the root. False, with `error`
+    /// saying why when given, when there is no root, no factory builds the class or there
+    /// is no target mesh; the scene is then unchanged.
+    bool insertObject(const std::string& className, std::string* error = nullptr);
+    /// True when some factory builds scene objects of `className`.
+    static bool CanBuild(const std::string& className);
 
     SceneRoot* getRoot() const { return m_document.getRoot(); }
     PolyMesh* getTargetMesh() const { return m_document.getTargetMesh(); }

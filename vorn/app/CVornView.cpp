@@ -21,8 +21,6 @@
 using Sorvex::M3d;
 
 namespace {
-// A press and release closer than this many pixels in x and y is a click.
-constexpr int kClickSlop = 3;
 constexpr double kSpinStep = M_PI / 64;
 constexpr int kSpinOnceTicks = 128;
 constexpr int kViewTickMs = 100;
@@ -34,6 +32,8 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_
     m_shadedBackground = GetRegistryString("Settings", "FancyBackground", "false") != "false";
     m_doc.addView(this);
     setFocusPolicy(Qt::StrongFocus);
+    // Hovering reports the point under the mouse to the object there.
+    setMouseTracking(true);
     connect(&m_viewTimer, &QTimer::timeout, this, &CVornView::onViewTick);
     m_viewTimer.start(kViewTickMs);
     m_flightClock.start();
@@ -59,7 +59,7 @@ void CVornView::paintGL() {
         return;
     m_renderer.setSelection(root->getSelection());
     m_renderer.drawScene(*root);
-    if (m_renderer.getTexts().empty())
+    if (m_renderer.getTexts().empty() && !isRecording())
         return;
     QPainter painter(this);
     for (const GLRenderer::ScreenText& text : m_renderer.getTexts()) {
@@ -68,6 +68,42 @@ void CVornView::paintGL() {
         painter.drawText(QPointF(text.x / ratio, text.y / ratio),
                          QString::fromStdString(text.text));
     }
+    if (!isRecording())
+        return;
+    // A red quarter disc in the corner tells the user every redraw is being recorded.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::red);
+    painter.drawPie(QRectF(-10, -10, 20, 20), 270 * 16, 90 * 16);
+    painter.end();
+    // The picture is drawn by the software renderer, not from this GL context, so taking
+    // it here neither recurses into painting nor disturbs the frame on screen.
+    if (!recordFrame())
+        StatusMessage("%s", m_capture.getErrorText().c_str());
+}
+
+bool CVornView::recordFrame() {
+    m_capture.setCamera(m_camera);
+    return m_capture.captureFrame(m_doc.getRoot());
+}
+
+bool CVornView::captureScreenshot(const std::string& path, int width, int height,
+                                  bool selectedOnly) {
+    // A single picture is never numbered; a recording in progress keeps its own count.
+    const int counter = m_capture.getCounter();
+    m_capture.setCounter(-1);
+    const bool ok = onCaptureRequest(path, width, height, selectedOnly);
+    m_capture.setCounter(counter);
+    return ok;
+}
+
+void CVornView::startSlideshow(const std::string& path, int width, int height, bool selectedOnly) {
+    m_capture.startSlideshow(path, width, height, selectedOnly);
+    update();
+}
+
+void CVornView::stopRecording() {
+    m_capture.stopRecording();
+    update();
 }
 
 void CVornView::showEvent(QShowEvent* event) {
@@ -231,61 +267,195 @@ bool CVornView::onCaptureRequest(const std::string& path, int width, int height,
     return m_capture.capture(m_doc.getRoot(), path, width, height, selectedOnly);
 }
 
+Camera CVornView::logicalCamera() const {
+    Camera camera = m_camera;
+    camera.setViewport(std::max(width(), 1), std::max(height(), 1));
+    return camera;
+}
+
+SceneObj* CVornView::selection() const {
+    SceneRoot* root = m_doc.getRoot();
+    return root ? root->getSelection() : nullptr;
+}
+
 void CVornView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
+    const Qt::MouseButton button = event->button();
+    if (m_dragButton != Qt::NoButton ||
+        (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton))
         return;
-    m_leftDown = true;
-    m_orbiting = false;
+    m_dragButton = button;
+    m_dragging = m_orbiting = m_panning = false;
     m_pressPos = m_lastPos = event->position().toPoint();
+    SceneObj* current = selection();
+    m_pressOnSelection =
+        button == Qt::LeftButton && current && pickAt(event->position()) == current;
 }
 
 void CVornView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_leftDown)
-        return;
     const QPoint pos = event->position().toPoint();
-    if (!m_orbiting && (std::abs(pos.x() - m_pressPos.x()) > kClickSlop ||
-                        std::abs(pos.y() - m_pressPos.y()) > kClickSlop))
-        m_orbiting = true;
-    if (!m_orbiting)
+    if (m_dragButton == Qt::NoButton) {
+        if (event->buttons() == Qt::NoButton)
+            hover(event->position());
         return;
-    const QPoint delta = pos - m_lastPos;
+    }
+    const bool beyondClick =
+        ViewGeometry::movedBeyondClick(m_pressPos.x(), m_pressPos.y(), pos.x(), pos.y());
+    if (!m_dragging && !m_orbiting && !m_panning) {
+        if (!beyondClick)
+            return;
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        if (m_dragButton == Qt::MiddleButton)
+            m_panning = true;
+        else if (m_dragButton == Qt::LeftButton && m_pressOnSelection && selection())
+            beginDrag((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier));
+        else
+            m_orbiting = true;
+    }
+    const QPoint from = m_lastPos;
     m_lastPos = pos;
-    // Horizontal motion turns about the up vector, vertical motion about the screen's x.
-    m_camera.orbit(-delta.x() * kOrbitRadiansPerPixel);
-    M3d right;
-    right.cross(m_camera.getViewDirection(), m_camera.getUp());
-    if (right.length() > 1e-12) {
-        right.normalize();
-        const Sorvex::M4x4 tilt = Sorvex::M4x4::Rotation(right, -delta.y() * kOrbitRadiansPerPixel);
-        const M3d offset = tilt * (m_camera.getEye() - m_camera.getTarget());
-        const M3d up = tilt * m_camera.getUp();
-        m_camera.setLookAt(m_camera.getTarget() + offset, m_camera.getTarget(), up.normalized());
+    if (m_dragging) {
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        dragSelectionBy(from, pos, (mods & Qt::ControlModifier) && !(mods & Qt::ShiftModifier));
+    } else if (m_panning) {
+        panBy(from, pos);
+    } else {
+        orbitBy(pos - from);
     }
     update();
 }
 
 void CVornView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_leftDown)
+    if (event->button() != m_dragButton)
         return;
-    m_leftDown = false;
-    if (m_orbiting) {
-        m_orbiting = false;
+    const Qt::MouseButton button = m_dragButton;
+    m_dragButton = Qt::NoButton;
+    const bool wasDragging = m_dragging;
+    const bool wasMoving = m_orbiting || m_panning;
+    m_dragging = m_orbiting = m_panning = false;
+    if (wasDragging) {
+        if (SceneObj* current = selection())
+            current->onEndDrag();
         return;
     }
-    if (SceneRoot* root = m_doc.getRoot())
-        root->select(pickAt(event->position()));
+    const QPoint pos = event->position().toPoint();
+    if (button != Qt::LeftButton || wasMoving ||
+        ViewGeometry::movedBeyondClick(m_pressPos.x(), m_pressPos.y(), pos.x(), pos.y()))
+        return;
+    onLeftClick(event->position(), event->modifiers() & Qt::ControlModifier);
 }
 
-SceneObj* CVornView::pickAt(const QPointF& pos) {
+void CVornView::onLeftClick(const QPointF& pos, bool ctrl) {
     SceneRoot* root = m_doc.getRoot();
     if (!root)
-        return nullptr;
+        return;
+    ViewGeometry::NeighbourHits neighbours;
+    const PickResult hit = pickHit(pos, ctrl ? &neighbours : nullptr);
+    if (!hit.object) {
+        root->select(nullptr);
+        return;
+    }
+    if (root->getSelection() != hit.object)
+        root->select(hit.object);
+    if (ctrl)
+        flyToSurface(hit.hitPoint, neighbours);
+    if (root->getSelection() == hit.object)
+        hit.object->onLButtonUp(hit.hitPoint);
+}
+
+void CVornView::flyToSurface(const M3d& hit, const ViewGeometry::NeighbourHits& neighbours) {
+    const M3d normal = ViewGeometry::surfaceNormal(hit, neighbours, m_camera.getEye());
+    m_camera.interpolateTo(ViewGeometry::lookAtSurface(m_camera, hit, normal), kFlightMs);
+    m_flightClock.restart();
+}
+
+void CVornView::hover(const QPointF& pos) {
+    SceneRoot* root = m_doc.getRoot();
+    if (!root || root->getChildren().empty())
+        return;
+    const PickResult hit = pickHit(pos);
+    if (hit.object)
+        hit.object->onMouseOver(hit.hitPoint);
+}
+
+void CVornView::beginDrag(bool cloneFirst) {
+    SceneObj* current = selection();
+    if (!current)
+        return;
+    if (cloneFirst && current->canCopy()) {
+        // The copy is dragged away; the original stays where it was.
+        if (SceneObj* copy = current->clone()) {
+            m_doc.getRoot()->select(copy);
+            if (selection() != copy)
+                return;
+            current = copy;
+        }
+    }
+    m_dragging = true;
+    current->onBeginDrag();
+}
+
+void CVornView::dragSelectionBy(const QPoint& from, const QPoint& to, bool alongView) {
+    SceneObj* current = selection();
+    if (!current)
+        return;
+    const Sorvex::M4x4 world = current->getWorldTransform();
+    const M3d centre = world * current->getCenter();
+    const M3d move = ViewGeometry::dragMove(logicalCamera(), from.x(), from.y(), to.x(), to.y(),
+                                            centre, alongView);
+    // `translate` takes the move in the parent's frame.
+    Sorvex::M4x4 toParent;
+    if (SceneObj* parent = current->getParent())
+        toParent = parent->getWorldTransform();
+    if (!toParent.inv())
+        return;
+    current->translate(toParent * move - toParent * M3d(0, 0, 0));
+}
+
+void CVornView::orbitBy(const QPoint& delta) {
+    // Horizontal motion turns about the up vector, vertical motion about the screen's x.
+    m_camera.orbit(-delta.x() * kOrbitRadiansPerPixel);
+    const M3d right = ViewGeometry::screenRight(m_camera);
+    const Sorvex::M4x4 tilt = Sorvex::M4x4::Rotation(right, -delta.y() * kOrbitRadiansPerPixel);
+    const M3d offset = tilt * (m_camera.getEye() - m_camera.getTarget());
+    const M3d up = tilt * m_camera.getUp();
+    m_camera.setLookAt(m_camera.getTarget() + offset, m_camera.getTarget(), up.normalized());
+}
+
+void CVornView::panBy(const QPoint& from, const QPoint& to) {
+    // The scene follows the mouse: the camera moves the opposite way in the view plane.
+    const M3d move = ViewGeometry::dragMove(logicalCamera(), from.x(), from.y(), to.x(), to.y(),
+                                            m_camera.getTarget(), false);
+    m_camera.setLookAt(m_camera.getEye() - move, m_camera.getTarget() - move, m_camera.getUp());
+}
+
+PickResult CVornView::pickHit(const QPointF& pos, ViewGeometry::NeighbourHits* neighbours) {
+    SceneRoot* root = m_doc.getRoot();
+    if (!root)
+        return {};
     PickRenderer picker;
     picker.collectScene(*root);
     const qreal ratio = devicePixelRatioF();
     Camera pickCamera = m_camera;
     pickCamera.setViewport(int(width() * ratio), int(height() * ratio));
-    return picker.pick(pickCamera, pos.x() * ratio, pos.y() * ratio).object;
+    const double x = pos.x() * ratio;
+    const double y = pos.y() * ratio;
+    const PickResult hit = picker.pick(pickCamera, x, y);
+    if (neighbours && hit.object) {
+        // Right, above, left, below: counter-clockwise on the screen.
+        constexpr double kStep = 0.1;
+        const double offsets[4][2] = {{kStep, 0}, {0, -kStep}, {-kStep, 0}, {0, kStep}};
+        for (int i = 0; i < 4; ++i) {
+            const PickResult side =
+                picker.pick(pickCamera, x + offsets[i][0] * ratio, y + offsets[i][1] * ratio);
+            (*neighbours)[i] =
+                side.object == hit.object ? std::optional<M3d>(side.hitPoint) : std::nullopt;
+        }
+    }
+    return hit;
+}
+
+SceneObj* CVornView::pickAt(const QPointF& pos) {
+    return pickHit(pos).object;
 }
 
 void CVornView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -2,7 +2,9 @@
 
 #include "scene/SceneEventHandler.h"
 #include "scene/render/Camera.h"
+#include "scene/render/PickRenderer.h"
 #include "vorn/app/GLRenderer.h"
+#include "vorn/app/ViewGeometry.h"
 #include "vorn/core/capture/CaptureService.h"
 
 #include <QElapsedTimer>
@@ -14,9 +16,16 @@
 
 class CVornDoc;
 
-/// The 3D view of a scene document: draws the scene root through a `GLRenderer`, orbits
-/// the camera with the left button, zooms with the wheel, picks and selects on a click,
-/// and answers the scene's events.
+/// The 3D view of a scene document: draws the scene root through a `GLRenderer`, picks and
+/// selects on a click, drags the selection, orbits, pans and zooms the camera, records
+/// slide series and answers the scene's events.
+///
+/// Mouse buttons: a left press on the selection followed by a move of more than 3 pixels
+/// drags it in the view plane (Ctrl: vertical motion moves along the view direction;
+/// Ctrl+Shift: drags a clone). A left drag that starts anywhere else orbits, so a large
+/// model filling the view can still be turned without moving it by accident. A right drag
+/// orbits as well, a middle drag pans and the wheel zooms. A left click selects (or clears
+/// the selection on empty space); Ctrl+click flies to look straight at the surface.
 class CVornView : public QOpenGLWidget, public SceneEventHandler {
     Q_OBJECT
 public:
@@ -64,6 +73,19 @@ public:
                           bool selectedOnly) override;
     const std::string& getCaptureError() const { return m_capture.getErrorText(); }
 
+    /// A single picture (no numbering, even during a recording); false with
+    /// `getCaptureError()` set when it could not be written.
+    bool captureScreenshot(const std::string& path, int width, int height, bool selectedOnly);
+    /// Starts a numbered series into `path` at its first free number; every redraw adds
+    /// one picture until `stopRecording`.
+    void startSlideshow(const std::string& path, int width, int height, bool selectedOnly);
+    void stopRecording();
+    bool isRecording() const { return m_capture.isRecording(); }
+    /// The number the next picture of the recording gets (-1 when not recording).
+    int getRecordingCounter() const { return m_capture.getCounter(); }
+    /// Adds the picture of one redraw to the recording; true when not recording.
+    bool recordFrame();
+
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
@@ -76,6 +98,23 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    /// The camera with the viewport in logical pixels of the widget.
+    Camera logicalCamera() const;
+    /// The selection of the document, or null.
+    SceneObj* selection() const;
+    /// The hit under window point `pos` (logical pixels); with `neighbours`, also the hits
+    /// 0.1 pixel right, above, left and below that lie on the same object.
+    PickResult pickHit(const QPointF& pos, ViewGeometry::NeighbourHits* neighbours = nullptr);
+    void orbitBy(const QPoint& delta);
+    void panBy(const QPoint& from, const QPoint& to);
+    void dragSelectionBy(const QPoint& from, const QPoint& to, bool alongView);
+    /// Starts dragging the selection (a clone of it with `cloneFirst` when it allows).
+    void beginDrag(bool cloneFirst);
+    void hover(const QPointF& pos);
+    void onLeftClick(const QPointF& pos, bool ctrl);
+    /// Flies to look at `hit` along the surface normal found from its neighbours.
+    void flyToSurface(const Sorvex::M3d& hit, const ViewGeometry::NeighbourHits& neighbours);
+
     bool deselectBelow(SceneObj* current, SceneObj* obj);
     /// The object under window point `pos` (logical pixels), or null.
     SceneObj* pickAt(const QPointF& pos);
@@ -89,8 +128,13 @@ private:
     QElapsedTimer m_flightClock;
     QPoint m_pressPos;
     QPoint m_lastPos;
-    bool m_leftDown = false;
+    /// The button whose drag is being followed (NoButton when none).
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    /// The left press was on the selection: moving past the click slop drags it.
+    bool m_pressOnSelection = false;
+    bool m_dragging = false;
     bool m_orbiting = false;
+    bool m_panning = false;
     bool m_firstShow = true;
     bool m_shadedBackground = false;
     /// -1 spins endlessly, a positive count spins that many more steps, 0 is still.

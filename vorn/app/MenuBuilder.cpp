@@ -92,7 +92,8 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     add("WindowCascade", "&Cascade");
     add("WindowTile", "&Tile");
     add("HelpAbout", "&About Vorn...");
-    for (const char* id : {"ViewStatusBar", "ViewToolbar", "ViewShadedBackground", "ViewSpin"})
+    for (const char* id : {"ViewStatusBar", "ViewToolbar", "ViewShadedBackground", "ViewSpin",
+                           "FileRecordSlideshow"})
         action(id)->setCheckable(true);
     // Undo has no handler: it stays disabled.
     action("EditUndo")->setEnabled(false);
