@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `make run`: starts the workbench on an example scene when there is a display
-# and a workbench binary; otherwise runs the headless demo with vorn-cli.
+# `make run`: starts the workbench on the demo scene (a sphere whose net grows
+# as soon as it opens) when there is a display and a workbench binary;
+# otherwise runs the headless demo with vorn-cli.
 set -euo pipefail
 BUILD_DIR=${1:-build}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,7 +9,7 @@ EXAMPLES="$ROOT/examples"
 OUT="$ROOT/out"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$BUILD_DIR/bin/Vorn" ]; then
-    exec "$BUILD_DIR/bin/Vorn" "$EXAMPLES/icosahedron.xml"
+    exec "$BUILD_DIR/bin/Vorn" "$EXAMPLES/unfold-demo.xml"
 fi
 
 CLI="$BUILD_DIR/bin/vorn-cli"

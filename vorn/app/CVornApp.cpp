@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 const char* const CVornApp::kProductTitle = "Vorn (Polyhedron Unfolding Workbench)";
@@ -35,31 +36,33 @@ bool CVornApp::initInstance() {
     parser.addHelpOption();
     QCommandLineOption screenshot("screenshot", "Save a picture of the window and quit.", "FILE");
     parser.addOption(screenshot);
+    QCommandLineOption delay("delay", "Milliseconds to wait before the screenshot.", "MS",
+                             QString::number(kScreenshotDelayMs));
+    parser.addOption(delay);
     parser.addPositionalArgument("file", "A scene or model file to open.");
     parser.process(*this);
 
     m_frame = std::make_unique<CMainFrame>();
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty()) {
-        m_frame->newDocument();
-    } else {
-        std::string error;
-        if (!m_frame->openDocument(files.front().toStdString(), error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return false;
-        }
-    }
-    // Strategies and their panels register themselves as the library loads; the
+    // Strategies and their panels register themselves as the library loads, before any
+    // document is read, so that strategies stored in a scene are built with it. The
     // workbench still runs without them.
     std::string error;
     if (!LoadUnfoldingLibrary(&error))
         std::fprintf(stderr, "Vorn: unfolding library not loaded: %s\n", error.c_str());
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty()) {
+        m_frame->newDocument();
+    } else if (!m_frame->openDocument(files.front().toStdString(), error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
 
     m_frame->setWindowTitle(kProductTitle);
     m_frame->show();
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
-        QTimer::singleShot(kScreenshotDelayMs, this, [this, path] { takeScreenshot(path); });
+        const int waitMs = std::max(0, parser.value(delay).toInt());
+        QTimer::singleShot(waitMs, this, [this, path] { takeScreenshot(path); });
     }
     return true;
 }
