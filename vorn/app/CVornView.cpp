@@ -26,6 +26,7 @@ constexpr int kSpinOnceTicks = 128;
 constexpr int kViewTickMs = 100;
 constexpr double kFlightMs = 1000.0;
 constexpr double kOrbitRadiansPerPixel = 0.01;
+constexpr qint64 kHoverMs = 100;
 } // namespace
 
 CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_doc(doc) {
@@ -35,6 +36,8 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_
     // Hovering reports the point under the mouse to the object there.
     setMouseTracking(true);
     connect(&m_viewTimer, &QTimer::timeout, this, &CVornView::onViewTick);
+    m_hoverTimer.setSingleShot(true);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &CVornView::hoverNow);
     m_viewTimer.start(kViewTickMs);
     m_flightClock.start();
 }
@@ -369,10 +372,23 @@ void CVornView::flyToSurface(const M3d& hit, const ViewGeometry::NeighbourHits& 
 }
 
 void CVornView::hover(const QPointF& pos) {
-    SceneRoot* root = m_doc.getRoot();
-    if (!root || root->getChildren().empty())
+    m_hoverPos = pos;
+    if (m_hoverTimer.isActive())
         return;
-    const PickResult hit = pickHit(pos);
+    const qint64 since = m_hoverClock.isValid() ? m_hoverClock.elapsed() : kHoverMs;
+    if (since >= kHoverMs)
+        hoverNow();
+    else
+        m_hoverTimer.start(int(kHoverMs - since));
+}
+
+void CVornView::hoverNow() {
+    m_hoverClock.restart();
+    SceneRoot* root = m_doc.getRoot();
+    // A button pressed since the move was seen: the press handles the mouse now.
+    if (!root || root->getChildren().empty() || m_dragButton != Qt::NoButton)
+        return;
+    const PickResult hit = pickHit(m_hoverPos);
     if (hit.object)
         hit.object->onMouseOver(hit.hitPoint);
 }

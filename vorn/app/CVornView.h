@@ -110,7 +110,10 @@ private:
     void dragSelectionBy(const QPoint& from, const QPoint& to, bool alongView);
     /// Starts dragging the selection (a clone of it with `cloneFirst` when it allows).
     void beginDrag(bool cloneFirst);
+    /// Reports the point under the mouse to the object there. Picking collects the whole
+    /// scene, so hovers closer together than `kHoverMs` are folded into one.
     void hover(const QPointF& pos);
+    void hoverNow();
     void onLeftClick(const QPointF& pos, bool ctrl);
     /// Flies to look at `hit` along the surface normal found from its neighbours.
     void flyToSurface(const Sorvex::M3d& hit, const ViewGeometry::NeighbourHits& neighbours);
@@ -135,6 +138,9 @@ private:
     bool m_dragging = false;
     bool m_orbiting = false;
     bool m_panning = false;
+    QPointF m_hoverPos;
+    QTimer m_hoverTimer;
+    QElapsedTimer m_hoverClock;
     bool m_firstShow = true;
     bool m_shadedBackground = false;
     /// -1 spins endlessly, a positive count spins that many more steps, 0 is still.
