@@ -2,13 +2,16 @@
 
 #include "scene/SceneObj.h"
 
-#include <GL/gl.h>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 using Sorvex::M3d;
 using Sorvex::M4x4;
+using Primitive = GLBatchRecorder::Primitive;
 
 namespace {
 
@@ -48,32 +51,45 @@ void loadLookAt(const Camera& camera) {
     glTranslated(-e.x(), -e.y(), -e.z());
 }
 
+void drawGradient() {
+    // A vertical gradient drawn in window space behind everything.
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glBegin(GL_QUADS);
+    glColor3d(0.05, 0.05, 0.15);
+    glVertex2d(-1, -1);
+    glVertex2d(1, -1);
+    glColor3d(0.45, 0.5, 0.65);
+    glVertex2d(1, 1);
+    glVertex2d(-1, 1);
+    glEnd();
+}
+
 } // namespace
+
+GLRenderer::GLRenderer() {
+    m_buffer.setUsagePattern(QOpenGLBuffer::StaticDraw);
+}
+
+// The buffer object is released with its context when that is no longer current.
+GLRenderer::~GLRenderer() = default;
 
 void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     m_camera = camera;
     m_texts.clear();
-    m_stack.assign(1, M4x4());
+    if (QOpenGLContext* context = QOpenGLContext::currentContext()) {
+        // A painter used on the same context may leave its shader program bound.
+        context->functions()->glUseProgram(0);
+    }
     glViewport(0, 0, camera.getWidth(), camera.getHeight());
     glClearColor(0.15f, 0.15f, 0.2f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (shadedBackground) {
-        // A vertical gradient drawn in window space behind everything.
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_LIGHTING);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glBegin(GL_QUADS);
-        glColor3d(0.05, 0.05, 0.15);
-        glVertex2d(-1, -1);
-        glVertex2d(1, -1);
-        glColor3d(0.45, 0.5, 0.65);
-        glVertex2d(1, 1);
-        glVertex2d(-1, 1);
-        glEnd();
-    }
+    if (shadedBackground)
+        drawGradient();
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_NORMALIZE);
     glEnable(GL_COLOR_MATERIAL);
@@ -89,91 +105,154 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     glEnable(GL_LIGHT0);
     loadProjection(camera);
     loadLookAt(camera);
-    setFlag(RenderFlag::Shading, true);
+    Renderer::setFlag(RenderFlag::Shading, true);
+}
+
+void GLRenderer::setBufferReuse(bool on) {
+    m_reuse = on;
+    m_valid = false;
 }
 
 void GLRenderer::drawScene(SceneObj& root) {
-    renderScene(root);
+    const bool sameContext = m_bufferContext == QOpenGLContext::currentContext();
+    if (!m_reuse || !m_valid || m_recordedRoot != &root || !sameContext) {
+        record([this, &root] { renderScene(root); });
+        m_recordedRoot = &root;
+        m_valid = true;
+    }
+    drawBatches();
+    projectTexts();
 }
 
-void GLRenderer::begin(unsigned int mode) {
-    if (m_inPrimitive)
-        glEnd();
-    glBegin(mode);
-    m_inPrimitive = true;
+void GLRenderer::drawWith(const std::function<void(Renderer&)>& draw) {
+    record([this, &draw] { draw(*this); });
+    // The buffers now hold this drawing, not the scene's.
+    m_recordedRoot = nullptr;
+    m_valid = false;
+    drawBatches();
+    projectTexts();
+}
+
+void GLRenderer::record(const std::function<void()>& draw) {
+    m_recorder.clear();
+    draw();
+    m_recorder.end();
+    ++m_recordCount;
+    upload();
+}
+
+void GLRenderer::upload() {
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    m_uploadedVertices = 0;
+    if (!context)
+        return;
+    if (m_bufferContext != context || !m_buffer.isCreated()) {
+        m_buffer.destroy();
+        if (!m_buffer.create())
+            return;
+        m_bufferContext = context;
+    }
+    const auto& vertices = m_recorder.getVertices();
+    m_buffer.bind();
+    m_buffer.allocate(vertices.data(), int(vertices.size() * sizeof(GLVertex)));
+    m_buffer.release();
+    m_uploadedVertices = int(vertices.size());
+}
+
+void GLRenderer::drawBatches() {
+    if (m_uploadedVertices == 0 || m_bufferContext != QOpenGLContext::currentContext())
+        return;
+    m_buffer.bind();
+    constexpr GLsizei stride = sizeof(GLVertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, position)));
+    glNormalPointer(GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, normal)));
+    glColorPointer(4, GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, color)));
+    for (const GLBatch& batch : m_recorder.getBatches()) {
+        if (batch.first + batch.count > m_uploadedVertices)
+            break;
+        if (batch.lit)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+        if (batch.kind == GLBatch::Kind::Lines) {
+            float width = batch.lineWidth;
+            if (batch.tubeRadius > 0.0) {
+                // Pixel width of the tube's diameter at the batch's depth; at least one.
+                const ScreenPoint p = m_camera.project(batch.anchor);
+                const double pixel = m_camera.pixelSizeAt(std::max(p.depth, 1e-9));
+                width = float(std::clamp(2.0 * batch.tubeRadius / pixel, 1.0, 16.0));
+            }
+            glLineWidth(std::max(width, 1.0f));
+            glDrawArrays(GL_LINES, batch.first, batch.count);
+        } else {
+            glDrawArrays(GL_TRIANGLES, batch.first, batch.count);
+        }
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    m_buffer.release();
+    glLineWidth(1.0f);
+}
+
+void GLRenderer::projectTexts() {
+    for (const GLText& text : m_recorder.getTexts()) {
+        const ScreenPoint p = m_camera.project(text.at);
+        if (p.depth > 0.0)
+            m_texts.push_back({p.x, p.y, text.text, text.color});
+    }
+}
+
+void GLRenderer::begin(Primitive primitive, bool lit) {
+    m_recorder.begin(primitive, lit, float(std::max(getLineWidth(), 1.0)));
 }
 
 void GLRenderer::beginLines() {
-    end();
-    glDisable(GL_LIGHTING);
-    begin(GL_LINES);
+    begin(Primitive::Lines, false);
 }
 
 void GLRenderer::beginLineLoop() {
-    end();
-    glDisable(GL_LIGHTING);
-    begin(GL_LINE_LOOP);
+    begin(Primitive::LineLoop, false);
 }
 
 void GLRenderer::beginTriangles() {
-    end();
-    if (getFlag(RenderFlag::Shading))
-        glEnable(GL_LIGHTING);
-    begin(GL_TRIANGLES);
+    begin(Primitive::Triangles, getFlag(RenderFlag::Shading));
 }
 
 void GLRenderer::beginPolygon() {
-    end();
-    if (getFlag(RenderFlag::Shading))
-        glEnable(GL_LIGHTING);
-    begin(GL_POLYGON);
+    begin(Primitive::Polygon, getFlag(RenderFlag::Shading));
 }
 
 void GLRenderer::vertex(const M3d& p) {
-    glVertex3d(p.x(), p.y(), p.z());
+    m_recorder.vertex(p);
 }
 
 void GLRenderer::normal(const M3d& n) {
-    glNormal3d(n.x(), n.y(), n.z());
+    m_recorder.normal(n);
 }
 
 void GLRenderer::color(double r, double g, double b, double a) {
     m_color = {r, g, b, a * getTransparency()};
-    glColor4d(m_color.r, m_color.g, m_color.b, m_color.a);
+    m_recorder.color(m_color);
 }
 
 void GLRenderer::end() {
-    if (m_inPrimitive)
-        glEnd();
-    m_inPrimitive = false;
+    m_recorder.end();
 }
 
 void GLRenderer::pushTransform(const M4x4& m) {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glMultMatrixd(m.data());
-    m_stack.push_back(m_stack.back() * m);
+    m_recorder.pushTransform(m);
 }
 
 void GLRenderer::popTransform() {
-    if (m_stack.size() <= 1)
-        return;
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    m_stack.pop_back();
+    m_recorder.popTransform();
 }
 
 void GLRenderer::renderTube(const M3d& a, const M3d& b, double radius) {
-    end();
-    const ScreenPoint pa = m_camera.project(m_stack.back() * a);
-    // Width in pixels of the tube's diameter where it starts; at least one pixel.
-    const double pixel = m_camera.pixelSizeAt(std::max(pa.depth, 1e-9));
-    glLineWidth(float(std::clamp(2.0 * radius / pixel, 1.0, 16.0)));
-    beginLines();
-    vertex(a);
-    vertex(b);
-    end();
-    glLineWidth(float(getLineWidth()));
+    m_recorder.tube(a, b, radius);
 }
 
 void GLRenderer::renderSpline(const M3d& a, const M3d& ta, const M3d& b, const M3d& tb,
@@ -195,41 +274,41 @@ void GLRenderer::renderSpline(const M3d& a, const M3d& ta, const M3d& b, const M
 void GLRenderer::renderSphere(const M3d& centre, double radius) {
     constexpr int kStacks = 10;
     constexpr int kSlices = 16;
-    end();
-    if (getFlag(RenderFlag::Shading))
-        glEnable(GL_LIGHTING);
+    begin(Primitive::Triangles, getFlag(RenderFlag::Shading));
+    auto corner = [&](double phi, double theta) {
+        const M3d n(std::cos(phi) * std::cos(theta), std::sin(phi),
+                    std::cos(phi) * std::sin(theta));
+        m_recorder.normal(n);
+        m_recorder.vertex(centre + n * radius);
+    };
     for (int i = 0; i < kStacks; ++i) {
         const double phi0 = M_PI * i / kStacks - M_PI / 2;
         const double phi1 = M_PI * (i + 1) / kStacks - M_PI / 2;
-        begin(GL_QUAD_STRIP);
-        for (int j = 0; j <= kSlices; ++j) {
-            const double theta = 2 * M_PI * j / kSlices;
-            for (double phi : {phi0, phi1}) {
-                const M3d n(std::cos(phi) * std::cos(theta), std::sin(phi),
-                            std::cos(phi) * std::sin(theta));
-                normal(n);
-                vertex(centre + n * radius);
-            }
+        for (int j = 0; j < kSlices; ++j) {
+            const double theta0 = 2 * M_PI * j / kSlices;
+            const double theta1 = 2 * M_PI * (j + 1) / kSlices;
+            corner(phi0, theta0);
+            corner(phi1, theta0);
+            corner(phi1, theta1);
+            corner(phi0, theta0);
+            corner(phi1, theta1);
+            corner(phi0, theta1);
         }
-        end();
     }
+    m_recorder.end();
 }
 
 void GLRenderer::renderText(const M3d& at, const std::string& text) {
-    const ScreenPoint p = m_camera.project(m_stack.back() * at);
-    if (p.depth <= 0.0)
-        return;
-    m_texts.push_back({p.x, p.y, text, m_color});
+    m_recorder.text(at, text);
 }
 
 void GLRenderer::setLineWidth(double width) {
     end();
     Renderer::setLineWidth(width);
-    glLineWidth(float(std::max(width, 1.0)));
 }
 
-void GLRenderer::setFlag(RenderFlag flag, bool on) {
-    Renderer::setFlag(flag, on);
-    if (flag == RenderFlag::Shading && !on)
-        glDisable(GL_LIGHTING);
+void GLRenderer::setSelection(SceneObj* obj) {
+    if (obj != getSelection())
+        m_valid = false;
+    Renderer::setSelection(obj);
 }

@@ -2,15 +2,27 @@
 
 #include "scene/Renderer.h"
 #include "scene/render/Camera.h"
-#include "sorvex/M4x4.h"
+#include "vorn/app/render/GLBatchRecorder.h"
 
+#include <QOpenGLBuffer>
+#include <QPointer>
+
+#include <functional>
 #include <string>
 #include <vector>
 
-/// Draws the scene into the current OpenGL context with compatibility-profile immediate
-/// mode. Tubes and spline tubes are drawn as lines of the tube's screen width, spheres as
-/// small lit meshes. Texts are projected and kept for the host to paint on top (OpenGL has
-/// no text of its own).
+class QOpenGLContext;
+
+/// Draws the scene into the current OpenGL context (compatibility profile). What the
+/// objects draw is recorded into world-space vertex arrays (see `GLBatchRecorder`),
+/// uploaded into a vertex buffer and drawn with one call per batch. Tubes and spline tubes
+/// are lines of the tube's screen width, spheres small lit meshes. Texts are projected on
+/// every frame and kept for the host to paint on top (OpenGL has no text of its own).
+///
+/// With buffer reuse on, the recording is kept across frames until `invalidate`, a new
+/// root, a new selection or a new context: a host that turns reuse on must call
+/// `invalidate` whenever the scene asks to be redrawn, and may then move the camera at the
+/// cost of drawing the buffers alone.
 class GLRenderer : public Renderer {
 public:
     struct ScreenText {
@@ -20,12 +32,26 @@ public:
         RGBAColor color;
     };
 
+    GLRenderer();
+    ~GLRenderer() override;
+
     /// Sets projection and model-view from `camera`, clears the buffers (plain background,
     /// or a vertical gradient when `shadedBackground`) and forgets last frame's texts.
     void beginFrame(const Camera& camera, bool shadedBackground);
-    /// Draws `root` and its children.
+    /// Draws `root` and its children, from the kept buffers when they are still valid.
     void drawScene(SceneObj& root);
+    /// Draws whatever `draw` renders through this renderer (recorded afresh every call).
+    void drawWith(const std::function<void(Renderer&)>& draw);
     const std::vector<ScreenText>& getTexts() const { return m_texts; }
+
+    /// Keep recorded buffers across frames (off: every frame records the scene again).
+    void setBufferReuse(bool on);
+    bool reusesBuffers() const { return m_reuse; }
+    /// The scene's drawing changed: the next `drawScene` records it again.
+    void invalidate() { m_valid = false; }
+    /// How many times the scene has been recorded.
+    int getRecordCount() const { return m_recordCount; }
+    const GLBatchRecorder& getRecording() const { return m_recorder; }
 
     void beginLines() override;
     void beginLineLoop() override;
@@ -43,14 +69,26 @@ public:
     void renderSphere(const Sorvex::M3d& centre, double radius) override;
     void renderText(const Sorvex::M3d& at, const std::string& text) override;
     void setLineWidth(double width) override;
-    void setFlag(RenderFlag flag, bool on) override;
+    /// A different selection is drawn differently, so it invalidates the kept buffers.
+    void setSelection(SceneObj* obj) override;
 
 private:
-    void begin(unsigned int mode);
+    void begin(GLBatchRecorder::Primitive primitive, bool lit);
+    void record(const std::function<void()>& draw);
+    /// Copies the recording into the vertex buffer of the current context.
+    void upload();
+    void drawBatches();
+    void projectTexts();
 
     Camera m_camera;
-    std::vector<Sorvex::M4x4> m_stack{Sorvex::M4x4()};
+    GLBatchRecorder m_recorder;
+    QOpenGLBuffer m_buffer{QOpenGLBuffer::VertexBuffer};
+    QPointer<QOpenGLContext> m_bufferContext;
+    int m_uploadedVertices = 0;
+    const SceneObj* m_recordedRoot = nullptr;
+    bool m_reuse = false;
+    bool m_valid = false;
+    int m_recordCount = 0;
     RGBAColor m_color;
-    bool m_inPrimitive = false;
     std::vector<ScreenText> m_texts;
 };

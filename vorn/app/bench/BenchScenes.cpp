@@ -1,0 +1,28 @@
+#include "vorn/app/bench/BenchScenes.h"
+
+#include "scene/PolyMesh.h"
+#include "scene/SceneRoot.h"
+#include "vorn/app/bench/GeodesicSphere.h"
+
+#include <map>
+
+SceneRoot& SphereScene(int frequency) {
+    static std::map<int, SceneRoot*> scenes;
+    SceneRoot*& root = scenes[frequency];
+    if (!root) {
+        root = new SceneRoot;
+        auto* mesh = new PolyMesh;
+        FillGeodesicSphere(*mesh, frequency);
+        mesh->setColor(0.8, 0.3, 0.3);
+        mesh->setParent(root);
+    }
+    return *root;
+}
+
+Camera SphereCamera(int width, int height) {
+    Camera camera;
+    camera.setViewport(width, height);
+    camera.setNamedView("iso");
+    camera.oversight(Sorvex::M3d(-1, -1, -1), Sorvex::M3d(1, 1, 1));
+    return camera;
+}

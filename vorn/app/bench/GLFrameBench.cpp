@@ -1,0 +1,117 @@
+// Frame times of the OpenGL view on geodesic spheres of 20,480 and 100,820 triangles:
+// the first frame (the scene recorded and uploaded), orbit frames (camera moved, buffers
+// reused) and, for comparison, the same drawing sent vertex by vertex in immediate mode.
+#include "scene/SceneRoot.h"
+#include "vorn/app/GLRenderer.h"
+#include "vorn/app/bench/BenchGLContext.h"
+#include "vorn/app/bench/BenchScenes.h"
+#include "vorn/app/bench/ImmediateRenderer.h"
+
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr double kOrbitStep = 0.02;
+
+/// Frequencies of the two spheres: 20 × 32² = 20,480 and 20 × 71² = 100,820 triangles.
+void SphereSizes(benchmark::internal::Benchmark* b) {
+    b->ArgName("frequency")->Arg(32)->Arg(71)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+void countTriangles(benchmark::State& state) {
+    state.counters["triangles"] = double(20 * state.range(0) * state.range(0));
+}
+
+void BM_FirstFrame(benchmark::State& state) {
+    BenchGLContext gl;
+    std::string error;
+    if (!gl.make(kWidth, kHeight, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    SceneRoot& root = SphereScene(int(state.range(0)));
+    Camera camera = SphereCamera(kWidth, kHeight);
+    GLRenderer renderer;
+    renderer.setBufferReuse(true);
+    for (auto _ : state) {
+        renderer.invalidate();
+        renderer.beginFrame(camera, false);
+        renderer.drawScene(root);
+        gl.finish();
+    }
+    countTriangles(state);
+}
+BENCHMARK(BM_FirstFrame)->Apply(SphereSizes);
+
+void BM_OrbitFrame(benchmark::State& state) {
+    BenchGLContext gl;
+    std::string error;
+    if (!gl.make(kWidth, kHeight, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    SceneRoot& root = SphereScene(int(state.range(0)));
+    Camera camera = SphereCamera(kWidth, kHeight);
+    GLRenderer renderer;
+    renderer.setBufferReuse(true);
+    renderer.beginFrame(camera, false);
+    renderer.drawScene(root);
+    const int recorded = renderer.getRecordCount();
+    for (auto _ : state) {
+        camera.orbit(kOrbitStep);
+        renderer.beginFrame(camera, false);
+        renderer.drawScene(root);
+        gl.finish();
+    }
+    if (renderer.getRecordCount() != recorded)
+        state.SkipWithError("orbit frames recorded the scene again");
+    countTriangles(state);
+}
+BENCHMARK(BM_OrbitFrame)->Apply(SphereSizes);
+
+void BM_ImmediateModeFrame(benchmark::State& state) {
+    BenchGLContext gl;
+    std::string error;
+    if (!gl.make(kWidth, kHeight, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    SceneRoot& root = SphereScene(int(state.range(0)));
+    Camera camera = SphereCamera(kWidth, kHeight);
+    GLRenderer frame;
+    ImmediateRenderer renderer;
+    renderer.setFlag(RenderFlag::Shading, true);
+    for (auto _ : state) {
+        camera.orbit(kOrbitStep);
+        frame.beginFrame(camera, false);
+        renderer.renderScene(root);
+        gl.finish();
+    }
+    countTriangles(state);
+}
+BENCHMARK(BM_ImmediateModeFrame)->Apply(SphereSizes);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    {
+        BenchGLContext probe;
+        std::string error;
+        if (!probe.make(64, 64, &error)) {
+            std::printf("GLFrameBench skipped: %s\n", error.c_str());
+            return 0;
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,24 @@
+#include "vorn/app/render/CanvasPane.h"
+
+#include "scene/render/Camera.h"
+#include "scene/render/CollectingRenderer.h"
+
+CanvasPane::CanvasPane(QWidget* parent) : QOpenGLWidget(parent) {}
+
+void CanvasPane::paintGL() {
+    const qreal ratio = devicePixelRatioF();
+    Camera camera;
+    camera.setViewport(int(width() * ratio), int(height() * ratio));
+    camera.setNamedView("front");
+    if (m_draw) {
+        // A first pass finds the bounds the camera must frame; drawings here are small.
+        CollectingRenderer bounds;
+        m_draw(bounds);
+        Sorvex::M3d lo, hi;
+        if (bounds.getBounds(lo, hi))
+            camera.oversight(lo, hi);
+    }
+    m_renderer.beginFrame(camera, false);
+    if (m_draw)
+        m_renderer.drawWith(m_draw);
+}

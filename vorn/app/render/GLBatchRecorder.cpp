@@ -1,0 +1,167 @@
+#include "vorn/app/render/GLBatchRecorder.h"
+
+using Sorvex::M3d;
+using Sorvex::M4x4;
+
+void GLBatchRecorder::clear() {
+    m_vertices.clear();
+    m_batches.clear();
+    m_texts.clear();
+    m_pending.clear();
+    m_stack.assign(1, M4x4());
+    updateNormalMatrix();
+    m_open = false;
+}
+
+void GLBatchRecorder::begin(Primitive primitive, bool lit, float lineWidth) {
+    end();
+    m_primitive = primitive;
+    m_lit = lit;
+    m_lineWidth = lineWidth;
+    m_open = true;
+}
+
+void GLBatchRecorder::vertex(const M3d& p) {
+    if (!m_open)
+        return;
+    const double* n = m_normalMatrix;
+    const M3d worldNormal(n[0] * m_normal.x() + n[3] * m_normal.y() + n[6] * m_normal.z(),
+                          n[1] * m_normal.x() + n[4] * m_normal.y() + n[7] * m_normal.z(),
+                          n[2] * m_normal.x() + n[5] * m_normal.y() + n[8] * m_normal.z());
+    m_pending.push_back({toWorld(p), worldNormal, m_color});
+}
+
+void GLBatchRecorder::normal(const M3d& n) {
+    m_normal = n;
+}
+
+void GLBatchRecorder::color(const RGBAColor& c) {
+    m_color = c;
+}
+
+void GLBatchRecorder::end() {
+    if (!m_open)
+        return;
+    m_open = false;
+    const size_t n = m_pending.size();
+    switch (m_primitive) {
+    case Primitive::Triangles:
+        if (n >= 3)
+            useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0);
+        for (size_t i = 0; i + 3 <= n; i += 3)
+            for (size_t k = 0; k < 3; ++k)
+                appendVertex(m_pending[i + k]);
+        break;
+    case Primitive::Polygon:
+        // A convex polygon as a fan around its first corner.
+        if (n >= 3)
+            useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0);
+        for (size_t i = 1; i + 1 < n; ++i) {
+            appendVertex(m_pending[0]);
+            appendVertex(m_pending[i]);
+            appendVertex(m_pending[i + 1]);
+        }
+        break;
+    case Primitive::Lines:
+        if (n >= 2)
+            useBatch(GLBatch::Kind::Lines, false, m_lineWidth, 0.0);
+        for (size_t i = 0; i + 2 <= n; i += 2) {
+            appendVertex(m_pending[i]);
+            appendVertex(m_pending[i + 1]);
+        }
+        break;
+    case Primitive::LineLoop:
+        if (n >= 2)
+            useBatch(GLBatch::Kind::Lines, false, m_lineWidth, 0.0);
+        for (size_t i = 0; n >= 2 && i < n; ++i) {
+            // Two points make one segment, not the same segment twice.
+            if (n == 2 && i == 1)
+                break;
+            appendVertex(m_pending[i]);
+            appendVertex(m_pending[(i + 1) % n]);
+        }
+        break;
+    }
+    m_pending.clear();
+}
+
+void GLBatchRecorder::tube(const M3d& a, const M3d& b, double radius) {
+    end();
+    useBatch(GLBatch::Kind::Lines, false, 1.0f, radius > 0.0 ? radius : 0.0);
+    appendVertex({toWorld(a), m_normal, m_color});
+    appendVertex({toWorld(b), m_normal, m_color});
+}
+
+void GLBatchRecorder::text(const M3d& at, const std::string& text) {
+    m_texts.push_back({toWorld(at), text, m_color});
+}
+
+void GLBatchRecorder::pushTransform(const M4x4& m) {
+    m_stack.push_back(m_stack.back() * m);
+    updateNormalMatrix();
+}
+
+void GLBatchRecorder::popTransform() {
+    if (m_stack.size() <= 1)
+        return;
+    m_stack.pop_back();
+    updateNormalMatrix();
+}
+
+void GLBatchRecorder::appendVertex(const Pending& v) {
+    GLVertex out;
+    M3d n = v.normal;
+    const double length = n.length();
+    if (length > 0.0)
+        n = n * (1.0 / length);
+    for (int i = 0; i < 3; ++i) {
+        out.position[i] = float(v.position[i]);
+        out.normal[i] = float(n[i]);
+    }
+    out.color[0] = float(v.color.r);
+    out.color[1] = float(v.color.g);
+    out.color[2] = float(v.color.b);
+    out.color[3] = float(v.color.a);
+    m_vertices.push_back(out);
+    GLBatch& batch = m_batches.back();
+    ++batch.count;
+    m_anchorSum = m_anchorSum + v.position;
+    batch.anchor = m_anchorSum * (1.0 / batch.count);
+}
+
+void GLBatchRecorder::useBatch(GLBatch::Kind kind, bool lit, float lineWidth, double tubeRadius) {
+    if (!m_batches.empty()) {
+        const GLBatch& last = m_batches.back();
+        const bool linesMatch = kind == GLBatch::Kind::Triangles ||
+                                (last.lineWidth == lineWidth && last.tubeRadius == tubeRadius);
+        if (last.kind == kind && last.lit == lit && linesMatch)
+            return;
+    }
+    GLBatch batch;
+    batch.kind = kind;
+    batch.lit = lit;
+    batch.lineWidth = lineWidth;
+    batch.tubeRadius = tubeRadius;
+    batch.first = int(m_vertices.size());
+    m_batches.push_back(batch);
+    m_anchorSum = M3d(0, 0, 0);
+}
+
+void GLBatchRecorder::updateNormalMatrix() {
+    // Normals transform by the inverse transpose of the linear part; its cofactor matrix
+    // is that times the determinant, so the same direction (flipped back for mirrors) with
+    // no division that could fail on a flat transform.
+    const M4x4& m = m_stack.back();
+    const M3d a0(m.get(0, 0), m.get(0, 1), m.get(0, 2));
+    const M3d a1(m.get(1, 0), m.get(1, 1), m.get(1, 2));
+    const M3d a2(m.get(2, 0), m.get(2, 1), m.get(2, 2));
+    M3d c0, c1, c2;
+    c0.cross(a1, a2);
+    c1.cross(a2, a0);
+    c2.cross(a0, a1);
+    const double sign = a0.dot(c0) < 0.0 ? -1.0 : 1.0;
+    const M3d cols[3] = {c0 * sign, c1 * sign, c2 * sign};
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r)
+            m_normalMatrix[3 * c + r] = cols[c][r];
+}

@@ -1,0 +1,98 @@
+#include "vorn/app/GLRenderer.h"
+
+#include "scene/SceneObj.h"
+
+#include <gtest/gtest.h>
+
+using Sorvex::M3d;
+
+namespace {
+
+/// Draws one triangle and a label, and counts how often it was asked to draw. A selected
+/// triangle is drawn yellow, as scene objects mark their selection.
+class CountingTriangle : public SceneObj {
+public:
+    void renderSelf(Renderer* r) override {
+        ++draws;
+        r->beginTriangles();
+        if (r->getSelection() == this)
+            r->color(1, 1, 0);
+        else
+            r->color(0.5, 0.5, 0.5);
+        r->vertex(M3d(0, 0, 0));
+        r->vertex(M3d(1, 0, 0));
+        r->vertex(M3d(0, 1, 0));
+        r->end();
+        r->renderText(M3d(0, 0, 0), "corner");
+    }
+    int draws = 0;
+};
+
+// No OpenGL context is current in these tests: the renderer records but uploads nothing,
+// which is enough to see when it records.
+TEST(GLRendererTest, KeptRecordingIsReusedUntilSomethingChanges) {
+    SceneObj root;
+    auto* triangle = new CountingTriangle;
+    triangle->setParent(&root);
+    triangle->setTransform(Sorvex::M4x4::Translation(M3d(5, 0, 0)));
+
+    GLRenderer r;
+    r.setBufferReuse(true);
+    r.drawScene(root);
+    r.drawScene(root);
+    EXPECT_EQ(1, triangle->draws) << "a camera-only frame draws from the recording";
+    ASSERT_EQ(3u, r.getRecording().getVertices().size());
+    EXPECT_FLOAT_EQ(6.0f, r.getRecording().getVertices()[1].position[0])
+        << "vertices are recorded in world coordinates";
+    EXPECT_FLOAT_EQ(0.5f, r.getRecording().getVertices()[0].color[2]);
+
+    r.setSelection(triangle);
+    r.drawScene(root);
+    EXPECT_EQ(2, triangle->draws) << "a new selection is drawn afresh";
+    EXPECT_FLOAT_EQ(0.0f, r.getRecording().getVertices()[0].color[2]);
+    r.setSelection(triangle);
+    r.drawScene(root);
+    EXPECT_EQ(2, triangle->draws) << "the same selection again changes nothing";
+
+    r.invalidate();
+    r.drawScene(root);
+    EXPECT_EQ(3, triangle->draws);
+
+    SceneObj otherRoot;
+    r.drawScene(otherRoot);
+    EXPECT_TRUE(r.getRecording().isEmpty()) << "another root is recorded, not the old one";
+    r.drawScene(root);
+    EXPECT_EQ(4, triangle->draws);
+
+    r.setBufferReuse(false);
+    r.drawScene(root);
+    r.drawScene(root);
+    EXPECT_EQ(6, triangle->draws) << "without reuse every frame records";
+    EXPECT_EQ(r.getRecordCount(), 7);
+}
+
+TEST(GLRendererTest, DrawingsAndTextsLeaveTheSceneRecordingStale) {
+    SceneObj root;
+    auto* triangle = new CountingTriangle;
+    triangle->setParent(&root);
+    GLRenderer r;
+    r.setBufferReuse(true);
+    r.drawScene(root);
+    ASSERT_EQ(1u, r.getTexts().size());
+    EXPECT_EQ("corner", r.getTexts()[0].text);
+
+    // A panel's drawing replaces the recording, so the scene must be recorded again.
+    r.drawWith([](Renderer& pen) {
+        pen.beginLines();
+        pen.vertex(M3d(0, 0, 0));
+        pen.vertex(M3d(0, 0, 1));
+        pen.end();
+    });
+    ASSERT_EQ(1u, r.getRecording().getBatches().size());
+    EXPECT_EQ(GLBatch::Kind::Lines, r.getRecording().getBatches()[0].kind);
+    r.drawScene(root);
+    EXPECT_EQ(2, triangle->draws);
+    EXPECT_EQ(GLBatch::Kind::Triangles, r.getRecording().getBatches()[0].kind);
+}
+
+} // namespace
