@@ -212,10 +212,12 @@ void CVornView::paste() {
 void CVornView::setShadedBackground(bool on) {
     m_shadedBackground = on;
     SetRegistryString("Settings", "FancyBackground", on ? "true" : "false");
+    m_renderer.invalidate();
     update();
 }
 
 void CVornView::onRedrawRequest() {
+    m_renderer.invalidate();
     update();
 }
 
@@ -238,6 +240,7 @@ void CVornView::onFocusRequest(SceneObj* obj, const Viewpoint& vp) {
 }
 
 void CVornView::onSelect(SceneObj* obj) {
+    m_renderer.invalidate();
     m_renderer.setSelection(obj);
     if (m_selectionChanged)
         m_selectionChanged(obj);
@@ -253,9 +256,12 @@ bool CVornView::deselectBelow(SceneObj* current, SceneObj* obj) {
     if (!obj || !current)
         return false;
     if (current == obj) {
+        m_renderer.invalidate();
         m_renderer.setSelection(nullptr);
         if (m_selectionChanged)
             m_selectionChanged(nullptr);
+        // The selection may be going away (a deletion): draw the scene without it.
+        update();
         return true;
     }
     bool any = false;
@@ -425,6 +431,8 @@ void CVornView::dragSelectionBy(const QPoint& from, const QPoint& to, bool along
     if (!toParent.inv())
         return;
     current->translate(toParent * move - toParent * M3d(0, 0, 0));
+    // Moving an object does not report a change of its own; its drawing moved all the same.
+    m_renderer.invalidate();
 }
 
 void CVornView::orbitBy(const QPoint& delta) {
