@@ -54,11 +54,8 @@ void BatchRunner::requestStop() {
 bool BatchRunner::step(std::chrono::milliseconds budget) {
     const Clock::time_point deadline = Clock::now() + budget;
     while (isRunning() && !m_stopRequested) {
-        if (!m_current) {
-            setProgress(m_testsDone);
-            m_current = std::make_unique<BatchTestRun>(*m_plan, m_testsDone);
-            m_current->onStrategyStart = [this](const std::string& s) { setStrategy(s); };
-        }
+        if (!m_current)
+            beginTest();
         const bool finished = m_current->work(deadline);
         if (!finished) {
             char percent[32];
@@ -78,6 +75,17 @@ bool BatchRunner::step(std::chrono::milliseconds budget) {
     if (!isRunning())
         setStatus("Ready");
     return isRunning() && !m_stopRequested;
+}
+
+void BatchRunner::beginTest() {
+    setProgress(m_testsDone);
+    m_current = std::make_unique<BatchTestRun>(*m_plan, m_testsDone);
+    m_current->onStrategyStart = [this](const std::string& s) { setStrategy(s); };
+}
+
+void BatchRunner::prepareNextTest() {
+    if (!m_current && isRunning() && !m_stopRequested)
+        beginTest();
 }
 
 void BatchRunner::run(int jobs) {

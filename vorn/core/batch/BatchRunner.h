@@ -33,6 +33,10 @@ public:
     /// Works to the end of the run (never ends in repeat mode without a
     /// round limit) with `jobs` worker threads (1: on this thread).
     void run(int jobs);
+    /// Sets up the next test (its mesh made or loaded, no unfolder yet) when
+    /// none is under way, so a display can show it before `step` works on
+    /// it. Results do not change: the test is seeded by its index either way.
+    void prepareNextTest();
     /// Asks `run` to stop after the tests under way (safe from any thread).
     void requestStop();
 
@@ -64,6 +68,7 @@ public:
     static std::string LatestFailurePath();
 
 private:
+    void beginTest();
     void commit(const BatchTestOutcome& outcome);
     void writeCsv();
     void setStatus(std::string status);

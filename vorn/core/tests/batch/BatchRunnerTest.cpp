@@ -247,6 +247,20 @@ TEST_F(BatchRun, SameSeedSameResultsSlicedSerialAndParallel) {
     EXPECT_GT(slices, 42);
     EXPECT_EQ(one, csv());
 
+    // Setting each test up ahead, as a display of the coming test does, changes nothing.
+    BatchRunner shown;
+    shown.start(options);
+    shown.prepareNextTest();
+    ASSERT_NE(nullptr, shown.getCurrentTest());
+    EXPECT_EQ(size_t(0), shown.getTestsDone());
+    EXPECT_GT(shown.getCurrentTest()->getMesh().getPolyCount(), size_t(0));
+    EXPECT_EQ(nullptr, shown.getCurrentTest()->getUnfolder());
+    while (shown.step(std::chrono::milliseconds(0)))
+        shown.prepareNextTest();
+    shown.prepareNextTest();
+    EXPECT_EQ(nullptr, shown.getCurrentTest()) << "nothing is set up after the last test";
+    EXPECT_EQ(one, csv());
+
     BatchRunner parallel;
     parallel.start(options);
     parallel.run(2);
