@@ -12,6 +12,7 @@
 #include "vorn/app/CVornView.h"
 #include "vorn/app/SettingsBar.h"
 #include "vorn/app/WindowPlacement.h"
+#include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
 #include "vorn/core/LoaderList.h"
 
 #include <QAction>
@@ -36,8 +37,7 @@ constexpr qint64 kPanelRefreshMs = 100;
 
 // Commands whose hosts are not part of the workbench yet; they stay disabled.
 const char* const kUnhostedCommands[] = {
-    "FileRecordAvi",  "FilePrint",   "FilePrintPreview",
-    "FilePrintSetup", "ViewToolbar", "UnfoldAMatic",
+    "FileRecordAvi", "FilePrint", "FilePrintPreview", "FilePrintSetup", "ViewToolbar",
 };
 
 // The classes the insert commands build, by command id.
@@ -111,6 +111,7 @@ void CMainFrame::connectCommands() {
     on("FileRecordSlideshow", [this] { toggleSlideshow(); });
     on("FileExit", [this] { close(); });
     on("HelpAbout", [this] { CAboutDlg(this).exec(); });
+    on("UnfoldAMatic", [this] { openUnfoldAMatic(); });
     on("EditDelete", [this] { withView([](CVornView& v) { v.deleteSelection(); }); });
     on("EditCut", [this] { withView([](CVornView& v) { v.cutSelection(); }); });
     on("EditCopy", [this] { withView([](CVornView& v) { v.copySelection(); }); });
@@ -197,6 +198,21 @@ CChildFrame* CMainFrame::openDocument(const std::string& path, std::string& erro
 
 CChildFrame* CMainFrame::activeChild() const {
     return qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+}
+
+CUnfoldAMatic* CMainFrame::openUnfoldAMatic() {
+    CChildFrame* child = activeChild();
+    PolyMesh* target = child ? child->getDocument().getTargetMesh() : nullptr;
+    auto* dialog = new CUnfoldAMatic(target, this); // deletes itself when closed
+    // A failed test mesh that is kept opens in a new document for inspection.
+    dialog->onFailure = [this](const std::string& xml) {
+        std::string error;
+        CChildFrame* failures = newDocument();
+        if (!failures->getDocument().insertFromXml(xml, &error))
+            StatusMessage("%s", error.c_str());
+    };
+    dialog->show();
+    return dialog;
 }
 
 bool CMainFrame::insertObject(const std::string& className) {

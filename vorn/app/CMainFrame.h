@@ -12,6 +12,7 @@
 #include <string>
 
 class CChildFrame;
+class CUnfoldAMatic;
 class CVornDoc;
 class CVornView;
 class QMdiArea;
@@ -41,6 +42,9 @@ public:
     CChildFrame* openDocument(const std::string& path, std::string& error);
     /// The document of the active window, or null.
     CChildFrame* activeChild() const;
+    /// Opens the batch runner dialog on the active document's target mesh (none without a
+    /// document).
+    CUnfoldAMatic* openUnfoldAMatic();
     /// Inserts an object of `className` into the active document, making a new document
     /// first when none is open and the class can be built. On failure nothing changes and
     /// the reason goes to the status line and a message.

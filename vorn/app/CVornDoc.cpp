@@ -114,6 +114,32 @@ bool CVornDoc::insertObject(const std::string& className, std::string* error) {
     return true;
 }
 
+bool CVornDoc::insertFromXml(const std::string& xmlText, std::string* error) {
+    auto fail = [error](const std::string& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    SceneRoot* root = m_document.getRoot();
+    if (!root)
+        return fail("There is no open document");
+    XML xml;
+    if (!xml.parse(xmlText))
+        return fail("The scene object text does not parse: " + xml.getError());
+    std::unique_ptr<SceneObj> obj = buildSceneObj(xml.getName());
+    if (!obj)
+        return fail(xml.getName() + " is not available in this build");
+    try {
+        obj->read(xml);
+    } catch (const SceneReadError& e) {
+        return fail(e.what());
+    }
+    if (!obj->setParent(root))
+        return fail("Cannot insert " + xml.getName() + " here");
+    SceneObj::DelayedSelect(obj.release()); // owned by the root now
+    return true;
+}
+
 std::string CVornDoc::getTitle() const {
     const std::string& path = m_document.getPathName();
     if (path.empty())

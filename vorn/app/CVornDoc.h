@@ -36,6 +36,10 @@ public:
     /// saying why when given, when there is no root, no factory builds the class or there
     /// is no target mesh; the scene is then unchanged.
     bool insertObject(const std::string& className, std::string* error = nullptr);
+    /// Adds the scene object written in `xmlText` (one element named by its class) to the
+    /// root and selects it after the current event. False, with `error` when given, when the
+    /// text does not parse, names no scene object or cannot be read; the scene is unchanged.
+    bool insertFromXml(const std::string& xmlText, std::string* error = nullptr);
     /// True when some factory builds scene objects of `className`.
     static bool CanBuild(const std::string& className);
 

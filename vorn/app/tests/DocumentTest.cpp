@@ -2,6 +2,7 @@
 
 #include "common/XML.h"
 #include "scene/Factory.h"
+#include "scene/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
 
@@ -168,3 +169,27 @@ TEST(DocumentTest, InsertMetaSurfaceWithOneLineSource) {
 }
 
 } // namespace
+
+TEST(DocumentTest, InsertFromXmlAddsAndSelectsOrChangesNothing) {
+    CVornDoc doc;
+    doc.onNewDocument();
+    SceneRoot* root = doc.getRoot();
+    std::string error;
+    EXPECT_FALSE(doc.insertFromXml("<PolyMesh><Vertices>", &error));
+    EXPECT_FALSE(doc.insertFromXml("<NoSuchClass/>", &error));
+    EXPECT_NE(std::string::npos, error.find("NoSuchClass"));
+    EXPECT_TRUE(root->getChildren().empty()) << "refused text leaves the scene as it was";
+
+    CVornDoc source;
+    ASSERT_TRUE(
+        source.onOpenDocument(std::string(VORN_SOURCE_DIR) + "/examples/two-meshes.xml", error));
+    XML mesh("PolyMesh");
+    source.getTargetMesh()->write(mesh);
+    ASSERT_TRUE(doc.insertFromXml(mesh.toString(), &error)) << error;
+    SceneObj::ProcessDelayedOperations();
+    ASSERT_EQ(1u, root->getChildren().size());
+    EXPECT_EQ(root->getChildren().front(), root->getSelection());
+    auto* copy = dynamic_cast<PolyMesh*>(root->getChildren().front());
+    ASSERT_NE(nullptr, copy);
+    EXPECT_EQ(source.getTargetMesh()->getPolys().size(), copy->getPolys().size());
+}

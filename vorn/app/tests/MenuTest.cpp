@@ -1,8 +1,15 @@
+#include "vorn/app/CChildFrame.h"
 #include "vorn/app/CMainFrame.h"
+#include "vorn/app/CVornDoc.h"
 #include "vorn/app/MenuBuilder.h"
+#include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
+
+#include "common/XML.h"
+#include "scene/SceneRoot.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QMdiArea>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
@@ -98,6 +105,40 @@ TEST(MenuTest, FrameWithoutDocumentShowsReducedMenu) {
     CMainFrame frame;
     EXPECT_EQ(QStringList({"&File", "&Unfolding", "&View", "&Help"}), menuTitles(*frame.menuBar()));
     EXPECT_EQ(nullptr, frame.activeChild());
+}
+
+TEST(MenuTest, UnfoldAMaticOpensOnTheDocumentsTargetMesh) {
+    CMainFrame frame;
+    EXPECT_TRUE(frame.getMenus().action("UnfoldAMatic")->isEnabled()) << "also without a document";
+    frame.getMenus().action("UnfoldAMatic")->trigger();
+    auto dialogs = frame.findChildren<CUnfoldAMatic*>();
+    ASSERT_EQ(1, dialogs.size());
+    EXPECT_EQ(0u, dialogs.front()->getTargetCopy().getPolys().size()) << "no document, no target";
+    dialogs.front()->close(); // deletes itself
+
+    std::string error;
+    CChildFrame* opened =
+        frame.openDocument(std::string(VORN_SOURCE_DIR) + "/examples/icosahedron.xml", error);
+    ASSERT_NE(nullptr, opened) << error;
+    frame.getMdiArea().setActiveSubWindow(opened);
+    CUnfoldAMatic* dialog = frame.openUnfoldAMatic();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("Icosahedron", dialog->getSceneName());
+    EXPECT_EQ(20u, dialog->getTargetCopy().getPolys().size());
+
+    // A kept failure opens in a document of its own, selected for inspection.
+    XML failed("PolyMesh");
+    const_cast<PolyMesh&>(dialog->getTargetCopy()).write(failed);
+    dialog->onFailure(failed.toString());
+    SceneObj::ProcessDelayedOperations();
+    const auto windows = frame.getMdiArea().subWindowList();
+    ASSERT_EQ(2, windows.size());
+    auto* child = qobject_cast<CChildFrame*>(windows.back());
+    ASSERT_NE(nullptr, child);
+    SceneRoot* root = child->getDocument().getRoot();
+    ASSERT_EQ(1u, root->getChildren().size());
+    EXPECT_EQ(root->getChildren().front(), root->getSelection());
+    dialog->close();
 }
 
 } // namespace
