@@ -1,6 +1,8 @@
 #include "vorn/app/SettingsBar.h"
 
 #include "scene/settings/CSettingsDlg.h"
+#include "vorn/app/SceneObjPane.h"
+#include "vorn/app/render/CanvasPane.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,9 +18,37 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Size of the small views a panel shows inside the bar.
+constexpr int kPaneWidth = 200;
+constexpr int kPaneHeight = 150;
+
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+/// A caption above `pane`, both in one widget.
+QWidget* captioned(const std::string& label, QWidget* pane) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (!label.empty())
+        layout->addWidget(new QLabel(qs(label), box));
+    pane->setParent(box);
+    pane->setFixedSize(kPaneWidth, kPaneHeight);
+    layout->addWidget(pane);
+    return box;
+}
+
+/// Cuts the panes of widgets on their way out from the objects and panels they draw,
+/// which may go before the widgets do.
+void detachPanes(QWidget* old) {
+    for (SceneObjPane* pane : old->findChildren<SceneObjPane*>())
+        pane->setObject(nullptr);
+    for (CanvasPane* canvas : old->findChildren<CanvasPane*>())
+        canvas->setDraw({});
+}
+
 } // namespace
 
 SettingsBar::SettingsBar(QWidget* parent) : QDockWidget(parent) {
@@ -37,6 +67,8 @@ SettingsBar::~SettingsBar() {
     // The panels go before the widgets that point at them.
     m_list.setPanelsChangedCallback({});
     m_bindings.clear();
+    if (m_content)
+        detachPanes(m_content);
 }
 
 void SettingsBar::setSelection(SceneObj* obj) {
@@ -84,6 +116,7 @@ void SettingsBar::rebuild() {
     if (QWidget* old = m_scroll->takeWidget()) {
         for (QObject* child : old->findChildren<QObject*>())
             child->blockSignals(true);
+        detachPanes(old);
         old->deleteLater();
     }
     m_scroll->setWidget(m_content);
@@ -143,10 +176,17 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
     }
     case ControlKind::StaticText:
         return new QLabel(qs(label));
-    case ControlKind::RendererPane:
-    case ControlKind::Canvas:
-        // Panes that draw scene objects are not hosted by the bar yet.
-        return nullptr;
+    case ControlKind::RendererPane: {
+        auto* pane = new SceneObjPane;
+        pane->setFixedViewpoint(control.viewpoint);
+        pane->setObject(control.shown);
+        return captioned(label, pane);
+    }
+    case ControlKind::Canvas: {
+        auto* canvas = new CanvasPane;
+        canvas->setDraw(control.draw);
+        return captioned(label, canvas);
+    }
     }
     return nullptr;
 }
@@ -187,6 +227,16 @@ void SettingsBar::show(const Binding& binding) {
     }
     case ControlKind::StaticText:
         static_cast<QLabel*>(w)->setText(qs(c.text.empty() ? c.label : c.text));
+        break;
+    case ControlKind::RendererPane: {
+        auto* pane = w->findChild<SceneObjPane*>();
+        if (pane->getObject() != c.shown)
+            pane->setObject(c.shown);
+        pane->refresh();
+        break;
+    }
+    case ControlKind::Canvas:
+        w->findChild<CanvasPane*>()->refresh();
         break;
     default:
         break;

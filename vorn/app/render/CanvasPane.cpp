@@ -19,6 +19,8 @@ void CanvasPane::paintGL() {
             camera.oversight(lo, hi);
     }
     m_renderer.beginFrame(camera, false);
+    // A canvas is a diagram whose colours carry values: show them unlit.
+    m_renderer.setFlag(::RenderFlag::Shading, false);
     if (m_draw)
         m_renderer.drawWith(m_draw);
 }

@@ -1,17 +1,25 @@
 #include "vorn/app/SettingsBar.h"
 
+#include "scene/Factory.h"
+#include "scene/Poly.h"
+#include "scene/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/settings/CSettingsDlg.h"
+#include "vorn/app/SceneObjPane.h"
+#include "vorn/app/render/CanvasPane.h"
+#include "vorn/core/UnfoldingLibrary.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 /// A scene object with a few values for the bar to show.
@@ -117,6 +125,50 @@ TEST(SettingsBarTest, SelectionChangesAndDestructionDropPanels) {
     bar.refresh();
     bar.setSelection(nullptr);
     EXPECT_TRUE(bar.getList().getPanels().empty());
+}
+
+TEST(SettingsBarTest, UnfolderPanelShowsItsViewsAndCutGraph) {
+    std::string error;
+    ASSERT_TRUE(LoadUnfoldingLibrary(&error)) << error;
+    // A tetrahedron with a plain unfolder attached.
+    auto mesh = std::make_unique<PolyMesh>();
+    Vertex* a = mesh->addVertexAt(Sorvex::M3d(0, 0, 0));
+    Vertex* b = mesh->addVertexAt(Sorvex::M3d(1, 0, 0));
+    Vertex* c = mesh->addVertexAt(Sorvex::M3d(0, 0, 1));
+    Vertex* d = mesh->addVertexAt(Sorvex::M3d(0, 1, 0));
+    for (Poly* f : {new Poly{a, c, b}, new Poly{a, b, d}, new Poly{b, c, d}, new Poly{c, a, d}})
+        mesh->addPoly(f);
+    auto* unfolder = dynamic_cast<SceneObj*>(Factory::BuildObj("Unfolder"));
+    ASSERT_NE(nullptr, unfolder);
+    ASSERT_TRUE(unfolder->setParent(mesh.get()));
+
+    SettingsBar bar;
+    bar.setSelection(unfolder);
+    CSettingsDlg* panel = bar.getList().findPanel("CUnfolderSettings");
+    ASSERT_NE(nullptr, panel);
+    const auto panes = bar.widget()->findChildren<SceneObjPane*>();
+    ASSERT_EQ(2, panes.size());
+    EXPECT_EQ(unfolder, panes[0]->getObject()) << "the net first";
+    EXPECT_EQ(mesh.get(), panes[1]->getObject()) << "then its source";
+    EXPECT_TRUE(panes[0]->getFixedViewpoint().isValid());
+    EXPECT_EQ(panel->getControls()[0]->viewpoint.getEye(), panes[0]->getFixedViewpoint().getEye());
+    QWidget* canvasBox = bar.findWidget(panel, "Cut Graph View");
+    ASSERT_NE(nullptr, canvasBox);
+    auto* canvas = canvasBox->findChild<CanvasPane*>();
+    ASSERT_NE(nullptr, canvas);
+    EXPECT_TRUE(canvas->hasDraw());
+    EXPECT_EQ(QString("Cut Graph View"), canvasBox->findChild<QLabel*>()->text());
+    bar.refresh();
+
+    // Deselecting drops the panel; the old panes, deleted later, no longer reach it.
+    QPointer<SceneObjPane> oldPane = panes[0];
+    QPointer<CanvasPane> oldCanvas = canvas;
+    bar.setSelection(nullptr);
+    EXPECT_TRUE(bar.widget()->findChildren<SceneObjPane*>().empty());
+    ASSERT_FALSE(oldPane.isNull()) << "deleted after the current event";
+    EXPECT_EQ(nullptr, oldPane->getObject());
+    ASSERT_FALSE(oldCanvas.isNull());
+    EXPECT_FALSE(oldCanvas->hasDraw());
 }
 
 } // namespace
