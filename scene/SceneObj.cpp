@@ -55,6 +55,14 @@ void SceneObj::translate(const Sorvex::M3d& d) {
     t[0] += d.x();
     t[1] += d.y();
     t[2] += d.z();
+    requestSceneRedraw();
+}
+
+void SceneObj::requestSceneRedraw() {
+    // Views may keep drawings of the scene between frames; anything that changes what is
+    // drawn asks for a redraw so they draw anew.
+    if (SceneRoot* root = getRoot())
+        root->requestRedraw();
 }
 
 bool SceneObj::addChild(SceneObj* child) {
@@ -66,6 +74,7 @@ bool SceneObj::addChild(SceneObj* child) {
         child->m_parent->remChild(child);
     m_children.push_back(child);
     child->m_parent = this;
+    requestSceneRedraw();
     return true;
 }
 
@@ -74,6 +83,7 @@ bool SceneObj::remChild(SceneObj* child) {
         return false;
     std::erase(m_children, child);
     child->m_parent = nullptr;
+    requestSceneRedraw();
     return true;
 }
 
@@ -97,6 +107,7 @@ Sorvex::M3d SceneObj::getTranslation() const {
 
 void SceneObj::setTransform(const Sorvex::M4x4& m) {
     m_transform = m;
+    requestSceneRedraw();
 }
 
 Sorvex::M4x4 SceneObj::getWorldTransform() const {

@@ -169,6 +169,9 @@ class SceneObj : public Factorable, public Selectable, public ChangeListener {
     Sorvex::M4x4 getWorldTransform() const;
     /// The scene root above this object (itself when it is one), or null.
     SceneRoot* getRoot();
+    /// Asks the scene this object is in (if any) to redraw: for changes that are not
+    /// changes of the object's data (moves, children added or removed).
+    void requestSceneRedraw();
     /// True when `other` is this object or lies below it.
     bool isAncestorOf(const SceneObj* other) const;
 

@@ -71,6 +71,7 @@ bool SceneRoot::setParent(SceneObj* parent) {
 }
 
 void SceneRoot::onObjectDestroyed(SceneObj* obj) {
+    requestRedraw();
     if (!m_selection || !obj->isAncestorOf(m_selection))
         return;
     // The object is half destroyed: only its address is passed on.

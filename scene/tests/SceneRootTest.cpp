@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,7 @@ protected:
         shape->setParent(&root);
         cube = new TestCube;
         cube->setParent(shape);
+        handler.events.clear(); // building the scene asks for redraws
     }
 
     FakeHandler handler;
@@ -90,6 +92,7 @@ TEST_F(SceneEvents, SelectionChangesTellTheOldObjectAndTheHandler) {
     };
     auto* tracked = new Tracking;
     tracked->setParent(&root);
+    handler.events.clear();
     root.select(tracked);
     root.select(tracked); // no change, no event
     root.select(shape);
@@ -201,4 +204,32 @@ TEST(ViewpointText, RoundTripsExactlyAndRejectsMalformedText) {
         EXPECT_FALSE(kept.fromText(bad)) << bad;
         EXPECT_EQ(12.125, kept.getDiameter()) << bad;
     }
+}
+
+TEST_F(SceneEvents, MovesAndTreeChangesAskForARedraw) {
+    // Views keep drawings between frames, so every change to what is drawn must reach them.
+    auto redraws = [&] {
+        return std::count(handler.events.begin(), handler.events.end(), "redraw");
+    };
+    auto before = redraws();
+    cube->translate(M3d(1, 0, 0));
+    EXPECT_GT(redraws(), before) << "translate";
+    before = redraws();
+    cube->setTransform(Sorvex::M4x4());
+    EXPECT_GT(redraws(), before) << "setTransform";
+    before = redraws();
+    auto* extra = new TestCube;
+    extra->setParent(&root);
+    EXPECT_GT(redraws(), before) << "addChild";
+    before = redraws();
+    root.remChild(extra);
+    EXPECT_GT(redraws(), before) << "remChild";
+    delete extra; // outside the scene now: no event
+    before = redraws();
+    delete cube;
+    cube = nullptr;
+    EXPECT_GT(redraws(), before) << "destruction";
+
+    TestShape loose; // objects outside a scene have nobody to ask
+    loose.translate(M3d(1, 1, 1));
 }
