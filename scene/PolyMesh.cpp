@@ -225,19 +225,25 @@ CurvatureArmature& PolyMesh::getCurvature(bool recompute) {
 void PolyMesh::setTrackMouse(bool on) {
     m_trackMouse = on;
     if (!on)
-        m_highlighted = nullptr;
+        setHighlightedPoly(nullptr);
 }
 
 void PolyMesh::setHighlightedPoly(Poly* f) {
-    m_highlighted = (f && f->m_mesh == this) ? f : nullptr;
+    Poly* highlighted = (f && f->m_mesh == this) ? f : nullptr;
+    if (highlighted == m_highlighted)
+        return;
+    m_highlighted = highlighted;
+    requestSceneRedraw();
 }
 
 void PolyMesh::pushColoriser(Coloriser* c) {
     if (c)
         m_colorisers.push_back(c);
+    requestSceneRedraw();
 }
 
 void PolyMesh::popColoriser() {
     if (!m_colorisers.empty())
         m_colorisers.pop_back();
+    requestSceneRedraw();
 }

@@ -151,7 +151,8 @@ class PolyMesh : public SceneObj {
     MeshData toMeshData() const;
     /// Replaces the mesh by the convex hull of its vertices, faces counter-clockwise seen from
     /// outside. `mergeCoplanar` false gives a triangulated hull; true merges coplanar triangles
-    /// into one polygon. False, changing nothing, for fewer than 4 points, flat or non-finite input.
+    /// into one polygon. False, changing nothing, for fewer than 4 points, flat or non-finite
+    /// input.
     bool convexify(bool mergeCoplanar);
     MeshTopology getTopology() const { return toMeshData().topology(); }
 
@@ -161,14 +162,23 @@ class PolyMesh : public SceneObj {
 
     // ----- Drawing switches -----
 
-    void setRenderFaceEdges(bool on) { m_renderFaceEdges = on; }
+    void setRenderFaceEdges(bool on) {
+        m_renderFaceEdges = on;
+        requestSceneRedraw();
+    }
     bool getRenderFaceEdges() const { return m_renderFaceEdges; }
     /// Draws each face a second time with reversed winding, so that renderers
     /// that cull back-facing polygons still show the inside.
-    void setRenderBackFaces(bool on) { m_renderBackFaces = on; }
+    void setRenderBackFaces(bool on) {
+        m_renderBackFaces = on;
+        requestSceneRedraw();
+    }
     bool getRenderBackFaces() const { return m_renderBackFaces; }
     /// Draws faces that have a twin in blue.
-    void setRenderTwinnedInBlue(bool on) { m_renderTwinnedInBlue = on; }
+    void setRenderTwinnedInBlue(bool on) {
+        m_renderTwinnedInBlue = on;
+        requestSceneRedraw();
+    }
     bool getRenderTwinnedInBlue() const { return m_renderTwinnedInBlue; }
     /// While on, the face under the mouse is highlighted (getHighlightedPoly).
     void setTrackMouse(bool on);
@@ -176,8 +186,11 @@ class PolyMesh : public SceneObj {
     /// The highlighted face while tracking the mouse, else null.
     Poly* getHighlightedPoly() const { return m_trackMouse ? m_highlighted : nullptr; }
     void setHighlightedPoly(Poly* f);
-    void setColor(double r, double g, double b) { m_color = {r, g, b, 1.0}; }
-    void setColor(const RGBAColor& c) { m_color = c; }
+    void setColor(double r, double g, double b) { setColor(RGBAColor{r, g, b, 1.0}); }
+    void setColor(const RGBAColor& c) {
+        m_color = c;
+        requestSceneRedraw();
+    }
 
     /// Colourisers decide face colours, the last pushed first. Not owned.
     void pushColoriser(Coloriser* c);

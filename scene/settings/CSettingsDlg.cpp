@@ -148,14 +148,14 @@ SettingsControl* CSettingsDlg::findEnabled(ControlKind kind, std::string_view la
 
 // ----- User input -----
 
-namespace {
-
-void run(SettingsControl& c) {
+void CSettingsDlg::run(SettingsControl& c) {
     if (c.onAction)
         c.onAction(c);
+    // What the user changed may change how the object looks; views keeping drawings
+    // between frames hear of it through the scene.
+    if (m_target)
+        m_target->requestSceneRedraw();
 }
-
-} // namespace
 
 bool CSettingsDlg::click(std::string_view label) {
     SettingsControl* c = findEnabled(ControlKind::Button, label);

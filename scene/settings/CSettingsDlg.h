@@ -99,6 +99,9 @@ private:
     SettingsControl* findEnabled(ControlKind kind, std::string_view label) const;
     void changed(const SettingsControl& control);
 
+    /// Runs the control's action, then asks the scene to redraw the target.
+    void run(SettingsControl& c);
+
     SceneObj* m_target = nullptr;
     bool m_created = false;
     std::string m_title;

@@ -32,6 +32,9 @@ constexpr qint64 kHoverMs = 100;
 CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_doc(doc) {
     m_shadedBackground = GetRegistryString("Settings", "FancyBackground", "false") != "false";
     m_doc.addView(this);
+    // Camera-only frames (orbit, zoom, spin, flights) redraw the kept vertex buffers; the
+    // scene asks for a redraw whenever what it draws changes, which drops them.
+    m_renderer.setBufferReuse(true);
     setFocusPolicy(Qt::StrongFocus);
     // Hovering reports the point under the mouse to the object there.
     setMouseTracking(true);
