@@ -1,12 +1,16 @@
+#include "MeshTestShapes.h"
 #include "SceneTestObjects.h"
 
 #include "common/XML.h"
+#include "scene/PolyMesh.h"
 #include "scene/SceneEventHandler.h"
 #include "scene/SceneRoot.h"
+#include "scene/settings/CSettingsDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -232,4 +236,26 @@ TEST_F(SceneEvents, MovesAndTreeChangesAskForARedraw) {
 
     TestShape loose; // objects outside a scene have nobody to ask
     loose.translate(M3d(1, 1, 1));
+}
+
+TEST_F(SceneEvents, LookChangesWithoutDataChangesAskForARedraw) {
+    auto redraws = [&] {
+        return std::count(handler.events.begin(), handler.events.end(), "redraw");
+    };
+    std::unique_ptr<CSettingsDlg> panel(
+        CTestShapeSettings::g_CTestShapeSettingsBuilder.createSettingsDlg(shape));
+    ASSERT_NE(nullptr, panel);
+    auto before = redraws();
+    ASSERT_TRUE(panel->setCheck("Visible", false));
+    EXPECT_GT(redraws(), before) << "a panel's control changed what the object shows";
+
+    auto* mesh = new PolyMesh;
+    mesh->setParent(&root);
+    ASSERT_TRUE(mesh->fromMeshData(MeshTestShapes::cube()));
+    mesh->setHighlightedPoly(mesh->getPoly(0));
+    before = redraws();
+    mesh->setHighlightedPoly(mesh->getPoly(0));
+    EXPECT_EQ(before, redraws()) << "the same highlight is no change";
+    mesh->setHighlightedPoly(mesh->getPoly(5));
+    EXPECT_GT(redraws(), before);
 }
