@@ -49,6 +49,13 @@ bool isShape(const std::string& className) {
            className == "BinTree";
 }
 
+// Refusals report why through `error` when the caller asked.
+bool failWith(std::string* error, const std::string& why) {
+    if (error)
+        *error = why;
+    return false;
+}
+
 std::unique_ptr<SceneObj> buildSceneObj(const std::string& className) {
     std::unique_ptr<Factorable> built(Factory::BuildObj(className));
     if (!dynamic_cast<SceneObj*>(built.get()))
@@ -85,11 +92,7 @@ bool CVornDoc::CanBuild(const std::string& className) {
 }
 
 bool CVornDoc::insertObject(const std::string& className, std::string* error) {
-    auto fail = [error](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
+    auto fail = [error](const std::string& why) { return failWith(error, why); };
     SceneRoot* root = m_document.getRoot();
     if (!root)
         return fail("There is no open document");
@@ -115,11 +118,7 @@ bool CVornDoc::insertObject(const std::string& className, std::string* error) {
 }
 
 bool CVornDoc::insertFromXml(const std::string& xmlText, std::string* error) {
-    auto fail = [error](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
+    auto fail = [error](const std::string& why) { return failWith(error, why); };
     SceneRoot* root = m_document.getRoot();
     if (!root)
         return fail("There is no open document");
