@@ -1,6 +1,7 @@
 #include "vorn/app/CMainFrame.h"
 
 #include "common/IdleLoop.h"
+#include "common/Registry.h"
 #include "common/StatusLine.h"
 #include "scene/Factory.h"
 #include "scene/SceneObj.h"
@@ -10,6 +11,7 @@
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
+#include "vorn/app/PrintSupport.h"
 #include "vorn/app/SettingsBar.h"
 #include "vorn/app/WindowPlacement.h"
 #include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
@@ -24,7 +26,12 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QUrl>
 
 #include <atomic>
@@ -36,9 +43,7 @@ std::atomic<bool> g_inIdleTick{false};
 constexpr qint64 kPanelRefreshMs = 100;
 
 // Commands whose hosts are not part of the workbench yet; they stay disabled.
-const char* const kUnhostedCommands[] = {
-    "FileRecordAvi", "FilePrint", "FilePrintPreview", "FilePrintSetup", "ViewToolbar",
-};
+const char* const kUnhostedCommands[] = {"FileRecordAvi"};
 
 // The classes the insert commands build, by command id.
 const std::pair<const char*, const char*> kInsertCommands[] = {
@@ -56,6 +61,8 @@ CMainFrame::CMainFrame() {
     m_mdi = new QMdiArea(this);
     setCentralWidget(m_mdi);
     m_menus = std::make_unique<MenuBuilder>(*this);
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    createToolBar();
     m_settingsBar = new SettingsBar(this);
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
     addDockWidget(Qt::LeftDockWidgetArea, m_settingsBar);
@@ -82,8 +89,9 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() {
     m_idleTimer.stop();
     RegisterStatusMessageFn({});
-    // Documents go before the settings bar's panels lose their targets.
-    for (QMdiSubWindow* window : m_mdi->subWindowList())
+    // Documents go before the settings bar's panels lose their targets, closed windows
+    // still waiting for their deferred deletion included.
+    for (CChildFrame* window : m_mdi->findChildren<CChildFrame*>())
         delete window;
 }
 
@@ -109,6 +117,9 @@ void CMainFrame::connectCommands() {
     on("FileExport", [this] { onFileExport(); });
     on("FileScreenshot", [this] { saveScreenshot(); });
     on("FileRecordSlideshow", [this] { toggleSlideshow(); });
+    on("FilePrint", [this] { printActiveView(); });
+    on("FilePrintPreview", [this] { previewActiveView(); });
+    on("FilePrintSetup", [this] { setupPage(); });
     on("FileExit", [this] { close(); });
     on("HelpAbout", [this] { CAboutDlg(this).exec(); });
     on("UnfoldAMatic", [this] { openUnfoldAMatic(); });
@@ -147,6 +158,22 @@ void CMainFrame::connectCommands() {
         const std::string name = className;
         on(id, [this, name] { insertObject(name); });
     }
+}
+
+void CMainFrame::createToolBar() {
+    m_toolBar = addToolBar("Toolbar");
+    m_toolBar->setObjectName("Toolbar");
+    m_menus->fillToolBar(*m_toolBar);
+    QAction* toggle = m_menus->action("ViewToolbar");
+    const bool shown = GetRegistryFlag("Settings", "ShowToolbar", true);
+    toggle->setChecked(shown);
+    m_toolBar->setVisible(shown);
+    connect(toggle, &QAction::toggled, this, [this](bool on) {
+        m_toolBar->setVisible(on);
+        SetRegistryFlag("Settings", "ShowToolbar", on);
+    });
+    // The window's own context menu can hide the bar too; the command follows it.
+    connect(m_toolBar->toggleViewAction(), &QAction::triggered, toggle, &QAction::setChecked);
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
@@ -360,6 +387,57 @@ void CMainFrame::toggleSlideshow() {
         ResumeIdleLoop();
     }
     action->setChecked(view.isRecording());
+}
+
+bool CMainFrame::askPrinter() {
+    if (m_printDialogFn)
+        return m_printDialogFn(*m_printer);
+    QPrintDialog dialog(m_printer.get(), this);
+    // One page per print: page ranges and copies of a range mean nothing here.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CMainFrame::printActiveView() {
+    CChildFrame* child = activeChild();
+    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
+    if (!root)
+        return false;
+    PauseIdleLoop();
+    bool printed = false;
+    if (askPrinter()) {
+        StatusMessage("Printing...");
+        std::string error;
+        printed = PrintViewPage(*m_printer, *root, child->getView().getCamera(), error);
+        if (!printed)
+            showError(error);
+        StatusMessage("Ready");
+    }
+    ResumeIdleLoop();
+    return printed;
+}
+
+void CMainFrame::previewActiveView() {
+    CChildFrame* child = activeChild();
+    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
+    if (!root)
+        return;
+    PauseIdleLoop();
+    std::string error;
+    QPrintPreviewDialog dialog(m_printer.get(), this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* printer) {
+        PrintViewPage(*printer, *root, child->getView().getCamera(), error);
+    });
+    dialog.exec();
+    ResumeIdleLoop();
+    if (!error.empty())
+        showError(error);
+}
+
+void CMainFrame::setupPage() {
+    PauseIdleLoop();
+    QPageSetupDialog(m_printer.get(), this).exec();
+    ResumeIdleLoop();
 }
 
 void CMainFrame::withView(void (*command)(CVornView&)) {

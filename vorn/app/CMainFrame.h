@@ -17,6 +17,8 @@ class CVornDoc;
 class CVornView;
 class QMdiArea;
 class QMdiSubWindow;
+class QPrinter;
+class QToolBar;
 class SettingsBar;
 
 /// The main window: the document windows in an MDI area, the menus, the status bar that
@@ -35,6 +37,10 @@ public:
     MenuBuilder& getMenus() { return *m_menus; }
     SettingsBar& getSettingsBar() { return *m_settingsBar; }
     QMdiArea& getMdiArea() { return *m_mdi; }
+    /// The main toolbar; the View menu's Toolbar command shows and hides it.
+    QToolBar& getToolBar() { return *m_toolBar; }
+    /// The application's printer: Print Setup changes it and every later print uses it.
+    QPrinter& getPrinter() { return *m_printer; }
 
     /// A new window with an empty document.
     CChildFrame* newDocument();
@@ -56,6 +62,14 @@ public:
     /// Record Slideshow: stops a recording, or asks for the details and starts one.
     void toggleSlideshow();
 
+    /// Print: asks for the printer, then prints the active view's picture on one page.
+    /// True when a page was printed; failures are shown as a message.
+    bool printActiveView();
+    /// Print Preview: the page Print would make, in a preview window.
+    void previewActiveView();
+    /// Print Setup: the page settings of the application's printer.
+    void setupPage();
+
     /// Where messages for the user go (a message box by default); tests capture them.
     using MessageFn = std::function<void(const std::string&)>;
     void setMessageFn(MessageFn fn) { m_messageFn = std::move(fn); }
@@ -64,6 +78,10 @@ public:
     using CaptureDetailsFn =
         std::function<bool(std::string& path, int& width, int& height, bool& selectedOnly)>;
     void setCaptureDetailsFn(CaptureDetailsFn fn) { m_detailsFn = std::move(fn); }
+    /// Lets the user choose and set up `printer` before a print (the print dialog by
+    /// default); false when cancelled.
+    using PrintDialogFn = std::function<bool(QPrinter& printer)>;
+    void setPrintDialogFn(PrintDialogFn fn) { m_printDialogFn = std::move(fn); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -80,6 +98,8 @@ private:
     /// The name offered for a screenshot of `child`'s scene.
     static std::string proposeScreenshotPath(const CChildFrame& child);
     void withView(void (*command)(CVornView&));
+    void createToolBar();
+    bool askPrinter();
     void applyPlacement();
     void storePlacement(bool fromCurrent);
     CChildFrame* addChild(std::unique_ptr<CVornDoc> doc);
@@ -88,6 +108,8 @@ private:
     QMdiArea* m_mdi = nullptr;
     SettingsBar* m_settingsBar = nullptr;
     std::unique_ptr<MenuBuilder> m_menus;
+    QToolBar* m_toolBar = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
     QTimer m_idleTimer;
     QElapsedTimer m_refreshClock;
     /// The window rectangle last seen in the normal (not maximised) state.
@@ -95,4 +117,5 @@ private:
     bool m_placementReady = false;
     MessageFn m_messageFn;
     CaptureDetailsFn m_detailsFn;
+    PrintDialogFn m_printDialogFn;
 };

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
 #include <QWidget>
 
 namespace {
@@ -13,6 +15,8 @@ const char* const kDocumentCommands[] = {
     "FileSaveAs",
     "FileExport",
     "FileScreenshot",
+    "FilePrint",
+    "FilePrintPreview",
     "EditDelete",
     "EditCut",
     "EditCopy",
@@ -40,6 +44,28 @@ const char* const kDocumentCommands[] = {
     "ViewGotoB",
     "WindowCascade",
     "WindowTile",
+};
+
+// The toolbar's buttons ("-" separates groups): the icon-theme name, and the style's own icon
+// for when the theme has none (kNoIcon: the button shows its text instead).
+struct ToolButton {
+    const char* id;
+    const char* themeIcon;
+    QStyle::StandardPixmap styleIcon;
+};
+constexpr QStyle::StandardPixmap kNoIcon = QStyle::SP_CustomBase;
+const ToolButton kToolButtons[] = {
+    {"FileNew", "document-new", QStyle::SP_FileIcon},
+    {"FileOpen", "document-open", QStyle::SP_DialogOpenButton},
+    {"FileSave", "document-save", QStyle::SP_DialogSaveButton},
+    {"-", "", kNoIcon},
+    {"EditCut", "edit-cut", kNoIcon},
+    {"EditCopy", "edit-copy", kNoIcon},
+    {"EditPaste", "edit-paste", kNoIcon},
+    {"-", "", kNoIcon},
+    {"FilePrint", "document-print", kNoIcon},
+    {"-", "", kNoIcon},
+    {"HelpAbout", "help-about", QStyle::SP_MessageBoxInformation},
 };
 } // namespace
 
@@ -154,4 +180,21 @@ void MenuBuilder::install(QMenuBar& bar, bool withDocument) const {
         bar.addMenu(m);
     for (const char* id : kDocumentCommands)
         action(id)->setEnabled(withDocument);
+}
+
+void MenuBuilder::fillToolBar(QToolBar& bar) const {
+    QStyle* style = bar.style();
+    for (const ToolButton& button : kToolButtons) {
+        if (std::string(button.id) == "-") {
+            bar.addSeparator();
+            continue;
+        }
+        QAction* a = action(button.id);
+        QIcon icon = QIcon::fromTheme(button.themeIcon);
+        if (icon.isNull() && button.styleIcon != kNoIcon)
+            icon = style->standardIcon(button.styleIcon);
+        if (!icon.isNull())
+            a->setIcon(icon);
+        bar.addAction(a);
+    }
 }

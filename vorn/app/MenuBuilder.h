@@ -10,6 +10,7 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class QToolBar;
 class QWidget;
 
 /// The workbench's commands and its two menu bars: the reduced one shown while no
@@ -26,6 +27,10 @@ public:
     /// Shows the menus for a frame with (`withDocument`) or without an open document and
     /// enables the document commands accordingly.
     void install(QMenuBar& bar, bool withDocument) const;
+    /// Puts the usual buttons on `bar` (New, Open, Save; Cut, Copy, Paste; Print; About),
+    /// giving their actions the platform's icons where it has them. An action without an
+    /// icon shows its text on the button.
+    void fillToolBar(QToolBar& bar) const;
 
 private:
     QAction* add(const std::string& id, const QString& text, const QList<QKeySequence>& keys = {});
