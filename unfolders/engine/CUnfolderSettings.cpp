@@ -1,11 +1,16 @@
 #include "unfolders/engine/CUnfolderSettings.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
 #include "common/Registry.h"
+#include "common/StatusLine.h"
+#include "common/UserPaths.h"
 #include "scene/CurvatureArmature.h"
+#include "scene/render/CairoRenderer.h"
+#include "scene/render/Camera.h"
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/engine/UnfolderStatus.h"
 
@@ -18,6 +23,9 @@ namespace {
 const char* const Section = "Settings";
 const char* const ResultText = "progress goes here";
 const char* const CountText = "Message here";
+// Size of the "Screenshot" picture of the panel's view.
+constexpr int kCaptureWidth = 800;
+constexpr int kCaptureHeight = 600;
 
 /// A view from `direction` onto the box of `mesh`.
 Viewpoint viewOf(PolyMesh& mesh, const M3d& direction, const M3d& up) {
@@ -98,10 +106,8 @@ void CUnfolderSettings::buildControls() {
         if (Unfolder* target = unfolder())
             target->convertToAnimation(deleteSourceOnAnimate);
     });
-    // Pictures of the panel's view and the manual editor come with the
-    // capture and manual-unfolding parts of the application.
-    addButton("Screenshot", nullptr);
-    enableControl(ControlKind::Button, "Screenshot", false);
+    addButton("Screenshot", [this] { captureUnfoldingView(); });
+    // The manual editor comes with the manual unfolder.
     addButton("Edit", nullptr);
     enableControl(ControlKind::Button, "Edit", false);
 
@@ -115,6 +121,42 @@ void CUnfolderSettings::buildControls() {
     addCanvas("Cut Graph View", [this](Renderer& r) { drawCutGraph(r); });
     addStaticText(ResultText);
     addStaticText(CountText);
+}
+
+std::string CUnfolderSettings::captureUnfoldingView() {
+    Unfolder* u = unfolder();
+    if (!u)
+        return {};
+    const std::string folder = JoinPath(GetUserDataDir(), "Capture");
+    std::string error;
+    if (!MakeDirectories(folder, &error)) {
+        StatusMessage("CaptureScreen error : '%s'", error.c_str());
+        return {};
+    }
+    // The first number not taken yet, so earlier pictures are never overwritten.
+    std::string path;
+    for (int n = 0; path.empty() || FileExists(path); ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%.40s%03i.png", std::string(u->getClassName()).c_str(),
+                      n);
+        path = JoinPath(folder, name);
+    }
+    CairoRenderer renderer;
+    if (!renderer.initialise(kCaptureWidth, kCaptureHeight)) {
+        StatusMessage("CaptureScreen error : '%s'", renderer.getLastError().c_str());
+        return {};
+    }
+    Camera camera;
+    camera.setViewport(kCaptureWidth, kCaptureHeight);
+    camera.setViewpoint(viewOf(*u, M3d(0, -1, 0), M3d(0, 0, 1)));
+    renderer.setCamera(camera);
+    renderer.setBackground({1, 1, 1, 1});
+    if (!renderer.render_png(*u, path)) {
+        StatusMessage("CaptureScreen error : '%s'", renderer.getLastError().c_str());
+        return {};
+    }
+    StatusMessage("Unfolding picture written to %s", path.c_str());
+    return path;
 }
 
 void CUnfolderSettings::refresh() {

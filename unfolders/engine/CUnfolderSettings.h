@@ -3,6 +3,8 @@
 #include "common/IdleLoop.h"
 #include "scene/settings/CSettingsDlg.h"
 
+#include <string>
+
 class Unfolder;
 
 /// The panel every unfolder shows while selected: its display switches (each
@@ -22,6 +24,11 @@ class CUnfolderSettings : public CSettingsDlg, public SystemIdleHandler {
     /// Whether "Animate" also deletes the source (the host sets this while
     /// the Control key is held).
     void setDeleteSourceOnAnimate(bool b) { deleteSourceOnAnimate = b; }
+
+    /// "Screenshot": writes the "Unfolding" view of the panel as a PNG, numbered after the
+    /// class name in the data folder's "Capture" folder. Returns the file written, or an
+    /// empty text (the reason on the status line).
+    std::string captureUnfoldingView();
 
 protected:
     void buildControls() override;

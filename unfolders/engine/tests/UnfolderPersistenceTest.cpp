@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "common/Registry.h"
@@ -148,6 +150,23 @@ TEST_F(UnfolderPersistence, PanelReportsFailureShareAndFaceCounts) {
     EXPECT_TRUE(panel->selectRadio("Cut Graph"));
     EXPECT_EQ(1, GetProfileInt("Settings", "UnfoldingDisplayMode", 0));
     EXPECT_FALSE(panel->click("Edit")) << "not available without the manual editor";
+
+    // "Screenshot" writes the net's view as numbered pictures, never overwriting one.
+    auto* unfolderPanel = dynamic_cast<CUnfolderSettings*>(panel.get());
+    ASSERT_NE(nullptr, unfolderPanel);
+    const std::string first = unfolderPanel->captureUnfoldingView();
+    const std::string second = unfolderPanel->captureUnfoldingView();
+    ASSERT_FALSE(first.empty());
+    EXPECT_NE(first, second);
+    for (const std::string& path : {first, second}) {
+        std::ifstream png(path, std::ios::binary);
+        char magic[4] = {};
+        png.read(magic, 4);
+        EXPECT_EQ(std::string("\x89PNG", 4), std::string(magic, 4)) << path;
+        if (!std::getenv("KEEP_CAPTURES"))
+            std::remove(path.c_str());
+    }
+    EXPECT_TRUE(panel->findControl(ControlKind::Button, "Screenshot")->enabled);
 }
 
 TEST_F(UnfolderPersistence, PanelShowsSuccessForACleanNet) {
