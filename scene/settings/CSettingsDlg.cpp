@@ -165,6 +165,13 @@ bool CSettingsDlg::click(std::string_view label) {
     return true;
 }
 
+bool CSettingsDlg::clickWithControl(std::string_view label) {
+    m_controlKeyHeld = true;
+    const bool clicked = click(label);
+    m_controlKeyHeld = false;
+    return clicked;
+}
+
 bool CSettingsDlg::setCheck(std::string_view label, bool checked) {
     SettingsControl* c = findEnabled(ControlKind::CheckBox, label);
     if (!c)

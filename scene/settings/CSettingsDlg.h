@@ -41,6 +41,10 @@ class CSettingsDlg : public Factorable, public ChangeListener {
     // control, and then nothing runs -----
 
     bool click(std::string_view label);
+    /// A click with the Control key held: some buttons do more then (the panel reads
+    /// `isControlKeyHeld` while the button's code runs).
+    bool clickWithControl(std::string_view label);
+    bool isControlKeyHeld() const { return m_controlKeyHeld; }
     bool setCheck(std::string_view label, bool checked);
     /// Chooses the radio button labelled `option` in whichever group holds it.
     bool selectRadio(std::string_view option);
@@ -103,6 +107,7 @@ private:
     void run(SettingsControl& c);
 
     SceneObj* m_target = nullptr;
+    bool m_controlKeyHeld = false;
     bool m_created = false;
     std::string m_title;
     std::string m_group;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -139,4 +140,18 @@ TEST(SettingsListDlg, DropsPanelsWhenTheSelectedObjectIsDeleted) {
     ASSERT_EQ(2u, bar.getPanels().size());
     delete parent;
     EXPECT_TRUE(bar.getPanels().empty());
+}
+
+TEST(SettingsDlg, ControlKeyIsHeldOnlyDuringAControlClick) {
+    TestShape shape;
+    auto panel = panelFor(shape);
+    std::vector<bool> seen;
+    panel->findControl(ControlKind::Button, "Next")->onAction = [&](SettingsControl&) {
+        seen.push_back(panel->isControlKeyHeld());
+    };
+    EXPECT_TRUE(panel->clickWithControl("Next"));
+    EXPECT_TRUE(panel->click("Next"));
+    EXPECT_FALSE(panel->clickWithControl("Visible")) << "only buttons are clicked";
+    EXPECT_EQ((std::vector<bool>{true, false}), seen);
+    EXPECT_FALSE(panel->isControlKeyHeld());
 }

@@ -104,7 +104,7 @@ void CUnfolderSettings::buildControls() {
 
     addButton("Animate", [this] {
         if (Unfolder* target = unfolder())
-            target->convertToAnimation(deleteSourceOnAnimate);
+            target->convertToAnimation(deleteSourceOnAnimate || isControlKeyHeld());
     });
     addButton("Screenshot", [this] { captureUnfoldingView(); });
     // The manual editor comes with the manual unfolder.

@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -133,7 +134,13 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
     }
     case ControlKind::Button: {
         auto* button = new QPushButton(qs(label));
-        connect(button, &QPushButton::clicked, this, [&panel, label] { panel.click(label); });
+        connect(button, &QPushButton::clicked, this, [&panel, label] {
+            // Some buttons do more with Control held ("Animate" also deletes the source).
+            if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier)
+                panel.clickWithControl(label);
+            else
+                panel.click(label);
+        });
         return button;
     }
     case ControlKind::RadioGroup: {
