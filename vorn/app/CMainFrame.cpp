@@ -13,6 +13,7 @@
 #include "vorn/app/CVornView.h"
 #include "vorn/app/PrintSupport.h"
 #include "vorn/app/SettingsBar.h"
+#include "vorn/app/StrategyMenu.h"
 #include "vorn/app/WindowPlacement.h"
 #include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
 #include "vorn/core/LoaderList.h"
@@ -123,6 +124,9 @@ void CMainFrame::connectCommands() {
     on("FileExit", [this] { close(); });
     on("HelpAbout", [this] { CAboutDlg(this).exec(); });
     on("UnfoldAMatic", [this] { openUnfoldAMatic(); });
+    QMenu* strategies = m.strategyMenu();
+    connect(strategies, &QMenu::aboutToShow, this,
+            [this, strategies] { FillStrategyMenu(*strategies, *this); });
     on("EditDelete", [this] { withView([](CVornView& v) { v.deleteSelection(); }); });
     on("EditCut", [this] { withView([](CVornView& v) { v.cutSelection(); }); });
     on("EditCopy", [this] { withView([](CVornView& v) { v.copySelection(); }); });

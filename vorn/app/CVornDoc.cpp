@@ -5,6 +5,7 @@
 #include "scene/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
+#include "vorn/core/AttachStrategy.h"
 
 #include <algorithm>
 #include <memory>
@@ -137,6 +138,18 @@ bool CVornDoc::insertFromXml(const std::string& xmlText, std::string* error) {
         return fail("Cannot insert " + xml.getName() + " here");
     SceneObj::DelayedSelect(obj.release()); // owned by the root now
     return true;
+}
+
+SceneObj* CVornDoc::attachStrategy(Factory& factory, std::string* error) {
+    PolyMesh* mesh = m_document.getTargetMesh();
+    if (!mesh) {
+        failWith(error, "There is no mesh to unfold");
+        return nullptr;
+    }
+    SceneObj* strategy = AttachStrategy(*mesh, factory, error);
+    if (strategy)
+        SceneObj::DelayedSelect(strategy);
+    return strategy;
 }
 
 std::string CVornDoc::getTitle() const {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class Factory;
 class PolyMesh;
 class SceneRoot;
 
@@ -40,6 +41,10 @@ public:
     /// root and selects it after the current event. False, with `error` when given, when the
     /// text does not parse, names no scene object or cannot be read; the scene is unchanged.
     bool insertFromXml(const std::string& xmlText, std::string* error = nullptr);
+    /// Attaches a new strategy of `factory` to the target mesh (replacing the net it had)
+    /// and selects it after the current event, so its panel shows. Null, with `error`
+    /// when given, when there is no mesh or the factory is not a strategy's.
+    SceneObj* attachStrategy(Factory& factory, std::string* error = nullptr);
     /// True when some factory builds scene objects of `className`.
     static bool CanBuild(const std::string& className);
 

@@ -137,7 +137,7 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
         menu("&Edit", {"EditUndo", "-", "EditDelete", "EditCut", "EditCopy", "EditPaste", "-",
                        "InsertMathFn", "InsertMetaSurface", "InsertCoolinoid", "InsertWitchHat",
                        "InsertBinTree", "InsertAnnotation", "InsertShortestPathViz"}),
-        menu("&Unfolding", {"UnfoldAMatic"}),
+        menu("&Unfolding", {"UnfoldAMatic", "-"}),
         menu("&View",
              {"ViewStatusBar", "ViewShadedBackground", "-", "ViewSpin", "ViewSpinOnce", "-",
               "ViewRecordA", "ViewRecordB", "ViewGotoA", "ViewGotoB", "-", "ViewRecenter",
@@ -145,6 +145,8 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
         menu("&Window", {"WindowCascade", "WindowTile", "WindowNext", "WindowPrevious"}),
         menu("&Help", {"HelpAbout"}),
     };
+    m_strategyMenu = m_childMenus[2]->addMenu("Unfold &With");
+    m_strategyMenu->setObjectName("UnfoldWith");
 }
 
 QAction* MenuBuilder::add(const std::string& id, const QString& text,

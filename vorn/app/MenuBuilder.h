@@ -31,6 +31,9 @@ public:
     /// giving their actions the platform's icons where it has them. An action without an
     /// icon shows its text on the button.
     void fillToolBar(QToolBar& bar) const;
+    /// "Unfold With": the submenu of the document menu's Unfolding menu that attaches a
+    /// strategy to the target mesh. Its items are made by the main window when it opens.
+    QMenu* strategyMenu() const { return m_strategyMenu; }
 
 private:
     QAction* add(const std::string& id, const QString& text, const QList<QKeySequence>& keys = {});
@@ -40,4 +43,5 @@ private:
     std::map<std::string, QAction*> m_actions;
     QList<QMenu*> m_frameMenus;
     QList<QMenu*> m_childMenus;
+    QMenu* m_strategyMenu = nullptr;
 };

@@ -5,11 +5,12 @@
 #include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
 
 #include "common/XML.h"
+#include "scene/PolyMesh.h"
 #include "scene/SceneRoot.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,32 @@ TEST(MenuTest, UnfoldAMaticOpensOnTheDocumentsTargetMesh) {
     ASSERT_EQ(1u, root->getChildren().size());
     EXPECT_EQ(root->getChildren().front(), root->getSelection());
     dialog->close();
+}
+
+TEST(MenuTest, UnfoldWithAttachesTheChosenStrategyToTheMesh) {
+    CMainFrame frame;
+    std::string error;
+    CChildFrame* child =
+        frame.openDocument(std::string(VORN_SOURCE_DIR) + "/examples/icosahedron.xml", error);
+    ASSERT_NE(nullptr, child) << error;
+    frame.getMdiArea().setActiveSubWindow(child);
+    QMenu* menu = frame.getMenus().strategyMenu();
+    emit menu->aboutToShow();
+    QAction* chosen = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == "Breadth First")
+            chosen = a;
+    ASSERT_NE(nullptr, chosen) << "strategies are listed by display name";
+    chosen->trigger();
+    chosen->trigger(); // again: the new net replaces the first
+    SceneObj::ProcessDelayedOperations();
+
+    PolyMesh* mesh = child->getDocument().getTargetMesh();
+    ASSERT_NE(nullptr, mesh);
+    ASSERT_EQ(1u, mesh->getChildren().size());
+    SceneObj* strategy = mesh->getChildren().front();
+    EXPECT_EQ("BreadthFirstUnfolder", strategy->getClassName());
+    EXPECT_EQ(strategy, child->getDocument().getRoot()->getSelection()) << "its panel shows";
 }
 
 } // namespace
