@@ -29,13 +29,19 @@ void countTriangles(benchmark::State& state) {
     state.counters["triangles"] = double(20 * state.range(0) * state.range(0));
 }
 
+/// Makes the off-screen context the frames are drawn in; skips the benchmark without one.
+bool makeContext(BenchGLContext& gl, benchmark::State& state) {
+    std::string error;
+    if (gl.make(kWidth, kHeight, &error))
+        return true;
+    state.SkipWithError(error.c_str());
+    return false;
+}
+
 void BM_FirstFrame(benchmark::State& state) {
     BenchGLContext gl;
-    std::string error;
-    if (!gl.make(kWidth, kHeight, &error)) {
-        state.SkipWithError(error.c_str());
+    if (!makeContext(gl, state))
         return;
-    }
     SceneRoot& root = SphereScene(int(state.range(0)));
     Camera camera = SphereCamera(kWidth, kHeight);
     GLRenderer renderer;
@@ -52,11 +58,8 @@ BENCHMARK(BM_FirstFrame)->Apply(SphereSizes);
 
 void BM_OrbitFrame(benchmark::State& state) {
     BenchGLContext gl;
-    std::string error;
-    if (!gl.make(kWidth, kHeight, &error)) {
-        state.SkipWithError(error.c_str());
+    if (!makeContext(gl, state))
         return;
-    }
     SceneRoot& root = SphereScene(int(state.range(0)));
     Camera camera = SphereCamera(kWidth, kHeight);
     GLRenderer renderer;
@@ -78,11 +81,8 @@ BENCHMARK(BM_OrbitFrame)->Apply(SphereSizes);
 
 void BM_ImmediateModeFrame(benchmark::State& state) {
     BenchGLContext gl;
-    std::string error;
-    if (!gl.make(kWidth, kHeight, &error)) {
-        state.SkipWithError(error.c_str());
+    if (!makeContext(gl, state))
         return;
-    }
     SceneRoot& root = SphereScene(int(state.range(0)));
     Camera camera = SphereCamera(kWidth, kHeight);
     GLRenderer frame;
