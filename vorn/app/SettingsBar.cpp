@@ -1,8 +1,10 @@
 #include "vorn/app/SettingsBar.h"
 
+#include "scene/PolyMesh.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/render/CanvasPane.h"
+#include "vorn/core/AttachStrategy.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,6 +21,21 @@
 #include <QVBoxLayout>
 
 namespace {
+
+/// What the bar says when the selection has no panels, so an empty bar is never a puzzle.
+std::string settingsHint(SceneObj* selection) {
+    if (!selection)
+        return "Click an object in the view to see its settings here.";
+    std::string hint = "This " + std::string(selection->getClassName()) + " has no settings.";
+    if (dynamic_cast<PolyMesh*>(selection)) {
+        bool unfolding = false;
+        for (SceneObj* child : selection->getChildren())
+            unfolding = unfolding || IsUnfoldingStrategy(child);
+        hint += unfolding ? " Click its net to see the unfolding strategy's settings."
+                          : " Unfolding > Unfold With attaches a strategy that unfolds it.";
+    }
+    return hint;
+}
 
 // Size of the small views a panel shows inside the bar.
 constexpr int kPaneWidth = 200;
@@ -109,6 +126,12 @@ void SettingsBar::rebuild() {
                     show(b);
         });
         m_layout->addWidget(box);
+    }
+    if (m_list.getPanels().empty()) {
+        auto* hint = new QLabel(qs(settingsHint(m_list.getSelection())), m_content);
+        hint->setObjectName("settingsHint");
+        hint->setWordWrap(true);
+        m_layout->addWidget(hint);
     }
     m_layout->addStretch(1);
     // The old widgets may be the ones whose signal led here: delete them later.

@@ -143,7 +143,15 @@ TEST(SettingsBarTest, UnfolderPanelShowsItsViewsAndCutGraph) {
     ASSERT_TRUE(unfolder->setParent(mesh.get()));
 
     SettingsBar bar;
+    auto hint = [&bar]() -> std::string {
+        auto* label = bar.widget()->findChild<QLabel*>("settingsHint");
+        return label ? label->text().toStdString() : "";
+    };
+    EXPECT_NE(std::string::npos, hint().find("Click an object")) << "nothing selected";
+    bar.setSelection(mesh.get());
+    EXPECT_NE(std::string::npos, hint().find("Click its net")) << "a mesh being unfolded";
     bar.setSelection(unfolder);
+    EXPECT_EQ("", hint()) << "panels shown, no hint";
     CSettingsDlg* panel = bar.getList().findPanel("CUnfolderSettings");
     ASSERT_NE(nullptr, panel);
     const auto panes = bar.widget()->findChildren<SceneObjPane*>();
