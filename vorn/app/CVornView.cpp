@@ -7,6 +7,7 @@
 #include "sorvex/M4x4.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/SceneClipboard.h"
+#include "vorn/app/render/WidgetFrame.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -56,26 +57,16 @@ void CVornView::resizeGL(int width, int height) {
 }
 
 void CVornView::paintGL() {
-    const qreal ratio = devicePixelRatioF();
-    Camera frameCamera = m_camera;
-    frameCamera.setViewport(int(width() * ratio), int(height() * ratio));
-    m_renderer.beginFrame(frameCamera, m_shadedBackground);
+    m_renderer.beginFrame(WidgetFrameCamera(*this, m_camera), m_shadedBackground);
     SceneRoot* root = m_doc.getRoot();
     if (!root)
         return;
     m_renderer.setSelection(root->getSelection());
     m_renderer.drawScene(*root);
-    if (m_renderer.getTexts().empty() && !isRecording())
-        return;
-    QPainter painter(this);
-    for (const GLRenderer::ScreenText& text : m_renderer.getTexts()) {
-        painter.setPen(
-            QColor::fromRgbF(float(text.color.r), float(text.color.g), float(text.color.b)));
-        painter.drawText(QPointF(text.x / ratio, text.y / ratio),
-                         QString::fromStdString(text.text));
-    }
+    PaintScreenTexts(*this, m_renderer);
     if (!isRecording())
         return;
+    QPainter painter(this);
     // A red quarter disc in the corner tells the user every redraw is being recorded.
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::red);

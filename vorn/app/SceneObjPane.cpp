@@ -3,6 +3,7 @@
 #include "scene/SceneObj.h"
 #include "scene/render/CollectingRenderer.h"
 #include "sorvex/M4x4.h"
+#include "vorn/app/render/WidgetFrame.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -91,10 +92,7 @@ void SceneObjPane::resizeGL(int width, int height) {
 }
 
 void SceneObjPane::paintGL() {
-    const qreal ratio = devicePixelRatioF();
-    Camera frameCamera = m_camera;
-    frameCamera.setViewport(int(width() * ratio), int(height() * ratio));
-    m_renderer.beginFrame(frameCamera, false);
+    m_renderer.beginFrame(WidgetFrameCamera(*this, m_camera), false);
     // The renderer clears to the workbench's own colour; panes use a plain one of their own.
     glClearColor(float(m_background.r), float(m_background.g), float(m_background.b),
                  float(m_background.a));
@@ -102,15 +100,7 @@ void SceneObjPane::paintGL() {
     if (!m_object)
         return;
     m_renderer.drawScene(*m_object);
-    if (m_renderer.getTexts().empty())
-        return;
-    QPainter painter(this);
-    for (const GLRenderer::ScreenText& text : m_renderer.getTexts()) {
-        painter.setPen(
-            QColor::fromRgbF(float(text.color.r), float(text.color.g), float(text.color.b)));
-        painter.drawText(QPointF(text.x / ratio, text.y / ratio),
-                         QString::fromStdString(text.text));
-    }
+    PaintScreenTexts(*this, m_renderer);
 }
 
 void SceneObjPane::mousePressEvent(QMouseEvent* event) {

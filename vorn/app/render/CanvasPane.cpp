@@ -2,13 +2,12 @@
 
 #include "scene/render/Camera.h"
 #include "scene/render/CollectingRenderer.h"
+#include "vorn/app/render/WidgetFrame.h"
 
 CanvasPane::CanvasPane(QWidget* parent) : QOpenGLWidget(parent) {}
 
 void CanvasPane::paintGL() {
-    const qreal ratio = devicePixelRatioF();
-    Camera camera;
-    camera.setViewport(int(width() * ratio), int(height() * ratio));
+    Camera camera = WidgetFrameCamera(*this, Camera());
     camera.setNamedView("front");
     if (m_draw) {
         // A first pass finds the bounds the camera must frame; drawings here are small.
