@@ -13,8 +13,8 @@
 #include <set>
 #include <utility>
 
-#include "scene/MeshData.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 using Sorvex::M3d;

@@ -1,8 +1,8 @@
 // Mesh throughput: neighbour linking, the add/remove trial pattern of the
 // scored strategies, and XML persistence, on a closed 100k-triangle torus.
 #include "common/XML.h"
-#include "scene/PolyMesh.h"
-#include "scene/tests/MeshTestShapes.h"
+#include "scene/mesh/PolyMesh.h"
+#include "scene/tests/mesh/MeshTestShapes.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Rendering throughput on a 20,480-face icosphere: a 1024 x 1024 PNG through the depth
 // buffer, a PDF of a 20,480-face flat net, and picking rays against the sphere.
-#include "scene/Poly.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/render/CairoRenderer.h"
 #include "scene/render/PickRenderer.h"
 #include "vorn/core/capture/NetPicture.h"

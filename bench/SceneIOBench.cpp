@@ -1,7 +1,7 @@
 // Scene input and output on a closed 100,000-triangle mesh: reading OFF,
 // linking neighbours, and a scene document save + open round trip.
 #include "common/XML.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/loaders/OFFLoader.h"
 #include "scene/loaders/OffParser.h"

@@ -28,6 +28,9 @@ public:
 /// operations every scene object answers. Objects are built by class name
 /// (`Factory::BuildObj`) and attached with `setParent`; a parent deletes its children.
 /// Delete objects that may still be in use by the current event with `DelayedDelete`.
+///
+/// Sources: SceneObj.cpp (tree, changes, requests, drawing, interaction),
+/// SceneObjXML.cpp (persistence, cloning), SceneObjDelayed.cpp (deferred operations).
 class SceneObj : public Factorable, public Selectable, public ChangeListener {
     VORN_DECLARE_FACTORY(SceneObj)
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene/MeshData.h"
+#include "scene/mesh/MeshData.h"
 
 #include <string>
 #include <string_view>

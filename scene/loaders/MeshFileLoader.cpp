@@ -2,7 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/XML.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 bool MeshFileLoader::load(const std::string& path, XML& into) {
     std::string bytes, error;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene/MeshData.h"
+#include "scene/mesh/MeshData.h"
 #include "scene/loaders/Loader.h"
 #include "scene/loaders/OffParser.h"
 

@@ -1,7 +1,7 @@
 #include "scene/mesh/MeshLinks.h"
 
-#include "scene/Poly.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/Vertex.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // PolyMesh drawing: faces through limnFace and the colouriser stack, then edges.
 #include "scene/Coloriser.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 namespace {
 

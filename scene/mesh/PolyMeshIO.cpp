@@ -1,5 +1,5 @@
 // PolyMesh persistence and conversion to and from MeshData.
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include "common/XML.h"
 

@@ -1,8 +1,8 @@
-#include "MeshTestShapes.h"
+#include "scene/tests/mesh/MeshTestShapes.h"
 #include "SceneTestObjects.h"
 
 #include "common/XML.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneEventHandler.h"
 #include "scene/SceneRoot.h"
 #include "scene/settings/CSettingsDlg.h"

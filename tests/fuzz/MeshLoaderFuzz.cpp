@@ -3,7 +3,7 @@
 // a PolyMesh that writes and reads back with the same counts.
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/loaders/MeshFileLoader.h"
 
 #include <cstdint>

@@ -8,7 +8,7 @@
 #include "common/Registry.h"
 #include "common/StatusLine.h"
 #include "common/UserPaths.h"
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 #include "scene/render/CairoRenderer.h"
 #include "scene/render/Camera.h"
 #include "unfolders/engine/Unfolder.h"

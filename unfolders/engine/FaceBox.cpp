@@ -1,7 +1,7 @@
 #include "unfolders/engine/FaceBox.h"
 
-#include "scene/Poly.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/Vertex.h"
 
 FaceBox::FaceBox(Poly* face) : face(face) {
     if (!face)

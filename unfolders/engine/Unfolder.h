@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "common/IdleLoop.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "sorvex/M4x4.h"
 #include "sorvex/PlanarConvexHull.h"
 #include "unfolders/engine/FaceBSP.h"
@@ -23,6 +23,10 @@
 /// graphs, steps the strategy's `unfold()` from the idle loop, fills gaps when
 /// the strategy is done, and reports progress and success. Built by its
 /// factory as "Unfolder" it places the starting face and stops.
+///
+/// Sources: Unfolder.cpp (binding, idle step, gaps, switches), UnfolderLayout.cpp
+/// (flattening and net layout), UnfolderConflicts.cpp (overlaps), UnfolderCutGraph.cpp
+/// (nets and cut graphs), UnfolderDisplay.cpp (drawing), UnfolderPersistence.cpp.
 class Unfolder : public PolyMesh, public SystemIdleHandler {
     VORN_DECLARE_FACTORY(Unfolder)
 

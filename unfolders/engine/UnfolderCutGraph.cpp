@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
 #include "unfolders/engine/Unfolder.h"
 

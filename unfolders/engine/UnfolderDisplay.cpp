@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 #include "unfolders/engine/Unfolder.h"
 
 using Sorvex::M3d;

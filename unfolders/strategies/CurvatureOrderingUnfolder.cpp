@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/StatusLine.h"
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 
 VORN_DEFINE_FACTORY(CurvatureOrderingUnfolder, "Unfolder")
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "unfolders/engine/Unfolder.h"
-#include "unfolders/strategies/PolyEdgeSet.h"
-#include "unfolders/strategies/ScanFrontier.h"
-#include "unfolders/strategies/SlotMaxTree.h"
+#include "unfolders/strategies/support/PolyEdgeSet.h"
+#include "unfolders/strategies/support/ScanFrontier.h"
+#include "unfolders/strategies/support/SlotMaxTree.h"
 
 /// Grows the net from the most curved face, always attaching the most
 /// curved unplaced face that touches the net (mean vertex curvature; values

@@ -3,8 +3,8 @@
 #include <unordered_map>
 
 #include "unfolders/engine/Unfolder.h"
-#include "unfolders/strategies/PolyEdgeSet.h"
-#include "unfolders/strategies/ScanFrontier.h"
+#include "unfolders/strategies/support/PolyEdgeSet.h"
+#include "unfolders/strategies/support/ScanFrontier.h"
 
 /// Attaches, on each attempt, the unplaced face with the smallest score
 /// among all faces touching the net (the first in net order on ties). A

@@ -3,7 +3,7 @@
 #include "scene/SceneEventHandler.h"
 #include "scene/render/Camera.h"
 #include "scene/render/PickRenderer.h"
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 #include "vorn/app/ViewGeometry.h"
 #include "vorn/core/capture/CaptureService.h"
 

@@ -4,7 +4,7 @@
 #include "scene/Renderer.h"
 #include "scene/Viewpoint.h"
 #include "scene/render/Camera.h"
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 
 #include <QOpenGLWidget>
 #include <QPoint>

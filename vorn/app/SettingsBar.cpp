@@ -1,6 +1,6 @@
 #include "vorn/app/SettingsBar.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/render/CanvasPane.h"

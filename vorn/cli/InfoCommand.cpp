@@ -1,7 +1,7 @@
 // "vorn-cli info FILE": the objects of a scene or model file and the
 // topology of every mesh in it.
-#include "scene/MeshData.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"

@@ -1,7 +1,7 @@
 #include "vorn/core/AttachStrategy.h"
 
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <memory>
 #include <vector>

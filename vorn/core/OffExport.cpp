@@ -1,7 +1,7 @@
 #include "vorn/core/OffExport.h"
 
 #include "common/AtomicFile.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/OffExport.h"

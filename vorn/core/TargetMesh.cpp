@@ -1,6 +1,6 @@
 #include "vorn/core/TargetMesh.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 
 PolyMesh* FindTargetMesh(SceneRoot* root, SceneObj* selection) {

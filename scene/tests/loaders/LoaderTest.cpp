@@ -1,7 +1,7 @@
 #include "scene/loaders/Loader.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "scene/Poly.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/Vertex.h"
 #include "unfolders/engine/FaceBSP.h"
 
 namespace {

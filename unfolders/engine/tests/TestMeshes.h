@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "scene/MeshData.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 namespace testmeshes {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <map>
 
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
 #include "unfolders/engine/tests/TestMeshes.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"

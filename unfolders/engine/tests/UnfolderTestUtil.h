@@ -3,7 +3,7 @@
 #include <deque>
 #include <set>
 
-#include "scene/Poly.h"
+#include "scene/mesh/Poly.h"
 #include "unfolders/engine/Graph.h"
 
 namespace testmeshes {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/Random.h"
-#include "scene/MeshData.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 namespace strategymeshes {

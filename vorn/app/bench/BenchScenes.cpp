@@ -1,6 +1,6 @@
 #include "vorn/app/bench/BenchScenes.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/bench/GeodesicSphere.h"
 

@@ -2,7 +2,7 @@
 // the first frame (the scene recorded and uploaded), orbit frames (camera moved, buffers
 // reused) and, for comparison, the same drawing sent vertex by vertex in immediate mode.
 #include "scene/SceneRoot.h"
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 #include "vorn/app/bench/BenchGLContext.h"
 #include "vorn/app/bench/BenchScenes.h"
 #include "vorn/app/bench/ImmediateRenderer.h"

@@ -1,7 +1,7 @@
 #include "vorn/app/bench/GeodesicSphere.h"
 
-#include "scene/Poly.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <algorithm>
 #include <array>

@@ -2,11 +2,11 @@
 // tick drives an unfolder on a 20,480-face sphere, against the same window with nothing
 // to unfold: the idle tick must leave the view room to redraw.
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneEventHandler.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/CMainFrame.h"
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 #include "vorn/app/bench/BenchScenes.h"
 #include "vorn/app/bench/GeodesicSphere.h"
 #include "vorn/core/UnfoldingLibrary.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 
 #include <QOpenGLWidget>
 

@@ -1,6 +1,6 @@
 #include "vorn/app/render/WidgetFrame.h"
 
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 
 #include <QOpenGLWidget>
 #include <QPainter>

@@ -4,7 +4,7 @@
 #include "vorn/app/CVornView.h"
 
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
 

@@ -5,7 +5,7 @@
 #include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
 
 #include "common/XML.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "vorn/app/SceneClipboard.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "scene/render/Camera.h"
 #include "vorn/app/CVornDoc.h"

@@ -1,6 +1,6 @@
 #include "vorn/app/SceneObjPane.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/render/CollectingRenderer.h"
 #include "vorn/core/shapes/RandomConvex.h"
 

@@ -1,8 +1,8 @@
 #include "vorn/app/SettingsBar.h"
 
 #include "scene/Factory.h"
-#include "scene/Poly.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/SceneObjPane.h"

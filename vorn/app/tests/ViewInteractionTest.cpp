@@ -2,8 +2,8 @@
 #include "vorn/app/CVornView.h"
 #include "vorn/app/ViewGeometry.h"
 
-#include "scene/Poly.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/IdleLoop.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "vorn/core/batch/BatchRunner.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "vorn/core/batch/BatchPlan.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 std::string StripTrailingSeparators(std::string folder) {
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))

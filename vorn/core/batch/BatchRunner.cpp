@@ -2,7 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/UserPaths.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <cerrno>

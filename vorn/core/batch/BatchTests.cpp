@@ -2,7 +2,7 @@
 
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/batch/TestLabels.h"
 

@@ -1,8 +1,8 @@
 #include "vorn/core/batch/RandomPolyhedron.h"
 
 #include "common/Random.h"
-#include "scene/CurvatureArmature.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/CurvatureArmature.h"
+#include "scene/mesh/PolyMesh.h"
 
 namespace {
 

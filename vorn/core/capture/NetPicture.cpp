@@ -1,6 +1,6 @@
 #include "vorn/core/capture/NetPicture.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/render/CairoRenderer.h"
 
 #include <algorithm>

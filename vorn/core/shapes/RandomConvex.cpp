@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/Random.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 using Sorvex::M3d;
 

@@ -2,8 +2,8 @@
 #include "vorn/core/AttachStrategy.h"
 
 #include "scene/Factory.h"
-#include "scene/MeshData.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "unfolders/engine/Unfolder.h"
 

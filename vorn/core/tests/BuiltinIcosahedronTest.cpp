@@ -1,7 +1,7 @@
 #include "vorn/core/BuiltinIcosahedron.h"
 
 #include "common/XML.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "vorn/core/SceneDocument.h"
 

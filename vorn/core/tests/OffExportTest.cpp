@@ -1,6 +1,6 @@
 #include "vorn/core/OffExport.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <gtest/gtest.h>
 

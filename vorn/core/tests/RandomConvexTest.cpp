@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/Random.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "vorn/core/shapes/RandomConvex.h"
 
 using Sorvex::M3d;

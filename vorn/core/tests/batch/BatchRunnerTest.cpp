@@ -7,8 +7,8 @@
 #include "common/Random.h"
 #include "common/UserPaths.h"
 #include "common/XML.h"
-#include "scene/MeshData.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <gtest/gtest.h>

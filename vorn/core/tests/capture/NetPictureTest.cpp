@@ -1,8 +1,8 @@
 #include "vorn/core/capture/NetPicture.h"
 
-#include "scene/Poly.h"
-#include "scene/PolyMesh.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/PolyMesh.h"
+#include "scene/mesh/Vertex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "scene/Coloriser.h"
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/RecordingRenderer.h"
-#include "scene/tests/MeshTestShapes.h"
+#include "scene/tests/mesh/MeshTestShapes.h"
 
 #include <gtest/gtest.h>
 

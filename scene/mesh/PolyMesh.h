@@ -1,10 +1,10 @@
 #pragma once
 
-#include "scene/MeshData.h"
-#include "scene/Poly.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/Poly.h"
 #include "scene/Renderer.h"
 #include "scene/SceneObj.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/Vertex.h"
 #include "scene/mesh/SlotList.h"
 #include "sorvex/PointSorter.h"
 
@@ -22,6 +22,9 @@ class CurvatureArmature;
 ///
 /// Faces and vertices are iterated with range-for over getPolys() /
 /// getVertices(). Removing faces or vertices during such a loop is safe.
+///
+/// Sources: PolyMesh.cpp (lists, mesh operations, colourisers), PolyMeshIO.cpp
+/// (read, write, MeshData), PolyMeshDraw.cpp (drawing), PolyMeshConvexify.cpp (convexify).
 class PolyMesh : public SceneObj {
     VORN_DECLARE_FACTORY(PolyMesh)
 

@@ -1,8 +1,8 @@
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 
-#include "scene/Poly.h"
-#include "scene/PolyMesh.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/PolyMesh.h"
+#include "scene/mesh/Vertex.h"
 
 #include <cmath>
 #include <numbers>

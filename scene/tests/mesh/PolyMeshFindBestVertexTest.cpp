@@ -1,4 +1,4 @@
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include "sorvex/PointSorter.h"
 

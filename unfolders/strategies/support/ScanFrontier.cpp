@@ -1,6 +1,6 @@
-#include "unfolders/strategies/ScanFrontier.h"
+#include "unfolders/strategies/support/ScanFrontier.h"
 
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 void ScanFrontier::reset() {
     m_faces.clear();

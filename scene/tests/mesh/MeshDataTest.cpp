@@ -1,5 +1,5 @@
-#include "scene/MeshData.h"
-#include "scene/tests/MeshTestShapes.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/tests/mesh/MeshTestShapes.h"
 
 #include <gtest/gtest.h>
 

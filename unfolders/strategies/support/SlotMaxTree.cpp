@@ -1,4 +1,4 @@
-#include "unfolders/strategies/SlotMaxTree.h"
+#include "unfolders/strategies/support/SlotMaxTree.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "scene/CurvatureArmature.h"
-#include "scene/PolyMesh.h"
-#include "scene/tests/MeshTestShapes.h"
+#include "scene/mesh/CurvatureArmature.h"
+#include "scene/mesh/PolyMesh.h"
+#include "scene/tests/mesh/MeshTestShapes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "scene/Vertex.h"
+#include "scene/mesh/Vertex.h"
 
-#include "scene/Poly.h"
+#include "scene/mesh/Poly.h"
 #include "scene/mesh/MeshLinks.h"
 
 #include <algorithm>

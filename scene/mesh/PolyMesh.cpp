@@ -1,9 +1,10 @@
-#include "scene/PolyMesh.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include "scene/Coloriser.h"
-#include "scene/CurvatureArmature.h"
+#include "scene/mesh/CurvatureArmature.h"
 #include "scene/mesh/MeshLinks.h"
 #include "sorvex/M4x4.h"
+#include "sorvex/PointSorter.h"
 
 #include <algorithm>
 #include <limits>
@@ -246,4 +247,14 @@ void PolyMesh::popColoriser() {
     if (!m_colorisers.empty())
         m_colorisers.pop_back();
     requestSceneRedraw();
+}
+
+// The sorter holds vertex positions: a Vertex is an M3d, so the points it finds are the
+// position parts of this mesh's vertices.
+Vertex* PolyMesh::findBestVertex(const Sorvex::M3d& p, Sorvex::PointSorter& sorter) {
+    if (Sorvex::M3d* found = sorter.findNear(p))
+        return static_cast<Vertex*>(found);
+    Vertex* v = addVertexAt(p);
+    sorter.add(v);
+    return v;
 }

@@ -1,4 +1,4 @@
-#include "scene/MeshData.h"
+#include "scene/mesh/MeshData.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "scene/Poly.h"
+#include "scene/mesh/Poly.h"
 
-#include "scene/PolyMesh.h"
-#include "scene/Vertex.h"
+#include "scene/mesh/PolyMesh.h"
+#include "scene/mesh/Vertex.h"
 #include "sorvex/M4x4.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "vorn/app/GLRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
 
 #include "scene/SceneObj.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "scene/PolyMesh.h"
-#include "scene/tests/MeshTestShapes.h"
+#include "scene/mesh/PolyMesh.h"
+#include "scene/tests/mesh/MeshTestShapes.h"
 
 using Sorvex::M3d;
 
