@@ -139,7 +139,7 @@ bool chooseStrategies(const std::string& list, bool bracketed, BatchOptions& opt
         }
     }
     for (const std::string& name : names) {
-        BatchStrategy strategy = FindBatchStrategy(name);
+        OfferedStrategy strategy = FindOfferedStrategy(name);
         if (!strategy.factory) {
             CliFail("unknown strategy '" + name + "'");
             return false;

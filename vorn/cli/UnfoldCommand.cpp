@@ -8,8 +8,8 @@
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
+#include "vorn/core/StrategyCatalogue.h"
 #include "vorn/core/UnfoldingLibrary.h"
-#include "vorn/core/batch/StrategyNames.h"
 #include "vorn/core/capture/NetPicture.h"
 
 #include "common/IdleLoop.h"
@@ -17,7 +17,6 @@
 #include "scene/SceneRoot.h"
 #include "unfolders/engine/Unfolder.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -113,31 +112,6 @@ struct Options {
     return true;
 }
 
-/// Letters and digits only, lower case: "Breadth First Unfolder" and
-/// "BreadthFirstUnfolder" compare equal.
-std::string simplified(std::string_view name) {
-    std::string s;
-    for (char c : name)
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            s += char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-/// The factory of the strategy called `name`: an exact class name first,
-/// then the batch runner's display names ("Breadth First"), then any class
-/// listed under "Unfolder" (the base class included) ignoring case and blanks.
-Factory* findStrategy(const std::string& name) {
-    if (Factory* exact = Factory::GetFactory(name); exact && exact->isListedUnder("Unfolder"))
-        return exact;
-    if (Factory* shown = FindBatchStrategy(name).factory)
-        return shown;
-    for (Factory* factory : Factory::GetFactoryList())
-        if (factory->isListedUnder("Unfolder") &&
-            simplified(factory->getClassName()) == simplified(name))
-            return factory;
-    return nullptr;
-}
-
 int runUnfold(const std::vector<std::string>& args) {
     Options options;
     int exitCode = 0;
@@ -149,7 +123,7 @@ int runUnfold(const std::vector<std::string>& args) {
         return CliFail("the unfolding library is not available: " + loadError);
     if (options.strategy.empty())
         options.strategy = "Unfolder";
-    Factory* factory = findStrategy(options.strategy);
+    Factory* factory = FindStrategy(options.strategy);
     if (!factory)
         return CliFail("unknown strategy '" + options.strategy + "'");
 

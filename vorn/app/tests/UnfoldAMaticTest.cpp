@@ -31,7 +31,7 @@ class GiveUpTestUnfolder : public Unfolder {
     bool allowAutoComplete() override { return false; }
     bool isSuccesful() override { return false; }
 };
-VORN_DEFINE_FACTORY(GiveUpTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(GiveUpTestUnfolder, "Unfolder")
 
 namespace {
 

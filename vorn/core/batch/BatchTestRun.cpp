@@ -82,7 +82,7 @@ bool BatchTestRun::work(Clock::time_point deadline) {
 }
 
 void BatchTestRun::startUnfolder() {
-    const BatchStrategy& strategy = m_plan.options.strategies[m_strategy];
+    const OfferedStrategy& strategy = m_plan.options.strategies[m_strategy];
     if (onStrategyStart)
         onStrategyStart(strategy.displayName);
     Factorable* built = strategy.factory ? strategy.factory->newInstance() : nullptr;
@@ -108,7 +108,7 @@ void BatchTestRun::startUnfolder() {
 }
 
 void BatchTestRun::finishUnfolder() {
-    const BatchStrategy& strategy = m_plan.options.strategies[m_strategy];
+    const OfferedStrategy& strategy = m_plan.options.strategies[m_strategy];
     BatchUnfolding result;
     result.strategy = strategy.displayName;
     if (m_unfolder) {

@@ -36,7 +36,7 @@ class SteadyTestUnfolder : public Unfolder {
         return isDone() && source && source->getPolyCount() > 0 && source->getPolyCount() % 4 == 0;
     }
 };
-VORN_DEFINE_FACTORY(SteadyTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(SteadyTestUnfolder, "Unfolder")
 
 /// Succeeds on a coin toss of the thread's random generator.
 class CoinTestUnfolder : public Unfolder {
@@ -51,7 +51,7 @@ class CoinTestUnfolder : public Unfolder {
     bool allowAutoComplete() override { return false; }
     bool isSuccesful() override { return isDone() && heads; }
 };
-VORN_DEFINE_FACTORY(CoinTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(CoinTestUnfolder, "Unfolder")
 
 /// Refuses every mesh by throwing out of setParent, or throws from a step.
 class ThrowingTestUnfolder : public Unfolder {
@@ -65,7 +65,7 @@ class ThrowingTestUnfolder : public Unfolder {
     bool isDone() override { return false; }
     void unfold() override { throw std::runtime_error("step failed"); }
 };
-VORN_DEFINE_FACTORY(ThrowingTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(ThrowingTestUnfolder, "Unfolder")
 
 namespace {
 
@@ -121,7 +121,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    static BatchStrategy strategy(const char* name) { return FindBatchStrategy(name); }
+    static OfferedStrategy strategy(const char* name) { return FindOfferedStrategy(name); }
     std::string csv() const { return slurp(dir / "out" / "results.csv"); }
     void writeModel(const char* name, const std::string& text) {
         std::ofstream(dir / "models" / name) << text;
@@ -139,11 +139,11 @@ const char* const kCubeOff = "OFF\n8 6 0\n"
 
 TEST_F(BatchRun, TestStrategiesAreFoundByEitherName) {
     EXPECT_EQ(&SteadyTestUnfolder::g_SteadyTestUnfolderBuilder,
-              FindBatchStrategy("Steady Test").factory);
-    EXPECT_EQ("Coin Test", FindBatchStrategy("CoinTestUnfolder").displayName);
-    EXPECT_EQ("Coin Test", FindBatchStrategy("coin-test").displayName);
-    EXPECT_EQ(nullptr, FindBatchStrategy("Unfolder").factory);
-    EXPECT_EQ(nullptr, FindBatchStrategy("No Such").factory);
+              FindOfferedStrategy("Steady Test").factory);
+    EXPECT_EQ("Coin Test", FindOfferedStrategy("CoinTestUnfolder").displayName);
+    EXPECT_EQ("Coin Test", FindOfferedStrategy("coin-test").displayName);
+    EXPECT_EQ(nullptr, FindOfferedStrategy("Unfolder").factory);
+    EXPECT_EQ(nullptr, FindOfferedStrategy("No Such").factory);
 }
 
 TEST_F(BatchRun, SeriesCountAndModelsScoreInTheResultsFile) {
