@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "unfolders/engine/tests/TestMeshes.h"
+#include "unfolders/strategies/BreadthDepthHybridUnfolder.h"
 #include "unfolders/strategies/BreadthFirstUnfolder.h"
 #include "unfolders/strategies/CrossSectionUnfolder.h"
 #include "unfolders/strategies/DepthFirstUnfolder.h"

@@ -4,6 +4,7 @@
 
 #include "common/StatusLine.h"
 #include "unfolders/engine/tests/TestMeshes.h"
+#include "unfolders/strategies/BorderAvoiderUnfolder.h"
 #include "unfolders/strategies/CurvatureOrderingUnfolder.h"
 #include "unfolders/strategies/LeastHeightUnfolder.h"
 #include "unfolders/strategies/tests/StrategyTestMeshes.h"
