@@ -1,7 +1,7 @@
-#include "TempDir.h"
 #include "common/AtomicFile.h"
 #include "common/StatusLine.h"
 #include "common/UserPaths.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,13 @@
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
 
 using Sorvex::M3d;
 using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
 
@@ -38,7 +40,7 @@ Sorvex::MBoundingBox boundsOfImages(const std::vector<Poly*>& sourceFaces) {
 } // namespace
 
 TEST(UnfolderCutGraph, CutGraphOfATreeNetHoldsEveryUnfoldedEdge) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> faces(tree, mesh->getPoly(5));
@@ -85,7 +87,7 @@ TEST(UnfolderCutGraph, EmptyCutGraphFloodsTheWholeSurface) {
 }
 
 TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Poly* top = mesh->getPoly(4);
     Graph<Vertex*> cut = cutAround(top);
@@ -119,7 +121,7 @@ TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
 }
 
 TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Poly* top = mesh->getPoly(4);
     // A path of two edges along the top: its middle vertex has two cut edges.
@@ -138,7 +140,7 @@ TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
 }
 
 TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> faces(tree, mesh->getPoly(5));
@@ -167,7 +169,7 @@ TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
 }
 
 TEST(UnfolderCutGraph, SumsOnAPathAddUpFromBothEnds) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Poly* top = mesh->getPoly(4);
     Graph<Vertex*> path;

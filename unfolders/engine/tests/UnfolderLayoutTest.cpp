@@ -2,12 +2,14 @@
 
 #include <cmath>
 
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
 
 using Sorvex::M3d;
 using Sorvex::M4x4;
 using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
 
@@ -47,7 +49,7 @@ void expectSoundNet(TestUnfolder& u, double netY) {
 } // namespace
 
 TEST(UnfolderLayout, RotationIntoThePlaneHonoursBothThresholds) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Poly* face = mesh->getPoly(0);
     const M3d centre = face->getCenter();
@@ -152,7 +154,7 @@ TEST(UnfolderLayout, OverlappingPlacementIsRefusedAndTheBlockerNamed) {
 }
 
 TEST(UnfolderLayout, ShiftToCenterMovesHullAndIndexWithTheNet) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Graph<Poly*> graph = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> tree(graph, mesh->getPoly(5));
@@ -209,7 +211,7 @@ TEST(UnfolderLayout, HeightBandsAreNestedAndTheLastHoldsEveryVertex) {
 }
 
 TEST(UnfolderLayout, DevelopmentCentreAveragesTheDistinctImages) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     Graph<Poly*> graph = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> tree(graph, mesh->getPoly(5));

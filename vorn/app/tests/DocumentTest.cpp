@@ -2,9 +2,10 @@
 
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +33,6 @@ struct RecordingView : SceneEventHandler {
     }
 };
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 fs::path tempDir() {
     const fs::path dir = fs::path(VORN_BINARY_DIR) / "test-home" / "app-docs";
     fs::create_directories(dir);
@@ -61,7 +55,8 @@ TEST(DocumentTest, OpenSaveRoundTrip) {
     EXPECT_EQ(2u, again.getRoot()->getChildren().size());
     const fs::path savedAgain = tempDir() / "round-trip-2.xml";
     ASSERT_TRUE(again.onSaveDocument(savedAgain.string(), error)) << error;
-    EXPECT_EQ(readFile(saved), readFile(savedAgain)) << "a saved scene reads back unchanged";
+    EXPECT_EQ(ReadFileText(saved), ReadFileText(savedAgain))
+        << "a saved scene reads back unchanged";
 
     // Export proposes the opened scene's name with ".off".
     EXPECT_EQ("two-meshes.off", doc.proposeExportName());

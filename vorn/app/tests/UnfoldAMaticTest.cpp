@@ -2,6 +2,7 @@
 
 #include "common/IdleLoop.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/FileText.h"
 #include "unfolders/engine/Unfolder.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/unfoldamatic/ResultsTable.h"
@@ -225,11 +226,8 @@ TEST_F(UnfoldAMaticTest, ARunFillsTheTableAndWritesResults) {
                 << strategy << " / " << label << ": " << results.cellText(strategy, label);
     EXPECT_EQ("100.00%", results.cellText("Breadth First", "Cube.off"));
 
-    std::ifstream csv(dir / "out" / "results.csv");
-    std::stringstream text;
-    text << csv.rdbuf();
-    EXPECT_EQ(0u, text.str().rfind("Unfolder, Cube.off, RandomPoly, \nBreadth First, 100.00, ", 0))
-        << text.str();
+    const std::string csv = ReadFileText(dir / "out" / "results.csv");
+    EXPECT_EQ(0u, csv.rfind("Unfolder, Cube.off, RandomPoly, \nBreadth First, 100.00, ", 0)) << csv;
 }
 
 TEST_F(UnfoldAMaticTest, ASeriesCountsSuccessesInFaceBucketsAndReportsFailures) {

@@ -30,7 +30,7 @@ protected:
                           (dir / "data").string() + "'");
     }
     std::string outDir(const char* name) const { return "'" + (dir / name).string() + "'"; }
-    std::string csv(const char* name) const { return slurp(dir / name / "results.csv"); }
+    std::string csv(const char* name) const { return ReadFileText(dir / name / "results.csv"); }
 
     fs::path dir;
 };
@@ -59,7 +59,7 @@ TEST_F(BatchCommand, ModelFolderRunWritesResultsAndSummary) {
     EXPECT_NE(std::string::npos, result.out.find("Least Height"));
 
     // The choices are stored, and a run without them takes them back.
-    const std::string settings = slurp(dir / "config" / "settings.ini");
+    const std::string settings = ReadFileText(dir / "config" / "settings.ini");
     EXPECT_NE(std::string::npos, settings.find("[Breadth First][Least Height]"));
     CliResult again = run("--random 2 --out " + outDir("b"));
     ASSERT_EQ(0, again.exitCode) << again.err;
@@ -96,8 +96,8 @@ TEST_F(BatchCommand, NetsAreWrittenAsPdfsWhenAsked) {
     CliResult result = run("--strategies 'Breadth First' --models " + outDir("models") +
                            " --random 3 --write-pdfs --jobs 2 --out " + outDir("out"));
     ASSERT_EQ(0, result.exitCode) << result.err;
-    EXPECT_EQ(0u, slurp(dir / "out" / "Cube-BreadthFirst.pdf").rfind("%PDF", 0));
-    EXPECT_EQ(0u, slurp(dir / "out" / "RandomSeries-BreadthFirst.pdf").rfind("%PDF", 0));
+    EXPECT_EQ(0u, ReadFileText(dir / "out" / "Cube-BreadthFirst.pdf").rfind("%PDF", 0));
+    EXPECT_EQ(0u, ReadFileText(dir / "out" / "RandomSeries-BreadthFirst.pdf").rfind("%PDF", 0));
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir / "out"))
         ++files;

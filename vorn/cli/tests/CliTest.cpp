@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/FileText.h"
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -20,13 +21,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -55,7 +49,7 @@ protected:
         std::string command = quote(VORN_CLI_PATH) + " " + args + " >" + quote(out.string()) +
                               " 2>" + quote(err.string());
         int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(out), ReadFileText(err)};
     }
 
     static std::string example(const char* name) {
@@ -154,7 +148,7 @@ TEST_F(CliTest, ConvertAndExportRoundTrip) {
     std::string xml = temp("prism.xml"), off = temp("prism.off");
     ASSERT_EQ(0, run("convert " + example("l-prism.ply") + " " + quote(xml)).exitCode);
     ASSERT_EQ(0, run("convert " + quote(xml) + " " + quote(off)).exitCode);
-    std::string offText = readFile(off);
+    std::string offText = ReadFileText(off);
     EXPECT_EQ(0u, offText.find("OFF\n12 8 0\n")) << offText;
     // The six-sided end caps stay polygons.
     EXPECT_NE(std::string::npos, offText.find("\n6 ")) << offText;
@@ -165,7 +159,7 @@ TEST_F(CliTest, ConvertAndExportRoundTrip) {
 
     std::string exported = temp("exported.off");
     ASSERT_EQ(0, run("export-off " + quote(xml) + " " + quote(exported)).exitCode);
-    EXPECT_EQ(offText, readFile(exported));
+    EXPECT_EQ(offText, ReadFileText(exported));
 }
 
 TEST_F(CliTest, ExportFailuresAreReported) {

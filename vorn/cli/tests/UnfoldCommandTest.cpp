@@ -44,7 +44,7 @@ TEST_F(UnfoldCommand, BaseStrategyPlacesTheStartingFaceAndReports) {
     CliResult run2 =
         run(example("tetrahedron.obj") + " --strategy 'unfolder' --steps 10 --out '" + saved + "'");
     EXPECT_EQ(0, run2.exitCode) << run2.err;
-    const std::string scene = slurp(saved);
+    const std::string scene = ReadFileText(saved);
     EXPECT_NE(std::string::npos, scene.find("<SceneRoot>"));
     // The tetrahedron's four faces plus the one net face.
     size_t faces = 0;

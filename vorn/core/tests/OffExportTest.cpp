@@ -1,6 +1,7 @@
 #include "vorn/core/OffExport.h"
 
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
 
 #include <gtest/gtest.h>
 
@@ -53,10 +54,7 @@ TEST(OffExport, WritesTheMeshInListOrderAndKeepsOldFileOnFailure) {
     std::string path = (dir / "cube.off").string();
     std::string error;
     ASSERT_TRUE(ExportOff(mesh, path, error)) << error;
-    std::ifstream in(path);
-    std::stringstream written;
-    written << in.rdbuf();
-    EXPECT_EQ(FormatOff(cube), written.str());
+    EXPECT_EQ(FormatOff(cube), ReadFileText(path));
 
     EXPECT_FALSE(ExportOff(mesh, (dir / "missing" / "cube.off").string(), error));
     EXPECT_NE(std::string::npos, error.find("cube.off")) << error;

@@ -1,8 +1,9 @@
 #include "vorn/core/SceneDocument.h"
 
 #include "common/XML.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/TargetMesh.h"
 
@@ -23,13 +24,6 @@ namespace {
 
 std::string example(const char* name) {
     return std::string(VORN_SOURCE_DIR) + "/examples/" + name;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class SceneDocumentFiles : public ::testing::Test {
@@ -97,7 +91,7 @@ TEST_F(SceneDocumentFiles, SaveAndOpenRoundTripIsExact) {
     const std::string saved = (m_dir / "prism.xml").string();
     ASSERT_TRUE(first.save(saved, error)) << error;
     EXPECT_EQ(saved, first.getPathName());
-    EXPECT_EQ(first.toText(), readFile(saved));
+    EXPECT_EQ(first.toText(), ReadFileText(saved));
 
     SceneDocument second;
     ASSERT_TRUE(second.open(saved, error)) << error;
@@ -175,7 +169,7 @@ TEST_F(SceneDocumentFiles, FailedSaveKeepsTheOldFile) {
         EXPECT_FALSE(document.save(path, error));
         EXPECT_NE(std::string::npos, error.find("scene.xml")) << error;
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
-        EXPECT_EQ("old content", readFile(path));
+        EXPECT_EQ("old content", ReadFileText(path));
     }
 
     // A write that fails half way (the file-size limit) must not replace the file either.
@@ -189,7 +183,7 @@ TEST_F(SceneDocumentFiles, FailedSaveKeepsTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
     EXPECT_NE(std::string::npos, error.find("scene.xml")) << error;
-    EXPECT_EQ("old content", readFile(path));
+    EXPECT_EQ("old content", ReadFileText(path));
     EXPECT_EQ(example("cube.off"), document.getPathName());
     EXPECT_EQ(1u, std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()))
         << "temporary file left behind";

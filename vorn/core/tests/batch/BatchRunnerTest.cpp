@@ -9,6 +9,7 @@
 #include "common/XML.h"
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <gtest/gtest.h>
@@ -100,13 +101,6 @@ bool buildNothing(PolyMesh& mesh, int, double) {
     return false;
 }
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,7 +116,7 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     static OfferedStrategy strategy(const char* name) { return FindOfferedStrategy(name); }
-    std::string csv() const { return slurp(dir / "out" / "results.csv"); }
+    std::string csv() const { return ReadFileText(dir / "out" / "results.csv"); }
     void writeModel(const char* name, const std::string& text) {
         std::ofstream(dir / "models" / name) << text;
     }
@@ -295,7 +289,7 @@ TEST_F(BatchRun, FailuresAreKeptWhenAsked) {
     options.captureFails = true;
     runner.start(options);
     runner.run(2);
-    const std::string kept = slurp(failurePath);
+    const std::string kept = ReadFileText(failurePath);
     EXPECT_NE(std::string::npos, kept.find("<PolyMesh"));
     PolyMesh mesh;
     XML node;
@@ -347,7 +341,7 @@ TEST_F(BatchRun, PicturesOfASeriesAreTheLastTestsWhateverTheJobs) {
         for (const fs::directory_entry& entry : fs::directory_iterator(dir / "out"))
             if (entry.path().extension() != ".csv")
                 pictures[jobs - 1].push_back(entry.path().filename().string() + "=" +
-                                             slurp(entry.path()));
+                                             ReadFileText(entry.path()));
         std::sort(pictures[jobs - 1].begin(), pictures[jobs - 1].end());
         fs::remove_all(dir / "out");
         fs::create_directories(dir / "out");

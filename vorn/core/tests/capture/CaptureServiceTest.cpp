@@ -2,6 +2,7 @@
 
 #include "scene/Renderer.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/FileText.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,8 @@ public:
     double m_x, m_half;
 };
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string boundingBoxLine(const std::string& path) {
-    std::istringstream in(readText(path));
+    std::istringstream in(ReadFileText(path));
     std::string line;
     while (std::getline(in, line))
         if (line.rfind("%%BoundingBox:", 0) == 0)
@@ -118,7 +112,7 @@ TEST_F(CaptureServiceTest, ASlideshowStartsAtTheFirstFreeNumber) {
     EXPECT_EQ(2, m_capture.getCounter());
     ASSERT_TRUE(m_capture.captureFrame(&m_root));
     EXPECT_TRUE(std::filesystem::exists(file("Capture002.pdf")));
-    EXPECT_EQ("x", readText(file("Capture001.pdf")));
+    EXPECT_EQ("x", ReadFileText(file("Capture001.pdf")));
     EXPECT_TRUE(m_capture.stopRecording());
     EXPECT_FALSE(m_capture.isRecording());
     EXPECT_EQ(-1, m_capture.getCounter());

@@ -3,6 +3,7 @@
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/Vertex.h"
+#include "tests/support/FileText.h"
 
 #include <gtest/gtest.h>
 
@@ -75,11 +76,8 @@ TEST_F(NetPictureTest, CutLinesAreSolidAndFoldLinesDashed) {
     std::string error;
     NetPictureOptions options;
     ASSERT_TRUE(WriteNetPicture(m_net, file("net.svg"), options, error)) << error;
-    std::ifstream in(file("net.svg"));
-    std::stringstream text;
-    text << in.rdbuf();
     // Only the net plane is drawn: two triangles, not the one above it.
-    const std::string svg = text.str();
+    const std::string svg = ReadFileText(file("net.svg"));
     size_t fills = 0;
     for (size_t at = svg.find("fill-rule"); at != std::string::npos;
          at = svg.find("fill-rule", at + 1))
