@@ -2,6 +2,7 @@
 
 #include "common/Random.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 

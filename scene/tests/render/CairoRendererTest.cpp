@@ -4,6 +4,7 @@
 #include "common/XML.h"
 #include "sorvex/MRect.h"
 #include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -63,18 +64,12 @@ int run(const std::string& command) {
 class CairoRendererTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir =
-            std::filesystem::temp_directory_path() /
-            ("vorn-render-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
         ASSERT_TRUE(m_renderer.initialise(200, 100));
         Camera camera;
         camera.setViewport(200, 100);
         camera.setLookAt(M3d(0, 0, 10), M3d(0, 0, 0), M3d(0, 1, 0));
         m_renderer.setCamera(camera);
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string file(const std::string& name) const { return (m_dir / name).string(); }
 
     /// A red triangle on the left half of the picture, facing the camera.
@@ -87,7 +82,8 @@ protected:
         return {int(s.x), int(s.y)};
     }
 
-    std::filesystem::path m_dir;
+    TempDir m_tmp;
+    std::filesystem::path m_dir{m_tmp.path()};
     CairoRenderer m_renderer;
     ShapeObj m_scene;
 };

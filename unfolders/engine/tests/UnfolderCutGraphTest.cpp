@@ -5,6 +5,7 @@
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
+#include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
@@ -14,12 +15,6 @@ using namespace testmeshes;
 using namespace testshapes;
 
 namespace {
-
-TestUnfolder* bind(PolyMesh& mesh) {
-    auto* u = new TestUnfolder;
-    u->setParent(&mesh);
-    return u;
-}
 
 /// The cut graph that cuts every edge of face `f` all round.
 Graph<Vertex*> cutAround(Poly* f) {
@@ -41,7 +36,7 @@ Sorvex::MBoundingBox boundsOfImages(const std::vector<Poly*>& sourceFaces) {
 
 TEST(UnfolderCutGraph, CutGraphOfATreeNetHoldsEveryUnfoldedEdge) {
     auto mesh = prismCube();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> faces(tree, mesh->getPoly(5));
     ASSERT_TRUE(u->unfoldToNet(faces));
@@ -72,7 +67,7 @@ TEST(UnfolderCutGraph, CutGraphOfATreeNetHoldsEveryUnfoldedEdge) {
 
 TEST(UnfolderCutGraph, EmptyCutGraphFloodsTheWholeSurface) {
     auto mesh = lPrism();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Vertex*> none;
     u->setCheckIntersections(true);
     u->unfoldToCutGraph(none, 0);
@@ -88,7 +83,7 @@ TEST(UnfolderCutGraph, EmptyCutGraphFloodsTheWholeSurface) {
 
 TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
     auto mesh = prismCube();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* top = mesh->getPoly(4);
     Graph<Vertex*> cut = cutAround(top);
     u->unfoldToCutGraph(cut, 0);
@@ -122,7 +117,7 @@ TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
 
 TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
     auto mesh = prismCube();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* top = mesh->getPoly(4);
     // A path of two edges along the top: its middle vertex has two cut edges.
     Graph<Vertex*> path;
@@ -141,7 +136,7 @@ TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
 
 TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
     auto mesh = prismCube();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> faces(tree, mesh->getPoly(5));
     ASSERT_TRUE(u->unfoldToNet(faces));
@@ -170,7 +165,7 @@ TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
 
 TEST(UnfolderCutGraph, SumsOnAPathAddUpFromBothEnds) {
     auto mesh = prismCube();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* top = mesh->getPoly(4);
     Graph<Vertex*> path;
     path.addEdge(top->getVertex(0), top->getVertex(1));

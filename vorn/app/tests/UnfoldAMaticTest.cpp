@@ -3,6 +3,7 @@
 #include "common/IdleLoop.h"
 #include "scene/SceneRoot.h"
 #include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include "unfolders/engine/Unfolder.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/unfoldamatic/ResultsTable.h"
@@ -64,9 +65,6 @@ void select(QListWidget& list, const std::vector<std::string>& chosen) {
 class UnfoldAMaticTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-uam-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir / "models");
         std::ofstream(dir / "models" / "cube.off") << kCubeOff;
         fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / "icosahedron.xml",
@@ -76,7 +74,6 @@ protected:
         settings.path = (dir / "out").string();
         ASSERT_TRUE(WriteBatchSettings(settings));
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     template <typename T> static T& child(CUnfoldAMatic& dialog, const char* name) {
         T* found = dialog.findChild<T*>(QString::fromLatin1(name));
@@ -90,7 +87,8 @@ protected:
         return !dialog.isRunning();
     }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
 };
 
 TEST_F(UnfoldAMaticTest, OffersTheEngineStrategiesAndTests) {

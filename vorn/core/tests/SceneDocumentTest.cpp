@@ -4,6 +4,7 @@
 #include "scene/SceneRoot.h"
 #include "scene/mesh/PolyMesh.h"
 #include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/TargetMesh.h"
 
@@ -28,15 +29,8 @@ std::string example(const char* name) {
 
 class SceneDocumentFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vorn-doc-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
     void TearDown() override {
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(m_dir);
         SceneObj::ProcessDelayedOperations();
     }
     std::string write(const std::string& name, const std::string& text) {
@@ -44,7 +38,8 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    fs::path m_dir;
+    TempDir m_tmp;
+    fs::path m_dir{m_tmp.path()};
 };
 
 PolyMesh* onlyMesh(const SceneDocument& document) {

@@ -49,8 +49,9 @@ TEST(StrategyCatalogue, OnlyDeclaredStrategiesAreOfferedSortedByDisplayName) {
         EXPECT_EQ(StrategyDisplayName(offered[i].factory->getClassName()), offered[i].displayName);
         EXPECT_NE("Unfolder", offered[i].factory->getClassName());
         EXPECT_NE("HiddenTestUnfolder", offered[i].factory->getClassName());
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LE(offered[i - 1].displayName, offered[i].displayName);
+        }
     }
 }
 

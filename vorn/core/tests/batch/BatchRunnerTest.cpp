@@ -10,6 +10,7 @@
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
 #include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <gtest/gtest.h>
@@ -104,16 +105,12 @@ bool buildNothing(PolyMesh& mesh, int, double) {
 class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-batch-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir / "models");
         options.recordTo = (dir / "out").string() + "/";
         fs::create_directories(dir / "out");
         options.modelPath = (dir / "models").string();
         options.randomBuilder = buildBipyramid;
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     static OfferedStrategy strategy(const char* name) { return FindOfferedStrategy(name); }
     std::string csv() const { return ReadFileText(dir / "out" / "results.csv"); }
@@ -121,7 +118,8 @@ protected:
         std::ofstream(dir / "models" / name) << text;
     }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
     BatchOptions options;
 };
 
