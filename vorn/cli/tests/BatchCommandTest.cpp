@@ -1,6 +1,7 @@
 // Runs "vorn-cli batch" on the example models and on random polyhedra.
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
 #include "vorn/cli/tests/CliRun.h"
 
 #include <unistd.h>
@@ -16,13 +17,9 @@ namespace {
 class BatchCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-batch-cli-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir / "config");
         fs::create_directories(dir / "data");
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     /// Runs the command with its own settings and data folders.
     CliResult run(const std::string& args) {
@@ -33,7 +30,8 @@ protected:
     std::string outDir(const char* name) const { return "'" + (dir / name).string() + "'"; }
     std::string csv(const char* name) const { return ReadFileText(dir / name / "results.csv"); }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
 };
 
 } // namespace

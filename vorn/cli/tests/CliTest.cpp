@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -35,15 +36,6 @@ std::string quote(const std::string& arg) {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vorn-cli-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     CliRun run(const std::string& args) {
         fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt";
         std::string command = quote(VORN_CLI_PATH) + " " + args + " >" + quote(out.string()) +
@@ -57,7 +49,8 @@ protected:
     }
     std::string temp(const char* name) const { return (m_dir / name).string(); }
 
-    fs::path m_dir;
+    TempDir m_tmp;
+    fs::path m_dir{m_tmp.path()};
 };
 
 TEST_F(CliTest, HelpAndUsageErrors) {

@@ -1,6 +1,7 @@
 // Runs "vorn-cli unfold" on the example models.
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
 #include "vorn/cli/tests/CliRun.h"
 
 #include <unistd.h>
@@ -14,20 +15,13 @@ namespace {
 
 class UnfoldCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-unfold-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     CliResult run(const std::string& args) { return runCli("unfold " + args, dir); }
     static std::string example(const char* name) {
         return std::string("'") + VORN_SOURCE_DIR + "/examples/" + name + "'";
     }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
 };
 
 } // namespace
