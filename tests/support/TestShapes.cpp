@@ -177,7 +177,7 @@ std::unique_ptr<PolyMesh> openBox() {
     return meshOf(d);
 }
 
-const std::vector<NamedShape>& StrategyTestShapes() {
+const std::vector<NamedShape>& strategyShapes() {
     static const std::vector<NamedShape> shapes = {
         {"cube", prismCube},
         {"icosahedron", [] { return meshOf(unitIcosahedron()); }},

@@ -61,6 +61,6 @@ struct NamedShape {
     std::unique_ptr<PolyMesh> (*make)();
 };
 /// Closed, with a border, convex, non-convex and seeded random convex shapes.
-const std::vector<NamedShape>& StrategyTestShapes();
+const std::vector<NamedShape>& strategyShapes();
 
 } // namespace testshapes

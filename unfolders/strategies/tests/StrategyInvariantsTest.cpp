@@ -73,7 +73,7 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
 }
 
 TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) {
-    for (const NamedShape& shape : StrategyTestShapes()) {
+    for (const NamedShape& shape : strategyShapes()) {
         for (Factory* factory : catalogue()) {
             const std::string what = std::string(factory->getClassName()) + " on " + shape.name;
             auto mesh = shape.make();
