@@ -6,8 +6,8 @@
 #include "scene/render/PickRenderer.h"
 #include "sorvex/M4x4.h"
 #include "vorn/app/CVornDoc.h"
-#include "vorn/app/SceneClipboard.h"
 #include "vorn/app/render/WidgetFrame.h"
+#include "vorn/core/SceneClipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -3,8 +3,8 @@
 #include "common/AtomicFile.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/OffExport.h"
 #include "vorn/core/TargetMesh.h"
@@ -143,6 +143,10 @@ bool SceneDocument::exportOff(const std::string& path, std::string& error) const
         return false;
     }
     return ExportOff(*mesh, path, error);
+}
+
+std::string SceneDocument::getTitle() const {
+    return m_pathName.empty() ? std::string("Untitled") : fileNameOf(m_pathName);
 }
 
 void SceneDocument::addView(SceneEventHandler* view) {
