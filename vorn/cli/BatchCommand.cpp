@@ -27,30 +27,29 @@ namespace {
 int runBatch(const std::vector<std::string>& args);
 
 const CliCommand g_BatchCommand{
-    "batch", "run unfolding strategies on many models and tabulate success rates",
-    "Usage: vorn-cli batch [--strategies LIST] [--current FILE] [--random N]...\n"
-    "                      [--models DIR] [--out DIR] [--vary-randoms] [--capture-fails]\n"
-    "                      [--write-pdfs] [--seed S] [--jobs J] [--max-rounds R]\n\n"
+    "batch",
+    "run unfolding strategies on many models and tabulate success rates",
+    "Usage: vorn-cli batch [OPTIONS]\n\n"
     "Runs every chosen strategy on every chosen test and writes the table of\n"
-    "results to DIR/results.csv after each test, then prints the success rates.\n\n"
-    "  --strategies LIST  comma-separated display or class names\n"
-    "                     (\"Breadth First,LeastHeightUnfolder\")\n"
-    "  --current FILE     test the target mesh of the model FILE\n"
-    "  --random N         test a series of N random convex polyhedra (repeatable)\n"
-    "  --models DIR       test every model file in DIR\n"
-    "  --out DIR          the folder results.csv is written to (\"Record to\")\n"
-    "  --vary-randoms     random polyhedra of 4 to 99 points, counted by face count\n"
-    "  --capture-fails    keep the mesh of each failure in \"latest failure.xml\"\n"
-    "                     in the data folder\n"
-    "  --write-pdfs       write each net as a PDF next to results.csv\n"
-    "  --no-vary-randoms, --no-capture-fails, --no-write-pdfs  switch off\n"
-    "  --seed S           seed of the random polyhedra and choices (default 1)\n"
-    "  --jobs J           worker threads (default 1); results do not depend on it\n"
-    "  --max-rounds R     rounds of the tests in repeat mode (\"Quick Random Cut\"\n"
-    "                     alone), which otherwise never ends\n\n"
+    "results to DIR/results.csv after each test, then prints the success rates.\n"
     "Choices not given are taken from the batch runner's settings, and the\n"
     "choices made are stored back as the batch runner dialog stores them.\n",
-    runBatch};
+    runBatch,
+    {{"--strategies", "LIST",
+      "comma-separated display or class names\n(\"Breadth First,LeastHeightUnfolder\")"},
+     {"--current", "FILE", "test the target mesh of the model FILE"},
+     {"--random", "N", "test a series of N random convex polyhedra (repeatable)"},
+     {"--models", "DIR", "test every model file in DIR"},
+     {"--out", "DIR", "the folder results.csv is written to (\"Record to\")"},
+     {"--vary-randoms", nullptr, "random polyhedra of 4 to 99 points, counted by face count", true},
+     {"--capture-fails", nullptr,
+      "keep the mesh of each failure in \"latest failure.xml\"\nin the data folder", true},
+     {"--write-pdfs", nullptr, "write each net as a PDF next to results.csv", true},
+     {"--seed", "S", "seed of the random polyhedra and choices (default 1)"},
+     {"--jobs", "J", "worker threads (default 1); results do not depend on it"},
+     {"--max-rounds", "R",
+      "rounds of the tests in repeat mode (\"Quick Random Cut\"\n"
+      "alone), which otherwise never ends"}}};
 const CliCommandRegistration g_BatchRegistration(g_BatchCommand);
 
 struct Options {
@@ -62,66 +61,39 @@ struct Options {
     size_t maxRounds = 0;
 };
 
-bool parseCount(const std::string& option, const std::string& value, long min, long& out,
-                int& exitCode) {
-    char* end = nullptr;
-    const long n = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || n < min) {
-        exitCode = CliUsageError(g_BatchCommand, option + " needs a whole number of at least " +
-                                                     std::to_string(min) + ", not '" + value + "'");
-        return false;
-    }
-    out = n;
-    return true;
-}
-
 [[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& o,
                                     int& exitCode) {
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--vary-randoms" || arg == "--no-vary-randoms")
-            o.varyRandoms = arg[2] != 'n';
-        else if (arg == "--capture-fails" || arg == "--no-capture-fails")
-            o.captureFails = arg[2] != 'n';
-        else if (arg == "--write-pdfs" || arg == "--no-write-pdfs")
-            o.writePdfs = arg[2] != 'n';
-        else if (arg == "--strategies" || arg == "--current" || arg == "--models" ||
-                 arg == "--out" || arg == "--random" || arg == "--seed" || arg == "--jobs" ||
-                 arg == "--max-rounds") {
-            if (i + 1 >= args.size()) {
-                exitCode = CliUsageError(g_BatchCommand, "missing value after " + arg);
-                return false;
-            }
-            const std::string& value = args[++i];
-            long n = 0;
-            if (arg == "--strategies")
-                o.strategies = value;
-            else if (arg == "--current")
-                o.current = value;
-            else if (arg == "--models")
-                o.models = value;
-            else if (arg == "--out")
-                o.out = value;
-            else if (!parseCount(arg, value,
-                                 arg == "--jobs"     ? 1
-                                 : arg == "--random" ? 1
-                                                     : 0,
-                                 n, exitCode))
-                return false;
-            else if (arg == "--random")
-                o.randoms.push_back(n);
-            else if (arg == "--seed")
-                o.seed = unsigned(n);
-            else if (arg == "--jobs")
-                o.jobs = int(std::min(n, 256L));
-            else
-                o.maxRounds = size_t(n);
-        } else {
-            plain.push_back(arg);
-        }
+    CliArgs parsed;
+    if (!CliParseArgs(g_BatchCommand, args, parsed, exitCode))
+        return false;
+    o.varyRandoms = parsed.switched("--vary-randoms");
+    o.captureFails = parsed.switched("--capture-fails");
+    o.writePdfs = parsed.switched("--write-pdfs");
+    for (const auto& [arg, value] : parsed.given) {
+        long n = 0;
+        if (arg == "--strategies")
+            o.strategies = value;
+        else if (arg == "--current")
+            o.current = value;
+        else if (arg == "--models")
+            o.models = value;
+        else if (arg == "--out")
+            o.out = value;
+        else if (arg == "--vary-randoms" || arg == "--capture-fails" || arg == "--write-pdfs")
+            continue;
+        else if (!CliParseCount(g_BatchCommand, arg, value,
+                                arg == "--jobs" || arg == "--random" ? 1 : 0, n, exitCode))
+            return false;
+        else if (arg == "--random")
+            o.randoms.push_back(n);
+        else if (arg == "--seed")
+            o.seed = unsigned(n);
+        else if (arg == "--jobs")
+            o.jobs = int(std::min(n, 256L));
+        else
+            o.maxRounds = size_t(n);
     }
-    return CliCheckArgs(g_BatchCommand, plain, 0, 0, exitCode);
+    return CliCheckArgs(g_BatchCommand, parsed.plain, 0, 0, exitCode);
 }
 
 /// The strategies named in `list` (separated by commas or given as

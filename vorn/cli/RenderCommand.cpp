@@ -1,4 +1,4 @@
-// "vorn-cli render SCENE OUT [--size WxH] [--view NAME]": a picture of a scene, drawn
+// "vorn-cli render SCENE OUT [OPTIONS]": a picture of a scene, drawn
 // headless by the file renderer.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
@@ -14,14 +14,16 @@ namespace {
 int runRender(const std::vector<std::string>& args);
 
 const CliCommand g_RenderCommand{
-    "render", "draw a scene into a PNG, PDF, EPS or SVG file",
-    "Usage: vorn-cli render SCENE OUT.(png|pdf|eps|svg) [--size WxH] [--view NAME]\n\n"
+    "render",
+    "draw a scene into a PNG, PDF, EPS or SVG file",
+    "Usage: vorn-cli render SCENE OUT.(png|pdf|eps|svg) [OPTIONS]\n\n"
     "Opens SCENE and draws it on a white background, framed to fit, into OUT; the\n"
-    "file type follows OUT's extension. --size gives the picture in pixels (vector\n"
-    "pages in points; default 1024x768). --view is one of front, back, left, right,\n"
-    "top, bottom or iso; without it the scene's stored viewpoint is used when it has\n"
-    "one, else iso.\n",
-    runRender};
+    "file type follows OUT's extension.\n",
+    runRender,
+    {{"--size", "WxH", "the picture in pixels (vector pages in points;\ndefault 1024x768)"},
+     {"--view", "NAME",
+      "front, back, left, right, top, bottom or iso; without it\n"
+      "the scene's stored viewpoint is used when it has one,\nelse iso"}}};
 const CliCommandRegistration g_RenderRegistration(g_RenderCommand);
 
 struct Options {
@@ -44,18 +46,10 @@ bool parseSize(const std::string& text, int& width, int& height) {
 
 [[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& options,
                                     int& exitCode) {
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg != "--size" && arg != "--view") {
-            plain.push_back(arg);
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            exitCode = CliUsageError(g_RenderCommand, "missing value after " + arg);
-            return false;
-        }
-        const std::string& value = args[++i];
+    CliArgs parsed;
+    if (!CliParseArgs(g_RenderCommand, args, parsed, exitCode))
+        return false;
+    for (const auto& [arg, value] : parsed.given) {
         if (arg == "--view") {
             options.view = value;
         } else if (!parseSize(value, options.width, options.height)) {
@@ -64,6 +58,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
             return false;
         }
     }
+    const std::vector<std::string>& plain = parsed.plain;
     if (!CliCheckArgs(g_RenderCommand, plain, 2, 2, exitCode))
         return false;
     options.scene = plain[0];

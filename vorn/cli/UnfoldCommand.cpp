@@ -1,6 +1,5 @@
-// "vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]":
-// attaches an unfolding strategy to the model's target mesh and drives the
-// idle loop until the strategy is done.
+// "vorn-cli unfold MODEL [OPTIONS]": attaches an unfolding strategy to the
+// model's target mesh and drives the idle loop until the strategy is done.
 //
 // The unfolding library is loaded by name at start-up, so this file uses
 // the unfolder only through its virtual operations and inline accessors:
@@ -29,21 +28,26 @@ namespace {
 int runUnfold(const std::vector<std::string>& args);
 
 const CliCommand g_UnfoldCommand{
-    "unfold", "unfold the target mesh of a model with a strategy",
-    "Usage: vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]\n"
-    "                        [--pdf net.pdf] [--svg net.svg] [--png net.png]\n"
-    "                        [--edge-mm MM | --mm-per-unit MM]\n\n"
-    "Opens MODEL, attaches the strategy NAME (a class name such as Unfolder, or\n"
-    "its display name such as \"Breadth First Unfolder\"; default Unfolder) to\n"
-    "its target mesh and runs idle ticks until the strategy is done, at most N\n"
-    "ticks (default 1000000). Prints the faces placed, the progress, the number\n"
-    "of overlapping faces and whether the net is a success. With --out, saves\n"
-    "the scene with the net added as a mesh object. --pdf, --svg and --png draw\n"
-    "the net seen from above, cut lines solid and fold lines dashed; by default\n"
-    "it fills a 2000 x 2000 page, with --edge-mm its longest edge is MM long and\n"
-    "with --mm-per-unit one model unit is MM long (for printing).\n"
-    "Exits with 1 when the strategy did not finish within N ticks.\n",
-    runUnfold};
+    "unfold",
+    "unfold the target mesh of a model with a strategy",
+    "Usage: vorn-cli unfold MODEL [OPTIONS]\n\n"
+    "Opens MODEL, attaches a strategy to its target mesh and runs idle ticks until\n"
+    "the strategy is done. Prints the faces placed, the progress, the number of\n"
+    "overlapping faces and whether the net is a success. Pictures show the net\n"
+    "seen from above, cut lines solid and fold lines dashed; by default it fills\n"
+    "a 2000 x 2000 page.\n"
+    "Exits with 1 when the strategy did not finish within the ticks allowed.\n",
+    runUnfold,
+    {{"--strategy", "NAME",
+      "a class name such as Unfolder, or its display name such as\n"
+      "\"Breadth First Unfolder\" (default Unfolder)"},
+     {"--steps", "N", "at most N idle ticks (default 1000000)"},
+     {"--out", "FILE", "save the scene with the net added as a mesh object"},
+     {"--pdf", "FILE", "draw the net into FILE (.pdf)"},
+     {"--svg", "FILE", "draw the net into FILE (.svg)"},
+     {"--png", "FILE", "draw the net into FILE (.png)"},
+     {"--edge-mm", "MM", "draw the net's longest edge MM long"},
+     {"--mm-per-unit", "MM", "draw one model unit MM long (for printing)"}}};
 const CliCommandRegistration g_UnfoldRegistration(g_UnfoldCommand);
 
 struct Options {
@@ -59,57 +63,47 @@ struct Options {
 /// Kept out of line: inlined, GCC 12 wrongly warns about freeing `options`.
 [[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& options,
                                     int& exitCode) {
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--strategy" || arg == "--steps" || arg == "--out" || arg == "--pdf" ||
-            arg == "--svg" || arg == "--png" || arg == "--edge-mm" || arg == "--mm-per-unit") {
-            if (i + 1 >= args.size()) {
-                exitCode = CliUsageError(g_UnfoldCommand, "missing value after " + arg);
+    CliArgs parsed;
+    if (!CliParseArgs(g_UnfoldCommand, args, parsed, exitCode))
+        return false;
+    for (const auto& [arg, value] : parsed.given) {
+        if (arg == "--strategy") {
+            options.strategy = value;
+        } else if (arg == "--out") {
+            options.out = value;
+        } else if (arg == "--pdf" || arg == "--svg" || arg == "--png") {
+            if (CliExtensionOf(value) != "." + arg.substr(2)) {
+                exitCode =
+                    CliUsageError(g_UnfoldCommand, arg + " needs a file ending in ." +
+                                                       arg.substr(2) + ", not '" + value + "'");
                 return false;
             }
-            const std::string& value = args[++i];
-            if (arg == "--strategy") {
-                options.strategy = value;
-            } else if (arg == "--out") {
-                options.out = value;
-            } else if (arg == "--pdf" || arg == "--svg" || arg == "--png") {
-                if (CliExtensionOf(value) != "." + arg.substr(2)) {
-                    exitCode =
-                        CliUsageError(g_UnfoldCommand, arg + " needs a file ending in ." +
-                                                           arg.substr(2) + ", not '" + value + "'");
-                    return false;
-                }
-                options.pictures.push_back(value);
-            } else if (arg == "--edge-mm" || arg == "--mm-per-unit") {
-                char* end = nullptr;
-                const double mm = std::strtod(value.c_str(), &end);
-                if (value.empty() || *end != '\0' || !(mm > 0.0) || !std::isfinite(mm)) {
-                    exitCode = CliUsageError(g_UnfoldCommand,
-                                             arg + " needs a positive number, not '" + value + "'");
-                    return false;
-                }
-                options.picture.scale = arg == "--edge-mm" ? NetPictureOptions::Scale::LongestEdge
-                                                           : NetPictureOptions::Scale::Factor;
-                options.picture.value = mm;
-            } else {
-                char* end = nullptr;
-                const long steps = std::strtol(value.c_str(), &end, 10);
-                if (value.empty() || *end != '\0' || steps <= 0) {
-                    exitCode =
-                        CliUsageError(g_UnfoldCommand,
-                                      "--steps needs a positive whole number, not '" + value + "'");
-                    return false;
-                }
-                options.steps = steps;
+            options.pictures.push_back(value);
+        } else if (arg == "--edge-mm" || arg == "--mm-per-unit") {
+            char* end = nullptr;
+            const double mm = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !(mm > 0.0) || !std::isfinite(mm)) {
+                exitCode = CliUsageError(g_UnfoldCommand,
+                                         arg + " needs a positive number, not '" + value + "'");
+                return false;
             }
+            options.picture.scale = arg == "--edge-mm" ? NetPictureOptions::Scale::LongestEdge
+                                                       : NetPictureOptions::Scale::Factor;
+            options.picture.value = mm;
         } else {
-            plain.push_back(arg);
+            char* end = nullptr;
+            const long steps = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || steps <= 0) {
+                exitCode = CliUsageError(
+                    g_UnfoldCommand, "--steps needs a positive whole number, not '" + value + "'");
+                return false;
+            }
+            options.steps = steps;
         }
     }
-    if (!CliCheckArgs(g_UnfoldCommand, plain, 1, 1, exitCode))
+    if (!CliCheckArgs(g_UnfoldCommand, parsed.plain, 1, 1, exitCode))
         return false;
-    options.model = plain[0];
+    options.model = parsed.plain[0];
     return true;
 }
 

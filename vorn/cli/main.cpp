@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         return CliFail("unknown command '" + name + "' (see 'vorn-cli --help')"), kExitUsage;
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "help" || (!rest.empty() && isHelpFlag(rest[0]))) {
-        std::cout << command->help;
+        std::cout << CliHelpText(*command);
         return 0;
     }
     // Strategies and other optional classes register themselves when their

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -92,6 +93,35 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     CliRun badOut = run("convert " + example("cube.off") + " " + quote(temp("cube.stl")));
     EXPECT_EQ(2, badOut.exitCode);
     EXPECT_FALSE(fs::exists(temp("cube.stl")));
+}
+
+TEST_F(CliTest, OptionsAreListedAsTheyAreParsed) {
+    struct Command {
+        const char* name;
+        std::vector<const char*> listed;
+    };
+    for (const Command& command :
+         {Command{"unfold", {"--strategy NAME", "--steps N", "--svg FILE", "--mm-per-unit MM"}},
+          Command{"render", {"--size WxH", "--view NAME"}},
+          Command{"batch", {"--random N", "--write-pdfs, --no-write-pdfs", "--max-rounds R"}}}) {
+        const CliRun help = run(std::string(command.name) + " --help");
+        EXPECT_EQ(0, help.exitCode);
+        EXPECT_NE(std::string::npos, help.out.find("\nOptions:\n")) << help.out;
+        for (const char* option : command.listed)
+            EXPECT_NE(std::string::npos, help.out.find(std::string("  ") + option))
+                << command.name << ": " << option;
+    }
+    // A value is taken whatever it looks like; a missing one and an overflowing count are
+    // usage errors.
+    EXPECT_EQ("vorn-cli: render: --size needs WIDTHxHEIGHT, not '--view' (see 'vorn-cli render "
+              "--help')\n",
+              run("render a.xml b.png --size --view").err);
+    EXPECT_EQ("vorn-cli: unfold: missing value after --steps (see 'vorn-cli unfold --help')\n",
+              run("unfold " + example("cube.off") + " --steps").err);
+    const CliRun overflow = run("batch --random 99999999999999999999 --out " + quote(temp("b")));
+    EXPECT_EQ(2, overflow.exitCode);
+    EXPECT_NE(std::string::npos, overflow.err.find("--random needs a whole number"))
+        << overflow.err;
 }
 
 TEST_F(CliTest, InfoOnEveryExampleFormat) {
