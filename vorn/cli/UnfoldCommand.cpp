@@ -153,6 +153,8 @@ int runUnfold(const std::vector<std::string>& args) {
     PolyMesh* mesh = document.getTargetMesh();
     if (!mesh)
         return CliFail(options.model + ": the model holds no mesh to unfold");
+    if (mesh->getPolyCount() == 0)
+        return CliFail(options.model + ": the mesh has no faces to unfold");
 
     std::unique_ptr<Factorable> built(factory->newInstance());
     if (!built)

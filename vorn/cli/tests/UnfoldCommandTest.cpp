@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -69,6 +70,13 @@ TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
     EXPECT_EQ(2, run(example("cube.off") + " --steps 0").exitCode);
     EXPECT_EQ(2, run(example("cube.off") + " --steps").exitCode);
     EXPECT_EQ(2, run("").exitCode);
+
+    // A mesh without faces has no net: a failure, not a success.
+    std::ofstream(dir / "empty.xml") << "<PolyMesh/>";
+    CliResult empty = run("'" + (dir / "empty.xml").string() + "' --strategy BreadthFirstUnfolder");
+    EXPECT_EQ(1, empty.exitCode);
+    EXPECT_NE(std::string::npos, empty.err.find("empty.xml: the mesh has no faces")) << empty.err;
+    EXPECT_EQ(std::string::npos, empty.out.find("Success: yes"));
 
     CliResult missing = run("'" + (dir / "absent.off").string() + "'");
     EXPECT_EQ(1, missing.exitCode);

@@ -165,6 +165,9 @@ void BatchRunner::commit(const BatchTestOutcome& outcome) {
     }
     for (const auto& [temporary, final] : outcome.pdfs)
         MoveFileOver(temporary, final, nullptr);
+    // The dialog shows the latest problem in its status field (the CLI prints them all).
+    if (!outcome.messages.empty())
+        setStatus(outcome.messages.back());
     setProgress(outcome.index);
     writeCsv();
     ++m_testsDone;

@@ -44,7 +44,12 @@ void BatchTestRun::prepareMesh() {
     case BatchTestKind::ModelFile:
         // The file is found by its own name: the test name's upper-cased
         // first letter would miss it on a case-sensitive file system.
-        LoadTestModel(options.modelPath + "/" + entry.listText, *m_mesh);
+        if (std::string why;
+            !LoadTestModel(options.modelPath + "/" + entry.listText, *m_mesh, &why)) {
+            // Every strategy fails this test without running: an empty net is no success.
+            m_outcome.messages.push_back(why);
+            m_unusable = true;
+        }
         break;
     }
 }
@@ -85,6 +90,8 @@ void BatchTestRun::startUnfolder() {
     const BatchStrategy& strategy = m_plan.options.strategies[m_strategy];
     if (onStrategyStart)
         onStrategyStart(strategy.displayName);
+    if (m_unusable)
+        return; // recorded as a failure with no progress
     Factorable* built = strategy.factory ? strategy.factory->newInstance() : nullptr;
     if (!built)
         return; // an abstract class: recorded as a failure with no progress
@@ -128,7 +135,7 @@ void BatchTestRun::finishUnfolder() {
         if (m_plan.options.writePdfs && !m_threw)
             writePdf(strategy.displayName);
     }
-    if (!result.success &&
+    if (!result.success && !m_unusable &&
         (m_plan.options.captureFails || strategy.displayName == "Collision Repair")) {
         XML node("PolyMesh");
         m_mesh->write(node);

@@ -168,6 +168,39 @@ TEST_F(BatchRun, SeriesCountAndModelsScoreInTheResultsFile) {
               csv());
 }
 
+TEST_F(BatchRun, ModelsThatDoNotLoadFailEveryRealStrategyAndSayWhy) {
+    writeModel("cube.off", kCubeOff);
+    writeModel("broken.off", "OFF\n8 6 0\n0 0 nonsense\n");
+    writeModel("faceless.off", "OFF\n3 0 0\n0 0 0\n1 0 0\n0 1 0\n");
+    writeModel("meshless.xml", "<SceneRoot/>");
+    options.strategies = {strategy("BreadthFirstUnfolder"), strategy("LeastHeightUnfolder")};
+    ASSERT_NE(nullptr, options.strategies[0].factory) << "the real strategies are linked";
+    ASSERT_NE(nullptr, options.strategies[1].factory);
+    options.tests = {"broken.off", "faceless.off", "meshless.xml", "missing.off", "cube.off"};
+    BatchRunner runner;
+    std::vector<std::string> messages;
+    runner.onTestDone = [&](const BatchTestOutcome& outcome) {
+        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+    };
+    runner.start(options);
+    runner.run(1);
+    for (const BatchStrategy& s : options.strategies) {
+        for (const char* label : {"Broken.off", "Faceless.off", "Meshless.xml", "Missing.off"})
+            EXPECT_EQ(0.0, runner.getResults().successRate(s.displayName, label))
+                << s.displayName << " on " << label;
+        EXPECT_EQ(100.0, runner.getResults().successRate(s.displayName, "Cube.off"));
+    }
+    // One line per unusable file, naming it.
+    ASSERT_EQ(4u, messages.size());
+    const char* files[] = {"broken.off", "faceless.off", "meshless.xml", "missing.off"};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(0u, messages[i].find(options.modelPath + "/" + files[i])) << messages[i];
+        EXPECT_EQ(std::string::npos, messages[i].find('\n')) << messages[i];
+    }
+    EXPECT_NE(std::string::npos, messages[1].find("no faces")) << messages[1];
+    EXPECT_NE(std::string::npos, messages[3].find("no such file")) << messages[3];
+}
+
 TEST_F(BatchRun, ResultsFileIsWrittenAfterEveryTest) {
     options.strategies = {strategy("Steady Test")};
     options.tests = {"<<4 Random Polyhedra>>"};
