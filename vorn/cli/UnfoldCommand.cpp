@@ -6,6 +6,7 @@
 // nothing of the library is linked into the program.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
+#include "vorn/core/AttachStrategy.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/core/batch/StrategyNames.h"
@@ -31,16 +32,17 @@ const CliCommand g_UnfoldCommand{
     "unfold",
     "unfold the target mesh of a model with a strategy",
     "Usage: vorn-cli unfold MODEL [OPTIONS]\n\n"
-    "Opens MODEL, attaches a strategy to its target mesh and runs idle ticks until\n"
-    "the strategy is done. Prints the faces placed, the progress, the number of\n"
-    "overlapping faces and whether the net is a success. Pictures show the net\n"
-    "seen from above, cut lines solid and fold lines dashed; by default it fills\n"
-    "a 2000 x 2000 page.\n"
+    "Opens MODEL, attaches a strategy to its target mesh (replacing one the scene\n"
+    "holds) and runs idle ticks until the strategy is done. Prints the faces\n"
+    "placed, the progress, the number of overlapping faces and whether the net\n"
+    "is a success. Pictures show the net seen from above, cut lines solid and\n"
+    "fold lines dashed; by default it fills a 2000 x 2000 page.\n"
     "Exits with 1 when the strategy did not finish within the ticks allowed.\n",
     runUnfold,
     {{"--strategy", "NAME",
       "a class name such as Unfolder, or its display name such as\n"
-      "\"Breadth First Unfolder\" (default Unfolder)"},
+      "\"Breadth First Unfolder\" (default: the strategy the scene\n"
+      "holds, else Unfolder)"},
      {"--steps", "N", "at most N idle ticks (default 1000000)"},
      {"--out", "FILE", "save the scene with the net added as a mesh object"},
      {"--pdf", "FILE", "draw the net into FILE (.pdf)"},
@@ -132,6 +134,14 @@ Factory* findStrategy(const std::string& name) {
     return nullptr;
 }
 
+/// The strategy the scene already unfolds `mesh` with, or null.
+Unfolder* storedStrategy(PolyMesh& mesh) {
+    for (SceneObj* child : mesh.getChildren())
+        if (IsUnfoldingStrategy(child))
+            return static_cast<Unfolder*>(child);
+    return nullptr;
+}
+
 int runUnfold(const std::vector<std::string>& args) {
     Options options;
     int exitCode = 0;
@@ -141,6 +151,8 @@ int runUnfold(const std::vector<std::string>& args) {
     std::string loadError;
     if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
         return CliFail("the unfolding library is not available: " + loadError);
+    // Without a chosen strategy, a scene that holds one runs it.
+    const bool chosen = !options.strategy.empty();
     if (options.strategy.empty())
         options.strategy = "Unfolder";
     Factory* factory = findStrategy(options.strategy);
@@ -156,14 +168,17 @@ int runUnfold(const std::vector<std::string>& args) {
     if (mesh->getPolyCount() == 0)
         return CliFail(options.model + ": the mesh has no faces to unfold");
 
-    std::unique_ptr<Factorable> built(factory->newInstance());
-    if (!built)
-        return CliFail("the strategy '" + options.strategy + "' cannot be built");
-    // The factory is listed under "Unfolder", so the object is one.
-    auto* unfolder = static_cast<Unfolder*>(built.get());
-    if (!unfolder->setParent(mesh))
-        return CliFail("the strategy could not be attached to the mesh");
-    built.release(); // the mesh owns it now
+    Unfolder* unfolder = chosen ? nullptr : storedStrategy(*mesh);
+    if (!unfolder) {
+        // The workbench's attach service: a stored strategy is replaced, not joined, and
+        // a net given as the model is refused.
+        std::string error;
+        SceneObj* attached = AttachStrategy(*mesh, *factory, &error);
+        if (!attached)
+            return CliFail(options.model + ": " + error);
+        // The factory is listed under "Unfolder", so the object is one.
+        unfolder = static_cast<Unfolder*>(attached);
+    }
 
     long ticks = 0;
     while (!unfolder->isDone() && ticks < options.steps) {

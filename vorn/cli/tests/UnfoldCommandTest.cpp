@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -60,6 +61,31 @@ TEST_F(UnfoldCommand, StrategiesAreFoundByDisplayName) {
     EXPECT_EQ(0, shown.exitCode) << shown.err;
     EXPECT_NE(std::string::npos, shown.out.find("Strategy: BreadthFirstUnfolder\n")) << shown.out;
     EXPECT_NE(std::string::npos, shown.out.find("Faces placed: 6 / 6\n")) << shown.out;
+}
+
+TEST_F(UnfoldCommand, AStoredStrategyRunsOrIsReplacedNeverJoined) {
+    // The icosahedron with a strategy stored under its mesh, as the demo scene holds one.
+    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/examples/icosahedron.xml");
+    std::string scene((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t end = scene.rfind("</PolyMesh>");
+    ASSERT_NE(std::string::npos, end);
+    scene.insert(end, "<Children><LeastHeightUnfolder /></Children>");
+    std::ofstream(dir / "stored.xml") << scene;
+    const std::string model = "'" + (dir / "stored.xml").string() + "'";
+
+    CliResult stored = run(model);
+    EXPECT_EQ(0, stored.exitCode) << stored.err;
+    EXPECT_NE(std::string::npos, stored.out.find("Strategy: LeastHeightUnfolder\n")) << stored.out;
+    EXPECT_NE(std::string::npos, stored.out.find("Faces placed: 20 / 20\n")) << stored.out;
+    EXPECT_NE(std::string::npos, stored.out.find("Success: yes\n")) << stored.out;
+
+    CliResult replaced =
+        run(model + " --strategy BreadthFirstUnfolder --out '" + (dir / "net.xml").string() + "'");
+    EXPECT_EQ(0, replaced.exitCode) << replaced.err;
+    EXPECT_NE(std::string::npos, replaced.out.find("Strategy: BreadthFirstUnfolder\n"))
+        << replaced.out;
+    EXPECT_NE(std::string::npos, replaced.out.find("Faces placed: 20 / 20\n")) << replaced.out;
+    EXPECT_NE(std::string::npos, replaced.out.find("Success: yes\n")) << replaced.out;
 }
 
 TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
