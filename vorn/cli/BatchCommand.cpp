@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
@@ -191,6 +192,9 @@ int runBatch(const std::vector<std::string>& args) {
     }
     for (long n : o.randoms)
         options.tests.push_back(RandomTestText(n));
+    std::error_code folderError;
+    if (o.models && !std::filesystem::is_directory(options.modelPath, folderError))
+        return CliFail(options.modelPath + ": no such folder (--models)");
     if (o.models)
         for (const std::string& name : ListModelFiles(options.modelPath))
             options.tests.push_back(name);

@@ -12,7 +12,8 @@ namespace {
 
 void printOverallHelp(std::ostream& out) {
     out << "Usage: vorn-cli COMMAND [ARGS...]\n"
-           "       vorn-cli COMMAND --help\n\n"
+           "       vorn-cli COMMAND --help\n"
+           "       vorn-cli --version\n\n"
            "Commands:\n";
     for (const CliCommand* command : GetCliCommands()) {
         std::string name = command->name;
@@ -32,6 +33,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         printOverallHelp(std::cerr);
         return kExitUsage;
+    }
+    if (args[0] == "--version") {
+        std::cout << "vorn-cli " << VORN_VERSION << "\n";
+        return 0;
     }
     if (isHelpFlag(args[0]) || (args[0] == "help" && args.size() == 1)) {
         printOverallHelp(std::cout);

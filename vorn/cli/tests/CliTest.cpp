@@ -124,6 +124,26 @@ TEST_F(CliTest, OptionsAreListedAsTheyAreParsed) {
         << overflow.err;
 }
 
+TEST_F(CliTest, CommandsSayWhatTheyDidAndNameWhatIsMissing) {
+    const CliRun version = run("--version");
+    EXPECT_EQ(0, version.exitCode);
+    EXPECT_EQ(0u, version.out.find("vorn-cli ")) << version.out;
+
+    const std::string xml = temp("cube.xml"), off = temp("cube.off");
+    const CliRun converted = run("convert " + example("cube.off") + " " + quote(xml));
+    EXPECT_EQ(0, converted.exitCode) << converted.err;
+    EXPECT_EQ("Wrote " + xml + "\n", converted.out);
+    const CliRun exported = run("export-off " + quote(xml) + " " + quote(off));
+    EXPECT_EQ(0, exported.exitCode) << exported.err;
+    EXPECT_EQ("Wrote " + off + "\n", exported.out);
+
+    const std::string absent = temp("no-such-models");
+    const CliRun batch = run("batch --models " + quote(absent) + " --out " + quote(temp("b")) +
+                             " --strategies BreadthFirstUnfolder");
+    EXPECT_EQ(1, batch.exitCode);
+    EXPECT_NE(std::string::npos, batch.err.find(absent)) << batch.err;
+}
+
 TEST_F(CliTest, InfoOnEveryExampleFormat) {
     struct Expect {
         const char* file;
