@@ -132,7 +132,8 @@ void BatchTestRun::finishUnfolder() {
             result.score = (double(m_unfolder->getPolyCount()) -
                             double(m_unfolder->getConflicts().getVertexCount())) /
                            double(sourceFaces);
-        if (m_plan.options.writePdfs && !m_threw)
+        // Only scored tests are drawn; counted ones (series, repeat mode) are not.
+        if (m_plan.options.writePdfs && !m_threw && !m_outcome.counting)
             writePdf(strategy.displayName);
     }
     if (!result.success && !m_unusable &&
