@@ -36,4 +36,11 @@ struct MeshData {
     /// Edge and boundary counts. Faces with out-of-range indices are counted as
     /// faces, but their edges are ignored.
     MeshTopology topology() const;
+
+    // Connectivity (MeshConnectivity.cpp)
+
+    /// Groups of faces joined across shared edges (0 for no faces).
+    int countComponents() const;
+    /// Vertices where faces meet in more than one fan (the surface pinches there).
+    int countNonManifoldVertices() const;
 };

@@ -15,6 +15,8 @@
 #include "common/IdleLoop.h"
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <cctype>
@@ -167,6 +169,11 @@ int runUnfold(const std::vector<std::string>& args) {
         return CliFail(options.model + ": the model holds no mesh to unfold");
     if (mesh->getPolyCount() == 0)
         return CliFail(options.model + ": the mesh has no faces to unfold");
+    if (const int components = mesh->toMeshData().countComponents(); components > 1)
+        std::fprintf(stderr,
+                     "vorn-cli: %s: the mesh has %d components; only the starting face's "
+                     "component can be unfolded into one net\n",
+                     options.model.c_str(), components);
 
     Unfolder* unfolder = chosen ? nullptr : storedStrategy(*mesh);
     if (!unfolder) {

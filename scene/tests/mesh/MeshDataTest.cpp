@@ -94,3 +94,43 @@ TEST(MeshDataTest, EmptyDataAndOpenSurfacesAreValid) {
     open.faces.pop_back();
     EXPECT_TRUE(open.validate(error)) << error;
 }
+
+namespace {
+
+/// `b`'s faces added to `a`, their indices shifted; `shared` of `b`'s first vertices are
+/// taken to be `a`'s first ones (so the shapes touch there).
+MeshData joined(MeshData a, const MeshData& b, int shared) {
+    const int offset = int(a.vertices.size()) - shared;
+    for (std::size_t v = std::size_t(shared); v < b.vertices.size(); ++v)
+        a.vertices.push_back(b.vertices[v] + Sorvex::M3d(5, 0, 0));
+    for (std::vector<int> face : b.faces) {
+        for (int& v : face)
+            v = v < shared ? v : v + offset;
+        a.faces.push_back(face);
+    }
+    return a;
+}
+
+} // namespace
+
+TEST(MeshDataTest, ComponentsAndPinchedVertices) {
+    for (const MeshData& d :
+         {MeshTestShapes::cube(), MeshTestShapes::icosahedron(), MeshTestShapes::torus(5, 4)}) {
+        EXPECT_EQ(1, d.countComponents());
+        EXPECT_EQ(0, d.countNonManifoldVertices());
+    }
+    EXPECT_EQ(0, MeshData().countComponents());
+
+    const MeshData apart = joined(MeshTestShapes::cube(), MeshTestShapes::tetrahedron(), 0);
+    EXPECT_EQ(2, apart.countComponents());
+    EXPECT_EQ(0, apart.countNonManifoldVertices());
+    // Sharing one vertex only: still two pieces to unfold, and the vertex pinches.
+    const MeshData bowtie = joined(MeshTestShapes::cube(), MeshTestShapes::tetrahedron(), 1);
+    EXPECT_EQ(2, bowtie.countComponents());
+    EXPECT_EQ(1, bowtie.countNonManifoldVertices());
+    // An open fan (one face removed around a vertex) is one fan, not pinched.
+    MeshData open = MeshTestShapes::cube();
+    open.faces.pop_back();
+    EXPECT_EQ(1, open.countComponents());
+    EXPECT_EQ(0, open.countNonManifoldVertices());
+}

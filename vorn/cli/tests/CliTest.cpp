@@ -144,6 +144,26 @@ TEST_F(CliTest, CommandsSayWhatTheyDidAndNameWhatIsMissing) {
     EXPECT_NE(std::string::npos, batch.err.find(absent)) << batch.err;
 }
 
+TEST_F(CliTest, MeshesInSeveralPiecesAreReportedAndUnfoldSaysWhatItCanDo) {
+    // Two tetrahedra sharing vertex 0: two components and one pinched vertex.
+    const std::string off = temp("bowtie.off");
+    writeFile(off, "OFF\n7 8 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n-1 0 0\n0 -1 0\n0 0 -1\n"
+                   "3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n"
+                   "3 0 5 4\n3 0 4 6\n3 0 6 5\n3 4 5 6\n");
+    const CliRun info = run("info " + quote(off));
+    EXPECT_EQ(0, info.exitCode) << info.err;
+    EXPECT_NE(std::string::npos, info.out.find("  components: 2\n  non-manifold vertices: 1\n"))
+        << info.out;
+
+    const CliRun unfold = run("unfold " + quote(off) + " --strategy BreadthFirstUnfolder");
+    EXPECT_NE(std::string::npos,
+              unfold.err.find("2 components; only the starting face's component can be "
+                              "unfolded into one net"))
+        << unfold.err;
+    EXPECT_NE(std::string::npos, unfold.out.find("Faces placed: 4 / 8\n")) << unfold.out;
+    EXPECT_NE(std::string::npos, unfold.out.find("Success: no\n")) << unfold.out;
+}
+
 TEST_F(CliTest, InfoOnEveryExampleFormat) {
     struct Expect {
         const char* file;
