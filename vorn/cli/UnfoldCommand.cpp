@@ -43,8 +43,8 @@ const CliCommand g_UnfoldCommand{
     runUnfold,
     {{"--strategy", "NAME",
       "a class name such as Unfolder, or its display name such as\n"
-      "\"Breadth First Unfolder\" (default: the strategy the scene\n"
-      "holds, else Unfolder)"},
+      "\"Breadth First\" (default: the strategy the scene holds,\n"
+      "else Unfolder)"},
      {"--steps", "N", "at most N idle ticks (default 1000000)"},
      {"--out", "FILE", "save the scene with the net added as a mesh object"},
      {"--pdf", "FILE", "draw the net into FILE (.pdf)"},
