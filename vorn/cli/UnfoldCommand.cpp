@@ -7,6 +7,7 @@
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/AttachStrategy.h"
+#include "vorn/core/FiniteNet.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/core/batch/StrategyNames.h"
@@ -202,8 +203,11 @@ int runUnfold(const std::vector<std::string>& args) {
     std::printf("Faces placed: %zu / %zu\n", placed, total);
     std::printf("Progress: %4.2f%%\n", unfolder->getProgress() * 100.0);
     std::printf("Overlapping faces: %zu\n", conflicted);
-    std::printf("Success: %s\n", finished && unfolder->isSuccesful() ? "yes" : "no");
+    const bool finite = HasFinitePositions(*unfolder);
+    std::printf("Success: %s\n", finished && finite && unfolder->isSuccesful() ? "yes" : "no");
     std::fflush(stdout);
+    if (!finite)
+        return CliFail(options.model + ": the net's positions are not finite; nothing written");
 
     if (!options.out.empty()) {
         // Unfolders are not stored in documents; the net goes in as a mesh.

@@ -61,6 +61,12 @@ TEST(MeshDataTest, ValidationNamesTheFirstProblem) {
     EXPECT_EQ("vertex 3: coordinate is not finite", validationError(d));
     d.vertices[3].y() = std::numeric_limits<double>::infinity();
     EXPECT_EQ("vertex 3: coordinate is not finite", validationError(d));
+    // Finite but so large that squared lengths overflow: refused, saying what to do.
+    d = MeshTestShapes::cube();
+    d.vertices[2] = Sorvex::M3d(0, -1e155, 0);
+    EXPECT_EQ("vertex 2: coordinate 1e+155 is too large (at most 1e+50, or lengths and areas "
+              "overflow); scale the model down",
+              validationError(d));
 
     d = MeshTestShapes::cube();
     d.faces[5] = {1, 2, 40};

@@ -104,6 +104,17 @@ TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
     EXPECT_NE(std::string::npos, empty.err.find("empty.xml: the mesh has no faces")) << empty.err;
     EXPECT_EQ(std::string::npos, empty.out.find("Success: yes"));
 
+    // Coordinates whose squares overflow are refused before any net is made.
+    std::ofstream(dir / "huge.off") << "OFF\n4 4 0\n0 0 0\n1e155 0 0\n0 1e155 0\n0 0 1e155\n"
+                                       "3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n";
+    CliResult huge =
+        run("'" + (dir / "huge.off").string() + "' --svg '" + (dir / "huge.svg").string() + "'");
+    EXPECT_EQ(1, huge.exitCode);
+    EXPECT_NE(std::string::npos,
+              huge.err.find("huge.off: vertex 1: coordinate 1e+155 is too large"))
+        << huge.err;
+    EXPECT_FALSE(fs::exists(dir / "huge.svg"));
+
     CliResult missing = run("'" + (dir / "absent.off").string() + "'");
     EXPECT_EQ(1, missing.exitCode);
     EXPECT_NE(std::string::npos, missing.err.find("absent.off"));

@@ -5,6 +5,7 @@
 #include "common/XML.h"
 #include "scene/Factory.h"
 #include "unfolders/engine/Unfolder.h"
+#include "vorn/core/FiniteNet.h"
 #include "vorn/core/batch/BatchPlan.h"
 #include "vorn/core/batch/TestLabels.h"
 
@@ -119,7 +120,13 @@ void BatchTestRun::finishUnfolder() {
     BatchUnfolding result;
     result.strategy = strategy.displayName;
     if (m_unfolder) {
-        result.success = !m_threw && m_unfolder->isSuccesful();
+        const bool finite = HasFinitePositions(*m_unfolder);
+        if (!finite)
+            m_outcome.messages.push_back(m_outcome.testName + ": the net of " +
+                                         strategy.displayName +
+                                         " has positions that are not "
+                                         "finite; it counts as a failure");
+        result.success = !m_threw && finite && m_unfolder->isSuccesful();
         const float progress = m_unfolder->getProgress();
         const size_t sourceFaces = m_mesh->getPolyCount();
         if (result.success)
@@ -133,7 +140,7 @@ void BatchTestRun::finishUnfolder() {
                             double(m_unfolder->getConflicts().getVertexCount())) /
                            double(sourceFaces);
         // Only scored tests are drawn; counted ones (series, repeat mode) are not.
-        if (m_plan.options.writePdfs && !m_threw && !m_outcome.counting)
+        if (m_plan.options.writePdfs && !m_threw && finite && !m_outcome.counting)
             writePdf(strategy.displayName);
     }
     if (!result.success && !m_unusable &&
