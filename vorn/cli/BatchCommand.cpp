@@ -16,12 +16,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -129,31 +131,79 @@ std::string clock(double seconds) {
     return text;
 }
 
-void printSummary(const BatchResults& results, size_t tests) {
-    std::printf("Success rates (%%) after %zu tests:\n", tests);
-    const auto& counts = results.getRunCounts();
-    size_t nameWidth = 8;
-    for (const auto& [strategy, row] : results.getValues())
-        nameWidth = std::max(nameWidth, strategy.size());
+/// Wide tables (a bucket column per five faces) are printed in blocks of columns that fit
+/// this many characters, each block with the strategy names and the test counts.
+constexpr size_t kSummaryWidth = 100;
+
+void printSummaryBlock(const BatchResults& results, size_t nameWidth,
+                       const std::vector<std::pair<std::string, int>>& columns) {
+    auto widthOf = [](const std::string& label) { return int(std::max<size_t>(12, label.size())); };
     std::printf("%-*s", int(nameWidth), "Strategy");
-    for (const auto& [label, runs] : counts)
-        std::printf("  %12s", label.c_str());
+    for (const auto& [label, runs] : columns)
+        std::printf("  %*s", widthOf(label), label.c_str());
     std::printf("\n");
     for (const auto& [strategy, row] : results.getValues()) {
         std::printf("%-*s", int(nameWidth), strategy.c_str());
-        for (const auto& [label, runs] : counts) {
+        for (const auto& [label, runs] : columns) {
             const double rate = results.successRate(strategy, label);
             if (rate >= 0)
-                std::printf("  %12.2f", rate);
+                std::printf("  %*.2f", widthOf(label), rate);
             else
-                std::printf("  %12s", "-");
+                std::printf("  %*s", widthOf(label), "-");
         }
         std::printf("\n");
     }
     std::printf("%-*s", int(nameWidth), "Tests");
-    for (const auto& [label, runs] : counts)
-        std::printf("  %12d", runs);
+    for (const auto& [label, runs] : columns)
+        std::printf("  %*d", widthOf(label), runs);
     std::printf("\n");
+}
+
+void printSummary(const BatchResults& results, size_t tests) {
+    std::printf("Success rates (%%) after %zu tests:\n", tests);
+    size_t nameWidth = 8;
+    for (const auto& [strategy, row] : results.getValues())
+        nameWidth = std::max(nameWidth, strategy.size());
+    const std::vector<std::pair<std::string, int>> columns(results.getRunCounts().begin(),
+                                                           results.getRunCounts().end());
+    std::vector<std::pair<std::string, int>> block;
+    size_t width = nameWidth;
+    for (const auto& column : columns) {
+        const size_t columnWidth = 2 + std::max<size_t>(12, column.first.size());
+        if (!block.empty() && width + columnWidth > kSummaryWidth) {
+            printSummaryBlock(results, nameWidth, block);
+            std::printf("\n");
+            block.clear();
+            width = nameWidth;
+        }
+        block.push_back(column);
+        width += columnWidth;
+    }
+    printSummaryBlock(results, nameWidth, block);
+}
+
+/// Says on stderr which of the stored choices (the dialog's, or a previous run's) this run
+/// takes because the command line did not give them.
+void reportStoredChoices(const Options& o, const BatchSettings& stored) {
+    std::string applied;
+    auto add = [&applied](const std::string& choice) {
+        applied += (applied.empty() ? "" : ", ") + choice;
+    };
+    auto onOff = [](bool on) { return std::string(on ? "on" : "off"); };
+    if (!o.out)
+        add("Record to '" + stored.path + "'");
+    if (!o.strategies)
+        add("strategies " + stored.filter);
+    if (!o.current && o.randoms.empty() && !o.models)
+        add("tests " + stored.tests + " (in '" + stored.modelPath + "')");
+    if (!o.varyRandoms)
+        add("Vary Randoms " + onOff(stored.varyRandoms));
+    if (!o.captureFails)
+        add("Capture Fails " + onOff(stored.captureFails));
+    if (!o.writePdfs)
+        add("Write PDFs " + onOff(stored.writePdfs));
+    if (!applied.empty())
+        std::fprintf(stderr, "vorn-cli: stored choices applied: %s\n", applied.c_str());
 }
 
 int runBatch(const std::vector<std::string>& args) {
@@ -166,6 +216,7 @@ int runBatch(const std::vector<std::string>& args) {
         return CliFail("the unfolding library is not available: " + loadError);
 
     const BatchSettings stored = ReadBatchSettings();
+    reportStoredChoices(o, stored);
     BatchOptions options;
     options.recordTo = StripTrailingSeparators(o.out.value_or(stored.path));
     options.modelPath = StripTrailingSeparators(o.models.value_or(stored.modelPath));
@@ -209,7 +260,14 @@ int runBatch(const std::vector<std::string>& args) {
     std::string error;
     if (!MakeDirectories(options.recordTo, &error))
         return CliFail(error);
-    WriteBatchSettings(BatchSettingsFrom(options));
+    // Folders are stored absolute, so a later run from another folder finds them.
+    BatchSettings toStore = BatchSettingsFrom(options);
+    for (std::string* folder : {&toStore.path, &toStore.modelPath}) {
+        std::error_code ignored;
+        if (!folder->empty())
+            *folder = std::filesystem::absolute(*folder, ignored).string();
+    }
+    WriteBatchSettings(toStore);
 
     BatchRunner runner;
     runner.start(options);
