@@ -103,32 +103,20 @@ bool readMeshNode(XML& node, PolyMesh& mesh) {
 
 bool LoadTestModel(const std::string& path, PolyMesh& mesh, std::string* error) {
     mesh.clear();
-    std::string why = "cannot read the file";
+    std::string why;
+    XML node("SceneRoot");
     if (!std::filesystem::is_regular_file(path)) {
         why = "no such file";
-    } else {
-        bool handled = false;
-        for (const std::unique_ptr<Loader>& loader : BuildLoaders()) {
-            if (!loader->handles(path))
-                continue;
-            handled = true;
-            XML node("SceneRoot");
-            if (!loader->load(path, node)) {
-                why = loader->getError();
-                continue;
-            }
-            try {
-                const bool read = readMeshNode(node, mesh);
-                if (read && mesh.getPolyCount() > 0)
-                    return true;
-                why = read ? "the mesh has no faces" : "the file holds no mesh";
-            } catch (const std::exception& e) {
-                why = e.what();
-            }
-            mesh.clear();
+    } else if (LoadWithLoaders(path, node, why)) {
+        try {
+            const bool read = readMeshNode(node, mesh);
+            if (read && mesh.getPolyCount() > 0)
+                return true;
+            why = read ? "the mesh has no faces" : "the file holds no mesh";
+        } catch (const std::exception& e) {
+            why = e.what();
         }
-        if (!handled)
-            why = "unknown file type";
+        mesh.clear();
     }
     if (error)
         *error = why.rfind(path, 0) == 0 ? why : path + ": " + why;
