@@ -2,6 +2,7 @@
 #include "vorn/app/CMainFrame.h"
 
 #include "common/StatusLine.h"
+#include "scene/SceneRoot.h"
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/core/LoaderList.h"
