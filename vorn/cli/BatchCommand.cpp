@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -89,9 +90,17 @@ struct Options {
             return false;
         else if (arg == "--random")
             o.randoms.push_back(n);
-        else if (arg == "--seed")
+        else if (arg == "--seed") {
+            // Seeds are unsigned: a larger number would silently wrap to another seed.
+            constexpr unsigned kLargestSeed = std::numeric_limits<unsigned>::max();
+            if (n > long(kLargestSeed)) {
+                exitCode = CliUsageError(g_BatchCommand, "--seed needs a whole number up to " +
+                                                             std::to_string(kLargestSeed) +
+                                                             ", not '" + value + "'");
+                return false;
+            }
             o.seed = unsigned(n);
-        else if (arg == "--jobs")
+        } else if (arg == "--jobs")
             o.jobs = int(std::min(n, 256L));
         else
             o.maxRounds = size_t(n);

@@ -7,7 +7,10 @@
 #include "scene/SceneRoot.h"
 #include "scene/render/CairoRenderer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -34,10 +37,23 @@ struct Options {
     std::string view;
 };
 
+/// A whole number from 1 to INT_MAX written in digits only; false otherwise (overflow too).
+bool parseSide(const std::string& text, int& out) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    errno = 0;
+    const long n = std::strtol(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || n < 1 || n > std::numeric_limits<int>::max())
+        return false;
+    out = int(n);
+    return true;
+}
+
 bool parseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
     int w = 0, h = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 1 || h < 1)
+    if (x == std::string::npos || !parseSide(text.substr(0, x), w) ||
+        !parseSide(text.substr(x + 1), h))
         return false;
     width = w;
     height = h;

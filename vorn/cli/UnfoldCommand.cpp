@@ -21,6 +21,7 @@
 #include "unfolders/engine/Unfolder.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -97,8 +98,9 @@ struct Options {
             options.picture.value = mm;
         } else {
             char* end = nullptr;
+            errno = 0;
             const long steps = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || steps <= 0) {
+            if (value.empty() || *end != '\0' || errno == ERANGE || steps <= 0) {
                 exitCode = CliUsageError(
                     g_UnfoldCommand, "--steps needs a positive whole number, not '" + value + "'");
                 return false;

@@ -122,6 +122,15 @@ TEST_F(CliTest, OptionsAreListedAsTheyAreParsed) {
     EXPECT_EQ(2, overflow.exitCode);
     EXPECT_NE(std::string::npos, overflow.err.find("--random needs a whole number"))
         << overflow.err;
+    for (const std::string& args :
+         {"batch --random 1 --seed 4294967296 --out " + quote(temp("b")),
+          "unfold " + example("cube.off") + " --steps 99999999999999999999",
+          "render " + example("cube.off") + " " + quote(temp("c.png")) +
+              " --size 99999999999x10"}) {
+        const CliRun refused = run(args);
+        EXPECT_EQ(2, refused.exitCode) << args << "\n" << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(temp("c.png")));
 }
 
 TEST_F(CliTest, CommandsSayWhatTheyDidAndNameWhatIsMissing) {
