@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -86,6 +87,29 @@ TEST_F(UnfoldCommand, AStoredStrategyRunsOrIsReplacedNeverJoined) {
         << replaced.out;
     EXPECT_NE(std::string::npos, replaced.out.find("Faces placed: 20 / 20\n")) << replaced.out;
     EXPECT_NE(std::string::npos, replaced.out.find("Success: yes\n")) << replaced.out;
+}
+
+TEST_F(UnfoldCommand, StrategiesAreListedByBothNamesAndEachUnfolds) {
+    const CliResult list = runCli("strategies", dir);
+    ASSERT_EQ(0, list.exitCode) << list.err;
+    EXPECT_NE(std::string::npos, list.out.find("Breadth First ")) << list.out;
+    EXPECT_NE(std::string::npos, list.out.find("  BreadthFirstUnfolder\n")) << list.out;
+    EXPECT_NE(std::string::npos, list.out.find("  Unfolder\n")) << "the base is listed too";
+    // Every listed display name is one unfold accepts.
+    std::istringstream lines(list.out);
+    std::string line;
+    std::getline(lines, line); // the heading
+    int offered = 0;
+    while (std::getline(lines, line)) {
+        const std::string display = line.substr(0, line.find("  "));
+        if (display == "-")
+            continue;
+        ++offered;
+        const CliResult one = run(example("tetrahedron.obj") + " --strategy '" + display + "'");
+        EXPECT_EQ(0, one.exitCode) << display << ": " << one.err;
+        EXPECT_NE(std::string::npos, one.out.find("Faces placed: 4 / 4\n")) << display;
+    }
+    EXPECT_GE(offered, 10);
 }
 
 TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
