@@ -1,5 +1,6 @@
 #include "vorn/core/LoaderList.h"
 
+#include "common/XML.h"
 #include "scene/Factory.h"
 
 #include <algorithm>
@@ -41,4 +42,23 @@ OpenFilter BuildOpenFilter() {
     filter.text += "*.*";
     filter.text += '\0';
     return filter;
+}
+
+bool LoadWithLoaders(const std::string& path, XML& node, std::string& error) {
+    std::string lastError;
+    bool handled = false;
+    for (const std::unique_ptr<Loader>& loader : BuildLoaders()) {
+        if (!loader->handles(path))
+            continue;
+        handled = true;
+        // Each loader starts from the node as given, whatever a failed one left in it.
+        XML attempt(node);
+        if (loader->load(path, attempt)) {
+            node = std::move(attempt);
+            return true;
+        }
+        lastError = loader->getError();
+    }
+    error = handled ? lastError : path + ": unknown file type (no loader reads this extension)";
+    return false;
 }

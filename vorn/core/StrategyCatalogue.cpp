@@ -86,3 +86,11 @@ Factory* FindStrategy(std::string_view name) {
             return factory;
     return nullptr;
 }
+
+std::string UnknownStrategyMessage(std::string_view name) {
+    std::string names;
+    for (const OfferedStrategy& strategy : ListOfferedStrategies())
+        names += (names.empty() ? "" : ", ") + strategy.displayName;
+    return "unknown strategy '" + std::string(name) + "'; the strategies are: " +
+           (names.empty() ? std::string("none (the unfolding library is not loaded)") : names);
+}

@@ -37,6 +37,11 @@ std::vector<OfferedStrategy> ListOfferedStrategies();
 /// The factory is null when there is none.
 OfferedStrategy FindOfferedStrategy(std::string_view name);
 
+/// The message for a strategy name nothing answers to: the name, then every offered
+/// strategy's display name ("unknown strategy 'X'; the strategies are: Border Avoider,
+/// ...").
+std::string UnknownStrategyMessage(std::string_view name);
+
 /// Any strategy, offered or not, by any spelling: an exact class name first,
 /// then an offered strategy as FindOfferedStrategy finds it, then a class name
 /// ignoring case, blanks and punctuation. Null when there is none.

@@ -61,6 +61,12 @@ TEST(MeshDataTest, ValidationNamesTheFirstProblem) {
     EXPECT_EQ("vertex 3: coordinate is not finite", validationError(d));
     d.vertices[3].y() = std::numeric_limits<double>::infinity();
     EXPECT_EQ("vertex 3: coordinate is not finite", validationError(d));
+    // Finite but so large that squared lengths overflow: refused, saying what to do.
+    d = testshapes::cube();
+    d.vertices[2] = Sorvex::M3d(0, -1e155, 0);
+    EXPECT_EQ("vertex 2: coordinate 1e+155 is too large (at most 1e+50, or lengths and areas "
+              "overflow); scale the model down",
+              validationError(d));
 
     d = testshapes::cube();
     d.faces[5] = {1, 2, 40};
@@ -93,4 +99,44 @@ TEST(MeshDataTest, EmptyDataAndOpenSurfacesAreValid) {
     MeshData open = testshapes::cube();
     open.faces.pop_back();
     EXPECT_TRUE(open.validate(error)) << error;
+}
+
+namespace {
+
+/// `b`'s faces added to `a`, their indices shifted; `shared` of `b`'s first vertices are
+/// taken to be `a`'s first ones (so the shapes touch there).
+MeshData joined(MeshData a, const MeshData& b, int shared) {
+    const int offset = int(a.vertices.size()) - shared;
+    for (std::size_t v = std::size_t(shared); v < b.vertices.size(); ++v)
+        a.vertices.push_back(b.vertices[v] + Sorvex::M3d(5, 0, 0));
+    for (std::vector<int> face : b.faces) {
+        for (int& v : face)
+            v = v < shared ? v : v + offset;
+        a.faces.push_back(face);
+    }
+    return a;
+}
+
+} // namespace
+
+TEST(MeshDataTest, ComponentsAndPinchedVertices) {
+    for (const MeshData& d :
+         {testshapes::cube(), testshapes::icosahedron(), testshapes::torus(5, 4)}) {
+        EXPECT_EQ(1, d.countComponents());
+        EXPECT_EQ(0, d.countNonManifoldVertices());
+    }
+    EXPECT_EQ(0, MeshData().countComponents());
+
+    const MeshData apart = joined(testshapes::cube(), testshapes::tetrahedron(), 0);
+    EXPECT_EQ(2, apart.countComponents());
+    EXPECT_EQ(0, apart.countNonManifoldVertices());
+    // Sharing one vertex only: still two pieces to unfold, and the vertex pinches.
+    const MeshData bowtie = joined(testshapes::cube(), testshapes::tetrahedron(), 1);
+    EXPECT_EQ(2, bowtie.countComponents());
+    EXPECT_EQ(1, bowtie.countNonManifoldVertices());
+    // An open fan (one face removed around a vertex) is one fan, not pinched.
+    MeshData open = testshapes::cube();
+    open.faces.pop_back();
+    EXPECT_EQ(1, open.countComponents());
+    EXPECT_EQ(0, open.countNonManifoldVertices());
 }

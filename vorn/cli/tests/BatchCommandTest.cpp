@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -77,7 +78,7 @@ TEST_F(BatchCommand, SameSeedSameResultsWhateverTheJobs) {
     EXPECT_EQ(0u, csv("one").rfind("Unfolder, [", 0));
 }
 
-TEST_F(BatchCommand, UnreadableModelsRunAsEmptyMeshes) {
+TEST_F(BatchCommand, UnreadableModelsFailAndAreNamed) {
     fs::create_directories(dir / "models");
     std::ofstream(dir / "models" / "broken.off") << "OFF\n8 6 0\n1 2 oops\n";
     fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / "cube.off", dir / "models" / "cube.off");
@@ -86,7 +87,10 @@ TEST_F(BatchCommand, UnreadableModelsRunAsEmptyMeshes) {
     ASSERT_EQ(0, result.exitCode) << result.err;
     const std::string text = csv("out");
     EXPECT_EQ(0u, text.rfind("Unfolder, Broken.off, Cube.off, \n", 0)) << text;
+    EXPECT_NE(std::string::npos, text.find("\nDepth First, 0.00, 100.00, \n")) << text;
     EXPECT_NE(std::string::npos, text.find("\nTotals, 1, 1, \n"));
+    EXPECT_NE(std::string::npos, result.err.find((dir / "models" / "broken.off").string() + ":"))
+        << result.err;
 }
 
 TEST_F(BatchCommand, NetsAreWrittenAsPdfsWhenAsked) {
@@ -96,11 +100,39 @@ TEST_F(BatchCommand, NetsAreWrittenAsPdfsWhenAsked) {
                            " --random 3 --write-pdfs --jobs 2 --out " + outDir("out"));
     ASSERT_EQ(0, result.exitCode) << result.err;
     EXPECT_EQ(0u, ReadFileText(dir / "out" / "Cube-BreadthFirst.pdf").rfind("%PDF", 0));
-    EXPECT_EQ(0u, ReadFileText(dir / "out" / "RandomSeries-BreadthFirst.pdf").rfind("%PDF", 0));
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir / "out"))
         ++files;
-    EXPECT_EQ(size_t(3), files); // the two nets and results.csv, nothing left over
+    // The scored cube's net and results.csv: the counted series draws none.
+    EXPECT_EQ(size_t(2), files);
+}
+
+TEST_F(BatchCommand, StoredChoicesAreNamedFoldersStoredAbsoluteAndWideTablesWrap) {
+    const std::string folders = "VORN_CONFIG_DIR='" + (dir / "config").string() +
+                                "' VORN_DATA_DIR='" + (dir / "data").string() + "'";
+    CliResult first = runCli("batch --strategies 'Breadth First,Least Height' --random 40 "
+                             "--vary-randoms --no-capture-fails --no-write-pdfs --out relative",
+                             dir, "cd '" + dir.string() + "' && " + folders);
+    ASSERT_EQ(0, first.exitCode) << first.err;
+    EXPECT_EQ(std::string::npos, first.err.find("stored choices")) << "every choice was given";
+    const std::string absolute = (dir / "relative").string();
+    EXPECT_NE(std::string::npos, ReadFileText(dir / "config" / "settings.ini").find(absolute));
+    // Face-count buckets make many columns: blocks of at most 100 characters.
+    size_t blocks = 0;
+    std::istringstream lines(first.out);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 100u) << line;
+        blocks += line.rfind("Strategy ", 0) == 0;
+    }
+    EXPECT_GT(blocks, 1u) << first.out;
+
+    CliResult again = run("--random 1");
+    ASSERT_EQ(0, again.exitCode) << again.err;
+    EXPECT_NE(std::string::npos,
+              again.err.find("vorn-cli: stored choices applied: Record to '" + absolute +
+                             "', strategies [Breadth First][Least Height], Vary Randoms on"))
+        << again.err;
+    EXPECT_NE(std::string::npos, csv("relative").find("\nStatus, 1 of 1\n"));
 }
 
 TEST_F(BatchCommand, BadChoicesFailWithOneLine) {

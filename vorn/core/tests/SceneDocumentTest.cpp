@@ -254,6 +254,7 @@ TEST(SceneDocument, ForwardsSceneEventsToItsViews) {
     CountingView first(true), last(false);
     document.addView(&first);
     document.addView(&last);
+    document.addView(&first); // a view is listed once
     auto* mesh = new PolyMesh();
     mesh->setParent(document.getRoot());
 
@@ -270,6 +271,10 @@ TEST(SceneDocument, ForwardsSceneEventsToItsViews) {
     EXPECT_EQ(0, last.captures);
     document.removeView(&first);
     document.removeView(&last);
+    const int redrawsBefore = first.redraws;
+    document.onRedrawRequest();
+    EXPECT_EQ(redrawsBefore, first.redraws) << "removed views hear nothing";
+    EXPECT_FALSE(document.onCaptureRequest("shot.png", 10, 10, false)) << "no view: no capture";
 }
 
 } // namespace

@@ -160,6 +160,39 @@ TEST_F(BatchRun, SeriesCountAndModelsScoreInTheResultsFile) {
               csv());
 }
 
+TEST_F(BatchRun, ModelsThatDoNotLoadFailEveryRealStrategyAndSayWhy) {
+    writeModel("cube.off", kCubeOff);
+    writeModel("broken.off", "OFF\n8 6 0\n0 0 nonsense\n");
+    writeModel("faceless.off", "OFF\n3 0 0\n0 0 0\n1 0 0\n0 1 0\n");
+    writeModel("meshless.xml", "<SceneRoot/>");
+    options.strategies = {strategy("BreadthFirstUnfolder"), strategy("LeastHeightUnfolder")};
+    ASSERT_NE(nullptr, options.strategies[0].factory) << "the real strategies are linked";
+    ASSERT_NE(nullptr, options.strategies[1].factory);
+    options.tests = {"broken.off", "faceless.off", "meshless.xml", "missing.off", "cube.off"};
+    BatchRunner runner;
+    std::vector<std::string> messages;
+    runner.onTestDone = [&](const BatchTestOutcome& outcome) {
+        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+    };
+    runner.start(options);
+    runner.run(1);
+    for (const OfferedStrategy& s : options.strategies) {
+        for (const char* label : {"Broken.off", "Faceless.off", "Meshless.xml", "Missing.off"})
+            EXPECT_EQ(0.0, runner.getResults().successRate(s.displayName, label))
+                << s.displayName << " on " << label;
+        EXPECT_EQ(100.0, runner.getResults().successRate(s.displayName, "Cube.off"));
+    }
+    // One line per unusable file, naming it.
+    ASSERT_EQ(4u, messages.size());
+    const char* files[] = {"broken.off", "faceless.off", "meshless.xml", "missing.off"};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(0u, messages[i].find(options.modelPath + "/" + files[i])) << messages[i];
+        EXPECT_EQ(std::string::npos, messages[i].find('\n')) << messages[i];
+    }
+    EXPECT_NE(std::string::npos, messages[1].find("no faces")) << messages[1];
+    EXPECT_NE(std::string::npos, messages[3].find("no such file")) << messages[3];
+}
+
 TEST_F(BatchRun, ResultsFileIsWrittenAfterEveryTest) {
     options.strategies = {strategy("Steady Test")};
     options.tests = {"<<4 Random Polyhedra>>"};
@@ -324,9 +357,9 @@ TEST_F(BatchRun, StrategiesThatThrowFailWithoutEndingTheRun) {
     EXPECT_FLOAT_EQ(2.0f, values.at("Steady Test").at("RandomSeries"));
 }
 
-TEST_F(BatchRun, PicturesOfASeriesAreTheLastTestsWhateverTheJobs) {
+TEST_F(BatchRun, PicturesAreOfScoredTestsOnlyWhateverTheJobs) {
     writeModel("cube.off", kCubeOff);
-    options.strategies = {strategy("Steady Test"), strategy("Coin Test")};
+    options.strategies = {strategy("BreadthFirstUnfolder"), strategy("LeastHeightUnfolder")};
     options.tests = {"cube.off", "<<12 Random Polyhedra>>"};
     options.varyRandoms = true;
     options.writePdfs = true;
@@ -344,9 +377,10 @@ TEST_F(BatchRun, PicturesOfASeriesAreTheLastTestsWhateverTheJobs) {
         fs::remove_all(dir / "out");
         fs::create_directories(dir / "out");
     }
-    ASSERT_EQ(size_t(4), pictures[0].size());
-    EXPECT_EQ("Cube-CoinTest.pdf=6", pictures[0][0]);
-    EXPECT_EQ("Cube-SteadyTest.pdf=6", pictures[0][1]);
+    // The series is counted, not scored: its nets are not drawn (nor drawn and dropped).
+    ASSERT_EQ(size_t(2), pictures[0].size());
+    EXPECT_EQ("Cube-BreadthFirst.pdf=6", pictures[0][0]);
+    EXPECT_EQ("Cube-LeastHeight.pdf=6", pictures[0][1]);
     EXPECT_EQ(pictures[0], pictures[1]);
 
     // No folder to record to: no pictures, and no complaint.
