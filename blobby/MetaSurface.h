@@ -30,6 +30,7 @@ class MetaSurface : public Force, public SceneObj, public SystemIdleHandler, pub
 
     // ----- Levels and state -----
 
+    /// Stored only; it takes effect in the next refine.
     void setMinLevel(int n) { m_minLevel = n; }
     /// Raising resumes refinement from the finished cells; lowering finalises the coarser
     /// ancestors. Levels outside 0..MaxAllowedLevel are refused (false, nothing changed).
