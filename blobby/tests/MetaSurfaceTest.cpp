@@ -4,10 +4,12 @@
 #include "blobby/MetaLine.h"
 #include "blobby/Octree.h"
 #include "common/Registry.h"
+#include "common/StatusLine.h"
 #include "common/UserPaths.h"
 #include "common/XML.h"
 #include "scene/SceneRoot.h"
 #include "scene/mesh/PolyMesh.h"
+#include "unfolders/strategies/LeastHeightUnfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -267,4 +269,34 @@ TEST(MetaSurfaceTest, FieldSumsNestedSourcesInTheirFrames) {
     M3d origin(0, 0, 0), far(10, 0, 0);
     EXPECT_DOUBLE_EQ(1.0, s.F(origin));
     EXPECT_DOUBLE_EQ(1.0, s.F(far));
+}
+
+TEST(MetaSurfaceTest, DefaultActionUnfoldsWithTheDefaultOrAFallbackStrategy) {
+    // Using the library keeps it loaded, so its strategies are registered.
+    ASSERT_EQ("LeastHeightUnfolder",
+              LeastHeightUnfolder::g_LeastHeightUnfolderBuilder.getClassName());
+    SceneRoot root;
+    auto* s = new MetaSurface;
+    s->setParent(&root);
+    s->setExtents(M3d(2, 2, 2), true);
+    s->setMaxLevel(3);
+    addBall(*s, M3d(0, 0, 0), 2.0);
+    refineToEnd(*s);
+
+    // The stored default names a class this build does not have.
+    SceneObj* strategy = s->doDefaultAction();
+    ASSERT_NE(nullptr, strategy);
+    EXPECT_EQ("LeastHeightUnfolder", strategy->getClassName());
+    EXPECT_NE(nullptr, dynamic_cast<PolyMesh*>(strategy->getParent()));
+    EXPECT_EQ("SpiralUnfolder is not available; unfolding with LeastHeightUnfolder",
+              GetLastStatusMessage());
+
+    SetRegistryString("Settings", "DefaultUnfolder", "BreadthFirstUnfolder");
+    strategy = s->doDefaultAction();
+    SetRegistryString("Settings", "DefaultUnfolder", "");
+    ASSERT_NE(nullptr, strategy);
+    EXPECT_EQ("BreadthFirstUnfolder", strategy->getClassName());
+
+    MetaSurface empty;
+    EXPECT_EQ(nullptr, empty.doDefaultAction());
 }
