@@ -227,6 +227,23 @@ void Octree::Reduce(Force& force, OctreeTracker& tracker) {
             p[a] = -p[a];
             known = n->GetValExpanded(latticeIndex(p[0], p[1], p[2]), lattice[i]);
         }
+        // A point on an edge of the cell is also known to the cell diagonally across that
+        // edge, reached through either face neighbour's link.
+        for (int a = 0; a < 3 && !known; ++a)
+            for (int b = a + 1; b < 3 && !known; ++b) {
+                if (o[a] == 0 || o[b] == 0)
+                    continue;
+                const int da = directionOf(a, o[a]), db = directionOf(b, o[b]);
+                const Octree* n = m_neighbors[da] ? m_neighbors[da]->m_neighbors[db] : nullptr;
+                if (!n && m_neighbors[db])
+                    n = m_neighbors[db]->m_neighbors[da];
+                if (!n)
+                    continue;
+                int p[3] = {o[0], o[1], o[2]};
+                p[a] = -p[a];
+                p[b] = -p[b];
+                known = n->GetValExpanded(latticeIndex(p[0], p[1], p[2]), lattice[i]);
+            }
         if (!known) {
             Sorvex::M3d at = m_centre + (Sorvex::M3d(o[0], o[1], o[2]) & m_extents);
             lattice[i] = force(at);

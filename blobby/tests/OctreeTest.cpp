@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
 using Sorvex::M3d;
@@ -157,4 +160,30 @@ TEST(OctreeTest, ExactHalfCountsAsInside) {
     quiet.CalculateEdges(tracker);
     EXPECT_EQ(0, quiet.GetNumFaces());
     EXPECT_FALSE(quiet.IsInteresting());
+}
+
+TEST(OctreeTest, RefiningASphereSamplesEachPointOnce) {
+    struct Sphere : Force {
+        std::map<std::tuple<long, long, long>, int> seen;
+        double F(M3d& p) override {
+            // Points lie on a grid of spacing 2^-6; rounding names each exactly.
+            ++seen[{std::lround(p.x() * 64), std::lround(p.y() * 64), std::lround(p.z() * 64)}];
+            return 1.0 - p.length() / 1.5;
+        }
+    } field;
+    struct Queue : OctreeTracker {
+        std::vector<Octree*> cells;
+        void track(Octree* cell) override {
+            if (cell->GetLevel() < 5)
+                cells.push_back(cell);
+        }
+    } queue;
+    Octree root(M3d(0, 0, 0), M3d(2, 2, 2), nullptr);
+    root.Reduce(field, queue);
+    for (size_t i = 0; i < queue.cells.size(); ++i)
+        queue.cells[i]->Reduce(field, queue);
+    int repeats = 0;
+    for (const auto& [point, count] : field.seen)
+        repeats += count - 1;
+    EXPECT_EQ(0, repeats) << "of " << field.seen.size() << " points";
 }
