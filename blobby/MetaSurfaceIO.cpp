@@ -81,11 +81,12 @@ void MetaSurface::drawTriangles(Renderer* r, const CellList& cells) {
 
 void MetaSurface::renderSelf(Renderer* r) {
     refine(0);
-    if (r->getFlag(RenderFlag::SurfacePass)) {
-        drawTriangles(r, m_finished);
-        drawTriangles(r, m_inProgress);
+    // The renderers draw a scene in one pass, so the triangles are drawn in every pass; the
+    // line overlays belong to the pass that is not the surface pass.
+    drawTriangles(r, m_finished);
+    drawTriangles(r, m_inProgress);
+    if (r->getFlag(RenderFlag::SurfacePass))
         return;
-    }
     auto lines = [r](double grey, auto&& draw) {
         r->setFlag(RenderFlag::LineState, false);
         r->color(grey, grey, grey);

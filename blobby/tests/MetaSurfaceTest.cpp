@@ -9,6 +9,7 @@
 #include "common/XML.h"
 #include "scene/SceneRoot.h"
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/RecordingRenderer.h"
 #include "unfolders/strategies/LeastHeightUnfolder.h"
 
 #include <gtest/gtest.h>
@@ -299,4 +300,25 @@ TEST(MetaSurfaceTest, DefaultActionUnfoldsWithTheDefaultOrAFallbackStrategy) {
 
     MetaSurface empty;
     EXPECT_EQ(nullptr, empty.doDefaultAction());
+}
+
+TEST(MetaSurfaceTest, DrawsTrianglesAndOverlays) {
+    MetaSurface s;
+    s.setExtents(M3d(2, 2, 2), true);
+    addBall(s, M3d(0, 0, 0), 2.0);
+    s.setMaxLevel(3);
+    s.setRenderFaceEdges(true);
+    RecordingRenderer r;
+    s.renderSelf(&r); // completes the levels below the minimum first
+    EXPECT_GT(r.count("beginTriangles"), 0u);
+    EXPECT_GT(r.count("beginLineLoop"), 0u) << "face edges";
+    EXPECT_GT(r.count("beginLines"), 0u) << "bounding cube";
+    EXPECT_TRUE(r.getFlag(RenderFlag::LineState)) << "set again after the overlays";
+
+    RecordingRenderer surfacePass;
+    surfacePass.setFlag(RenderFlag::SurfacePass, true);
+    s.renderSelf(&surfacePass);
+    EXPECT_EQ(0.5, s.getTransparency(&surfacePass));
+    EXPECT_GT(surfacePass.count("beginTriangles"), 0u);
+    EXPECT_EQ(0u, surfacePass.count("beginLineLoop")) << "no overlays in the surface pass";
 }
