@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 using Sorvex::M3d;
@@ -58,6 +60,8 @@ TEST(MetaBallTest, FieldRadiusAndRefusedValues) {
     EXPECT_DOUBLE_EQ(2 * 0.0625 + 0.125, ball.getRadius());
     ball.setStrength(std::nan(""));
     EXPECT_EQ(2.0, ball.getStrength());
+    ball.translate(M3d(std::numeric_limits<double>::infinity(), 0, 0));
+    EXPECT_EQ(M3d(1, 0, 0), ball.getCenter()) << "non-finite moves are refused";
     ball.setStrength(0);
     EXPECT_DOUBLE_EQ(0.125, ball.getRadius());
     EXPECT_EQ(0.0, fieldAt(ball, M3d(1, 0, 0)));
