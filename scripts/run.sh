@@ -41,6 +41,15 @@ for model in "$EXAMPLES"/*; do
     fi
     "$CLI" convert "$model" "$OUT/$stem.off" || status=1
 done
+# Implicit surface: the metaball scene refined to the end, then unfolded.
+echo "== implicit surface"
+if "$CLI" polygonize "$EXAMPLES/implicit/metaballs.xml" --out "$OUT/metaballs.off"; then
+    echo "wrote out/metaballs.off"
+    "$CLI" unfold "$OUT/metaballs.off" --strategy LeastHeightUnfolder \
+        --pdf "$OUT/metaballs-net.pdf" && echo "wrote out/metaballs-net.pdf" || status=1
+else
+    status=1
+fi
 # Batch run: several strategies on every example model and on a series of
 # random convex polyhedra; results.csv is rewritten after every test and each
 # net is written as a PDF beside it. Every choice is given, so the batch runner's

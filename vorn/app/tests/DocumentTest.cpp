@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <vector>
 
 namespace {
 
@@ -56,6 +58,34 @@ TEST(DocumentTest, FailedOpenKeepsTheScene) {
     EXPECT_EQ(root, doc.getRoot());
     EXPECT_FALSE(doc.onOpenDocument((tempDir() / "missing.xml").string(), error));
     EXPECT_EQ(root, doc.getRoot());
+}
+
+/// The values an object writes, by element name.
+XML writtenValues(SceneObj& obj) {
+    XML xml(obj.getClassName());
+    obj.write(xml);
+    return xml;
+}
+
+TEST(DocumentTest, InsertMetaSurfaceWithOneLineSource) {
+    CVornDoc doc;
+    doc.onNewDocument();
+    std::string error;
+    ASSERT_TRUE(doc.insertObject("MetaSurface", &error)) << error;
+    ASSERT_EQ(1u, doc.getRoot()->getChildren().size());
+    SceneObj* surface = doc.getRoot()->getChildren().front();
+    ASSERT_EQ("MetaSurface", surface->getClassName());
+    XML values = writtenValues(*surface);
+    EXPECT_EQ(Sorvex::M3d(3, 3, 3), SceneObj::readVector(values, "Extents", Sorvex::M3d()));
+    std::vector<SceneObj*> lines;
+    for (SceneObj* child : surface->getChildren())
+        if (child->getClassName() == "MetaLine")
+            lines.push_back(child);
+    ASSERT_EQ(1u, lines.size());
+    XML lineValues = writtenValues(*lines.front());
+    EXPECT_DOUBLE_EQ(1.0, SceneObj::readDouble(lineValues, "Strength", -1));
+    SceneObj::ProcessDelayedOperations();
+    EXPECT_EQ(surface, doc.getRoot()->getSelection()) << "the surface is selected, not the line";
 }
 
 } // namespace

@@ -22,49 +22,6 @@ TEST(SceneDocumentInsert, InsertNeedsAKnownClass) {
     EXPECT_EQ(doc.getRoot()->getChildren().front(), doc.getRoot()->getSelection());
 }
 
-/// Stand-ins for the metaball classes: they keep what they read.
-struct RecordingSurface : SceneObj {
-    Sorvex::M3d extents;
-    void read(XML& xml) override {
-        SceneObj::read(xml);
-        extents = readVector(xml, "Extents", Sorvex::M3d(0, 0, 0));
-    }
-};
-struct RecordingLine : SceneObj {
-    double strength = 0;
-    void read(XML& xml) override {
-        SceneObj::read(xml);
-        strength = readDouble(xml, "Strength", -1);
-    }
-};
-template <class T> struct StandInFactory : Factory {
-    explicit StandInFactory(const char* name) : Factory(name, "SceneObj") {}
-    Factorable* newInstance() const override { return new T; }
-};
-
-TEST(SceneDocumentInsert, MetaSurfaceComesWithOneLineSource) {
-    SceneDocument doc;
-    doc.newDocument();
-    StandInFactory<RecordingSurface> surfaces("MetaSurface");
-    std::string error;
-    // Without line sources the surface is not inserted either.
-    EXPECT_FALSE(doc.insertObject("MetaSurface", &error));
-    EXPECT_NE(std::string::npos, error.find("MetaLine")) << error;
-    EXPECT_TRUE(doc.getRoot()->getChildren().empty());
-    StandInFactory<RecordingLine> lines("MetaLine");
-    ASSERT_TRUE(doc.insertObject("MetaSurface", &error)) << error;
-    ASSERT_EQ(1u, doc.getRoot()->getChildren().size());
-    auto* surface = dynamic_cast<RecordingSurface*>(doc.getRoot()->getChildren().front());
-    ASSERT_NE(nullptr, surface);
-    EXPECT_EQ(Sorvex::M3d(3, 3, 3), surface->extents);
-    ASSERT_EQ(1u, surface->getChildren().size());
-    auto* line = dynamic_cast<RecordingLine*>(surface->getChildren().front());
-    ASSERT_NE(nullptr, line);
-    EXPECT_DOUBLE_EQ(1.0, line->strength);
-    SceneObj::ProcessDelayedOperations();
-    EXPECT_EQ(surface, doc.getRoot()->getSelection()) << "the surface is selected, not the line";
-}
-
 TEST(SceneDocumentInsert, FromXmlAddsAndSelectsOrChangesNothing) {
     SceneDocument doc;
     doc.newDocument();
