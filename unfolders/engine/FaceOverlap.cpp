@@ -1,0 +1,182 @@
+#include "unfolders/engine/FaceOverlap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "scene/mesh/Poly.h"
+#include "scene/mesh/Vertex.h"
+#include "unfolders/engine/FaceBox.h"
+
+namespace {
+
+/// Twice the signed area of the triangle o, a, b: positive when it turns
+/// counter-clockwise in (x, z).
+inline double turn(const NetPoint& o, const NetPoint& a, const NetPoint& b) {
+    return (a.x - o.x) * (b.z - o.z) - (a.z - o.z) * (b.x - o.x);
+}
+
+/// Whether some edge line of `p` has all of `q` no deeper than `tolerance`
+/// on the inner side of `p`.
+bool separatedByEdgeOf(const NetPoint* p, int np, const NetPoint* q, int nq, double tolerance) {
+    for (int i = 0; i < np; ++i) {
+        const NetPoint& from = p[i];
+        const NetPoint& to = p[(i + 1) % np];
+        const double ex = to.x - from.x, ez = to.z - from.z;
+        double deepest = -std::numeric_limits<double>::infinity();
+        for (int j = 0; j < nq; ++j)
+            deepest = std::max(deepest, ex * (q[j].z - from.z) - ez * (q[j].x - from.x));
+        // `deepest` is the depth times the edge's length; squares spare the root.
+        if (deepest <= 0 || deepest * deepest <= tolerance * tolerance * (ex * ex + ez * ez))
+            return true;
+    }
+    return false;
+}
+
+/// Whether `p` lies inside or on the triangle a, b, c (counter-clockwise).
+bool inTriangle(const NetPoint& p, const NetPoint& a, const NetPoint& b, const NetPoint& c) {
+    return turn(a, b, p) >= 0 && turn(b, c, p) >= 0 && turn(c, a, p) >= 0;
+}
+
+} // namespace
+
+NetOutline::NetOutline(const Poly& face) : points(local.data()) {
+    const auto& ring = face.getVertices();
+    if (ring.size() > size_t(LocalPoints)) {
+        heap.resize(ring.size());
+        points = heap.data();
+    }
+    // Repeated points would make edges without a direction.
+    for (const Vertex* v : ring) {
+        const NetPoint p{v->x(), v->z()};
+        if (count > 0 && p.x == points[count - 1].x && p.z == points[count - 1].z)
+            continue;
+        points[count++] = p;
+    }
+    while (count > 1 && points[0].x == points[count - 1].x && points[0].z == points[count - 1].z)
+        --count;
+    if (count < 3) {
+        count = 0;
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        doubleArea +=
+            points[i].x * points[(i + 1) % count].z - points[(i + 1) % count].x * points[i].z;
+    if (doubleArea < 0) {
+        std::reverse(points, points + count);
+        doubleArea = -doubleArea;
+    }
+    // A corner bent back by less than the tolerance's angle still counts as convex.
+    for (int i = 0; i < count && convex; ++i) {
+        const NetPoint& prev = points[(i + count - 1) % count];
+        const NetPoint& at = points[i];
+        const NetPoint& next = points[(i + 1) % count];
+        const double lengths =
+            std::hypot(at.x - prev.x, at.z - prev.z) * std::hypot(next.x - at.x, next.z - at.z);
+        if (turn(prev, at, next) < -OverlapTolerance * lengths)
+            convex = false;
+    }
+}
+
+std::vector<std::array<int, 3>> NetOutline::triangulate() const {
+    std::vector<std::array<int, 3>> triangles;
+    std::vector<int> left(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        left[size_t(i)] = i;
+    while (left.size() > 3) {
+        const int n = int(left.size());
+        int ear = -1;
+        for (int i = 0; i < n && ear < 0; ++i) {
+            const NetPoint& a = points[left[size_t((i + n - 1) % n)]];
+            const NetPoint& b = points[left[size_t(i)]];
+            const NetPoint& c = points[left[size_t((i + 1) % n)]];
+            if (turn(a, b, c) <= 0)
+                continue;
+            bool empty = true;
+            for (int k = 0; k < n && empty; ++k) {
+                const int other = left[size_t(k)];
+                if (k == i || k == (i + 1) % n || k == (i + n - 1) % n)
+                    continue;
+                const NetPoint& p = points[other];
+                // A point shared with a corner of the ear (a pinched outline) does not block it.
+                const bool isCorner = (p.x == a.x && p.z == a.z) || (p.x == b.x && p.z == b.z) ||
+                                      (p.x == c.x && p.z == c.z);
+                empty = isCorner || !inTriangle(p, a, b, c);
+            }
+            if (empty)
+                ear = i;
+        }
+        // Rounding can leave no clean ear on a nearly degenerate outline; any
+        // corner then keeps the clipping going.
+        if (ear < 0)
+            ear = 0;
+        triangles.push_back(
+            {left[size_t((ear + n - 1) % n)], left[size_t(ear)], left[size_t((ear + 1) % n)]});
+        left.erase(left.begin() + ear);
+    }
+    if (left.size() == 3)
+        triangles.push_back({left[0], left[1], left[2]});
+    return triangles;
+}
+
+bool ConvexPiecesOverlap(const NetPoint* a, int na, const NetPoint* b, int nb, double tolerance) {
+    return !separatedByEdgeOf(a, na, b, nb, tolerance) &&
+           !separatedByEdgeOf(b, nb, a, na, tolerance);
+}
+
+bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored) {
+    if (!stored.overlapsArea(queryBox))
+        return false;
+    const Poly* a = queryBox.face;
+    const Poly* b = stored.face;
+    if (!a || !b || a == b)
+        return false;
+    const double scale = std::max({queryBox.maxX - queryBox.minX, queryBox.maxZ - queryBox.minZ,
+                                   stored.maxX - stored.minX, stored.maxZ - stored.minZ});
+    const double tolerance = OverlapTolerance * scale;
+    const NetOutline outlineA(*a);
+    const NetOutline outlineB(*b);
+    // A face thinner than the tolerance covers nothing.
+    if (outlineA.getDoubleArea() <= tolerance * scale ||
+        outlineB.getDoubleArea() <= tolerance * scale)
+        return false;
+    if (outlineA.isConvex() && outlineB.isConvex()) {
+        // Convex faces joined along a fold edge lie on its two sides.
+        const int nb = b->getVertexCount();
+        for (int i = 0; i < nb; ++i)
+            if (b->getNeighbor(i) == a)
+                return false;
+        return ConvexPiecesOverlap(&outlineA[0], outlineA.size(), &outlineB[0], outlineB.size(),
+                                   tolerance);
+    }
+    // Non-convex faces are compared triangle by triangle; fold neighbours are
+    // tested too, since a face bent round a notch can reach over its hinge.
+    using Pieces = std::vector<std::array<NetPoint, 3>>;
+    auto piecesOf = [tolerance, scale](const NetOutline& outline) {
+        Pieces pieces;
+        if (outline.isConvex())
+            return pieces;
+        for (const auto& t : outline.triangulate()) {
+            const std::array<NetPoint, 3> piece{outline[t[0]], outline[t[1]], outline[t[2]]};
+            // Slivers between collinear corners cover nothing.
+            if (turn(piece[0], piece[1], piece[2]) > tolerance * scale)
+                pieces.push_back(piece);
+        }
+        return pieces;
+    };
+    const Pieces piecesA = piecesOf(outlineA);
+    const Pieces piecesB = piecesOf(outlineB);
+    auto each = [](const NetOutline& outline, const Pieces& pieces, auto&& visit) {
+        if (outline.isConvex())
+            return visit(&outline[0], outline.size());
+        for (const auto& piece : pieces)
+            if (visit(piece.data(), 3))
+                return true;
+        return false;
+    };
+    return each(outlineA, piecesA, [&](const NetPoint* pa, int na) {
+        return each(outlineB, piecesB, [&](const NetPoint* pb, int nb) {
+            return ConvexPiecesOverlap(pa, na, pb, nb, tolerance);
+        });
+    });
+}
