@@ -59,9 +59,10 @@ NetOutline::NetOutline(const Poly& face) : points(local.data()) {
         count = 0;
         return;
     }
-    for (int i = 0; i < count; ++i)
-        doubleArea +=
-            points[i].x * points[(i + 1) % count].z - points[(i + 1) % count].x * points[i].z;
+    // Summed about the first corner, so that coordinates far from the origin
+    // do not drown a small area in rounding.
+    for (int i = 1; i + 1 < count; ++i)
+        doubleArea += turn(points[0], points[i], points[i + 1]);
     if (doubleArea < 0) {
         std::reverse(points, points + count);
         doubleArea = -doubleArea;
