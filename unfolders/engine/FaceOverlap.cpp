@@ -67,15 +67,19 @@ NetOutline::NetOutline(const Poly& face) : points(local.data()) {
         std::reverse(points, points + count);
         doubleArea = -doubleArea;
     }
-    // A corner bent back by less than the tolerance's angle still counts as convex.
-    for (int i = 0; i < count && convex; ++i) {
+    // A corner bent back by less than the tolerance's angle still counts as
+    // convex (compared in squares, sparing the roots). Triangles always are.
+    for (int i = 0; i < count && convex && count > 3; ++i) {
         const NetPoint& prev = points[(i + count - 1) % count];
         const NetPoint& at = points[i];
         const NetPoint& next = points[(i + 1) % count];
-        const double lengths =
-            std::hypot(at.x - prev.x, at.z - prev.z) * std::hypot(next.x - at.x, next.z - at.z);
-        if (turn(prev, at, next) < -OverlapTolerance * lengths)
-            convex = false;
+        const double bend = turn(prev, at, next);
+        if (bend < 0) {
+            const double in = (at.x - prev.x) * (at.x - prev.x) + (at.z - prev.z) * (at.z - prev.z);
+            const double out =
+                (next.x - at.x) * (next.x - at.x) + (next.z - at.z) * (next.z - at.z);
+            convex = bend * bend <= OverlapTolerance * OverlapTolerance * in * out;
+        }
     }
 }
 
@@ -125,13 +129,13 @@ bool ConvexPiecesOverlap(const NetPoint* a, int na, const NetPoint* b, int nb, d
            !separatedByEdgeOf(b, nb, a, na, tolerance);
 }
 
-bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored) {
-    if (!stored.overlapsArea(queryBox))
-        return false;
+namespace {
+
+/// The outline work of FacesOverlap, out of line: most calls end at the box
+/// test, and this part's stack of outlines would slow every one of them.
+[[gnu::noinline]] bool overlapInDepth(const FaceBox& queryBox, const FaceBox& stored) {
     const Poly* a = queryBox.face;
     const Poly* b = stored.face;
-    if (!a || !b || a == b)
-        return false;
     const double scale = std::max({queryBox.maxX - queryBox.minX, queryBox.maxZ - queryBox.minZ,
                                    stored.maxX - stored.minX, stored.maxZ - stored.minZ});
     const double tolerance = OverlapTolerance * scale;
@@ -180,4 +184,16 @@ bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored) {
             return ConvexPiecesOverlap(pa, na, pb, nb, tolerance);
         });
     });
+}
+
+} // namespace
+
+bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored) {
+    if (!stored.overlapsArea(queryBox))
+        return false;
+    const Poly* a = queryBox.face;
+    const Poly* b = stored.face;
+    if (!a || !b || a == b)
+        return false;
+    return overlapInDepth(queryBox, stored);
 }
