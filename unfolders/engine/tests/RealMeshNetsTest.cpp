@@ -17,19 +17,14 @@ using testsupport::NetReport;
 
 namespace {
 
-const char* const StrategyNames[] = {
-    "BreadthFirstUnfolder",
-    "BreadthFirstWithoutErrorCorrectionUnfolder",
-    "BreadthDepthHybridUnfolder",
-    "DepthFirstUnfolder",
-    "DepthFirstWithoutErrorCorrectionUnfolder",
-    "CrossSectionUnfolder",
-    "IntelligentBreadthFirstUnfolder",
-    "LeastHeightUnfolder",
-    "LeastHeightWithoutErrorCorrectionUnfolder",
-    "BorderAvoiderUnfolder",
-    "CurvatureOrderingUnfolder",
-};
+/// Every strategy the library registers, by class name.
+std::vector<std::string> strategyNames() {
+    std::vector<std::string> names;
+    for (Factory* f : Factory::GetFactoryList())
+        if (f->isListedUnder("Unfolder") && f->getClassName() != "Unfolder")
+            names.emplace_back(f->getClassName());
+    return names;
+}
 
 /// A model of tests/data (see the README there).
 std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
@@ -59,9 +54,11 @@ TEST(RealMeshNets, EveryStrategyLaysAFlatRigidNetWhoseOverlapsTheCheckerConfirms
         {"icosahedron", [] { return strategymeshes::fromData(strategymeshes::icosahedronData()); }},
         {"random convex", [] { return strategymeshes::randomConvex(5, 30); }},
     };
+    const std::vector<std::string> names = strategyNames();
+    ASSERT_EQ(size_t(11), names.size()) << "the eleven strategies";
     for (const auto& [meshName, make] : meshes) {
-        for (const char* name : StrategyNames) {
-            const std::string what = std::string(name) + " on " + meshName;
+        for (const std::string& name : names) {
+            const std::string what = name + " on " + meshName;
             auto mesh = make();
             auto* u = dynamic_cast<Unfolder*>(Factory::BuildObj(name));
             ASSERT_NE(nullptr, u) << what;
