@@ -129,40 +129,54 @@ bool ConvexPiecesOverlap(const NetPoint* a, int na, const NetPoint* b, int nb, d
            !separatedByEdgeOf(b, nb, a, na, tolerance);
 }
 
-namespace {
+bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored) {
+    OverlapQuery query(queryBox);
+    return query.overlaps(stored);
+}
 
-/// The outline work of FacesOverlap, out of line: most calls end at the box
-/// test, and this part's stack of outlines would slow every one of them.
-[[gnu::noinline]] bool overlapInDepth(const FaceBox& queryBox, const FaceBox& stored) {
-    const Poly* a = queryBox.face;
+bool OverlapQuery::overlaps(const FaceBox& stored) {
+    if (!stored.overlapsArea(box))
+        return false;
+    const Poly* a = box.face;
     const Poly* b = stored.face;
-    const double scale = std::max({queryBox.maxX - queryBox.minX, queryBox.maxZ - queryBox.minZ,
+    if (!a || !b || a == b)
+        return false;
+    return overlapsInDepth(stored);
+}
+
+[[gnu::noinline]] bool OverlapQuery::overlapsInDepth(const FaceBox& stored) {
+    const Poly* a = box.face;
+    const Poly* b = stored.face;
+    // Convex faces joined along a fold edge lie on its two sides; triangles
+    // are convex, so the common case needs no outline.
+    bool joined = false;
+    for (int i = 0; i < b->getVertexCount() && !joined; ++i)
+        joined = b->getNeighbor(i) == a;
+    if (joined && a->getVertexCount() == 3 && b->getVertexCount() == 3)
+        return false;
+    const double scale = std::max({box.maxX - box.minX, box.maxZ - box.minZ,
                                    stored.maxX - stored.minX, stored.maxZ - stored.minZ});
     const double tolerance = OverlapTolerance * scale;
-    const NetOutline outlineA(*a);
+    if (!outline)
+        outline.emplace(*a);
+    const NetOutline& outlineA = *outline;
     const NetOutline outlineB(*b);
     // A face thinner than the tolerance covers nothing.
     if (outlineA.getDoubleArea() <= tolerance * scale ||
         outlineB.getDoubleArea() <= tolerance * scale)
         return false;
-    if (outlineA.isConvex() && outlineB.isConvex()) {
-        // Convex faces joined along a fold edge lie on its two sides.
-        const int nb = b->getVertexCount();
-        for (int i = 0; i < nb; ++i)
-            if (b->getNeighbor(i) == a)
-                return false;
-        return ConvexPiecesOverlap(&outlineA[0], outlineA.size(), &outlineB[0], outlineB.size(),
-                                   tolerance);
-    }
+    if (outlineA.isConvex() && outlineB.isConvex())
+        return !joined && ConvexPiecesOverlap(&outlineA[0], outlineA.size(), &outlineB[0],
+                                              outlineB.size(), tolerance);
     // Non-convex faces are compared triangle by triangle; fold neighbours are
     // tested too, since a face bent round a notch can reach over its hinge.
     using Pieces = std::vector<std::array<NetPoint, 3>>;
-    auto piecesOf = [tolerance, scale](const NetOutline& outline) {
+    auto piecesOf = [tolerance, scale](const NetOutline& face) {
         Pieces pieces;
-        if (outline.isConvex())
+        if (face.isConvex())
             return pieces;
-        for (const auto& t : outline.triangulate()) {
-            const std::array<NetPoint, 3> piece{outline[t[0]], outline[t[1]], outline[t[2]]};
+        for (const auto& t : face.triangulate()) {
+            const std::array<NetPoint, 3> piece{face[t[0]], face[t[1]], face[t[2]]};
             // Slivers between collinear corners cover nothing.
             if (turn(piece[0], piece[1], piece[2]) > tolerance * scale)
                 pieces.push_back(piece);
@@ -171,9 +185,9 @@ namespace {
     };
     const Pieces piecesA = piecesOf(outlineA);
     const Pieces piecesB = piecesOf(outlineB);
-    auto each = [](const NetOutline& outline, const Pieces& pieces, auto&& visit) {
-        if (outline.isConvex())
-            return visit(&outline[0], outline.size());
+    auto each = [](const NetOutline& face, const Pieces& pieces, auto&& visit) {
+        if (face.isConvex())
+            return visit(&face[0], face.size());
         for (const auto& piece : pieces)
             if (visit(piece.data(), 3))
                 return true;
@@ -184,16 +198,4 @@ namespace {
             return ConvexPiecesOverlap(pa, na, pb, nb, tolerance);
         });
     });
-}
-
-} // namespace
-
-bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored) {
-    if (!stored.overlapsArea(queryBox))
-        return false;
-    const Poly* a = queryBox.face;
-    const Poly* b = stored.face;
-    if (!a || !b || a == b)
-        return false;
-    return overlapInDepth(queryBox, stored);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class Poly;
+struct FaceBox;
 
 /// When two net faces overlap, robustly.
 ///
@@ -64,3 +66,24 @@ private:
 /// overlap deeper than `tolerance` (an absolute length): no edge line of
 /// either has the whole of the other within `tolerance` past it.
 bool ConvexPiecesOverlap(const NetPoint* a, int na, const NetPoint* b, int nb, double tolerance);
+
+/// One face asked about against many stored faces (FacesOverlap for each):
+/// its outline is made once, when a stored face first gets past the boxes.
+class OverlapQuery {
+public:
+    explicit OverlapQuery(const FaceBox& box) : box(box) {}
+    OverlapQuery(const OverlapQuery&) = delete;
+    OverlapQuery& operator=(const OverlapQuery&) = delete;
+
+    const FaceBox& getBox() const { return box; }
+    /// Whether the face overlaps the stored face, as FacesOverlap says.
+    bool overlaps(const FaceBox& stored);
+
+private:
+    /// The outline work, out of line: most calls end at the box test, and
+    /// the outlines on this part's stack would slow every one of them.
+    bool overlapsInDepth(const FaceBox& stored);
+
+    const FaceBox& box;
+    std::optional<NetOutline> outline;
+};
