@@ -13,6 +13,8 @@ namespace testsupport {
 /// clipped against every triangle of the other, and the thickest clipped
 /// piece counts (thickness: twice its area over its perimeter, so a sliver
 /// left by rounding is as thick as it is wide). 0 when they do not overlap.
+/// Only the splitting into triangles is the engine's (NetOutline, tested on
+/// its own); the measure is independent of the engine's separating lines.
 double OverlapDepth(const Poly& a, const Poly& b);
 
 /// The size an overlap depth is measured against, as the engine measures it:
