@@ -111,14 +111,22 @@ void CUnfolderSettings::buildControls() {
     addButton("Edit", nullptr);
     enableControl(ControlKind::Button, "Edit", false);
 
-    addRadioGroup("", {"Unfolding", "Cut Graph"}, GetProfileInt(Section, "UnfoldingDisplayMode", 0),
-                  [](int mode) { WriteProfileInt(Section, "UnfoldingDisplayMode", mode); });
+    displayMode = std::clamp(GetProfileInt(Section, "UnfoldingDisplayMode", 0), 0, 1);
+    addRadioGroup("", {"Unfolding", "Cut Graph"}, displayMode, [this](int mode) {
+        displayMode = mode;
+        WriteProfileInt(Section, "UnfoldingDisplayMode", mode);
+    });
     const int colorMode =
         std::clamp(std::atoi(GetRegistryString(Section, "GraphColorMode", "0").c_str()), 0, 2);
     addRadioGroup(
         "", {"No coloring", "Curvature --> Height", "Summed Curvature --> Height"}, colorMode,
         [](int mode) { SetRegistryString(Section, "GraphColorMode", std::to_string(mode)); });
-    addCanvas("Cut Graph View", [this](Renderer& r) { drawCutGraph(r); });
+    addCanvas("Cut Graph View", [this](Renderer& r) {
+        if (displayMode == 0)
+            drawNet(r);
+        else
+            drawCutGraph(r);
+    });
     addStaticText(ResultText);
     addStaticText(CountText);
 }
@@ -165,6 +173,25 @@ void CUnfolderSettings::refresh() {
         return;
     showText(ResultText, GetUnfolderResultText(*u));
     showText(CountText, GetUnfolderCountText(*u));
+}
+
+void CUnfolderSettings::drawNet(Renderer& r) {
+    Unfolder* u = unfolder();
+    if (!u)
+        return;
+    // The canvas looks at its drawing from the front, so the net plane's
+    // (x, z) become the picture's (x, y): the net as the panel's view from
+    // below shows it, overlapping faces in the conflict colour.
+    for (Poly* f : u->getPolys()) {
+        r.beginPolygon();
+        if (u->getDrawConflict() && u->getConflicted(f))
+            r.color(0.45, 0.25, 0.25);
+        else
+            r.color(0.8, 0.8, 0.8);
+        for (const Vertex* v : f->getVertices())
+            r.vertex(M3d(v->x(), v->z(), 0));
+        r.end();
+    }
 }
 
 void CUnfolderSettings::drawCutGraph(Renderer& r) {

@@ -36,7 +36,11 @@ protected:
 private:
     Unfolder* unfolder() const;
     void addSwitch(const char* label, const char* key, bool on, void (Unfolder::*set)(bool));
+    /// The canvas's picture: the net, or the cut graph (the "Unfolding" /
+    /// "Cut Graph" choice, stored as "UnfoldingDisplayMode").
+    void drawNet(Renderer& r);
     void drawCutGraph(Renderer& r);
 
     bool deleteSourceOnAnimate = false;
+    int displayMode = 0;
 };

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "scene/Renderer.h"
+#include "unfolders/engine/FaceOverlap.h"
 
 FaceBSP::FaceBSP()
     : FaceBSP(FaceBox::Empty, -FaceBox::Empty, FaceBox::Empty, -FaceBox::Empty, false, 0.0f) {}
@@ -133,9 +134,10 @@ bool FaceBSP::remove(const FaceBox& box) {
     return true;
 }
 
-template <typename Visit> void FaceBSP::forCandidates(const FaceBox& box, Visit&& visit) const {
+template <typename Visit> void FaceBSP::forCandidates(OverlapQuery& query, Visit&& visit) const {
     if (entries.empty())
         return;
+    const FaceBox& box = query.getBox();
     // Only boxes whose minimum on the sorted axis lies in this window can
     // overlap the query with positive area.
     const double queryMin = splitOnX ? box.minZ : box.minX;
@@ -144,43 +146,53 @@ template <typename Visit> void FaceBSP::forCandidates(const FaceBox& box, Visit&
     auto it = std::lower_bound(entries.begin(), entries.end(), from,
                                [](const Entry& e, double k) { return e.key < k; });
     for (; it != entries.end() && it->key < queryMax; ++it)
-        if (it->box.overlapsArea(box) && FacesOverlap(box, it->box))
+        if (query.overlaps(it->box))
             visit(*it);
 }
 
 bool FaceBSP::query(const FaceBox& box, std::vector<Poly*>* overlapping) const {
+    OverlapQuery query(box);
+    return queryFrom(query, overlapping);
+}
+
+bool FaceBSP::queryFrom(OverlapQuery& query, std::vector<Poly*>* overlapping) const {
     if (!overlapping)
-        return findFirst(box) != nullptr;
-    if (!reaches(box))
+        return findFirstFrom(query) != nullptr;
+    if (!reaches(query.getBox()))
         return false;
     // Hits are gathered with their insertion numbers, then put in that order.
     std::vector<std::pair<std::uint64_t, Poly*>> hits;
-    forCandidates(box, [&hits](const Entry& e) { hits.emplace_back(e.sequence, e.box.face); });
+    forCandidates(query, [&hits](const Entry& e) { hits.emplace_back(e.sequence, e.box.face); });
     std::sort(hits.begin(), hits.end());
     for (const auto& hit : hits)
         overlapping->push_back(hit.second);
     bool found = !hits.empty();
-    if (low && low->query(box, overlapping))
+    if (low && low->queryFrom(query, overlapping))
         found = true;
-    if (high && high->query(box, overlapping))
+    if (high && high->queryFrom(query, overlapping))
         found = true;
     return found;
 }
 
 Poly* FaceBSP::findFirst(const FaceBox& box) const {
-    if (!reaches(box))
+    OverlapQuery query(box);
+    return findFirstFrom(query);
+}
+
+Poly* FaceBSP::findFirstFrom(OverlapQuery& query) const {
+    if (!reaches(query.getBox()))
         return nullptr;
     const Entry* first = nullptr;
-    forCandidates(box, [&first](const Entry& e) {
+    forCandidates(query, [&first](const Entry& e) {
         if (!first || e.sequence < first->sequence)
             first = &e;
     });
     if (first)
         return first->box.face;
     if (low)
-        if (Poly* hit = low->findFirst(box))
+        if (Poly* hit = low->findFirstFrom(query))
             return hit;
-    return high ? high->findFirst(box) : nullptr;
+    return high ? high->findFirstFrom(query) : nullptr;
 }
 
 void FaceBSP::shift(double dx, double dz) {

@@ -7,6 +7,7 @@
 
 #include "unfolders/engine/FaceBox.h"
 
+class OverlapQuery;
 class Poly;
 class Renderer;
 
@@ -112,7 +113,9 @@ private:
     /// The sort key of a box at this node: its minimum on the unsplit axis.
     double keyOf(const FaceBox& box) const;
     /// Calls `visit` with every local entry whose face overlaps the query's.
-    template <typename Visit> void forCandidates(const FaceBox& box, Visit&& visit) const;
+    template <typename Visit> void forCandidates(OverlapQuery& query, Visit&& visit) const;
+    bool queryFrom(OverlapQuery& query, std::vector<Poly*>* overlapping) const;
+    Poly* findFirstFrom(OverlapQuery& query) const;
 
     std::vector<Entry> entries; // sorted by keyOf
     /// The largest extent of a local box along the unsplit axis (never shrinks).

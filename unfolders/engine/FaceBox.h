@@ -27,13 +27,8 @@ struct FaceBox {
 };
 
 /// Whether net face `query` (with box `queryBox`) overlaps the stored face of
-/// `stored`: the boxes overlap with positive area, the faces differ, they are
-/// not fold neighbours, and some edge of one properly crosses an edge of the
-/// other. Touching, shared end points and collinear edges never count, and a
-/// face wholly inside another without crossing edges is not reported.
+/// `stored`: the boxes overlap with positive area, the faces differ, and
+/// their interiors overlap deeper than the tolerance of FaceOverlap.h.
+/// Crossing, nested and coincident faces overlap; faces that touch do not,
+/// nor do convex faces joined along a fold edge.
 bool FacesOverlap(const FaceBox& queryBox, const FaceBox& stored);
-
-/// Whether segments p1-p2 and q1-q2 in the (x, z) plane cross properly: each
-/// segment's ends lie strictly on opposite sides of the other's line.
-bool EdgesCrossProperly(double p1x, double p1z, double p2x, double p2z, double q1x, double q1z,
-                        double q2x, double q2z);

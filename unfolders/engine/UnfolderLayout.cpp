@@ -22,6 +22,14 @@ M4x4 turnAbout(const M3d& pivot, const M3d& axis, double angle) {
     return m;
 }
 
+/// How well turning `n` by `angle` about `axis` carries it onto `target`
+/// (the cosine between them).
+double turnedNormalFit(const M3d& axis, double angle, const M3d& n, const M3d& target) {
+    M4x4 turn;
+    turn.rotate(axis, angle);
+    return (turn * n).dot(target);
+}
+
 } // namespace
 
 M4x4 Unfolder::getRotationToPlane(Poly& f) {
@@ -90,6 +98,13 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     if (axis.dot(p1 - p0) > 0)
         theta = -theta;
     if ((g->getCenter() - (p0 + p1) * 0.5).dot(nf) > 0)
+        theta = -theta;
+    // The neighbour's centre can lie on the wrong side of the hinge when the
+    // neighbour is not convex. The turn that lays the face flat is the one
+    // that carries its normal onto the neighbour's, so that decides; the
+    // margin keeps the centre's choice where both turns are about equally
+    // good (nearly coplanar faces), which keeps those nets as they were.
+    if (turnedNormalFit(axis, -theta, nf, ng) > turnedNormalFit(axis, theta, nf, ng) + 1e-14)
         theta = -theta;
     M4x4 t = placedTransform->second * turnAbout(p0, axis, theta);
     faceTransforms[&f] = t;

@@ -7,29 +7,11 @@
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/Vertex.h"
 #include "unfolders/engine/FaceBSP.h"
+#include "unfolders/engine/tests/PlaneFaces.h"
+
+using testmeshes::Faces;
 
 namespace {
-
-/// Free-standing faces in the (x, z) plane, owning their vertices.
-class Faces {
-public:
-    Poly* add(std::vector<std::pair<double, double>> xz) {
-        std::vector<Vertex*> ring;
-        for (auto [x, z] : xz) {
-            vertices.push_back(std::make_unique<Vertex>(Sorvex::M3d(x, 0, z)));
-            ring.push_back(vertices.back().get());
-        }
-        polys.push_back(std::make_unique<Poly>(ring));
-        return polys.back().get();
-    }
-    Poly* square(double x, double z, double size) {
-        return add({{x, z}, {x + size, z}, {x + size, z + size}, {x, z + size}});
-    }
-
-private:
-    std::vector<std::unique_ptr<Vertex>> vertices;
-    std::vector<std::unique_ptr<Poly>> polys;
-};
 
 /// Inserts the way the unfolder does: grow first when the box lies outside.
 void store(FaceBSP& tree, Poly* face) {
@@ -54,29 +36,6 @@ TEST(FaceBox, BoxOfAFaceAndOfAnEmptyFace) {
     EXPECT_GT(none.minX, none.maxX);
     EXPECT_FALSE(none.overlapsArea(box));
     EXPECT_FALSE(box.overlapsArea(none));
-}
-
-TEST(FaceBox, OnlyProperEdgeCrossingsCount) {
-    // X-shaped crossing.
-    EXPECT_TRUE(EdgesCrossProperly(0, 0, 2, 2, 0, 2, 2, 0));
-    // Shared end point, T-junction, collinear overlap and parallel edges do not cross.
-    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 2, 2, 2, 3, 0));
-    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 0, 1, 0, 1, 3));
-    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 0, 1, 0, 3, 0));
-    EXPECT_FALSE(EdgesCrossProperly(0, 0, 2, 0, 0, 1, 2, 1));
-
-    Faces faces;
-    Poly* a = faces.square(0, 0, 2);
-    Poly* crossing = faces.square(1, 1, 2);
-    Poly* inside = faces.square(0.5, 0.5, 1);
-    Poly* touching = faces.square(2, 0, 2);
-    Poly* sharingCorner = faces.add({{0, 0}, {-1, -1}, {1, -1}});
-    EXPECT_TRUE(FacesOverlap(FaceBox(crossing), FaceBox(a)));
-    EXPECT_TRUE(FacesOverlap(FaceBox(a), FaceBox(crossing)));
-    EXPECT_FALSE(FacesOverlap(FaceBox(inside), FaceBox(a))) << "containment is not reported";
-    EXPECT_FALSE(FacesOverlap(FaceBox(touching), FaceBox(a)));
-    EXPECT_FALSE(FacesOverlap(FaceBox(sharingCorner), FaceBox(a)));
-    EXPECT_FALSE(FacesOverlap(FaceBox(a), FaceBox(a))) << "a face never overlaps itself";
 }
 
 TEST(FaceBSP, FreshRootIsEmptyAndTheFirstBoxGrowsItTenfold) {

@@ -102,6 +102,10 @@ TEST(UnfolderLayout, ReflexEdgesFoldToTheFarSideOfTheHinge) {
     // Walls 2 and 3 meet at the reflex edge of the notch.
     const int k = wallB->getNeighborIndex(wallA);
     ASSERT_GE(k, 0);
+    // Unrolled from wall A, wall B lies on the bottom face, corners on its
+    // sides: a nested overlap with no crossing edges, which is refused.
+    EXPECT_EQ(nullptr, u->unfoldToEdge(*wallB, k));
+    u->setCheckIntersections(false);
     ASSERT_EQ(wallB, u->unfoldToEdge(*wallB, k));
     expectSoundNet(*u, -0.05);
 
@@ -112,7 +116,9 @@ TEST(UnfolderLayout, ReflexEdgesFoldToTheFarSideOfTheHinge) {
         return (c.z() - p0.z()) * (p1.x() - p0.x()) - (c.x() - p0.x()) * (p1.z() - p0.z());
     };
     EXPECT_LT(side(wallA->getTwin()->getCenter()) * side(netB->getCenter()), 0);
-    EXPECT_FALSE(u->findConflicts());
+    EXPECT_TRUE(u->findConflicts());
+    EXPECT_EQ(size_t(1), u->getConflicts().getEdgeCount());
+    EXPECT_TRUE(u->getConflicts().hasEdge(netB, bottom->getTwin()));
 }
 
 TEST(UnfolderLayout, OverlappingPlacementIsRefusedAndTheBlockerNamed) {

@@ -216,3 +216,44 @@ TEST_F(UnfolderPersistence, DrawingFollowsTheSwitchOrderAndPaintsConflicts) {
     ASSERT_TRUE(UnfolderColoriser::Shared().getFaceColor(&r, *u, *wall, colour));
     EXPECT_DOUBLE_EQ(u->getColor().g, colour.g);
 }
+
+TEST_F(UnfolderPersistence, PanelViewShowsTheNetOrTheCutGraphAsChosen) {
+    auto mesh = tetrahedron();
+    auto* u = new TestUnfolder;
+    u->stepsUntilDone = 1;
+    u->setParent(mesh.get());
+    runToDone(*u);
+    ASSERT_EQ(size_t(4), u->getPolyCount());
+    const size_t cutEdges = u->getCutGraph().getEdgeCount();
+    ASSERT_GT(cutEdges, size_t(0));
+    std::unique_ptr<CSettingsDlg> panel(
+        CUnfolderSettings::g_CUnfolderSettingsBuilder.createSettingsDlg(u));
+    auto draw = [&] {
+        RecordingRenderer r;
+        panel->findControl(ControlKind::Canvas, "Cut Graph View")->draw(r);
+        return r;
+    };
+
+    // "Unfolding" (the default): one polygon per net face, the net plane's
+    // (x, z) turned to face the canvas.
+    RecordingRenderer net = draw();
+    EXPECT_EQ(size_t(4), net.count("beginPolygon"));
+    Poly* first = u->getPoly(0);
+    bool found = false;
+    for (const RecordedCall& c : net.getCalls())
+        found =
+            found || c.world == Sorvex::M3d(first->getVertex(0)->x(), first->getVertex(0)->z(), 0);
+    EXPECT_TRUE(found) << "a net corner appears as (x, z, 0)";
+
+    // "Cut Graph": one quad per cut edge; the choice is stored and read back.
+    EXPECT_TRUE(panel->selectRadio("Cut Graph"));
+    EXPECT_EQ(cutEdges, draw().count("beginPolygon"));
+    std::unique_ptr<CSettingsDlg> second(
+        CUnfolderSettings::g_CUnfolderSettingsBuilder.createSettingsDlg(u));
+    EXPECT_EQ(1, second->findControl(ControlKind::RadioGroup, "Cut Graph")->selected);
+    EXPECT_EQ(cutEdges, [&] {
+        RecordingRenderer r;
+        second->findControl(ControlKind::Canvas, "Cut Graph View")->draw(r);
+        return r.count("beginPolygon");
+    }());
+}

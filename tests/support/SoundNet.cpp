@@ -1,0 +1,137 @@
+#include "tests/support/SoundNet.h"
+
+#include <cmath>
+#include <set>
+#include <sstream>
+
+#include "tests/support/NetOverlaps.h"
+#include "unfolders/engine/Unfolder.h"
+
+using Sorvex::M3d;
+
+namespace testsupport {
+
+namespace {
+
+constexpr double RelativeLimit = 1e-6;
+
+/// The unit normal of the ring as its vertices lie now (Newell's method).
+M3d ringNormal(const Poly& f) {
+    M3d n;
+    const int count = f.getVertexCount();
+    for (int i = 0; i < count; ++i) {
+        const M3d& p = *f.getVertex(i);
+        const M3d& q = *f.getVertex((i + 1) % count);
+        n += M3d((p.y() - q.y()) * (p.z() + q.z()), (p.z() - q.z()) * (p.x() + q.x()),
+                 (p.x() - q.x()) * (p.y() + q.y()));
+    }
+    return n.length() > 0 ? n / n.length() : n;
+}
+
+/// The size of a mesh: the diagonal of its vertices' box.
+double sizeOf(const PolyMesh& mesh) {
+    M3d lo(1e300, 1e300, 1e300), hi(-1e300, -1e300, -1e300);
+    for (const Vertex* v : mesh.getVertices())
+        for (int axis = 0; axis < 3; ++axis) {
+            lo[axis] = std::min(lo[axis], (*v)[axis]);
+            hi[axis] = std::max(hi[axis], (*v)[axis]);
+        }
+    return mesh.getVertices().empty() ? 0 : (hi - lo).length();
+}
+
+/// The corners of two faces in the net plane, for a failure message.
+std::string describePair(const Poly& a, const Poly& b) {
+    std::ostringstream out;
+    out.precision(17);
+    for (const Poly* f : {&a, &b}) {
+        out << "\n  " << f->getVertexCount() << " corners:";
+        for (const Vertex* v : f->getVertices())
+            out << " (" << v->x() << ", " << v->z() << ")";
+    }
+    return out.str();
+}
+
+} // namespace
+
+std::string NetReport::describe() const {
+    std::ostringstream out;
+    for (const std::string& fault : faults)
+        out << fault << '\n';
+    out << overlaps.size() << " overlapping pairs" << (complete ? "" : ", incomplete");
+    return out.str();
+}
+
+NetReport CheckNet(Unfolder& u) {
+    NetReport report;
+    PolyMesh* source = u.getSource();
+    if (!source) {
+        report.faults.push_back("no source");
+        return report;
+    }
+    const double limit = RelativeLimit * sizeOf(*source);
+    double low = 0, high = 0;
+    source->getHeightRange(low, high);
+    const double plane = low - (high - low) / 10;
+    auto fault = [&report](int face, const std::string& what) {
+        report.faults.push_back("net face " + std::to_string(face) + ": " + what);
+    };
+
+    int index = 0;
+    for (Poly* f : u.getPolys()) {
+        Poly* src = f->getTwin();
+        if (!src || src->getTwin() != f || src->getVertexCount() != f->getVertexCount()) {
+            fault(index++, "not twinned both ways with a source face of as many corners");
+            continue;
+        }
+        const int n = f->getVertexCount();
+        for (int i = 0; i < n; ++i)
+            if (std::fabs(f->getVertex(i)->y() - plane) > limit)
+                fault(index, "corner " + std::to_string(i) + " lies off the net plane by " +
+                                 std::to_string(f->getVertex(i)->y() - plane));
+        if ((ringNormal(*f) - M3d(0, -1, 0)).length() > RelativeLimit ||
+            !(f->getNormal() == M3d(0, -1, 0)))
+            fault(index, "does not face down");
+        for (int i = 0; i < n; ++i)
+            for (int j = i + 1; j < n; ++j) {
+                const double inNet = (*f->getVertex(i) - *f->getVertex(j)).length();
+                const double onSource = (*src->getVertex(i) - *src->getVertex(j)).length();
+                if (std::fabs(inNet - onSource) > limit)
+                    fault(index, "not congruent to its source face");
+            }
+        for (int i = 0; i < n; ++i) {
+            Poly* g = f->getNeighbor(i);
+            if (!g)
+                continue;
+            if (g->getVertexIndex(f->getVertex(i)) < 0 ||
+                g->getVertexIndex(f->getVertex((i + 1) % n)) < 0)
+                fault(index, "fold edge " + std::to_string(i) + " does not share its corners");
+            if (!g->getTwin() || src->getNeighbor(i) != g->getTwin())
+                fault(index,
+                      "fold edge " + std::to_string(i) + " joins faces not joined on the source");
+        }
+        ++index;
+    }
+
+    report.overlaps = FindNetOverlaps(u);
+    const Graph<Poly*>& engine = u.getConflicts();
+    std::set<std::pair<Poly*, Poly*>> checked;
+    for (auto [a, b] : report.overlaps) {
+        checked.insert({a, b});
+        checked.insert({b, a});
+        if (!engine.hasEdge(a, b))
+            report.faults.push_back("an overlap of depth " +
+                                    std::to_string(OverlapDepth(*a, *b) / PairSize(*a, *b)) +
+                                    " of the faces' size is missing from the engine's overlaps: " +
+                                    describePair(*a, *b));
+    }
+    for (const auto& [a, around] : engine)
+        for (Poly* b : around)
+            if (!checked.count({a, b}))
+                report.faults.push_back("the engine reports an overlap of depth " +
+                                        std::to_string(OverlapDepth(*a, *b) / PairSize(*a, *b)) +
+                                        " of the faces' size, not deeper than the tolerance");
+    report.complete = u.getPolyCount() == source->getPolyCount();
+    return report;
+}
+
+} // namespace testsupport

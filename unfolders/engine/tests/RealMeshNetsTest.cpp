@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "scene/Factory.h"
+#include "scene/loaders/OffParser.h"
+#include "tests/support/SoundNet.h"
+#include "unfolders/engine/tests/TestMeshes.h"
+#include "unfolders/engine/tests/UnfolderTestUtil.h"
+#include "unfolders/strategies/tests/StrategyTestMeshes.h"
+
+using testsupport::CheckNet;
+using testsupport::NetReport;
+
+namespace {
+
+/// Every strategy the library registers, by class name.
+std::vector<std::string> strategyNames() {
+    std::vector<std::string> names;
+    for (Factory* f : Factory::GetFactoryList())
+        if (f->isListedUnder("Unfolder") && f->getClassName() != "Unfolder")
+            names.emplace_back(f->getClassName());
+    return names;
+}
+
+/// A model of tests/data (see the README there).
+std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
+    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/data/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    MeshData data;
+    MeshParseError error;
+    EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
+    return strategymeshes::fromData(data);
+}
+
+/// Index of a source face in the mesh's face order.
+Poly* face(PolyMesh& mesh, int i) {
+    return mesh.getPoly(size_t(i));
+}
+
+} // namespace
+
+TEST(RealMeshNets, EveryStrategyLaysAFlatRigidNetWhoseOverlapsTheCheckerConfirms) {
+    const std::vector<std::pair<std::string, std::function<std::unique_ptr<PolyMesh>()>>> meshes = {
+        {"cross part", [] { return loadModel("cross-part.off"); }},
+        {"letter O", [] { return loadModel("letter-o.off"); }},
+        {"channel bracket", [] { return loadModel("channel-bracket.off"); }},
+        {"two parts", [] { return loadModel("two-parts.off"); }},
+        {"cube", [] { return testmeshes::cube(); }},
+        {"icosahedron", [] { return strategymeshes::fromData(strategymeshes::icosahedronData()); }},
+        {"random convex", [] { return strategymeshes::randomConvex(5, 30); }},
+    };
+    const std::vector<std::string> names = strategyNames();
+    ASSERT_EQ(size_t(11), names.size()) << "the eleven strategies";
+    for (const auto& [meshName, make] : meshes) {
+        for (const std::string& name : names) {
+            const std::string what = name + " on " + meshName;
+            auto mesh = make();
+            auto* u = dynamic_cast<Unfolder*>(Factory::BuildObj(name));
+            ASSERT_NE(nullptr, u) << what;
+            ASSERT_TRUE(u->setParent(mesh.get()));
+            ASSERT_TRUE(strategymeshes::runToEnd(*u)) << what;
+            const NetReport report = CheckNet(*u);
+            EXPECT_TRUE(report.faults.empty()) << what << ":\n" << report.describe();
+            EXPECT_EQ(report.overlaps.empty() && report.complete, u->isSuccesful()) << what;
+        }
+    }
+}
+
+TEST(RealMeshNets, FacesFoldedAgainstANonConvexNeighbourStayInTheNetPlane) {
+    // The U end face's centre lies in the notch, on the far side of the notch
+    // floor's hinge: the floor must still turn down into the net plane.
+    auto mesh = loadModel("channel-bracket.off");
+    auto* u = new TestUnfolder;
+    u->setParent(mesh.get());
+    u->setCheckIntersections(false);
+    Graph<Poly*> tree = testmeshes::breadthFirstTree(*mesh, u->getUnfoldingRoot()->getTwin());
+    Tree<Poly*> faceTree(tree, u->getUnfoldingRoot()->getTwin());
+    ASSERT_TRUE(u->unfoldToNet(faceTree));
+    const NetReport report = CheckNet(*u);
+    EXPECT_TRUE(report.faults.empty()) << report.describe();
+    EXPECT_TRUE(report.complete);
+}
+
+TEST(RealMeshNets, CoincidentWallsMakeANetFail) {
+    // Laid down from the two bottom hexagons, the four walls of the hole all
+    // cover the hole exactly: no edge crosses another, yet they overlap.
+    auto mesh = loadModel("letter-o.off");
+    auto* u = new TestUnfolder;
+    u->stepsUntilDone = 1;
+    u->setParent(mesh.get());
+    u->setCheckIntersections(false);
+    Poly* first = u->getUnfoldingRoot()->getTwin();
+    Poly* other = face(*mesh, first == face(*mesh, 10) ? 11 : 10);
+    ASSERT_EQ(other, u->unfoldFromEdge(*first, first->getNeighborIndex(other)));
+    for (int wall = 4; wall < 8; ++wall) {
+        Poly* inner = face(*mesh, wall);
+        Poly* bottom = inner->getNeighborIndex(first) >= 0 ? first : other;
+        ASSERT_EQ(inner, u->unfoldFromEdge(*bottom, bottom->getNeighborIndex(inner))) << wall;
+    }
+    EXPECT_TRUE(u->findConflicts());
+    EXPECT_EQ(size_t(6), u->getConflicts().getEdgeCount()) << "every two of the four walls";
+    const NetReport report = CheckNet(*u);
+    EXPECT_TRUE(report.faults.empty()) << report.describe();
+    EXPECT_EQ(size_t(6), report.overlaps.size());
+
+    // With the check on, a strategy never places a wall on another.
+    auto again = loadModel("letter-o.off");
+    auto* strategy = dynamic_cast<Unfolder*>(Factory::BuildObj("BreadthFirstUnfolder"));
+    strategy->setParent(again.get());
+    ASSERT_TRUE(strategymeshes::runToEnd(*strategy));
+    EXPECT_EQ(CheckNet(*strategy).isSound(), strategy->isSuccesful());
+}
