@@ -23,7 +23,7 @@ void BM_BatchRandomSeries(benchmark::State& state) {
     }
     BatchOptions options;
     for (const char* name : {"Breadth First", "Least Height", "Curvature Ordering"}) {
-        BatchStrategy strategy = FindBatchStrategy(name);
+        OfferedStrategy strategy = FindOfferedStrategy(name);
         if (!strategy.factory) {
             state.SkipWithError((std::string("strategy missing: ") + name).c_str());
             return;

@@ -8,13 +8,13 @@
 
 #include <cmath>
 #include <deque>
-#include <map>
 #include <memory>
 #include <set>
 #include <utility>
 
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/TestShapes.h"
 #include "unfolders/engine/Unfolder.h"
 
 using Sorvex::M3d;
@@ -33,43 +33,6 @@ MeshData flatGrid(int columns, int rows) {
             data.faces.push_back({at(c, r), at(c + 1, r), at(c + 1, r + 1)});
             data.faces.push_back({at(c, r), at(c + 1, r + 1), at(c, r + 1)});
         }
-    }
-    return data;
-}
-
-/// The icosahedron subdivided `levels` times onto the unit sphere:
-/// 20 * 4^levels faces.
-MeshData icosphere(int levels) {
-    const double t = (1 + std::sqrt(5.0)) / 2;
-    MeshData data;
-    data.vertices = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
-                     {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
-    for (M3d& v : data.vertices)
-        v.normalize();
-    data.faces = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
-                  {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
-                  {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
-                  {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
-    for (int level = 0; level < levels; ++level) {
-        std::map<std::pair<int, int>, int> middles;
-        auto middle = [&](int a, int b) {
-            auto key = std::minmax(a, b);
-            auto it = middles.find(key);
-            if (it != middles.end())
-                return it->second;
-            data.vertices.push_back(
-                (data.vertices[size_t(a)] + data.vertices[size_t(b)]).normalized());
-            return middles[key] = int(data.vertices.size()) - 1;
-        };
-        std::vector<std::vector<int>> finer;
-        for (const auto& f : data.faces) {
-            const int ab = middle(f[0], f[1]), bc = middle(f[1], f[2]), ca = middle(f[2], f[0]);
-            finer.push_back({f[0], ab, ca});
-            finer.push_back({f[1], bc, ab});
-            finer.push_back({f[2], ca, bc});
-            finer.push_back({ab, bc, ca});
-        }
-        data.faces = std::move(finer);
     }
     return data;
 }
@@ -122,7 +85,7 @@ MeshData icosphereOfFaces(int64_t faces) {
     int levels = 0;
     for (int64_t n = 20; n < faces; n *= 4)
         ++levels;
-    return icosphere(levels);
+    return testshapes::icosphere(levels);
 }
 
 void BM_CheckedLayoutOfFlatGrid(benchmark::State& state) {

@@ -2,7 +2,7 @@
 // scored strategies, and XML persistence, on a closed 100k-triangle torus.
 #include "common/XML.h"
 #include "scene/mesh/PolyMesh.h"
-#include "scene/tests/mesh/MeshTestShapes.h"
+#include "tests/support/TestShapes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 // 250 x 200 quads, two triangles each.
 const MeshData& torus100k() {
-    static const MeshData data = MeshTestShapes::torus(250, 200);
+    static const MeshData data = testshapes::torus(250, 200);
     return data;
 }
 

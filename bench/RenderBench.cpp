@@ -4,6 +4,7 @@
 #include "scene/mesh/PolyMesh.h"
 #include "scene/render/CairoRenderer.h"
 #include "scene/render/PickRenderer.h"
+#include "tests/support/TestShapes.h"
 #include "vorn/core/capture/NetPicture.h"
 
 #include <benchmark/benchmark.h>
@@ -23,35 +24,6 @@ namespace {
 
 using Triangle = std::array<M3d, 3>;
 
-/// The icosahedron split `levels` times into four, pushed onto the unit sphere.
-std::vector<Triangle> icosphereTriangles(int levels) {
-    const double t = (1.0 + std::sqrt(5.0)) / 2.0;
-    const std::vector<M3d> v = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
-                                {0, -1, t}, {0, 1, t}, {0, -1, -t}, {0, 1, -t},
-                                {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
-    const int faces[20][3] = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
-                              {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
-                              {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
-                              {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
-    std::vector<Triangle> tris;
-    for (const auto& f : faces)
-        tris.push_back({v[f[0]].normalized(), v[f[1]].normalized(), v[f[2]].normalized()});
-    for (int level = 0; level < levels; ++level) {
-        std::vector<Triangle> finer;
-        for (const Triangle& tri : tris) {
-            const M3d ab = ((tri[0] + tri[1]) * 0.5).normalized();
-            const M3d bc = ((tri[1] + tri[2]) * 0.5).normalized();
-            const M3d ca = ((tri[2] + tri[0]) * 0.5).normalized();
-            finer.push_back({tri[0], ab, ca});
-            finer.push_back({ab, tri[1], bc});
-            finer.push_back({ca, bc, tri[2]});
-            finer.push_back({ab, bc, ca});
-        }
-        tris.swap(finer);
-    }
-    return tris;
-}
-
 /// A mesh of the triangles with shared corners, so neighbours link as in a real model.
 void fillMesh(PolyMesh& mesh, const std::vector<Triangle>& tris) {
     std::map<std::tuple<double, double, double>, Vertex*> corners;
@@ -68,7 +40,7 @@ void fillMesh(PolyMesh& mesh, const std::vector<Triangle>& tris) {
 PolyMesh& icosphere() {
     static PolyMesh* mesh = [] {
         auto* m = new PolyMesh;
-        fillMesh(*m, icosphereTriangles(5)); // 20 * 4^5 = 20,480 faces
+        m->fromMeshData(testshapes::icosphere(5)); // 20 * 4^5 = 20,480 faces
         m->setColor(0.8, 0.3, 0.3);
         return m;
     }();

@@ -4,19 +4,20 @@
 
 #include <benchmark/benchmark.h>
 
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
 #include "unfolders/strategies/CurvatureOrderingUnfolder.h"
 #include "unfolders/strategies/LeastHeightUnfolder.h"
-#include "unfolders/strategies/tests/StrategyTestMeshes.h"
 
 namespace {
 
 template <typename T> void unfoldSphere(benchmark::State& state, bool incremental) {
-    const MeshData sphere = strategymeshes::icosphereData(int(state.range(0)));
+    const MeshData sphere = testshapes::icosphere(int(state.range(0)));
     size_t faces = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto mesh = strategymeshes::fromData(sphere);
-        auto* u = strategymeshes::bind<T>(*mesh);
+        auto mesh = testshapes::meshOf(sphere);
+        auto* u = testshapes::bind<T>(*mesh);
         u->setIncrementalScan(incremental);
         state.ResumeTiming();
         while (!u->isDone())

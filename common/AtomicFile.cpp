@@ -73,31 +73,56 @@ std::string kindOf(mode_t mode) {
     return "a special file";
 }
 
-} // namespace
+/// Where a replacement of `path` lands and what it must keep of the file it replaces.
+struct Destination {
+    std::string target; ///< `path`, or the file its link points at
+    bool existed = false;
+    mode_t mode = 0;
+};
 
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+bool findDestination(const std::string& path, Destination& dest, std::string* error) {
     if (path.empty()) {
         setError(error, "cannot write a file without a name");
         return false;
     }
-    const std::string target = resolveTarget(path);
+    dest.target = resolveTarget(path);
     struct stat old {};
-    const bool existed = stat(target.c_str(), &old) == 0;
-    if (existed && S_ISDIR(old.st_mode)) {
+    dest.existed = stat(dest.target.c_str(), &old) == 0;
+    if (dest.existed && S_ISDIR(old.st_mode)) {
         errno = EISDIR;
         setError(error, reason(path));
         return false;
     }
     // Renaming over a pipe or a device would replace the special file with a plain one.
-    if (existed && !S_ISREG(old.st_mode)) {
+    if (dest.existed && !S_ISREG(old.st_mode)) {
         setError(error, path + ": cannot replace " + kindOf(old.st_mode) + ", only regular files");
         return false;
     }
+    dest.mode = old.st_mode & 07777;
+    return true;
+}
+
+// Make the rename itself durable; failure here loses nothing.
+void syncFolder(const std::string& target) {
+    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error,
+                         FileSync sync) {
+    Destination dest;
+    if (!findDestination(path, dest, error))
+        return false;
 
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = temporaryName(target);
+        temp = temporaryName(dest.target);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -106,17 +131,16 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
         setError(error, reason(path));
         return false;
     }
-    // Keep the permissions of the file being replaced.
-    if (existed)
-        (void)fchmod(fd, old.st_mode & 07777);
+    if (dest.existed)
+        (void)fchmod(fd, dest.mode);
 
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, text) && (sync == FileSync::Quick || ::fsync(fd) == 0);
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         savedErrno = errno;
     }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (ok && ::rename(temp.c_str(), dest.target.c_str()) != 0) {
         ok = false;
         savedErrno = errno;
     }
@@ -126,13 +150,34 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
         setError(error, reason(path));
         return false;
     }
-    // Make the rename itself durable; failure here loses nothing.
-    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
+    if (sync == FileSync::Durable)
+        syncFolder(dest.target);
     return true;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& path, std::string* error) {
+    Destination dest;
+    if (!findDestination(path, dest, error)) {
+        ::unlink(from.c_str());
+        return false;
+    }
+    if (dest.existed)
+        (void)::chmod(from.c_str(), dest.mode);
+    if (::rename(from.c_str(), dest.target.c_str()) == 0)
+        return true;
+    if (errno != EXDEV) {
+        const int savedErrno = errno;
+        ::unlink(from.c_str());
+        errno = savedErrno;
+        setError(error, reason(path));
+        return false;
+    }
+    // A link into another file system: the content is copied there instead.
+    std::string text;
+    const bool ok =
+        ReadWholeFile(from, text, error) && WriteFileAtomically(path, text, error, FileSync::Quick);
+    ::unlink(from.c_str());
+    return ok;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {

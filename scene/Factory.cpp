@@ -21,8 +21,8 @@ FactoryRegistry& registry() {
 
 } // namespace
 
-Factory::Factory(std::string_view className, std::string_view listedUnder)
-    : m_className(className), m_listedUnder(listedUnder) {
+Factory::Factory(std::string_view className, std::string_view listedUnder, bool offeredToUsers)
+    : m_className(className), m_listedUnder(listedUnder), m_offeredToUsers(offeredToUsers) {
     FactoryRegistry& reg = registry();
     std::lock_guard lock(reg.mutex);
     reg.factories.push_back(this);

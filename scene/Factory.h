@@ -16,8 +16,10 @@ class Factory {
 public:
     /// `className` is the name objects are built by; `listedUnder` names the factory this
     /// one is listed under ("" for none). It is resolved on each call, so the two may
-    /// register in any order and from different libraries.
-    Factory(std::string_view className, std::string_view listedUnder);
+    /// register in any order and from different libraries. `offeredToUsers` marks classes
+    /// users choose by name (in menus, batch runs and on the command line), as opposed to
+    /// base classes and helpers that only code and documents build.
+    Factory(std::string_view className, std::string_view listedUnder, bool offeredToUsers = false);
     virtual ~Factory();
 
     Factory(const Factory&) = delete;
@@ -35,6 +37,8 @@ public:
 
     /// True when this factory or one in its "listed under" chain has the class name `name`.
     bool isListedUnder(std::string_view name) const;
+    /// True when users may choose this class by name (see the constructor).
+    bool isOfferedToUsers() const { return m_offeredToUsers; }
 
     /// The first registered factory with class name `name`, or null.
     static Factory* GetFactory(std::string_view name);
@@ -46,6 +50,7 @@ public:
 private:
     std::string m_className;
     std::string m_listedUnder;
+    bool m_offeredToUsers = false;
 };
 
 /// Declares, inside a class body, the nested factory `<Class>::<Class>Factory`, the static
@@ -62,8 +67,8 @@ public:                                                                         
     std::string_view getClassName() const override;                                                \
     ::Factory* getClassFactory() const override;
 
-#define VORN_DEFINE_FACTORY_COMMON_(Class, ListedUnder)                                            \
-    Class::Class##Factory::Class##Factory() : ::Factory(#Class, ListedUnder) {}                    \
+#define VORN_DEFINE_FACTORY_COMMON_(Class, ListedUnder, Offered)                                   \
+    Class::Class##Factory::Class##Factory() : ::Factory(#Class, ListedUnder, Offered) {}           \
     Class::Class##Factory Class::g_##Class##Builder;                                               \
     std::string_view Class::getClassName() const {                                                 \
         return #Class;                                                                             \
@@ -72,18 +77,26 @@ public:                                                                         
         return &g_##Class##Builder;                                                                \
     }
 
-/// Defines the factory of a concrete class listed under the factory named `ListedUnder`
-/// (a string literal, "" for none).
-#define VORN_DEFINE_FACTORY(Class, ListedUnder)                                                    \
-    VORN_DEFINE_FACTORY_COMMON_(Class, ListedUnder)                                                \
+#define VORN_DEFINE_CONCRETE_FACTORY_(Class, ListedUnder, Offered)                                 \
+    VORN_DEFINE_FACTORY_COMMON_(Class, ListedUnder, Offered)                                       \
     ::Factorable* Class::Class##Factory::newInstance() const {                                     \
         return new Class();                                                                        \
     }
 
+/// Defines the factory of a concrete class listed under the factory named `ListedUnder`
+/// (a string literal, "" for none).
+#define VORN_DEFINE_FACTORY(Class, ListedUnder)                                                    \
+    VORN_DEFINE_CONCRETE_FACTORY_(Class, ListedUnder, false)
+
+/// Defines the factory of a concrete class that users choose by name, such as an
+/// unfolding strategy: menus, batch runs and the command line list exactly these.
+#define VORN_DEFINE_OFFERED_FACTORY(Class, ListedUnder)                                            \
+    VORN_DEFINE_CONCRETE_FACTORY_(Class, ListedUnder, true)
+
 /// Defines the factory of an abstract class: it is registered and can be listed under,
 /// but builds nothing.
 #define VORN_DEFINE_ABSTRACT_FACTORY(Class, ListedUnder)                                           \
-    VORN_DEFINE_FACTORY_COMMON_(Class, ListedUnder)                                                \
+    VORN_DEFINE_FACTORY_COMMON_(Class, ListedUnder, false)                                         \
     ::Factorable* Class::Class##Factory::newInstance() const {                                     \
         return nullptr;                                                                            \
     }

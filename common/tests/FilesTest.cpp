@@ -1,7 +1,7 @@
-#include "TempDir.h"
 #include "common/AtomicFile.h"
 #include "common/StatusLine.h"
 #include "common/UserPaths.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +70,34 @@ TEST(AtomicFile, FailuresNameTheFileAndKeepOutputUnchanged) {
     EXPECT_FALSE(WriteFileAtomically(dir.file("missing/folder/f"), "x", &error));
     EXPECT_NE(std::string::npos, error.find("missing/folder/f"));
     EXPECT_FALSE(WriteFileAtomically("", "x", &error));
+}
+
+TEST(AtomicFile, MovedAndQuickFilesKeepModeAndLinksLikeWrittenOnes) {
+    TempDir dir;
+    const std::string path = dir.file("net.pdf");
+    const std::string link = dir.file("latest.pdf");
+    std::string error, text;
+    ASSERT_TRUE(WriteFileAtomically(path, "old", &error, FileSync::Quick)) << error;
+    ASSERT_EQ(0, chmod(path.c_str(), 0604));
+    ASSERT_EQ(0, symlink(path.c_str(), link.c_str()));
+
+    const std::string finished = dir.file(".1-net.pdf");
+    ASSERT_TRUE(WriteFileAtomically(finished, "new", &error, FileSync::Quick)) << error;
+    ASSERT_TRUE(MoveFileOver(finished, link, &error)) << error;
+    struct stat info {};
+    ASSERT_EQ(0, lstat(link.c_str(), &info));
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link is not replaced by a file";
+    ASSERT_EQ(0, stat(path.c_str(), &info));
+    EXPECT_EQ(0604u, info.st_mode & 07777) << "permissions of the old file are kept";
+    ASSERT_TRUE(ReadWholeFile(path, text, &error));
+    EXPECT_EQ("new", text);
+    EXPECT_EQ(2, dir.entryCount()) << "the moved file is gone";
+
+    // A failed move leaves the destination as it was and the finished file gone.
+    ASSERT_TRUE(WriteFileAtomically(finished, "newer", &error, FileSync::Quick)) << error;
+    EXPECT_FALSE(MoveFileOver(finished, dir.path(), &error));
+    EXPECT_NE(std::string::npos, error.find(dir.path())) << error;
+    EXPECT_EQ(2, dir.entryCount());
 }
 
 TEST(UserPaths, FoldersFollowTheEnvironment) {

@@ -1,8 +1,8 @@
 #include "common/Registry.h"
 
-#include "TempDir.h"
 #include "common/AtomicFile.h"
 #include "common/SettingsFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

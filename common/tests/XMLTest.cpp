@@ -1,7 +1,7 @@
 #include "common/XML.h"
 
-#include "TempDir.h"
 #include "common/AtomicFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

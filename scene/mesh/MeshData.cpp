@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -89,6 +90,16 @@ bool MeshData::validate(std::string& error) const {
         const Sorvex::M3d& p = vertices[i];
         if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) {
             error = "vertex " + std::to_string(i) + ": coordinate is not finite";
+            return false;
+        }
+        const double largest = std::max({std::abs(p.x()), std::abs(p.y()), std::abs(p.z())});
+        if (largest > kLargestCoordinate) {
+            char text[160];
+            std::snprintf(text, sizeof text,
+                          "vertex %zu: coordinate %g is too large (at most %g, or lengths and "
+                          "areas overflow); scale the model down",
+                          i, largest, kLargestCoordinate);
+            error = text;
             return false;
         }
     }

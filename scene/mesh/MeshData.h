@@ -28,12 +28,25 @@ struct MeshData {
     std::vector<Sorvex::M3d> vertices;
     std::vector<std::vector<int>> faces;
 
-    /// True when the data describes a usable mesh: finite coordinates, faces of
-    /// at least three distinct in-range indices, no edge used by more than two
-    /// faces. On failure `error` names the first offending vertex, face or edge.
+    /// The largest coordinate magnitude a usable mesh may have: the geometry multiplies
+    /// up to about six coordinates together (squared areas, normalised cross products),
+    /// and 1e50^6 is still far below the largest double (1.8e308).
+    static constexpr double kLargestCoordinate = 1e50;
+
+    /// True when the data describes a usable mesh: finite coordinates of at most
+    /// `kLargestCoordinate`, faces of at least three distinct in-range indices, no
+    /// edge used by more than two faces. On failure `error` names the first
+    /// offending vertex, face or edge.
     bool validate(std::string& error) const;
 
     /// Edge and boundary counts. Faces with out-of-range indices are counted as
     /// faces, but their edges are ignored.
     MeshTopology topology() const;
+
+    // Connectivity (MeshConnectivity.cpp)
+
+    /// Groups of faces joined across shared edges (0 for no faces).
+    int countComponents() const;
+    /// Vertices where faces meet in more than one fan (the surface pinches there).
+    int countNonManifoldVertices() const;
 };

@@ -1,6 +1,8 @@
 #include "scene/render/CairoRenderer.h"
 
+#include "common/AtomicFile.h"
 #include "scene/SceneObj.h"
+#include "scene/render/EPSBoundingBox.h"
 #include "scene/render/ScenePainting.h"
 #include "scene/render/ZBufferRaster.h"
 #include "sorvex/MRect.h"
@@ -15,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
 using Sorvex::M3d;
 
@@ -23,8 +24,11 @@ namespace {
 
 constexpr int kLargestSide = 16384;
 
-std::string tempPathFor(const std::string& path) {
-    return path + ".part-" + std::to_string(getpid());
+/// Cairo's output stream into memory, so that the finished file replaces the old one in
+/// one step.
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
 }
 
 /// The creation date stamped into PDF files: SOURCE_DATE_EPOCH when set (reproducible
@@ -133,9 +137,10 @@ bool CairoRenderer::writeCollected(PictureFormat format, const std::string& path
     return writeVector(format, path, sharedBox);
 }
 
-bool CairoRenderer::finishFile(const std::string& temp, const std::string& path) {
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+bool CairoRenderer::finishFile(const std::string& bytes, const std::string& path) {
+    // Pictures can be drawn again, so they are not flushed to disk one by one.
+    std::string why;
+    if (!WriteFileAtomically(path, bytes, &why, FileSync::Quick)) {
         setLastError("cannot write '" + path + "'");
         return false;
     }
@@ -161,30 +166,29 @@ bool CairoRenderer::writeRaster(const std::string& path) {
     cairo_t* cr = cairo_create(surface);
     PaintTexts(cr, *this, m_camera);
     cairo_destroy(cr);
-    const std::string temp = tempPathFor(path);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
+    std::string bytes;
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &bytes);
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
-        std::remove(temp.c_str());
         setLastError("cannot write '" + path + "': " + cairo_status_to_string(status));
         return false;
     }
-    return finishFile(temp, path);
+    return finishFile(bytes, path);
 }
 
 bool CairoRenderer::writeVector(PictureFormat format, const std::string& path,
                                 Sorvex::MRect* sharedBox) {
     const double w = m_camera.getWidth(), h = m_camera.getHeight();
-    const std::string temp = tempPathFor(path);
+    std::string bytes;
     cairo_surface_t* surface = nullptr;
     if (format == PictureFormat::PDF) {
-        surface = cairo_pdf_surface_create(temp.c_str(), w, h);
+        surface = cairo_pdf_surface_create_for_stream(appendBytes, &bytes, w, h);
         cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, pdfDate().c_str());
     } else if (format == PictureFormat::EPS) {
-        surface = cairo_ps_surface_create(temp.c_str(), w, h);
+        surface = cairo_ps_surface_create_for_stream(appendBytes, &bytes, w, h);
         cairo_ps_surface_set_eps(surface, 1);
     } else {
-        surface = cairo_svg_surface_create(temp.c_str(), w, h);
+        surface = cairo_svg_surface_create_for_stream(appendBytes, &bytes, w, h);
     }
     cairo_t* cr = cairo_create(surface);
     if (m_background.a > 0.0) {
@@ -198,7 +202,6 @@ bool CairoRenderer::writeVector(PictureFormat format, const std::string& path,
     const cairo_status_t status = cairo_surface_status(surface);
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
-        std::remove(temp.c_str());
         setLastError("cannot write '" + path + "': " + cairo_status_to_string(status));
         return false;
     }
@@ -219,12 +222,10 @@ bool CairoRenderer::writeVector(PictureFormat format, const std::string& path,
                     std::max(box.x2(), sharedBox->x2()), std::max(box.y2(), sharedBox->y2()));
             *sharedBox = box;
         }
-        std::string error;
-        if (!updateEPSBBoxes({temp}, box, &error)) {
-            std::remove(temp.c_str());
-            setLastError(error);
+        if (!RewriteEPSBoundingBox(bytes, box)) {
+            setLastError("'" + path + "' is not an EPS file (it has no bounding box)");
             return false;
         }
     }
-    return finishFile(temp, path);
+    return finishFile(bytes, path);
 }

@@ -15,8 +15,9 @@ enum class PictureFormat { PNG, EPS, PDF, SVG };
 /// The file renderer: draws a scene through the objects' own `renderSelf` and writes it as
 /// PNG, EPS, PDF or SVG. Vector pages are `width` x `height` points and draw faces as
 /// depth-sorted filled polygons, lines and tubes as strokes; PNG pictures go through a
-/// depth buffer, so whatever lies behind is hidden. Files are written beside their target
-/// and renamed over it, so a failed write leaves an old file as it was.
+/// depth buffer, so whatever lies behind is hidden. Each file is drawn in memory and then
+/// replaced atomically (links and permissions kept), so a failed write leaves an old file
+/// as it was.
 class CairoRenderer : public CollectingRenderer {
 public:
     CairoRenderer();
@@ -56,7 +57,8 @@ public:
 private:
     bool writeRaster(const std::string& path);
     bool writeVector(PictureFormat format, const std::string& path, Sorvex::MRect* sharedBox);
-    bool finishFile(const std::string& temp, const std::string& path);
+    /// Replaces `path` with the drawn `bytes`.
+    bool finishFile(const std::string& bytes, const std::string& path);
 
     Camera m_camera;
     bool m_autoFrame = true;

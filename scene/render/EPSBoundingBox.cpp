@@ -1,12 +1,12 @@
 // Rewriting the bounding box comments of EPS files, for numbered series that share a box.
+#include "scene/render/EPSBoundingBox.h"
+
+#include "common/AtomicFile.h"
 #include "scene/Renderer.h"
 #include "sorvex/MRect.h"
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -27,15 +27,34 @@ std::string boxLine(const char* name, const Sorvex::MRect& box, bool hiRes) {
 }
 
 bool rewrite(const std::string& path, const Sorvex::MRect& box, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadWholeFile(path, text, nullptr)) {
         error = "cannot read '" + path + "'";
         return false;
     }
-    std::ostringstream out;
-    std::string line;
+    if (!RewriteEPSBoundingBox(text, box)) {
+        error = "'" + path + "' is not an EPS file (it has no bounding box)";
+        return false;
+    }
+    std::string why;
+    if (!WriteFileAtomically(path, text, &why, FileSync::Quick)) {
+        error = "cannot write '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RewriteEPSBoundingBox(std::string& eps, const Sorvex::MRect& box) {
+    std::string out;
+    out.reserve(eps.size());
     bool found = false;
-    while (std::getline(in, line)) {
+    size_t pos = 0;
+    while (pos < eps.size()) {
+        const size_t end = eps.find('\n', pos);
+        std::string line =
+            eps.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
         // Lines of the comment header and trailer; (atend) markers are replaced too.
         if (startsWith(line, "%%BoundingBox:")) {
             line = boxLine("%%BoundingBox:", box, false);
@@ -45,33 +64,17 @@ bool rewrite(const std::string& path, const Sorvex::MRect& box, std::string& err
         } else if (startsWith(line, "%%PageBoundingBox:")) {
             line = boxLine("%%PageBoundingBox:", box, false);
         }
-        out << line;
-        if (!in.eof())
-            out << '\n';
+        out += line;
+        if (end == std::string::npos)
+            break;
+        out += '\n';
+        pos = end + 1;
     }
-    if (!found) {
-        error = "'" + path + "' is not an EPS file (it has no bounding box)";
+    if (!found)
         return false;
-    }
-    const std::string temp = path + ".bbox-" + std::to_string(getpid());
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        file << out.str();
-        if (!file.flush()) {
-            std::remove(temp.c_str());
-            error = "cannot write '" + path + "'";
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        error = "cannot write '" + path + "'";
-        return false;
-    }
+    eps = std::move(out);
     return true;
 }
-
-} // namespace
 
 bool Renderer::updateEPSBBoxes(const std::vector<std::string>& paths, const Sorvex::MRect& box,
                                std::string* error) {

@@ -1,7 +1,7 @@
 #include "SceneTestObjects.h"
 
-#include "scene/RecordingRenderer.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/RecordingRenderer.h"
 
 #include <gtest/gtest.h>
 

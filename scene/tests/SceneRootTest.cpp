@@ -1,10 +1,10 @@
-#include "scene/tests/mesh/MeshTestShapes.h"
 #include "SceneTestObjects.h"
+#include "tests/support/TestShapes.h"
 
 #include "common/XML.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneEventHandler.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/settings/CSettingsDlg.h"
 
 #include <gtest/gtest.h>
@@ -251,7 +251,7 @@ TEST_F(SceneEvents, LookChangesWithoutDataChangesAskForARedraw) {
 
     auto* mesh = new PolyMesh;
     mesh->setParent(&root);
-    ASSERT_TRUE(mesh->fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(mesh->fromMeshData(testshapes::cube()));
     mesh->setHighlightedPoly(mesh->getPoly(0));
     before = redraws();
     mesh->setHighlightedPoly(mesh->getPoly(0));

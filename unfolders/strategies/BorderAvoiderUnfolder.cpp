@@ -1,11 +1,11 @@
-#include "unfolders/strategies/LeastHeightUnfolder.h"
+#include "unfolders/strategies/BorderAvoiderUnfolder.h"
 
 #include <unordered_set>
 #include <vector>
 
 using Sorvex::M3d;
 
-VORN_DEFINE_FACTORY(BorderAvoiderUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(BorderAvoiderUnfolder, "Unfolder")
 
 namespace {
 

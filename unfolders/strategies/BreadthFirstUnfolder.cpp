@@ -1,8 +1,7 @@
 #include "unfolders/strategies/BreadthFirstUnfolder.h"
 
-VORN_DEFINE_FACTORY(BreadthFirstUnfolder, "Unfolder")
-VORN_DEFINE_FACTORY(BreadthFirstWithoutErrorCorrectionUnfolder, "Unfolder")
-VORN_DEFINE_FACTORY(BreadthDepthHybridUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(BreadthFirstUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(BreadthFirstWithoutErrorCorrectionUnfolder, "Unfolder")
 
 namespace {
 
@@ -50,17 +49,6 @@ void BreadthFirstUnfolder::unfold() {
         const int lowest = findLowestNeighbor(*f);
         for (int k = 0; k < f->getVertexCount(); ++k)
             if (Poly* placed = attach(f->getNeighbor(lowest + k), *f))
-                queue.push_back(placed);
-    }
-}
-
-void BreadthDepthHybridUnfolder::unfold() {
-    for (int step = 0; step < QueueBudget && !queue.empty(); ++step) {
-        Poly* f = queue.front();
-        queue.pop_front();
-        const int lowest = findLowestNeighbor(*f);
-        for (int k = 0; k < f->getVertexCount(); ++k)
-            if (Poly* placed = attach(f->getNeighbor(lowest + k), *f))
-                queue.push_front(placed);
+                enqueue(placed);
     }
 }

@@ -27,6 +27,9 @@ protected:
     /// Attaches unplaced source face `n` to placed face `f` across their
     /// shared edge; returns `n` when it was placed, else null.
     Poly* attach(Poly* n, Poly& f);
+    /// Queues a face just attached by unfold() for expansion: at the back here,
+    /// so faces are expanded in the order they were placed.
+    virtual void enqueue(Poly* placed) { queue.push_back(placed); }
 
     /// Source faces still to be expanded, front first.
     std::list<Poly*> queue;
@@ -37,14 +40,4 @@ class BreadthFirstWithoutErrorCorrectionUnfolder : public BreadthFirstUnfolder {
     VORN_DECLARE_FACTORY(BreadthFirstWithoutErrorCorrectionUnfolder)
 
     BreadthFirstWithoutErrorCorrectionUnfolder() { setCheckIntersections(false); }
-};
-
-/// Pops like breadth first but pushes attached faces at the front, so the
-/// last neighbour attached is expanded next.
-class BreadthDepthHybridUnfolder : public BreadthFirstUnfolder {
-    VORN_DECLARE_FACTORY(BreadthDepthHybridUnfolder)
-
-    BreadthDepthHybridUnfolder() = default;
-
-    void unfold() override;
 };

@@ -2,7 +2,7 @@
 
 using Sorvex::M3d;
 
-VORN_DEFINE_FACTORY(CrossSectionUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(CrossSectionUnfolder, "Unfolder")
 
 bool CrossSectionUnfolder::testPolyPlane(Poly& f, const M3d& point, const M3d& normal) {
     const int n = f.getVertexCount();

@@ -1,11 +1,12 @@
 #include "unfolders/strategies/CurvatureOrderingUnfolder.h"
 
 #include <cmath>
+#include <typeinfo>
 
 #include "common/StatusLine.h"
 #include "scene/mesh/CurvatureArmature.h"
 
-VORN_DEFINE_FACTORY(CurvatureOrderingUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(CurvatureOrderingUnfolder, "Unfolder")
 
 namespace {
 
@@ -22,7 +23,7 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     // A new run starts with no refused edges.
     blocked.clear();
     frontier.reset();
-    resetIndex();
+    index.reset();
     curvatures.clear();
     CurvatureArmature& field = source->getCurvature(true);
     Poly* start = nullptr;
@@ -88,9 +89,13 @@ void CurvatureOrderingUnfolder::findBest(std::list<Poly*>& netFaces, std::list<C
     }
 }
 
+bool CurvatureOrderingUnfolder::canUseIndexedSearch() const {
+    return typeid(*this) == typeid(CurvatureOrderingUnfolder);
+}
+
 bool CurvatureOrderingUnfolder::findNext(Candidate& next) {
     if (incrementalScan && canUseIndexedSearch())
-        return findNextIndexed(next);
+        return index.findNext(*this, next);
     std::list<Poly*> netFaces;
     if (incrementalScan) {
         frontier.sync(*this);
@@ -120,10 +125,10 @@ void CurvatureOrderingUnfolder::onPolyAdded(Candidate& /*c*/) {}
 
 void CurvatureOrderingUnfolder::onPolyBlocked(Candidate& c) {
     blocked.insert(c);
-    refreshSlotsOf(c.first);
+    index.refresh(c.first);
     if (Poly* m = c.first->getNeighbor(c.second)) {
         blocked.insert({m, m->getNeighborIndex(c.first)});
-        refreshSlotsOf(m);
+        index.refresh(m);
     }
 }
 

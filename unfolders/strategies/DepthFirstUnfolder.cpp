@@ -1,7 +1,7 @@
 #include "unfolders/strategies/DepthFirstUnfolder.h"
 
-VORN_DEFINE_FACTORY(DepthFirstUnfolder, "Unfolder")
-VORN_DEFINE_FACTORY(DepthFirstWithoutErrorCorrectionUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(DepthFirstUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(DepthFirstWithoutErrorCorrectionUnfolder, "Unfolder")
 
 namespace {
 

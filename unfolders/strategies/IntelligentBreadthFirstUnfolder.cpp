@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-VORN_DEFINE_FACTORY(IntelligentBreadthFirstUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(IntelligentBreadthFirstUnfolder, "Unfolder")
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-VORN_DEFINE_FACTORY(LeastHeightUnfolder, "Unfolder")
-VORN_DEFINE_FACTORY(LeastHeightWithoutErrorCorrectionUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(LeastHeightUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(LeastHeightWithoutErrorCorrectionUnfolder, "Unfolder")
 
 namespace {
 

@@ -3,40 +3,27 @@
 #include "common/IdleLoop.h"
 #include "common/Registry.h"
 #include "common/StatusLine.h"
-#include "scene/Factory.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/CAboutDlg.h"
-#include "vorn/app/CCapDetails.h"
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
-#include "vorn/app/PrintSupport.h"
 #include "vorn/app/SettingsBar.h"
 #include "vorn/app/StrategyMenu.h"
 #include "vorn/app/WindowPlacement.h"
-#include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
-#include "vorn/core/LoaderList.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 #include <atomic>
-#include <cstdlib>
 
 namespace {
 std::atomic<bool> g_inIdleTick{false};
@@ -229,219 +216,6 @@ CChildFrame* CMainFrame::openDocument(const std::string& path, std::string& erro
 
 CChildFrame* CMainFrame::activeChild() const {
     return qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
-}
-
-CUnfoldAMatic* CMainFrame::openUnfoldAMatic() {
-    CChildFrame* child = activeChild();
-    PolyMesh* target = child ? child->getDocument().getTargetMesh() : nullptr;
-    auto* dialog = new CUnfoldAMatic(target, this); // deletes itself when closed
-    // A failed test mesh that is kept opens in a new document for inspection.
-    dialog->onFailure = [this](const std::string& xml) {
-        std::string error;
-        CChildFrame* failures = newDocument();
-        if (!failures->getDocument().insertFromXml(xml, &error))
-            StatusMessage("%s", error.c_str());
-    };
-    dialog->show();
-    return dialog;
-}
-
-bool CMainFrame::insertObject(const std::string& className) {
-    CChildFrame* child = activeChild();
-    if (className == "ShortestPathViz" && (!child || !child->getDocument().getTargetMesh())) {
-        // Paths need a mesh to run on; a new empty document would not have one.
-        StatusMessage("There is no mesh to show shortest paths on");
-        return false;
-    }
-    std::string error = className + " is not available in this build";
-    if (CVornDoc::CanBuild(className)) {
-        // A document is made only for an object that can go into it.
-        if (!child)
-            child = newDocument();
-        if (child->getDocument().insertObject(className, &error))
-            return true;
-    }
-    StatusMessage("%s", error.c_str());
-    showError(error);
-    return false;
-}
-
-void CMainFrame::onFileOpen() {
-    const OpenFilter filter = BuildOpenFilter();
-    // The filter text is "<name>\0<pattern>\0" pairs; Qt wants "name;;name".
-    QStringList names;
-    size_t pos = 0;
-    while (pos < filter.text.size()) {
-        const size_t nameEnd = filter.text.find('\0', pos);
-        if (nameEnd == std::string::npos)
-            break;
-        names << QString::fromStdString(filter.text.substr(pos, nameEnd - pos));
-        const size_t patternEnd = filter.text.find('\0', nameEnd + 1);
-        pos = patternEnd == std::string::npos ? filter.text.size() : patternEnd + 1;
-    }
-    const QString path = QFileDialog::getOpenFileName(this, "Open", QString(), names.join(";;"));
-    if (path.isEmpty())
-        return;
-    std::string error;
-    if (!openDocument(path.toStdString(), error))
-        showError(error);
-}
-
-void CMainFrame::onFileSave(bool askName) {
-    CChildFrame* child = activeChild();
-    if (!child)
-        return;
-    QString path = QString::fromStdString(child->getDocument().getPathName());
-    // Only scene files are written back under their own name; anything else asks.
-    if (askName || path.isEmpty() || !path.endsWith(".xml", Qt::CaseInsensitive)) {
-        QString proposed = path;
-        if (!proposed.isEmpty() && !proposed.endsWith(".xml", Qt::CaseInsensitive))
-            proposed =
-                QFileInfo(proposed).path() + "/" + QFileInfo(proposed).completeBaseName() + ".xml";
-        path = QFileDialog::getSaveFileName(this, "Save As", proposed, ".xml (*.xml)");
-        if (path.isEmpty())
-            return;
-        if (!path.endsWith(".xml", Qt::CaseInsensitive))
-            path += ".xml";
-    }
-    std::string error;
-    if (!child->getDocument().onSaveDocument(path.toStdString(), error))
-        showError(error);
-    child->updateTitle();
-}
-
-void CMainFrame::onFileExport() {
-    CChildFrame* child = activeChild();
-    if (!child)
-        return;
-    const std::string proposed = child->getDocument().proposeExportName();
-    if (proposed.empty()) {
-        StatusMessage("There is no mesh to export");
-        return;
-    }
-    // The proposed name goes in the scene's own folder (which ends with a slash).
-    const std::string& folder = child->getDocument().getRoot()->getFilePath();
-    const std::string start = folder + proposed;
-    QFileDialog dialog(this, "Export", QString::fromStdString(start), "Object File Format (*.off)");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("off");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    std::string error;
-    if (!child->getDocument().exportOff(dialog.selectedFiles().front().toStdString(), error))
-        showError(error);
-}
-
-std::string CMainFrame::proposeScreenshotPath(const CChildFrame& child) {
-    const std::string& scene = child.getDocument().getPathName();
-    if (scene.empty()) {
-        // An unsaved scene: the per-user capture folder.
-        const std::string slides = CaptureService::DefaultSlideshowPath();
-        return slides.substr(0, slides.find_last_of('/') + 1) + "Screenshot.png";
-    }
-    const QFileInfo info(QString::fromStdString(scene));
-    return (info.path() + "/" + info.completeBaseName() + ".png").toStdString();
-}
-
-bool CMainFrame::askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly) {
-    if (m_detailsFn)
-        return m_detailsFn(path, width, height, selectedOnly);
-    return CCapDetails::GetDetails(this, path, width, height, selectedOnly);
-}
-
-void CMainFrame::saveScreenshot() {
-    CChildFrame* child = activeChild();
-    if (!child)
-        return;
-    PauseIdleLoop();
-    CVornView& view = child->getView();
-    std::string path = proposeScreenshotPath(*child);
-    int width = view.width();
-    int height = view.height();
-    bool selectedOnly = false;
-    if (askCaptureDetails(path, width, height, selectedOnly)) {
-        StatusMessage("Capturing screenshot...");
-        if (!view.captureScreenshot(path, width, height, selectedOnly))
-            showError(view.getCaptureError());
-        else if (QFileInfo::exists(QString::fromStdString(path)) && !std::getenv("VORN_NO_OPEN"))
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-        StatusMessage("Ready");
-    }
-    ResumeIdleLoop();
-}
-
-void CMainFrame::toggleSlideshow() {
-    CChildFrame* child = activeChild();
-    QAction* action = m_menus->action("FileRecordSlideshow");
-    if (!child) {
-        action->setChecked(false);
-        return;
-    }
-    CVornView& view = child->getView();
-    if (view.isRecording()) {
-        view.stopRecording();
-    } else {
-        std::string path = CaptureService::DefaultSlideshowPath();
-        int width = view.width();
-        int height = view.height();
-        bool selectedOnly = false;
-        PauseIdleLoop();
-        if (askCaptureDetails(path, width, height, selectedOnly))
-            view.startSlideshow(path, width, height, selectedOnly);
-        ResumeIdleLoop();
-    }
-    action->setChecked(view.isRecording());
-}
-
-bool CMainFrame::askPrinter() {
-    if (m_printDialogFn)
-        return m_printDialogFn(*m_printer);
-    QPrintDialog dialog(m_printer.get(), this);
-    // One page per print: page ranges and copies of a range mean nothing here.
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool CMainFrame::printActiveView() {
-    CChildFrame* child = activeChild();
-    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
-    if (!root)
-        return false;
-    PauseIdleLoop();
-    bool printed = false;
-    if (askPrinter()) {
-        StatusMessage("Printing...");
-        std::string error;
-        printed = PrintViewPage(*m_printer, *root, child->getView().getCamera(), error);
-        if (!printed)
-            showError(error);
-        StatusMessage("Ready");
-    }
-    ResumeIdleLoop();
-    return printed;
-}
-
-void CMainFrame::previewActiveView() {
-    CChildFrame* child = activeChild();
-    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
-    if (!root)
-        return;
-    PauseIdleLoop();
-    std::string error;
-    QPrintPreviewDialog dialog(m_printer.get(), this);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* printer) {
-        PrintViewPage(*printer, *root, child->getView().getCamera(), error);
-    });
-    dialog.exec();
-    ResumeIdleLoop();
-    if (!error.empty())
-        showError(error);
-}
-
-void CMainFrame::setupPage() {
-    PauseIdleLoop();
-    QPageSetupDialog(m_printer.get(), this).exec();
-    ResumeIdleLoop();
 }
 
 void CMainFrame::withView(void (*command)(CVornView&)) {

@@ -48,6 +48,9 @@ public:
     CChildFrame* openDocument(const std::string& path, std::string& error);
     /// The document of the active window, or null.
     CChildFrame* activeChild() const;
+
+    // Insert commands (CMainFrameInsert.cpp)
+
     /// Opens the batch runner dialog on the active document's target mesh (none without a
     /// document).
     CUnfoldAMatic* openUnfoldAMatic();
@@ -55,6 +58,8 @@ public:
     /// first when none is open and the class can be built. On failure nothing changes and
     /// the reason goes to the status line and a message.
     bool insertObject(const std::string& className);
+
+    // Picture commands (CMainFrameCapture.cpp)
 
     /// Save Screenshot: asks for the details, writes the picture of the active view and
     /// opens it (unless VORN_NO_OPEN is set); failures are shown as a message.
@@ -91,15 +96,20 @@ protected:
 private:
     void connectCommands();
     void onSubWindowActivated(QMdiSubWindow* window);
+    void withView(void (*command)(CVornView&));
+    void createToolBar();
+
+    // File commands (CMainFrameFile.cpp)
     void onFileOpen();
     void onFileSave(bool askName);
     void onFileExport();
+
+    // Picture commands (CMainFrameCapture.cpp)
     bool askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly);
     /// The name offered for a screenshot of `child`'s scene.
     static std::string proposeScreenshotPath(const CChildFrame& child);
-    void withView(void (*command)(CVornView&));
-    void createToolBar();
     bool askPrinter();
+
     void applyPlacement();
     void storePlacement(bool fromCurrent);
     CChildFrame* addChild(std::unique_ptr<CVornDoc> doc);

@@ -6,8 +6,8 @@
 #include "scene/render/PickRenderer.h"
 #include "sorvex/M4x4.h"
 #include "vorn/app/CVornDoc.h"
-#include "vorn/app/SceneClipboard.h"
 #include "vorn/app/render/WidgetFrame.h"
+#include "vorn/core/SceneClipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -281,70 +281,72 @@ SceneObj* CVornView::selection() const {
     return root ? root->getSelection() : nullptr;
 }
 
+namespace {
+
+ViewNavigator::Button navigatorButton(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return ViewNavigator::Button::Left;
+    case Qt::RightButton:
+        return ViewNavigator::Button::Right;
+    case Qt::MiddleButton:
+        return ViewNavigator::Button::Middle;
+    default:
+        return ViewNavigator::Button::None;
+    }
+}
+
+} // namespace
+
 void CVornView::mousePressEvent(QMouseEvent* event) {
-    const Qt::MouseButton button = event->button();
-    if (m_dragButton != Qt::NoButton ||
-        (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton))
-        return;
-    m_dragButton = button;
-    m_dragging = m_orbiting = m_panning = false;
-    m_pressPos = m_lastPos = event->position().toPoint();
-    SceneObj* current = selection();
-    m_pressOnSelection =
-        button == Qt::LeftButton && current && pickAt(event->position()) == current;
+    const QPoint pos = event->position().toPoint();
+    m_navigator.press(navigatorButton(event->button()), pos.x(), pos.y(), [&] {
+        SceneObj* current = selection();
+        return current && pickAt(event->position()) == current;
+    });
 }
 
 void CVornView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    if (m_dragButton == Qt::NoButton) {
-        if (event->buttons() == Qt::NoButton)
-            hover(event->position());
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const ViewNavigator::Gesture gesture = m_navigator.move(
+        pos.x(), pos.y(), event->buttons() != Qt::NoButton, mods & Qt::ControlModifier,
+        mods & Qt::ShiftModifier, selection() != nullptr,
+        [this](bool cloneFirst) { return beginDrag(cloneFirst); });
+    const QPoint from(m_navigator.getFromX(), m_navigator.getFromY());
+    switch (gesture) {
+    case ViewNavigator::Gesture::None:
         return;
-    }
-    const bool beyondClick =
-        ViewGeometry::movedBeyondClick(m_pressPos.x(), m_pressPos.y(), pos.x(), pos.y());
-    if (!m_dragging && !m_orbiting && !m_panning) {
-        if (!beyondClick)
-            return;
-        const Qt::KeyboardModifiers mods = event->modifiers();
-        if (m_dragButton == Qt::MiddleButton)
-            m_panning = true;
-        else if (m_dragButton == Qt::LeftButton && m_pressOnSelection && selection())
-            beginDrag((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier));
-        else
-            m_orbiting = true;
-    }
-    const QPoint from = m_lastPos;
-    m_lastPos = pos;
-    if (m_dragging) {
-        const Qt::KeyboardModifiers mods = event->modifiers();
-        dragSelectionBy(from, pos, (mods & Qt::ControlModifier) && !(mods & Qt::ShiftModifier));
-    } else if (m_panning) {
+    case ViewNavigator::Gesture::Hover:
+        hover(event->position());
+        return;
+    case ViewNavigator::Gesture::DragSelection:
+    case ViewNavigator::Gesture::DragAlongView:
+        dragSelectionBy(from, pos, gesture == ViewNavigator::Gesture::DragAlongView);
+        break;
+    case ViewNavigator::Gesture::Pan:
         panBy(from, pos);
-    } else {
+        break;
+    case ViewNavigator::Gesture::Orbit:
         orbitBy(pos - from);
+        break;
     }
     update();
 }
 
 void CVornView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != m_dragButton)
-        return;
-    const Qt::MouseButton button = m_dragButton;
-    m_dragButton = Qt::NoButton;
-    const bool wasDragging = m_dragging;
-    const bool wasMoving = m_orbiting || m_panning;
-    m_dragging = m_orbiting = m_panning = false;
-    if (wasDragging) {
+    const QPoint pos = event->position().toPoint();
+    switch (m_navigator.release(navigatorButton(event->button()), pos.x(), pos.y())) {
+    case ViewNavigator::Release::EndDrag:
         if (SceneObj* current = selection())
             current->onEndDrag();
-        return;
+        break;
+    case ViewNavigator::Release::Click:
+        onLeftClick(event->position(), event->modifiers() & Qt::ControlModifier);
+        break;
+    case ViewNavigator::Release::None:
+        break;
     }
-    const QPoint pos = event->position().toPoint();
-    if (button != Qt::LeftButton || wasMoving ||
-        ViewGeometry::movedBeyondClick(m_pressPos.x(), m_pressPos.y(), pos.x(), pos.y()))
-        return;
-    onLeftClick(event->position(), event->modifiers() & Qt::ControlModifier);
 }
 
 void CVornView::onLeftClick(const QPointF& pos, bool ctrl) {
@@ -386,28 +388,28 @@ void CVornView::hoverNow() {
     m_hoverClock.restart();
     SceneRoot* root = m_doc.getRoot();
     // A button pressed since the move was seen: the press handles the mouse now.
-    if (!root || root->getChildren().empty() || m_dragButton != Qt::NoButton)
+    if (!root || root->getChildren().empty() || m_navigator.isTracking())
         return;
     const PickResult hit = pickHit(m_hoverPos);
     if (hit.object)
         hit.object->onMouseOver(hit.hitPoint);
 }
 
-void CVornView::beginDrag(bool cloneFirst) {
+bool CVornView::beginDrag(bool cloneFirst) {
     SceneObj* current = selection();
     if (!current)
-        return;
+        return false;
     if (cloneFirst && current->canCopy()) {
         // The copy is dragged away; the original stays where it was.
         if (SceneObj* copy = current->clone()) {
             m_doc.getRoot()->select(copy);
             if (selection() != copy)
-                return;
+                return false;
             current = copy;
         }
     }
-    m_dragging = true;
     current->onBeginDrag();
+    return true;
 }
 
 void CVornView::dragSelectionBy(const QPoint& from, const QPoint& to, bool alongView) {

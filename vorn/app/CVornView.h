@@ -3,8 +3,9 @@
 #include "scene/SceneEventHandler.h"
 #include "scene/render/Camera.h"
 #include "scene/render/PickRenderer.h"
-#include "vorn/app/render/GLRenderer.h"
 #include "vorn/app/ViewGeometry.h"
+#include "vorn/app/ViewNavigator.h"
+#include "vorn/app/render/GLRenderer.h"
 #include "vorn/core/capture/CaptureService.h"
 
 #include <QElapsedTimer>
@@ -20,12 +21,8 @@ class CVornDoc;
 /// selects on a click, drags the selection, orbits, pans and zooms the camera, records
 /// slide series and answers the scene's events.
 ///
-/// Mouse buttons: a left press on the selection followed by a move of more than 3 pixels
-/// drags it in the view plane (Ctrl: vertical motion moves along the view direction;
-/// Ctrl+Shift: drags a clone). A left drag that starts anywhere else orbits, so a large
-/// model filling the view can still be turned without moving it by accident. A right drag
-/// orbits as well, a middle drag pans and the wheel zooms. A left click selects (or clears
-/// the selection on empty space); Ctrl+click flies to look straight at the surface.
+/// Mouse buttons follow `ViewNavigator`'s rules; the wheel zooms. A left click selects (or
+/// clears the selection on empty space); Ctrl+click flies to look straight at the surface.
 class CVornView : public QOpenGLWidget, public SceneEventHandler {
     Q_OBJECT
 public:
@@ -108,8 +105,9 @@ private:
     void orbitBy(const QPoint& delta);
     void panBy(const QPoint& from, const QPoint& to);
     void dragSelectionBy(const QPoint& from, const QPoint& to, bool alongView);
-    /// Starts dragging the selection (a clone of it with `cloneFirst` when it allows).
-    void beginDrag(bool cloneFirst);
+    /// Starts dragging the selection (a clone of it with `cloneFirst` when it allows); false
+    /// when there is nothing to drag.
+    bool beginDrag(bool cloneFirst);
     /// Reports the point under the mouse to the object there. Picking collects the whole
     /// scene, so hovers closer together than `kHoverMs` are folded into one.
     void hover(const QPointF& pos);
@@ -129,15 +127,7 @@ private:
     CaptureService m_capture;
     QTimer m_viewTimer;
     QElapsedTimer m_flightClock;
-    QPoint m_pressPos;
-    QPoint m_lastPos;
-    /// The button whose drag is being followed (NoButton when none).
-    Qt::MouseButton m_dragButton = Qt::NoButton;
-    /// The left press was on the selection: moving past the click slop drags it.
-    bool m_pressOnSelection = false;
-    bool m_dragging = false;
-    bool m_orbiting = false;
-    bool m_panning = false;
+    ViewNavigator m_navigator;
     QPointF m_hoverPos;
     QTimer m_hoverTimer;
     QElapsedTimer m_hoverClock;

@@ -5,7 +5,7 @@
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CMainFrame.h"
 #include "vorn/app/CVornDoc.h"
-#include "vorn/core/batch/StrategyNames.h"
+#include "vorn/core/StrategyCatalogue.h"
 
 #include <QAction>
 #include <QMenu>
@@ -14,12 +14,12 @@
 
 void FillStrategyMenu(QMenu& menu, CMainFrame& frame) {
     menu.clear();
-    const std::vector<BatchStrategy> strategies = ListBatchStrategies();
+    const std::vector<OfferedStrategy> strategies = ListOfferedStrategies();
     if (strategies.empty()) {
         menu.addAction("No strategies are loaded")->setEnabled(false);
         return;
     }
-    for (const BatchStrategy& strategy : strategies) {
+    for (const OfferedStrategy& strategy : strategies) {
         QAction* item = menu.addAction(QString::fromStdString(strategy.displayName));
         // The factory is looked up again when chosen: a library may have gone meanwhile.
         const std::string className(strategy.factory->getClassName());

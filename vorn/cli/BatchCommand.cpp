@@ -16,41 +16,44 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 namespace {
 
 int runBatch(const std::vector<std::string>& args);
 
 const CliCommand g_BatchCommand{
-    "batch", "run unfolding strategies on many models and tabulate success rates",
-    "Usage: vorn-cli batch [--strategies LIST] [--current FILE] [--random N]...\n"
-    "                      [--models DIR] [--out DIR] [--vary-randoms] [--capture-fails]\n"
-    "                      [--write-pdfs] [--seed S] [--jobs J] [--max-rounds R]\n\n"
+    "batch",
+    "run unfolding strategies on many models and tabulate success rates",
+    "Usage: vorn-cli batch [OPTIONS]\n\n"
     "Runs every chosen strategy on every chosen test and writes the table of\n"
-    "results to DIR/results.csv after each test, then prints the success rates.\n\n"
-    "  --strategies LIST  comma-separated display or class names\n"
-    "                     (\"Breadth First,LeastHeightUnfolder\")\n"
-    "  --current FILE     test the target mesh of the model FILE\n"
-    "  --random N         test a series of N random convex polyhedra (repeatable)\n"
-    "  --models DIR       test every model file in DIR\n"
-    "  --out DIR          the folder results.csv is written to (\"Record to\")\n"
-    "  --vary-randoms     random polyhedra of 4 to 99 points, counted by face count\n"
-    "  --capture-fails    keep the mesh of each failure in \"latest failure.xml\"\n"
-    "                     in the data folder\n"
-    "  --write-pdfs       write each net as a PDF next to results.csv\n"
-    "  --no-vary-randoms, --no-capture-fails, --no-write-pdfs  switch off\n"
-    "  --seed S           seed of the random polyhedra and choices (default 1)\n"
-    "  --jobs J           worker threads (default 1); results do not depend on it\n"
-    "  --max-rounds R     rounds of the tests in repeat mode (\"Quick Random Cut\"\n"
-    "                     alone), which otherwise never ends\n\n"
+    "results to DIR/results.csv after each test, then prints the success rates.\n"
     "Choices not given are taken from the batch runner's settings, and the\n"
     "choices made are stored back as the batch runner dialog stores them.\n",
-    runBatch};
+    runBatch,
+    {{"--strategies", "LIST",
+      "comma-separated display or class names\n(\"Breadth First,LeastHeightUnfolder\")"},
+     {"--current", "FILE", "test the target mesh of the model FILE"},
+     {"--random", "N", "test a series of N random convex polyhedra (repeatable)"},
+     {"--models", "DIR", "test every model file in DIR"},
+     {"--out", "DIR", "the folder results.csv is written to (\"Record to\")"},
+     {"--vary-randoms", nullptr, "random polyhedra of 4 to 99 points, counted by face count", true},
+     {"--capture-fails", nullptr,
+      "keep the mesh of each failure in \"latest failure.xml\"\nin the data folder", true},
+     {"--write-pdfs", nullptr, "write each net as a PDF next to results.csv", true},
+     {"--seed", "S", "seed of the random polyhedra and choices (default 1)"},
+     {"--jobs", "J", "worker threads (default 1); results do not depend on it"},
+     {"--max-rounds", "R",
+      "rounds of the tests in repeat mode (\"Quick Random Cut\"\n"
+      "alone), which otherwise never ends"}}};
 const CliCommandRegistration g_BatchRegistration(g_BatchCommand);
 
 struct Options {
@@ -62,66 +65,47 @@ struct Options {
     size_t maxRounds = 0;
 };
 
-bool parseCount(const std::string& option, const std::string& value, long min, long& out,
-                int& exitCode) {
-    char* end = nullptr;
-    const long n = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || n < min) {
-        exitCode = CliUsageError(g_BatchCommand, option + " needs a whole number of at least " +
-                                                     std::to_string(min) + ", not '" + value + "'");
-        return false;
-    }
-    out = n;
-    return true;
-}
-
 [[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& o,
                                     int& exitCode) {
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--vary-randoms" || arg == "--no-vary-randoms")
-            o.varyRandoms = arg[2] != 'n';
-        else if (arg == "--capture-fails" || arg == "--no-capture-fails")
-            o.captureFails = arg[2] != 'n';
-        else if (arg == "--write-pdfs" || arg == "--no-write-pdfs")
-            o.writePdfs = arg[2] != 'n';
-        else if (arg == "--strategies" || arg == "--current" || arg == "--models" ||
-                 arg == "--out" || arg == "--random" || arg == "--seed" || arg == "--jobs" ||
-                 arg == "--max-rounds") {
-            if (i + 1 >= args.size()) {
-                exitCode = CliUsageError(g_BatchCommand, "missing value after " + arg);
+    CliArgs parsed;
+    if (!CliParseArgs(g_BatchCommand, args, parsed, exitCode))
+        return false;
+    o.varyRandoms = parsed.switched("--vary-randoms");
+    o.captureFails = parsed.switched("--capture-fails");
+    o.writePdfs = parsed.switched("--write-pdfs");
+    for (const auto& [arg, value] : parsed.given) {
+        long n = 0;
+        if (arg == "--strategies")
+            o.strategies = value;
+        else if (arg == "--current")
+            o.current = value;
+        else if (arg == "--models")
+            o.models = value;
+        else if (arg == "--out")
+            o.out = value;
+        else if (arg == "--vary-randoms" || arg == "--capture-fails" || arg == "--write-pdfs")
+            continue;
+        else if (!CliParseCount(g_BatchCommand, arg, value,
+                                arg == "--jobs" || arg == "--random" ? 1 : 0, n, exitCode))
+            return false;
+        else if (arg == "--random")
+            o.randoms.push_back(n);
+        else if (arg == "--seed") {
+            // Seeds are unsigned: a larger number would silently wrap to another seed.
+            constexpr unsigned kLargestSeed = std::numeric_limits<unsigned>::max();
+            if (n > long(kLargestSeed)) {
+                exitCode = CliUsageError(g_BatchCommand, "--seed needs a whole number up to " +
+                                                             std::to_string(kLargestSeed) +
+                                                             ", not '" + value + "'");
                 return false;
             }
-            const std::string& value = args[++i];
-            long n = 0;
-            if (arg == "--strategies")
-                o.strategies = value;
-            else if (arg == "--current")
-                o.current = value;
-            else if (arg == "--models")
-                o.models = value;
-            else if (arg == "--out")
-                o.out = value;
-            else if (!parseCount(arg, value,
-                                 arg == "--jobs"     ? 1
-                                 : arg == "--random" ? 1
-                                                     : 0,
-                                 n, exitCode))
-                return false;
-            else if (arg == "--random")
-                o.randoms.push_back(n);
-            else if (arg == "--seed")
-                o.seed = unsigned(n);
-            else if (arg == "--jobs")
-                o.jobs = int(std::min(n, 256L));
-            else
-                o.maxRounds = size_t(n);
-        } else {
-            plain.push_back(arg);
-        }
+            o.seed = unsigned(n);
+        } else if (arg == "--jobs")
+            o.jobs = int(std::min(n, 256L));
+        else
+            o.maxRounds = size_t(n);
     }
-    return CliCheckArgs(g_BatchCommand, plain, 0, 0, exitCode);
+    return CliCheckArgs(g_BatchCommand, parsed.plain, 0, 0, exitCode);
 }
 
 /// The strategies named in `list` (separated by commas or given as
@@ -139,9 +123,9 @@ bool chooseStrategies(const std::string& list, bool bracketed, BatchOptions& opt
         }
     }
     for (const std::string& name : names) {
-        BatchStrategy strategy = FindBatchStrategy(name);
+        OfferedStrategy strategy = FindOfferedStrategy(name);
         if (!strategy.factory) {
-            CliFail("unknown strategy '" + name + "'");
+            CliFail(UnknownStrategyMessage(name));
             return false;
         }
         options.strategies.push_back(strategy);
@@ -156,31 +140,79 @@ std::string clock(double seconds) {
     return text;
 }
 
-void printSummary(const BatchResults& results, size_t tests) {
-    std::printf("Success rates (%%) after %zu tests:\n", tests);
-    const auto& counts = results.getRunCounts();
-    size_t nameWidth = 8;
-    for (const auto& [strategy, row] : results.getValues())
-        nameWidth = std::max(nameWidth, strategy.size());
+/// Wide tables (a bucket column per five faces) are printed in blocks of columns that fit
+/// this many characters, each block with the strategy names and the test counts.
+constexpr size_t kSummaryWidth = 100;
+
+void printSummaryBlock(const BatchResults& results, size_t nameWidth,
+                       const std::vector<std::pair<std::string, int>>& columns) {
+    auto widthOf = [](const std::string& label) { return int(std::max<size_t>(12, label.size())); };
     std::printf("%-*s", int(nameWidth), "Strategy");
-    for (const auto& [label, runs] : counts)
-        std::printf("  %12s", label.c_str());
+    for (const auto& [label, runs] : columns)
+        std::printf("  %*s", widthOf(label), label.c_str());
     std::printf("\n");
     for (const auto& [strategy, row] : results.getValues()) {
         std::printf("%-*s", int(nameWidth), strategy.c_str());
-        for (const auto& [label, runs] : counts) {
+        for (const auto& [label, runs] : columns) {
             const double rate = results.successRate(strategy, label);
             if (rate >= 0)
-                std::printf("  %12.2f", rate);
+                std::printf("  %*.2f", widthOf(label), rate);
             else
-                std::printf("  %12s", "-");
+                std::printf("  %*s", widthOf(label), "-");
         }
         std::printf("\n");
     }
     std::printf("%-*s", int(nameWidth), "Tests");
-    for (const auto& [label, runs] : counts)
-        std::printf("  %12d", runs);
+    for (const auto& [label, runs] : columns)
+        std::printf("  %*d", widthOf(label), runs);
     std::printf("\n");
+}
+
+void printSummary(const BatchResults& results, size_t tests) {
+    std::printf("Success rates (%%) after %zu tests:\n", tests);
+    size_t nameWidth = 8;
+    for (const auto& [strategy, row] : results.getValues())
+        nameWidth = std::max(nameWidth, strategy.size());
+    const std::vector<std::pair<std::string, int>> columns(results.getRunCounts().begin(),
+                                                           results.getRunCounts().end());
+    std::vector<std::pair<std::string, int>> block;
+    size_t width = nameWidth;
+    for (const auto& column : columns) {
+        const size_t columnWidth = 2 + std::max<size_t>(12, column.first.size());
+        if (!block.empty() && width + columnWidth > kSummaryWidth) {
+            printSummaryBlock(results, nameWidth, block);
+            std::printf("\n");
+            block.clear();
+            width = nameWidth;
+        }
+        block.push_back(column);
+        width += columnWidth;
+    }
+    printSummaryBlock(results, nameWidth, block);
+}
+
+/// Says on stderr which of the stored choices (the dialog's, or a previous run's) this run
+/// takes because the command line did not give them.
+void reportStoredChoices(const Options& o, const BatchSettings& stored) {
+    std::string applied;
+    auto add = [&applied](const std::string& choice) {
+        applied += (applied.empty() ? "" : ", ") + choice;
+    };
+    auto onOff = [](bool on) { return std::string(on ? "on" : "off"); };
+    if (!o.out)
+        add("Record to '" + stored.path + "'");
+    if (!o.strategies)
+        add("strategies " + stored.filter);
+    if (!o.current && o.randoms.empty() && !o.models)
+        add("tests " + stored.tests + " (in '" + stored.modelPath + "')");
+    if (!o.varyRandoms)
+        add("Vary Randoms " + onOff(stored.varyRandoms));
+    if (!o.captureFails)
+        add("Capture Fails " + onOff(stored.captureFails));
+    if (!o.writePdfs)
+        add("Write PDFs " + onOff(stored.writePdfs));
+    if (!applied.empty())
+        std::fprintf(stderr, "vorn-cli: stored choices applied: %s\n", applied.c_str());
 }
 
 int runBatch(const std::vector<std::string>& args) {
@@ -193,6 +225,7 @@ int runBatch(const std::vector<std::string>& args) {
         return CliFail("the unfolding library is not available: " + loadError);
 
     const BatchSettings stored = ReadBatchSettings();
+    reportStoredChoices(o, stored);
     BatchOptions options;
     options.recordTo = StripTrailingSeparators(o.out.value_or(stored.path));
     options.modelPath = StripTrailingSeparators(o.models.value_or(stored.modelPath));
@@ -219,6 +252,9 @@ int runBatch(const std::vector<std::string>& args) {
     }
     for (long n : o.randoms)
         options.tests.push_back(RandomTestText(n));
+    std::error_code folderError;
+    if (o.models && !std::filesystem::is_directory(options.modelPath, folderError))
+        return CliFail(options.modelPath + ": no such folder (--models)");
     if (o.models)
         for (const std::string& name : ListModelFiles(options.modelPath))
             options.tests.push_back(name);
@@ -233,7 +269,14 @@ int runBatch(const std::vector<std::string>& args) {
     std::string error;
     if (!MakeDirectories(options.recordTo, &error))
         return CliFail(error);
-    WriteBatchSettings(BatchSettingsFrom(options));
+    // Folders are stored absolute, so a later run from another folder finds them.
+    BatchSettings toStore = BatchSettingsFrom(options);
+    for (std::string* folder : {&toStore.path, &toStore.modelPath}) {
+        std::error_code ignored;
+        if (!folder->empty())
+            *folder = std::filesystem::absolute(*folder, ignored).string();
+    }
+    WriteBatchSettings(toStore);
 
     BatchRunner runner;
     runner.start(options);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vorn/cli/CliOptions.h"
+
 #include <string>
 #include <vector>
 
@@ -9,10 +11,12 @@ struct CliCommand {
     const char* name;
     /// One line for the overall help.
     const char* summary;
-    /// The full help text shown by "vorn-cli NAME --help".
+    /// The help text shown by "vorn-cli NAME --help", before the list of options.
     const char* help;
     /// Runs with the arguments after the subcommand's name; returns the exit code.
     int (*run)(const std::vector<std::string>& args);
+    /// The options it takes (parsed by `CliParseArgs`, listed by `CliHelpText`).
+    std::vector<CliOption> options = {};
 };
 
 /// Registers a subcommand when the program starts.

@@ -4,6 +4,8 @@
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
 
+#include <cstdio>
+
 namespace {
 
 int runConvert(const std::vector<std::string>& args);
@@ -33,7 +35,10 @@ int runConvert(const std::vector<std::string>& args) {
         return kExitFailure;
     std::string error;
     bool written = ext == ".xml" ? document.save(out, error) : document.exportOff(out, error);
-    return written ? 0 : CliFail(error);
+    if (!written)
+        return CliFail(error);
+    std::printf("Wrote %s\n", out.c_str());
+    return 0;
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
 
+#include <cstdio>
+
 namespace {
 
 int runExportOff(const std::vector<std::string>& args);
@@ -25,7 +27,10 @@ int runExportOff(const std::vector<std::string>& args) {
     if (!CliOpenDocument(document, args[0]))
         return kExitFailure;
     std::string error;
-    return document.exportOff(args[1], error) ? 0 : CliFail(error);
+    if (!document.exportOff(args[1], error))
+        return CliFail(error);
+    std::printf("Wrote %s\n", args[1].c_str());
+    return 0;
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // "vorn-cli info FILE": the objects of a scene or model file and the
 // topology of every mesh in it.
+#include "scene/SceneRoot.h"
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
-#include "scene/SceneRoot.h"
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
@@ -21,7 +21,8 @@ void collectObjects(SceneObj* obj, std::vector<SceneObj*>& out) {
 }
 
 void printMesh(int number, PolyMesh& mesh) {
-    MeshTopology t = mesh.toMeshData().topology();
+    const MeshData data = mesh.toMeshData();
+    MeshTopology t = data.topology();
     std::printf("mesh %d (%s):\n", number, std::string(mesh.getClassName()).c_str());
     std::printf("  vertices: %d\n", t.vertices);
     std::printf("  faces: %d\n", t.faces);
@@ -30,6 +31,8 @@ void printMesh(int number, PolyMesh& mesh) {
     std::printf("  boundary edges: %d\n", t.boundaryEdges);
     std::printf("  non-manifold edges: %d\n", t.nonManifoldEdges);
     std::printf("  Euler characteristic: %d\n", t.eulerCharacteristic);
+    std::printf("  components: %d\n", data.countComponents());
+    std::printf("  non-manifold vertices: %d\n", data.countNonManifoldVertices());
 }
 
 int runInfo(const std::vector<std::string>& args);
@@ -39,8 +42,8 @@ const CliCommand g_InfoCommand{
     "Usage: vorn-cli info FILE\n\n"
     "Opens FILE (a scene .xml or a mesh .off, .obj, .stl, .ply) and prints the\n"
     "number of objects and, for every mesh: its vertices, faces and edges,\n"
-    "whether it is closed, its boundary and non-manifold edges and its Euler\n"
-    "characteristic.\n",
+    "whether it is closed, its boundary and non-manifold edges, its Euler\n"
+    "characteristic, its connected components and its non-manifold vertices.\n",
     runInfo};
 const CliCommandRegistration g_InfoRegistration(g_InfoCommand);
 

@@ -1,4 +1,4 @@
-// "vorn-cli render SCENE OUT [--size WxH] [--view NAME]": a picture of a scene, drawn
+// "vorn-cli render SCENE OUT [OPTIONS]": a picture of a scene, drawn
 // headless by the file renderer.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
@@ -7,21 +7,26 @@
 #include "scene/SceneRoot.h"
 #include "scene/render/CairoRenderer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 
 int runRender(const std::vector<std::string>& args);
 
 const CliCommand g_RenderCommand{
-    "render", "draw a scene into a PNG, PDF, EPS or SVG file",
-    "Usage: vorn-cli render SCENE OUT.(png|pdf|eps|svg) [--size WxH] [--view NAME]\n\n"
+    "render",
+    "draw a scene into a PNG, PDF, EPS or SVG file",
+    "Usage: vorn-cli render SCENE OUT.(png|pdf|eps|svg) [OPTIONS]\n\n"
     "Opens SCENE and draws it on a white background, framed to fit, into OUT; the\n"
-    "file type follows OUT's extension. --size gives the picture in pixels (vector\n"
-    "pages in points; default 1024x768). --view is one of front, back, left, right,\n"
-    "top, bottom or iso; without it the scene's stored viewpoint is used when it has\n"
-    "one, else iso.\n",
-    runRender};
+    "file type follows OUT's extension.\n",
+    runRender,
+    {{"--size", "WxH", "the picture in pixels (vector pages in points;\ndefault 1024x768)"},
+     {"--view", "NAME",
+      "front, back, left, right, top, bottom or iso; without it\n"
+      "the scene's stored viewpoint is used when it has one,\nelse iso"}}};
 const CliCommandRegistration g_RenderRegistration(g_RenderCommand);
 
 struct Options {
@@ -32,10 +37,23 @@ struct Options {
     std::string view;
 };
 
+/// A whole number from 1 to INT_MAX written in digits only; false otherwise (overflow too).
+bool parseSide(const std::string& text, int& out) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    errno = 0;
+    const long n = std::strtol(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || n < 1 || n > std::numeric_limits<int>::max())
+        return false;
+    out = int(n);
+    return true;
+}
+
 bool parseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
     int w = 0, h = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 1 || h < 1)
+    if (x == std::string::npos || !parseSide(text.substr(0, x), w) ||
+        !parseSide(text.substr(x + 1), h))
         return false;
     width = w;
     height = h;
@@ -44,18 +62,10 @@ bool parseSize(const std::string& text, int& width, int& height) {
 
 [[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& options,
                                     int& exitCode) {
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg != "--size" && arg != "--view") {
-            plain.push_back(arg);
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            exitCode = CliUsageError(g_RenderCommand, "missing value after " + arg);
-            return false;
-        }
-        const std::string& value = args[++i];
+    CliArgs parsed;
+    if (!CliParseArgs(g_RenderCommand, args, parsed, exitCode))
+        return false;
+    for (const auto& [arg, value] : parsed.given) {
         if (arg == "--view") {
             options.view = value;
         } else if (!parseSize(value, options.width, options.height)) {
@@ -64,6 +74,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
             return false;
         }
     }
+    const std::vector<std::string>& plain = parsed.plain;
     if (!CliCheckArgs(g_RenderCommand, plain, 2, 2, exitCode))
         return false;
     options.scene = plain[0];

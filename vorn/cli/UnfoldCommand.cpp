@@ -1,23 +1,27 @@
-// "vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]":
-// attaches an unfolding strategy to the model's target mesh and drives the
-// idle loop until the strategy is done.
+// "vorn-cli unfold MODEL [OPTIONS]": attaches an unfolding strategy to the
+// model's target mesh and drives the idle loop until the strategy is done.
 //
 // The unfolding library is loaded by name at start-up, so this file uses
 // the unfolder only through its virtual operations and inline accessors:
 // nothing of the library is linked into the program.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
+#include "vorn/core/AttachStrategy.h"
+#include "vorn/core/FiniteNet.h"
 #include "vorn/core/SceneDocument.h"
+#include "vorn/core/StrategyCatalogue.h"
 #include "vorn/core/UnfoldingLibrary.h"
-#include "vorn/core/batch/StrategyNames.h"
 #include "vorn/core/capture/NetPicture.h"
 
 #include "common/IdleLoop.h"
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/MeshData.h"
+#include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,21 +33,27 @@ namespace {
 int runUnfold(const std::vector<std::string>& args);
 
 const CliCommand g_UnfoldCommand{
-    "unfold", "unfold the target mesh of a model with a strategy",
-    "Usage: vorn-cli unfold MODEL [--strategy NAME] [--steps N] [--out scene.xml]\n"
-    "                        [--pdf net.pdf] [--svg net.svg] [--png net.png]\n"
-    "                        [--edge-mm MM | --mm-per-unit MM]\n\n"
-    "Opens MODEL, attaches the strategy NAME (a class name such as Unfolder, or\n"
-    "its display name such as \"Breadth First Unfolder\"; default Unfolder) to\n"
-    "its target mesh and runs idle ticks until the strategy is done, at most N\n"
-    "ticks (default 1000000). Prints the faces placed, the progress, the number\n"
-    "of overlapping faces and whether the net is a success. With --out, saves\n"
-    "the scene with the net added as a mesh object. --pdf, --svg and --png draw\n"
-    "the net seen from above, cut lines solid and fold lines dashed; by default\n"
-    "it fills a 2000 x 2000 page, with --edge-mm its longest edge is MM long and\n"
-    "with --mm-per-unit one model unit is MM long (for printing).\n"
-    "Exits with 1 when the strategy did not finish within N ticks.\n",
-    runUnfold};
+    "unfold",
+    "unfold the target mesh of a model with a strategy",
+    "Usage: vorn-cli unfold MODEL [OPTIONS]\n\n"
+    "Opens MODEL, attaches a strategy to its target mesh (replacing one the scene\n"
+    "holds) and runs idle ticks until the strategy is done. Prints the faces\n"
+    "placed, the progress, the number of overlapping faces and whether the net\n"
+    "is a success. Pictures show the net seen from above, cut lines solid and\n"
+    "fold lines dashed; by default it fills a 2000 x 2000 page.\n"
+    "Exits with 1 when the strategy did not finish within the ticks allowed.\n",
+    runUnfold,
+    {{"--strategy", "NAME",
+      "a class name such as Unfolder, or its display name such as\n"
+      "\"Breadth First\" (default: the strategy the scene holds,\n"
+      "else Unfolder)"},
+     {"--steps", "N", "at most N idle ticks (default 1000000)"},
+     {"--out", "FILE", "save the scene with the net added as a mesh object"},
+     {"--pdf", "FILE", "draw the net into FILE (.pdf)"},
+     {"--svg", "FILE", "draw the net into FILE (.svg)"},
+     {"--png", "FILE", "draw the net into FILE (.png)"},
+     {"--edge-mm", "MM", "draw the net's longest edge MM long"},
+     {"--mm-per-unit", "MM", "draw one model unit MM long (for printing)"}}};
 const CliCommandRegistration g_UnfoldRegistration(g_UnfoldCommand);
 
 struct Options {
@@ -59,82 +69,56 @@ struct Options {
 /// Kept out of line: inlined, GCC 12 wrongly warns about freeing `options`.
 [[gnu::noinline]] bool parseOptions(const std::vector<std::string>& args, Options& options,
                                     int& exitCode) {
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--strategy" || arg == "--steps" || arg == "--out" || arg == "--pdf" ||
-            arg == "--svg" || arg == "--png" || arg == "--edge-mm" || arg == "--mm-per-unit") {
-            if (i + 1 >= args.size()) {
-                exitCode = CliUsageError(g_UnfoldCommand, "missing value after " + arg);
+    CliArgs parsed;
+    if (!CliParseArgs(g_UnfoldCommand, args, parsed, exitCode))
+        return false;
+    for (const auto& [arg, value] : parsed.given) {
+        if (arg == "--strategy") {
+            options.strategy = value;
+        } else if (arg == "--out") {
+            options.out = value;
+        } else if (arg == "--pdf" || arg == "--svg" || arg == "--png") {
+            if (CliExtensionOf(value) != "." + arg.substr(2)) {
+                exitCode =
+                    CliUsageError(g_UnfoldCommand, arg + " needs a file ending in ." +
+                                                       arg.substr(2) + ", not '" + value + "'");
                 return false;
             }
-            const std::string& value = args[++i];
-            if (arg == "--strategy") {
-                options.strategy = value;
-            } else if (arg == "--out") {
-                options.out = value;
-            } else if (arg == "--pdf" || arg == "--svg" || arg == "--png") {
-                if (CliExtensionOf(value) != "." + arg.substr(2)) {
-                    exitCode =
-                        CliUsageError(g_UnfoldCommand, arg + " needs a file ending in ." +
-                                                           arg.substr(2) + ", not '" + value + "'");
-                    return false;
-                }
-                options.pictures.push_back(value);
-            } else if (arg == "--edge-mm" || arg == "--mm-per-unit") {
-                char* end = nullptr;
-                const double mm = std::strtod(value.c_str(), &end);
-                if (value.empty() || *end != '\0' || !(mm > 0.0) || !std::isfinite(mm)) {
-                    exitCode = CliUsageError(g_UnfoldCommand,
-                                             arg + " needs a positive number, not '" + value + "'");
-                    return false;
-                }
-                options.picture.scale = arg == "--edge-mm" ? NetPictureOptions::Scale::LongestEdge
-                                                           : NetPictureOptions::Scale::Factor;
-                options.picture.value = mm;
-            } else {
-                char* end = nullptr;
-                const long steps = std::strtol(value.c_str(), &end, 10);
-                if (value.empty() || *end != '\0' || steps <= 0) {
-                    exitCode =
-                        CliUsageError(g_UnfoldCommand,
-                                      "--steps needs a positive whole number, not '" + value + "'");
-                    return false;
-                }
-                options.steps = steps;
+            options.pictures.push_back(value);
+        } else if (arg == "--edge-mm" || arg == "--mm-per-unit") {
+            char* end = nullptr;
+            const double mm = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !(mm > 0.0) || !std::isfinite(mm)) {
+                exitCode = CliUsageError(g_UnfoldCommand,
+                                         arg + " needs a positive number, not '" + value + "'");
+                return false;
             }
+            options.picture.scale = arg == "--edge-mm" ? NetPictureOptions::Scale::LongestEdge
+                                                       : NetPictureOptions::Scale::Factor;
+            options.picture.value = mm;
         } else {
-            plain.push_back(arg);
+            char* end = nullptr;
+            errno = 0;
+            const long steps = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || errno == ERANGE || steps <= 0) {
+                exitCode = CliUsageError(
+                    g_UnfoldCommand, "--steps needs a positive whole number, not '" + value + "'");
+                return false;
+            }
+            options.steps = steps;
         }
     }
-    if (!CliCheckArgs(g_UnfoldCommand, plain, 1, 1, exitCode))
+    if (!CliCheckArgs(g_UnfoldCommand, parsed.plain, 1, 1, exitCode))
         return false;
-    options.model = plain[0];
+    options.model = parsed.plain[0];
     return true;
 }
 
-/// Letters and digits only, lower case: "Breadth First Unfolder" and
-/// "BreadthFirstUnfolder" compare equal.
-std::string simplified(std::string_view name) {
-    std::string s;
-    for (char c : name)
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            s += char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-/// The factory of the strategy called `name`: an exact class name first,
-/// then the batch runner's display names ("Breadth First"), then any class
-/// listed under "Unfolder" (the base class included) ignoring case and blanks.
-Factory* findStrategy(const std::string& name) {
-    if (Factory* exact = Factory::GetFactory(name); exact && exact->isListedUnder("Unfolder"))
-        return exact;
-    if (Factory* shown = FindBatchStrategy(name).factory)
-        return shown;
-    for (Factory* factory : Factory::GetFactoryList())
-        if (factory->isListedUnder("Unfolder") &&
-            simplified(factory->getClassName()) == simplified(name))
-            return factory;
+/// The strategy the scene already unfolds `mesh` with, or null.
+Unfolder* storedStrategy(PolyMesh& mesh) {
+    for (SceneObj* child : mesh.getChildren())
+        if (IsUnfoldingStrategy(child))
+            return static_cast<Unfolder*>(child);
     return nullptr;
 }
 
@@ -147,11 +131,13 @@ int runUnfold(const std::vector<std::string>& args) {
     std::string loadError;
     if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
         return CliFail("the unfolding library is not available: " + loadError);
+    // Without a chosen strategy, a scene that holds one runs it.
+    const bool chosen = !options.strategy.empty();
     if (options.strategy.empty())
         options.strategy = "Unfolder";
-    Factory* factory = findStrategy(options.strategy);
+    Factory* factory = FindStrategy(options.strategy);
     if (!factory)
-        return CliFail("unknown strategy '" + options.strategy + "'");
+        return CliFail(UnknownStrategyMessage(options.strategy));
 
     SceneDocument document;
     if (!CliOpenDocument(document, options.model))
@@ -159,15 +145,25 @@ int runUnfold(const std::vector<std::string>& args) {
     PolyMesh* mesh = document.getTargetMesh();
     if (!mesh)
         return CliFail(options.model + ": the model holds no mesh to unfold");
+    if (mesh->getPolyCount() == 0)
+        return CliFail(options.model + ": the mesh has no faces to unfold");
+    if (const int components = mesh->toMeshData().countComponents(); components > 1)
+        std::fprintf(stderr,
+                     "vorn-cli: %s: the mesh has %d components; only the starting face's "
+                     "component can be unfolded into one net\n",
+                     options.model.c_str(), components);
 
-    std::unique_ptr<Factorable> built(factory->newInstance());
-    if (!built)
-        return CliFail("the strategy '" + options.strategy + "' cannot be built");
-    // The factory is listed under "Unfolder", so the object is one.
-    auto* unfolder = static_cast<Unfolder*>(built.get());
-    if (!unfolder->setParent(mesh))
-        return CliFail("the strategy could not be attached to the mesh");
-    built.release(); // the mesh owns it now
+    Unfolder* unfolder = chosen ? nullptr : storedStrategy(*mesh);
+    if (!unfolder) {
+        // The workbench's attach service: a stored strategy is replaced, not joined, and
+        // a net given as the model is refused.
+        std::string error;
+        SceneObj* attached = AttachStrategy(*mesh, *factory, &error);
+        if (!attached)
+            return CliFail(options.model + ": " + error);
+        // The factory is listed under "Unfolder", so the object is one.
+        unfolder = static_cast<Unfolder*>(attached);
+    }
 
     long ticks = 0;
     while (!unfolder->isDone() && ticks < options.steps) {
@@ -184,8 +180,11 @@ int runUnfold(const std::vector<std::string>& args) {
     std::printf("Faces placed: %zu / %zu\n", placed, total);
     std::printf("Progress: %4.2f%%\n", unfolder->getProgress() * 100.0);
     std::printf("Overlapping faces: %zu\n", conflicted);
-    std::printf("Success: %s\n", finished && unfolder->isSuccesful() ? "yes" : "no");
+    const bool finite = HasFinitePositions(*unfolder);
+    std::printf("Success: %s\n", finished && finite && unfolder->isSuccesful() ? "yes" : "no");
     std::fflush(stdout);
+    if (!finite)
+        return CliFail(options.model + ": the net's positions are not finite; nothing written");
 
     if (!options.out.empty()) {
         // Unfolders are not stored in documents; the net goes in as a mesh.

@@ -13,7 +13,8 @@ namespace {
 
 void printOverallHelp(std::ostream& out) {
     out << "Usage: vorn-cli COMMAND [ARGS...]\n"
-           "       vorn-cli COMMAND --help\n\n"
+           "       vorn-cli COMMAND --help\n"
+           "       vorn-cli --version\n\n"
            "Commands:\n";
     for (const CliCommand* command : GetCliCommands()) {
         std::string name = command->name;
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
         printOverallHelp(std::cerr);
         return kExitUsage;
     }
+    if (args[0] == "--version") {
+        std::cout << "vorn-cli " << VORN_VERSION << "\n";
+        return 0;
+    }
     if (isHelpFlag(args[0]) || (args[0] == "help" && args.size() == 1)) {
         printOverallHelp(std::cout);
         return 0;
@@ -44,7 +49,7 @@ int main(int argc, char** argv) {
         return CliFail("unknown command '" + name + "' (see 'vorn-cli --help')"), kExitUsage;
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "help" || (!rest.empty() && isHelpFlag(rest[0]))) {
-        std::cout << command->help;
+        std::cout << CliHelpText(*command);
         return 0;
     }
     // Strategies and other optional classes register themselves when their

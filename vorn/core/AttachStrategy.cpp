@@ -2,6 +2,7 @@
 
 #include "scene/Factory.h"
 #include "scene/mesh/PolyMesh.h"
+#include "vorn/core/StrategyCatalogue.h"
 
 #include <memory>
 #include <vector>
@@ -10,7 +11,7 @@ bool IsUnfoldingStrategy(const SceneObj* obj) {
     if (!obj)
         return false;
     Factory* factory = const_cast<SceneObj*>(obj)->getClassFactory();
-    return factory && factory->isListedUnder("Unfolder");
+    return factory && IsStrategy(*factory);
 }
 
 SceneObj* AttachStrategy(PolyMesh& mesh, Factory& factory, std::string* error) {
@@ -20,7 +21,7 @@ SceneObj* AttachStrategy(PolyMesh& mesh, Factory& factory, std::string* error) {
         return nullptr;
     };
     const std::string name(factory.getClassName());
-    if (!factory.isListedUnder("Unfolder"))
+    if (!IsStrategy(factory))
         return fail(name + " is not an unfolding strategy");
     if (IsUnfoldingStrategy(&mesh))
         return fail("A net cannot be unfolded again; choose the mesh it was made from");

@@ -1,8 +1,10 @@
 #include "vorn/core/LoaderList.h"
 
+#include "common/XML.h"
 #include "scene/Factory.h"
 
 #include <algorithm>
+#include <new>
 
 std::vector<std::unique_ptr<Loader>> BuildLoaders() {
     std::vector<std::unique_ptr<Loader>> loaders;
@@ -41,4 +43,32 @@ OpenFilter BuildOpenFilter() {
     filter.text += "*.*";
     filter.text += '\0';
     return filter;
+}
+
+bool LoadWithLoaders(const std::string& path, XML& node, std::string& error) {
+    std::string lastError;
+    bool handled = false;
+    for (const std::unique_ptr<Loader>& loader : BuildLoaders()) {
+        if (!loader->handles(path))
+            continue;
+        handled = true;
+        // Each loader starts from the node as given, whatever a failed one left in it.
+        XML attempt(node);
+        bool loaded = false;
+        try {
+            loaded = loader->load(path, attempt);
+        } catch (const std::bad_alloc&) {
+            // A model too large for this machine must not end the program, and the
+            // documents already open with it.
+            error = path + ": not enough memory to load this file";
+            return false;
+        }
+        if (loaded) {
+            node = std::move(attempt);
+            return true;
+        }
+        lastError = loader->getError();
+    }
+    error = handled ? lastError : path + ": unknown file type (no loader reads this extension)";
+    return false;
 }

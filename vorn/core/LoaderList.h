@@ -10,6 +10,11 @@
 /// name contains "Loader" (but is not "Loader"), in factory order.
 std::vector<std::unique_ptr<Loader>> BuildLoaders();
 
+/// Reads `path` into `node` with the first registered loader that handles its name and
+/// succeeds (each loader starts from `node` as given). False, with `error` one line naming the file
+/// (the last loader's reason, or that no loader reads the extension), when none does.
+bool LoadWithLoaders(const std::string& path, XML& node, std::string& error);
+
 /// The loaders as the open dialog lists them: the ".xml" loader first, the
 /// others after it in factory order.
 std::vector<std::unique_ptr<Loader>> BuildOpenDialogLoaders();

@@ -3,9 +3,9 @@
 #include "common/AtomicFile.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneReadReport.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/OffExport.h"
 #include "vorn/core/TargetMesh.h"
@@ -78,38 +78,16 @@ void SceneDocument::newDocument() {
 }
 
 bool SceneDocument::open(const std::string& path, std::string& error) {
-    std::string lastError;
-    bool handled = false;
-    for (const std::unique_ptr<Loader>& loader : BuildLoaders()) {
-        if (!loader->handles(path))
-            continue;
-        handled = true;
-        XML node("SceneRoot");
-        bool loaded = false;
-        try {
-            loaded = loader->load(path, node);
-        } catch (const std::bad_alloc&) {
-            // A model too large for this machine must not end the program and its other
-            // documents with it.
-            error = path + ": not enough memory to load this file";
-            return false;
-        }
-        if (!loaded) {
-            lastError = loader->getError();
-            continue;
-        }
-        if (!openNode(node, path, error))
-            return false;
-        m_root->setFileName(fileNameOf(path));
-        m_root->setFilePath(folderOf(path));
-        m_root->onChanged(true);
-        if (m_root->getChildren().size() == 1)
-            SceneObj::DelayedSelect(m_root->getChildren().front());
-        m_pathName = path;
-        return true;
-    }
-    error = handled ? lastError : path + ": unknown file type (no loader reads this extension)";
-    return false;
+    XML node("SceneRoot");
+    if (!LoadWithLoaders(path, node, error) || !openNode(node, path, error))
+        return false;
+    m_root->setFileName(fileNameOf(path));
+    m_root->setFilePath(folderOf(path));
+    m_root->onChanged(true);
+    if (m_root->getChildren().size() == 1)
+        SceneObj::DelayedSelect(m_root->getChildren().front());
+    m_pathName = path;
+    return true;
 }
 
 bool SceneDocument::openNode(XML& node, const std::string& sourceName, std::string& error) {
@@ -166,6 +144,10 @@ bool SceneDocument::exportOff(const std::string& path, std::string& error) const
         return false;
     }
     return ExportOff(*mesh, path, error);
+}
+
+std::string SceneDocument::getTitle() const {
+    return m_pathName.empty() ? std::string("Untitled") : fileNameOf(m_pathName);
 }
 
 void SceneDocument::addView(SceneEventHandler* view) {

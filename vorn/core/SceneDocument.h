@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class Factory;
 class PolyMesh;
 class SceneObj;
 class SceneRoot;
@@ -56,6 +57,29 @@ public:
     /// Writes the target mesh to `path` in OFF; false with `error` when there
     /// is no target mesh or the file cannot be written.
     bool exportOff(const std::string& path, std::string& error) const;
+
+    /// The title shown for the document: the file name, or "Untitled".
+    std::string getTitle() const;
+
+    // Insertion (SceneDocumentInsert.cpp). Each refusal leaves the scene unchanged and,
+    // when `error` is given, says why in one line.
+
+    /// Builds the object named `className` and selects it after the current event. Shapes
+    /// ("MathFn", "Coolinoid", "WitchHat", "BinTree") are coloured light grey; a
+    /// "MetaSurface" gets extents (3, 3, 3) and one "MetaLine" source; a "ShortestPathViz"
+    /// goes under the target mesh, everything else under the root. Refused when there is
+    /// no root, no factory builds the class or there is no target mesh.
+    bool insertObject(const std::string& className, std::string* error = nullptr);
+    /// Adds the scene object written in `xmlText` (one element named by its class) to the
+    /// root and selects it after the current event. Refused when the text does not parse,
+    /// names no scene object or cannot be read.
+    bool insertFromXml(const std::string& xmlText, std::string* error = nullptr);
+    /// Attaches a new strategy of `factory` to the target mesh (replacing the net it had)
+    /// and selects it after the current event, so its panel shows. Null when there is no
+    /// mesh or the factory is not a strategy's.
+    SceneObj* attachStrategy(Factory& factory, std::string* error = nullptr);
+    /// True when some factory builds scene objects of `className`.
+    static bool CanBuild(const std::string& className);
 
     /// Views hear the scene's events (not owned; the first view answers captures).
     void addView(SceneEventHandler* view);

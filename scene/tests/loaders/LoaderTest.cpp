@@ -2,6 +2,7 @@
 #include "common/XML.h"
 #include "scene/Factory.h"
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -58,21 +59,14 @@ size_t countSides(const MeshData& mesh, size_t sides) {
 
 class LoaderFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vorn-loader-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string write(const std::string& name, const std::string& bytes) {
         std::string path = (m_dir / name).string();
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
 
-    fs::path m_dir;
+    TempDir m_tmp;
+    fs::path m_dir{m_tmp.path()};
 };
 
 template <typename T> void put(std::string& out, T value, bool bigEndian = false) {

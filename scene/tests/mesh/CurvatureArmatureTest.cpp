@@ -1,6 +1,6 @@
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/mesh/PolyMesh.h"
-#include "scene/tests/mesh/MeshTestShapes.h"
+#include "tests/support/TestShapes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ constexpr double pi = std::numbers::pi;
 
 TEST(CurvatureArmatureTest, CubeCornersEachLackAQuarterTurn) {
     PolyMesh cube;
-    ASSERT_TRUE(cube.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(cube.fromMeshData(testshapes::cube()));
     CurvatureArmature& armature = cube.getCurvature(true);
     double total = 0;
     for (const Vertex* v : cube.getVertices()) {
@@ -28,7 +28,7 @@ TEST(CurvatureArmatureTest, CubeCornersEachLackAQuarterTurn) {
 
 TEST(CurvatureArmatureTest, DeficitsFollowGaussBonnetAndSign) {
     PolyMesh ico;
-    ASSERT_TRUE(ico.fromMeshData(MeshTestShapes::icosahedron()));
+    ASSERT_TRUE(ico.fromMeshData(testshapes::icosahedron()));
     double total = 0;
     for (const Vertex* v : ico.getVertices())
         total += CurvatureArmature::AngleDeficit(v);
@@ -36,7 +36,7 @@ TEST(CurvatureArmatureTest, DeficitsFollowGaussBonnetAndSign) {
 
     // A torus has total deficit 0: positive outside, negative inside.
     PolyMesh torus;
-    ASSERT_TRUE(torus.fromMeshData(MeshTestShapes::torus(12, 8)));
+    ASSERT_TRUE(torus.fromMeshData(testshapes::torus(12, 8)));
     CurvatureArmature& armature = torus.getCurvature(true);
     total = 0;
     for (const Vertex* v : torus.getVertices()) {
@@ -87,7 +87,7 @@ TEST(CurvatureArmatureTest, FlatAndMissingVertices) {
 
 TEST(CurvatureArmatureTest, StaleValuesAreRecomputed) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::cube()));
     Vertex* corner = mesh.getVertex(0);
     EXPECT_NEAR(pi / 2, mesh.getCurvature(false).getAngleDeficit(corner), 1e-12);
     std::unique_ptr<Poly> bottom(mesh.getPoly(0));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "scene/mesh/PolyMesh.h"
-#include "scene/tests/mesh/MeshTestShapes.h"
+#include "tests/support/TestShapes.h"
 
 using Sorvex::M3d;
 
@@ -61,7 +61,7 @@ TEST(PolyMeshConvexify, CubeCornersWithInnerPointsGiveTheCube) {
 
 TEST(PolyMeshConvexify, AnExistingMeshIsReplacedByItsHull) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::icosahedron()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::icosahedron()));
     ASSERT_TRUE(mesh.convexify(true));
     EXPECT_EQ(size_t(12), mesh.getVertexCount());
     EXPECT_EQ(size_t(20), mesh.getPolyCount());
@@ -70,7 +70,7 @@ TEST(PolyMeshConvexify, AnExistingMeshIsReplacedByItsHull) {
 
 TEST(PolyMeshConvexify, DegenerateInputFailsAndLeavesTheMeshAlone) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::tetrahedron()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::tetrahedron()));
     const std::vector<std::vector<M3d>> bad = {
         {},
         {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},

@@ -1,7 +1,7 @@
 #include "scene/Coloriser.h"
 #include "scene/mesh/PolyMesh.h"
-#include "scene/RecordingRenderer.h"
-#include "scene/tests/mesh/MeshTestShapes.h"
+#include "tests/support/RecordingRenderer.h"
+#include "tests/support/TestShapes.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ std::vector<std::vector<double>> polygonColours(const RecordingRenderer& r) {
 
 TEST(PolyMeshDrawTest, FacesEdgesAndBackFaces) {
     PolyMesh cube;
-    ASSERT_TRUE(cube.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(cube.fromMeshData(testshapes::cube()));
     RecordingRenderer r;
     cube.renderSelf(&r);
     EXPECT_EQ(6u, r.count("beginPolygon"));
@@ -73,10 +73,10 @@ TEST(PolyMeshDrawTest, FacesEdgesAndBackFaces) {
 
 TEST(PolyMeshDrawTest, ColourPrecedence) {
     PolyMesh cube;
-    ASSERT_TRUE(cube.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(cube.fromMeshData(testshapes::cube()));
     cube.setColor(0.5, 0.5, 0.5);
     PolyMesh other;
-    ASSERT_TRUE(other.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(other.fromMeshData(testshapes::cube()));
     cube.getPoly(1)->setTwin(other.getPoly(1));
     cube.getPoly(2)->setTwin(other.getPoly(2));
 

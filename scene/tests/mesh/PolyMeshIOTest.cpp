@@ -1,6 +1,6 @@
 #include "common/XML.h"
 #include "scene/mesh/PolyMesh.h"
-#include "scene/tests/mesh/MeshTestShapes.h"
+#include "tests/support/TestShapes.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ std::string readError(PolyMesh& mesh, XML& xml) {
 
 TEST(PolyMeshIOTest, FacesAreWrittenAsRightAlignedIndexLists) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::icosahedron()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::icosahedron()));
     mesh.setRenderFaceEdges(true);
     auto xml = written(mesh);
     const XML* faces = xml->child("Faces");
@@ -61,7 +61,7 @@ TEST(PolyMeshIOTest, FacesAreWrittenAsRightAlignedIndexLists) {
 
 TEST(PolyMeshIOTest, WriteThenReadGivesTheSameMesh) {
     PolyMesh original;
-    MeshData d = MeshTestShapes::torus(6, 5);
+    MeshData d = testshapes::torus(6, 5);
     d.vertices[3] = M3d(0.1, -1e-300, 12345.678901234567); // needs the exact binary form
     ASSERT_TRUE(original.fromMeshData(d));
     original.setColor(0.25, 0.5, 1.0);
@@ -105,7 +105,7 @@ TEST(PolyMeshIOTest, ReadingAcceptsDecimalVerticesAndKeepsMissingValues) {
 
 TEST(PolyMeshIOTest, BadDataIsRefusedWithAMessageAndChangesNothing) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::cube()));
     mesh.setRenderFaceEdges(true);
     const MeshData before = mesh.toMeshData();
     Poly* firstFace = mesh.getPoly(0);
@@ -143,14 +143,14 @@ TEST(PolyMeshIOTest, BadDataIsRefusedWithAMessageAndChangesNothing) {
 
 TEST(PolyMeshIOTest, FromMeshDataValidatesFirst) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::tetrahedron()));
-    MeshData bad = MeshTestShapes::cube();
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::tetrahedron()));
+    MeshData bad = testshapes::cube();
     bad.faces[1] = {4, 5, 6, 70};
     std::string error;
     EXPECT_FALSE(mesh.fromMeshData(bad, &error));
     EXPECT_EQ("face 1: vertex index 70 out of range (0..7)", error);
     EXPECT_EQ(4u, mesh.getPolyCount());
-    EXPECT_EQ(MeshTestShapes::tetrahedron().faces, mesh.toMeshData().faces);
+    EXPECT_EQ(testshapes::tetrahedron().faces, mesh.toMeshData().faces);
     const MeshTopology t = mesh.getTopology();
     EXPECT_TRUE(t.closed);
     EXPECT_EQ(6, t.edges);
@@ -158,7 +158,7 @@ TEST(PolyMeshIOTest, FromMeshDataValidatesFirst) {
 
 TEST(PolyMeshIOTest, AFailureInTheBaseElementsRestoresTheOldMesh) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(MeshTestShapes::cube()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::cube()));
     Poly* firstFace = mesh.getPoly(0);
     XML xml = element({"0 0 0", "1 0 0", "0 1 0"}, {"0, 1, 2"});
     xml.add("DrawEdges", true);

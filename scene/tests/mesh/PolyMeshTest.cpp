@@ -1,6 +1,6 @@
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/CurvatureArmature.h"
-#include "scene/tests/mesh/MeshTestShapes.h"
+#include "tests/support/TestShapes.h"
 
 #include <gtest/gtest.h>
 
@@ -43,13 +43,13 @@ void expectClosedLinks(PolyMesh& mesh, const char* shape) {
 } // namespace
 
 TEST(PolyMeshLinkTest, EveryEdgeOfClosedShapesHasOneNeighbourEachWay) {
-    auto cube = makeMesh(MeshTestShapes::cube());
+    auto cube = makeMesh(testshapes::cube());
     expectClosedLinks(*cube, "cube");
-    auto tetra = makeMesh(MeshTestShapes::tetrahedron());
+    auto tetra = makeMesh(testshapes::tetrahedron());
     expectClosedLinks(*tetra, "tetrahedron");
-    auto ico = makeMesh(MeshTestShapes::icosahedron());
+    auto ico = makeMesh(testshapes::icosahedron());
     expectClosedLinks(*ico, "icosahedron");
-    auto torus = makeMesh(MeshTestShapes::torus(7, 5));
+    auto torus = makeMesh(testshapes::torus(7, 5));
     expectClosedLinks(*torus, "torus");
 
     // Cube: the bottom face (0,3,2,1) meets the left face across 0-3.
@@ -59,7 +59,7 @@ TEST(PolyMeshLinkTest, EveryEdgeOfClosedShapesHasOneNeighbourEachWay) {
 }
 
 TEST(PolyMeshLinkTest, RemovingAndAddingKeepsLinksCurrent) {
-    auto ico = makeMesh(MeshTestShapes::icosahedron());
+    auto ico = makeMesh(testshapes::icosahedron());
     Poly* f = ico->getPoly(7);
     std::vector<Poly*> around;
     for (int i = 0; i < 3; ++i)
@@ -193,7 +193,7 @@ TEST(PolyMeshTest, IOIndexFollowsTheVertexListThroughRemovals) {
 }
 
 TEST(PolyMeshTest, IterationSurvivesRemovals) {
-    auto mesh = makeMesh(MeshTestShapes::torus(4, 4));
+    auto mesh = makeMesh(testshapes::torus(4, 4));
     int visited = 0;
     int index = 0;
     for (Poly* f : mesh->getPolys()) {
@@ -215,7 +215,7 @@ TEST(PolyMeshTest, IterationSurvivesRemovals) {
 }
 
 TEST(PolyMeshTest, DeletingAFaceInAMeshTakesItOut) {
-    auto mesh = makeMesh(MeshTestShapes::tetrahedron());
+    auto mesh = makeMesh(testshapes::tetrahedron());
     Poly* f = mesh->getPoly(1);
     Poly* g = f->getNeighbor(0);
     delete f;
@@ -224,7 +224,7 @@ TEST(PolyMeshTest, DeletingAFaceInAMeshTakesItOut) {
 }
 
 TEST(PolyMeshTest, CopyMakesNewVerticesAndFacesInTheSameOrder) {
-    auto ico = makeMesh(MeshTestShapes::icosahedron());
+    auto ico = makeMesh(testshapes::icosahedron());
     PolyMesh target;
     target.addVertexAt({9, 9, 9});
     ico->copy(target);
@@ -243,7 +243,7 @@ TEST(PolyMeshTest, CopyMakesNewVerticesAndFacesInTheSameOrder) {
 }
 
 TEST(PolyMeshTest, CentreShiftAndHeightRange) {
-    MeshData d = MeshTestShapes::cube();
+    MeshData d = testshapes::cube();
     for (auto& p : d.vertices)
         p += M3d(2, 3, 4);
     d.vertices[6].y() = 10; // stretch one corner upwards
@@ -269,7 +269,7 @@ TEST(PolyMeshTest, CentreShiftAndHeightRange) {
 }
 
 TEST(PolyMeshTest, NearestFaceAndAreaOfAList) {
-    auto cube = makeMesh(MeshTestShapes::cube());
+    auto cube = makeMesh(testshapes::cube());
     EXPECT_EQ(cube->getPoly(1), cube->findNearestFace({0.5, 0.5, 3}));
     EXPECT_EQ(cube->getPoly(5), cube->findNearestFace({2, 0.4, 0.6}));
     EXPECT_EQ(nullptr, PolyMesh().findNearestFace({0, 0, 0}));
@@ -279,7 +279,7 @@ TEST(PolyMeshTest, NearestFaceAndAreaOfAList) {
 }
 
 TEST(PolyMeshTest, ClearEmptiesAndCutsTwinLinks) {
-    auto source = makeMesh(MeshTestShapes::cube());
+    auto source = makeMesh(testshapes::cube());
     PolyMesh net;
     auto* copy = new Poly(*source->getPoly(0), &net);
     ASSERT_TRUE(net.addPoly(copy, false));
@@ -292,7 +292,7 @@ TEST(PolyMeshTest, ClearEmptiesAndCutsTwinLinks) {
 }
 
 TEST(VertexTest, OtherVerticesAndEdgeCount) {
-    auto cube = makeMesh(MeshTestShapes::cube());
+    auto cube = makeMesh(testshapes::cube());
     Vertex* origin = cube->getVertex(0);
     ASSERT_EQ(3, origin->getEdgeCount());
     std::set<int> joined;
@@ -302,7 +302,7 @@ TEST(VertexTest, OtherVerticesAndEdgeCount) {
     EXPECT_EQ(nullptr, origin->findOtherVertex(3));
     EXPECT_EQ(nullptr, origin->findOtherVertex(-1));
 
-    auto ico = makeMesh(MeshTestShapes::icosahedron());
+    auto ico = makeMesh(testshapes::icosahedron());
     for (Vertex* v : ico->getVertices())
         EXPECT_EQ(5, v->getEdgeCount());
 

@@ -3,6 +3,8 @@
 
 #include "common/XML.h"
 #include "sorvex/MRect.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -59,28 +61,15 @@ int run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str());
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class CairoRendererTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir =
-            std::filesystem::temp_directory_path() /
-            ("vorn-render-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
         ASSERT_TRUE(m_renderer.initialise(200, 100));
         Camera camera;
         camera.setViewport(200, 100);
         camera.setLookAt(M3d(0, 0, 10), M3d(0, 0, 0), M3d(0, 1, 0));
         m_renderer.setCamera(camera);
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string file(const std::string& name) const { return (m_dir / name).string(); }
 
     /// A red triangle on the left half of the picture, facing the camera.
@@ -93,7 +82,8 @@ protected:
         return {int(s.x), int(s.y)};
     }
 
-    std::filesystem::path m_dir;
+    TempDir m_tmp;
+    std::filesystem::path m_dir{m_tmp.path()};
     CairoRenderer m_renderer;
     ShapeObj m_scene;
 };
@@ -149,8 +139,8 @@ TEST_F(CairoRendererTest, PdfDateFollowsSourceDateEpochSoFilesRepeat) {
     ASSERT_TRUE(m_renderer.render_pdf(m_scene, file("a.pdf")));
     ASSERT_TRUE(m_renderer.render_pdf(m_scene, file("b.pdf")));
     unsetenv("SOURCE_DATE_EPOCH");
-    EXPECT_EQ(readText(file("a.pdf")), readText(file("b.pdf")));
-    EXPECT_NE(std::string::npos, readText(file("a.pdf")).find("20000101"));
+    EXPECT_EQ(ReadFileText(file("a.pdf")), ReadFileText(file("b.pdf")));
+    EXPECT_NE(std::string::npos, ReadFileText(file("a.pdf")).find("20000101"));
 }
 
 TEST_F(CairoRendererTest, EpsIsReadByGhostscriptAndGrowsTheSharedBox) {
@@ -173,14 +163,14 @@ TEST_F(CairoRendererTest, EpsIsReadByGhostscriptAndGrowsTheSharedBox) {
     char expected[80];
     std::snprintf(expected, sizeof expected, "%%%%BoundingBox: %d %d %d %d", int(shared.x1()),
                   int(shared.y1()), int(shared.x2()), int(shared.y2()));
-    EXPECT_NE(std::string::npos, readText(file("a.eps")).find(expected));
-    EXPECT_NE(std::string::npos, readText(file("b.eps")).find(expected));
+    EXPECT_NE(std::string::npos, ReadFileText(file("a.eps")).find(expected));
+    EXPECT_NE(std::string::npos, ReadFileText(file("b.eps")).find(expected));
     EXPECT_EQ(0, run("gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=nullpage '" + file("a.eps") + "'"));
 
     // A file that is not EPS is reported and left alone.
     std::ofstream(file("plain.txt")) << "hello\n";
     EXPECT_FALSE(Renderer::updateEPSBBoxes({file("plain.txt")}, shared, &error));
-    EXPECT_EQ("hello\n", readText(file("plain.txt")));
+    EXPECT_EQ("hello\n", ReadFileText(file("plain.txt")));
 }
 
 TEST_F(CairoRendererTest, SvgParsesAsXml) {
@@ -198,7 +188,7 @@ TEST_F(CairoRendererTest, FailuresLeaveTheOldFileAndSayWhy) {
     CairoRenderer unready;
     EXPECT_FALSE(unready.render_png(m_scene, file("old.png")));
     EXPECT_FALSE(unready.getLastError().empty());
-    EXPECT_EQ("old", readText(file("old.png")));
+    EXPECT_EQ("old", ReadFileText(file("old.png")));
     EXPECT_FALSE(m_renderer.render_pdf(m_scene, file("no-such-folder/x.pdf")));
     EXPECT_FALSE(m_renderer.getLastError().empty());
     EXPECT_FALSE(unready.initialise(0, 10));

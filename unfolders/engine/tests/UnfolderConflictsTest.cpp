@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 
-using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
 

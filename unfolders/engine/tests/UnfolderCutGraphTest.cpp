@@ -5,19 +5,16 @@
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
 
 using Sorvex::M3d;
 using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
-
-TestUnfolder* bind(PolyMesh& mesh) {
-    auto* u = new TestUnfolder;
-    u->setParent(&mesh);
-    return u;
-}
 
 /// The cut graph that cuts every edge of face `f` all round.
 Graph<Vertex*> cutAround(Poly* f) {
@@ -38,8 +35,8 @@ Sorvex::MBoundingBox boundsOfImages(const std::vector<Poly*>& sourceFaces) {
 } // namespace
 
 TEST(UnfolderCutGraph, CutGraphOfATreeNetHoldsEveryUnfoldedEdge) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> faces(tree, mesh->getPoly(5));
     ASSERT_TRUE(u->unfoldToNet(faces));
@@ -70,7 +67,7 @@ TEST(UnfolderCutGraph, CutGraphOfATreeNetHoldsEveryUnfoldedEdge) {
 
 TEST(UnfolderCutGraph, EmptyCutGraphFloodsTheWholeSurface) {
     auto mesh = lPrism();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Vertex*> none;
     u->setCheckIntersections(true);
     u->unfoldToCutGraph(none, 0);
@@ -85,8 +82,8 @@ TEST(UnfolderCutGraph, EmptyCutGraphFloodsTheWholeSurface) {
 }
 
 TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* top = mesh->getPoly(4);
     Graph<Vertex*> cut = cutAround(top);
     u->unfoldToCutGraph(cut, 0);
@@ -119,8 +116,8 @@ TEST(UnfolderCutGraph, SeparatedPiecesAreArrangedInAGrid) {
 }
 
 TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* top = mesh->getPoly(4);
     // A path of two edges along the top: its middle vertex has two cut edges.
     Graph<Vertex*> path;
@@ -138,8 +135,8 @@ TEST(UnfolderCutGraph, TouchingDistinguishesEndsOfCutPaths) {
 }
 
 TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> tree = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> faces(tree, mesh->getPoly(5));
     ASSERT_TRUE(u->unfoldToNet(faces));
@@ -167,8 +164,8 @@ TEST(UnfolderCutGraph, CurvatureSumsFlowInwardsFromTheLeaves) {
 }
 
 TEST(UnfolderCutGraph, SumsOnAPathAddUpFromBothEnds) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* top = mesh->getPoly(4);
     Graph<Vertex*> path;
     path.addEdge(top->getVertex(0), top->getVertex(1));

@@ -2,20 +2,17 @@
 
 #include <cmath>
 
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
 
 using Sorvex::M3d;
 using Sorvex::M4x4;
 using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
-
-TestUnfolder* bind(PolyMesh& mesh) {
-    auto* u = new TestUnfolder;
-    u->setParent(&mesh);
-    return u;
-}
 
 double edgeLength(const Poly& f, int i) {
     return (*f.getVertex(i + 1) - *f.getVertex(i)).length();
@@ -47,8 +44,8 @@ void expectSoundNet(TestUnfolder& u, double netY) {
 } // namespace
 
 TEST(UnfolderLayout, RotationIntoThePlaneHonoursBothThresholds) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* face = mesh->getPoly(0);
     const M3d centre = face->getCenter();
 
@@ -71,9 +68,9 @@ TEST(UnfolderLayout, RotationIntoThePlaneHonoursBothThresholds) {
 }
 
 TEST(UnfolderLayout, FaceTreesOfACubeAndATetrahedronGiveSoundNets) {
-    for (auto make : {&cube, &tetrahedron}) {
+    for (auto make : {&prismCube, &cornerTetrahedron}) {
         auto mesh = make();
-        TestUnfolder* u = bind(*mesh);
+        TestUnfolder* u = bind<TestUnfolder>(*mesh);
         // Root the tree elsewhere: the layout re-roots it at the starting face.
         Graph<Poly*> graph = breadthFirstTree(*mesh, mesh->getPoly(0));
         Tree<Poly*> tree(graph, mesh->getPoly(0));
@@ -96,7 +93,7 @@ TEST(UnfolderLayout, FaceTreesOfACubeAndATetrahedronGiveSoundNets) {
 
 TEST(UnfolderLayout, ReflexEdgesFoldToTheFarSideOfTheHinge) {
     auto mesh = lPrism();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* bottom = mesh->getPoly(7);
     ASSERT_EQ(bottom, u->getUnfoldingRoot()->getTwin());
     Poly* wallA = mesh->getPoly(2);
@@ -120,7 +117,7 @@ TEST(UnfolderLayout, ReflexEdgesFoldToTheFarSideOfTheHinge) {
 
 TEST(UnfolderLayout, OverlappingPlacementIsRefusedAndTheBlockerNamed) {
     auto mesh = lPrism();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Poly* bottom = mesh->getPoly(7);
     Poly* wallA = mesh->getPoly(2);
     Poly* wallB = mesh->getPoly(3);
@@ -152,8 +149,8 @@ TEST(UnfolderLayout, OverlappingPlacementIsRefusedAndTheBlockerNamed) {
 }
 
 TEST(UnfolderLayout, ShiftToCenterMovesHullAndIndexWithTheNet) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> graph = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> tree(graph, mesh->getPoly(5));
     ASSERT_TRUE(u->unfoldToNet(tree));
@@ -179,7 +176,7 @@ TEST(UnfolderLayout, ShiftToCenterMovesHullAndIndexWithTheNet) {
 
 TEST(UnfolderLayout, HeightBandsAreNestedAndTheLastHoldsEveryVertex) {
     auto mesh = lPrism();
-    TestUnfolder* u = bind(*mesh);
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> graph = breadthFirstTree(*mesh, mesh->getPoly(7));
     Tree<Poly*> tree(graph, mesh->getPoly(7));
     u->setCheckIntersections(false);
@@ -203,14 +200,14 @@ TEST(UnfolderLayout, HeightBandsAreNestedAndTheLastHoldsEveryVertex) {
     data.faces = {{0, 2, 1}};
     PolyMesh flat;
     ASSERT_TRUE(flat.fromMeshData(data));
-    TestUnfolder* v = bind(flat);
+    TestUnfolder* v = bind<TestUnfolder>(flat);
     v->findHeightBands();
     EXPECT_TRUE(v->getHeightBands().empty());
 }
 
 TEST(UnfolderLayout, DevelopmentCentreAveragesTheDistinctImages) {
-    auto mesh = cube();
-    TestUnfolder* u = bind(*mesh);
+    auto mesh = prismCube();
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
     Graph<Poly*> graph = breadthFirstTree(*mesh, mesh->getPoly(5));
     Tree<Poly*> tree(graph, mesh->getPoly(5));
     ASSERT_TRUE(u->unfoldToNet(tree));

@@ -6,11 +6,13 @@
 #include "common/IdleLoop.h"
 #include "common/StatusLine.h"
 #include "scene/Factory.h"
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
 
 using Sorvex::M3d;
 using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
 
@@ -33,7 +35,7 @@ struct StatusLog {
 } // namespace
 
 TEST(UnfolderLifecycle, BindingPlacesTheLowestFaceFlatBelowTheModel) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     Poly* bottom = mesh->getPoly(5);
     TestUnfolder* u = bind(*mesh);
     ASSERT_EQ(size_t(1), u->getPolyCount());
@@ -92,7 +94,7 @@ TEST(UnfolderLifecycle, OneFaceSourceSucceedsAndUnboundUnfolderIsInert) {
 }
 
 TEST(UnfolderLifecycle, StrategyStepsFromTheFifthTickAndFinishesOnce) {
-    auto mesh = tetrahedron();
+    auto mesh = cornerTetrahedron();
     TestUnfolder* u = bind(*mesh, 2);
     for (int tick = 1; tick <= 4; ++tick) {
         u->onSystemIdle();
@@ -111,7 +113,7 @@ TEST(UnfolderLifecycle, StrategyStepsFromTheFifthTickAndFinishesOnce) {
 }
 
 TEST(UnfolderLifecycle, IdleLoopDrivesRegisteredUnfolders) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh, 1);
     for (int tick = 0; tick < 5; ++tick)
         OnSystemIdle();
@@ -153,7 +155,7 @@ TEST(UnfolderLifecycle, ForbiddingAutoCompletionLeavesTheNetAsItIs) {
     struct NoCompletion : TestUnfolder {
         bool allowAutoComplete() override { return false; }
     };
-    auto mesh = cube();
+    auto mesh = prismCube();
     auto* u = new NoCompletion;
     u->stepsUntilDone = 1;
     u->setParent(mesh.get());
@@ -165,7 +167,7 @@ TEST(UnfolderLifecycle, ForbiddingAutoCompletionLeavesTheNetAsItIs) {
 }
 
 TEST(UnfolderLifecycle, StructuralChangeOfTheSourceClearsTheNet) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh);
     ASSERT_EQ(size_t(1), u->getPolyCount());
     mesh->onChanged(false);
@@ -179,8 +181,8 @@ TEST(UnfolderLifecycle, StructuralChangeOfTheSourceClearsTheNet) {
 }
 
 TEST(UnfolderLifecycle, RebindingStartsAFreshNet) {
-    auto first = cube();
-    auto second = tetrahedron();
+    auto first = prismCube();
+    auto second = cornerTetrahedron();
     TestUnfolder* u = bind(*first, 1);
     for (int tick = 0; tick < 5; ++tick)
         u->onSystemIdle();
@@ -218,7 +220,7 @@ TEST(UnfolderLifecycle, FactoryListsTheUnfolderUnderMeshes) {
 }
 
 TEST(UnfolderLifecycle, HeightBandsFollowTheirSwitch) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     TestUnfolder* u = bind(*mesh, 1);
     u->setDrawHeightBands(true);
     EXPECT_TRUE(u->getHeightBands().empty()) << "nothing is computed before the end";

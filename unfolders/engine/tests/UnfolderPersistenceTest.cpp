@@ -8,13 +8,14 @@
 
 #include "common/Registry.h"
 #include "common/XML.h"
-#include "scene/RecordingRenderer.h"
+#include "tests/support/RecordingRenderer.h"
+#include "tests/support/TestShapes.h"
 #include "unfolders/engine/CUnfolderSettings.h"
 #include "unfolders/engine/UnfolderColoriser.h"
 #include "unfolders/engine/UnfolderStatus.h"
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 
-using namespace testmeshes;
+using namespace testshapes;
 
 namespace {
 
@@ -59,7 +60,7 @@ void runToDone(TestUnfolder& u) {
 using UnfolderPersistence = PrivateSettings;
 
 TEST_F(UnfolderPersistence, ElementRoundTripKeepsTheSevenSwitchesAndNoNet) {
-    auto mesh = cube();
+    auto mesh = prismCube();
     auto* u = new TestUnfolder;
     u->setParent(mesh.get());
     u->setDrawLines(true);
@@ -111,7 +112,7 @@ TEST_F(UnfolderPersistence, OnlyTheExactTextTrueSwitchesADisplayOn) {
     EXPECT_TRUE(u.getDrawArcs());
     EXPECT_FALSE(u.getDrawCutGraph()) << "a stored value other than true is off";
     EXPECT_TRUE(u.getDrawConflict()) << "absent keys take their defaults";
-    auto mesh = cube();
+    auto mesh = prismCube();
     auto* bound = new TestUnfolder;
     bound->setParent(mesh.get());
     EXPECT_FALSE(mesh->getRenderTwinnedInBlue());
@@ -170,7 +171,7 @@ TEST_F(UnfolderPersistence, PanelReportsFailureShareAndFaceCounts) {
 }
 
 TEST_F(UnfolderPersistence, PanelShowsSuccessForACleanNet) {
-    auto mesh = tetrahedron();
+    auto mesh = cornerTetrahedron();
     auto* u = new TestUnfolder;
     u->stepsUntilDone = 1;
     u->setParent(mesh.get());

@@ -1,101 +1,95 @@
-// The curvature ordering's candidate index: the same choice as findBest over
-// the whole net, found in logarithmic time per step of the choice instead of
-// a scan of every net face per attempt.
+#include "unfolders/strategies/support/CurvatureCandidateIndex.h"
 
 #include <cmath>
 #include <limits>
-#include <typeinfo>
 
-#include "unfolders/strategies/CurvatureOrderingUnfolder.h"
+#include "scene/mesh/PolyMesh.h"
 
 namespace {
 
 constexpr double Empty = -std::numeric_limits<double>::infinity();
-/// Curvatures closer than this count as equal (as in judge).
+/// Curvatures closer than this count as equal (as in the ordering's judge).
 constexpr double Tie = 1e-6;
 
 } // namespace
 
-bool CurvatureOrderingUnfolder::canUseIndexedSearch() const {
-    return typeid(*this) == typeid(CurvatureOrderingUnfolder);
+void CurvatureCandidateIndex::reset() {
+    m_values.clear();
+    m_slots.clear();
+    m_slotsByCandidate.clear();
+    m_indexedFaces = 0;
+    m_lastIndexedFace = nullptr;
 }
 
-void CurvatureOrderingUnfolder::resetIndex() {
-    slotValues.clear();
-    slots.clear();
-    slotsByCandidate.clear();
-    indexedFaces = 0;
-    lastIndexedFace = nullptr;
-}
-
-double CurvatureOrderingUnfolder::slotValue(const Slot& slot) const {
+double CurvatureCandidateIndex::slotValue(const Slot& slot) const {
     Candidate c;
-    if (!slot.t->getTwin() || !candidateAcross(*slot.t, slot.edge, c))
+    if (!slot.t->getTwin() || !m_rules.candidateAcross(*slot.t, slot.edge, c))
         return Empty;
-    return double(getFaceCurvature(c.first));
+    return double(m_rules.getFaceCurvature(c.first));
 }
 
-void CurvatureOrderingUnfolder::refreshSlotsOf(Poly* candidate) {
-    auto it = slotsByCandidate.find(candidate);
-    if (it == slotsByCandidate.end())
+void CurvatureCandidateIndex::refresh(Poly* candidate) {
+    auto it = m_slotsByCandidate.find(candidate);
+    if (it == m_slotsByCandidate.end())
         return;
     for (std::size_t slot : it->second)
-        if (slotValues.get(slot) != Empty)
-            slotValues.set(slot, slotValue(slots[slot]));
+        if (m_values.get(slot) != Empty)
+            m_values.set(slot, slotValue(m_slots[slot]));
 }
 
-void CurvatureOrderingUnfolder::syncIndex() {
+void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     // The index follows the net face list as it grows; anything else (faces
     // removed or replaced) rebuilds it.
-    const std::size_t count = getPolyCount();
-    if (count < indexedFaces || (indexedFaces > 0 && getPoly(indexedFaces - 1) != lastIndexedFace))
-        resetIndex();
-    for (std::size_t j = indexedFaces; j < count; ++j) {
-        Poly* t = getPoly(j)->getTwin();
+    const std::size_t count = net.getPolyCount();
+    if (count < m_indexedFaces ||
+        (m_indexedFaces > 0 && net.getPoly(m_indexedFaces - 1) != m_lastIndexedFace))
+        reset();
+    for (std::size_t j = m_indexedFaces; j < count; ++j) {
+        Poly* t = net.getPoly(j)->getTwin();
         if (!t)
             continue;
-        refreshSlotsOf(t); // t is placed now: no longer a candidate anywhere
+        refresh(t); // t is placed now: no longer a candidate anywhere
         for (int i = 0; i < t->getVertexCount(); ++i) {
             const Slot slot{t, i};
-            const std::size_t index = slotValues.push(slotValue(slot));
-            slots.push_back(slot);
+            const std::size_t index = m_values.push(slotValue(slot));
+            m_slots.push_back(slot);
             if (Poly* n = t->getNeighbor(i))
-                slotsByCandidate[n].push_back(index);
+                m_slotsByCandidate[n].push_back(index);
         }
     }
-    indexedFaces = count;
-    lastIndexedFace = count > 0 ? getPoly(count - 1) : nullptr;
+    m_indexedFaces = count;
+    m_lastIndexedFace = count > 0 ? net.getPoly(count - 1) : nullptr;
 }
 
-bool CurvatureOrderingUnfolder::checkSlot(std::size_t slot) {
-    const double value = slotValue(slots[slot]);
+bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {
+    const double value = slotValue(m_slots[slot]);
     if (value == Empty)
-        slotValues.set(slot, Empty);
+        m_values.set(slot, Empty);
     return value != Empty;
 }
 
-bool CurvatureOrderingUnfolder::findNextIndexed(Candidate& next) {
-    syncIndex();
-    const std::size_t none = slotValues.size();
+bool CurvatureCandidateIndex::findNext(const PolyMesh& net, Candidate& next) {
+    sync(net);
+    const std::size_t none = m_values.size();
     // The first candidate in scan order starts the best list ...
     std::size_t front = none;
     for (;;) {
-        front = slotValues.findFirst(0, [](double x) { return x > Empty; });
+        front = m_values.findFirst(0, [](double x) { return x > Empty; });
         if (front == none || checkSlot(front))
             break;
     }
     if (front == none)
         return false;
-    // ... and each later candidate that judge rates better (not a tie)
-    // replaces the front. Only the front matters to findNext.
+    // ... and each later candidate rated better (not a tie) replaces the
+    // front. Only the front matters to the choice.
     for (;;) {
-        const double v = slotValues.get(front);
-        const std::size_t better = slotValues.findFirst(
+        const double v = m_values.get(front);
+        const std::size_t better = m_values.findFirst(
             front + 1, [v](double x) { return !(std::fabs(x - v) < Tie) && x >= v; });
         if (better == none)
             break;
         if (checkSlot(better))
             front = better;
     }
-    return candidateAcross(*slots[front].t, slots[front].edge, next);
+    return m_rules.candidateAcross(*m_slots[front].t, m_slots[front].edge, next);
 }

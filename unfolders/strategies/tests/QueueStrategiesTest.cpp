@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/strategies/BreadthDepthHybridUnfolder.h"
 #include "unfolders/strategies/BreadthFirstUnfolder.h"
 #include "unfolders/strategies/CrossSectionUnfolder.h"
 #include "unfolders/strategies/DepthFirstUnfolder.h"
 #include "unfolders/strategies/IntelligentBreadthFirstUnfolder.h"
-#include "unfolders/strategies/tests/StrategyTestMeshes.h"
+#include "unfolders/strategies/tests/NetInspection.h"
 
-using namespace strategymeshes;
+using namespace testshapes;
+using namespace netinspection;
 using Order = std::vector<int>;
 
 // The engine's cube and prisms list the walls first (wall i over outline
@@ -15,7 +18,7 @@ using Order = std::vector<int>;
 // the starting face.
 
 TEST(QueueStrategies, LowestNeighbourTakesTheFirstOfEqualHeights) {
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     Poly* bottom = cube->getPoly(5);
     EXPECT_EQ(0, BreadthFirstUnfolder::findLowestNeighbor(*bottom)) << "four walls, equal heights";
     Poly* wall = cube->getPoly(2);
@@ -25,7 +28,7 @@ TEST(QueueStrategies, LowestNeighbourTakesTheFirstOfEqualHeights) {
 }
 
 TEST(QueueStrategies, OrderOfAttachmentOnTheCube) {
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     auto* bf = bind<BreadthFirstUnfolder>(*cube);
     bf->unfold();
     EXPECT_TRUE(bf->isDone()) << "six faces fit in one call";
@@ -34,7 +37,7 @@ TEST(QueueStrategies, OrderOfAttachmentOnTheCube) {
 
     // Depth first follows the walls round from wall 0 through its lowest
     // unplaced neighbour, wall 3, and ends with the top.
-    auto cube2 = testmeshes::cube();
+    auto cube2 = testshapes::prismCube();
     auto* df = bind<DepthFirstUnfolder>(*cube2);
     df->unfold();
     EXPECT_EQ(Order({5, 0, 3, 2, 1, 4}), placementOrder(*df));
@@ -44,13 +47,13 @@ TEST(QueueStrategies, OrderOfAttachmentOnTheCube) {
 }
 
 TEST(QueueStrategies, HybridExpandsTheLastAttachedNeighbourNext) {
-    auto prism = testmeshes::prism({{0, 0}, {2, 0}, {3, 1}, {2, 2}, {0, 2}, {-1, 1}}, 1);
+    auto prism = testshapes::prism({{0, 0}, {2, 0}, {3, 1}, {2, 2}, {0, 2}, {-1, 1}}, 1);
     auto* bf = bind<BreadthFirstUnfolder>(*prism);
     runToEnd(*bf);
     EXPECT_EQ(Order({7, 0, 1, 2, 3, 4, 5, 6}), placementOrder(*bf));
     EXPECT_EQ(prism->getPoly(0), foldedTo(prism->getPoly(6)));
 
-    auto prism2 = testmeshes::prism({{0, 0}, {2, 0}, {3, 1}, {2, 2}, {0, 2}, {-1, 1}}, 1);
+    auto prism2 = testshapes::prism({{0, 0}, {2, 0}, {3, 1}, {2, 2}, {0, 2}, {-1, 1}}, 1);
     auto* hybrid = bind<BreadthDepthHybridUnfolder>(*prism2);
     runToEnd(*hybrid);
     EXPECT_EQ(Order({7, 0, 1, 2, 3, 4, 5, 6}), placementOrder(*hybrid));
@@ -59,18 +62,18 @@ TEST(QueueStrategies, HybridExpandsTheLastAttachedNeighbourNext) {
 }
 
 TEST(QueueStrategies, BudgetsPerCall) {
-    auto sphere = fromData(icosphereData(2));
+    auto sphere = meshOf(icosphere(2));
     auto* bf = bind<BreadthFirstWithoutErrorCorrectionUnfolder>(*sphere);
     bf->unfold();
     // Every placed face was queued once, so pops = placed - still queued.
     EXPECT_EQ(size_t(10), bf->getPolyCount() - bf->getQueue().size());
 
-    auto sphere2 = fromData(icosphereData(2));
+    auto sphere2 = meshOf(icosphere(2));
     auto* df = bind<DepthFirstWithoutErrorCorrectionUnfolder>(*sphere2);
     df->unfold();
     EXPECT_EQ(size_t(11), df->getPolyCount()) << "ten attaching iterations";
 
-    auto sphere3 = fromData(icosphereData(2));
+    auto sphere3 = meshOf(icosphere(2));
     auto* cs = bind<CrossSectionUnfolder>(*sphere3);
     ASSERT_NE(nullptr, cs->getCurrentFace());
     Poly* start = cs->getCurrentFace();
@@ -89,7 +92,8 @@ TEST(QueueStrategies, OneFaceMeshFinishesAfterOneCall) {
 }
 
 TEST(QueueStrategies, WithoutErrorCorrectionEveryFaceIsPlaced) {
-    for (auto make : {&testmeshes::lPrism, &testmeshes::cube, &testmeshes::tetrahedron}) {
+    for (auto make :
+         {&testshapes::lPrism, &testshapes::prismCube, &testshapes::cornerTetrahedron}) {
         auto mesh = make();
         auto* bf = bind<BreadthFirstWithoutErrorCorrectionUnfolder>(*mesh);
         EXPECT_FALSE(bf->getCheckIntersections());
@@ -106,7 +110,7 @@ TEST(QueueStrategies, WithoutErrorCorrectionEveryFaceIsPlaced) {
 }
 
 TEST(QueueStrategies, CrossSectionWalksTheRingThenFallsBackToDepthFirst) {
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     auto* cs = bind<CrossSectionUnfolder>(*cube);
     // The plane y = 0.5 cuts the four walls; the first of the lowest is wall 0.
     EXPECT_EQ(cube->getPoly(0), cs->getCurrentFace());
@@ -133,7 +137,7 @@ TEST(QueueStrategies, CrossSectionWalksTheRingThenFallsBackToDepthFirst) {
 }
 
 TEST(QueueStrategies, IntelligentBreadthFirstLabelsDepthsAndPrunesSubtrees) {
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     auto* u = bind<IntelligentBreadthFirstUnfolder>(*cube);
     runToEnd(*u);
     ASSERT_EQ(size_t(6), u->getPolyCount());
@@ -154,7 +158,7 @@ TEST(QueueStrategies, IntelligentBreadthFirstLabelsDepthsAndPrunesSubtrees) {
 }
 
 TEST(QueueStrategies, IntelligentBreadthFirstCompletesTheLPrism) {
-    auto mesh = testmeshes::lPrism();
+    auto mesh = testshapes::lPrism();
     auto* u = bind<IntelligentBreadthFirstUnfolder>(*mesh);
     while (!u->isDone())
         u->unfold();

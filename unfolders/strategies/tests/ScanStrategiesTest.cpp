@@ -3,12 +3,15 @@
 #include <cmath>
 
 #include "common/StatusLine.h"
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/strategies/BorderAvoiderUnfolder.h"
 #include "unfolders/strategies/CurvatureOrderingUnfolder.h"
 #include "unfolders/strategies/LeastHeightUnfolder.h"
-#include "unfolders/strategies/tests/StrategyTestMeshes.h"
+#include "unfolders/strategies/tests/NetInspection.h"
 
-using namespace strategymeshes;
+using namespace testshapes;
+using namespace netinspection;
 using Order = std::vector<int>;
 
 namespace {
@@ -45,7 +48,7 @@ template <typename T> NetPrint unfoldWith(PolyMesh& mesh, bool incremental) {
 } // namespace
 
 TEST(ScanStrategies, LeastHeightTakesLowFacesFirstAndTheFirstOfEqualScores) {
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     auto* u = bind<LeastHeightUnfolder>(*cube);
     u->unfold();
     EXPECT_TRUE(u->isDone()) << "a full scan without candidates ends the run";
@@ -57,12 +60,12 @@ TEST(ScanStrategies, LeastHeightTakesLowFacesFirstAndTheFirstOfEqualScores) {
 }
 
 TEST(ScanStrategies, BudgetsPerCallAndOneFace) {
-    auto sphere = fromData(icosphereData(2));
+    auto sphere = meshOf(icosphere(2));
     auto* lh = bind<LeastHeightWithoutErrorCorrectionUnfolder>(*sphere);
     lh->unfold();
     EXPECT_EQ(size_t(26), lh->getPolyCount()) << "25 attempts, none refused";
 
-    auto sphere2 = fromData(icosphereData(2));
+    auto sphere2 = meshOf(icosphere(2));
     auto* co = bind<CurvatureOrderingUnfolder>(*sphere2);
     co->setCheckIntersections(false);
     co->unfold();
@@ -83,7 +86,7 @@ TEST(ScanStrategies, BudgetsPerCallAndOneFace) {
 TEST(ScanStrategies, RefusedEdgesAreBlockedAndNeverRetried) {
     // Laid out from the bottom, the L-prism's notch walls collide: the scan
     // must still end, with the refused face left out of the net.
-    auto mesh = testmeshes::lPrism();
+    auto mesh = testshapes::lPrism();
     auto* u = bind<LeastHeightUnfolder>(*mesh);
     int calls = 0;
     while (!u->isDone() && calls < 100) {
@@ -92,7 +95,7 @@ TEST(ScanStrategies, RefusedEdgesAreBlockedAndNeverRetried) {
     }
     EXPECT_TRUE(u->isDone());
     EXPECT_LE(u->getPolyCount(), mesh->getPolyCount());
-    auto mesh2 = testmeshes::lPrism();
+    auto mesh2 = testshapes::lPrism();
     auto* off = bind<LeastHeightWithoutErrorCorrectionUnfolder>(*mesh2);
     while (!off->isDone())
         off->unfold();
@@ -108,7 +111,7 @@ TEST(ScanStrategies, BorderAvoiderStartsFarFromTheBorder) {
     EXPECT_EQ(size_t(5), u->getPolyCount());
 
     // Closed: start lowest, score by the heights of both faces.
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     auto* closed = bind<BorderAvoiderUnfolder>(*cube);
     EXPECT_EQ(0.0, closed->getLargestBorderDistance());
     EXPECT_DOUBLE_EQ(1.5, closed->scoreUnfolding(*cube->getPoly(0), *cube->getPoly(4)));
@@ -123,7 +126,7 @@ TEST(ScanStrategies, BorderAvoiderStartsFarFromTheBorder) {
 }
 
 TEST(ScanStrategies, CurvatureJudgeTreatsCloseValuesAsEqual) {
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     ProbeCurvature u;
     Poly* a = cube->getPoly(0);
     Poly* b = cube->getPoly(1);
@@ -139,7 +142,7 @@ TEST(ScanStrategies, CurvatureJudgeTreatsCloseValuesAsEqual) {
 TEST(ScanStrategies, CurvatureOrderingGrowsFromTheMostCurvedFace) {
     // Every cube corner is alike: all faces tie, so the start is the first
     // face and each step takes the first candidate found in net order.
-    auto cube = testmeshes::cube();
+    auto cube = testshapes::prismCube();
     auto* u = bind<CurvatureOrderingUnfolder>(*cube);
     runToEnd(*u);
     EXPECT_EQ(Order({0, 5, 3, 4, 1, 2}), placementOrder(*u));
@@ -149,7 +152,7 @@ TEST(ScanStrategies, CurvatureOrderingGrowsFromTheMostCurvedFace) {
     MeshData d;
     d.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}, {0.5, 2, 0.5}};
     d.faces = {{0, 1, 2, 3}, {1, 0, 4}, {2, 1, 4}, {3, 2, 4}, {0, 3, 4}};
-    auto pyramid = fromData(d);
+    auto pyramid = meshOf(d);
     auto* p = bind<CurvatureOrderingUnfolder>(*pyramid);
     EXPECT_NE(0, placementOrder(*p).front());
     runToEnd(*p);
@@ -159,9 +162,9 @@ TEST(ScanStrategies, CurvatureOrderingGrowsFromTheMostCurvedFace) {
 
 TEST(ScanStrategies, IncrementalScanGivesTheSameNetsAsTheFullScan) {
     std::vector<std::unique_ptr<PolyMesh>> meshes;
-    meshes.push_back(testmeshes::cube());
-    meshes.push_back(testmeshes::lPrism());
-    meshes.push_back(fromData(icosphereData(3)));
+    meshes.push_back(testshapes::prismCube());
+    meshes.push_back(testshapes::lPrism());
+    meshes.push_back(meshOf(icosphere(3)));
     meshes.push_back(randomConvex(7, 60));
     meshes.push_back(openBox());
     for (auto& mesh : meshes) {

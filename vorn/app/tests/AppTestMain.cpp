@@ -1,5 +1,8 @@
 // Runs the workbench's widget tests with a QApplication on the offscreen platform (no
-// display needed; the OpenGL view is never shown here).
+// display needed; the OpenGL view is never shown here), with private settings and data
+// folders as every test program has.
+#include "tests/support/PrivateUserFolders.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,6 +10,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
+    const PrivateUserFolders folders;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);

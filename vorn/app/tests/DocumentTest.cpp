@@ -1,43 +1,16 @@
 #include "vorn/app/CVornDoc.h"
 
-#include "common/XML.h"
-#include "scene/Factory.h"
-#include "scene/mesh/PolyMesh.h"
-#include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/FileText.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-/// Records what the document passes on.
-struct RecordingView : SceneEventHandler {
-    int redraws = 0;
-    int selects = 0;
-    int captures = 0;
-    bool deselectAnswer = false;
-    void onRedrawRequest() override { ++redraws; }
-    void onFocusRequest(SceneObj*, const Viewpoint&) override {}
-    void onSelect(SceneObj*) override { ++selects; }
-    bool onDeselectRequest(SceneObj*) override { return deselectAnswer; }
-    bool onCaptureRequest(const std::string&, int, int, bool) override {
-        ++captures;
-        return true;
-    }
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 fs::path tempDir() {
     const fs::path dir = fs::path(VORN_BINARY_DIR) / "test-home" / "app-docs";
@@ -61,7 +34,7 @@ TEST(DocumentTest, OpenSaveRoundTrip) {
     EXPECT_EQ(2u, again.getRoot()->getChildren().size());
     const fs::path savedAgain = tempDir() / "round-trip-2.xml";
     ASSERT_TRUE(again.onSaveDocument(savedAgain.string(), error)) << error;
-    EXPECT_EQ(readFile(saved), readFile(savedAgain)) << "a saved scene reads back unchanged";
+    EXPECT_EQ(ReadFileText(saved), ReadFileText(savedAgain)) << "a saved scene reads back unchanged";
 
     // Export proposes the opened scene's name with ".off".
     EXPECT_EQ("two-meshes.off", doc.proposeExportName());
@@ -85,111 +58,4 @@ TEST(DocumentTest, FailedOpenKeepsTheScene) {
     EXPECT_EQ(root, doc.getRoot());
 }
 
-TEST(DocumentTest, EventsReachViews) {
-    CVornDoc doc;
-    doc.onNewDocument();
-    RecordingView first, second;
-    doc.addView(&first);
-    doc.addView(&second);
-    doc.addView(&first); // a view is listed once
-
-    doc.getRoot()->requestRedraw();
-    EXPECT_EQ(1, first.redraws);
-    EXPECT_EQ(1, second.redraws);
-
-    // Captures go to the first view only; deselection answers with the last view's value.
-    EXPECT_TRUE(doc.onCaptureRequest("x.png", 10, 10, false));
-    EXPECT_EQ(1, first.captures);
-    EXPECT_EQ(0, second.captures);
-    first.deselectAnswer = true;
-    EXPECT_FALSE(doc.onDeselectRequest(nullptr));
-    second.deselectAnswer = true;
-    EXPECT_TRUE(doc.onDeselectRequest(nullptr));
-
-    doc.removeView(&first);
-    doc.removeView(&second);
-    doc.getRoot()->requestRedraw();
-    EXPECT_EQ(1, first.redraws);
-    EXPECT_FALSE(doc.onCaptureRequest("x.png", 10, 10, false)) << "no view: no capture";
-}
-
-TEST(DocumentTest, InsertNeedsAKnownClass) {
-    CVornDoc doc;
-    EXPECT_FALSE(doc.insertObject("PolyMesh")) << "no root before new or open";
-    doc.onNewDocument();
-    EXPECT_FALSE(doc.insertObject("NoSuchClass"));
-    EXPECT_TRUE(doc.getRoot()->getChildren().empty());
-    ASSERT_TRUE(doc.insertObject("PolyMesh"));
-    ASSERT_EQ(1u, doc.getRoot()->getChildren().size());
-    SceneObj::ProcessDelayedOperations();
-    EXPECT_EQ(doc.getRoot()->getChildren().front(), doc.getRoot()->getSelection());
-}
-
-/// Stand-ins for the metaball classes: they keep what they read.
-struct RecordingSurface : SceneObj {
-    Sorvex::M3d extents;
-    void read(XML& xml) override {
-        SceneObj::read(xml);
-        extents = readVector(xml, "Extents", Sorvex::M3d(0, 0, 0));
-    }
-};
-struct RecordingLine : SceneObj {
-    double strength = 0;
-    void read(XML& xml) override {
-        SceneObj::read(xml);
-        strength = readDouble(xml, "Strength", -1);
-    }
-};
-template <class T> struct StandInFactory : Factory {
-    explicit StandInFactory(const char* name) : Factory(name, "SceneObj") {}
-    Factorable* newInstance() const override { return new T; }
-};
-
-TEST(DocumentTest, InsertMetaSurfaceWithOneLineSource) {
-    CVornDoc doc;
-    doc.onNewDocument();
-    StandInFactory<RecordingSurface> surfaces("MetaSurface");
-    std::string error;
-    // Without line sources the surface is not inserted either.
-    EXPECT_FALSE(doc.insertObject("MetaSurface", &error));
-    EXPECT_NE(std::string::npos, error.find("MetaLine")) << error;
-    EXPECT_TRUE(doc.getRoot()->getChildren().empty());
-    StandInFactory<RecordingLine> lines("MetaLine");
-    ASSERT_TRUE(doc.insertObject("MetaSurface", &error)) << error;
-    ASSERT_EQ(1u, doc.getRoot()->getChildren().size());
-    auto* surface = dynamic_cast<RecordingSurface*>(doc.getRoot()->getChildren().front());
-    ASSERT_NE(nullptr, surface);
-    EXPECT_EQ(Sorvex::M3d(3, 3, 3), surface->extents);
-    ASSERT_EQ(1u, surface->getChildren().size());
-    auto* line = dynamic_cast<RecordingLine*>(surface->getChildren().front());
-    ASSERT_NE(nullptr, line);
-    EXPECT_DOUBLE_EQ(1.0, line->strength);
-    SceneObj::ProcessDelayedOperations();
-    EXPECT_EQ(surface, doc.getRoot()->getSelection()) << "the surface is selected, not the line";
-}
-
 } // namespace
-
-TEST(DocumentTest, InsertFromXmlAddsAndSelectsOrChangesNothing) {
-    CVornDoc doc;
-    doc.onNewDocument();
-    SceneRoot* root = doc.getRoot();
-    std::string error;
-    EXPECT_FALSE(doc.insertFromXml("<PolyMesh><Vertices>", &error));
-    EXPECT_FALSE(doc.insertFromXml("<NoSuchClass/>", &error));
-    EXPECT_NE(std::string::npos, error.find("NoSuchClass"));
-    EXPECT_TRUE(root->getChildren().empty()) << "refused text leaves the scene as it was";
-
-    CVornDoc source;
-    ASSERT_TRUE(
-        source.onOpenDocument(std::string(VORN_SOURCE_DIR) + "/examples/two-meshes.xml", error));
-    XML mesh("PolyMesh");
-    source.getTargetMesh()->write(mesh);
-    ASSERT_TRUE(doc.insertFromXml(mesh.toString(), &error)) << error;
-    SceneObj::ProcessDelayedOperations();
-    ASSERT_EQ(1u, root->getChildren().size());
-    EXPECT_EQ(root->getChildren().front(), root->getSelection());
-    auto* copy = dynamic_cast<PolyMesh*>(root->getChildren().front());
-    ASSERT_NE(nullptr, copy);
-    EXPECT_EQ(source.getTargetMesh()->getPolys().size(), copy->getPolys().size());
-}

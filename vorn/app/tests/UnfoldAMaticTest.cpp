@@ -2,6 +2,8 @@
 
 #include "common/IdleLoop.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include "unfolders/engine/Unfolder.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/unfoldamatic/ResultsTable.h"
@@ -31,7 +33,7 @@ class GiveUpTestUnfolder : public Unfolder {
     bool allowAutoComplete() override { return false; }
     bool isSuccesful() override { return false; }
 };
-VORN_DEFINE_FACTORY(GiveUpTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(GiveUpTestUnfolder, "Unfolder")
 
 namespace {
 
@@ -63,9 +65,6 @@ void select(QListWidget& list, const std::vector<std::string>& chosen) {
 class UnfoldAMaticTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-uam-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir / "models");
         std::ofstream(dir / "models" / "cube.off") << kCubeOff;
         fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / "icosahedron.xml",
@@ -75,7 +74,6 @@ protected:
         settings.path = (dir / "out").string();
         ASSERT_TRUE(WriteBatchSettings(settings));
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     template <typename T> static T& child(CUnfoldAMatic& dialog, const char* name) {
         T* found = dialog.findChild<T*>(QString::fromLatin1(name));
@@ -89,7 +87,8 @@ protected:
         return !dialog.isRunning();
     }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
 };
 
 TEST_F(UnfoldAMaticTest, OffersTheEngineStrategiesAndTests) {
@@ -225,11 +224,8 @@ TEST_F(UnfoldAMaticTest, ARunFillsTheTableAndWritesResults) {
                 << strategy << " / " << label << ": " << results.cellText(strategy, label);
     EXPECT_EQ("100.00%", results.cellText("Breadth First", "Cube.off"));
 
-    std::ifstream csv(dir / "out" / "results.csv");
-    std::stringstream text;
-    text << csv.rdbuf();
-    EXPECT_EQ(0u, text.str().rfind("Unfolder, Cube.off, RandomPoly, \nBreadth First, 100.00, ", 0))
-        << text.str();
+    const std::string csv = ReadFileText(dir / "out" / "results.csv");
+    EXPECT_EQ(0u, csv.rfind("Unfolder, Cube.off, RandomPoly, \nBreadth First, 100.00, ", 0)) << csv;
 }
 
 TEST_F(UnfoldAMaticTest, ASeriesCountsSuccessesInFaceBucketsAndReportsFailures) {

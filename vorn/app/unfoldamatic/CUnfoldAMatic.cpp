@@ -204,7 +204,7 @@ BatchOptions CUnfoldAMatic::optionsFromDialog() {
     options.currentModel = m_hasTarget ? &m_targetCopy : nullptr;
     options.sceneName = m_sceneName;
     for (const std::string& name : SelectedTexts(*m_strategies)) {
-        BatchStrategy strategy = FindBatchStrategy(name);
+        OfferedStrategy strategy = FindOfferedStrategy(name);
         if (strategy.factory)
             options.strategies.push_back(std::move(strategy));
     }
@@ -225,7 +225,7 @@ void CUnfoldAMatic::go() {
     m_unfoldingPane->setObject(&m_emptyMesh);
 
     std::vector<std::string> rows;
-    for (const BatchStrategy& strategy : options.strategies)
+    for (const OfferedStrategy& strategy : options.strategies)
         rows.push_back(strategy.displayName);
     m_results->reset(rows);
     const bool hasSeries =

@@ -1,8 +1,8 @@
 #include "vorn/app/unfoldamatic/ChoiceLists.h"
 
+#include "vorn/core/StrategyCatalogue.h"
 #include "vorn/core/batch/BatchSettings.h"
 #include "vorn/core/batch/BatchTests.h"
-#include "vorn/core/batch/StrategyNames.h"
 
 #include <QListWidget>
 
@@ -28,7 +28,7 @@ void FillChoiceList(QListWidget& list, const std::vector<std::string>& texts,
 
 std::vector<std::string> BatchStrategyTexts() {
     std::vector<std::string> names;
-    for (const BatchStrategy& strategy : ListBatchStrategies())
+    for (const OfferedStrategy& strategy : ListOfferedStrategies())
         names.push_back(strategy.displayName);
     return names;
 }

@@ -1,11 +1,14 @@
 // Runs "vorn-cli batch" on the example models and on random polyhedra.
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
 #include "vorn/cli/tests/CliRun.h"
 
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -15,13 +18,9 @@ namespace {
 class BatchCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-batch-cli-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir / "config");
         fs::create_directories(dir / "data");
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     /// Runs the command with its own settings and data folders.
     CliResult run(const std::string& args) {
@@ -30,9 +29,10 @@ protected:
                           (dir / "data").string() + "'");
     }
     std::string outDir(const char* name) const { return "'" + (dir / name).string() + "'"; }
-    std::string csv(const char* name) const { return slurp(dir / name / "results.csv"); }
+    std::string csv(const char* name) const { return ReadFileText(dir / name / "results.csv"); }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
 };
 
 } // namespace
@@ -59,7 +59,7 @@ TEST_F(BatchCommand, ModelFolderRunWritesResultsAndSummary) {
     EXPECT_NE(std::string::npos, result.out.find("Least Height"));
 
     // The choices are stored, and a run without them takes them back.
-    const std::string settings = slurp(dir / "config" / "settings.ini");
+    const std::string settings = ReadFileText(dir / "config" / "settings.ini");
     EXPECT_NE(std::string::npos, settings.find("[Breadth First][Least Height]"));
     CliResult again = run("--random 2 --out " + outDir("b"));
     ASSERT_EQ(0, again.exitCode) << again.err;
@@ -78,7 +78,7 @@ TEST_F(BatchCommand, SameSeedSameResultsWhateverTheJobs) {
     EXPECT_EQ(0u, csv("one").rfind("Unfolder, [", 0));
 }
 
-TEST_F(BatchCommand, UnreadableModelsRunAsEmptyMeshes) {
+TEST_F(BatchCommand, UnreadableModelsFailAndAreNamed) {
     fs::create_directories(dir / "models");
     std::ofstream(dir / "models" / "broken.off") << "OFF\n8 6 0\n1 2 oops\n";
     fs::copy_file(fs::path(VORN_SOURCE_DIR) / "examples" / "cube.off", dir / "models" / "cube.off");
@@ -87,7 +87,10 @@ TEST_F(BatchCommand, UnreadableModelsRunAsEmptyMeshes) {
     ASSERT_EQ(0, result.exitCode) << result.err;
     const std::string text = csv("out");
     EXPECT_EQ(0u, text.rfind("Unfolder, Broken.off, Cube.off, \n", 0)) << text;
+    EXPECT_NE(std::string::npos, text.find("\nDepth First, 0.00, 100.00, \n")) << text;
     EXPECT_NE(std::string::npos, text.find("\nTotals, 1, 1, \n"));
+    EXPECT_NE(std::string::npos, result.err.find((dir / "models" / "broken.off").string() + ":"))
+        << result.err;
 }
 
 TEST_F(BatchCommand, NetsAreWrittenAsPdfsWhenAsked) {
@@ -96,12 +99,40 @@ TEST_F(BatchCommand, NetsAreWrittenAsPdfsWhenAsked) {
     CliResult result = run("--strategies 'Breadth First' --models " + outDir("models") +
                            " --random 3 --write-pdfs --jobs 2 --out " + outDir("out"));
     ASSERT_EQ(0, result.exitCode) << result.err;
-    EXPECT_EQ(0u, slurp(dir / "out" / "Cube-BreadthFirst.pdf").rfind("%PDF", 0));
-    EXPECT_EQ(0u, slurp(dir / "out" / "RandomSeries-BreadthFirst.pdf").rfind("%PDF", 0));
+    EXPECT_EQ(0u, ReadFileText(dir / "out" / "Cube-BreadthFirst.pdf").rfind("%PDF", 0));
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir / "out"))
         ++files;
-    EXPECT_EQ(size_t(3), files); // the two nets and results.csv, nothing left over
+    // The scored cube's net and results.csv: the counted series draws none.
+    EXPECT_EQ(size_t(2), files);
+}
+
+TEST_F(BatchCommand, StoredChoicesAreNamedFoldersStoredAbsoluteAndWideTablesWrap) {
+    const std::string folders = "VORN_CONFIG_DIR='" + (dir / "config").string() +
+                                "' VORN_DATA_DIR='" + (dir / "data").string() + "'";
+    CliResult first = runCli("batch --strategies 'Breadth First,Least Height' --random 40 "
+                             "--vary-randoms --no-capture-fails --no-write-pdfs --out relative",
+                             dir, "cd '" + dir.string() + "' && " + folders);
+    ASSERT_EQ(0, first.exitCode) << first.err;
+    EXPECT_EQ(std::string::npos, first.err.find("stored choices")) << "every choice was given";
+    const std::string absolute = (dir / "relative").string();
+    EXPECT_NE(std::string::npos, ReadFileText(dir / "config" / "settings.ini").find(absolute));
+    // Face-count buckets make many columns: blocks of at most 100 characters.
+    size_t blocks = 0;
+    std::istringstream lines(first.out);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 100u) << line;
+        blocks += line.rfind("Strategy ", 0) == 0;
+    }
+    EXPECT_GT(blocks, 1u) << first.out;
+
+    CliResult again = run("--random 1");
+    ASSERT_EQ(0, again.exitCode) << again.err;
+    EXPECT_NE(std::string::npos,
+              again.err.find("vorn-cli: stored choices applied: Record to '" + absolute +
+                             "', strategies [Breadth First][Least Height], Vary Randoms on"))
+        << again.err;
+    EXPECT_NE(std::string::npos, csv("relative").find("\nStatus, 1 of 1\n"));
 }
 
 TEST_F(BatchCommand, BadChoicesFailWithOneLine) {

@@ -5,22 +5,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/support/FileText.h"
 
 struct CliResult {
     int exitCode;
     std::string out;
     std::string err;
 };
-
-inline std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 /// Runs "vorn-cli <args>" (args already quoted for the shell), with its
 /// output captured in files under `dir`.
@@ -30,5 +23,5 @@ inline CliResult runCli(const std::string& args, const std::filesystem::path& di
     const std::string command = environment + " '" + VORN_CLI_PATH + "' " + args + " >'" +
                                 out.string() + "' 2>'" + err.string() + "'";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(out), ReadFileText(err)};
 }

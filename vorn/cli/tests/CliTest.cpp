@@ -4,12 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -20,13 +23,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -41,21 +37,12 @@ std::string quote(const std::string& arg) {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vorn-cli-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     CliRun run(const std::string& args) {
         fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt";
         std::string command = quote(VORN_CLI_PATH) + " " + args + " >" + quote(out.string()) +
                               " 2>" + quote(err.string());
         int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(out), ReadFileText(err)};
     }
 
     static std::string example(const char* name) {
@@ -63,7 +50,8 @@ protected:
     }
     std::string temp(const char* name) const { return (m_dir / name).string(); }
 
-    fs::path m_dir;
+    TempDir m_tmp;
+    fs::path m_dir{m_tmp.path()};
 };
 
 TEST_F(CliTest, HelpAndUsageErrors) {
@@ -92,6 +80,84 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     CliRun badOut = run("convert " + example("cube.off") + " " + quote(temp("cube.stl")));
     EXPECT_EQ(2, badOut.exitCode);
     EXPECT_FALSE(fs::exists(temp("cube.stl")));
+}
+
+TEST_F(CliTest, OptionsAreListedAsTheyAreParsed) {
+    struct Command {
+        const char* name;
+        std::vector<const char*> listed;
+    };
+    for (const Command& command :
+         {Command{"unfold", {"--strategy NAME", "--steps N", "--svg FILE", "--mm-per-unit MM"}},
+          Command{"render", {"--size WxH", "--view NAME"}},
+          Command{"batch", {"--random N", "--write-pdfs, --no-write-pdfs", "--max-rounds R"}}}) {
+        const CliRun help = run(std::string(command.name) + " --help");
+        EXPECT_EQ(0, help.exitCode);
+        EXPECT_NE(std::string::npos, help.out.find("\nOptions:\n")) << help.out;
+        for (const char* option : command.listed)
+            EXPECT_NE(std::string::npos, help.out.find(std::string("  ") + option))
+                << command.name << ": " << option;
+    }
+    // A value is taken whatever it looks like; a missing one and an overflowing count are
+    // usage errors.
+    EXPECT_EQ("vorn-cli: render: --size needs WIDTHxHEIGHT, not '--view' (see 'vorn-cli render "
+              "--help')\n",
+              run("render a.xml b.png --size --view").err);
+    EXPECT_EQ("vorn-cli: unfold: missing value after --steps (see 'vorn-cli unfold --help')\n",
+              run("unfold " + example("cube.off") + " --steps").err);
+    const CliRun overflow = run("batch --random 99999999999999999999 --out " + quote(temp("b")));
+    EXPECT_EQ(2, overflow.exitCode);
+    EXPECT_NE(std::string::npos, overflow.err.find("--random needs a whole number"))
+        << overflow.err;
+    for (const std::string& args :
+         {"batch --random 1 --seed 4294967296 --out " + quote(temp("b")),
+          "unfold " + example("cube.off") + " --steps 99999999999999999999",
+          "render " + example("cube.off") + " " + quote(temp("c.png")) +
+              " --size 99999999999x10"}) {
+        const CliRun refused = run(args);
+        EXPECT_EQ(2, refused.exitCode) << args << "\n" << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(temp("c.png")));
+}
+
+TEST_F(CliTest, CommandsSayWhatTheyDidAndNameWhatIsMissing) {
+    const CliRun version = run("--version");
+    EXPECT_EQ(0, version.exitCode);
+    EXPECT_EQ(0u, version.out.find("vorn-cli ")) << version.out;
+
+    const std::string xml = temp("cube.xml"), off = temp("cube.off");
+    const CliRun converted = run("convert " + example("cube.off") + " " + quote(xml));
+    EXPECT_EQ(0, converted.exitCode) << converted.err;
+    EXPECT_EQ("Wrote " + xml + "\n", converted.out);
+    const CliRun exported = run("export-off " + quote(xml) + " " + quote(off));
+    EXPECT_EQ(0, exported.exitCode) << exported.err;
+    EXPECT_EQ("Wrote " + off + "\n", exported.out);
+
+    const std::string absent = temp("no-such-models");
+    const CliRun batch = run("batch --models " + quote(absent) + " --out " + quote(temp("b")) +
+                             " --strategies BreadthFirstUnfolder");
+    EXPECT_EQ(1, batch.exitCode);
+    EXPECT_NE(std::string::npos, batch.err.find(absent)) << batch.err;
+}
+
+TEST_F(CliTest, MeshesInSeveralPiecesAreReportedAndUnfoldSaysWhatItCanDo) {
+    // Two tetrahedra sharing vertex 0: two components and one pinched vertex.
+    const std::string off = temp("bowtie.off");
+    writeFile(off, "OFF\n7 8 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n-1 0 0\n0 -1 0\n0 0 -1\n"
+                   "3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n"
+                   "3 0 5 4\n3 0 4 6\n3 0 6 5\n3 4 5 6\n");
+    const CliRun info = run("info " + quote(off));
+    EXPECT_EQ(0, info.exitCode) << info.err;
+    EXPECT_NE(std::string::npos, info.out.find("  components: 2\n  non-manifold vertices: 1\n"))
+        << info.out;
+
+    const CliRun unfold = run("unfold " + quote(off) + " --strategy BreadthFirstUnfolder");
+    EXPECT_NE(std::string::npos,
+              unfold.err.find("2 components; only the starting face's component can be "
+                              "unfolded into one net"))
+        << unfold.err;
+    EXPECT_NE(std::string::npos, unfold.out.find("Faces placed: 4 / 8\n")) << unfold.out;
+    EXPECT_NE(std::string::npos, unfold.out.find("Success: no\n")) << unfold.out;
 }
 
 TEST_F(CliTest, InfoOnEveryExampleFormat) {
@@ -154,7 +220,7 @@ TEST_F(CliTest, ConvertAndExportRoundTrip) {
     std::string xml = temp("prism.xml"), off = temp("prism.off");
     ASSERT_EQ(0, run("convert " + example("l-prism.ply") + " " + quote(xml)).exitCode);
     ASSERT_EQ(0, run("convert " + quote(xml) + " " + quote(off)).exitCode);
-    std::string offText = readFile(off);
+    std::string offText = ReadFileText(off);
     EXPECT_EQ(0u, offText.find("OFF\n12 8 0\n")) << offText;
     // The six-sided end caps stay polygons.
     EXPECT_NE(std::string::npos, offText.find("\n6 ")) << offText;
@@ -165,7 +231,7 @@ TEST_F(CliTest, ConvertAndExportRoundTrip) {
 
     std::string exported = temp("exported.off");
     ASSERT_EQ(0, run("export-off " + quote(xml) + " " + quote(exported)).exitCode);
-    EXPECT_EQ(offText, readFile(exported));
+    EXPECT_EQ(offText, ReadFileText(exported));
 }
 
 TEST_F(CliTest, ExportFailuresAreReported) {

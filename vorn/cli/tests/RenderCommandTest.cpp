@@ -2,6 +2,8 @@
 // their own readers.
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -30,14 +32,6 @@ int run(const std::string& command, std::string* output = nullptr) {
 
 class RenderCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vorn-cli-render-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
     std::string file(const std::string& name) const { return (m_dir / name).string(); }
     std::string cli(const std::string& args) const {
         return std::string("'") + VORN_CLI_PATH + "' " + args;
@@ -46,7 +40,8 @@ protected:
         return std::string("'") + VORN_SOURCE_DIR + "/examples/" + name + "'";
     }
 
-    fs::path m_dir;
+    TempDir m_tmp;
+    fs::path m_dir{m_tmp.path()};
 };
 
 TEST_F(RenderCommandTest, EveryFormatIsReadBackByItsReader) {

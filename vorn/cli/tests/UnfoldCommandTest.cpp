@@ -1,11 +1,15 @@
 // Runs "vorn-cli unfold" on the example models.
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
 #include "vorn/cli/tests/CliRun.h"
 
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -14,20 +18,13 @@ namespace {
 
 class UnfoldCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-unfold-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     CliResult run(const std::string& args) { return runCli("unfold " + args, dir); }
     static std::string example(const char* name) {
         return std::string("'") + VORN_SOURCE_DIR + "/examples/" + name + "'";
     }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
 };
 
 } // namespace
@@ -44,7 +41,7 @@ TEST_F(UnfoldCommand, BaseStrategyPlacesTheStartingFaceAndReports) {
     CliResult run2 =
         run(example("tetrahedron.obj") + " --strategy 'unfolder' --steps 10 --out '" + saved + "'");
     EXPECT_EQ(0, run2.exitCode) << run2.err;
-    const std::string scene = slurp(saved);
+    const std::string scene = ReadFileText(saved);
     EXPECT_NE(std::string::npos, scene.find("<SceneRoot>"));
     // The tetrahedron's four faces plus the one net face.
     size_t faces = 0;
@@ -61,14 +58,82 @@ TEST_F(UnfoldCommand, StrategiesAreFoundByDisplayName) {
     EXPECT_NE(std::string::npos, shown.out.find("Faces placed: 6 / 6\n")) << shown.out;
 }
 
+TEST_F(UnfoldCommand, AStoredStrategyRunsOrIsReplacedNeverJoined) {
+    // The icosahedron with a strategy stored under its mesh, as the demo scene holds one.
+    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/examples/icosahedron.xml");
+    std::string scene((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t end = scene.rfind("</PolyMesh>");
+    ASSERT_NE(std::string::npos, end);
+    scene.insert(end, "<Children><LeastHeightUnfolder /></Children>");
+    std::ofstream(dir / "stored.xml") << scene;
+    const std::string model = "'" + (dir / "stored.xml").string() + "'";
+
+    CliResult stored = run(model);
+    EXPECT_EQ(0, stored.exitCode) << stored.err;
+    EXPECT_NE(std::string::npos, stored.out.find("Strategy: LeastHeightUnfolder\n")) << stored.out;
+    EXPECT_NE(std::string::npos, stored.out.find("Faces placed: 20 / 20\n")) << stored.out;
+    EXPECT_NE(std::string::npos, stored.out.find("Success: yes\n")) << stored.out;
+
+    CliResult replaced =
+        run(model + " --strategy BreadthFirstUnfolder --out '" + (dir / "net.xml").string() + "'");
+    EXPECT_EQ(0, replaced.exitCode) << replaced.err;
+    EXPECT_NE(std::string::npos, replaced.out.find("Strategy: BreadthFirstUnfolder\n"))
+        << replaced.out;
+    EXPECT_NE(std::string::npos, replaced.out.find("Faces placed: 20 / 20\n")) << replaced.out;
+    EXPECT_NE(std::string::npos, replaced.out.find("Success: yes\n")) << replaced.out;
+}
+
+TEST_F(UnfoldCommand, StrategiesAreListedByBothNamesAndEachUnfolds) {
+    const CliResult list = runCli("strategies", dir);
+    ASSERT_EQ(0, list.exitCode) << list.err;
+    EXPECT_NE(std::string::npos, list.out.find("Breadth First ")) << list.out;
+    EXPECT_NE(std::string::npos, list.out.find("  BreadthFirstUnfolder\n")) << list.out;
+    EXPECT_NE(std::string::npos, list.out.find("  Unfolder\n")) << "the base is listed too";
+    // Every listed display name is one unfold accepts.
+    std::istringstream lines(list.out);
+    std::string line;
+    std::getline(lines, line); // the heading
+    int offered = 0;
+    while (std::getline(lines, line)) {
+        const std::string display = line.substr(0, line.find("  "));
+        if (display == "-")
+            continue;
+        ++offered;
+        const CliResult one = run(example("tetrahedron.obj") + " --strategy '" + display + "'");
+        EXPECT_EQ(0, one.exitCode) << display << ": " << one.err;
+        EXPECT_NE(std::string::npos, one.out.find("Faces placed: 4 / 4\n")) << display;
+    }
+    EXPECT_GE(offered, 10);
+}
+
 TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
     CliResult unknown = run(example("cube.off") + " --strategy NoSuchUnfolder");
     EXPECT_EQ(1, unknown.exitCode);
-    EXPECT_EQ("vorn-cli: unknown strategy 'NoSuchUnfolder'\n", unknown.err);
+    EXPECT_EQ(0u, unknown.err.find("vorn-cli: unknown strategy 'NoSuchUnfolder'; the strategies are: "))
+        << unknown.err;
+    EXPECT_NE(std::string::npos, unknown.err.find("Border Avoider, Breadth Depth Hybrid, Breadth First"));
 
     EXPECT_EQ(2, run(example("cube.off") + " --steps 0").exitCode);
     EXPECT_EQ(2, run(example("cube.off") + " --steps").exitCode);
     EXPECT_EQ(2, run("").exitCode);
+
+    // A mesh without faces has no net: a failure, not a success.
+    std::ofstream(dir / "empty.xml") << "<PolyMesh/>";
+    CliResult empty = run("'" + (dir / "empty.xml").string() + "' --strategy BreadthFirstUnfolder");
+    EXPECT_EQ(1, empty.exitCode);
+    EXPECT_NE(std::string::npos, empty.err.find("empty.xml: the mesh has no faces")) << empty.err;
+    EXPECT_EQ(std::string::npos, empty.out.find("Success: yes"));
+
+    // Coordinates whose squares overflow are refused before any net is made.
+    std::ofstream(dir / "huge.off") << "OFF\n4 4 0\n0 0 0\n1e155 0 0\n0 1e155 0\n0 0 1e155\n"
+                                       "3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n";
+    CliResult huge =
+        run("'" + (dir / "huge.off").string() + "' --svg '" + (dir / "huge.svg").string() + "'");
+    EXPECT_EQ(1, huge.exitCode);
+    EXPECT_NE(std::string::npos,
+              huge.err.find("huge.off: vertex 1: coordinate 1e+155 is too large"))
+        << huge.err;
+    EXPECT_FALSE(fs::exists(dir / "huge.svg"));
 
     CliResult missing = run("'" + (dir / "absent.off").string() + "'");
     EXPECT_EQ(1, missing.exitCode);

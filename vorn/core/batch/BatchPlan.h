@@ -1,8 +1,8 @@
 #pragma once
 
+#include "vorn/core/StrategyCatalogue.h"
 #include "vorn/core/batch/BatchTests.h"
 #include "vorn/core/batch/RandomPolyhedron.h"
-#include "vorn/core/batch/StrategyNames.h"
 #include "vorn/core/capture/NetPicture.h"
 
 #include <cstdint>
@@ -21,7 +21,7 @@ using BatchPdfWriter = bool (*)(PolyMesh& unfolder, const std::string& path, std
 /// What a batch run is asked to do: the dialog's choices.
 struct BatchOptions {
     /// The strategies, in run order.
-    std::vector<BatchStrategy> strategies;
+    std::vector<OfferedStrategy> strategies;
     /// The tests as list texts ("<<Current Model>>", "<<100 Random
     /// Polyhedra>>", model file names), in run order.
     std::vector<std::string> tests;

@@ -5,10 +5,8 @@
 #include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 
-#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <thread>
 #include <vector>
@@ -166,8 +164,10 @@ void BatchRunner::commit(const BatchTestOutcome& outcome) {
             setStatus(error);
     }
     for (const auto& [temporary, final] : outcome.pdfs)
-        if (std::rename(temporary.c_str(), final.c_str()) != 0)
-            std::remove(temporary.c_str());
+        MoveFileOver(temporary, final, nullptr);
+    // The dialog shows the latest problem in its status field (the CLI prints them all).
+    if (!outcome.messages.empty())
+        setStatus(outcome.messages.back());
     setProgress(outcome.index);
     writeCsv();
     ++m_testsDone;
@@ -175,37 +175,15 @@ void BatchRunner::commit(const BatchTestOutcome& outcome) {
         onTestDone(outcome);
 }
 
-namespace {
-
-/// Replaces `path` by way of a temporary file and a rename, like
-/// WriteFileAtomically but without waiting for the disk: the table is
-/// rewritten after every test, and a flush each time would cost more than
-/// the unfolding of a small polyhedron.
-bool replaceFileQuickly(const std::string& path, const std::string& text, std::string* error) {
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    bool ok = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file)
-        ok = std::fclose(file) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    if (file)
-        std::remove(temporary.c_str());
-    if (error)
-        *error = path + ": " + std::strerror(errno);
-    return false;
-}
-
-} // namespace
-
 void BatchRunner::writeCsv() {
     const std::string path = m_plan->options.recordTo + "/results.csv";
     const std::string text = m_results.toCsv(getProgressText());
     std::string error;
     // The last table of a run is flushed to disk; the ones before it only
-    // need to be whole.
+    // need to be whole (a flush after every test would cost more than the
+    // unfolding of a small polyhedron).
     const bool last = m_testsDone + 1 >= m_plan->totalTests();
-    if (last ? WriteFileAtomically(path, text, &error) : replaceFileQuickly(path, text, &error)) {
+    if (WriteFileAtomically(path, text, &error, last ? FileSync::Durable : FileSync::Quick)) {
         m_csvError.clear();
         return;
     }

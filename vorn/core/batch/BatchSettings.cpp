@@ -42,7 +42,7 @@ BatchSettings BatchSettingsFrom(const BatchOptions& options) {
     s.writePdfs = options.writePdfs;
     s.varyRandoms = options.varyRandoms;
     s.captureFails = options.captureFails;
-    for (const BatchStrategy& strategy : options.strategies)
+    for (const OfferedStrategy& strategy : options.strategies)
         s.filter += "[" + strategy.displayName + "]";
     for (const std::string& test : options.tests)
         s.tests += "[" + test + "]";

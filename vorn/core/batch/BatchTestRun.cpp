@@ -5,6 +5,7 @@
 #include "common/XML.h"
 #include "scene/Factory.h"
 #include "unfolders/engine/Unfolder.h"
+#include "vorn/core/FiniteNet.h"
 #include "vorn/core/batch/BatchPlan.h"
 #include "vorn/core/batch/TestLabels.h"
 
@@ -44,7 +45,12 @@ void BatchTestRun::prepareMesh() {
     case BatchTestKind::ModelFile:
         // The file is found by its own name: the test name's upper-cased
         // first letter would miss it on a case-sensitive file system.
-        LoadTestModel(options.modelPath + "/" + entry.listText, *m_mesh);
+        if (std::string why;
+            !LoadTestModel(options.modelPath + "/" + entry.listText, *m_mesh, &why)) {
+            // Every strategy fails this test without running: an empty net is no success.
+            m_outcome.messages.push_back(why);
+            m_unusable = true;
+        }
         break;
     }
 }
@@ -82,9 +88,11 @@ bool BatchTestRun::work(Clock::time_point deadline) {
 }
 
 void BatchTestRun::startUnfolder() {
-    const BatchStrategy& strategy = m_plan.options.strategies[m_strategy];
+    const OfferedStrategy& strategy = m_plan.options.strategies[m_strategy];
     if (onStrategyStart)
         onStrategyStart(strategy.displayName);
+    if (m_unusable)
+        return; // recorded as a failure with no progress
     Factorable* built = strategy.factory ? strategy.factory->newInstance() : nullptr;
     if (!built)
         return; // an abstract class: recorded as a failure with no progress
@@ -108,11 +116,17 @@ void BatchTestRun::startUnfolder() {
 }
 
 void BatchTestRun::finishUnfolder() {
-    const BatchStrategy& strategy = m_plan.options.strategies[m_strategy];
+    const OfferedStrategy& strategy = m_plan.options.strategies[m_strategy];
     BatchUnfolding result;
     result.strategy = strategy.displayName;
     if (m_unfolder) {
-        result.success = !m_threw && m_unfolder->isSuccesful();
+        const bool finite = HasFinitePositions(*m_unfolder);
+        if (!finite)
+            m_outcome.messages.push_back(m_outcome.testName + ": the net of " +
+                                         strategy.displayName +
+                                         " has positions that are not "
+                                         "finite; it counts as a failure");
+        result.success = !m_threw && finite && m_unfolder->isSuccesful();
         const float progress = m_unfolder->getProgress();
         const size_t sourceFaces = m_mesh->getPolyCount();
         if (result.success)
@@ -125,10 +139,11 @@ void BatchTestRun::finishUnfolder() {
             result.score = (double(m_unfolder->getPolyCount()) -
                             double(m_unfolder->getConflicts().getVertexCount())) /
                            double(sourceFaces);
-        if (m_plan.options.writePdfs && !m_threw)
+        // Only scored tests are drawn; counted ones (series, repeat mode) are not.
+        if (m_plan.options.writePdfs && !m_threw && finite && !m_outcome.counting)
             writePdf(strategy.displayName);
     }
-    if (!result.success &&
+    if (!result.success && !m_unusable &&
         (m_plan.options.captureFails || strategy.displayName == "Collision Repair")) {
         XML node("PolyMesh");
         m_mesh->write(node);

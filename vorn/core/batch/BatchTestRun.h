@@ -77,6 +77,7 @@ private:
     std::unique_ptr<PolyMesh> m_mesh;
     Unfolder* m_unfolder = nullptr; // owned by m_mesh as its child
     size_t m_strategy = 0;
-    bool m_threw = false; // the unfolder at work threw out of a step
+    bool m_threw = false;    // the unfolder at work threw out of a step
+    bool m_unusable = false; // the test's model did not load or has no faces
     BatchTestOutcome m_outcome;
 };

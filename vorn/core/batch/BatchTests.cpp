@@ -101,23 +101,24 @@ bool readMeshNode(XML& node, PolyMesh& mesh) {
 
 } // namespace
 
-bool LoadTestModel(const std::string& path, PolyMesh& mesh) {
+bool LoadTestModel(const std::string& path, PolyMesh& mesh, std::string* error) {
     mesh.clear();
-    if (!std::filesystem::is_regular_file(path))
-        return false;
-    for (const std::unique_ptr<Loader>& loader : BuildLoaders()) {
-        if (!loader->handles(path))
-            continue;
-        XML node("SceneRoot");
-        if (!loader->load(path, node))
-            continue;
+    std::string why;
+    XML node("SceneRoot");
+    if (!std::filesystem::is_regular_file(path)) {
+        why = "no such file";
+    } else if (LoadWithLoaders(path, node, why)) {
         try {
-            if (readMeshNode(node, mesh))
+            const bool read = readMeshNode(node, mesh);
+            if (read && mesh.getPolyCount() > 0)
                 return true;
-        } catch (const std::exception&) {
-            // A file that does not read runs as an empty mesh.
+            why = read ? "the mesh has no faces" : "the file holds no mesh";
+        } catch (const std::exception& e) {
+            why = e.what();
         }
         mesh.clear();
     }
+    if (error)
+        *error = why.rfind(path, 0) == 0 ? why : path + ": " + why;
     return false;
 }

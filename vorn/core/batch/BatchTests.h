@@ -60,6 +60,6 @@ std::vector<std::string> ListModelFiles(const std::string& folder);
 
 /// Reads the model file at `path` into `mesh`: a file holding a mesh is read
 /// into it, a scene gives it a copy of its first top-level mesh. A file that
-/// is missing, unreadable or holds no mesh leaves `mesh` empty; returns
-/// whether a mesh was read.
-bool LoadTestModel(const std::string& path, PolyMesh& mesh);
+/// is missing, unreadable or holds no mesh with faces leaves `mesh` empty and
+/// returns false, with `*error` (when given) one line naming the file and why.
+bool LoadTestModel(const std::string& path, PolyMesh& mesh, std::string* error = nullptr);

@@ -2,9 +2,10 @@
 #include "vorn/core/AttachStrategy.h"
 
 #include "scene/Factory.h"
-#include "scene/mesh/MeshData.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +14,6 @@
 
 namespace {
 
-MeshData cubeData() {
-    MeshData d;
-    d.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                  {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-    d.faces = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-    return d;
-}
-
 size_t strategyChildren(PolyMesh& mesh) {
     size_t n = 0;
     for (SceneObj* child : mesh.getChildren())
@@ -28,17 +21,12 @@ size_t strategyChildren(PolyMesh& mesh) {
     return n;
 }
 
-void unfoldToTheEnd(Unfolder& u) {
-    for (int tick = 0; tick < 1000 && !u.isDone(); ++tick)
-        u.onSystemIdle();
-}
-
 } // namespace
 
 TEST(AttachStrategy, ANewStrategyReplacesTheOldNetAndUnfolds) {
     SceneRoot root;
     auto* mesh = new PolyMesh;
-    ASSERT_TRUE(mesh->fromMeshData(cubeData()));
+    ASSERT_TRUE(mesh->fromMeshData(testshapes::cube()));
     ASSERT_TRUE(mesh->setParent(&root));
     Factory* base = Factory::GetFactory("BreadthFirstUnfolder");
     ASSERT_NE(nullptr, base);
@@ -46,20 +34,20 @@ TEST(AttachStrategy, ANewStrategyReplacesTheOldNetAndUnfolds) {
     std::string error;
     auto* first = dynamic_cast<Unfolder*>(AttachStrategy(*mesh, *base, &error));
     ASSERT_NE(nullptr, first) << error;
-    unfoldToTheEnd(*first);
+    testshapes::runToEnd(*first);
     EXPECT_TRUE(first->isSuccesful());
 
     auto* second = dynamic_cast<Unfolder*>(AttachStrategy(*mesh, *base, &error));
     ASSERT_NE(nullptr, second) << error;
     EXPECT_EQ(1u, strategyChildren(*mesh)) << "the first net is gone";
-    unfoldToTheEnd(*second);
+    testshapes::runToEnd(*second);
     EXPECT_TRUE(second->isSuccesful()) << "the source faces were free for the new net";
     EXPECT_EQ(6u, second->getPolyCount());
 }
 
 TEST(AttachStrategy, RefusalsLeaveTheMeshAsItWas) {
     PolyMesh mesh;
-    ASSERT_TRUE(mesh.fromMeshData(cubeData()));
+    ASSERT_TRUE(mesh.fromMeshData(testshapes::cube()));
     std::string error;
     EXPECT_EQ(nullptr, AttachStrategy(mesh, *Factory::GetFactory("PolyMesh"), &error));
     EXPECT_NE(std::string::npos, error.find("not an unfolding strategy"));

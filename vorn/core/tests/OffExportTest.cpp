@@ -1,6 +1,9 @@
 #include "vorn/core/OffExport.h"
 
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestShapes.h"
 
 #include <gtest/gtest.h>
 
@@ -40,27 +43,19 @@ TEST(OffExport, ExactTextOfHeaderVerticesAndFaceLines) {
 
 TEST(OffExport, WritesTheMeshInListOrderAndKeepsOldFileOnFailure) {
     PolyMesh mesh;
-    MeshData cube;
-    cube.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                     {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-    cube.faces = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
-                  {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
+    const MeshData cube = testshapes::cube();
     ASSERT_TRUE(mesh.fromMeshData(cube));
 
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("vorn-off-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempDir tmp;
+    const fs::path dir = tmp.path();
     std::string path = (dir / "cube.off").string();
     std::string error;
     ASSERT_TRUE(ExportOff(mesh, path, error)) << error;
-    std::ifstream in(path);
-    std::stringstream written;
-    written << in.rdbuf();
-    EXPECT_EQ(FormatOff(cube), written.str());
+    EXPECT_EQ(FormatOff(cube), ReadFileText(path));
 
     EXPECT_FALSE(ExportOff(mesh, (dir / "missing" / "cube.off").string(), error));
     EXPECT_NE(std::string::npos, error.find("cube.off")) << error;
-    fs::remove_all(dir);
 }
 
 TEST(OffExport, ProposedNameReplacesTheSceneExtension) {

@@ -1,8 +1,10 @@
 #include "vorn/core/SceneDocument.h"
 
 #include "common/XML.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include "vorn/core/LoaderList.h"
 #include "vorn/core/TargetMesh.h"
 
@@ -25,24 +27,10 @@ std::string example(const char* name) {
     return std::string(VORN_SOURCE_DIR) + "/examples/" + name;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class SceneDocumentFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vorn-doc-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
     void TearDown() override {
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(m_dir);
         SceneObj::ProcessDelayedOperations();
     }
     std::string write(const std::string& name, const std::string& text) {
@@ -50,7 +38,8 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    fs::path m_dir;
+    TempDir m_tmp;
+    fs::path m_dir{m_tmp.path()};
 };
 
 PolyMesh* onlyMesh(const SceneDocument& document) {
@@ -97,7 +86,7 @@ TEST_F(SceneDocumentFiles, SaveAndOpenRoundTripIsExact) {
     const std::string saved = (m_dir / "prism.xml").string();
     ASSERT_TRUE(first.save(saved, error)) << error;
     EXPECT_EQ(saved, first.getPathName());
-    EXPECT_EQ(first.toText(), readFile(saved));
+    EXPECT_EQ(first.toText(), ReadFileText(saved));
 
     SceneDocument second;
     ASSERT_TRUE(second.open(saved, error)) << error;
@@ -181,7 +170,7 @@ TEST_F(SceneDocumentFiles, FailedSaveKeepsTheOldFile) {
         EXPECT_FALSE(document.save(path, error));
         EXPECT_NE(std::string::npos, error.find("scene.xml")) << error;
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
-        EXPECT_EQ("old content", readFile(path));
+        EXPECT_EQ("old content", ReadFileText(path));
     }
 
     // A write that fails half way (the file-size limit) must not replace the file either.
@@ -195,7 +184,7 @@ TEST_F(SceneDocumentFiles, FailedSaveKeepsTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
     EXPECT_NE(std::string::npos, error.find("scene.xml")) << error;
-    EXPECT_EQ("old content", readFile(path));
+    EXPECT_EQ("old content", ReadFileText(path));
     EXPECT_EQ(example("cube.off"), document.getPathName());
     EXPECT_EQ(1u, std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()))
         << "temporary file left behind";
@@ -325,6 +314,7 @@ TEST(SceneDocument, ForwardsSceneEventsToItsViews) {
     CountingView first(true), last(false);
     document.addView(&first);
     document.addView(&last);
+    document.addView(&first); // a view is listed once
     auto* mesh = new PolyMesh();
     mesh->setParent(document.getRoot());
 
@@ -341,6 +331,10 @@ TEST(SceneDocument, ForwardsSceneEventsToItsViews) {
     EXPECT_EQ(0, last.captures);
     document.removeView(&first);
     document.removeView(&last);
+    const int redrawsBefore = first.redraws;
+    document.onRedrawRequest();
+    EXPECT_EQ(redrawsBefore, first.redraws) << "removed views hear nothing";
+    EXPECT_FALSE(document.onCaptureRequest("shot.png", 10, 10, false)) << "no view: no capture";
 }
 
 } // namespace

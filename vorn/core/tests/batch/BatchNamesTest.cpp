@@ -1,39 +1,13 @@
-// Strategy display names, test labels, the results table and stored choices.
+// Test labels, the results table and stored choices.
 #include "vorn/core/batch/BatchPlan.h"
 #include "vorn/core/batch/BatchResults.h"
 #include "vorn/core/batch/BatchSettings.h"
 #include "vorn/core/batch/BatchTests.h"
-#include "vorn/core/batch/StrategyNames.h"
 #include "vorn/core/batch/TestLabels.h"
 
 #include "common/Registry.h"
 
 #include <gtest/gtest.h>
-
-TEST(BatchNames, DisplayNamesFollowTheClassName) {
-    EXPECT_EQ("Breadth First", StrategyDisplayName("BreadthFirstUnfolder"));
-    EXPECT_EQ("Multiseed [~]", StrategyDisplayName("MultiseedUnfolder"));
-    EXPECT_EQ("Quick Random Cut", StrategyDisplayName("QuickRandomCutUnfolder"));
-    EXPECT_EQ("Collision Repair", StrategyDisplayName("CollisionRepairUnfolder"));
-    EXPECT_EQ("Intelligent Breadth First [~]",
-              StrategyDisplayName("IntelligentBreadthFirstUnfolder"));
-    EXPECT_EQ("Multipart Curvature Ordering [~]",
-              StrategyDisplayName("MultipartCurvatureOrderingUnfolder"));
-    EXPECT_EQ("Cross Section [~]", StrategyDisplayName("CrossSectionUnfolder"));
-    // Every upper-case letter gets its blank, runs of capitals included.
-    EXPECT_EQ("L B L Unfolding", StrategyDisplayName("LBLUnfolding"));
-    EXPECT_EQ("", StrategyDisplayName("Unfolder"));
-}
-
-TEST(BatchNames, OnlyStrategiesAreOffered) {
-    EXPECT_TRUE(IsBatchStrategyName("BreadthFirstUnfolder"));
-    EXPECT_TRUE(IsBatchStrategyName("ManualUnfolder"));
-    EXPECT_FALSE(IsBatchStrategyName("Unfolder"));
-    EXPECT_FALSE(IsBatchStrategyName("EdgeTreeUnfolder"));
-    EXPECT_FALSE(IsBatchStrategyName("CUnfolderSettings"));
-    EXPECT_FALSE(IsBatchStrategyName("CoolinoidUnfolderAutomator"));
-    EXPECT_FALSE(IsBatchStrategyName("PolyMesh"));
-}
 
 TEST(BatchNames, FaceCountBuckets) {
     EXPECT_EQ("[004..005]", FaceCountBucket(4));

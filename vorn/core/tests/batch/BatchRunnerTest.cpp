@@ -9,6 +9,8 @@
 #include "common/XML.h"
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +38,7 @@ class SteadyTestUnfolder : public Unfolder {
         return isDone() && source && source->getPolyCount() > 0 && source->getPolyCount() % 4 == 0;
     }
 };
-VORN_DEFINE_FACTORY(SteadyTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(SteadyTestUnfolder, "Unfolder")
 
 /// Succeeds on a coin toss of the thread's random generator.
 class CoinTestUnfolder : public Unfolder {
@@ -51,7 +53,7 @@ class CoinTestUnfolder : public Unfolder {
     bool allowAutoComplete() override { return false; }
     bool isSuccesful() override { return isDone() && heads; }
 };
-VORN_DEFINE_FACTORY(CoinTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(CoinTestUnfolder, "Unfolder")
 
 /// Refuses every mesh by throwing out of setParent, or throws from a step.
 class ThrowingTestUnfolder : public Unfolder {
@@ -65,7 +67,7 @@ class ThrowingTestUnfolder : public Unfolder {
     bool isDone() override { return false; }
     void unfold() override { throw std::runtime_error("step failed"); }
 };
-VORN_DEFINE_FACTORY(ThrowingTestUnfolder, "Unfolder")
+VORN_DEFINE_OFFERED_FACTORY(ThrowingTestUnfolder, "Unfolder")
 
 namespace {
 
@@ -100,34 +102,24 @@ bool buildNothing(PolyMesh& mesh, int, double) {
     return false;
 }
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorn-batch-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir / "models");
         options.recordTo = (dir / "out").string() + "/";
         fs::create_directories(dir / "out");
         options.modelPath = (dir / "models").string();
         options.randomBuilder = buildBipyramid;
     }
-    void TearDown() override { fs::remove_all(dir); }
 
-    static BatchStrategy strategy(const char* name) { return FindBatchStrategy(name); }
-    std::string csv() const { return slurp(dir / "out" / "results.csv"); }
+    static OfferedStrategy strategy(const char* name) { return FindOfferedStrategy(name); }
+    std::string csv() const { return ReadFileText(dir / "out" / "results.csv"); }
     void writeModel(const char* name, const std::string& text) {
         std::ofstream(dir / "models" / name) << text;
     }
 
-    fs::path dir;
+    TempDir m_tmp;
+    fs::path dir{m_tmp.path()};
     BatchOptions options;
 };
 
@@ -139,11 +131,11 @@ const char* const kCubeOff = "OFF\n8 6 0\n"
 
 TEST_F(BatchRun, TestStrategiesAreFoundByEitherName) {
     EXPECT_EQ(&SteadyTestUnfolder::g_SteadyTestUnfolderBuilder,
-              FindBatchStrategy("Steady Test").factory);
-    EXPECT_EQ("Coin Test", FindBatchStrategy("CoinTestUnfolder").displayName);
-    EXPECT_EQ("Coin Test", FindBatchStrategy("coin-test").displayName);
-    EXPECT_EQ(nullptr, FindBatchStrategy("Unfolder").factory);
-    EXPECT_EQ(nullptr, FindBatchStrategy("No Such").factory);
+              FindOfferedStrategy("Steady Test").factory);
+    EXPECT_EQ("Coin Test", FindOfferedStrategy("CoinTestUnfolder").displayName);
+    EXPECT_EQ("Coin Test", FindOfferedStrategy("coin-test").displayName);
+    EXPECT_EQ(nullptr, FindOfferedStrategy("Unfolder").factory);
+    EXPECT_EQ(nullptr, FindOfferedStrategy("No Such").factory);
 }
 
 TEST_F(BatchRun, SeriesCountAndModelsScoreInTheResultsFile) {
@@ -166,6 +158,39 @@ TEST_F(BatchRun, SeriesCountAndModelsScoreInTheResultsFile) {
               "Steady Test, 0.00, 16.67, 0.00, 100.00, \n"
               "\nTotals, 1, 1, 1, 3, \n",
               csv());
+}
+
+TEST_F(BatchRun, ModelsThatDoNotLoadFailEveryRealStrategyAndSayWhy) {
+    writeModel("cube.off", kCubeOff);
+    writeModel("broken.off", "OFF\n8 6 0\n0 0 nonsense\n");
+    writeModel("faceless.off", "OFF\n3 0 0\n0 0 0\n1 0 0\n0 1 0\n");
+    writeModel("meshless.xml", "<SceneRoot/>");
+    options.strategies = {strategy("BreadthFirstUnfolder"), strategy("LeastHeightUnfolder")};
+    ASSERT_NE(nullptr, options.strategies[0].factory) << "the real strategies are linked";
+    ASSERT_NE(nullptr, options.strategies[1].factory);
+    options.tests = {"broken.off", "faceless.off", "meshless.xml", "missing.off", "cube.off"};
+    BatchRunner runner;
+    std::vector<std::string> messages;
+    runner.onTestDone = [&](const BatchTestOutcome& outcome) {
+        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+    };
+    runner.start(options);
+    runner.run(1);
+    for (const OfferedStrategy& s : options.strategies) {
+        for (const char* label : {"Broken.off", "Faceless.off", "Meshless.xml", "Missing.off"})
+            EXPECT_EQ(0.0, runner.getResults().successRate(s.displayName, label))
+                << s.displayName << " on " << label;
+        EXPECT_EQ(100.0, runner.getResults().successRate(s.displayName, "Cube.off"));
+    }
+    // One line per unusable file, naming it.
+    ASSERT_EQ(4u, messages.size());
+    const char* files[] = {"broken.off", "faceless.off", "meshless.xml", "missing.off"};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(0u, messages[i].find(options.modelPath + "/" + files[i])) << messages[i];
+        EXPECT_EQ(std::string::npos, messages[i].find('\n')) << messages[i];
+    }
+    EXPECT_NE(std::string::npos, messages[1].find("no faces")) << messages[1];
+    EXPECT_NE(std::string::npos, messages[3].find("no such file")) << messages[3];
 }
 
 TEST_F(BatchRun, ResultsFileIsWrittenAfterEveryTest) {
@@ -295,7 +320,7 @@ TEST_F(BatchRun, FailuresAreKeptWhenAsked) {
     options.captureFails = true;
     runner.start(options);
     runner.run(2);
-    const std::string kept = slurp(failurePath);
+    const std::string kept = ReadFileText(failurePath);
     EXPECT_NE(std::string::npos, kept.find("<PolyMesh"));
     PolyMesh mesh;
     XML node;
@@ -332,9 +357,9 @@ TEST_F(BatchRun, StrategiesThatThrowFailWithoutEndingTheRun) {
     EXPECT_FLOAT_EQ(2.0f, values.at("Steady Test").at("RandomSeries"));
 }
 
-TEST_F(BatchRun, PicturesOfASeriesAreTheLastTestsWhateverTheJobs) {
+TEST_F(BatchRun, PicturesAreOfScoredTestsOnlyWhateverTheJobs) {
     writeModel("cube.off", kCubeOff);
-    options.strategies = {strategy("Steady Test"), strategy("Coin Test")};
+    options.strategies = {strategy("BreadthFirstUnfolder"), strategy("LeastHeightUnfolder")};
     options.tests = {"cube.off", "<<12 Random Polyhedra>>"};
     options.varyRandoms = true;
     options.writePdfs = true;
@@ -347,14 +372,15 @@ TEST_F(BatchRun, PicturesOfASeriesAreTheLastTestsWhateverTheJobs) {
         for (const fs::directory_entry& entry : fs::directory_iterator(dir / "out"))
             if (entry.path().extension() != ".csv")
                 pictures[jobs - 1].push_back(entry.path().filename().string() + "=" +
-                                             slurp(entry.path()));
+                                             ReadFileText(entry.path()));
         std::sort(pictures[jobs - 1].begin(), pictures[jobs - 1].end());
         fs::remove_all(dir / "out");
         fs::create_directories(dir / "out");
     }
-    ASSERT_EQ(size_t(4), pictures[0].size());
-    EXPECT_EQ("Cube-CoinTest.pdf=6", pictures[0][0]);
-    EXPECT_EQ("Cube-SteadyTest.pdf=6", pictures[0][1]);
+    // The series is counted, not scored: its nets are not drawn (nor drawn and dropped).
+    ASSERT_EQ(size_t(2), pictures[0].size());
+    EXPECT_EQ("Cube-BreadthFirst.pdf=6", pictures[0][0]);
+    EXPECT_EQ("Cube-LeastHeight.pdf=6", pictures[0][1]);
     EXPECT_EQ(pictures[0], pictures[1]);
 
     // No folder to record to: no pictures, and no complaint.

@@ -2,6 +2,8 @@
 
 #include "scene/Renderer.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +31,8 @@ public:
     double m_x, m_half;
 };
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string boundingBoxLine(const std::string& path) {
-    std::istringstream in(readText(path));
+    std::istringstream in(ReadFileText(path));
     std::string line;
     while (std::getline(in, line))
         if (line.rfind("%%BoundingBox:", 0) == 0)
@@ -48,21 +43,16 @@ std::string boundingBoxLine(const std::string& path) {
 class CaptureServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("vorn-capture-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
         m_square = new Square(0, 1);
         m_square->setParent(&m_root);
         Camera camera;
         camera.setLookAt(M3d(0, 0, 10), M3d(0, 0, 0), M3d(0, 1, 0));
         m_capture.setCamera(camera);
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string file(const std::string& name) const { return (m_dir / name).string(); }
 
-    std::filesystem::path m_dir;
+    TempDir m_tmp;
+    std::filesystem::path m_dir{m_tmp.path()};
     SceneRoot m_root;
     Square* m_square = nullptr;
     CaptureService m_capture;
@@ -118,7 +108,7 @@ TEST_F(CaptureServiceTest, ASlideshowStartsAtTheFirstFreeNumber) {
     EXPECT_EQ(2, m_capture.getCounter());
     ASSERT_TRUE(m_capture.captureFrame(&m_root));
     EXPECT_TRUE(std::filesystem::exists(file("Capture002.pdf")));
-    EXPECT_EQ("x", readText(file("Capture001.pdf")));
+    EXPECT_EQ("x", ReadFileText(file("Capture001.pdf")));
     EXPECT_TRUE(m_capture.stopRecording());
     EXPECT_FALSE(m_capture.isRecording());
     EXPECT_EQ(-1, m_capture.getCounter());

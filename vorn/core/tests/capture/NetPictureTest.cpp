@@ -3,6 +3,8 @@
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/Vertex.h"
+#include "tests/support/FileText.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -41,17 +43,11 @@ std::string runText(const std::string& command) {
 
 class NetPictureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("vorn-net-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(m_dir);
-        buildNet(m_net);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    void SetUp() override { buildNet(m_net); }
     std::string file(const std::string& name) const { return (m_dir / name).string(); }
 
-    std::filesystem::path m_dir;
+    TempDir m_tmp;
+    std::filesystem::path m_dir{m_tmp.path()};
     PolyMesh m_net;
 };
 
@@ -75,11 +71,8 @@ TEST_F(NetPictureTest, CutLinesAreSolidAndFoldLinesDashed) {
     std::string error;
     NetPictureOptions options;
     ASSERT_TRUE(WriteNetPicture(m_net, file("net.svg"), options, error)) << error;
-    std::ifstream in(file("net.svg"));
-    std::stringstream text;
-    text << in.rdbuf();
     // Only the net plane is drawn: two triangles, not the one above it.
-    const std::string svg = text.str();
+    const std::string svg = ReadFileText(file("net.svg"));
     size_t fills = 0;
     for (size_t at = svg.find("fill-rule"); at != std::string::npos;
          at = svg.find("fill-rule", at + 1))

@@ -1,4 +1,4 @@
-#include "vorn/core/batch/StrategyNames.h"
+#include "vorn/core/StrategyCatalogue.h"
 
 #include "scene/Factory.h"
 
@@ -41,33 +41,56 @@ std::string StrategyDisplayName(std::string_view className) {
     return spaced.substr(first, spaced.find_last_not_of(' ') - first + 1);
 }
 
-bool IsBatchStrategyName(std::string_view className) {
-    return className.find("Unfolder") != std::string_view::npos &&
-           className.find("Settings") == std::string_view::npos &&
-           className.find("Automator") == std::string_view::npos && className != "Unfolder" &&
-           className != "EdgeTreeUnfolder";
+bool IsStrategy(const Factory& factory) {
+    return factory.isListedUnder("Unfolder");
 }
 
-std::vector<BatchStrategy> ListBatchStrategies() {
-    std::vector<BatchStrategy> strategies;
-    for (Factory* factory : Factory::GetFactoryList())
-        if (IsBatchStrategyName(factory->getClassName()))
+std::vector<Factory*> ListStrategies() {
+    std::vector<Factory*> strategies = Factory::GetFactoryList();
+    std::erase_if(strategies, [](const Factory* factory) { return !IsStrategy(*factory); });
+    return strategies;
+}
+
+std::vector<OfferedStrategy> ListOfferedStrategies() {
+    std::vector<OfferedStrategy> strategies;
+    for (Factory* factory : ListStrategies())
+        if (factory->isOfferedToUsers())
             strategies.push_back({factory, StrategyDisplayName(factory->getClassName())});
     std::stable_sort(strategies.begin(), strategies.end(),
-                     [](const BatchStrategy& a, const BatchStrategy& b) {
+                     [](const OfferedStrategy& a, const OfferedStrategy& b) {
                          return a.displayName < b.displayName;
                      });
     return strategies;
 }
 
-BatchStrategy FindBatchStrategy(std::string_view name) {
-    const std::vector<BatchStrategy> strategies = ListBatchStrategies();
-    for (const BatchStrategy& s : strategies)
+OfferedStrategy FindOfferedStrategy(std::string_view name) {
+    const std::vector<OfferedStrategy> strategies = ListOfferedStrategies();
+    for (const OfferedStrategy& s : strategies)
         if (s.displayName == name || s.factory->getClassName() == name)
             return s;
     const std::string wanted = simplified(name);
-    for (const BatchStrategy& s : strategies)
+    for (const OfferedStrategy& s : strategies)
         if (simplified(s.displayName) == wanted || simplified(s.factory->getClassName()) == wanted)
             return s;
     return {};
+}
+
+Factory* FindStrategy(std::string_view name) {
+    if (Factory* exact = Factory::GetFactory(name); exact && IsStrategy(*exact))
+        return exact;
+    if (Factory* offered = FindOfferedStrategy(name).factory)
+        return offered;
+    const std::string wanted = simplified(name);
+    for (Factory* factory : ListStrategies())
+        if (simplified(factory->getClassName()) == wanted)
+            return factory;
+    return nullptr;
+}
+
+std::string UnknownStrategyMessage(std::string_view name) {
+    std::string names;
+    for (const OfferedStrategy& strategy : ListOfferedStrategies())
+        names += (names.empty() ? "" : ", ") + strategy.displayName;
+    return "unknown strategy '" + std::string(name) + "'; the strategies are: " +
+           (names.empty() ? std::string("none (the unfolding library is not loaded)") : names);
 }

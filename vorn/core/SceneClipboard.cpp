@@ -1,4 +1,4 @@
-#include "vorn/app/SceneClipboard.h"
+#include "vorn/core/SceneClipboard.h"
 
 #include "common/XML.h"
 #include "scene/Factory.h"

@@ -1,9 +1,9 @@
-#include "vorn/app/SceneClipboard.h"
+#include "vorn/core/SceneClipboard.h"
 
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/render/Camera.h"
-#include "vorn/app/CVornDoc.h"
+#include "vorn/core/SceneDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,9 @@ namespace {
 using Sorvex::M3d;
 
 TEST(SceneClipboardTest, CopyThenPasteAddsAnOffsetCopy) {
-    CVornDoc doc;
+    SceneDocument doc;
     std::string error;
-    ASSERT_TRUE(
-        doc.onOpenDocument(std::string(VORN_SOURCE_DIR) + "/examples/icosahedron.xml", error))
+    ASSERT_TRUE(doc.open(std::string(VORN_SOURCE_DIR) + "/examples/icosahedron.xml", error))
         << error;
     SceneRoot& root = *doc.getRoot();
     ASSERT_EQ(1u, root.getChildren().size());
@@ -43,8 +42,8 @@ TEST(SceneClipboardTest, CopyThenPasteAddsAnOffsetCopy) {
 }
 
 TEST(SceneClipboardTest, TextThatIsNoSceneObjectPastesNothing) {
-    CVornDoc doc;
-    doc.onNewDocument();
+    SceneDocument doc;
+    doc.newDocument();
     SceneRoot& root = *doc.getRoot();
     Camera camera;
     for (const char* text : {"", "hello", "<NoSuchClass/>", "<PolyMesh><Vertices>",

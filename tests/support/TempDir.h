@@ -13,7 +13,7 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "vorn-common-XXXXXX").string();
+            (std::filesystem::temp_directory_path() / "vorn-test-XXXXXX").string();
         m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempDir() {

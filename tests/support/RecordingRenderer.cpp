@@ -1,4 +1,4 @@
-#include "scene/RecordingRenderer.h"
+#include "tests/support/RecordingRenderer.h"
 
 #include "scene/SceneObj.h"
 

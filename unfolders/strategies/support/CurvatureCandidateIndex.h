@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "unfolders/strategies/support/SlotMaxTree.h"
+
+class Poly;
+class PolyMesh;
+
+/// The candidate index of the curvature ordering: every edge of every placed
+/// face in net face order, valued by the curvature of the unplaced face across
+/// it, so the best candidate is found in logarithmic time per step instead of
+/// by a scan of every net face per attempt.
+///
+/// Same answer: findNext names the candidate that a scan of the whole net in
+/// net face order would keep first (the first candidate, replaced by each
+/// later one whose curvature is higher by at least 1e-6), as long as the net
+/// only grows (placed faces stay placed, blocked edges stay blocked) and
+/// refresh is called for both faces of every edge blocked. Removing or
+/// replacing net faces is noticed and rebuilds the index.
+class CurvatureCandidateIndex {
+public:
+    /// A candidate: (unplaced source face N, index in N of the edge it
+    /// shares with a placed face).
+    using Candidate = std::pair<Poly*, int>;
+
+    /// What the index asks of the strategy it serves.
+    class Rules {
+    public:
+        /// The candidate across edge `edge` of placed source face `t`; false when none.
+        virtual bool candidateAcross(Poly& t, int edge, Candidate& c) const = 0;
+        /// The value candidates are ordered by, larger first.
+        virtual float getFaceCurvature(Poly* f) const = 0;
+
+    protected:
+        ~Rules() = default;
+    };
+
+    explicit CurvatureCandidateIndex(const Rules& rules) : m_rules(rules) {}
+    CurvatureCandidateIndex(const CurvatureCandidateIndex&) = delete;
+    CurvatureCandidateIndex& operator=(const CurvatureCandidateIndex&) = delete;
+
+    /// The best candidate offered by the net `net` (whose faces' twins are the
+    /// placed source faces); false when there is none.
+    bool findNext(const PolyMesh& net, Candidate& next);
+    /// Revalues the slots across which source face `candidate` is offered,
+    /// after its candidacy changed (an edge of it was blocked).
+    void refresh(Poly* candidate);
+    /// Forgets every slot: the next findNext starts from the whole net.
+    void reset();
+
+private:
+    /// One candidate edge of the net: edge `edge` of placed source face `t`.
+    struct Slot {
+        Poly* t;
+        int edge;
+    };
+    /// Adds the slots of the net faces added since the last call.
+    void sync(const PolyMesh& net);
+    double slotValue(const Slot& slot) const;
+    /// Whether the slot still names a candidate; marks it empty when not.
+    bool checkSlot(std::size_t slot);
+
+    const Rules& m_rules;
+    /// Slot values: the curvature across, -inf when that is no candidate.
+    SlotMaxTree m_values;
+    std::vector<Slot> m_slots;
+    std::unordered_map<Poly*, std::vector<std::size_t>> m_slotsByCandidate;
+    std::size_t m_indexedFaces = 0;
+    Poly* m_lastIndexedFace = nullptr;
+};

@@ -1,0 +1,135 @@
+// The main window's picture commands: screenshots, slideshows, printing.
+#include "vorn/app/CMainFrame.h"
+
+#include "common/IdleLoop.h"
+#include "common/StatusLine.h"
+#include "scene/SceneRoot.h"
+#include "vorn/app/CCapDetails.h"
+#include "vorn/app/CChildFrame.h"
+#include "vorn/app/CVornDoc.h"
+#include "vorn/app/CVornView.h"
+#include "vorn/app/MenuBuilder.h"
+#include "vorn/app/PrintSupport.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QUrl>
+
+#include <cstdlib>
+
+std::string CMainFrame::proposeScreenshotPath(const CChildFrame& child) {
+    const std::string& scene = child.getDocument().getPathName();
+    if (scene.empty()) {
+        // An unsaved scene: the per-user capture folder.
+        const std::string slides = CaptureService::DefaultSlideshowPath();
+        return slides.substr(0, slides.find_last_of('/') + 1) + "Screenshot.png";
+    }
+    const QFileInfo info(QString::fromStdString(scene));
+    return (info.path() + "/" + info.completeBaseName() + ".png").toStdString();
+}
+
+bool CMainFrame::askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly) {
+    if (m_detailsFn)
+        return m_detailsFn(path, width, height, selectedOnly);
+    return CCapDetails::GetDetails(this, path, width, height, selectedOnly);
+}
+
+void CMainFrame::saveScreenshot() {
+    CChildFrame* child = activeChild();
+    if (!child)
+        return;
+    PauseIdleLoop();
+    CVornView& view = child->getView();
+    std::string path = proposeScreenshotPath(*child);
+    int width = view.width();
+    int height = view.height();
+    bool selectedOnly = false;
+    if (askCaptureDetails(path, width, height, selectedOnly)) {
+        StatusMessage("Capturing screenshot...");
+        if (!view.captureScreenshot(path, width, height, selectedOnly))
+            showError(view.getCaptureError());
+        else if (QFileInfo::exists(QString::fromStdString(path)) && !std::getenv("VORN_NO_OPEN"))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+        StatusMessage("Ready");
+    }
+    ResumeIdleLoop();
+}
+
+void CMainFrame::toggleSlideshow() {
+    CChildFrame* child = activeChild();
+    QAction* action = m_menus->action("FileRecordSlideshow");
+    if (!child) {
+        action->setChecked(false);
+        return;
+    }
+    CVornView& view = child->getView();
+    if (view.isRecording()) {
+        view.stopRecording();
+    } else {
+        std::string path = CaptureService::DefaultSlideshowPath();
+        int width = view.width();
+        int height = view.height();
+        bool selectedOnly = false;
+        PauseIdleLoop();
+        if (askCaptureDetails(path, width, height, selectedOnly))
+            view.startSlideshow(path, width, height, selectedOnly);
+        ResumeIdleLoop();
+    }
+    action->setChecked(view.isRecording());
+}
+
+bool CMainFrame::askPrinter() {
+    if (m_printDialogFn)
+        return m_printDialogFn(*m_printer);
+    QPrintDialog dialog(m_printer.get(), this);
+    // One page per print: page ranges and copies of a range mean nothing here.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CMainFrame::printActiveView() {
+    CChildFrame* child = activeChild();
+    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
+    if (!root)
+        return false;
+    PauseIdleLoop();
+    bool printed = false;
+    if (askPrinter()) {
+        StatusMessage("Printing...");
+        std::string error;
+        printed = PrintViewPage(*m_printer, *root, child->getView().getCamera(), error);
+        if (!printed)
+            showError(error);
+        StatusMessage("Ready");
+    }
+    ResumeIdleLoop();
+    return printed;
+}
+
+void CMainFrame::previewActiveView() {
+    CChildFrame* child = activeChild();
+    SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
+    if (!root)
+        return;
+    PauseIdleLoop();
+    std::string error;
+    QPrintPreviewDialog dialog(m_printer.get(), this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* printer) {
+        PrintViewPage(*printer, *root, child->getView().getCamera(), error);
+    });
+    dialog.exec();
+    ResumeIdleLoop();
+    if (!error.empty())
+        showError(error);
+}
+
+void CMainFrame::setupPage() {
+    PauseIdleLoop();
+    QPageSetupDialog(m_printer.get(), this).exec();
+    ResumeIdleLoop();
+}
