@@ -63,6 +63,16 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
+std::string kindOf(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return "a pipe (FIFO)";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a special file";
+}
+
 /// Where a replacement of `path` lands and what it must keep of the file it replaces.
 struct Destination {
     std::string target; ///< `path`, or the file its link points at
@@ -81,6 +91,11 @@ bool findDestination(const std::string& path, Destination& dest, std::string* er
     if (dest.existed && S_ISDIR(old.st_mode)) {
         errno = EISDIR;
         setError(error, reason(path));
+        return false;
+    }
+    // Renaming over a pipe or a device would replace the special file with a plain one.
+    if (dest.existed && !S_ISREG(old.st_mode)) {
+        setError(error, path + ": cannot replace " + kindOf(old.st_mode) + ", only regular files");
         return false;
     }
     dest.mode = old.st_mode & 07777;
@@ -166,16 +181,35 @@ bool MoveFileOver(const std::string& from, const std::string& path, std::string*
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO with no writer does not wait forever; the
+    // descriptor is refused below before anything is read from it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         setError(error, reason(path));
         return false;
     }
     struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0) {
+        setError(error, reason(path));
+        ::close(fd);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
         ::close(fd);
         errno = EISDIR;
         setError(error, reason(path));
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        setError(error, path + ": cannot read " + kindOf(info.st_mode) + ", only regular files");
+        return false;
+    }
+    const std::string tooLarge = path + ": file is larger than the " +
+                                 std::to_string(kMaxReadBytes >> 30) + " GiB read limit";
+    if (std::uint64_t(info.st_size) > kMaxReadBytes) {
+        ::close(fd);
+        setError(error, tooLarge);
         return false;
     }
     std::string text;
@@ -195,6 +229,12 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
         }
         if (n == 0)
             break;
+        // Files that report no size (kernel files) or grow while read stop at the cap too.
+        if (text.size() + std::size_t(n) > kMaxReadBytes) {
+            ::close(fd);
+            setError(error, tooLarge);
+            return false;
+        }
         text.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 /// How long a replacement waits for the disk.
@@ -25,6 +26,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
 /// a mix). `from` is gone afterwards, whether the move succeeded or not; on failure
 /// `path` is untouched and `*error` names it and the reason. Not flushed to disk.
 bool MoveFileOver(const std::string& from, const std::string& path, std::string* error);
-/// Reads the whole file into `out`; on failure `out` is unchanged and
-/// `*error` names the file and the reason.
+/// The most ReadWholeFile reads: 2 GiB, room for text meshes of ten million faces and
+/// more, while a mistaken path (a huge log, a disk image) fails at once with a clear
+/// message instead of exhausting memory.
+inline constexpr std::uint64_t kMaxReadBytes = std::uint64_t(2) << 30;
+
+/// Reads the whole regular file into `out`; pipes, devices, sockets and folders are
+/// refused without reading (they could block or never end), and so are files larger
+/// than kMaxReadBytes. On failure `out` is unchanged and `*error` names the file and the
+/// reason.
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error);

@@ -125,6 +125,8 @@ public:
     void setAttribute(std::string_view name, const char* value);
     void setAttribute(std::string_view name, int value);
     const std::vector<Attribute>& getAttributes() const { return m_attributes; }
+    /// Replaces every attribute; the names must differ from each other.
+    void setAttributes(std::vector<Attribute> attributes) { m_attributes = std::move(attributes); }
 
     std::size_t getChildCount() const { return m_children.size(); }
     XML& getChild(std::size_t index) { return *m_children[index]; }

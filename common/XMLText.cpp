@@ -5,6 +5,10 @@
 
 #include <pugixml.hpp>
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 namespace {
 
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" ?>";
@@ -187,6 +191,23 @@ struct ParseFailure {
     std::string reason;
 };
 
+/// Copies the element's attributes in order; a repeated name keeps its first place and takes
+/// the last value, as setAttribute would. Linear in the attribute count (setAttribute looks
+/// each name up, which is quadratic for an element with a million attributes).
+void copyAttributes(const pugi::xml_node& source, XML& target) {
+    std::vector<XML::Attribute> attributes;
+    std::unordered_map<std::string_view, std::size_t> position;
+    for (const pugi::xml_attribute& attribute : source.attributes()) {
+        const std::string_view name = attribute.name();
+        auto [it, added] = position.try_emplace(name, attributes.size());
+        if (added)
+            attributes.emplace_back(std::string(name), attribute.value());
+        else
+            attributes[it->second].second = attribute.value();
+    }
+    target.setAttributes(std::move(attributes));
+}
+
 bool convert(const pugi::xml_node& source, XML& target, int depth, ParseFailure& failure,
              std::string_view text) {
     if (depth > kMaxDepth) {
@@ -194,8 +215,7 @@ bool convert(const pugi::xml_node& source, XML& target, int depth, ParseFailure&
         return false;
     }
     target.setName(source.name());
-    for (const pugi::xml_attribute& attribute : source.attributes())
-        target.setAttribute(attribute.name(), std::string_view(attribute.value()));
+    copyAttributes(source, target);
     std::string content;
     for (const pugi::xml_node& child : source.children()) {
         switch (child.type()) {

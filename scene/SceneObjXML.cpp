@@ -1,5 +1,6 @@
 #include "scene/SceneObj.h"
 
+#include "scene/SceneReadReport.h"
 #include "common/XML.h"
 
 #include <cmath>
@@ -63,8 +64,11 @@ void SceneObj::read(XML& xml) {
         for (XML& element : *list) {
             std::unique_ptr<Factorable> built(Factory::BuildObj(element.getName()));
             auto* obj = dynamic_cast<SceneObj*>(built.get());
-            if (!obj)
-                continue; // a class this program does not know, or not a scene object
+            if (!obj) {
+                // A class this program does not know, or not a scene object.
+                SceneReadReport::NoteSkipped(element.getName());
+                continue;
+            }
             built.release();
             children.emplace_back(obj);
             obj->read(element);

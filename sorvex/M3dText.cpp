@@ -130,6 +130,10 @@ bool M3d::fromText(const char* text) {
                 return false;
             }
         }
+        // A payload of the wrong length is damage, not a vector: refuse a 49th digit too.
+        if (hexValue(text[5 + 48]) >= 0) {
+            return false;
+        }
         set(parsed[0], parsed[1], parsed[2]);
         return true;
     }

@@ -32,6 +32,30 @@ TEST(AtomicFile, WritesReplaceKeepModeAndFollowLinks) {
     EXPECT_EQ(2, dir.entryCount());
 }
 
+TEST(AtomicFile, PipesAndDevicesAreNeitherReadNorReplaced) {
+    TempDir dir;
+    const std::string fifo = dir.file("model.off");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    const std::string link = dir.file("link.off");
+    ASSERT_EQ(0, symlink(fifo.c_str(), link.c_str()));
+    std::string error, text = "unchanged";
+    // Opening a FIFO without a writer would block; reading /dev/zero would never end.
+    EXPECT_FALSE(ReadWholeFile(fifo, text, &error));
+    EXPECT_EQ(fifo + ": cannot read a pipe (FIFO), only regular files", error);
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", text, &error));
+    EXPECT_EQ("/dev/zero: cannot read a device, only regular files", error);
+    EXPECT_EQ("unchanged", text);
+
+    for (const std::string& target : {fifo, link}) {
+        EXPECT_FALSE(WriteFileAtomically(target, "x", &error));
+        EXPECT_EQ(target + ": cannot replace a pipe (FIFO), only regular files", error);
+    }
+    struct stat info {};
+    ASSERT_EQ(0, lstat(fifo.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(2, dir.entryCount()) << "no temporary file is left";
+}
+
 TEST(AtomicFile, FailuresNameTheFileAndKeepOutputUnchanged) {
     TempDir dir;
     std::string error, text = "unchanged";

@@ -269,3 +269,18 @@ TEST(XMLText, LargeSceneRoundTrip) {
     EXPECT_EQ("    99999,     1,     2", parsedFaces.getChild(99999).getText());
     EXPECT_EQ(50000u, parsed["Children"]["PolyMesh"]["Vertices"].getChildCount());
 }
+
+TEST(XMLText, ManyAttributesReadInLinearTimeKeepingOrderAndTheLastValue) {
+    // Looking each attribute up while adding it made this quadratic (minutes at a million).
+    const int n = 200000;
+    std::string text = "<Big";
+    for (int i = 0; i < n; ++i)
+        text += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    text += "/>";
+    XML xml;
+    ASSERT_TRUE(xml.parse(text)) << xml.getError();
+    ASSERT_EQ(size_t(n), xml.getAttributes().size());
+    EXPECT_EQ("a0", xml.getAttributes().front().first);
+    EXPECT_EQ("199999", xml.getAttribute("a199999"));
+}
+

@@ -2,8 +2,8 @@
 
 #include "scene/loaders/AssimpMeshReader.h"
 #include "scene/loaders/PlyCheck.h"
+#include "scene/loaders/StlCheck.h"
 
-VORN_DEFINE_FACTORY(OBJLoader, "Loader")
 VORN_DEFINE_FACTORY(STLLoader, "Loader")
 VORN_DEFINE_FACTORY(PLYLoader, "Loader")
 
@@ -16,4 +16,8 @@ bool AssimpLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseEr
 
 bool PLYLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) {
     return CheckPlyFile(bytes, error) && AssimpLoader::parseMesh(bytes, mesh, error);
+}
+
+bool STLLoader::parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) {
+    return CheckStlFile(bytes, error) && AssimpLoader::parseMesh(bytes, mesh, error);
 }

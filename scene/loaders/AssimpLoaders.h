@@ -8,15 +8,6 @@ public:
     bool parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) override;
 };
 
-/// Wavefront OBJ meshes (".obj"); materials and texture coordinates are ignored.
-class OBJLoader : public AssimpLoader {
-    VORN_DECLARE_FACTORY(OBJLoader)
-
-public:
-    std::string_view getExtension() const override { return ".obj"; }
-    std::string_view getDescription() const override { return "Wavefront OBJ"; }
-};
-
 /// Stereolithography meshes (".stl"), ASCII or binary.
 class STLLoader : public AssimpLoader {
     VORN_DECLARE_FACTORY(STLLoader)
@@ -24,6 +15,8 @@ class STLLoader : public AssimpLoader {
 public:
     std::string_view getExtension() const override { return ".stl"; }
     std::string_view getDescription() const override { return "Stereolithography"; }
+    /// Checks a binary file's triangle count against its size first.
+    bool parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) override;
 };
 
 /// Polygon File Format meshes (".ply"), ASCII or binary of either byte order.

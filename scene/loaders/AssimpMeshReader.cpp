@@ -75,8 +75,10 @@ bool checkImported(const aiScene& scene, std::string& error) {
             const aiFace& face = part.mFaces[f];
             for (unsigned k = 0; k < face.mNumIndices; ++k)
                 if (face.mIndices[k] >= part.mNumVertices) {
+                    // Signed index types come back as huge unsigned values.
                     error = "face " + std::to_string(f) + ": vertex index " +
-                            std::to_string(face.mIndices[k]) + " out of range (0.." +
+                            std::to_string(int64_t(int32_t(face.mIndices[k]))) +
+                            " out of range (0.." +
                             std::to_string(int(part.mNumVertices) - 1) + ")";
                     return false;
                 }

@@ -2,6 +2,8 @@
 
 #include "scene/loaders/TextScanner.h"
 
+#include "common/FirstRepeat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -31,6 +33,15 @@ bool isOffKeyword(std::string_view token) {
     if (!prefix.empty() && prefix.front() == 'N')
         prefix.remove_prefix(1);
     return prefix.empty();
+}
+
+/// A whole number written in digits that does not fit an int.
+bool isTooLargeCount(std::string_view token) {
+    if (token.empty() || !std::all_of(token.begin(), token.end(),
+                                      [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    int value = 0;
+    return !ParseNumber(token, value);
 }
 
 class OffReader {
@@ -80,6 +91,9 @@ bool OffReader::readCounts(int& vertexCount, int& faceCount) {
     }
     std::string_view faces = m_scan.nextToken();
     std::string_view edges = m_scan.nextToken();
+    for (std::string_view count : {first, faces, edges})
+        if (isTooLargeCount(count))
+            return fail("count " + quoted(count) + " is too large (at most 2147483647)");
     int edgeCount = 0;
     if (!ParseNumber(first, vertexCount) || !ParseNumber(faces, faceCount) ||
         !ParseNumber(edges, edgeCount))
@@ -127,10 +141,11 @@ bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
         if (vertex < 0 || vertex >= vertexCount)
             return fail(face + "vertex index " + std::to_string(vertex) + " out of range (0.." +
                         std::to_string(vertexCount - 1) + ")");
-        if (std::find(ring.begin(), ring.end(), vertex) != ring.end())
-            return fail(face + "vertex index " + std::to_string(vertex) + " repeated");
         ring.push_back(vertex);
     }
+    const std::size_t repeat = FindFirstRepeat(ring);
+    if (repeat < ring.size())
+        return fail(face + "vertex index " + std::to_string(ring[repeat]) + " repeated");
     mesh.faces.push_back(std::move(ring));
     return true;
 }
@@ -163,6 +178,10 @@ bool OffReader::read(MeshData& mesh) {
 } // namespace
 
 bool ParseOff(std::string_view text, MeshData& out, MeshParseError& error) {
+    // Editors on some systems start UTF-8 text with a byte-order mark.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
     MeshData mesh;
     OffReader reader(text, error);
     if (!reader.read(mesh))

@@ -1,5 +1,7 @@
 #include "scene/mesh/MeshData.h"
 
+#include "common/FirstRepeat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -73,14 +75,10 @@ bool validateFace(const std::vector<int>& face, std::size_t faceIndex, std::size
             return false;
         }
     }
-    // Faces are short, so a quadratic duplicate test is cheaper than a set.
-    for (std::size_t k = 1; k < face.size(); ++k) {
-        for (std::size_t m = 0; m < k; ++m) {
-            if (face[k] == face[m]) {
-                error = prefix + "vertex index " + std::to_string(face[k]) + " is repeated";
-                return false;
-            }
-        }
+    const std::size_t repeat = FindFirstRepeat(face);
+    if (repeat < face.size()) {
+        error = prefix + "vertex index " + std::to_string(face[repeat]) + " is repeated";
+        return false;
     }
     return true;
 }

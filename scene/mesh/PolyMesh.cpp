@@ -1,5 +1,6 @@
 #include "scene/mesh/PolyMesh.h"
 
+#include "common/FirstRepeat.h"
 #include "scene/Coloriser.h"
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/mesh/MeshLinks.h"
@@ -112,9 +113,9 @@ bool PolyMesh::addPoly(Poly* f, bool updateNormal) {
         const Vertex* v = ring[k];
         if (!v || (v->m_mesh && v->m_mesh != this))
             return false;
-        if (std::find(ring.begin(), ring.begin() + long(k), v) != ring.begin() + long(k))
-            return false;
     }
+    if (FindFirstRepeat(ring) < ring.size())
+        return false;
     for (Vertex* v : ring)
         addVertex(v);
     if (updateNormal)

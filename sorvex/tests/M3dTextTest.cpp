@@ -112,6 +112,10 @@ TEST(M3dText, ReadsTagAndDigitsInEitherCase) {
         sameBits(M3d(1, 2, 3), M3d("[bin]000000000000F03F00000000000000400000000000000840[/bin]"
                                    " 9.0000  9.0000  9.0000")))
         << "the binary payload wins over the readable values";
+    M3d v(7, 7, 7);
+    EXPECT_FALSE(v.fromText("[bin]000000000000F03F00000000000000400000000000000840A[/bin]"));
+    EXPECT_FALSE(v.fromText("[bin]000000000000F03F0000000000000040000000000000084[/bin]"));
+    EXPECT_TRUE(sameBits(M3d(7, 7, 7), v)) << "a payload of the wrong length changes nothing";
 }
 
 TEST(M3dText, DecimalFallbackReadsFloatsStartingAtZero) {

@@ -5,6 +5,7 @@
 #include "vorn/core/SceneDocument.h"
 
 #include <cctype>
+#include <iostream>
 
 bool CliOpenDocument(SceneDocument& document, const std::string& path) {
     std::string error;
@@ -12,6 +13,8 @@ bool CliOpenDocument(SceneDocument& document, const std::string& path) {
         CliFail(error);
         return false;
     }
+    if (!document.getWarning().empty())
+        std::cerr << "vorn-cli: warning: " << document.getWarning() << std::endl;
     SceneObj::ProcessDelayedOperations();
     return true;
 }

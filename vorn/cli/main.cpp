@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -54,5 +55,11 @@ int main(int argc, char** argv) {
     // Strategies and other optional classes register themselves when their
     // library loads; without it the mesh commands still work.
     LoadUnfoldingLibrary();
-    return command->run(rest);
+    try {
+        return command->run(rest);
+    } catch (const std::bad_alloc&) {
+        // Say what happened instead of the runtime's abort message and core dump.
+        return CliFail("out of memory: the model or the work asked of it is too large for this "
+                       "machine");
+    }
 }

@@ -4,6 +4,7 @@
 #include "scene/Factory.h"
 
 #include <algorithm>
+#include <new>
 
 std::vector<std::unique_ptr<Loader>> BuildLoaders() {
     std::vector<std::unique_ptr<Loader>> loaders;
@@ -53,7 +54,16 @@ bool LoadWithLoaders(const std::string& path, XML& node, std::string& error) {
         handled = true;
         // Each loader starts from the node as given, whatever a failed one left in it.
         XML attempt(node);
-        if (loader->load(path, attempt)) {
+        bool loaded = false;
+        try {
+            loaded = loader->load(path, attempt);
+        } catch (const std::bad_alloc&) {
+            // A model too large for this machine must not end the program, and the
+            // documents already open with it.
+            error = path + ": not enough memory to load this file";
+            return false;
+        }
+        if (loaded) {
             node = std::move(attempt);
             return true;
         }

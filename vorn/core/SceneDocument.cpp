@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
+#include "scene/SceneReadReport.h"
 #include "scene/SceneRoot.h"
 #include "scene/mesh/PolyMesh.h"
 #include "vorn/core/LoaderList.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 namespace {
 
@@ -25,11 +27,14 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-/// Reads `node` into a fresh root. Throws what the objects' `read` throws.
-std::unique_ptr<SceneRoot> readScene(XML& node) {
+/// Reads `node` into a fresh root; `warning` says what was skipped. Throws what the
+/// objects' `read` throws.
+std::unique_ptr<SceneRoot> readScene(XML& node, std::string& warning) {
     auto root = std::make_unique<SceneRoot>();
+    SceneReadReport report;
     if (node.getName() == "SceneRoot") {
         root->read(node);
+        warning = report.summary();
         return root;
     }
     std::unique_ptr<Factorable> built(Factory::BuildObj(node.getName()));
@@ -37,6 +42,10 @@ std::unique_ptr<SceneRoot> readScene(XML& node) {
         object->read(node);
         built.release();
         object->setParent(root.get());
+        warning = report.summary();
+    } else {
+        warning = "no SceneRoot element; the root element '" + node.getName() +
+                  "' is not a scene object, so nothing was read";
     }
     return root;
 }
@@ -83,10 +92,14 @@ bool SceneDocument::open(const std::string& path, std::string& error) {
 
 bool SceneDocument::openNode(XML& node, const std::string& sourceName, std::string& error) {
     std::unique_ptr<SceneRoot> root;
+    std::string warning;
     try {
-        root = readScene(node);
+        root = readScene(node, warning);
     } catch (const SceneReadError& e) {
         error = sourceName + ": " + e.what();
+        return false;
+    } catch (const std::bad_alloc&) {
+        error = sourceName + ": not enough memory to read the scene";
         return false;
     } catch (const std::exception& e) {
         // Anything else thrown while reading (out of memory, a failed
@@ -95,6 +108,7 @@ bool SceneDocument::openNode(XML& node, const std::string& sourceName, std::stri
         return false;
     }
     adoptRoot(std::move(root));
+    m_warning = warning.empty() ? std::string() : sourceName + ": " + warning;
     return true;
 }
 

@@ -36,6 +36,9 @@ public:
     /// or by the class of a single object), as open does after loading.
     /// `sourceName` prefixes error messages. The node may be changed by reading.
     bool openNode(XML& node, const std::string& sourceName, std::string& error);
+    /// One line saying what the last successful open or openNode skipped (objects of
+    /// unknown classes, a root that is not a scene); empty when nothing was.
+    const std::string& getWarning() const { return m_warning; }
     /// Writes the scene text to `path` atomically. On failure the old file is
     /// untouched and `error` names the file and the reason.
     bool save(const std::string& path, std::string& error);
@@ -96,5 +99,6 @@ private:
 
     std::unique_ptr<SceneRoot> m_root;
     std::string m_pathName;
+    std::string m_warning;
     std::vector<SceneEventHandler*> m_views;
 };

@@ -251,8 +251,17 @@ TEST_F(LoaderFiles, BadMeshFilesFailWithOneLineNamingTheFile) {
          ":6: face 0: vertex index 0 repeated"},
         {write("nan.off", "OFF\n3 1 0\n0 0 0\nnan 0 0\n0 1 0\n3 0 1 2\n"),
          ":4: vertex 1: coordinate is not finite"},
-        {write("nan.obj", tri + "v nan 1 1\nf 1 2 4\n"), ": a vertex coordinate is not finite"},
-        {write("range.obj", tri + "f 1 2 7\n"), ": "},
+        {write("nan.obj", tri + "v nan 1 1\nf 1 2 4\n"),
+         ":4: vertex coordinate 'nan' is not finite"},
+        {write("range.obj", tri + "f 1 2 7\n"),
+         ":4: face corner '7': vertex index out of range (3 vertices read so far)"},
+        {write("letter.obj", "v 0 0 0\nv 1 x 0\nv 0 1 0\nf 1 2 3\n"),
+         ":2: vertex coordinate 'x' is not a number"},
+        {write("corner.obj", tri + "f 1 2 q/1\n"), ":4: face corner 'q/1' is not a vertex index"},
+        {write("nofaces.obj", tri), ": file holds no polygon faces"},
+        {write("count.stl", std::string(80, '\0') + std::string("\xe8\x03\0\0", 4) +
+                                std::string(50, '\0')),
+         ": binary STL: the header counts 1000 triangles (50084 bytes), the file has 134 bytes"},
         {write("repeat.obj", tri + "f 1 2 1\n"), ": "},
         {write("fan.off", "OFF\n5 3 0\n0 0 0\n1 0 0\n0 1 0\n0 -1 0\n0 0 1\n"
                           "3 0 1 2\n3 1 0 3\n3 0 1 4\n"),
@@ -260,7 +269,8 @@ TEST_F(LoaderFiles, BadMeshFilesFailWithOneLineNamingTheFile) {
         // Indices past the vertices once crashed the importer's vertex joining.
         {write("range.ply", binaryPly(true, 0x40000001)),
          ": face 0: vertex index 1073741825 out of range (0..5)"},
-        {write("negative.ply", binaryPly(false, -1)), ": "},
+        {write("negative.ply", binaryPly(false, -1)),
+         ": face 0: vertex index -1 out of range (0..5)"},
         {write("fan.obj", tri + "v 0 -1 0\nv 0 0 1\nf 1 2 3\nf 2 1 4\nf 1 2 5\n"), ": "},
         {(m_dir / "absent.off").string(), ": "},
     };

@@ -88,7 +88,7 @@ TEST(OffParser, ReportsTheLineAndLeavesTheOutputAlone) {
          "unexpected end of file: 1 of 2 faces read"},
         {"OFF\n-3 1 0\n", 2, "negative vertex or face count"},
         {"OFF\n99999999999 1 0\n", 2,
-         "expected 'OFF' or the vertex, face and edge counts, found '99999999999'"},
+         "count '99999999999' is too large (at most 2147483647)"},
         {"OFF BINARY\n", 1, "binary OFF is not supported"},
         {"4OFF\n", 1, "unsupported OFF variant '4OFF' (only 3D meshes are read)"},
         {"\x7f"
@@ -121,4 +121,26 @@ TEST(OffParser, BinaryGarbageAndHugeCountsFailWithoutHarm) {
     EXPECT_EQ("unexpected end of file: 1 of 2000000000 vertices read", huge.error.message);
 }
 
+TEST(OffParser, ReadsAByteOrderMarkAndLongFacesInLinearTime) {
+    // One face with 100,000 corners: the repeated-index check must not be quadratic.
+    const int n = 100000;
+    std::string text = "\xEF\xBB\xBFOFF\n" + std::to_string(n) + " 1 0\n";
+    for (int i = 0; i < n; ++i)
+        text += std::to_string(i) + " " + std::to_string(i % 7) + " 0\n";
+    std::string ring = std::to_string(n);
+    for (int i = 0; i < n; ++i)
+        ring += " " + std::to_string(i);
+    Parsed p = parse(text + ring + "\n");
+    ASSERT_TRUE(p.ok) << p.error.message;
+    EXPECT_EQ(size_t(n), p.mesh.faces[0].size());
+    std::string error;
+    EXPECT_TRUE(p.mesh.validate(error)) << error;
+
+    ring = ring.substr(0, ring.rfind(' ')) + " 5";
+    p = parse(text + ring + "\n");
+    EXPECT_FALSE(p.ok);
+    EXPECT_EQ("face 0: vertex index 5 repeated", p.error.message);
+}
+
 } // namespace
+

@@ -118,6 +118,12 @@ TEST_F(SceneDocumentFiles, FailedOpenLeavesTheDocumentAsItWas) {
         {write("range.xml",
                head + threeVertices + "      <Faces><Face>0, 1, 5</Face></Faces>\n" + tail),
          ": "},
+        {write("longbin.xml",
+               head +
+                   "      <Vertices><Vertex>[bin]000000000000F03F0000000000000040"
+                   "0000000000000840A[/bin]</Vertex></Vertices>\n" +
+                   tail),
+         ": vertex 0: "},
         {write("repeat.xml",
                head + threeVertices + "      <Faces><Face>0, 1, 1</Face></Faces>\n" + tail),
          ": "},
@@ -183,6 +189,60 @@ TEST_F(SceneDocumentFiles, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(1u, std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()))
         << "temporary file left behind";
 }
+
+TEST_F(SceneDocumentFiles, OpenSaysWhatItSkipped) {
+    SceneDocument document;
+    std::string error;
+    const std::string unknown =
+        write("unknown.xml", "<SceneRoot><Children><Gadget/><PolyMesh/><Gadget/><Widget/>"
+                             "</Children></SceneRoot>");
+    ASSERT_TRUE(document.open(unknown, error)) << error;
+    EXPECT_EQ(unknown + ": skipped 3 objects of unknown classes: Gadget (2), Widget",
+              document.getWarning());
+    EXPECT_EQ(1u, document.getRoot()->getChildren().size());
+
+    const std::string foreign = write("foreign.xml", "<Foo><Bar/></Foo>");
+    ASSERT_TRUE(document.open(foreign, error)) << error;
+    EXPECT_EQ(foreign + ": no SceneRoot element; the root element 'Foo' is not a scene object, "
+                        "so nothing was read",
+              document.getWarning());
+
+    ASSERT_TRUE(document.open(example("cube.off"), error)) << error;
+    EXPECT_EQ("", document.getWarning());
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(SceneDocumentFiles, RunningOutOfMemoryWhileLoadingIsAMessageNotAnAbort) {
+    // About 8 MB of OFF text whose mesh needs far more than 48 MB beyond what the process
+    // already uses; the child process gets only that much address space.
+    std::string text = "OFF\n200000 200000 0\n";
+    for (int i = 0; i < 200000; ++i)
+        text += std::to_string(i) + " " + std::to_string(i % 97) + " 0\n";
+    for (int i = 0; i < 200000; ++i)
+        text += "3 " + std::to_string(i) + " " + std::to_string((i + 1) % 200000) + " " +
+                std::to_string((i + 2) % 200000) + "\n";
+    const std::string path = write("big.off", text);
+    text.clear();
+    text.shrink_to_fit();
+    auto openWithLittleMemory = [&path] {
+            SceneDocument document;
+            document.newDocument();
+            std::ifstream statm("/proc/self/statm");
+            unsigned long pages = 0;
+            statm >> pages;
+            const rlimit limit{pages * unsigned(::getpagesize()) + (48u << 20), RLIM_INFINITY};
+            ::setrlimit(RLIMIT_AS, &limit);
+            std::string why;
+            const bool opened = document.open(path, why);
+            std::fprintf(stderr, "%s\n", why.c_str());
+            std::_Exit(!opened && document.getRoot() && why == path + ": not enough memory to "
+                                                                      "load this file"
+                           ? 0
+                           : 1);
+        };
+    EXPECT_EXIT(openWithLittleMemory(), ::testing::ExitedWithCode(0), "not enough memory");
+}
+#endif
 
 TEST(SceneDocument, TargetMeshClimbsToTheOutermostMesh) {
     SceneDocument document;

@@ -1,0 +1,3 @@
+#include "scene/loaders/ObjLoader.h"
+
+VORN_DEFINE_FACTORY(OBJLoader, "Loader")

@@ -1,0 +1,141 @@
+#include "scene/loaders/ObjParser.h"
+
+#include "scene/loaders/TextScanner.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+std::string shown(std::string_view token) {
+    constexpr size_t kMaxShown = 32;
+    std::string text(token.substr(0, kMaxShown));
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
+            c = '?';
+    return "'" + text + (token.size() > kMaxShown ? "...'" : "'");
+}
+
+struct PositionKey {
+    uint64_t bits[3];
+    bool operator==(const PositionKey&) const = default;
+};
+
+struct PositionHash {
+    size_t operator()(const PositionKey& k) const {
+        uint64_t h = k.bits[0];
+        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[1];
+        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[2];
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+};
+
+class ObjReader {
+public:
+    ObjReader(std::string_view text, MeshParseError& error) : m_scan(text), m_error(error) {}
+
+    bool read(MeshData& mesh);
+
+private:
+    bool fail(std::string message) {
+        m_error.line = m_scan.lineNumber();
+        m_error.message = std::move(message);
+        return false;
+    }
+    bool readVertex();
+    bool readFace(MeshData& mesh);
+    /// The mesh vertex of file vertex `index` (0-based), added on first use.
+    int meshVertex(std::size_t index, MeshData& mesh);
+
+    TextScanner m_scan;
+    MeshParseError& m_error;
+    std::vector<Sorvex::M3d> m_positions;    // file order
+    std::vector<int> m_remap;                // file vertex -> mesh vertex, -1 unused so far
+    std::unordered_map<PositionKey, int, PositionHash> m_merged;
+};
+
+bool ObjReader::readVertex() {
+    double xyz[3];
+    for (int k = 0; k < 3; ++k) {
+        const std::string_view token = m_scan.nextToken();
+        if (token.empty())
+            return fail("vertex has " + std::to_string(k) + " coordinates, 3 are needed");
+        if (!ParseNumber(token, xyz[k]))
+            return fail("vertex coordinate " + shown(token) + " is not a number");
+        if (!std::isfinite(xyz[k]))
+            return fail("vertex coordinate " + shown(token) + " is not finite");
+    }
+    m_positions.emplace_back(xyz[0], xyz[1], xyz[2]);
+    m_remap.push_back(-1);
+    return true;
+}
+
+int ObjReader::meshVertex(std::size_t index, MeshData& mesh) {
+    if (m_remap[index] < 0) {
+        const Sorvex::M3d& p = m_positions[index];
+        // Adding 0.0 turns -0.0 into 0.0 so the two zeros merge.
+        const PositionKey key{{std::bit_cast<uint64_t>(p.x() + 0.0),
+                               std::bit_cast<uint64_t>(p.y() + 0.0),
+                               std::bit_cast<uint64_t>(p.z() + 0.0)}};
+        auto [it, added] = m_merged.try_emplace(key, int(mesh.vertices.size()));
+        if (added)
+            mesh.vertices.push_back(p);
+        m_remap[index] = it->second;
+    }
+    return m_remap[index];
+}
+
+bool ObjReader::readFace(MeshData& mesh) {
+    std::vector<int> ring;
+    for (std::string_view token; !(token = m_scan.nextToken()).empty();) {
+        const std::string_view indexText = token.substr(0, token.find('/'));
+        long long index = 0;
+        if (!ParseNumber(indexText, index) || index == 0)
+            return fail("face corner " + shown(token) + " is not a vertex index");
+        const long long count = static_cast<long long>(m_positions.size());
+        const long long zeroBased = index > 0 ? index - 1 : count + index;
+        if (zeroBased < 0 || zeroBased >= count)
+            return fail("face corner " + shown(token) + ": vertex index out of range (" +
+                        std::to_string(count) + " vertices read so far)");
+        ring.push_back(meshVertex(std::size_t(zeroBased), mesh));
+    }
+    if (ring.size() < 3)
+        return fail("face has " + std::to_string(ring.size()) +
+                    " corners, at least 3 are needed");
+    mesh.faces.push_back(std::move(ring));
+    return true;
+}
+
+bool ObjReader::read(MeshData& mesh) {
+    while (m_scan.nextContentLine()) {
+        const std::string_view keyword = m_scan.nextToken();
+        if (keyword == "v" && !readVertex())
+            return false;
+        if (keyword == "f" && !readFace(mesh))
+            return false;
+    }
+    if (mesh.faces.empty()) {
+        m_error.line = 0;
+        m_error.message = "file holds no polygon faces";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseObj(std::string_view text, MeshData& out, MeshParseError& error) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    MeshData mesh;
+    ObjReader reader(text, error);
+    if (!reader.read(mesh))
+        return false;
+    out = std::move(mesh);
+    return true;
+}
