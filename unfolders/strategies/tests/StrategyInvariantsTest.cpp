@@ -25,14 +25,18 @@ std::vector<Factory*> catalogue() {
 }
 
 /// The strongest check of the net: flat, facing down, every face congruent to its source,
-/// fold edges shared, the engine's overlaps equal to a brute-force check's, and none at all
-/// for strategies that refuse overlapping placements.
+/// fold edges shared, the engine's overlaps equal to a brute-force check's, success exactly
+/// when the net is sound, and no overlaps at all for strategies that refuse overlapping
+/// placements and leave gaps open (filling gaps when done places faces regardless).
 void expectSoundNet(Unfolder& u, const std::string& what) {
     const testsupport::NetReport report = testsupport::CheckNet(u);
     EXPECT_TRUE(report.faults.empty()) << what << ":\n" << report.describe();
-    if (u.getCheckIntersections()) {
-        EXPECT_TRUE(report.overlaps.empty()) << what << ": " << report.overlaps.size()
-                                             << " overlapping pairs";
+    if (u.getCheckIntersections() && !u.allowAutoComplete()) {
+        EXPECT_TRUE(report.overlaps.empty())
+            << what << ": " << report.overlaps.size() << " overlapping pairs";
+    }
+    if (u.getSource() && u.getClassName() != "Unfolder") {
+        EXPECT_EQ(report.isSound(), u.isSuccesful()) << what;
     }
 }
 
@@ -59,7 +63,11 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
         auto* u = dynamic_cast<Unfolder*>(built.get());
         ASSERT_NE(nullptr, u) << name;
         EXPECT_EQ(name, std::string(u->getClassName()));
-        const bool checks = name.find("WithoutErrorCorrection") == std::string::npos;
+        // These lay whole nets at once and judge their overlaps afterwards.
+        const bool judgesAfter = name == "SteepestAscentUnfolder" ||
+                                 name == "CollisionRepairUnfolder" || name == "RandomCutUnfolder";
+        const bool checks =
+            name.find("WithoutErrorCorrection") == std::string::npos && !judgesAfter;
         EXPECT_EQ(checks, u->getCheckIntersections()) << name;
     }
 }
@@ -74,8 +82,11 @@ TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) 
             ASSERT_NE(nullptr, u) << what;
             ASSERT_TRUE(u->setParent(mesh.get())) << what;
             ASSERT_TRUE(runToEnd(*u)) << what;
-            // The base places its starting face only; the strategies place every face.
-            if (factory->isOfferedToUsers()) {
+            // The base places its starting face only; the strategies place every face,
+            // except the quick random cuts, which show a refused tree as it was laid.
+            const bool mayStopShort =
+                factory->isListedUnder("RandomCutUnfolder") && u->getCheckIntersections();
+            if (factory->isOfferedToUsers() && !mayStopShort) {
                 EXPECT_EQ(mesh->getPolyCount(), u->getPolyCount()) << what;
             }
             expectSoundNet(*u, what);
