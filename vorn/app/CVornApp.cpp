@@ -50,15 +50,15 @@ bool CVornApp::initInstance() {
     if (!LoadUnfoldingLibrary(&error))
         std::fprintf(stderr, "Vorn: unfolding library not loaded: %s\n", error.c_str());
     const QStringList files = parser.positionalArguments();
-    if (files.isEmpty()) {
+    if (files.isEmpty())
         m_frame->newDocument();
-    } else if (!m_frame->openDocument(files.front().toStdString(), error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
-    }
 
     m_frame->setWindowTitle(kProductTitle);
     m_frame->show();
+    // A file that cannot be read (a double-click on a broken model) is reported over the
+    // shown window, which stays open, as File > Open does.
+    if (!files.isEmpty())
+        m_frame->openStartupFile(files.front().toStdString());
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
         const int waitMs = std::max(0, parser.value(delay).toInt());

@@ -78,6 +78,11 @@ public:
     /// True when some factory builds scene objects of `className`.
     static bool CanBuild(const std::string& className);
 
+    /// How many times the scene has asked to be redrawn: every change to what it holds asks,
+    /// so an unchanged count means an unchanged scene (the converse does not hold: selecting
+    /// asks too).
+    unsigned long getChangeCount() const { return m_changeCount; }
+
     /// Views hear the scene's events (not owned; the first view answers captures).
     void addView(SceneEventHandler* view);
     void removeView(SceneEventHandler* view);
@@ -97,4 +102,5 @@ private:
     std::unique_ptr<SceneRoot> m_root;
     std::string m_pathName;
     std::vector<SceneEventHandler*> m_views;
+    unsigned long m_changeCount = 0;
 };

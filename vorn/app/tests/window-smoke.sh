@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the workbench in a virtual display of its own on an example scene, checks that it
-# saves a picture of its window, and that a file it cannot open ends it with a message.
+# saves a picture of its window, and that a file it cannot open is reported while it stays open.
 # Exits 77 (skipped) when Xvfb is not installed.
 set -u
 VORN=$1
@@ -30,14 +30,22 @@ if [ "$size" -lt 4000 ]; then
     exit 1
 fi
 
+# A file that cannot be read is reported and the workbench stays open (it still takes
+# its picture and ends normally).
 missing="$(dirname "$OUT")/no-such-scene.xml"
-if "$VORN" --screenshot "$OUT.2" "$missing" 2>"$OUT.err"; then
-    echo "Vorn opened a missing file"
+rm -f "${OUT%.png}-unreadable.png"
+if ! "$VORN" --screenshot "${OUT%.png}-unreadable.png" "$missing" 2>"$OUT.err"; then
+    echo "Vorn ended on a missing file instead of reporting it"
+    cat "$OUT.err"
     exit 1
 fi
 if ! grep -q "no-such-scene.xml" "$OUT.err"; then
     echo "the error does not name the file:"
     cat "$OUT.err"
+    exit 1
+fi
+if [ ! -s "${OUT%.png}-unreadable.png" ]; then
+    echo "the workbench did not stay open after the unreadable file"
     exit 1
 fi
 echo "window drawn: $OUT ($size bytes)"
