@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QPixmap>
 #include <QScreen>
+#include <QSurfaceFormat>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,6 +20,14 @@ namespace {
 // Time for the first frames (and a camera flight) before a screenshot is taken.
 constexpr int kScreenshotDelayMs = 1500;
 } // namespace
+
+void CVornApp::SetSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(24);
+    format.setSamples(4);
+    QSurfaceFormat::setDefaultFormat(format);
+}
 
 CVornApp::CVornApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName("My Projects");

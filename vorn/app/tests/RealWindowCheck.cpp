@@ -8,6 +8,7 @@
 //   RealWindowCheck examples/unfold-demo.xml screen.png
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CMainFrame.h"
+#include "vorn/app/CVornApp.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
 #include "vorn/app/SceneObjPane.h"
@@ -20,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
-#include <QSurfaceFormat>
 
 #include <cstdio>
 #include <cstdlib>
@@ -68,12 +68,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(home);
     setenv("VORN_CONFIG_DIR", (home / "config").c_str(), 1);
     setenv("VORN_DATA_DIR", (home / "data").c_str(), 1);
-    // The workbench's own surface format (main.cpp).
-    QSurfaceFormat format;
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(24);
-    format.setSamples(4);
-    QSurfaceFormat::setDefaultFormat(format);
+    CVornApp::SetSurfaceFormat();
     QApplication app(argc, argv);
     std::string error;
     if (!LoadUnfoldingLibrary(&error)) {

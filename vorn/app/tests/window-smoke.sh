@@ -10,13 +10,7 @@ if ! command -v Xvfb >/dev/null; then
     echo "Xvfb is not installed: skipping the window test"
     exit 77
 fi
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-XPID=$!
-trap 'kill $XPID 2>/dev/null' EXIT
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-export DISPLAY=":$n"
+. "$(dirname "$0")/start-xvfb.sh" 90
 
 rm -f "$OUT"
 if ! "$VORN" --screenshot "$OUT" "$SCENE"; then
