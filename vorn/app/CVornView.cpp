@@ -56,6 +56,9 @@ void CVornView::initializeGL() {}
 
 void CVornView::resizeGL(int width, int height) {
     m_camera.setViewport(width, height);
+    // What was framed for the old shape of the view may not fit the new one.
+    if (m_followScene && m_hasFramed)
+        frameBox(m_framedLo, m_framedHi);
 }
 
 void CVornView::paintGL() {
