@@ -3,6 +3,8 @@
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
 
+#include <QCloseEvent>
+
 CChildFrame::CChildFrame(std::unique_ptr<CVornDoc> doc, QWidget* parent)
     : QMdiSubWindow(parent), m_doc(std::move(doc)) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -18,5 +20,16 @@ CChildFrame::~CChildFrame() {
 }
 
 void CChildFrame::updateTitle() {
-    setWindowTitle(QString::fromStdString(m_doc->getTitle()));
+    const QString title =
+        QString::fromStdString(m_doc->getTitle()) + (m_doc->isModified() ? "*" : "");
+    if (title != windowTitle())
+        setWindowTitle(title);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (m_closeCheck && !m_closeCheck()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
 }

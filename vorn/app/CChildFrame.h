@@ -2,6 +2,7 @@
 
 #include <QMdiSubWindow>
 
+#include <functional>
 #include <memory>
 
 class CVornDoc;
@@ -17,10 +18,18 @@ public:
 
     CVornDoc& getDocument() const { return *m_doc; }
     CVornView& getView() const { return *m_view; }
-    /// Shows the document's file name in the window's title.
+    /// Shows the document's file name in the window's title, followed by "*" while the
+    /// document has changes that are not saved.
     void updateTitle();
+    /// Asked before the window closes; returning false keeps it open (the user cancelled, or
+    /// saving the changes failed).
+    void setCloseCheck(std::function<bool()> check) { m_closeCheck = std::move(check); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    std::function<bool()> m_closeCheck;
     std::unique_ptr<CVornDoc> m_doc;
     CVornView* m_view = nullptr;
 };

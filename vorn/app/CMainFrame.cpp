@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
@@ -55,9 +56,17 @@ CMainFrame::CMainFrame() {
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
     addDockWidget(Qt::LeftDockWidgetArea, m_settingsBar);
     statusBar()->showMessage("Ready");
+    // Hovering a menu item clears the message; the bar then says "Ready" again, not nothing.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->showMessage("Ready");
+    });
+    setWindowIcon(MenuBuilder::ApplicationIcon());
     RegisterStatusMessageFn(
         [this](const char* text) { statusBar()->showMessage(QString::fromUtf8(text)); });
     connectCommands();
+    m_recentFiles = RecentFiles::Load();
+    updateRecentFileMenu();
     onSubWindowActivated(nullptr);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
     applyPlacement();
@@ -68,6 +77,9 @@ CMainFrame::CMainFrame() {
         if (m_refreshClock.elapsed() >= kPanelRefreshMs) {
             m_refreshClock.restart();
             m_settingsBar->refresh();
+            // The "*" of a document with unsaved changes follows the scene.
+            for (CChildFrame* child : m_mdi->findChildren<CChildFrame*>())
+                child->updateTitle();
         }
     });
     m_idleTimer.start(1);
@@ -109,6 +121,8 @@ void CMainFrame::connectCommands() {
     on("FilePrintPreview", [this] { previewActiveView(); });
     on("FilePrintSetup", [this] { setupPage(); });
     on("FileExit", [this] { close(); });
+    for (size_t i = 0; i < RecentFiles::kCapacity; ++i)
+        on(("FileRecent" + std::to_string(i + 1)).c_str(), [this, i] { openRecentFile(i); });
     on("HelpAbout", [this] { CAboutDlg(this).exec(); });
     on("UnfoldAMatic", [this] { openUnfoldAMatic(); });
     QMenu* strategies = m.strategyMenu();
@@ -138,6 +152,8 @@ void CMainFrame::connectCommands() {
     on("WindowTile", [this] { m_mdi->tileSubWindows(); });
     on("WindowNext", [this] { m_mdi->activateNextSubWindow(); });
     on("WindowPrevious", [this] { m_mdi->activatePreviousSubWindow(); });
+    QMenu* windows = m.windowMenu();
+    connect(windows, &QMenu::aboutToShow, this, [this, windows] { fillWindowMenu(*windows); });
     QAction* statusBarAction = m.action("ViewStatusBar");
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
@@ -187,6 +203,7 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
 
 CChildFrame* CMainFrame::addChild(std::unique_ptr<CVornDoc> doc) {
     auto* child = new CChildFrame(std::move(doc));
+    child->setCloseCheck([this, child] { return confirmClose(*child); });
     child->getView().setSelectionCallback([this, child](SceneObj* obj) {
         if (activeChild() == child || !activeChild())
             m_settingsBar->setSelection(obj);
@@ -211,7 +228,63 @@ CChildFrame* CMainFrame::openDocument(const std::string& path, std::string& erro
     auto doc = std::make_unique<CVornDoc>();
     if (!doc->onOpenDocument(path, error))
         return nullptr;
+    rememberRecentFile(path);
     return addChild(std::move(doc));
+}
+
+CChildFrame* CMainFrame::openRecentFile(size_t index) {
+    if (index >= m_recentFiles.getPaths().size())
+        return nullptr;
+    const std::string path = m_recentFiles.getPaths()[index];
+    std::string error;
+    if (CChildFrame* child = openDocument(path, error))
+        return child;
+    m_recentFiles.remove(path);
+    updateRecentFileMenu();
+    showError(error);
+    return nullptr;
+}
+
+void CMainFrame::rememberRecentFile(const std::string& path) {
+    if (!m_recentFiles.add(path))
+        StatusMessage("The recent-file list could not be saved: %s", GetRegistryError().c_str());
+    updateRecentFileMenu();
+}
+
+void CMainFrame::updateRecentFileMenu() {
+    const std::vector<std::string>& paths = m_recentFiles.getPaths();
+    for (size_t i = 0; i < RecentFiles::kCapacity; ++i) {
+        QAction* entry = m_menus->action("FileRecent" + std::to_string(i + 1));
+        entry->setVisible(i < paths.size());
+        if (i < paths.size()) {
+            entry->setText(QString::fromStdString(m_recentFiles.menuText(i)));
+            entry->setStatusTip(QString::fromStdString(paths[i]));
+        }
+    }
+}
+
+void CMainFrame::fillWindowMenu(QMenu& menu) {
+    for (QAction* a : menu.actions())
+        if (a->property("documentWindow").isValid())
+            delete a;
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    if (!windows.isEmpty())
+        menu.addSeparator()->setProperty("documentWindow", 0);
+    int number = 0;
+    for (QMdiSubWindow* window : windows) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (!child)
+            continue;
+        ++number;
+        QAction* entry = menu.addAction(QString("&%1 %2").arg(number).arg(child->windowTitle()));
+        entry->setProperty("documentWindow", number);
+        entry->setCheckable(true);
+        entry->setChecked(window == m_mdi->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] {
+            if (m_mdi->subWindowList().contains(window))
+                m_mdi->setActiveSubWindow(window);
+        });
+    }
 }
 
 CChildFrame* CMainFrame::activeChild() const {
@@ -223,12 +296,19 @@ void CMainFrame::withView(void (*command)(CVornView&)) {
         command(child->getView());
 }
 
-void CMainFrame::showError(const std::string& text) {
+void CMainFrame::showError(const std::string& text, bool waitForIt) {
     if (m_messageFn) {
         m_messageFn(text);
         return;
     }
-    QMessageBox::warning(this, "Vorn", QString::fromStdString(text));
+    if (waitForIt) {
+        QMessageBox::warning(this, "Vorn", QString::fromStdString(text));
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, "Vorn", QString::fromStdString(text),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void CMainFrame::applyPlacement() {
@@ -275,7 +355,13 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Every document and its scene go before the frame closes.
-    m_mdi->closeAllSubWindows();
+    // Every document and its scene go before the frame closes; a document whose user
+    // cancelled the question about its changes keeps the workbench open.
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (!window->close()) {
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "vorn/app/MenuBuilder.h"
+#include "vorn/app/RecentFiles.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -16,6 +17,7 @@ class CUnfoldAMatic;
 class CVornDoc;
 class CVornView;
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 class QPrinter;
 class QToolBar;
@@ -46,8 +48,28 @@ public:
     CChildFrame* newDocument();
     /// Opens `path` in a new window; on failure no window is made and `error` says why.
     CChildFrame* openDocument(const std::string& path, std::string& error);
+    /// The files of the File menus' recent-file entries, newest first.
+    const RecentFiles& getRecentFiles() const { return m_recentFiles; }
+    /// Opens entry `index` (from 0) of the recent-file list; a file that cannot be opened
+    /// any more is reported and dropped from the list.
+    CChildFrame* openRecentFile(size_t index);
+
+    /// Lists the open documents at the end of `menu` (the Window menu), the active one
+    /// checked; choosing one activates its window. Earlier entries are replaced.
+    void fillWindowMenu(QMenu& menu);
+
     /// The document of the active window, or null.
     CChildFrame* activeChild() const;
+    /// Opens the file named on the command line; a file that cannot be read is reported in
+    /// a message, as File > Open does, and the workbench stays open without a document.
+    bool openStartupFile(const std::string& path);
+
+    /// Saves `child`'s document under its name, asking for one when it has none (or is not a
+    /// scene file) or when `askName`. False when cancelled or failed (the failure is shown).
+    bool saveDocument(CChildFrame& child, bool askName);
+    /// Before `child` closes: when its document has unsaved changes, asks Save / Discard /
+    /// Cancel. True when the window may close (saved, discarded or unchanged).
+    bool confirmClose(CChildFrame& child);
 
     // Insert commands (CMainFrameInsert.cpp)
 
@@ -87,6 +109,11 @@ public:
     /// default); false when cancelled.
     using PrintDialogFn = std::function<bool(QPrinter& printer)>;
     void setPrintDialogFn(PrintDialogFn fn) { m_printDialogFn = std::move(fn); }
+    /// What to do with a document's unsaved changes before it closes.
+    enum class SaveChoice { Save, Discard, Cancel };
+    /// Asks that question about the document titled `title` (a message box by default).
+    using SaveQuestionFn = std::function<SaveChoice(const std::string& title)>;
+    void setSaveQuestionFn(SaveQuestionFn fn) { m_saveQuestionFn = std::move(fn); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,6 +129,7 @@ private:
     // File commands (CMainFrameFile.cpp)
     void onFileOpen();
     void onFileSave(bool askName);
+    SaveChoice askSaveChanges(const std::string& title);
     void onFileExport();
 
     // Picture commands (CMainFrameCapture.cpp)
@@ -113,7 +141,12 @@ private:
     void applyPlacement();
     void storePlacement(bool fromCurrent);
     CChildFrame* addChild(std::unique_ptr<CVornDoc> doc);
-    void showError(const std::string& text);
+    /// Shows `text` in a message box: one that must be closed before the caller goes on
+    /// (`waitForIt`), or one left open over the window while the caller goes on.
+    void showError(const std::string& text, bool waitForIt = true);
+    /// Puts `path` first in the recent-file list and shows the list in the menus.
+    void rememberRecentFile(const std::string& path);
+    void updateRecentFileMenu();
 
     QMdiArea* m_mdi = nullptr;
     SettingsBar* m_settingsBar = nullptr;
@@ -128,4 +161,6 @@ private:
     MessageFn m_messageFn;
     CaptureDetailsFn m_detailsFn;
     PrintDialogFn m_printDialogFn;
+    SaveQuestionFn m_saveQuestionFn;
+    RecentFiles m_recentFiles;
 };

@@ -1,4 +1,5 @@
-// The main window's File commands: open, save, save as and export.
+// The main window's File commands: open, save, save as, export and the question about
+// unsaved changes before a document closes.
 #include "vorn/app/CMainFrame.h"
 
 #include "common/StatusLine.h"
@@ -10,6 +11,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMessageBox>
+
+#include <cstdio>
 
 void CMainFrame::onFileOpen() {
     const OpenFilter filter = BuildOpenFilter();
@@ -33,10 +37,12 @@ void CMainFrame::onFileOpen() {
 }
 
 void CMainFrame::onFileSave(bool askName) {
-    CChildFrame* child = activeChild();
-    if (!child)
-        return;
-    QString path = QString::fromStdString(child->getDocument().getPathName());
+    if (CChildFrame* child = activeChild())
+        saveDocument(*child, askName);
+}
+
+bool CMainFrame::saveDocument(CChildFrame& child, bool askName) {
+    QString path = QString::fromStdString(child.getDocument().getPathName());
     // Only scene files are written back under their own name; anything else asks.
     if (askName || path.isEmpty() || !path.endsWith(".xml", Qt::CaseInsensitive)) {
         QString proposed = path;
@@ -45,14 +51,53 @@ void CMainFrame::onFileSave(bool askName) {
                 QFileInfo(proposed).path() + "/" + QFileInfo(proposed).completeBaseName() + ".xml";
         path = QFileDialog::getSaveFileName(this, "Save As", proposed, ".xml (*.xml)");
         if (path.isEmpty())
-            return;
+            return false;
         if (!path.endsWith(".xml", Qt::CaseInsensitive))
             path += ".xml";
     }
     std::string error;
-    if (!child->getDocument().onSaveDocument(path.toStdString(), error))
+    const bool saved = child.getDocument().onSaveDocument(path.toStdString(), error);
+    if (saved)
+        rememberRecentFile(path.toStdString());
+    else
         showError(error);
-    child->updateTitle();
+    child.updateTitle();
+    return saved;
+}
+
+CMainFrame::SaveChoice CMainFrame::askSaveChanges(const std::string& title) {
+    if (m_saveQuestionFn)
+        return m_saveQuestionFn(title);
+    const auto answer = QMessageBox::question(
+        this, "Vorn", QString("Save changes to %1?").arg(QString::fromStdString(title)),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save)
+        return SaveChoice::Save;
+    return answer == QMessageBox::Discard ? SaveChoice::Discard : SaveChoice::Cancel;
+}
+
+bool CMainFrame::confirmClose(CChildFrame& child) {
+    if (!child.getDocument().isModified())
+        return true;
+    switch (askSaveChanges(child.getDocument().getTitle())) {
+    case SaveChoice::Save:
+        return saveDocument(child, false);
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool CMainFrame::openStartupFile(const std::string& path) {
+    std::string error;
+    if (openDocument(path, error))
+        return true;
+    // The start-up goes on (the event loop is not running yet); scripts read stderr.
+    std::fprintf(stderr, "%s\n", error.c_str());
+    showError(error, false);
+    return false;
 }
 
 void CMainFrame::onFileExport() {
@@ -72,7 +117,16 @@ void CMainFrame::onFileExport() {
     dialog.setDefaultSuffix("off");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    const QString chosen = dialog.selectedFiles().front();
+    // OFF text written over the model the document came from would lose the model.
+    const QString source = QString::fromStdString(child->getDocument().getPathName());
+    if (!source.isEmpty() && QFileInfo::exists(chosen) &&
+        QFileInfo(chosen).canonicalFilePath() == QFileInfo(source).canonicalFilePath()) {
+        showError(chosen.toStdString() +
+                  ": this is the document's own file; export to another name");
+        return;
+    }
     std::string error;
-    if (!child->getDocument().exportOff(dialog.selectedFiles().front().toStdString(), error))
+    if (!child->getDocument().exportOff(chosen.toStdString(), error))
         showError(error);
 }

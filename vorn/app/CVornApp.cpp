@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QPixmap>
 #include <QScreen>
+#include <QSurfaceFormat>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,6 +20,14 @@ namespace {
 // Time for the first frames (and a camera flight) before a screenshot is taken.
 constexpr int kScreenshotDelayMs = 1500;
 } // namespace
+
+void CVornApp::SetSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(24);
+    format.setSamples(4);
+    QSurfaceFormat::setDefaultFormat(format);
+}
 
 CVornApp::CVornApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName("My Projects");
@@ -50,15 +59,15 @@ bool CVornApp::initInstance() {
     if (!LoadUnfoldingLibrary(&error))
         std::fprintf(stderr, "Vorn: unfolding library not loaded: %s\n", error.c_str());
     const QStringList files = parser.positionalArguments();
-    if (files.isEmpty()) {
+    if (files.isEmpty())
         m_frame->newDocument();
-    } else if (!m_frame->openDocument(files.front().toStdString(), error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
-    }
 
     m_frame->setWindowTitle(kProductTitle);
     m_frame->show();
+    // A file that cannot be read (a double-click on a broken model) is reported over the
+    // shown window, which stays open, as File > Open does.
+    if (!files.isEmpty())
+        m_frame->openStartupFile(files.front().toStdString());
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
         const int waitMs = std::max(0, parser.value(delay).toInt());

@@ -15,6 +15,11 @@ public:
     CVornApp(int& argc, char** argv);
     ~CVornApp() override;
 
+    /// Asks for the OpenGL surfaces the views draw on (a compatibility context, as they draw
+    /// with fixed-function OpenGL, with depth and multisampling). Call before the
+    /// application object is made.
+    static void SetSurfaceFormat();
+
     /// The caption of the main window.
     static const char* const kProductTitle;
 

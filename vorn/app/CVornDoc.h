@@ -20,15 +20,15 @@ public:
     CVornDoc& operator=(const CVornDoc&) = delete;
 
     /// Replaces the scene with a new empty root.
-    void onNewDocument() { m_document.newDocument(); }
+    void onNewDocument();
     /// Loads `path`; on failure the scene is unchanged and `error` says why.
-    bool onOpenDocument(const std::string& path, std::string& error) {
-        return m_document.open(path, error);
-    }
+    bool onOpenDocument(const std::string& path, std::string& error);
     /// Writes the scene text to `path` (the old file survives a failure).
-    bool onSaveDocument(const std::string& path, std::string& error) {
-        return m_document.save(path, error);
-    }
+    bool onSaveDocument(const std::string& path, std::string& error);
+    /// True when the scene differs from what was last opened, saved or made new. Once true it
+    /// stays true until the next save. Cost: writes the scene text when the scene has asked
+    /// for a redraw since the last call, and nothing otherwise.
+    bool isModified();
     /// The name offered for an OFF export; empty when there is no mesh to export.
     std::string proposeExportName() const;
     bool exportOff(const std::string& path, std::string& error) const {
@@ -61,5 +61,12 @@ public:
     void removeView(SceneEventHandler* view) { m_document.removeView(view); }
 
 private:
+    /// Takes the current scene as the unmodified state.
+    void markUnmodified();
+
     SceneDocument m_document;
+    // The saved state is kept as a hash of its text, not a second copy of a large scene.
+    size_t m_savedHash = 0;
+    unsigned long m_checkedChangeCount = 0;
+    bool m_modified = false;
 };

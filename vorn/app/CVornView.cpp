@@ -26,6 +26,8 @@ constexpr double kSpinStep = M_PI / 64;
 constexpr int kSpinOnceTicks = 128;
 constexpr int kViewTickMs = 100;
 constexpr double kFlightMs = 1000.0;
+// How much larger than the scene the framed box is (a 15% margin in all).
+constexpr double kFrameMargin = 1.15;
 constexpr double kOrbitRadiansPerPixel = 0.01;
 constexpr qint64 kHoverMs = 100;
 } // namespace
@@ -54,6 +56,9 @@ void CVornView::initializeGL() {}
 
 void CVornView::resizeGL(int width, int height) {
     m_camera.setViewport(width, height);
+    // What was framed for the old shape of the view may not fit the new one.
+    if (m_followScene && m_hasFramed)
+        frameBox(m_framedLo, m_framedHi);
 }
 
 void CVornView::paintGL() {
@@ -63,6 +68,9 @@ void CVornView::paintGL() {
         return;
     m_renderer.setSelection(root->getSelection());
     m_renderer.drawScene(*root);
+    M3d lo, hi;
+    if (m_renderer.getSceneBounds(lo, hi))
+        keepInSight(lo, hi);
     PaintScreenTexts(*this, m_renderer);
     if (!isRecording())
         return;
@@ -120,8 +128,11 @@ void CVornView::aimAtScene() {
     m_camera.setNamedView("iso");
     recenter();
     const Viewpoint& stored = root->getViewpoint();
-    if (stored.isValid())
+    if (stored.isValid()) {
+        // The viewpoint saved with the scene is one the user chose: it is kept.
         m_camera.interpolateTo(stored, kFlightMs);
+        m_followScene = false;
+    }
 }
 
 bool CVornView::recenter() {
@@ -131,8 +142,34 @@ bool CVornView::recenter() {
     PickRenderer collector;
     collector.collectScene(*root);
     M3d lo, hi;
-    if (!collector.getBounds(lo, hi) || !m_camera.oversight(lo, hi))
+    if (!collector.getBounds(lo, hi))
         return false;
+    frameBox(lo, hi);
+    m_followScene = true;
+    update();
+    return true;
+}
+
+void CVornView::frameBox(const M3d& lo, const M3d& hi) {
+    // The camera fits the box's sphere to the narrower side of the view; the margin keeps
+    // the model off the window's edges.
+    const M3d centre = (lo + hi) * 0.5;
+    const M3d half = (hi - lo) * (0.5 * kFrameMargin);
+    m_camera.oversight(centre - half, centre + half);
+    m_framedLo = lo;
+    m_framedHi = hi;
+    m_hasFramed = true;
+}
+
+bool CVornView::keepInSight(const M3d& lo, const M3d& hi) {
+    if (!m_followScene || m_camera.isMoving())
+        return false;
+    const bool inside = m_hasFramed && lo.x() >= m_framedLo.x() && lo.y() >= m_framedLo.y() &&
+                        lo.z() >= m_framedLo.z() && hi.x() <= m_framedHi.x() &&
+                        hi.y() <= m_framedHi.y() && hi.z() <= m_framedHi.z();
+    if (inside)
+        return false;
+    frameBox(lo, hi);
     update();
     return true;
 }
@@ -370,6 +407,7 @@ void CVornView::onLeftClick(const QPointF& pos, bool ctrl) {
 void CVornView::flyToSurface(const M3d& hit, const ViewGeometry::NeighbourHits& neighbours) {
     const M3d normal = ViewGeometry::surfaceNormal(hit, neighbours, m_camera.getEye());
     m_camera.interpolateTo(ViewGeometry::lookAtSurface(m_camera, hit, normal), kFlightMs);
+    m_followScene = false;
     m_flightClock.restart();
 }
 
@@ -446,6 +484,7 @@ void CVornView::panBy(const QPoint& from, const QPoint& to) {
     const M3d move = ViewGeometry::dragMove(logicalCamera(), from.x(), from.y(), to.x(), to.y(),
                                             m_camera.getTarget(), false);
     m_camera.setLookAt(m_camera.getEye() - move, m_camera.getTarget() - move, m_camera.getUp());
+    m_followScene = false;
 }
 
 PickResult CVornView::pickHit(const QPointF& pos, ViewGeometry::NeighbourHits* neighbours) {
@@ -499,6 +538,7 @@ bool CVornView::gotoViewpoint(char which) {
     if (text.empty() || !vp.fromText(text))
         return false;
     m_camera.interpolateTo(vp, kFlightMs);
+    m_followScene = false;
     return true;
 }
 
@@ -506,5 +546,6 @@ void CVornView::wheelEvent(QWheelEvent* event) {
     const double notches = event->angleDelta().y() / 120.0;
     // Each notch moves a tenth of the way to the target.
     m_camera.adjustDistance(-notches * 0.1 * m_camera.getDistance());
+    m_followScene = false;
     update();
 }

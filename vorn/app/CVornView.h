@@ -36,8 +36,15 @@ public:
         m_selectionChanged = std::move(callback);
     }
 
-    /// Aims the camera so the whole scene is in the picture; false for an empty scene.
+    /// Aims the camera so the whole scene is in the picture with a margin around it, and
+    /// follows the scene again (see `keepInSight`); false for an empty scene.
     bool recenter();
+    /// While the scene is followed (until the user pans, zooms or flies the camera
+    /// somewhere), a scene that has grown beyond what was last framed, the world box
+    /// `lo`..`hi`, is framed again. True when the camera moved. Called on every frame with
+    /// the bounds of what was drawn, so a growing net stays in sight.
+    bool keepInSight(const Sorvex::M3d& lo, const Sorvex::M3d& hi);
+    bool isFollowingScene() const { return m_followScene; }
     /// Looks along an axis (0 = x, 1 = y, 2 = z) in the positive or negative direction.
     void lookAlong(int axis, bool positive);
     /// Endless spin on or off.
@@ -120,6 +127,8 @@ private:
     /// The object under window point `pos` (logical pixels), or null.
     SceneObj* pickAt(const QPointF& pos);
     void aimAtScene();
+    /// Frames the box with the view's margin and remembers it as what is framed.
+    void frameBox(const Sorvex::M3d& lo, const Sorvex::M3d& hi);
 
     CVornDoc& m_doc;
     Camera m_camera;
@@ -132,6 +141,9 @@ private:
     QTimer m_hoverTimer;
     QElapsedTimer m_hoverClock;
     bool m_firstShow = true;
+    bool m_followScene = true;
+    bool m_hasFramed = false;
+    Sorvex::M3d m_framedLo, m_framedHi;
     bool m_shadedBackground = false;
     /// -1 spins endlessly, a positive count spins that many more steps, 0 is still.
     int m_spinTicks = 0;

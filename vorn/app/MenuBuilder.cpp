@@ -1,6 +1,7 @@
 #include "vorn/app/MenuBuilder.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
@@ -46,28 +47,45 @@ const char* const kDocumentCommands[] = {
     "WindowTile",
 };
 
-// The toolbar's buttons ("-" separates groups): the icon-theme name, and the style's own icon
-// for when the theme has none (kNoIcon: the button shows its text instead).
+// The recent-file entries of both File menus, newest first.
+const char* const kRecentFileCommands[] = {"FileRecent1", "FileRecent2", "FileRecent3",
+                                           "FileRecent4"};
+
+// The toolbar's buttons ("-" separates groups): the icon-theme name, and for when the theme
+// has none either the style's own icon or (kShipped) the workbench's icon of the theme name.
 struct ToolButton {
     const char* id;
     const char* themeIcon;
     QStyle::StandardPixmap styleIcon;
 };
-constexpr QStyle::StandardPixmap kNoIcon = QStyle::SP_CustomBase;
+constexpr QStyle::StandardPixmap kShipped = QStyle::SP_CustomBase;
 const ToolButton kToolButtons[] = {
     {"FileNew", "document-new", QStyle::SP_FileIcon},
     {"FileOpen", "document-open", QStyle::SP_DialogOpenButton},
     {"FileSave", "document-save", QStyle::SP_DialogSaveButton},
-    {"-", "", kNoIcon},
-    {"EditCut", "edit-cut", kNoIcon},
-    {"EditCopy", "edit-copy", kNoIcon},
-    {"EditPaste", "edit-paste", kNoIcon},
-    {"-", "", kNoIcon},
-    {"FilePrint", "document-print", kNoIcon},
-    {"-", "", kNoIcon},
+    {"-", "", kShipped},
+    {"EditCut", "edit-cut", kShipped},
+    {"EditCopy", "edit-copy", kShipped},
+    {"EditPaste", "edit-paste", kShipped},
+    {"-", "", kShipped},
+    {"FilePrint", "document-print", kShipped},
+    {"-", "", kShipped},
     {"HelpAbout", "help-about", QStyle::SP_MessageBoxInformation},
 };
 } // namespace
+
+// The icons are compiled into this static library; their registration must be asked for.
+static void registerShippedIcons() {
+    Q_INIT_RESOURCE(icons);
+}
+
+QIcon MenuBuilder::ApplicationIcon() {
+    registerShippedIcons();
+    QIcon icon;
+    icon.addFile(":/icons/vorn-48.png", QSize(48, 48));
+    icon.addFile(":/icons/vorn-128.png", QSize(128, 128));
+    return icon;
+}
 
 MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     using K = QKeySequence;
@@ -83,6 +101,9 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     add("FilePrint", "&Print...", {K(Qt::CTRL | Qt::Key_P)});
     add("FilePrintPreview", "Print Pre&view");
     add("FilePrintSetup", "P&rint Setup...");
+    // The recent-file entries; the main window gives them their files and hides unused ones.
+    for (const char* id : kRecentFileCommands)
+        add(id, "")->setVisible(false);
     add("FileExit", "E&xit");
     add("EditUndo", "&Undo", {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
     add("EditDelete", "&Delete", {K(Qt::Key_Delete)});
@@ -125,15 +146,34 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     action("EditUndo")->setEnabled(false);
 
     m_frameMenus = {
-        menu("&File", {"FileNew", "FileOpen", "-", "FilePrintSetup", "-", "FileExit"}),
+        menu("&File", {"FileNew", "FileOpen", "-", "FilePrintSetup", "-", "FileRecent1",
+                       "FileRecent2", "FileRecent3", "FileRecent4", "-", "FileExit"}),
         menu("&Unfolding", {"UnfoldAMatic"}),
         menu("&View", {"ViewToolbar", "ViewStatusBar"}),
         menu("&Help", {"HelpAbout"}),
     };
     m_childMenus = {
-        menu("&File", {"FileNew", "FileOpen", "FileClose", "FileSave", "FileSaveAs", "-",
-                       "FileExport", "FileScreenshot", "FileRecordAvi", "FileRecordSlideshow", "-",
-                       "FilePrint", "FilePrintPreview", "FilePrintSetup", "-", "FileExit"}),
+        menu("&File", {"FileNew",
+                       "FileOpen",
+                       "FileClose",
+                       "FileSave",
+                       "FileSaveAs",
+                       "-",
+                       "FileExport",
+                       "FileScreenshot",
+                       "FileRecordAvi",
+                       "FileRecordSlideshow",
+                       "-",
+                       "FilePrint",
+                       "FilePrintPreview",
+                       "FilePrintSetup",
+                       "-",
+                       "FileRecent1",
+                       "FileRecent2",
+                       "FileRecent3",
+                       "FileRecent4",
+                       "-",
+                       "FileExit"}),
         menu("&Edit", {"EditUndo", "-", "EditDelete", "EditCut", "EditCopy", "EditPaste", "-",
                        "InsertMathFn", "InsertMetaSurface", "InsertCoolinoid", "InsertWitchHat",
                        "InsertBinTree", "InsertAnnotation", "InsertShortestPathViz"}),
@@ -145,6 +185,7 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
         menu("&Window", {"WindowCascade", "WindowTile", "WindowNext", "WindowPrevious"}),
         menu("&Help", {"HelpAbout"}),
     };
+    m_windowMenu = m_childMenus[4];
     m_strategyMenu = m_childMenus[2]->addMenu("Unfold &With");
     m_strategyMenu->setObjectName("UnfoldWith");
 }
@@ -185,6 +226,7 @@ void MenuBuilder::install(QMenuBar& bar, bool withDocument) const {
 }
 
 void MenuBuilder::fillToolBar(QToolBar& bar) const {
+    registerShippedIcons();
     QStyle* style = bar.style();
     for (const ToolButton& button : kToolButtons) {
         if (std::string(button.id) == "-") {
@@ -193,10 +235,11 @@ void MenuBuilder::fillToolBar(QToolBar& bar) const {
         }
         QAction* a = action(button.id);
         QIcon icon = QIcon::fromTheme(button.themeIcon);
-        if (icon.isNull() && button.styleIcon != kNoIcon)
-            icon = style->standardIcon(button.styleIcon);
-        if (!icon.isNull())
-            a->setIcon(icon);
+        if (icon.isNull())
+            icon = button.styleIcon == kShipped
+                       ? QIcon(QString(":/icons/%1.png").arg(button.themeIcon))
+                       : style->standardIcon(button.styleIcon);
+        a->setIcon(icon);
         bar.addAction(a);
     }
 }

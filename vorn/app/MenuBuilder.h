@@ -8,6 +8,7 @@
 #include <string>
 
 class QAction;
+class QIcon;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -28,9 +29,13 @@ public:
     /// enables the document commands accordingly.
     void install(QMenuBar& bar, bool withDocument) const;
     /// Puts the usual buttons on `bar` (New, Open, Save; Cut, Copy, Paste; Print; About),
-    /// giving their actions the platform's icons where it has them. An action without an
-    /// icon shows its text on the button.
+    /// giving their actions the icon theme's icons, and where the theme has none the style's
+    /// or the workbench's own, so that every button has one.
     void fillToolBar(QToolBar& bar) const;
+    /// The workbench's own icon (an unfolded cube), for its windows.
+    static QIcon ApplicationIcon();
+    /// The document menu's Window menu; the main window lists the open documents in it.
+    QMenu* windowMenu() const { return m_windowMenu; }
     /// "Unfold With": the submenu of the document menu's Unfolding menu that attaches a
     /// strategy to the target mesh. Its items are made by the main window when it opens.
     QMenu* strategyMenu() const { return m_strategyMenu; }
@@ -44,4 +49,5 @@ private:
     QList<QMenu*> m_frameMenus;
     QList<QMenu*> m_childMenus;
     QMenu* m_strategyMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
 };

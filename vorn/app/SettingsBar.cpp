@@ -45,9 +45,12 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-/// A caption above `pane`, both in one widget.
-QWidget* captioned(const std::string& label, QWidget* pane) {
-    auto* box = new QWidget;
+/// A caption above `pane`, both in one widget made under `parent`. The widget is made in
+/// its place rather than moved there later: an OpenGL pane whose caption widget started
+/// without a parent and joined a shown window afterwards is never composed into that window
+/// on screen (it shows black, though it draws when grabbed or when the bar floats).
+QWidget* captioned(const std::string& label, QWidget* pane, QWidget* parent) {
+    auto* box = new QWidget(parent);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     if (!label.empty())
@@ -96,7 +99,19 @@ void SettingsBar::setSelection(SceneObj* obj) {
 
 void SettingsBar::rebuild() {
     m_bindings.clear();
+    // The old widgets may be the ones whose signal led here: delete them later.
+    // Their panels may be gone already, so they must not reach them any more (a line edit
+    // losing focus as it goes still reports it).
+    if (QWidget* old = m_scroll->takeWidget()) {
+        for (QObject* child : old->findChildren<QObject*>())
+            child->blockSignals(true);
+        detachPanes(old);
+        old->deleteLater();
+    }
+    // The new content joins the window first, so that the renderer panes are made in the
+    // window (see `captioned`).
     m_content = new QWidget;
+    m_scroll->setWidget(m_content);
     m_layout = new QVBoxLayout(m_content);
     for (CSettingsDlg* panel : m_list.getPanels()) {
         auto* box = new QGroupBox(qs(panel->getTitle()), m_content);
@@ -114,7 +129,7 @@ void SettingsBar::rebuild() {
                     boxLayout->addWidget(groupBox);
                 }
             }
-            if (QWidget* w = buildControl(*panel, *control)) {
+            if (QWidget* w = buildControl(*panel, *control, target->parentWidget())) {
                 target->addWidget(w);
                 m_bindings.push_back({panel, control.get(), w});
                 show(m_bindings.back());
@@ -134,19 +149,10 @@ void SettingsBar::rebuild() {
         m_layout->addWidget(hint);
     }
     m_layout->addStretch(1);
-    // The old widgets may be the ones whose signal led here: delete them later.
-    // Their panels may be gone already, so they must not reach them any more (a line edit
-    // losing focus as it goes still reports it).
-    if (QWidget* old = m_scroll->takeWidget()) {
-        for (QObject* child : old->findChildren<QObject*>())
-            child->blockSignals(true);
-        detachPanes(old);
-        old->deleteLater();
-    }
-    m_scroll->setWidget(m_content);
 }
 
-QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& control) {
+QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& control,
+                                   QWidget* parent) {
     const std::string label = control.label;
     switch (control.kind) {
     case ControlKind::CheckBox: {
@@ -210,12 +216,12 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
         auto* pane = new SceneObjPane;
         pane->setFixedViewpoint(control.viewpoint);
         pane->setObject(control.shown);
-        return captioned(label, pane);
+        return captioned(label, pane, parent);
     }
     case ControlKind::Canvas: {
         auto* canvas = new CanvasPane;
         canvas->setDraw(control.draw);
-        return captioned(label, canvas);
+        return captioned(label, canvas, parent);
     }
     }
     return nullptr;

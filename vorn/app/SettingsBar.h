@@ -37,7 +37,9 @@ private:
     };
 
     void rebuild();
-    QWidget* buildControl(CSettingsDlg& panel, const SettingsControl& control);
+    /// The widget of `control`; renderer panes and canvases are made under `parent`, where
+    /// they will stay.
+    QWidget* buildControl(CSettingsDlg& panel, const SettingsControl& control, QWidget* parent);
     static void show(const Binding& binding);
 
     CSettingsListDlg m_list;

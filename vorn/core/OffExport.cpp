@@ -45,5 +45,14 @@ std::string ProposeOffName(const std::string& sceneFileName) {
     std::string name = sceneFileName;
     for (size_t pos = name.find(".xml"); pos != std::string::npos; pos = name.find(".xml", pos + 4))
         name.replace(pos, 4, ".off");
-    return name;
+    // Any other extension (a model opened from ".ply" or ".obj") is replaced too: proposing
+    // the model's own name would let one "Yes" overwrite it with OFF text.
+    const size_t slash = name.find_last_of("/\\");
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (name.size() == nameStart || name.ends_with(".off"))
+        return name;
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > nameStart)
+        name.erase(dot);
+    return name + ".off";
 }

@@ -16,5 +16,6 @@ std::string FormatOff(const MeshData& mesh);
 /// failure nothing is written, false is returned and `error` names the file.
 bool ExportOff(const PolyMesh& mesh, const std::string& path, std::string& error);
 
-/// The file name offered for an export: `sceneFileName` with every ".xml" replaced by ".off".
+/// The file name offered for an export: `sceneFileName` with every ".xml" replaced by ".off",
+/// and any other last extension replaced by (or a missing one given) ".off". Empty stays empty.
 std::string ProposeOffName(const std::string& sceneFileName);

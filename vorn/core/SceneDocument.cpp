@@ -160,6 +160,7 @@ void SceneDocument::removeView(SceneEventHandler* view) {
 }
 
 void SceneDocument::onRedrawRequest() {
+    ++m_changeCount;
     for (SceneEventHandler* view : m_views)
         view->onRedrawRequest();
 }

@@ -81,6 +81,11 @@ public:
     /// True when some factory builds scene objects of `className`.
     static bool CanBuild(const std::string& className);
 
+    /// How many times the scene has asked to be redrawn: every change to what it holds asks,
+    /// so an unchanged count means an unchanged scene (the converse does not hold: selecting
+    /// asks too).
+    unsigned long getChangeCount() const { return m_changeCount; }
+
     /// Views hear the scene's events (not owned; the first view answers captures).
     void addView(SceneEventHandler* view);
     void removeView(SceneEventHandler* view);
@@ -101,4 +106,5 @@ private:
     std::string m_pathName;
     std::string m_warning;
     std::vector<SceneEventHandler*> m_views;
+    unsigned long m_changeCount = 0;
 };

@@ -97,10 +97,12 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // The light sits at the eye: set it before the look-at transform.
+    // The light comes from above and to the left of the eye, set before the look-at
+    // transform so it moves with the camera: a light exactly at the eye shades every face
+    // turned to the viewer alike, and a shape then reads as a flat silhouette.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const float lightPos[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+    const float lightPos[4] = {-0.35f, 0.5f, 1.0f, 0.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
     glEnable(GL_LIGHT0);
     loadProjection(camera);
@@ -116,7 +118,15 @@ void GLRenderer::setBufferReuse(bool on) {
 void GLRenderer::drawScene(SceneObj& root) {
     const bool sameContext = m_bufferContext == QOpenGLContext::currentContext();
     if (!m_reuse || !m_valid || m_recordedRoot != &root || !sameContext) {
-        record([this, &root] { renderScene(root); });
+        record([this, &root] {
+            m_selectionBox.clear();
+            m_sceneBox.clear();
+            m_inScene = true;
+            renderScene(root);
+            m_inScene = false;
+            m_inSelection = false;
+            recordSelectionOutline();
+        });
         m_recordedRoot = &root;
         m_valid = true;
     }
@@ -228,6 +238,71 @@ void GLRenderer::beginPolygon() {
 
 void GLRenderer::vertex(const M3d& p) {
     m_recorder.vertex(p);
+    if (!m_inScene)
+        return;
+    const M3d world = m_recorder.transform() * p;
+    m_sceneBox.add(world);
+    if (m_inSelection)
+        m_selectionBox.add(world);
+}
+
+bool GLRenderer::getSceneBounds(M3d& lo, M3d& hi) const {
+    if (m_sceneBox.isEmpty())
+        return false;
+    lo = m_sceneBox.lo;
+    hi = m_sceneBox.hi;
+    return true;
+}
+
+void GLRenderer::beginObject(SceneObj* obj) {
+    Renderer::beginObject(obj);
+    // Children are drawn after their parent's endObject: each object asks for itself.
+    m_inSelection = false;
+    for (SceneObj* o = obj; o && getSelection(); o = o->getParent())
+        if (o == getSelection()) {
+            m_inSelection = true;
+            break;
+        }
+}
+
+void GLRenderer::endObject(SceneObj* obj) {
+    m_inSelection = false;
+    Renderer::endObject(obj);
+}
+
+void GLRenderer::recordSelectionOutline() {
+    if (m_selectionBox.isEmpty())
+        return;
+    // A box a little larger than what the selection drew, in a colour no object uses for
+    // itself, so that something selected never looks like nothing selected.
+    const M3d margin = (m_selectionBox.hi - m_selectionBox.lo) * 0.02 + M3d(1e-3, 1e-3, 1e-3);
+    const M3d lo = m_selectionBox.lo - margin;
+    const M3d hi = m_selectionBox.hi + margin;
+    const double width = getLineWidth();
+    setLineWidth(2.0);
+    beginLines();
+    color(1.0, 0.85, 0.1);
+    auto corner = [&](int i) {
+        return M3d(i & 1 ? hi.x() : lo.x(), i & 2 ? hi.y() : lo.y(), i & 4 ? hi.z() : lo.z());
+    };
+    for (int i = 0; i < 8; ++i)
+        for (int bit : {1, 2, 4})
+            if (!(i & bit)) {
+                m_recorder.vertex(corner(i));
+                m_recorder.vertex(corner(i | bit));
+            }
+    end();
+    setLineWidth(width);
+}
+
+void GLRenderer::Box::add(const M3d& p) {
+    if (empty) {
+        lo = hi = p;
+        empty = false;
+        return;
+    }
+    lo = M3d(std::min(lo.x(), p.x()), std::min(lo.y(), p.y()), std::min(lo.z(), p.z()));
+    hi = M3d(std::max(hi.x(), p.x()), std::max(hi.y(), p.y()), std::max(hi.z(), p.z()));
 }
 
 void GLRenderer::normal(const M3d& n) {

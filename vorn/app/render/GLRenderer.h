@@ -43,6 +43,9 @@ public:
     /// Draws whatever `draw` renders through this renderer (recorded afresh every call).
     void drawWith(const std::function<void(Renderer&)>& draw);
     const std::vector<ScreenText>& getTexts() const { return m_texts; }
+    /// The world-space bounds of the vertices the last recording of the scene drew; false
+    /// when it drew none.
+    bool getSceneBounds(Sorvex::M3d& lo, Sorvex::M3d& hi) const;
 
     /// Keep recorded buffers across frames (off: every frame records the scene again).
     void setBufferReuse(bool on);
@@ -70,7 +73,10 @@ public:
     void renderText(const Sorvex::M3d& at, const std::string& text) override;
     void setLineWidth(double width) override;
     /// A different selection is drawn differently, so it invalidates the kept buffers.
+    /// The selection (and what is drawn under it) is outlined by a box around what it drew.
     void setSelection(SceneObj* obj) override;
+    void beginObject(SceneObj* obj) override;
+    void endObject(SceneObj* obj) override;
 
 private:
     void begin(GLBatchRecorder::Primitive primitive, bool lit);
@@ -79,6 +85,16 @@ private:
     void upload();
     void drawBatches();
     void projectTexts();
+    void recordSelectionOutline();
+
+    /// The world-space bounds of what the selection drew.
+    struct Box {
+        Sorvex::M3d lo, hi;
+        bool empty = true;
+        void add(const Sorvex::M3d& p);
+        void clear() { empty = true; }
+        bool isEmpty() const { return empty; }
+    };
 
     Camera m_camera;
     GLBatchRecorder m_recorder;
@@ -91,4 +107,8 @@ private:
     int m_recordCount = 0;
     RGBAColor m_color;
     std::vector<ScreenText> m_texts;
+    Box m_selectionBox;
+    Box m_sceneBox;
+    bool m_inSelection = false;
+    bool m_inScene = false; // recording the scene (not a drawWith drawing)
 };

@@ -5,13 +5,15 @@
 #include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
 
 #include "common/XML.h"
-#include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +102,37 @@ TEST(MenuTest, FrameAndDocumentMenusDiffer) {
     for (const char* id : {"FileNew", "FileOpen", "FileClose", "FileSave", "FileSaveAs",
                            "FileExport", "FileScreenshot", "FileExit"})
         EXPECT_TRUE(fileItems.contains(id)) << id;
+}
+
+TEST(MenuTest, ToolbarIconsWindowIconStatusAndWindowList) {
+    CMainFrame frame;
+    for (QAction* a : frame.getToolBar().actions()) {
+        if (!a->isSeparator()) {
+            EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+        }
+    }
+    EXPECT_FALSE(frame.windowIcon().isNull());
+    EXPECT_EQ(QSize(48, 48), MenuBuilder::ApplicationIcon().actualSize(QSize(48, 48)));
+
+    frame.statusBar()->showMessage("Working");
+    frame.statusBar()->clearMessage();
+    EXPECT_EQ("Ready", frame.statusBar()->currentMessage().toStdString());
+
+    CChildFrame* first = frame.newDocument();
+    CChildFrame* second = frame.newDocument();
+    frame.getMdiArea().setActiveSubWindow(second);
+    QMenu* windows = frame.getMenus().windowMenu();
+    for (int pass = 0; pass < 2; ++pass) {
+        frame.fillWindowMenu(*windows);
+        QStringList entries;
+        for (QAction* a : windows->actions())
+            if (a->property("documentWindow").toInt() > 0)
+                entries << a->text() + (a->isChecked() ? " [x]" : "");
+        EXPECT_EQ(QStringList({"&1 Untitled", "&2 Untitled [x]"}), entries)
+            << "listed once however often the menu opens";
+    }
+    windows->actions()[windows->actions().size() - 2]->trigger();
+    EXPECT_EQ(first, frame.activeChild());
 }
 
 TEST(MenuTest, FrameWithoutDocumentShowsReducedMenu) {

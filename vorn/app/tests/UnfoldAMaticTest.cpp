@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include <gtest/gtest.h>
 
@@ -223,6 +224,15 @@ TEST_F(UnfoldAMaticTest, ARunFillsTheTableAndWritesResults) {
             EXPECT_TRUE(isPercentage(results.cellText(strategy, label)))
                 << strategy << " / " << label << ": " << results.cellText(strategy, label);
     EXPECT_EQ("100.00%", results.cellText("Breadth First", "Cube.off"));
+    for (const char* strategy : {"Breadth First", "Give Up Test"})
+        for (int column = 0; column < results.columnCount(); ++column) {
+            const std::string label = results.columnLabels()[size_t(column)];
+            const QString text = column == 0
+                                     ? QString(strategy)
+                                     : QString::fromStdString(results.cellText(strategy, label));
+            EXPECT_GE(results.columnWidth(column), results.fontMetrics().horizontalAdvance(text))
+                << "the whole of \"" << text.toStdString() << "\" shows";
+        }
 
     const std::string csv = ReadFileText(dir / "out" / "results.csv");
     EXPECT_EQ(0u, csv.rfind("Unfolder, Cube.off, RandomPoly, \nBreadth First, 100.00, ", 0)) << csv;
@@ -277,6 +287,51 @@ TEST_F(UnfoldAMaticTest, ModelFolderTextLosesTrailingSeparators) {
     // A folder that does not exist leaves the list as it was.
     folder.setText(QString::fromStdString((dir / "nowhere").string()));
     EXPECT_EQ("prism.off", texts(child<QListWidget>(dialog, "tests")).back());
+}
+
+TEST_F(UnfoldAMaticTest, OpensAtTheRememberedSizeAndBrowsesForFolders) {
+    QSize firstSize;
+    {
+        CUnfoldAMatic dialog(nullptr, nullptr);
+        firstSize = dialog.size();
+        EXPECT_GE(firstSize.width(), 900);
+        EXPECT_GE(firstSize.height(), 800);
+        QShowEvent shown;
+        QApplication::sendEvent(&dialog, &shown);
+        dialog.resize(1000, 900);
+    }
+    CUnfoldAMatic dialog(nullptr, nullptr);
+    EXPECT_EQ(QSize(1000, 900), dialog.size()) << "the size the user left it at";
+
+    const fs::path other = dir / "other";
+    fs::create_directories(other);
+    std::ofstream(other / "prism.off") << kCubeOff;
+    QString offered;
+    dialog.chooseFolder = [&](const QString& start) {
+        offered = start;
+        return QString::fromStdString(other.string());
+    };
+    child<QPushButton>(dialog, "browse_modelPath").click();
+    EXPECT_EQ((dir / "models").string(), offered.toStdString()) << "starts at the folder shown";
+    EXPECT_EQ(other.string(), child<QLineEdit>(dialog, "modelPath").text().toStdString());
+    EXPECT_EQ("prism.off", texts(child<QListWidget>(dialog, "tests")).back());
+    dialog.chooseFolder = [](const QString&) { return QString(); };
+    child<QPushButton>(dialog, "browse_recordTo").click();
+    EXPECT_EQ((dir / "out").string(), child<QLineEdit>(dialog, "recordTo").text().toStdString())
+        << "a cancelled choice changes nothing";
+}
+
+TEST_F(UnfoldAMaticTest, ChoicesThatCannotBeStoredAreReported) {
+    CUnfoldAMatic dialog(nullptr, nullptr);
+    std::vector<std::string> shown;
+    dialog.showMessage = [&](const std::string& text) { shown.push_back(text); };
+    child<QCheckBox>(dialog, "writePdfs").setChecked(true);
+    {
+        const FileSizeLimit noRoom(16);
+        dialog.go();
+    }
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_NE(std::string::npos, shown.front().find("could not be saved")) << shown.front();
 }
 
 TEST_F(UnfoldAMaticTest, DoneDeletesTheDialogInTheMiddleOfARun) {

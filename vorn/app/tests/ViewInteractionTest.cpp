@@ -2,13 +2,14 @@
 #include "vorn/app/CVornView.h"
 #include "vorn/app/ViewGeometry.h"
 
+#include "scene/SceneRoot.h"
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/PolyMesh.h"
-#include "scene/SceneRoot.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -178,6 +179,32 @@ TEST_F(ViewInteractionTest, HoverReportsThePointUnderTheMouse) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(1, square->hovers);
     expectNear(M3d(0, 0, 0), square->lastHover, 1e-2);
+}
+
+TEST_F(ViewInteractionTest, AGrowingSceneStaysInSightUntilTheUserMovesTheCamera) {
+    ASSERT_TRUE(view->recenter());
+    EXPECT_TRUE(view->isFollowingScene());
+    // The 2 x 2 square's sphere (radius sqrt 2) with the margin: farther than a tight fit.
+    Camera tight = view->getCamera();
+    tight.oversight(M3d(-1, -1, 0), M3d(1, 1, 0));
+    EXPECT_GT(view->getCamera().getDistance(), tight.getDistance() * 1.1);
+
+    const double before = view->getCamera().getDistance();
+    EXPECT_FALSE(view->keepInSight(M3d(-1, -1, 0), M3d(1, 1, 0))) << "nothing grew";
+    EXPECT_TRUE(view->keepInSight(M3d(-1, -1, 0), M3d(7, 1, 0)));
+    EXPECT_GT(view->getCamera().getDistance(), before * 2);
+    EXPECT_NEAR(3.0, view->getCamera().getTarget().x(), 1e-9) << "aimed at the grown net";
+
+    QWheelEvent wheel(QPointF(200, 150), QPointF(200, 150), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view.get(), &wheel);
+    EXPECT_FALSE(view->isFollowingScene());
+    const double zoomed = view->getCamera().getDistance();
+    EXPECT_FALSE(view->keepInSight(M3d(-1, -1, 0), M3d(20, 1, 0)));
+    EXPECT_DOUBLE_EQ(zoomed, view->getCamera().getDistance()) << "the user's camera is kept";
+
+    view->recenter();
+    EXPECT_TRUE(view->isFollowingScene()) << "Recenter follows the scene again";
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the workbench in a virtual display of its own on an example scene, checks that it
-# saves a picture of its window, and that a file it cannot open ends it with a message.
+# saves a picture of its window, and that a file it cannot open is reported while it stays open.
 # Exits 77 (skipped) when Xvfb is not installed.
 set -u
 VORN=$1
@@ -10,13 +10,7 @@ if ! command -v Xvfb >/dev/null; then
     echo "Xvfb is not installed: skipping the window test"
     exit 77
 fi
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-XPID=$!
-trap 'kill $XPID 2>/dev/null' EXIT
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-export DISPLAY=":$n"
+. "$(dirname "$0")/start-xvfb.sh" 90
 
 rm -f "$OUT"
 if ! "$VORN" --screenshot "$OUT" "$SCENE"; then
@@ -30,14 +24,22 @@ if [ "$size" -lt 4000 ]; then
     exit 1
 fi
 
+# A file that cannot be read is reported and the workbench stays open (it still takes
+# its picture and ends normally).
 missing="$(dirname "$OUT")/no-such-scene.xml"
-if "$VORN" --screenshot "$OUT.2" "$missing" 2>"$OUT.err"; then
-    echo "Vorn opened a missing file"
+rm -f "${OUT%.png}-unreadable.png"
+if ! "$VORN" --screenshot "${OUT%.png}-unreadable.png" "$missing" 2>"$OUT.err"; then
+    echo "Vorn ended on a missing file instead of reporting it"
+    cat "$OUT.err"
     exit 1
 fi
 if ! grep -q "no-such-scene.xml" "$OUT.err"; then
     echo "the error does not name the file:"
     cat "$OUT.err"
+    exit 1
+fi
+if [ ! -s "${OUT%.png}-unreadable.png" ]; then
+    echo "the workbench did not stay open after the unreadable file"
     exit 1
 fi
 echo "window drawn: $OUT ($size bytes)"

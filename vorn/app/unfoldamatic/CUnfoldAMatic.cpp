@@ -1,5 +1,6 @@
 #include "vorn/app/unfoldamatic/CUnfoldAMatic.h"
 
+#include "common/Registry.h"
 #include "common/UserPaths.h"
 #include "scene/SceneRoot.h"
 #include "unfolders/engine/Unfolder.h"
@@ -12,22 +13,33 @@
 #include "vorn/core/shapes/RandomConvex.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The size the dialog opens at until the user has chosen one: room for both panes, both
+// lists and several rows and columns of results. Smaller stored sizes are not restored.
+constexpr int kDefaultWidth = 900;
+constexpr int kDefaultHeight = 820;
+constexpr int kMinWidth = 300;
+constexpr int kMinHeight = 300;
+const char* const kSizeKey = "UnfoldAMatic/Size";
 
 // A renderer view sits 8 pixels inside its group box, and 8 more below the title.
 constexpr int kPaneInset = 8;
@@ -78,6 +90,7 @@ CUnfoldAMatic::CUnfoldAMatic(PolyMesh* target, QWidget* owner, std::chrono::mill
     layout->addWidget(groupAround("Results", m_results), 2);
     layout->addWidget(buildFields());
 
+    restoreSize();
     const BatchSettings stored = ReadBatchSettings();
     m_modelPath->setText(QString::fromStdString(stored.modelPath));
     m_recordTo->setText(QString::fromStdString(stored.path));
@@ -102,10 +115,28 @@ CUnfoldAMatic::CUnfoldAMatic(PolyMesh* target, QWidget* owner, std::chrono::mill
 
 CUnfoldAMatic::~CUnfoldAMatic() {
     UnregisterSystemIdleHandler(this);
+    if (m_wasShown)
+        SetRegistryString("Settings", kSizeKey,
+                          std::to_string(width()) + "," + std::to_string(height()));
     // The panes outlive this body (Qt deletes child widgets later): they must not keep
     // pointers into the run or the meshes below.
     m_targetPane->setObject(nullptr);
     m_unfoldingPane->setObject(nullptr);
+}
+
+void CUnfoldAMatic::restoreSize() {
+    int w = 0, h = 0;
+    const std::string stored = GetRegistryString("Settings", kSizeKey, "");
+    if (std::sscanf(stored.c_str(), "%d,%d", &w, &h) != 2 || w < kMinWidth || h < kMinHeight) {
+        w = kDefaultWidth;
+        h = kDefaultHeight;
+    }
+    resize(w, h);
+}
+
+void CUnfoldAMatic::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_wasShown = true;
 }
 
 QWidget* CUnfoldAMatic::buildPanes() {
@@ -148,8 +179,31 @@ QWidget* CUnfoldAMatic::buildFields() {
         form->addRow(QString::fromLatin1(label), edit);
         return edit;
     };
-    m_modelPath = field("Find models in:", "modelPath", false);
-    m_recordTo = field("Record to:", "recordTo", false);
+    // A folder field with a Browse button beside it that puts the chosen folder in it.
+    auto folderField = [&](const char* label, const char* name) {
+        auto* edit = new QLineEdit;
+        edit->setObjectName(QString::fromLatin1(name));
+        auto* browse = new QPushButton(QStringLiteral("Browse..."));
+        browse->setObjectName(QStringLiteral("browse_") + QString::fromLatin1(name));
+        browse->setAutoDefault(false);
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        row->addWidget(browse);
+        form->addRow(QString::fromLatin1(label), row);
+        connect(browse, &QPushButton::clicked, this, [this, edit] {
+            const QString chosen = chooseFolder
+                                       ? chooseFolder(edit->text())
+                                       : QFileDialog::getExistingDirectory(
+                                             this, QStringLiteral("Choose a folder"), edit->text());
+            if (!chosen.isEmpty()) {
+                edit->setText(chosen);
+                emit edit->editingFinished();
+            }
+        });
+        return edit;
+    };
+    m_modelPath = folderField("Find models in:", "modelPath");
+    m_recordTo = folderField("Record to:", "recordTo");
     m_status = field("Status:", "status", true);
     m_progress = field("Progress:", "progress", true);
     layout->addLayout(form, 1);
@@ -253,7 +307,14 @@ void CUnfoldAMatic::go() {
     m_stopReason.clear();
     m_runner.start(options);
     m_runner.prepareNextTest();
-    WriteBatchSettings(chosen);
+    // The run goes on; the user learns that the next run will not offer these choices.
+    if (!WriteBatchSettings(chosen)) {
+        const std::string text = "The choices could not be saved: " + GetRegistryError();
+        if (showMessage)
+            showMessage(text);
+        else
+            QMessageBox::warning(this, windowTitle(), QString::fromStdString(text));
+    }
     m_lastStepEnd = Clock::now();
     showRunState();
 }

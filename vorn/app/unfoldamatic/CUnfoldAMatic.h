@@ -21,7 +21,7 @@ class SceneObjPane;
 /// strategies, "Go" starts the batch engine, and each idle tick works on the run for up to
 /// the step budget, then shows the status, the progress, the results table and the test
 /// and unfolding under way. Modeless and deleted when closed ("Done"); an unfolding under
-/// way goes with it.
+/// way goes with it. It opens at the size it had when last closed.
 class CUnfoldAMatic : public QDialog, public SystemIdleHandler {
     Q_OBJECT
 public:
@@ -36,7 +36,13 @@ public:
     /// test mesh that is kept (Capture Fails, or a failed "Collision Repair").
     std::function<void(const std::string& xml)> onFailure;
 
-    /// "Go": stores the choices and starts the run over.
+    /// Picks a folder for a Browse button, starting at `start` (the folder dialog by
+    /// default); empty when cancelled.
+    std::function<QString(const QString& start)> chooseFolder;
+    /// Where a failure to store the choices is shown (a message box by default).
+    std::function<void(const std::string& text)> showMessage;
+
+    /// "Go": stores the choices and starts the run over; a failure to store them is shown.
     void go();
     /// One slice of the run (about the step budget) and a refresh of the displays.
     void onSystemIdle() override;
@@ -49,7 +55,12 @@ public:
     const std::string& getSceneName() const { return m_sceneName; }
     const PolyMesh& getTargetCopy() const { return m_targetCopy; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    /// Opens at the size the dialog had when last closed (a default size the first time).
+    void restoreSize();
     QWidget* buildPanes();
     QWidget* buildChoices();
     QWidget* buildFields();
@@ -66,6 +77,7 @@ private:
     std::chrono::milliseconds m_stepBudget;
     std::chrono::steady_clock::time_point m_lastStepEnd;
     std::string m_stopReason; // why a run was stopped early; empty while all is well
+    bool m_wasShown = false;  // only a size the user saw is remembered
 
     SceneObjPane* m_targetPane = nullptr;
     SceneObjPane* m_unfoldingPane = nullptr;

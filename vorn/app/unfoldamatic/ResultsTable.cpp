@@ -34,6 +34,7 @@ void ResultsTable::reset(const std::vector<std::string>& strategies) {
         const int row = rowCount();
         insertRow(row);
         setItem(row, 0, new QTableWidgetItem(QString::fromStdString(name)));
+        fitColumnTo(0, QString::fromStdString(name));
         m_rows[name] = row;
     }
 }
@@ -68,7 +69,14 @@ void ResultsTable::showOutcome(const BatchTestOutcome& outcome, const BatchResul
         else
             std::snprintf(text, sizeof text, "%4.2f%%", double(value->second));
         setItem(row->second, column, new QTableWidgetItem(QString::fromLatin1(text)));
+        fitColumnTo(column, QString::fromLatin1(text));
     }
+}
+
+void ResultsTable::fitColumnTo(int column, const QString& text) {
+    const int needed = fontMetrics().horizontalAdvance(text) + kLabelPadding;
+    if (columnWidth(column) < needed)
+        setColumnWidth(column, needed);
 }
 
 std::string ResultsTable::cellText(const std::string& strategy, const std::string& label) const {

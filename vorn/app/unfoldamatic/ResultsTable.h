@@ -11,7 +11,8 @@ struct BatchTestOutcome;
 
 /// The on-screen results of a batch run: column 0 "Unfolder" names one strategy per row,
 /// and each test label gets a column the first time it is needed. Cells show counted
-/// successes as whole numbers and scores as percentages ("87.50%").
+/// successes as whole numbers and scores as percentages ("87.50%"); a column widens to
+/// show the whole of every value and name put in it.
 class ResultsTable : public QTableWidget {
 public:
     explicit ResultsTable(QWidget* parent = nullptr);
@@ -28,6 +29,8 @@ public:
     std::vector<std::string> columnLabels() const;
 
 private:
+    void fitColumnTo(int column, const QString& text);
+
     std::map<std::string, int> m_rows;
     std::map<std::string, int> m_columns;
 };

@@ -61,7 +61,12 @@ TEST(OffExport, WritesTheMeshInListOrderAndKeepsOldFileOnFailure) {
 TEST(OffExport, ProposedNameReplacesTheSceneExtension) {
     EXPECT_EQ("model.off", ProposeOffName("model.xml"));
     EXPECT_EQ("a.off.off", ProposeOffName("a.xml.xml"));
-    EXPECT_EQ("model.obj", ProposeOffName("model.obj"));
+    EXPECT_EQ("model.off", ProposeOffName("model.ply")) << "never the model's own name";
+    EXPECT_EQ("model.tar.off", ProposeOffName("model.tar.obj"));
+    EXPECT_EQ("model.off", ProposeOffName("model"));
+    EXPECT_EQ("model.off", ProposeOffName("model.off"));
+    EXPECT_EQ("dir.v2/model.off", ProposeOffName("dir.v2/model"));
+    EXPECT_EQ(".hidden.off", ProposeOffName(".hidden"));
     EXPECT_EQ("", ProposeOffName(""));
 }
 

@@ -95,4 +95,38 @@ TEST(GLRendererTest, DrawingsAndTextsLeaveTheSceneRecordingStale) {
     EXPECT_EQ(GLBatch::Kind::Triangles, r.getRecording().getBatches()[0].kind);
 }
 
+TEST(GLRendererTest, SelectionIsOutlinedAroundWhatItDrew) {
+    SceneObj root;
+    auto* triangle = new CountingTriangle;
+    triangle->setParent(&root);
+    triangle->setTransform(Sorvex::M4x4::Translation(M3d(5, 0, 0)));
+    auto* other = new CountingTriangle;
+    other->setParent(&root);
+
+    GLRenderer r;
+    r.drawScene(root);
+    EXPECT_EQ(1u, r.getRecording().getBatches().size()) << "nothing selected, no outline";
+    M3d lo, hi;
+    ASSERT_TRUE(r.getSceneBounds(lo, hi));
+    EXPECT_DOUBLE_EQ(0.0, lo.x());
+    EXPECT_DOUBLE_EQ(6.0, hi.x()) << "the scene's bounds are in world coordinates";
+
+    r.setSelection(triangle);
+    r.drawScene(root);
+    const auto& batches = r.getRecording().getBatches();
+    ASSERT_EQ(2u, batches.size());
+    const GLBatch& outline = batches.back();
+    EXPECT_EQ(GLBatch::Kind::Lines, outline.kind);
+    EXPECT_EQ(24, outline.count) << "the twelve edges of a box";
+    float minX = 1e9f, maxX = -1e9f;
+    for (int i = outline.first; i < outline.first + outline.count; ++i) {
+        minX = std::min(minX, r.getRecording().getVertices()[size_t(i)].position[0]);
+        maxX = std::max(maxX, r.getRecording().getVertices()[size_t(i)].position[0]);
+    }
+    EXPECT_LT(minX, 5.0f);
+    EXPECT_GT(minX, 4.9f) << "around the selected triangle only, not the other one";
+    EXPECT_GT(maxX, 6.0f);
+    EXPECT_LT(maxX, 6.1f);
+}
+
 } // namespace
