@@ -21,6 +21,14 @@ struct MeshTopology {
     int eulerCharacteristic = 0;
 };
 
+/// Faces whose shape the layout cannot honour exactly.
+struct MeshFaceShapes {
+    /// Faces without area (collinear or coincident corners).
+    int zeroArea = 0;
+    /// Faces whose corners do not lie in one plane.
+    int nonPlanar = 0;
+};
+
 /// A plain description of a polygon mesh: positions and faces as 0-based
 /// vertex index rings (edge i runs from index i to index i+1). This is the
 /// form meshes are checked in before they replace a live mesh.
@@ -42,6 +50,19 @@ struct MeshData {
     /// Edge and boundary counts. Faces with out-of-range indices are counted as
     /// faces, but their edges are ignored.
     MeshTopology topology() const;
+
+    // Face shapes (MeshFaceShape.cpp)
+
+    /// A face has no area when its area is at most this share of its longest side squared
+    /// (1e-12: what rounding leaves of three corners on one line, far below any real face).
+    static constexpr double kFlatFaceShare = 1e-12;
+    /// A face is not planar when a corner lies farther than this share of its longest side
+    /// from the plane through its first corner with its area normal (1e-6, the tolerance
+    /// nets are laid out to).
+    static constexpr double kPlanarShare = 1e-6;
+    /// Counts the faces without area and the non-planar faces (faces with out-of-range
+    /// indices are skipped).
+    MeshFaceShapes faceShapes() const;
 
     // Connectivity (MeshConnectivity.cpp)
 

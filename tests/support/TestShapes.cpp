@@ -16,6 +16,14 @@ MeshData cube() {
     return d;
 }
 
+MeshData sliveredCube() {
+    MeshData d = cube();
+    d.vertices.push_back({0.5, 0, 1});
+    d.faces[1] = {4, 8, 5, 6, 7};
+    d.faces.push_back({8, 4, 5});
+    return d;
+}
+
 MeshData tetrahedron() {
     MeshData d;
     d.vertices = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
@@ -184,6 +192,7 @@ const std::vector<NamedShape>& strategyShapes() {
         {"random convex", [] { return randomConvex(3, 40); }},
         {"L-prism", lPrism},
         {"open box", openBox},
+        {"cube with a sliver", [] { return meshOf(sliveredCube()); }},
     };
     return shapes;
 }

@@ -15,6 +15,10 @@ namespace testshapes {
 
 /// Unit cube [0,1]^3 with six quads; the bottom face (z = 0) comes first.
 MeshData cube();
+/// The unit cube with a corner (0.5, 0, 1) on the top face's first edge and a
+/// face without area (8, 4, 5) along that edge: closed and manifold, as meshes
+/// with slivers from modelling tools are.
+MeshData sliveredCube();
 /// The tetrahedron on alternate corners of the cube [-1,1]^3.
 MeshData tetrahedron();
 /// The twelve-vertex, twenty-face icosahedron of the built-in scene.

@@ -33,6 +33,9 @@ void printMesh(int number, PolyMesh& mesh) {
     std::printf("  Euler characteristic: %d\n", t.eulerCharacteristic);
     std::printf("  components: %d\n", data.countComponents());
     std::printf("  non-manifold vertices: %d\n", data.countNonManifoldVertices());
+    const MeshFaceShapes shapes = data.faceShapes();
+    std::printf("  zero-area faces: %d\n", shapes.zeroArea);
+    std::printf("  non-planar faces: %d\n", shapes.nonPlanar);
 }
 
 int runInfo(const std::vector<std::string>& args);
@@ -43,7 +46,9 @@ const CliCommand g_InfoCommand{
     "Opens FILE (a scene .xml or a mesh .off, .obj, .stl, .ply) and prints the\n"
     "number of objects and, for every mesh: its vertices, faces and edges,\n"
     "whether it is closed, its boundary and non-manifold edges, its Euler\n"
-    "characteristic, its connected components and its non-manifold vertices.\n",
+    "characteristic, its connected components, its non-manifold vertices, and\n"
+    "its faces without area and faces whose corners are not in one plane (both\n"
+    "are laid out as usual; a face without area never counts as an overlap).\n",
     runInfo};
 const CliCommandRegistration g_InfoRegistration(g_InfoCommand);
 

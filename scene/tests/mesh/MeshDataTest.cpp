@@ -140,3 +140,19 @@ TEST(MeshDataTest, ComponentsAndPinchedVertices) {
     EXPECT_EQ(1, open.countComponents());
     EXPECT_EQ(0, open.countNonManifoldVertices());
 }
+
+TEST(MeshDataTest, FacesWithoutAreaAndBentFacesAreCounted) {
+    EXPECT_EQ(0, testshapes::cube().faceShapes().zeroArea);
+    EXPECT_EQ(0, testshapes::cube().faceShapes().nonPlanar);
+    const MeshData slivered = testshapes::sliveredCube();
+    std::string error;
+    EXPECT_TRUE(slivered.validate(error)) << error;
+    EXPECT_EQ(1, slivered.faceShapes().zeroArea);
+    EXPECT_EQ(0, slivered.faceShapes().nonPlanar) << "a face without area is not also bent";
+
+    MeshData bent = testshapes::cube();
+    bent.vertices[6] = Sorvex::M3d(1, 1, 1.001); // the top face and two walls bend
+    EXPECT_EQ(3, bent.faceShapes().nonPlanar);
+    bent.vertices[6] = Sorvex::M3d(1, 1, 1 + 1e-9); // rounding, not a bend
+    EXPECT_EQ(0, bent.faceShapes().nonPlanar);
+}
