@@ -1,6 +1,10 @@
 #include "common/AtomicFile.h"
 
 #include <atomic>
+#include <csignal>
+#include <dirent.h>
+#include <mutex>
+#include <set>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -45,6 +49,38 @@ std::string temporaryName(const std::string& path) {
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     return folder + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
            std::to_string(counter.fetch_add(1));
+}
+
+/// Removes the temporary files an interrupted write of `target` left behind: names
+/// ".<base>.tmp-<pid>-<n>" in its folder whose process is gone. Each target is swept once
+/// per process, so a batch writing thousands of files does not read its folder each time.
+void removeStaleTemporaries(const std::string& target) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!swept.insert(target).second)
+            return;
+    }
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    const std::string prefix =
+        "." + (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+        if (pid <= 0 || *end != '-' || pid == long(getpid()))
+            continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
 }
 
 bool writeAll(int fd, const std::string& text) {
@@ -118,6 +154,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
     Destination dest;
     if (!findDestination(path, dest, error))
         return false;
+    removeStaleTemporaries(dest.target);
 
     std::string temp;
     int fd = -1;

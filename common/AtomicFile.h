@@ -19,6 +19,8 @@ enum class FileSync {
 /// untouched, the temporary file removed, false returned and `*error` (when
 /// given) names the file and the system's reason. A symbolic link at `path`
 /// is kept and its target replaced; the replaced file's permissions are kept.
+/// Temporary files that an interrupted write of the same file left behind (their process
+/// is gone) are removed the first time a process writes that file.
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error,
                          FileSync sync = FileSync::Durable);
 /// Puts the finished file `from` in the place of `path` with the same care as

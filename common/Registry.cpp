@@ -67,14 +67,22 @@ std::string GetRegistryString(const std::string& section, const std::string& key
 
 bool SetRegistryString(const std::string& section, const std::string& key,
                        const std::string& value) {
+    return SetRegistryStrings(section, {{key, value}});
+}
+
+bool SetRegistryStrings(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& values) {
     RegistryCache& c = cache();
     std::string failure;
     {
         std::lock_guard<std::mutex> lock(c.mutex);
-        if (!SettingsFile::CanStore(section, key)) {
-            c.lastError = "cannot store the setting [" + section + "] " + key +
-                          ": the name holds a line break, '=' or surrounding blanks";
-            return false;
+        for (const auto& [key, value] : values) {
+            (void)value;
+            if (!SettingsFile::CanStore(section, key)) {
+                c.lastError = "cannot store the setting [" + section + "] " + key +
+                              ": the name holds a line break, '=' or surrounding blanks";
+                return false;
+            }
         }
         current(c);
         // Start from the file as it is now so that values another process
@@ -84,13 +92,16 @@ bool SetRegistryString(const std::string& section, const std::string& key,
         if (!readSettings(path, updated, failure)) {
             c.lastError = failure;
         } else {
-            const std::string* old = updated.find(section, key);
-            if (old && *old == value) {
-                c.settings = std::move(updated);
-                return true;
+            bool changed = false;
+            for (const auto& [key, value] : values) {
+                const std::string* old = updated.find(section, key);
+                if (!old || *old != value) {
+                    updated.set(section, key, value);
+                    changed = true;
+                }
             }
-            updated.set(section, key, value);
-            if (WriteFileAtomically(path, updated.toText(), &failure)) {
+            // All the values land in one atomic replacement, or none of them does.
+            if (!changed || WriteFileAtomically(path, updated.toText(), &failure)) {
                 c.settings = std::move(updated);
                 return true;
             }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 /// Per-user settings: text values under (section, key), kept in the INI file
 /// GetConfigDir()/settings.ini. Section names are used as given, backslashes
@@ -20,6 +22,10 @@ std::string GetRegistryString(const std::string& section, const std::string& key
 /// on the status line and kept in GetRegistryError()).
 bool SetRegistryString(const std::string& section, const std::string& key,
                        const std::string& value);
+/// Stores several keys of one section in one atomic rewrite of the file: settings
+/// that belong together (a dialog's choices) are all saved, or none is.
+bool SetRegistryStrings(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& values);
 /// True exactly when the stored text is "true"; `def` only when the key is
 /// absent.
 bool GetRegistryFlag(const std::string& section, const std::string& key, bool def);

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(AtomicFile, WritesReplaceKeepModeAndFollowLinks) {
@@ -54,6 +58,26 @@ TEST(AtomicFile, PipesAndDevicesAreNeitherReadNorReplaced) {
     ASSERT_EQ(0, lstat(fifo.c_str(), &info));
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     EXPECT_EQ(2, dir.entryCount()) << "no temporary file is left";
+}
+
+TEST(AtomicFile, TemporariesOfInterruptedWritesAreRemovedByTheNextWrite) {
+    TempDir dir;
+    // A process that has ended: its temporary files can only be leftovers.
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(child, waitpid(child, nullptr, 0));
+    const std::string stale = dir.file(".a.txt.tmp-" + std::to_string(child) + "-0");
+    const std::string mine = dir.file(".a.txt.tmp-" + std::to_string(getpid()) + "-77");
+    const std::string other = dir.file(".b.txt.tmp-" + std::to_string(child) + "-0");
+    for (const std::string& path : {stale, mine, other})
+        std::ofstream(path) << "half";
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(dir.file("a.txt"), "whole", &error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(stale)) << "left by a process that is gone";
+    EXPECT_TRUE(std::filesystem::exists(mine)) << "this process may still be writing it";
+    EXPECT_TRUE(std::filesystem::exists(other)) << "another file's temporary";
 }
 
 TEST(AtomicFile, FailuresNameTheFileAndKeepOutputUnchanged) {

@@ -107,6 +107,19 @@ TEST_F(Registry, FailedWritesChangeNothing) {
     EXPECT_FALSE(SetRegistryString("Settings", "[Section]", "v"));
     EXPECT_FALSE(SetRegistryString("Bad\nSection", "k", "v"));
     EXPECT_EQ(before, fileText());
+
+    // Keys saved together land together or not at all.
+    {
+        FileSizeLimit limit(before.size() + 10);
+        EXPECT_FALSE(SetRegistryStrings("Settings", {{"A", "1"}, {"B", std::string(5000, 'v')}}));
+    }
+    EXPECT_EQ(before, fileText());
+    EXPECT_EQ("absent", GetRegistryString("Settings", "A", "absent"));
+    EXPECT_FALSE(SetRegistryStrings("Settings", {{"C", "1"}, {"bad=key", "2"}}));
+    EXPECT_EQ("absent", GetRegistryString("Settings", "C", "absent"));
+    ASSERT_TRUE(SetRegistryStrings("Settings", {{"A", "1"}, {"B", "2"}}));
+    EXPECT_EQ("1", GetRegistryString("Settings", "A", ""));
+    EXPECT_EQ("2", GetRegistryString("Settings", "B", ""));
 }
 
 TEST_F(Registry, ConcurrentWritersLoseNothing) {

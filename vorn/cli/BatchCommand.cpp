@@ -10,10 +10,12 @@
 #include "vorn/core/batch/TestLabels.h"
 #include "vorn/core/shapes/RandomConvex.h"
 
+#include "common/Registry.h"
 #include "common/UserPaths.h"
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
 
+#include <iostream>
 #include <unistd.h>
 
 #include <algorithm>
@@ -276,7 +278,10 @@ int runBatch(const std::vector<std::string>& args) {
         if (!folder->empty())
             *folder = std::filesystem::absolute(*folder, ignored).string();
     }
-    WriteBatchSettings(toStore);
+    // The run goes on without them: the choices only seed the next run.
+    if (!WriteBatchSettings(toStore))
+        std::cerr << "vorn-cli: warning: the batch choices were not stored: "
+                  << GetRegistryError() << std::endl;
 
     BatchRunner runner;
     runner.start(options);

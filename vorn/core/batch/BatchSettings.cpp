@@ -25,14 +25,14 @@ BatchSettings ReadBatchSettings() {
 }
 
 bool WriteBatchSettings(const BatchSettings& s) {
-    bool ok = SetRegistryString(kSection, "UnfoldAMatic/Filter", s.filter);
-    ok = SetRegistryString(kSection, "UnfoldAMatic/Tests", s.tests) && ok;
-    ok = SetRegistryString(kSection, "UnfoldAMatic/Path", s.path) && ok;
-    ok = SetRegistryString(kSection, "UnfoldAMatic/ModelPath", s.modelPath) && ok;
-    ok = SetRegistryFlag(kSection, "UnfoldAMatic/WritePDFs", s.writePdfs) && ok;
-    ok = SetRegistryFlag(kSection, "UnfoldAMatic/VaryRandoms", s.varyRandoms) && ok;
-    ok = SetRegistryFlag(kSection, "UnfoldAMatic/CaptureFails", s.captureFails) && ok;
-    return ok;
+    auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
+    return SetRegistryStrings(kSection, {{"UnfoldAMatic/Filter", s.filter},
+                                         {"UnfoldAMatic/Tests", s.tests},
+                                         {"UnfoldAMatic/Path", s.path},
+                                         {"UnfoldAMatic/ModelPath", s.modelPath},
+                                         {"UnfoldAMatic/WritePDFs", flag(s.writePdfs)},
+                                         {"UnfoldAMatic/VaryRandoms", flag(s.varyRandoms)},
+                                         {"UnfoldAMatic/CaptureFails", flag(s.captureFails)}});
 }
 
 BatchSettings BatchSettingsFrom(const BatchOptions& options) {
