@@ -59,7 +59,11 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
         auto* u = dynamic_cast<Unfolder*>(built.get());
         ASSERT_NE(nullptr, u) << name;
         EXPECT_EQ(name, std::string(u->getClassName()));
-        const bool checks = name.find("WithoutErrorCorrection") == std::string::npos;
+        // These lay whole nets at once and judge their overlaps afterwards.
+        const bool judgesAfter = name == "SteepestAscentUnfolder" ||
+                                 name == "CollisionRepairUnfolder" || name == "RandomCutUnfolder";
+        const bool checks =
+            name.find("WithoutErrorCorrection") == std::string::npos && !judgesAfter;
         EXPECT_EQ(checks, u->getCheckIntersections()) << name;
     }
 }
@@ -74,8 +78,11 @@ TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) 
             ASSERT_NE(nullptr, u) << what;
             ASSERT_TRUE(u->setParent(mesh.get())) << what;
             ASSERT_TRUE(runToEnd(*u)) << what;
-            // The base places its starting face only; the strategies place every face.
-            if (factory->isOfferedToUsers()) {
+            // The base places its starting face only; the strategies place every face,
+            // except the quick random cuts, which show a refused tree as it was laid.
+            const bool mayStopShort = factory->isListedUnder("RandomCutUnfolder") &&
+                                      u->getCheckIntersections();
+            if (factory->isOfferedToUsers() && !mayStopShort) {
                 EXPECT_EQ(mesh->getPolyCount(), u->getPolyCount()) << what;
             }
             expectSoundNet(*u, what);
