@@ -241,9 +241,8 @@ void CollisionRepairUnfolder::onConflict(Poly* a, Poly* b) {
         if (!hasCutEdge(cut, *sa, i))
             continue;
         for (int j = 0; j < b->getVertexCount(); ++j) {
-            if (!hasCutEdge(cut, *sb, j) ||
-                !crossed(*a->getVertex(i), *a->getVertex(i + 1), *b->getVertex(j),
-                         *b->getVertex(j + 1)))
+            if (!hasCutEdge(cut, *sb, j) || !crossed(*a->getVertex(i), *a->getVertex(i + 1),
+                                                     *b->getVertex(j), *b->getVertex(j + 1)))
                 continue;
             const Edge ea{sa, i}, eb{sb, j};
             bool known = false;

@@ -143,8 +143,7 @@ bool CollisionRepairUnfolder::planRepair(Poly*& x, Poly*& y, bool countVisit) {
 void CollisionRepairUnfolder::repair() {
     Poly* x = nullptr;
     Poly* y = nullptr;
-    if (repairs >= RepairsPerFace * int(source->getPolyCount()) + 100 ||
-        !planRepair(x, y, true)) {
+    if (repairs >= RepairsPerFace * int(source->getPolyCount()) + 100 || !planRepair(x, y, true)) {
         gaveUp = true;
         return;
     }

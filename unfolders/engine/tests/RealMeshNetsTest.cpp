@@ -8,9 +8,10 @@
 #include "scene/Factory.h"
 #include "scene/loaders/OffParser.h"
 #include "tests/support/SoundNet.h"
-#include "unfolders/engine/tests/TestMeshes.h"
+#include "tests/support/RunStrategy.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
-#include "unfolders/strategies/tests/StrategyTestMeshes.h"
 
 using testsupport::CheckNet;
 using testsupport::NetReport;
@@ -34,7 +35,7 @@ std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
     MeshData data;
     MeshParseError error;
     EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
-    return strategymeshes::fromData(data);
+    return testshapes::meshOf(data);
 }
 
 /// Index of a source face in the mesh's face order.
@@ -50,12 +51,11 @@ TEST(RealMeshNets, EveryStrategyLaysAFlatRigidNetWhoseOverlapsTheCheckerConfirms
         {"letter O", [] { return loadModel("letter-o.off"); }},
         {"channel bracket", [] { return loadModel("channel-bracket.off"); }},
         {"two parts", [] { return loadModel("two-parts.off"); }},
-        {"cube", [] { return testmeshes::cube(); }},
-        {"icosahedron", [] { return strategymeshes::fromData(strategymeshes::icosahedronData()); }},
-        {"random convex", [] { return strategymeshes::randomConvex(5, 30); }},
+        {"cube", [] { return testshapes::meshOf(testshapes::cube()); }},
+        {"icosahedron", [] { return testshapes::meshOf(testshapes::icosahedron()); }},
+        {"random convex", [] { return testshapes::randomConvex(5, 30); }},
     };
     const std::vector<std::string> names = strategyNames();
-    ASSERT_EQ(size_t(11), names.size()) << "the eleven strategies";
     for (const auto& [meshName, make] : meshes) {
         for (const std::string& name : names) {
             const std::string what = name + " on " + meshName;
@@ -63,7 +63,7 @@ TEST(RealMeshNets, EveryStrategyLaysAFlatRigidNetWhoseOverlapsTheCheckerConfirms
             auto* u = dynamic_cast<Unfolder*>(Factory::BuildObj(name));
             ASSERT_NE(nullptr, u) << what;
             ASSERT_TRUE(u->setParent(mesh.get()));
-            ASSERT_TRUE(strategymeshes::runToEnd(*u)) << what;
+            ASSERT_TRUE(testshapes::runToEnd(*u)) << what;
             const NetReport report = CheckNet(*u);
             EXPECT_TRUE(report.faults.empty()) << what << ":\n" << report.describe();
             EXPECT_EQ(report.overlaps.empty() && report.complete, u->isSuccesful()) << what;
@@ -112,6 +112,6 @@ TEST(RealMeshNets, CoincidentWallsMakeANetFail) {
     auto again = loadModel("letter-o.off");
     auto* strategy = dynamic_cast<Unfolder*>(Factory::BuildObj("BreadthFirstUnfolder"));
     strategy->setParent(again.get());
-    ASSERT_TRUE(strategymeshes::runToEnd(*strategy));
+    ASSERT_TRUE(testshapes::runToEnd(*strategy));
     EXPECT_EQ(CheckNet(*strategy).isSound(), strategy->isSuccesful());
 }

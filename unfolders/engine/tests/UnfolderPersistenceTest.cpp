@@ -218,7 +218,7 @@ TEST_F(UnfolderPersistence, DrawingFollowsTheSwitchOrderAndPaintsConflicts) {
 }
 
 TEST_F(UnfolderPersistence, PanelViewShowsTheNetOrTheCutGraphAsChosen) {
-    auto mesh = tetrahedron();
+    auto mesh = meshOf(tetrahedron());
     auto* u = new TestUnfolder;
     u->stepsUntilDone = 1;
     u->setParent(mesh.get());

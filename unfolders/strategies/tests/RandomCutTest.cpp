@@ -177,7 +177,8 @@ TEST(RandomCut, ThePanelDrawsCountsRepeatsAndShowsTheLastSuccess) {
     ASSERT_TRUE(panel->create(u));
     EXPECT_EQ("Random Unfolder Settings", panel->getTitle());
     auto text = [&] {
-        return panel->findControl(ControlKind::StaticText, CRandomCutUnfolderSettings::StatisticsLabel)
+        return panel
+            ->findControl(ControlKind::StaticText, CRandomCutUnfolderSettings::StatisticsLabel)
             ->text;
     };
     EXPECT_EQ("0 successes in 0 nets (0.00%)", text());

@@ -31,8 +31,8 @@ void expectSoundNet(Unfolder& u, const std::string& what) {
     const testsupport::NetReport report = testsupport::CheckNet(u);
     EXPECT_TRUE(report.faults.empty()) << what << ":\n" << report.describe();
     if (u.getCheckIntersections()) {
-        EXPECT_TRUE(report.overlaps.empty()) << what << ": " << report.overlaps.size()
-                                             << " overlapping pairs";
+        EXPECT_TRUE(report.overlaps.empty())
+            << what << ": " << report.overlaps.size() << " overlapping pairs";
     }
 }
 
@@ -80,8 +80,8 @@ TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) 
             ASSERT_TRUE(runToEnd(*u)) << what;
             // The base places its starting face only; the strategies place every face,
             // except the quick random cuts, which show a refused tree as it was laid.
-            const bool mayStopShort = factory->isListedUnder("RandomCutUnfolder") &&
-                                      u->getCheckIntersections();
+            const bool mayStopShort =
+                factory->isListedUnder("RandomCutUnfolder") && u->getCheckIntersections();
             if (factory->isOfferedToUsers() && !mayStopShort) {
                 EXPECT_EQ(mesh->getPolyCount(), u->getPolyCount()) << what;
             }
