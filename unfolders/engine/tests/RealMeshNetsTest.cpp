@@ -7,8 +7,8 @@
 
 #include "scene/Factory.h"
 #include "scene/loaders/OffParser.h"
-#include "tests/support/SoundNet.h"
 #include "tests/support/RunStrategy.h"
+#include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/tests/TestUnfolder.h"
 #include "unfolders/engine/tests/UnfolderTestUtil.h"
