@@ -88,14 +88,7 @@ TEST(CollisionRepair, NeverLeavesMoreOverlapsThanSteepestAscent) {
 }
 
 TEST(CollisionRepair, BadInputEndsCleanly) {
-    MeshData two = tetrahedron();
-    for (const auto& p : tetrahedron().vertices)
-        two.vertices.push_back(p + Sorvex::M3d(5, 0, 0));
-    for (auto ring : tetrahedron().faces) {
-        for (int& i : ring)
-            i += 4;
-        two.faces.push_back(ring);
-    }
+    const MeshData two = twoTetrahedra();
     std::unique_ptr<PolyMesh> meshes[] = {oneFace(), openBox(), meshOf(two), lPrism(),
                                           meshOf(torus(6, 8))};
     for (auto& mesh : meshes) {

@@ -150,14 +150,7 @@ TEST(RandomCut, RepeatingNeverEndsAndBadInputEndsCleanly) {
     EXPECT_EQ(1u, lone->getPolyCount());
 
     // Two tetrahedra apart: a tree spans one of them, so no net is a success.
-    MeshData two = tetrahedron();
-    for (const auto& p : tetrahedron().vertices)
-        two.vertices.push_back(p + Sorvex::M3d(5, 0, 0));
-    for (auto ring : tetrahedron().faces) {
-        for (int& i : ring)
-            i += 4;
-        two.faces.push_back(ring);
-    }
+    const MeshData two = twoTetrahedra();
     for (int kind = 0; kind < 3; ++kind) {
         auto apart = meshOf(two);
         RandomCutUnfolder* u = nullptr;
