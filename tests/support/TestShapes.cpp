@@ -31,6 +31,18 @@ MeshData tetrahedron() {
     return d;
 }
 
+MeshData twoTetrahedra() {
+    MeshData two = tetrahedron();
+    for (const auto& p : tetrahedron().vertices)
+        two.vertices.push_back(p + Sorvex::M3d(5, 0, 0));
+    for (auto ring : tetrahedron().faces) {
+        for (int& i : ring)
+            i += 4;
+        two.faces.push_back(ring);
+    }
+    return two;
+}
+
 MeshData icosahedron() {
     MeshData d;
     d.vertices = {{0, 0, 1.175571},

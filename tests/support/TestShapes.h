@@ -59,6 +59,9 @@ std::unique_ptr<PolyMesh> flatSquare();
 /// Faces: the four walls, then the bottom.
 std::unique_ptr<PolyMesh> openBox();
 
+/// Two tetrahedra five units apart: a mesh in two components.
+MeshData twoTetrahedra();
+
 /// A shape every unfolding strategy is checked on.
 struct NamedShape {
     std::string name;

@@ -78,6 +78,21 @@ TEST_F(BatchCommand, SameSeedSameResultsWhateverTheJobs) {
     EXPECT_EQ(0u, csv("one").rfind("Unfolder, [", 0));
 }
 
+TEST_F(BatchCommand, RandomAndRepairStrategiesGiveTheSameResultsWhateverTheJobs) {
+    // "Quick Random Cut" alone repeats the tests, here for two rounds.
+    for (const char* strategies :
+         {"Quick Random Cut", "Steepest Ascent,Collision Repair,Random Cut"}) {
+        const std::string common = std::string("--strategies '") + strategies +
+                                   "' --random 4 --vary-randoms --seed 3 --max-rounds 2 ";
+        CliResult one = run(common + "--jobs 1 --out " + outDir("one"));
+        CliResult two = run(common + "--jobs 2 --out " + outDir("two"));
+        ASSERT_EQ(0, one.exitCode) << one.err;
+        ASSERT_EQ(0, two.exitCode) << two.err;
+        EXPECT_EQ(csv("one"), csv("two")) << strategies;
+        EXPECT_NE(std::string::npos, csv("one").find("\nTotals, ")) << csv("one");
+    }
+}
+
 TEST_F(BatchCommand, UnreadableModelsFailAndAreNamed) {
     fs::create_directories(dir / "models");
     std::ofstream(dir / "models" / "broken.off") << "OFF\n8 6 0\n1 2 oops\n";
