@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -48,8 +49,7 @@ int runPolygonize(const std::vector<std::string>& args) {
     }
     if (out.empty())
         return CliUsageError(g_PolygonizeCommand, "--out is required");
-    const std::string ext = CliExtensionOf(out);
-    if (ext != ".off" && ext != ".xml")
+    if (!CliIsMeshOutput(out))
         return CliUsageError(g_PolygonizeCommand, "--out must name an .off or .xml file");
 
     SceneDocument document;
@@ -71,12 +71,7 @@ int runPolygonize(const std::vector<std::string>& args) {
     if (!mesh)
         return CliFail(scene + ": " + error);
 
-    SceneDocument result;
-    result.newDocument();
-    mesh->setParent(result.getRoot());
-    mesh.release(); // owned by the result's root
-    const bool written = ext == ".off" ? result.exportOff(out, error) : result.save(out, error);
-    return written ? 0 : CliFail(error);
+    return CliWriteMesh(std::move(mesh), out, error) ? 0 : CliFail(error);
 }
 
 } // namespace

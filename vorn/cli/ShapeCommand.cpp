@@ -2,13 +2,12 @@
 // written as a mesh, so that test meshes can be made headless.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
-#include "vorn/core/SceneDocument.h"
 #include "vorn/core/shapes/ShapeCatalogue.h"
 
-#include "scene/SceneRoot.h"
 
 #include <cstdio>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -49,8 +48,7 @@ int runShape(const std::vector<std::string>& args) {
     const std::string out = parsed.value("--out").value_or("");
     if (out.empty())
         return CliUsageError(g_ShapeCommand, "--out is required");
-    const std::string ext = CliExtensionOf(out);
-    if (ext != ".off" && ext != ".xml")
+    if (!CliIsMeshOutput(out))
         return CliUsageError(g_ShapeCommand, "--out must name an .off or .xml file");
     std::map<std::string, std::string> values;
     for (const std::string& setting : parsed.values("--set")) {
@@ -64,11 +62,7 @@ int runShape(const std::vector<std::string>& args) {
     std::unique_ptr<PolyMesh> mesh = BuildShape(parsed.plain[0], values, error);
     if (!mesh)
         return CliUsageError(g_ShapeCommand, error);
-    SceneDocument result;
-    result.newDocument();
-    mesh->setParent(result.getRoot());
-    mesh.release(); // owned by the result's root
-    if (!(ext == ".off" ? result.exportOff(out, error) : result.save(out, error)))
+    if (!CliWriteMesh(std::move(mesh), out, error))
         return CliFail(error);
     std::printf("Wrote %s\n", out.c_str());
     return 0;
