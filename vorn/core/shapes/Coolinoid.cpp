@@ -54,8 +54,6 @@ void Coolinoid::read(XML& xml) {
     const int dv = readInt(xml, "dv", m_dv);
     const double h = readDouble(xml, "h", m_h);
     const double k = readDouble(xml, "k", m_k);
-    // The stored mesh may differ from what the parameters give: force the rebuild.
-    m_du = 0;
     rebuild(du, dv, h, k);
 }
 

@@ -22,7 +22,7 @@ class Coolinoid : public PolyMesh {
     double getK() const { return m_k; }
 
     /// Reads the mesh, then "du", "dv", "h", "k" (the current values as defaults), then
-    /// rebuilds.
+    /// rebuilds; when they equal the current values the mesh read is kept.
     void read(XML& xml) override;
     void write(XML& xml) override;
 

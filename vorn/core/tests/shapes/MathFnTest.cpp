@@ -64,8 +64,9 @@ TEST(MathFn, EveryShapeBuildsSoundFacesAtSeveralResolutions) {
                                       "x" + std::to_string(dv);
             EXPECT_GT(m.getPolyCount(), 0u) << label;
             EXPECT_GT(smallestArea(m), 1e-12) << label;
-            if (shape.number != conoid)
+            if (shape.number != conoid) {
                 EXPECT_TRUE(consistentlyOriented(m)) << label;
+            }
         }
     }
 }
