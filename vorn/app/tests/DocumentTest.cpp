@@ -1,5 +1,6 @@
 #include "vorn/app/CVornDoc.h"
 
+#include "common/XML.h"
 #include "scene/SceneRoot.h"
 #include "tests/support/FileText.h"
 
