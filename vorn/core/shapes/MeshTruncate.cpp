@@ -2,6 +2,7 @@
 
 #include "scene/mesh/PolyMesh.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 #include <vector>
@@ -89,40 +90,45 @@ std::vector<Vertex*> capRing(const Cut& cut, const std::vector<std::vector<Verte
 
 Poly* TruncateMesh(PolyMesh& mesh, const Sorvex::MPlane& plane) {
     Cut cut(mesh, plane);
-    bool any = false;
+    std::vector<Vertex*> gone;
     for (Vertex* v : mesh.getVertices())
-        any = any || cut.above(v);
-    if (!any)
+        if (cut.above(v))
+            gone.push_back(v);
+    if (gone.empty())
         return nullptr;
 
+    // Only faces around the vertices cut away change; the cap also needs the faces that
+    // stay but touch the plane next to them, to know which edges on the plane are taken.
     std::vector<Poly*> affected;
-    std::vector<std::vector<Vertex*>> clipped, kept;
-    for (Poly* f : mesh.getPolys()) {
-        bool touched = false;
-        for (Vertex* v : f->getVertices())
-            touched = touched || cut.above(v);
-        if (!touched) {
-            kept.push_back(f->getVertices());
-            continue;
-        }
-        affected.push_back(f);
+    for (const Vertex* v : gone)
+        for (Poly* f : v->getPolys())
+            if (std::find(affected.begin(), affected.end(), f) == affected.end())
+                affected.push_back(f);
+    std::vector<std::vector<Vertex*>> clipped, nearby;
+    std::vector<const Poly*> touching;
+    for (Poly* f : affected) {
         std::vector<Vertex*> ring = cut.clip(*f);
         if (ring.size() >= 3)
             clipped.push_back(std::move(ring));
+        for (const Vertex* v : f->getVertices()) {
+            if (!cut.onPlane(v))
+                continue;
+            for (const Poly* g : v->getPolys())
+                if (std::find(affected.begin(), affected.end(), g) == affected.end() &&
+                    std::find(touching.begin(), touching.end(), g) == touching.end()) {
+                    touching.push_back(g);
+                    nearby.push_back(g->getVertices());
+                }
+        }
     }
-    std::vector<std::vector<Vertex*>> all = kept;
-    all.insert(all.end(), clipped.begin(), clipped.end());
-    const std::vector<Vertex*> cap = capRing(cut, all);
+    nearby.insert(nearby.end(), clipped.begin(), clipped.end());
+    const std::vector<Vertex*> cap = capRing(cut, nearby);
 
     for (Poly* f : affected) {
         mesh.onFaceDestroyedInTruncation(f);
         mesh.remPoly(f);
         delete f;
     }
-    std::vector<Vertex*> gone;
-    for (Vertex* v : mesh.getVertices())
-        if (cut.above(v))
-            gone.push_back(v);
     for (Vertex* v : gone) {
         mesh.onVertexDestroyedInTruncation(v);
         if (mesh.remVertex(v))
