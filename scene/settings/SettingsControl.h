@@ -31,6 +31,8 @@ struct SettingsControl {
     /// The caption of the group box the control sits in, empty for none.
     std::string group;
     bool enabled = true;
+    /// Shown when the pointer rests on the control (why a disabled control is disabled).
+    std::string tooltip;
 
     bool checked = false;                ///< CheckBox
     std::vector<std::string> options;    ///< RadioGroup: the button labels in order

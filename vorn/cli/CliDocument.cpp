@@ -1,6 +1,8 @@
 #include "vorn/cli/CliDocument.h"
 
 #include "scene/SceneObj.h"
+#include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 #include "vorn/cli/CliCommand.h"
 #include "vorn/core/SceneDocument.h"
 
@@ -28,4 +30,21 @@ std::string CliExtensionOf(const std::string& path) {
     for (char& c : ext)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return ext;
+}
+
+bool CliIsMeshOutput(const std::string& path) {
+    const std::string ext = CliExtensionOf(path);
+    return ext == ".off" || ext == ".xml";
+}
+
+bool CliWriteMesh(std::unique_ptr<PolyMesh> mesh, const std::string& path, std::string& error) {
+    SceneDocument result;
+    result.newDocument();
+    if (!mesh->setParent(result.getRoot())) {
+        error = "the mesh cannot be placed in a document";
+        return false;
+    }
+    mesh.release(); // owned by the result's root
+    return CliExtensionOf(path) == ".off" ? result.exportOff(path, error)
+                                          : result.save(path, error);
 }

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -22,41 +22,34 @@ const CliCommand g_PolygonizeCommand{
     "polygonize", "refine a scene's MetaSurface to the end and write the mesh",
     "Usage: vorn-cli polygonize SCENE --out MESH.off|MESH.xml [--max-level N]\n\n"
     "Opens SCENE, refines its first MetaSurface to completion and writes the\n"
-    "generated mesh as OFF or as a scene holding the mesh. --max-level sets\n"
-    "the finest octree level (1 to 10; each level needs up to eight times the\n"
-    "memory). Progress is shown when stderr is a terminal.\n",
-    runPolygonize};
+    "generated mesh as OFF or as a scene holding the mesh. Progress is shown\n"
+    "when stderr is a terminal.\n",
+    runPolygonize,
+    {{"--out", "FILE", "the mesh to write (.off or .xml); required"},
+     {"--max-level", "N",
+      "the finest octree level (1 to 10; each level needs up to\n"
+      "eight times the memory)"}}};
 const CliCommandRegistration g_PolygonizeRegistration(g_PolygonizeCommand);
 
 int runPolygonize(const std::vector<std::string>& args) {
-    std::string scene, out;
+    int exitCode = 0;
+    CliArgs parsed;
+    if (!CliParseArgs(g_PolygonizeCommand, args, parsed, exitCode))
+        return exitCode;
+    if (!CliCheckArgs(g_PolygonizeCommand, parsed.plain, 1, 1, exitCode))
+        return exitCode;
+    const std::string& scene = parsed.plain[0];
+    const std::string out = parsed.value("--out").value_or("");
     int maxLevel = 0;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if ((a == "--out" || a == "--max-level") && i + 1 >= args.size())
-            return CliUsageError(g_PolygonizeCommand, a + " needs a value");
-        if (a == "--out") {
-            out = args[++i];
-        } else if (a == "--max-level") {
-            const std::string& text = args[++i];
-            char* end = nullptr;
-            const long n = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end || n < 1)
-                return CliUsageError(g_PolygonizeCommand,
-                                     "--max-level needs a whole number of at least 1");
-            maxLevel = n > 1000 ? 1000 : int(n);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return CliUsageError(g_PolygonizeCommand, "unknown option " + a);
-        } else if (scene.empty()) {
-            scene = a;
-        } else {
-            return CliUsageError(g_PolygonizeCommand, "unexpected argument " + a);
-        }
+    if (const auto level = parsed.value("--max-level")) {
+        long n = 0;
+        if (!CliParseCount(g_PolygonizeCommand, "--max-level", *level, 1, n, exitCode))
+            return exitCode;
+        maxLevel = n > 1000 ? 1000 : int(n);
     }
-    if (scene.empty() || out.empty())
-        return CliUsageError(g_PolygonizeCommand, "a scene and --out are required");
-    const std::string ext = CliExtensionOf(out);
-    if (ext != ".off" && ext != ".xml")
+    if (out.empty())
+        return CliUsageError(g_PolygonizeCommand, "--out is required");
+    if (!CliIsMeshOutput(out))
         return CliUsageError(g_PolygonizeCommand, "--out must name an .off or .xml file");
 
     SceneDocument document;
@@ -78,12 +71,7 @@ int runPolygonize(const std::vector<std::string>& args) {
     if (!mesh)
         return CliFail(scene + ": " + error);
 
-    SceneDocument result;
-    result.newDocument();
-    mesh->setParent(result.getRoot());
-    mesh.release(); // owned by the result's root
-    const bool written = ext == ".off" ? result.exportOff(out, error) : result.save(out, error);
-    return written ? 0 : CliFail(error);
+    return CliWriteMesh(std::move(mesh), out, error) ? 0 : CliFail(error);
 }
 
 } // namespace

@@ -129,14 +129,13 @@ TEST_F(CaptureCommandsTest, SlideshowNumbersFromTheFirstFreeFileAndRecordsEachRe
     EXPECT_FALSE(command->isChecked());
 }
 
-/// Builds plain meshes under the name of a shape class while it exists.
+/// Builds plain meshes under the name of a class the libraries do not provide yet.
 struct FakeShapeFactory : Factory {
     explicit FakeShapeFactory(const char* name) : Factory(name, "PolyMesh") {}
     Factorable* newInstance() const override { return new PolyMesh; }
 };
 
 TEST_F(CaptureCommandsTest, InsertBuildsTheShapeInANewDocument) {
-    FakeShapeFactory witchHat("WitchHat");
     ASSERT_EQ(nullptr, frame.activeChild());
     ASSERT_TRUE(frame.insertObject("WitchHat"));
     ASSERT_EQ(1, frame.getMdiArea().subWindowList().size()) << "a document is made first";
@@ -160,12 +159,12 @@ TEST_F(CaptureCommandsTest, InsertBuildsTheShapeInANewDocument) {
 }
 
 TEST_F(CaptureCommandsTest, InsertOfAMissingClassChangesNothing) {
-    ASSERT_FALSE(Factory::GetFactory("Coolinoid"));
-    EXPECT_TRUE(frame.getMenus().action("InsertCoolinoid")->isEnabled());
-    EXPECT_FALSE(frame.insertObject("Coolinoid"));
+    ASSERT_FALSE(Factory::GetFactory("Annotation"));
+    EXPECT_TRUE(frame.getMenus().action("InsertAnnotation")->isEnabled());
+    EXPECT_FALSE(frame.insertObject("Annotation"));
     EXPECT_TRUE(frame.getMdiArea().subWindowList().empty()) << "no empty document is left";
     ASSERT_EQ(1u, messages.size());
-    EXPECT_EQ("Coolinoid is not available in this build", messages.front());
+    EXPECT_EQ("Annotation is not available in this build", messages.front());
     EXPECT_EQ(messages.front(), frame.statusBar()->currentMessage().toStdString());
 
     // Shortest paths need a target mesh: only the status line says so.

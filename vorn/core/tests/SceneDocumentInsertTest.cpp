@@ -22,6 +22,21 @@ TEST(SceneDocumentInsert, InsertNeedsAKnownClass) {
     EXPECT_EQ(doc.getRoot()->getChildren().front(), doc.getRoot()->getSelection());
 }
 
+TEST(SceneDocumentInsert, ShapesComeInGreyAndSelected) {
+    SceneDocument doc;
+    doc.newDocument();
+    for (const char* shape : {"MathFn", "Coolinoid", "WitchHat", "BinTree"}) {
+        ASSERT_TRUE(doc.insertObject(shape)) << shape;
+        auto* mesh = dynamic_cast<PolyMesh*>(doc.getRoot()->getChildren().back());
+        ASSERT_TRUE(mesh);
+        EXPECT_EQ(shape, mesh->getClassName());
+        EXPECT_GT(mesh->getPolyCount(), 0u) << shape;
+        EXPECT_DOUBLE_EQ(0.75, mesh->getColor().g) << shape;
+        SceneObj::ProcessDelayedOperations();
+        EXPECT_EQ(mesh, doc.getRoot()->getSelection());
+    }
+}
+
 TEST(SceneDocumentInsert, FromXmlAddsAndSelectsOrChangesNothing) {
     SceneDocument doc;
     doc.newDocument();

@@ -1,0 +1,160 @@
+#include "vorn/core/shapes/BinTree.h"
+
+#include "common/XML.h"
+#include "sorvex/PointSorter.h"
+#include "vorn/core/shapes/MeshTruncate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+using Sorvex::M3d;
+using Sorvex::MPlane;
+
+VORN_DEFINE_FACTORY(BinTree, "PolyMesh")
+
+namespace {
+
+constexpr double kFlat = 1e-9;
+
+bool onBase(const Vertex* v) {
+    return std::fabs(v->y()) < kFlat;
+}
+
+/// The face of `x` whose vertices all lie in the base plane y = 0.
+Poly* baseFaceOf(const Vertex* x) {
+    for (Poly* f : x->getPolys()) {
+        const auto& ring = f->getVertices();
+        if (std::all_of(ring.begin(), ring.end(), onBase))
+            return f;
+    }
+    return nullptr;
+}
+
+/// The plane cutting off base corner `x` toward `p`, oriented so that `x` is above it
+/// (the side a truncation removes). False when x is no longer on a base face.
+bool cornerPlane(const Vertex* x, const M3d& p, MPlane& out) {
+    const Poly* base = baseFaceOf(x);
+    if (!base)
+        return false;
+    const auto& ring = base->getVertices();
+    const auto at = std::find(ring.begin(), ring.end(), x) - ring.begin();
+    const int n = int(ring.size());
+    const M3d& next = *ring[(at + 1) % n];
+    const M3d& prev = *ring[(at + n - 1) % n];
+    out = MPlane(*x + (p - *x) * 0.75, *x + (next - *x) * 0.25, *x + (prev - *x) * 0.25);
+    if (!out.ptAbove(*x))
+        out.flip();
+    return true;
+}
+
+} // namespace
+
+BinTree::BinTree() {
+    setRenderFaceEdges(true);
+    setRenderBackFaces(true);
+    setColor(0.5, 0.5, 0.5);
+    rebuild(3, 0, false, false, 0);
+}
+
+void BinTree::rebuild(int valence, int subdivisions, bool chop, bool dual, double twistBy) {
+    valence = std::max(valence, 3);
+    subdivisions = std::max(subdivisions, 0);
+    if (!std::isfinite(twistBy))
+        twistBy = 0;
+    if (valence == m_valence && subdivisions == m_subdivisions && chop == m_chop &&
+        dual == m_dual && twistBy == m_twist)
+        return;
+    clear();
+    m_valence = valence;
+    m_subdivisions = subdivisions;
+    m_chop = chop;
+    m_dual = dual;
+    m_twist = twistBy;
+
+    const double pi = std::numbers::pi;
+    Vertex* apex = addVertexAt({0, 1, 0});
+    std::vector<Vertex*> ring;
+    for (int i = 1; i <= valence; ++i)
+        ring.push_back(
+            addVertexAt({std::cos(2 * pi * i / valence), 0, std::sin(2 * pi * i / valence)}));
+    addPoly(new Poly(ring));
+    for (int i = 0; i < valence; ++i)
+        addPoly(new Poly{apex, ring[(i + 1) % valence], ring[i]});
+
+    subdivide(subdivisions);
+    twist(twistBy);
+    if (chop)
+        TruncateMesh(*this, MPlane(M3d(0.75, 0, 0), M3d(0.75, 1, 1).normalized()));
+    if (dual)
+        mirror();
+    onChanged(true);
+}
+
+void BinTree::subdivide(int times) {
+    std::vector<MPlane> planes;
+    for (Vertex* v : getVertices()) {
+        MPlane plane;
+        if (onBase(v) && cornerPlane(v, M3d(0, 1, 0), plane))
+            planes.push_back(plane);
+    }
+    for (int round = 0; round < times; ++round) {
+        std::vector<MPlane> next;
+        for (const MPlane& plane : planes) {
+            Poly* cap = TruncateMesh(*this, plane);
+            if (!cap)
+                continue;
+            std::vector<Vertex*> lower;
+            const Vertex* q = nullptr;
+            for (Vertex* v : cap->getVertices())
+                (onBase(v) ? lower.push_back(v) : void(q = v));
+            if (!q || lower.size() != 2)
+                continue;
+            for (Vertex* v : lower) {
+                MPlane corner;
+                if (cornerPlane(v, *q, corner))
+                    next.push_back(corner);
+            }
+        }
+        planes = std::move(next);
+    }
+}
+
+void BinTree::twist(double amount) {
+    for (Vertex* v : getVertices()) {
+        const double a = v->y() * amount;
+        const double c = std::cos(a), s = std::sin(a);
+        v->setPosition({v->x() * c + v->z() * s, v->y(), -v->x() * s + v->z() * c});
+    }
+}
+
+void BinTree::mirror() {
+    Sorvex::PointSorter sorter(0.0001);
+    for (Vertex* v : getVertices())
+        sorter.add(v);
+    Poly* base = nullptr;
+    for (Poly* f : getPolys()) {
+        const auto& ring = f->getVertices();
+        if (std::all_of(ring.begin(), ring.end(), onBase))
+            base = f;
+    }
+    if (base) {
+        remPoly(base);
+        delete base;
+    }
+    std::vector<std::vector<Vertex*>> mirrored;
+    for (Poly* f : getPolys()) {
+        std::vector<Vertex*> ring;
+        const auto& source = f->getVertices();
+        for (auto it = source.rbegin(); it != source.rend(); ++it)
+            ring.push_back(findBestVertex({(*it)->x(), -(*it)->y(), (*it)->z()}, sorter));
+        mirrored.push_back(std::move(ring));
+    }
+    for (auto& ring : mirrored)
+        addPoly(new Poly(ring));
+}
+
+void BinTree::write(XML& xml) {
+    PolyMesh::write(xml);
+    xml.setName("PolyMesh");
+}

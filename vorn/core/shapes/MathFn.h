@@ -1,0 +1,44 @@
+#pragma once
+
+#include "scene/mesh/PolyMesh.h"
+
+#include <string>
+#include <vector>
+
+/// A gallery of surfaces chosen by shape number (1007 Saddlepoint ... 1050 e-banded
+/// Icosahedron) with du × dv samples. Only the mesh is saved: documents hold it as a plain
+/// "PolyMesh".
+class MathFn : public PolyMesh {
+    VORN_DECLARE_FACTORY(MathFn)
+
+    /// Built from the profile ("Settings\MathFn": which 1010, du 4, dv 3).
+    MathFn();
+
+    /// Clamps du and dv to at least 2 (fewer samples have no cells), then, unless all three
+    /// equal the current values, stores them in the profile and rebuilds. A number that is
+    /// no shape leaves the mesh empty.
+    void rebuild(int which, int du, int dv);
+
+    int getWhich() const { return m_which; }
+    int getDU() const { return m_du; }
+    int getDV() const { return m_dv; }
+
+    /// Writes the mesh under the element name "PolyMesh".
+    void write(XML& xml) override;
+
+private:
+    int m_which = 0;
+    int m_du = 0;
+    int m_dv = 0;
+};
+
+/// One shape of the gallery: its number (the radio button's id) and its button label.
+struct MathFnShape {
+    int number;
+    const char* label;
+};
+/// The 18 shapes in button order.
+const std::vector<MathFnShape>& GetMathFnShapes();
+
+/// The profile section holding the MathFn values.
+inline constexpr const char* kMathFnSection = "Settings\\MathFn";

@@ -1,0 +1,31 @@
+#include "vorn/core/shapes/ShapeParams.h"
+
+#include "common/Registry.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+int SettingInt(const char* section, const char* key, const char* def) {
+    return std::atoi(GetRegistryString(section, key, def).c_str());
+}
+
+double SettingDouble(const char* section, const char* key, const char* def) {
+    return std::atof(GetRegistryString(section, key, def).c_str());
+}
+
+void StoreSettingInt(const char* section, const char* key, int value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%i", value);
+    SetRegistryString(section, key, text);
+}
+
+void StoreSettingDouble(const char* section, const char* key, double value) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%f", value);
+    SetRegistryString(section, key, text);
+}
+
+double AtLeast(double value, double min) {
+    return !std::isfinite(value) || value < min ? min : value;
+}
