@@ -204,7 +204,6 @@ const std::vector<NamedShape>& strategyShapes() {
         {"random convex", [] { return randomConvex(3, 40); }},
         {"L-prism", lPrism},
         {"open box", openBox},
-        {"cube with a sliver", [] { return meshOf(sliveredCube()); }},
     };
     return shapes;
 }

@@ -151,8 +151,8 @@ TEST(MeshDataTest, FacesWithoutAreaAndBentFacesAreCounted) {
     EXPECT_EQ(0, slivered.faceShapes().nonPlanar) << "a face without area is not also bent";
 
     MeshData bent = testshapes::cube();
-    bent.vertices[6] = Sorvex::M3d(1, 1, 1.001); // the top face and two walls bend
+    bent.vertices[6] = Sorvex::M3d(1.001, 1.001, 1.001); // the top face and two walls bend
     EXPECT_EQ(3, bent.faceShapes().nonPlanar);
-    bent.vertices[6] = Sorvex::M3d(1, 1, 1 + 1e-9); // rounding, not a bend
+    bent.vertices[6] = Sorvex::M3d(1 + 1e-9, 1 + 1e-9, 1 + 1e-9); // rounding, not a bend
     EXPECT_EQ(0, bent.faceShapes().nonPlanar);
 }
