@@ -11,15 +11,6 @@
 
 namespace {
 
-std::string shown(std::string_view token) {
-    constexpr size_t kMaxShown = 32;
-    std::string text(token.substr(0, kMaxShown));
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
-            c = '?';
-    return "'" + text + (token.size() > kMaxShown ? "...'" : "'");
-}
-
 struct PositionKey {
     uint64_t bits[3];
     bool operator==(const PositionKey&) const = default;
@@ -53,8 +44,8 @@ private:
 
     TextScanner m_scan;
     MeshParseError& m_error;
-    std::vector<Sorvex::M3d> m_positions;    // file order
-    std::vector<int> m_remap;                // file vertex -> mesh vertex, -1 unused so far
+    std::vector<Sorvex::M3d> m_positions; // file order
+    std::vector<int> m_remap;             // file vertex -> mesh vertex, -1 unused so far
     std::unordered_map<PositionKey, int, PositionHash> m_merged;
 };
 
@@ -65,9 +56,9 @@ bool ObjReader::readVertex() {
         if (token.empty())
             return fail("vertex has " + std::to_string(k) + " coordinates, 3 are needed");
         if (!ParseNumber(token, xyz[k]))
-            return fail("vertex coordinate " + shown(token) + " is not a number");
+            return fail("vertex coordinate " + QuotedToken(token) + " is not a number");
         if (!std::isfinite(xyz[k]))
-            return fail("vertex coordinate " + shown(token) + " is not finite");
+            return fail("vertex coordinate " + QuotedToken(token) + " is not finite");
     }
     m_positions.emplace_back(xyz[0], xyz[1], xyz[2]);
     m_remap.push_back(-1);
@@ -95,17 +86,16 @@ bool ObjReader::readFace(MeshData& mesh) {
         const std::string_view indexText = token.substr(0, token.find('/'));
         long long index = 0;
         if (!ParseNumber(indexText, index) || index == 0)
-            return fail("face corner " + shown(token) + " is not a vertex index");
+            return fail("face corner " + QuotedToken(token) + " is not a vertex index");
         const long long count = static_cast<long long>(m_positions.size());
         const long long zeroBased = index > 0 ? index - 1 : count + index;
         if (zeroBased < 0 || zeroBased >= count)
-            return fail("face corner " + shown(token) + ": vertex index out of range (" +
+            return fail("face corner " + QuotedToken(token) + ": vertex index out of range (" +
                         std::to_string(count) + " vertices read so far)");
         ring.push_back(meshVertex(std::size_t(zeroBased), mesh));
     }
     if (ring.size() < 3)
-        return fail("face has " + std::to_string(ring.size()) +
-                    " corners, at least 3 are needed");
+        return fail("face has " + std::to_string(ring.size()) + " corners, at least 3 are needed");
     mesh.faces.push_back(std::move(ring));
     return true;
 }
@@ -129,9 +119,6 @@ bool ObjReader::read(MeshData& mesh) {
 } // namespace
 
 bool ParseObj(std::string_view text, MeshData& out, MeshParseError& error) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
     MeshData mesh;
     ObjReader reader(text, error);
     if (!reader.read(mesh))

@@ -11,15 +11,6 @@
 
 namespace {
 
-std::string quoted(std::string_view token) {
-    constexpr size_t kMaxShown = 32;
-    std::string shown(token.substr(0, kMaxShown));
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
-            c = '?';
-    return "'" + shown + (token.size() > kMaxShown ? "...'" : "'");
-}
-
 /// True for the keywords "OFF", "COFF", "NOFF", "CNOFF", "STOFF", "STCOFF", ...
 /// Dimension prefixes ("4OFF", "nOFF") describe meshes that are not 3D.
 bool isOffKeyword(std::string_view token) {
@@ -37,8 +28,8 @@ bool isOffKeyword(std::string_view token) {
 
 /// A whole number written in digits that does not fit an int.
 bool isTooLargeCount(std::string_view token) {
-    if (token.empty() || !std::all_of(token.begin(), token.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; }))
+    if (token.empty() ||
+        !std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
     int value = 0;
     return !ParseNumber(token, value);
@@ -82,22 +73,23 @@ bool OffReader::readCounts(int& vertexCount, int& faceCount) {
             return fail("binary OFF is not supported");
         if (next.empty()) {
             if (!m_scan.nextContentLine())
-                return failAtEnd("missing vertex and face counts after " + quoted(first));
+                return failAtEnd("missing vertex and face counts after " + QuotedToken(first));
             next = m_scan.nextToken();
         }
         first = next;
     } else if (first.find("OFF") != std::string_view::npos) {
-        return fail("unsupported OFF variant " + quoted(first) + " (only 3D meshes are read)");
+        return fail("unsupported OFF variant " + QuotedToken(first) + " (only 3D meshes are read)");
     }
     std::string_view faces = m_scan.nextToken();
     std::string_view edges = m_scan.nextToken();
     for (std::string_view count : {first, faces, edges})
         if (isTooLargeCount(count))
-            return fail("count " + quoted(count) + " is too large (at most 2147483647)");
+            return fail("count " + QuotedToken(count) + " is too large (at most 2147483647)");
     int edgeCount = 0;
     if (!ParseNumber(first, vertexCount) || !ParseNumber(faces, faceCount) ||
         !ParseNumber(edges, edgeCount))
-        return fail("expected 'OFF' or the vertex, face and edge counts, found " + quoted(first));
+        return fail("expected 'OFF' or the vertex, face and edge counts, found " +
+                    QuotedToken(first));
     if (vertexCount < 0 || faceCount < 0)
         return fail("negative vertex or face count");
     return true;
@@ -112,7 +104,7 @@ bool OffReader::readVertex(int index, MeshData& mesh) {
             return fail("vertex " + std::to_string(index) + ": expected 3 coordinates, found " +
                         std::to_string(k));
         if (!ParseNumber(tokens[k], xyz[k]))
-            return fail("vertex " + std::to_string(index) + ": " + quoted(tokens[k]) +
+            return fail("vertex " + std::to_string(index) + ": " + QuotedToken(tokens[k]) +
                         " is not a number");
         if (!std::isfinite(xyz[k]))
             return fail("vertex " + std::to_string(index) + ": coordinate is not finite");
@@ -126,7 +118,7 @@ bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
     std::string_view countToken = m_scan.nextToken();
     int sides = 0;
     if (!ParseNumber(countToken, sides))
-        return fail(face + quoted(countToken) + " is not a vertex count");
+        return fail(face + QuotedToken(countToken) + " is not a vertex count");
     if (sides < 3)
         return fail(face + "has " + std::to_string(sides) + " vertices, needs at least 3");
     std::vector<int> ring;
@@ -137,7 +129,7 @@ bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
                         std::to_string(k));
         int vertex = 0;
         if (!ParseNumber(token, vertex))
-            return fail(face + quoted(token) + " is not a vertex index");
+            return fail(face + QuotedToken(token) + " is not a vertex index");
         if (vertex < 0 || vertex >= vertexCount)
             return fail(face + "vertex index " + std::to_string(vertex) + " out of range (0.." +
                         std::to_string(vertexCount - 1) + ")");
@@ -178,10 +170,6 @@ bool OffReader::read(MeshData& mesh) {
 } // namespace
 
 bool ParseOff(std::string_view text, MeshData& out, MeshParseError& error) {
-    // Editors on some systems start UTF-8 text with a byte-order mark.
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
     MeshData mesh;
     OffReader reader(text, error);
     if (!reader.read(mesh))

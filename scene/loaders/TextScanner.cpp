@@ -43,3 +43,12 @@ std::string_view TextScanner::nextToken() {
     m_lineRest.remove_prefix(i);
     return token;
 }
+
+std::string QuotedToken(std::string_view token) {
+    constexpr size_t kMaxShown = 32;
+    std::string shown(token.substr(0, kMaxShown));
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
+            c = '?';
+    return "'" + shown + (token.size() > kMaxShown ? "...'" : "'");
+}
