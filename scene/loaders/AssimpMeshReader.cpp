@@ -1,5 +1,7 @@
 #include "scene/loaders/AssimpMeshReader.h"
 
+#include "scene/loaders/PositionKey.h"
+
 #include <assimp/Importer.hpp>
 #include <assimp/MemoryIOWrapper.h>
 #include <assimp/postprocess.h>
@@ -13,24 +15,8 @@
 
 namespace {
 
-struct PositionKey {
-    uint32_t bits[3];
-    bool operator==(const PositionKey&) const = default;
-};
-
-struct PositionHash {
-    size_t operator()(const PositionKey& k) const {
-        uint64_t h = k.bits[0];
-        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[1];
-        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[2];
-        return static_cast<size_t>(h ^ (h >> 29));
-    }
-};
-
-PositionKey keyOf(const aiVector3D& p) {
-    // +0.0f turns -0.0 into 0.0 so the two zeros merge.
-    return {{std::bit_cast<uint32_t>(p.x + 0.0f), std::bit_cast<uint32_t>(p.y + 0.0f),
-             std::bit_cast<uint32_t>(p.z + 0.0f)}};
+PositionKey<uint32_t> keyOf(const aiVector3D& p) {
+    return PositionKey<uint32_t>::of(p.x, p.y, p.z);
 }
 
 /// The importer's message cut to one line, with the placeholder name it
@@ -78,8 +64,7 @@ bool checkImported(const aiScene& scene, std::string& error) {
                     // Signed index types come back as huge unsigned values.
                     error = "face " + std::to_string(f) + ": vertex index " +
                             std::to_string(int64_t(int32_t(face.mIndices[k]))) +
-                            " out of range (0.." +
-                            std::to_string(int(part.mNumVertices) - 1) + ")";
+                            " out of range (0.." + std::to_string(int(part.mNumVertices) - 1) + ")";
                     return false;
                 }
         }
@@ -88,7 +73,7 @@ bool checkImported(const aiScene& scene, std::string& error) {
 }
 
 bool collectMeshes(const aiScene& scene, MeshData& mesh, std::string& error) {
-    std::unordered_map<PositionKey, int, PositionHash> merged;
+    std::unordered_map<PositionKey<uint32_t>, int, PositionKeyHash<uint32_t>> merged;
     std::vector<int> remap;
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& part = *scene.mMeshes[m];

@@ -1,5 +1,6 @@
 #include "scene/loaders/ObjParser.h"
 
+#include "scene/loaders/PositionKey.h"
 #include "scene/loaders/TextScanner.h"
 
 #include <bit>
@@ -10,20 +11,6 @@
 #include <vector>
 
 namespace {
-
-struct PositionKey {
-    uint64_t bits[3];
-    bool operator==(const PositionKey&) const = default;
-};
-
-struct PositionHash {
-    size_t operator()(const PositionKey& k) const {
-        uint64_t h = k.bits[0];
-        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[1];
-        h = h * 0x9E3779B97F4A7C15ull ^ k.bits[2];
-        return static_cast<size_t>(h ^ (h >> 29));
-    }
-};
 
 class ObjReader {
 public:
@@ -46,7 +33,7 @@ private:
     MeshParseError& m_error;
     std::vector<Sorvex::M3d> m_positions; // file order
     std::vector<int> m_remap;             // file vertex -> mesh vertex, -1 unused so far
-    std::unordered_map<PositionKey, int, PositionHash> m_merged;
+    std::unordered_map<PositionKey<uint64_t>, int, PositionKeyHash<uint64_t>> m_merged;
 };
 
 bool ObjReader::readVertex() {
@@ -68,10 +55,7 @@ bool ObjReader::readVertex() {
 int ObjReader::meshVertex(std::size_t index, MeshData& mesh) {
     if (m_remap[index] < 0) {
         const Sorvex::M3d& p = m_positions[index];
-        // Adding 0.0 turns -0.0 into 0.0 so the two zeros merge.
-        const PositionKey key{{std::bit_cast<uint64_t>(p.x() + 0.0),
-                               std::bit_cast<uint64_t>(p.y() + 0.0),
-                               std::bit_cast<uint64_t>(p.z() + 0.0)}};
+        const auto key = PositionKey<uint64_t>::of(p.x(), p.y(), p.z());
         auto [it, added] = m_merged.try_emplace(key, int(mesh.vertices.size()));
         if (added)
             mesh.vertices.push_back(p);
