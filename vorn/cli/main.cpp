@@ -3,6 +3,7 @@
 #include "vorn/cli/CliCommand.h"
 #include "vorn/core/UnfoldingLibrary.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
     if (!command)
         return CliFail("unknown command '" + name + "' (see 'vorn-cli --help')"), kExitUsage;
     std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "help" || (!rest.empty() && isHelpFlag(rest[0]))) {
+    // "--help" anywhere among the arguments ("unfold model.off --help") asks for help.
+    if (args[0] == "help" || std::any_of(rest.begin(), rest.end(), isHelpFlag)) {
         std::cout << CliHelpText(*command);
         return 0;
     }

@@ -65,6 +65,8 @@ TEST_F(CliTest, HelpAndUsageErrors) {
         EXPECT_EQ(0, sub.exitCode) << command;
         EXPECT_EQ(0u, sub.out.find(std::string("Usage: vorn-cli ") + command)) << sub.out;
         EXPECT_EQ(sub.out, run(std::string("help ") + command).out);
+        EXPECT_EQ(sub.out, run(std::string(command) + " model.off --help").out)
+            << "help asked for after the arguments";
     }
 
     EXPECT_EQ(2, run("").exitCode);
