@@ -1,5 +1,6 @@
 #include "scene/mesh/Poly.h"
 
+#include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/Vertex.h"
 #include "sorvex/M4x4.h"
@@ -102,6 +103,16 @@ void Poly::computeNormal() {
     const double length = sum.length();
     m_scalar = 0.5 * length;
     m_normal = sum.normalized();
+}
+
+bool Poly::hasNoArea() const {
+    const std::size_t n = m_vertices.size();
+    if (n < 3 || std::find(m_vertices.begin(), m_vertices.end(), nullptr) != m_vertices.end())
+        return true;
+    double longest = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        longest = std::max(longest, (*m_vertices[(k + 1) % n] - *m_vertices[k]).length());
+    return longest == 0 || m_scalar <= MeshData::kFlatFaceShare * longest * longest;
 }
 
 void Poly::transform(const Sorvex::M4x4& m, int skipA, int skipB) {

@@ -58,6 +58,10 @@ public:
     double getScalar() const { return m_scalar; }
     void setScalar(double s) { m_scalar = s; }
     double getArea() const { return m_scalar; }
+    /// True when the face has no area to speak of (its corners lie on one line, or it
+    /// folds back onto itself): its area is at most MeshData::kFlatFaceShare times the
+    /// square of its longest side. Such a face has no direction of its own.
+    bool hasNoArea() const;
     /// Mean of the vertex positions; (0, 0, 0) for an empty ring.
     Sorvex::M3d getCenter() const;
 

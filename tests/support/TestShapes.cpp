@@ -204,6 +204,12 @@ const std::vector<NamedShape>& strategyShapes() {
         {"random convex", [] { return randomConvex(3, 40); }},
         {"L-prism", lPrism},
         {"open box", openBox},
+        {"cube with a sliver", [] { return meshOf(sliveredCube()); }},
+        {"bent cube", [] {
+             MeshData d = cube();
+             d.vertices[6] = {1.01, 1.02, 1.03};
+             return meshOf(d);
+         }},
     };
     return shapes;
 }

@@ -30,10 +30,32 @@ double turnedNormalFit(const M3d& axis, double angle, const M3d& n, const M3d& t
     return (turn * n).dot(target);
 }
 
+/// The direction a face placed by `placement` had on the source: the one the placement
+/// turns onto the net normal.
+M3d sourceDirectionOf(const M4x4& placement) {
+    M4x4 back = placement;
+    back.inv();
+    M3d d = back * NetNormal - back * M3d(0, 0, 0);
+    d.normalize();
+    return d;
+}
+
+/// The normal a face is laid flat by. A face without area has no direction of its own:
+/// its corners lie on one line, which lies in the plane of every face beside it, so it
+/// borrows the normal of a neighbour that has area (and is laid as a segment).
+M3d layingNormal(const Poly& f) {
+    if (!f.hasNoArea())
+        return f.getNormal();
+    for (int e = 0; e < f.getVertexCount(); ++e)
+        if (const Poly* g = f.getNeighbor(e); g && !g->hasNoArea())
+            return g->getNormal();
+    return f.getNormal();
+}
+
 } // namespace
 
 M4x4 Unfolder::getRotationToPlane(Poly& f) {
-    const M3d& n = f.getNormal();
+    const M3d n = layingNormal(f);
     const double d = n.dot(NetNormal);
     const M3d q = f.getCenter();
     // The two thresholds differ on purpose: the layouts depend on them.
@@ -51,7 +73,9 @@ M4x4 Unfolder::getRotationToPlane(Poly& f) {
 
 Poly* Unfolder::copyToCenter(Poly& f, const M3d& target) {
     auto* copy = new Poly(f, this);
-    M4x4 m = M4x4::Translation(target - copy->getCenter()) * getRotationToPlane(*copy);
+    // The source face, not its copy, knows its neighbours (a face without area borrows
+    // one's normal); both have the same corners, so the turn is the same.
+    M4x4 m = M4x4::Translation(target - copy->getCenter()) * getRotationToPlane(f);
     faceTransforms[&f] = m;
     copy->transform(m);
     return copy;
@@ -71,8 +95,11 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     const M3d p0 = *f.getVertex(hingeA);
     const M3d p1 = *f.getVertex(hingeB);
 
-    const M3d& nf = f.getNormal();
-    const M3d& ng = g->getNormal();
+    // A face without area lies along its hinge: it is laid in the plane of the face it
+    // is unfolded from, and the faces beyond it fold from that plane, which the placed
+    // neighbour's transform remembers.
+    const M3d ng = g->hasNoArea() ? sourceDirectionOf(placedTransform->second) : g->getNormal();
+    const M3d nf = f.hasNoArea() ? ng : f.getNormal();
     M3d axis;
     axis.cross(nf, ng);
     axis.normalize();
@@ -106,7 +133,9 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // good (nearly coplanar faces), which keeps those nets as they were.
     if (turnedNormalFit(axis, -theta, nf, ng) > turnedNormalFit(axis, theta, nf, ng) + 1e-14)
         theta = -theta;
-    M4x4 t = placedTransform->second * turnAbout(p0, axis, theta);
+    // A face without area is not turned: it stays in its neighbour's plane.
+    M4x4 t = f.hasNoArea() ? placedTransform->second
+                           : placedTransform->second * turnAbout(p0, axis, theta);
     faceTransforms[&f] = t;
 
     auto* face = new Poly(ring);
