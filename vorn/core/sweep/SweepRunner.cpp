@@ -130,12 +130,13 @@ std::unique_ptr<PolyMesh> SweepRunner::Run3D(const SweepPlan& plan, const SweepP
     surface->setMaxLevel(plan.refineLevel);
     surface->read(*sweepNode(streaming, "UnfolderAutomator3D", plan.dimMin));
     streamedTo = streaming.streamTo;
+    // Cells streamed to the file do not stay in the surface: count the steps instead.
+    long steps = 0;
     do {
         surface->refine(1);
-        if (progress) {
-            const long finished = long(surface->getRefinedOctrees().size());
-            progress(finished, finished + long(surface->getOctreesInProgress().size()));
-        }
+        ++steps;
+        if (progress)
+            progress(steps, steps + long(surface->getOctreesInProgress().size()));
     } while (!surface->isDone());
     CleanupIdleHandlers();
     // The surface read back from the stream is the automator's plain PolyMesh child.
