@@ -206,12 +206,15 @@ std::optional<bool> LocalCache::findInDatabase(double h, double k, int dim) {
         std::lock_guard guard(m_connMutex);
         if (!m_connection || !m_connection->isConnected())
             return std::nullopt;
-        m_connection->query(sql, [&](const ODBC::ODBCRecord& r) {
+        const bool ok = m_connection->query(sql, [&](const ODBC::ODBCRecord& r) {
             int u = 0;
             if (r.GetData(1, u))
                 answer = u != 0;
             return false;
         });
+        // A lost connection is the worker's to restore.
+        if (!ok && !m_connection->isConnected())
+            m_connected = false;
     }
     if (answer) {
         std::lock_guard guard(m_mutex);
