@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/bin/bash
 # A throwaway MariaDB server on loopback for the tests, in folder DIR:
 #   test-mariadb.sh start DIR    start it (on a free port, kept in DIR/port across restarts),
 #                                with the anonymous account and the research schema
@@ -32,7 +32,12 @@ start)
             >"$dir/install.log" 2>&1 || { echo "mariadb-install-db failed: see $dir/install.log" >"$dir/unavailable"; exit 0; }
     fi
     if [ ! -s "$dir/port" ]; then
-        python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' >"$dir/port"
+        # A port nobody listens on, so that test runs in parallel worktrees do not meet.
+        port=$((20000 + RANDOM % 40000))
+        while (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do
+            port=$((20000 + RANDOM % 40000))
+        done
+        echo "$port" >"$dir/port"
     fi
     port=$(cat "$dir/port")
     mariadbd --no-defaults $user_opt --datadir="$dir/data" --socket="$sock" --port="$port" \
