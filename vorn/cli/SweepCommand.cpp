@@ -2,6 +2,8 @@
 // as the boundary surface of the unfoldable region in (h, k, dim) (3D), with the answers
 // cached in the SQL result table.
 #include "common/AtomicFile.h"
+#include "common/StatusLine.h"
+#include "common/sql/SqlConnection.h"
 #include "scene/mesh/PolyMesh.h"
 #include "vorn/cli/CliCommand.h"
 #include "vorn/core/StrategyCatalogue.h"
@@ -125,6 +127,9 @@ int runSweep(const std::vector<std::string>& args) {
         plan.strategy = std::string(strategy->getClassName());
     }
     plan.database = parsed.value("--db").value_or("");
+    if (ODBC::SqlDatabaseSpec spec; !plan.database.empty() &&
+                                    !ODBC::SqlDatabaseSpec::Parse(plan.database, spec, error))
+        return CliUsageError(g_SweepCommand, "--db: " + error);
     plan.streamTo = parsed.value("--stream").value_or("");
     const std::string csv = parsed.value("--out").value_or("");
     const std::string png = parsed.value("--png").value_or("");
@@ -134,6 +139,15 @@ int runSweep(const std::vector<std::string>& args) {
         return CliUsageError(g_SweepCommand, "--stream is for 3D sweeps");
     if (!SweepRunner::Check(plan, error))
         return CliFail(error);
+    // The cache reports on the status line: database trouble is worth a line on stderr, the
+    // per-point chatter is not (the progress line stands for it).
+    RegisterStatusMessageFn([](const char* text) {
+        const std::string message = text;
+        if (message == "Ready" || message == "Connecting to SQL server" ||
+            message.rfind("[", 0) == 0 || message.rfind("Pre-caching coolinoid database", 0) == 0)
+            return;
+        std::fprintf(stderr, "vorn-cli: %s\n", text);
+    });
 
     if (plan.threeD) {
         std::string streamedTo;
