@@ -5,10 +5,12 @@
 #include "common/UserPaths.h"
 #include "common/sql/SqlConnection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -174,6 +176,9 @@ void LocalCache::preCache() {
     });
     if (!ok)
         noteError(m_connection->getLastError());
+    // The table arrives sorted, and a point sorter fed sorted points splits on the first few
+    // and grows lopsided (slow to fill and to search): a fixed shuffle keeps it balanced.
+    std::shuffle(read.begin(), read.end(), std::mt19937(20061));
     std::lock_guard guard(m_mutex);
     for (const CoolinoidRecord& r : read) {
         if (m_sorter.findNear(r))
