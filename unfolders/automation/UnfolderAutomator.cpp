@@ -104,10 +104,15 @@ void UnfolderAutomator::sweepRow() {
         m_computed += p.result.computed ? 1 : 0;
         m_strategyMissing = m_strategyMissing || p.result.unavailable;
     }
+    if (m_strategyMissing)
+        StatusMessage("%s cannot be built: the sweep counts every point as not unfoldable",
+                      m_strategy.c_str());
     if (ended) {
         m_k = m_kMin;
         m_j = 0;
         m_hSteps = m_kSteps = 0;
-        StatusMessage("Ready");
+        // A sweep whose strategy was missing keeps saying so rather than "Ready".
+        if (!m_strategyMissing)
+            StatusMessage("Ready");
     }
 }

@@ -1,3 +1,4 @@
+#include "common/StatusLine.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
 #include "tests/support/NetOverlaps.h"
@@ -87,4 +88,40 @@ TEST(UnfolderAutomator, MapEqualsPointByPointRunsAndASecondSweepBuildsNoMesh) {
         delete sweep;
     }
     LocalCache::Get(database).shutdown();
+}
+
+TEST(UnfolderAutomator, FiftyStepsFillA51By51GridIn51TicksAndAMissingStrategyIsSaid) {
+    TempDir dir;
+    Coolinoid parent;
+    auto* sweep = new UnfolderAutomator;
+    sweep->setParent(&parent);
+    XML ranges("UnfolderAutomator");
+    for (const char* axis : {"h", "k"}) {
+        XML* node = ranges.add(axis);
+        node->add("min", 1.0);
+        node->add("max", 11.0);
+        node->add("steps", 50);
+    }
+    ranges.add("dim", 8.0);
+    ranges.add("strategy", "NoSuchUnfolder");
+    ranges.add("database", "sqlite:" + dir.file("sweep.sqlite"));
+    sweep->read(ranges);
+    int ticks = 0;
+    while (sweep->isSweeping() && ticks < 100) {
+        sweep->onSystemIdle();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 51);
+    ASSERT_EQ(sweep->getColumns(), 51);
+    ASSERT_EQ(sweep->getRows(), 51);
+    for (int j = 0; j <= 50; ++j)
+        for (int i = 0; i <= 50; ++i)
+            ASSERT_TRUE(sweep->isKnown(i, j) && sweep->getHeight(i, j) == 0.0) << i << "," << j;
+    EXPECT_TRUE(sweep->isStrategyMissing());
+    EXPECT_NE(GetLastStatusMessage().find("NoSuchUnfolder cannot be built"), std::string::npos)
+        << GetLastStatusMessage();
+    // Nothing was recorded for points that could not be judged.
+    EXPECT_EQ(sweep->getCache().getRecordCount(), 0u);
+    sweep->getCache().shutdown();
+    delete sweep;
 }
