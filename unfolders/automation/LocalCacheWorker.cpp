@@ -95,15 +95,16 @@ void LocalCache::workerLoop() {
 }
 
 void LocalCache::shutdown() {
-    if (!m_worker.joinable())
-        return;
-    {
-        std::lock_guard guard(m_mutex);
-        if (m_state == 0)
-            m_state = 1;
+    if (m_worker.joinable()) {
+        {
+            std::lock_guard guard(m_mutex);
+            if (m_state == 0)
+                m_state = 1;
+        }
+        m_changed.notify_all();
+        m_worker.join();
     }
-    m_changed.notify_all();
-    m_worker.join();
+    // Answers recorded without a start (or after a failed one) are flushed all the same.
     if (getQueueLength() > 0) {
         if (!m_connected) {
             std::lock_guard guard(m_connMutex);

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -164,7 +165,9 @@ int runSweep(const std::vector<std::string>& args) {
         return CliFail(error);
     if (!csv.empty() && !WriteFileAtomically(csv, SweepMapsCsv(maps), &error))
         return CliFail(error);
-    if (!png.empty() && !WriteSweepMapsPng(maps, png, 8, error))
+    // Cells large enough to see on a small grid, small enough that a fine one stays a picture.
+    const int cellPixels = std::clamp(480 / (plan.h.steps + 1), 2, 32);
+    if (!png.empty() && !WriteSweepMapsPng(maps, png, cellPixels, error))
         return CliFail(error);
     if (csv.empty() && png.empty())
         std::cout << SweepMapsText(maps);

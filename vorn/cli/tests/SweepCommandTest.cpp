@@ -33,8 +33,8 @@ TEST(SweepCommand, MapsAsTextCsvAndPngAgreeWhateverTheJobs) {
     const std::string csv = ReadFileText(dir.file("a.csv"));
     EXPECT_EQ(csv.rfind("dim,h,k,unfoldable\n6,0.5,0,", 0), 0u) << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 31);
-    // Two maps of 5 x 3 cells of 8 pixels, 8 pixels apart.
-    EXPECT_EQ(pngSize(ReadFileText(dir.file("a.png"))), std::pair(88, 24));
+    // Two maps of 5 x 3 cells of 32 pixels, 32 pixels apart.
+    EXPECT_EQ(pngSize(ReadFileText(dir.file("a.png"))), std::pair(352, 96));
 
     CliResult parallel = runCli(grid + "--jobs 2 --db 'sqlite:" + dir.file("b.sqlite") +
                                     "' --out '" + dir.file("b.csv") + "'",
