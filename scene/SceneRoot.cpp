@@ -1,7 +1,10 @@
 #include "scene/SceneRoot.h"
 
+#include "common/TextUtil.h"
 #include "common/XML.h"
 #include "scene/SceneEventHandler.h"
+
+#include <cmath>
 
 VORN_DEFINE_FACTORY(SceneRoot, "SceneObj")
 
@@ -81,9 +84,32 @@ void SceneRoot::onObjectDestroyed(SceneObj* obj) {
         m_handler->onDeselectRequest(old);
 }
 
+namespace {
+
+/// A viewpoint in its text form, or as the elements "At", "From", "Up" and "Diam" (the form
+/// streamed sweep surfaces are written in).
+bool readViewpoint(const XML& e, Viewpoint& vp) {
+    const XML* at = e.child("At");
+    if (!at)
+        return vp.fromText(e.getText());
+    const XML* from = e.child("From");
+    const XML* up = e.child("Up");
+    const XML* diam = e.child("Diam");
+    Sorvex::M3d target, eye, upward;
+    double diameter = 0;
+    if (!from || !up || !diam || !target.fromText(at->getText().c_str()) ||
+        !eye.fromText(from->getText().c_str()) || !upward.fromText(up->getText().c_str()) ||
+        !parseDouble(diam->getText(), diameter) || !std::isfinite(diameter))
+        return false;
+    vp = Viewpoint(target, eye, upward, diameter);
+    return true;
+}
+
+} // namespace
+
 void SceneRoot::read(XML& xml) {
     Viewpoint vp = m_viewpoint;
-    if (const XML* e = xml.child("Viewpoint"); e && !vp.fromText(e->getText()))
+    if (const XML* e = xml.child("Viewpoint"); e && !readViewpoint(*e, vp))
         throw SceneReadError("Viewpoint: '" + e->getText() + "' is not a viewpoint");
     SceneObj::read(xml);
     m_viewpoint = vp;

@@ -2,12 +2,14 @@
 #include "scene/mesh/PolyMesh.h"
 
 #include "common/XML.h"
+#include "scene/loaders/PositionKey.h"
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 #include <utility>
 
 using Sorvex::M3d;
@@ -62,6 +64,36 @@ void appendIndex(std::string& out, int value) {
         out += digits[--n];
 }
 
+/// Reads the "UnindexedFace" elements of `faces` (each lists its corners as "Vertex"
+/// positions, as streamed surfaces are written) into `data`; corners at exactly the same
+/// place become one vertex, and triangles whose corners merged are dropped.
+void readUnindexedFaces(const XML& faces, MeshData& data) {
+    using Key = PositionKey<std::uint64_t>;
+    std::unordered_map<Key, int, PositionKeyHash<std::uint64_t>> index;
+    for (const XML& element : faces) {
+        if (element.getName() != "UnindexedFace")
+            continue;
+        std::vector<int> ring;
+        for (const XML& corner : element) {
+            if (corner.getName() != "Vertex")
+                continue;
+            M3d p;
+            if (!p.fromText(corner.getText().c_str()))
+                throw SceneReadError("face " + std::to_string(data.faces.size()) + ": " +
+                                     quoted(corner.getText()) + " is not a vector");
+            const auto [at, added] =
+                index.try_emplace(Key::of(p.x(), p.y(), p.z()), int(data.vertices.size()));
+            if (added)
+                data.vertices.push_back(p);
+            ring.push_back(at->second);
+        }
+        // Corners that fell on one place in the text form leave a face without area: dropped.
+        if (ring.size() == 3 && (ring[0] == ring[1] || ring[1] == ring[2] || ring[0] == ring[2]))
+            continue;
+        data.faces.push_back(std::move(ring));
+    }
+}
+
 /// Reads the "Vertices" and "Faces" elements into `data`; throws
 /// SceneReadError for text that is not a vector or an index list.
 void readGeometry(XML& xml, MeshData& data) {
@@ -89,6 +121,7 @@ void readGeometry(XML& xml, MeshData& data) {
                                      " is not a list of vertex indices");
             data.faces.push_back(std::move(ring));
         }
+        readUnindexedFaces(*faces, data);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "common/StatusLine.h"
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
+#include "scene/settings/SaveFileChooser.h"
 #include "vorn/app/CAboutDlg.h"
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CVornDoc.h"
@@ -16,6 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -64,6 +67,16 @@ CMainFrame::CMainFrame() {
     setWindowIcon(MenuBuilder::ApplicationIcon());
     RegisterStatusMessageFn(
         [this](const char* text) { statusBar()->showMessage(QString::fromUtf8(text)); });
+    // Panels ask for file names through this ("Browse..." of the 3D sweep); Qt's dialog
+    // asks before overwriting.
+    SetSaveFileChooser([this](const std::string& start, const std::string& extension) {
+        const QString suffix = QString::fromStdString(extension);
+        QString path = QFileDialog::getSaveFileName(this, "Save As", QString::fromStdString(start),
+                                                    "*." + suffix);
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += "." + suffix;
+        return path.toStdString();
+    });
     connectCommands();
     m_recentFiles = RecentFiles::Load();
     updateRecentFileMenu();
@@ -89,6 +102,7 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() {
     m_idleTimer.stop();
     RegisterStatusMessageFn({});
+    SetSaveFileChooser({});
     // Documents go before the settings bar's panels lose their targets, closed windows
     // still waiting for their deferred deletion included.
     for (CChildFrame* window : m_mdi->findChildren<CChildFrame*>())

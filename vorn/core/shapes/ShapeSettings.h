@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scene/Viewpoint.h"
 #include "scene/settings/CSettingsDlg.h"
 
 class BinTree;
@@ -22,9 +23,20 @@ protected:
     void buildControls() override;
 
 private:
+    /// A box that starts and stops a parameter sweep.
+    struct SweepBox {
+        const char* label;
+        const char* className;
+        Viewpoint view;
+    };
+    static const SweepBox kSweepBoxes[2];
+
     Coolinoid* shape() const;
     /// Rebuilds from the four slider positions and stores the values.
     void apply();
+    /// Set: finds or builds the sweep under the coolinoid, shows it, stores the eight fields
+    /// and hands the sweep its ranges. Cleared: deletes the sweep.
+    void toggleSweep(const SweepBox& box, bool on);
 };
 
 /// Sliders "Height" (pos / 20) and "Belt" (pos / 25 − 1).

@@ -5,6 +5,8 @@
 #include "vorn/core/shapes/WitchHat.h"
 
 #include "common/Registry.h"
+#include "common/StatusLine.h"
+#include "scene/HeightMap.h"
 
 #include <gtest/gtest.h>
 
@@ -28,14 +30,45 @@ TEST(ShapePanels, CoolinoidSlidersMapAndAreStored) {
     // A later Coolinoid starts from the stored values.
     EXPECT_EQ(3, Coolinoid().getDU());
 
-    // The sweep boxes are there but cannot start anything yet.
-    for (const char* box : {"2D", "3D"}) {
-        const SettingsControl* check = panel.findControl(ControlKind::CheckBox, box);
-        ASSERT_TRUE(check);
-        EXPECT_FALSE(check->enabled);
-        EXPECT_FALSE(check->tooltip.empty());
-        EXPECT_FALSE(panel.setCheck(box, true));
-    }
+}
+
+TEST(ShapePanels, CoolinoidSweepBoxesStartAndStopTheSweeps) {
+    Coolinoid c;
+    c.rebuild(9, 9, 3, 2.5);
+    CCoolinoidSettings panel;
+    ASSERT_TRUE(panel.create(&c));
+    ASSERT_TRUE(panel.setEdit("h steps", "4"));
+    ASSERT_TRUE(panel.setEdit("dim max", "12"));
+    ASSERT_TRUE(panel.setCheck("2D", true));
+    ASSERT_EQ(c.getChildren().size(), 1u);
+    auto* map = dynamic_cast<HeightMap*>(c.getChildren()[0]);
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->getClassName(), "UnfolderAutomator");
+    EXPECT_EQ(map->getTranslation(), Sorvex::M3d(0, 0, 20));
+    // The sweep read the fields: 5 h values by 51 k values.
+    EXPECT_EQ(map->getColumns(), 5);
+    EXPECT_EQ(map->getRows(), 51);
+    EXPECT_EQ("4", GetRegistryString(kCoolinoidSection, "automator_hSteps", ""));
+    EXPECT_EQ("12", GetRegistryString(kCoolinoidSection, "automator_dimMax", ""));
+    EXPECT_EQ("0.75", GetRegistryString(kCoolinoidSection, "automator_kMin", ""));
+
+    // Setting the box again keeps the one sweep; a panel opened later shows it running.
+    ASSERT_TRUE(panel.setCheck("2D", true));
+    EXPECT_EQ(c.getChildren().size(), 1u);
+    CCoolinoidSettings reopened;
+    ASSERT_TRUE(reopened.create(&c));
+    EXPECT_TRUE(reopened.findControl(ControlKind::CheckBox, "2D")->checked);
+    EXPECT_FALSE(reopened.findControl(ControlKind::CheckBox, "3D")->checked);
+
+    ASSERT_TRUE(panel.setCheck("3D", true));
+    ASSERT_EQ(c.getChildren().size(), 2u);
+    EXPECT_EQ(c.getChildren()[1]->getClassName(), "UnfolderAutomator3D");
+
+    ASSERT_TRUE(panel.setCheck("2D", false));
+    ASSERT_TRUE(panel.setCheck("3D", false));
+    SceneObj::ProcessDelayedOperations();
+    EXPECT_TRUE(c.getChildren().empty());
+    EXPECT_EQ(GetLastStatusMessage(), "Ready");
 }
 
 TEST(ShapePanels, WitchHatBinTreeAndMathFnSliders) {
