@@ -234,6 +234,8 @@ bool CSettingsDlg::showText(std::string_view label, std::string text) {
     if (!c)
         c = findControl(ControlKind::Edit, label);
     if (!c)
+        c = findControl(ControlKind::Button, label);
+    if (!c)
         return false;
     if (c->text != text) {
         c->text = std::move(text);

@@ -92,6 +92,7 @@ protected:
     SettingsControl& addCanvas(std::string label, std::function<void(Renderer&)> draw);
 
     /// Updates shown values from code; they run no control code. False when not found.
+    /// `showText` also changes the caption a button shows (its label stays its name).
     bool showCheck(std::string_view label, bool checked);
     bool showText(std::string_view label, std::string text);
     bool showRadio(std::string_view anyOption, int selected);

@@ -40,7 +40,7 @@ struct SettingsControl {
     int value = 0;                       ///< Slider
     int minValue = 0;                    ///< Slider
     int maxValue = 100;                  ///< Slider
-    std::string text;                    ///< Edit, StaticText: the current text
+    std::string text; ///< Edit, StaticText: the current text; Button: a caption other than the label
     SceneObj* shown = nullptr;           ///< RendererPane: the object it shows (not owned)
     Viewpoint viewpoint;                 ///< RendererPane: its camera
     std::function<void(Renderer&)> draw; ///< Canvas: draws its content
