@@ -6,6 +6,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -104,6 +105,10 @@ struct MovieWriter::Encoder {
                 return 0;
             if (rc < 0)
                 return rc;
+            // Each frame lasts one frame time; without it MP4 files end at the last
+            // frame's start and players drop that frame.
+            if (packet->duration == 0)
+                packet->duration = 1;
             av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             rc = av_interleaved_write_frame(format, packet);
@@ -155,6 +160,9 @@ bool MovieWriter::open(const std::string& path, int width, int height, MovieCode
     if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide)
         return fail("cannot record a movie of " + std::to_string(width) + " x " +
                     std::to_string(height) + " pixels");
+    // Encoders report their settings on stderr; the user hears of errors through
+    // `getError` instead.
+    av_log_set_level(AV_LOG_ERROR);
     const AVCodec* codec = avcodec_find_encoder_by_name(MovieEncoderName(m_format.codec));
     if (!codec)
         return fail(std::string("the installed FFmpeg has no ") + MovieCodecLabel(m_format.codec) +
@@ -193,6 +201,8 @@ bool MovieWriter::open(const std::string& path, int width, int height, MovieCode
         c.global_quality = FF_QP2LAMBDA * 3;
     }
     if (m_format.codec == MovieCodec::H264) {
+        // No frames predicted from later ones: every frame a player counts is one given.
+        c.max_b_frames = 0;
         av_opt_set(c.priv_data, "preset", "veryfast", 0);
         av_opt_set(c.priv_data, "crf", "20", 0);
     }
