@@ -68,6 +68,15 @@ class CSettingsDlg : public Factorable, public ChangeListener {
     /// letter except the first character.
     static std::string SpacedClassName(std::string_view name);
 
+    /// Prints a picture file (a PNG) for a panel; false with `error` set when nothing was
+    /// printed. Panels draw what they print headless; the host that can talk to printers
+    /// installs the function (the workbench asks for the printer first).
+    using PicturePrinter = std::function<bool(const std::string& picture, std::string& error)>;
+    static void SetPicturePrinter(PicturePrinter printer);
+    /// Prints `picture` through the installed printer; false (with `error` set) when there
+    /// is none or it failed.
+    static bool PrintPicture(const std::string& picture, std::string& error);
+
     void onTargetChanged(SceneObj* target, bool structural) override;
     void onTargetDestroyed(SceneObj* target) override;
 

@@ -1,7 +1,10 @@
 #include "unfolders/engine/CUnfoldingAnimationSettings.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <unistd.h>
 #include <utility>
 
 #include "common/StatusLine.h"
@@ -23,11 +26,8 @@ const char* const PrinterError = "Printer error encountered.";
 /// The size of movies and pictures the panel records.
 constexpr int kMovieWidth = 640;
 constexpr int kMovieHeight = 480;
-
-CUnfoldingAnimationSettings::PrintFunction& printFunction() {
-    static CUnfoldingAnimationSettings::PrintFunction print;
-    return print;
-}
+/// The printed preview's side in pixels: about 300 per inch across a page.
+constexpr int kPrintSide = 2400;
 
 /// A mesh of the flat net: the animation's faces at fold fraction 0.
 void buildFlatNet(const UnfoldingAnimation& anim, PolyMesh& out) {
@@ -50,10 +50,6 @@ CUnfoldingAnimationSettings::CUnfoldingAnimationSettings() {
 
 CUnfoldingAnimationSettings::~CUnfoldingAnimationSettings() {
     UnregisterSystemIdleHandler(this);
-}
-
-void CUnfoldingAnimationSettings::SetPrintFunction(PrintFunction print) {
-    printFunction() = std::move(print);
 }
 
 UnfoldingAnimation* CUnfoldingAnimationSettings::animation() const {
@@ -195,18 +191,25 @@ bool CUnfoldingAnimationSettings::writePreview(const std::string& path, int widt
     return ok;
 }
 
-void CUnfoldingAnimationSettings::print() {
+bool CUnfoldingAnimationSettings::print() {
+    // The picture passes through a private file: printers take pictures, not canvases.
+    std::string folder = (std::filesystem::temp_directory_path() / "vorn-print-XXXXXX").string();
     std::string error;
-    const PrintFunction& fn = printFunction();
-    if (!fn) {
-        StatusMessage("%s", PrinterError);
-        return;
+    bool printed = false;
+    if (mkdtemp(folder.data())) {
+        const std::string picture = JoinPath(folder, "net.png");
+        PauseIdleLoop();
+        printed = writePreview(picture, kPrintSide, kPrintSide, error) &&
+                  CSettingsDlg::PrintPicture(picture, error);
+        ResumeIdleLoop();
+        std::remove(picture.c_str());
+        rmdir(folder.c_str());
+    } else {
+        error = "no temporary folder for the picture";
     }
-    PauseIdleLoop();
-    const bool printed = fn(*this, error);
-    ResumeIdleLoop();
     if (!printed)
         StatusMessage("%s", PrinterError);
+    return printed;
 }
 
 void CUnfoldingAnimationSettings::toggleMovie() {

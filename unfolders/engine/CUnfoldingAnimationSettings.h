@@ -3,7 +3,6 @@
 #include "common/IdleLoop.h"
 #include "scene/settings/CSettingsDlg.h"
 
-#include <functional>
 #include <string>
 
 class Renderer;
@@ -22,12 +21,6 @@ class CUnfoldingAnimationSettings : public CSettingsDlg, public SystemIdleHandle
 
     void refresh() override;
     void onSystemIdle() override { refresh(); }
-
-    /// Prints the preview; false with `error` set when nothing was printed. The workbench
-    /// installs the one that talks to the printer; without one "Print" reports a failure.
-    using PrintFunction =
-        std::function<bool(CUnfoldingAnimationSettings& panel, std::string& error)>;
-    static void SetPrintFunction(PrintFunction print);
 
     /// Draws the flat net as the preview shows it: the net plane's (x, z) as the picture's
     /// (x, y).
@@ -49,6 +42,8 @@ protected:
 
 private:
     UnfoldingAnimation* animation() const;
-    void print();
+    /// "Print": the preview as a picture, through the host's printer
+    /// (`CSettingsDlg::PrintPicture`); a failure shows "Printer error encountered.".
+    bool print();
     void toggleMovie();
 };

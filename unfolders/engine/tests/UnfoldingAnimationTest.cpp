@@ -10,6 +10,7 @@
 #include "common/XML.h"
 #include "scene/SceneEventHandler.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/FileText.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/CUnfoldingAnimationSettings.h"
@@ -381,14 +382,24 @@ TEST(UnfoldingAnimationSettings, PanelShowsAndDrivesTheAnimation) {
     EXPECT_TRUE(panel.click("Print"));
     ASSERT_FALSE(status.empty());
     EXPECT_EQ("Printer error encountered.", status.back());
+    std::string printedPicture;
     int printed = 0;
-    CUnfoldingAnimationSettings::SetPrintFunction(
-        [&printed](CUnfoldingAnimationSettings&, std::string&) { return ++printed > 0; });
+    CSettingsDlg::SetPicturePrinter([&](const std::string& picture, std::string&) {
+        printedPicture = ReadFileText(picture);
+        return ++printed > 0;
+    });
     status.clear();
     EXPECT_TRUE(panel.click("Print"));
     EXPECT_EQ(1, printed);
+    EXPECT_EQ(std::string("\x89PNG", 4), printedPicture.substr(0, 4)) << "a picture is printed";
     for (const std::string& line : status)
         EXPECT_NE("Printer error encountered.", line);
-    CUnfoldingAnimationSettings::SetPrintFunction(nullptr);
+    CSettingsDlg::SetPicturePrinter(
+        [](const std::string&, std::string& error) { return error = "out of paper", false; });
+    status.clear();
+    EXPECT_TRUE(panel.click("Print"));
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ("Printer error encountered.", status.back());
+    CSettingsDlg::SetPicturePrinter(nullptr);
     RegisterStatusMessageFn(nullptr);
 }
