@@ -168,6 +168,11 @@ bool MovieWriter::open(const std::string& path, int width, int height, MovieCode
         return fail(std::string("the installed FFmpeg has no ") + MovieCodecLabel(m_format.codec) +
                     " encoder ('" + MovieEncoderName(m_format.codec) + "')");
 
+    // Found out now rather than when the finished movie cannot take its place.
+    struct stat existing {};
+    if (stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+        return fail("cannot write '" + path + "': it is a folder");
+
     auto e = std::make_unique<Encoder>();
     std::string error;
     e->hiddenPath = reserveHiddenFile(path, error);

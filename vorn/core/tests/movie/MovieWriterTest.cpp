@@ -83,6 +83,10 @@ TEST(MovieWriter, FailuresSayWhyAndLeaveNoFile) {
     EXPECT_NE(std::string::npos, movie.getError().find("cannot write"));
     EXPECT_FALSE(movie.open(dir.file("huge.avi"), 0, 48));
     EXPECT_NE(std::string::npos, movie.getError().find("0 x 48"));
+    std::filesystem::create_directory(dir.file("folder.avi"));
+    EXPECT_FALSE(movie.open(dir.file("folder.avi"), 64, 48));
+    EXPECT_NE(std::string::npos, movie.getError().find("it is a folder"));
+    std::filesystem::remove(dir.file("folder.avi"));
     EXPECT_FALSE(movie.addFrame(nullptr, 0)) << "nothing open";
     EXPECT_FALSE(movie.finish());
     EXPECT_EQ(0, dir.entryCount());
