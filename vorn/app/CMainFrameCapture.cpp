@@ -101,8 +101,11 @@ std::optional<MovieCodec> CMainFrame::askAviCodec() {
     if (offered.empty())
         return std::nullopt;
     bool ok = false;
+    // The question may come from an idle tick (an animation's movie): no ticks meanwhile.
+    PauseIdleLoop();
     const QString chosen = QInputDialog::getItem(
         this, "Video Compression", "Compress AVI movies with:", labels, 0, false, &ok);
+    ResumeIdleLoop();
     if (!ok)
         return std::nullopt;
     return offered[size_t(std::max<qsizetype>(0, labels.indexOf(chosen)))];
