@@ -184,8 +184,7 @@ bool CairoRenderer::writeRaster(const std::string& path) {
     drawRaster(pixels);
     const int outW = m_camera.getWidth(), outH = m_camera.getHeight();
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(pixels.data()), CAIRO_FORMAT_ARGB32, outW, outH,
-        outW * 4);
+        reinterpret_cast<unsigned char*>(pixels.data()), CAIRO_FORMAT_ARGB32, outW, outH, outW * 4);
     std::string bytes;
     const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &bytes);
     cairo_surface_destroy(surface);

@@ -11,8 +11,8 @@
 #include "vorn/core/movie/MovieFormat.h"
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CChildFrame;

@@ -17,8 +17,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
-#include <QPainter>
 #include <QPageSetupDialog>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -126,7 +126,8 @@ void CMainFrame::toggleAviRecording() {
         view.startMovie(JoinPath(GetUserDataDir(), "Capture.avi"), 640, 480, false);
     }
     action->setChecked(view.isRecording() && view.isRecordingMovie());
-    m_menus->action("FileRecordSlideshow")->setChecked(view.isRecording() && !view.isRecordingMovie());
+    m_menus->action("FileRecordSlideshow")
+        ->setChecked(view.isRecording() && !view.isRecordingMovie());
 }
 
 bool CMainFrame::printPicture(const std::string& picture, std::string& error) {

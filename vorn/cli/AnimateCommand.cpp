@@ -88,9 +88,9 @@ bool parsePositive(const std::string& text, long limit, long& out) {
             options.movie.pdfFolder = value;
         } else if (arg == "--frames") {
             if (!parsePositive(value, kMaxFrames, n)) {
-                exitCode = CliUsageError(g_AnimateCommand, "--frames needs a whole number from 1 to " +
-                                                               std::to_string(kMaxFrames) +
-                                                               ", not '" + value + "'");
+                exitCode = CliUsageError(g_AnimateCommand,
+                                         "--frames needs a whole number from 1 to " +
+                                             std::to_string(kMaxFrames) + ", not '" + value + "'");
                 return false;
             }
             options.movie.frames = int(n);
@@ -99,8 +99,8 @@ bool parsePositive(const std::string& text, long limit, long& out) {
             if (x == std::string::npos ||
                 !parsePositive(value.substr(0, x), std::numeric_limits<int>::max(), n) ||
                 !parsePositive(value.substr(x + 1), std::numeric_limits<int>::max(), m)) {
-                exitCode =
-                    CliUsageError(g_AnimateCommand, "--size needs WIDTHxHEIGHT, not '" + value + "'");
+                exitCode = CliUsageError(g_AnimateCommand,
+                                         "--size needs WIDTHxHEIGHT, not '" + value + "'");
                 return false;
             }
             options.movie.width = int(n);

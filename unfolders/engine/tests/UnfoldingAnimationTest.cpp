@@ -75,8 +75,8 @@ double worstClosedDistance(UnfoldingAnimation& anim, PolyMesh& source) {
         Poly* s = source.getPoly(size_t(UnfoldingAnimation::GetRecord(f)->sourceIndex));
         EXPECT_EQ(s->getVertexCount(), f->getVertexCount());
         for (int i = 0; i < f->getVertexCount(); ++i)
-            worst = std::max(worst,
-                             (to.fromLocal(from.toLocal(*s->getVertex(i))) - *f->getVertex(i)).length());
+            worst = std::max(
+                worst, (to.fromLocal(from.toLocal(*s->getVertex(i))) - *f->getVertex(i)).length());
     }
     return worst;
 }
@@ -85,7 +85,8 @@ double worstClosedDistance(UnfoldingAnimation& anim, PolyMesh& source) {
 double worstFlatDistance(UnfoldingAnimation& anim, PolyMesh& source) {
     double worst = 0;
     for (Poly* f : anim.getPolys()) {
-        Poly* net = source.getPoly(size_t(UnfoldingAnimation::GetRecord(f)->sourceIndex))->getTwin();
+        Poly* net =
+            source.getPoly(size_t(UnfoldingAnimation::GetRecord(f)->sourceIndex))->getTwin();
         for (int i = 0; i < f->getVertexCount(); ++i)
             worst = std::max(worst, (*net->getVertex(i) - *f->getVertex(i)).length());
     }
@@ -157,11 +158,14 @@ TEST(UnfoldingAnimation, FoldsFlatNetsIntoTheModelOnConvexAndNonConvexMeshes) {
                     continue;
                 const int e = r->parentEdge;
                 const auto& siblings = UnfoldingAnimation::GetRecord(r->parent)->children;
-                const int k = int(std::find(siblings.begin(), siblings.end(), f) - siblings.begin());
+                const int k =
+                    int(std::find(siblings.begin(), siblings.end(), f) - siblings.begin());
                 ASSERT_LT(k, int(siblings.size()));
                 // Edge e of the child runs backwards along edge k of the parent.
-                worstHinge = std::max(worstHinge, (*f->getVertex(e) - *r->parent->getVertex(k + 1)).length());
-                worstHinge = std::max(worstHinge, (*f->getVertex(e + 1) - *r->parent->getVertex(k)).length());
+                worstHinge = std::max(worstHinge,
+                                      (*f->getVertex(e) - *r->parent->getVertex(k + 1)).length());
+                worstHinge = std::max(worstHinge,
+                                      (*f->getVertex(e + 1) - *r->parent->getVertex(k)).length());
                 EXPECT_TRUE(anim.hasNeighbor(*f, e));
             }
             EXPECT_LT(worstHinge, 1e-9 * size);

@@ -49,8 +49,9 @@ TEST(AnimateCommand, WritesMoviesAndVectorFramesOfTheFold) {
     EXPECT_EQ(640, probe.width);
     EXPECT_EQ(480, probe.height);
 
-    ASSERT_EQ(0, run(cli(example("cube.off") + " --strategy 'Depth First' --size 200x150 "
-                                               "--frames 12 --out '" +
+    ASSERT_EQ(0, run(cli(example("cube.off") +
+                         " --strategy 'Depth First' --size 200x150 "
+                         "--frames 12 --out '" +
                          dir.file("fold.gif") + "' --pdf-frames '" + dir.file("frames") + "'"),
                      &out))
         << out;
@@ -62,8 +63,8 @@ TEST(AnimateCommand, WritesMoviesAndVectorFramesOfTheFold) {
     EXPECT_NE(std::string::npos, out.find("200 x 150 pts")) << out;
     EXPECT_FALSE(fs::exists(dir.file("frames/fold012.pdf")));
 
-    ASSERT_EQ(0, run(cli(example("cube.off") + " --frames 5 --out '" + dir.file("fold.MP4") + "'"),
-                     &out))
+    ASSERT_EQ(
+        0, run(cli(example("cube.off") + " --frames 5 --out '" + dir.file("fold.MP4") + "'"), &out))
         << out;
     EXPECT_EQ(5, ProbeMovie(dir.file("fold.MP4")).frames);
 }
@@ -77,8 +78,8 @@ TEST(AnimateCommand, BadRequestsSayWhyAndWriteNothing) {
     EXPECT_NE(std::string::npos, out.find("--out")) << out;
     EXPECT_EQ(2, run(cli(example("cube.off") + " --frames 0 --out x.avi"), &out));
     EXPECT_EQ(2, run(cli(example("cube.off") + " --size 10 --out x.avi"), &out));
-    EXPECT_EQ(1, run(cli(example("cube.off") + " --out '" + dir.file("no/such/fold.avi") + "'"),
-                     &out));
+    EXPECT_EQ(
+        1, run(cli(example("cube.off") + " --out '" + dir.file("no/such/fold.avi") + "'"), &out));
     EXPECT_NE(std::string::npos, out.find("cannot write")) << out;
     EXPECT_EQ(1, run(cli(example("cube.off") + " --strategy Nonsense --out x.avi"), &out));
     EXPECT_EQ(0, dir.entryCount());

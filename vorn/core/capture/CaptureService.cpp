@@ -166,8 +166,8 @@ std::optional<MovieCodec> CaptureService::chooseAviCodec() {
     return chosen;
 }
 
-bool CaptureService::addMovieFrame(SceneRoot& root, const std::string& path, int width,
-                                   int height, bool selectedOnly) {
+bool CaptureService::addMovieFrame(SceneRoot& root, const std::string& path, int width, int height,
+                                   bool selectedOnly) {
     const bool avi = extensionOf(path) == ".avi";
     auto failed = [&](const std::string& why) {
         // The broken movie leaves nothing behind; finished ones are kept.
@@ -222,8 +222,7 @@ void CaptureService::startSlideshow(const std::string& path, int width, int heig
     m_sharedBoxChanged = false;
 }
 
-void CaptureService::startMovie(const std::string& path, int width, int height,
-                                bool selectedOnly) {
+void CaptureService::startMovie(const std::string& path, int width, int height, bool selectedOnly) {
     m_counter = -1;
     m_recording = true;
     m_recordPath = path;

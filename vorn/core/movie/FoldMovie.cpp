@@ -70,8 +70,9 @@ bool WriteFoldMovie(UnfoldingAnimation& anim, const FoldMovieOptions& options, s
     renderer.setSupersampling(1);
 
     MovieWriter movie;
-    if (!options.moviePath.empty() && !movie.open(options.moviePath, options.width, options.height,
-                                                  LoadStoredAviCodec().value_or(MovieCodec::Mpeg4))) {
+    if (!options.moviePath.empty() &&
+        !movie.open(options.moviePath, options.width, options.height,
+                    LoadStoredAviCodec().value_or(MovieCodec::Mpeg4))) {
         error = movie.getError();
         return false;
     }

@@ -24,4 +24,5 @@ struct FoldMovieOptions {
 /// that holds every frame. `progress` (may be empty) hears each frame written. False with
 /// `error` set when a file could not be written; an unfinished movie leaves no file.
 bool WriteFoldMovie(UnfoldingAnimation& animation, const FoldMovieOptions& options,
-                    std::string& error, const std::function<void(int done, int total)>& progress = {});
+                    std::string& error,
+                    const std::function<void(int done, int total)>& progress = {});

@@ -84,7 +84,7 @@ std::optional<MovieFormat> MovieFormatForPath(const std::string& path, MovieCode
         return MovieFormat{"avi", aviCodec};
     if (ext == ".mp4")
         return MovieFormat{"mp4", IsMovieEncoderInstalled(MovieCodec::H264) ? MovieCodec::H264
-                                                                           : MovieCodec::Mpeg4};
+                                                                            : MovieCodec::Mpeg4};
     if (ext == ".gif")
         return MovieFormat{"gif", MovieCodec::Gif};
     error = "cannot tell the movie type of '" + path + "' (use .avi, .mp4 or .gif)";
