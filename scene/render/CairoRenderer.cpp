@@ -147,25 +147,44 @@ bool CairoRenderer::finishFile(const std::string& bytes, const std::string& path
     return true;
 }
 
-bool CairoRenderer::writeRaster(const std::string& path) {
+bool CairoRenderer::render_image(SceneObj& root, std::vector<uint32_t>& pixels) {
+    collectScene(root);
+    if (!m_initialised) {
+        setLastError("the renderer was not initialised with a picture size");
+        return false;
+    }
+    M3d lo, hi;
+    if (m_autoFrame && getBounds(lo, hi))
+        m_camera.oversight(lo, hi);
+    drawRaster(pixels);
+    return true;
+}
+
+void CairoRenderer::drawRaster(std::vector<uint32_t>& out) {
     const int w = m_camera.getWidth(), h = m_camera.getHeight();
     // Very large pictures are not enlarged further: memory grows with the square.
     const int factor = size_t(w) * h > 4096u * 4096u ? 1 : m_supersampling;
     ZBufferRaster raster(w * factor, h * factor, m_background);
     PaintRaster(raster, *this, m_camera, factor);
     int outW = 0, outH = 0;
-    std::vector<uint32_t> pixels = raster.downsampled(factor, outW, outH);
-
-    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, outW);
-    std::vector<unsigned char> data(size_t(stride) * outH);
-    for (int y = 0; y < outH; ++y)
-        std::copy_n(pixels.data() + size_t(y) * outW, outW,
-                    reinterpret_cast<uint32_t*>(data.data() + size_t(y) * stride));
-    cairo_surface_t* surface =
-        cairo_image_surface_create_for_data(data.data(), CAIRO_FORMAT_ARGB32, outW, outH, stride);
+    out = raster.downsampled(factor, outW, outH);
+    // Cairo's image rows of 32-bit pixels are exactly the width long, so texts are
+    // painted straight into the pixels.
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(out.data()), CAIRO_FORMAT_ARGB32, outW, outH, outW * 4);
     cairo_t* cr = cairo_create(surface);
     PaintTexts(cr, *this, m_camera);
     cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    cairo_surface_destroy(surface);
+}
+
+bool CairoRenderer::writeRaster(const std::string& path) {
+    std::vector<uint32_t> pixels;
+    drawRaster(pixels);
+    const int outW = m_camera.getWidth(), outH = m_camera.getHeight();
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(pixels.data()), CAIRO_FORMAT_ARGB32, outW, outH, outW * 4);
     std::string bytes;
     const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &bytes);
     cairo_surface_destroy(surface);

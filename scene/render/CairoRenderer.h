@@ -3,7 +3,9 @@
 #include "scene/render/Camera.h"
 #include "scene/render/CollectingRenderer.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Sorvex {
 class MRect;
@@ -47,6 +49,10 @@ public:
     bool render_pdf(SceneObj& root, const std::string& path) override;
     bool render_svg(SceneObj& root, const std::string& path) override;
 
+    /// Draws `root` as `render_png` would, into memory: `pixels` gets width x height
+    /// native 32-bit words 0xAARRGGBB (Cairo's ARGB32), row by row from the top.
+    bool render_image(SceneObj& root, std::vector<std::uint32_t>& pixels);
+
     /// Collects what `obj` and its children draw, in world coordinates (the parents'
     /// transforms applied), replacing what was collected before.
     void collectScene(SceneObj& obj);
@@ -56,6 +62,7 @@ public:
 
 private:
     bool writeRaster(const std::string& path);
+    void drawRaster(std::vector<std::uint32_t>& out);
     bool writeVector(PictureFormat format, const std::string& path, Sorvex::MRect* sharedBox);
     /// Replaces `path` with the drawn `bytes`.
     bool finishFile(const std::string& bytes, const std::string& path);

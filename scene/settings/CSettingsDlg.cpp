@@ -39,6 +39,25 @@ void CSettingsDlg::onTargetDestroyed(SceneObj* target) {
         m_target = nullptr;
 }
 
+namespace {
+CSettingsDlg::PicturePrinter& picturePrinter() {
+    static CSettingsDlg::PicturePrinter printer;
+    return printer;
+}
+} // namespace
+
+void CSettingsDlg::SetPicturePrinter(PicturePrinter printer) {
+    picturePrinter() = std::move(printer);
+}
+
+bool CSettingsDlg::PrintPicture(const std::string& picture, std::string& error) {
+    if (!picturePrinter()) {
+        error = "no printer is available here";
+        return false;
+    }
+    return picturePrinter()(picture, error);
+}
+
 std::string CSettingsDlg::SpacedClassName(std::string_view name) {
     std::string spaced;
     for (size_t i = 0; i < name.size(); ++i) {
@@ -233,6 +252,8 @@ bool CSettingsDlg::showText(std::string_view label, std::string text) {
     SettingsControl* c = findControl(ControlKind::StaticText, label);
     if (!c)
         c = findControl(ControlKind::Edit, label);
+    if (!c)
+        c = findControl(ControlKind::Button, label);
     if (!c)
         return false;
     if (c->text != text) {

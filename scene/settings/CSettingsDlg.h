@@ -68,6 +68,15 @@ class CSettingsDlg : public Factorable, public ChangeListener {
     /// letter except the first character.
     static std::string SpacedClassName(std::string_view name);
 
+    /// Prints a picture file (a PNG) for a panel; false with `error` set when nothing was
+    /// printed. Panels draw what they print headless; the host that can talk to printers
+    /// installs the function (the workbench asks for the printer first).
+    using PicturePrinter = std::function<bool(const std::string& picture, std::string& error)>;
+    static void SetPicturePrinter(PicturePrinter printer);
+    /// Prints `picture` through the installed printer; false (with `error` set) when there
+    /// is none or it failed.
+    static bool PrintPicture(const std::string& picture, std::string& error);
+
     void onTargetChanged(SceneObj* target, bool structural) override;
     void onTargetDestroyed(SceneObj* target) override;
 
@@ -92,6 +101,7 @@ protected:
     SettingsControl& addCanvas(std::string label, std::function<void(Renderer&)> draw);
 
     /// Updates shown values from code; they run no control code. False when not found.
+    /// `showText` also changes the caption a button shows (its label stays its name).
     bool showCheck(std::string_view label, bool checked);
     bool showText(std::string_view label, std::string text);
     bool showRadio(std::string_view anyOption, int selected);

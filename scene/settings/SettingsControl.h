@@ -34,13 +34,14 @@ struct SettingsControl {
     /// Shown when the pointer rests on the control (why a disabled control is disabled).
     std::string tooltip;
 
-    bool checked = false;                ///< CheckBox
-    std::vector<std::string> options;    ///< RadioGroup: the button labels in order
-    int selected = -1;                   ///< RadioGroup: the chosen option, -1 for none
-    int value = 0;                       ///< Slider
-    int minValue = 0;                    ///< Slider
-    int maxValue = 100;                  ///< Slider
-    std::string text;                    ///< Edit, StaticText: the current text
+    bool checked = false;             ///< CheckBox
+    std::vector<std::string> options; ///< RadioGroup: the button labels in order
+    int selected = -1;                ///< RadioGroup: the chosen option, -1 for none
+    int value = 0;                    ///< Slider
+    int minValue = 0;                 ///< Slider
+    int maxValue = 100;               ///< Slider
+    std::string
+        text; ///< Edit, StaticText: the current text; Button: a caption other than the label
     SceneObj* shown = nullptr;           ///< RendererPane: the object it shows (not owned)
     Viewpoint viewpoint;                 ///< RendererPane: its camera
     std::function<void(Renderer&)> draw; ///< Canvas: draws its content

@@ -5,6 +5,7 @@
 #include "common/Registry.h"
 #include "common/StatusLine.h"
 #include "unfolders/engine/UnfolderColoriser.h"
+#include "unfolders/engine/UnfoldingAnimation.h"
 
 using Sorvex::M3d;
 
@@ -298,12 +299,20 @@ SceneObj* Unfolder::doDefaultAction() {
     return convertToAnimation(false);
 }
 
-SceneObj* Unfolder::convertToAnimation(bool /*deleteSource*/) {
+SceneObj* Unfolder::convertToAnimation(bool deleteSource) {
     SceneObj* parent = getParent();
-    if (!parent || !parent->getParent())
+    SceneObj* grandparent = parent ? parent->getParent() : nullptr;
+    // Converted already (an automatic conversion, then a click): the animation stands.
+    if (!grandparent || animation)
         return nullptr;
-    // The folding animation object is not part of this library yet; the
-    // unfolder stays as it is.
-    StatusMessage("The folding animation is not available");
-    return nullptr;
+    auto* made = new UnfoldingAnimation(this);
+    if (!made->setParent(grandparent)) {
+        delete made;
+        return nullptr;
+    }
+    animation = made;
+    SceneObj::DelayedDelete(this);
+    if (deleteSource)
+        SceneObj::DelayedDelete(parent);
+    return made;
 }

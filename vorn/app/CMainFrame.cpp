@@ -6,6 +6,7 @@
 #include "scene/SceneObj.h"
 #include "scene/SceneRoot.h"
 #include "scene/settings/SaveFileChooser.h"
+#include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/CAboutDlg.h"
 #include "vorn/app/CChildFrame.h"
 #include "vorn/app/CVornDoc.h"
@@ -35,7 +36,6 @@ std::atomic<bool> g_inIdleTick{false};
 constexpr qint64 kPanelRefreshMs = 100;
 
 // Commands whose hosts are not part of the workbench yet; they stay disabled.
-const char* const kUnhostedCommands[] = {"FileRecordAvi"};
 
 // The classes the insert commands build, by command id.
 const std::pair<const char*, const char*> kInsertCommands[] = {
@@ -78,6 +78,11 @@ CMainFrame::CMainFrame() {
         return path.toStdString();
     });
     connectCommands();
+    // Panels print and views record movies through this window's dialogs.
+    CSettingsDlg::SetPicturePrinter([this](const std::string& picture, std::string& error) {
+        return printPicture(picture, error);
+    });
+    CVornView::SetCodecChooser([this] { return askAviCodec(); });
     m_recentFiles = RecentFiles::Load();
     updateRecentFileMenu();
     onSubWindowActivated(nullptr);
@@ -103,6 +108,8 @@ CMainFrame::~CMainFrame() {
     m_idleTimer.stop();
     RegisterStatusMessageFn({});
     SetSaveFileChooser({});
+    CSettingsDlg::SetPicturePrinter(nullptr);
+    CVornView::SetCodecChooser(nullptr);
     // Documents go before the settings bar's panels lose their targets, closed windows
     // still waiting for their deferred deletion included.
     for (CChildFrame* window : m_mdi->findChildren<CChildFrame*>())
@@ -131,6 +138,7 @@ void CMainFrame::connectCommands() {
     on("FileExport", [this] { onFileExport(); });
     on("FileScreenshot", [this] { saveScreenshot(); });
     on("FileRecordSlideshow", [this] { toggleSlideshow(); });
+    on("FileRecordAvi", [this] { toggleAviRecording(); });
     on("FilePrint", [this] { printActiveView(); });
     on("FilePrintPreview", [this] { previewActiveView(); });
     on("FilePrintSetup", [this] { setupPage(); });
@@ -200,8 +208,6 @@ void CMainFrame::createToolBar() {
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     auto* child = qobject_cast<CChildFrame*>(window);
     m_menus->install(*menuBar(), child != nullptr);
-    for (const char* id : kUnhostedCommands)
-        m_menus->action(id)->setEnabled(false);
     // Insert commands work without a document (they make one); a class this build lacks
     // is reported when the command runs rather than hidden.
     for (const auto& [id, className] : kInsertCommands)
@@ -210,7 +216,10 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     m_menus->action("ViewShadedBackground")
         ->setChecked(child && child->getView().hasShadedBackground());
     m_menus->action("ViewSpin")->setChecked(child && child->getView().isSpinningEndlessly());
-    m_menus->action("FileRecordSlideshow")->setChecked(child && child->getView().isRecording());
+    const bool recording = child && child->getView().isRecording();
+    const bool movie = recording && child->getView().isRecordingMovie();
+    m_menus->action("FileRecordSlideshow")->setChecked(recording && !movie);
+    m_menus->action("FileRecordAvi")->setChecked(movie);
     SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
     m_settingsBar->setSelection(root ? root->getSelection() : nullptr);
 }

@@ -8,8 +8,11 @@
 #include <QRect>
 #include <QTimer>
 
+#include "vorn/core/movie/MovieFormat.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CChildFrame;
@@ -88,6 +91,13 @@ public:
     void saveScreenshot();
     /// Record Slideshow: stops a recording, or asks for the details and starts one.
     void toggleSlideshow();
+    /// Record AVI: stops a recording, or records every redraw of the active view into the
+    /// data folder's "Capture.avi" at 640 x 480 without asking. The first AVI asks for
+    /// the codec (`setCodecChoiceFn`) and stores the choice.
+    void toggleAviRecording();
+    /// Prints a panel's picture on one page after the print dialog; false with `error`
+    /// set when the job failed (a cancelled dialog is not a failure).
+    bool printPicture(const std::string& picture, std::string& error);
 
     /// Print: asks for the printer, then prints the active view's picture on one page.
     /// True when a page was printed; failures are shown as a message.
@@ -109,6 +119,9 @@ public:
     /// default); false when cancelled.
     using PrintDialogFn = std::function<bool(QPrinter& printer)>;
     void setPrintDialogFn(PrintDialogFn fn) { m_printDialogFn = std::move(fn); }
+    /// Asks for the AVI codec (a list dialog by default); nothing when cancelled.
+    using CodecChoiceFn = std::function<std::optional<MovieCodec>()>;
+    void setCodecChoiceFn(CodecChoiceFn fn) { m_codecChoiceFn = std::move(fn); }
     /// What to do with a document's unsaved changes before it closes.
     enum class SaveChoice { Save, Discard, Cancel };
     /// Asks that question about the document titled `title` (a message box by default).
@@ -134,6 +147,7 @@ private:
 
     // Picture commands (CMainFrameCapture.cpp)
     bool askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly);
+    std::optional<MovieCodec> askAviCodec();
     /// The name offered for a screenshot of `child`'s scene.
     static std::string proposeScreenshotPath(const CChildFrame& child);
     bool askPrinter();
@@ -160,6 +174,7 @@ private:
     bool m_placementReady = false;
     MessageFn m_messageFn;
     CaptureDetailsFn m_detailsFn;
+    CodecChoiceFn m_codecChoiceFn;
     PrintDialogFn m_printDialogFn;
     SaveQuestionFn m_saveQuestionFn;
     RecentFiles m_recentFiles;

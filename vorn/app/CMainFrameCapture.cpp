@@ -1,8 +1,9 @@
-// The main window's picture commands: screenshots, slideshows, printing.
+// The main window's picture commands: screenshots, slideshows, movies, printing.
 #include "vorn/app/CMainFrame.h"
 
 #include "common/IdleLoop.h"
 #include "common/StatusLine.h"
+#include "common/UserPaths.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/CCapDetails.h"
 #include "vorn/app/CChildFrame.h"
@@ -14,7 +15,10 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QImage>
+#include <QInputDialog>
 #include <QPageSetupDialog>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -81,6 +85,78 @@ void CMainFrame::toggleSlideshow() {
         ResumeIdleLoop();
     }
     action->setChecked(view.isRecording());
+}
+
+std::optional<MovieCodec> CMainFrame::askAviCodec() {
+    if (m_codecChoiceFn)
+        return m_codecChoiceFn();
+    QStringList labels;
+    std::vector<MovieCodec> offered;
+    for (MovieCodec codec : AviCodecChoices()) {
+        if (!IsMovieEncoderInstalled(codec))
+            continue;
+        offered.push_back(codec);
+        labels << QString::fromUtf8(MovieCodecLabel(codec));
+    }
+    if (offered.empty())
+        return std::nullopt;
+    bool ok = false;
+    // The question may come from an idle tick (an animation's movie): no ticks meanwhile.
+    PauseIdleLoop();
+    const QString chosen = QInputDialog::getItem(
+        this, "Video Compression", "Compress AVI movies with:", labels, 0, false, &ok);
+    ResumeIdleLoop();
+    if (!ok)
+        return std::nullopt;
+    return offered[size_t(std::max<qsizetype>(0, labels.indexOf(chosen)))];
+}
+
+void CMainFrame::toggleAviRecording() {
+    CChildFrame* child = activeChild();
+    QAction* action = m_menus->action("FileRecordAvi");
+    if (!child) {
+        action->setChecked(false);
+        return;
+    }
+    CVornView& view = child->getView();
+    if (view.isRecording()) {
+        if (!view.stopRecording())
+            showError(view.getCaptureError());
+    } else {
+        view.startMovie(JoinPath(GetUserDataDir(), "Capture.avi"), 640, 480, false);
+    }
+    action->setChecked(view.isRecording() && view.isRecordingMovie());
+    m_menus->action("FileRecordSlideshow")
+        ->setChecked(view.isRecording() && !view.isRecordingMovie());
+}
+
+bool CMainFrame::printPicture(const std::string& picture, std::string& error) {
+    const QImage image(QString::fromStdString(picture));
+    if (image.isNull()) {
+        error = "the picture to print could not be read";
+        showError(std::string("Printer error encountered.\n") + error);
+        return false;
+    }
+    if (!askPrinter())
+        return true;
+    QPainter painter;
+    bool ok = painter.begin(m_printer.get());
+    if (ok) {
+        const QRect page = painter.viewport();
+        QSize size = image.size();
+        size.scale(page.size(), Qt::KeepAspectRatio);
+        const QRect target(page.x() + (page.width() - size.width()) / 2,
+                           page.y() + (page.height() - size.height()) / 2, size.width(),
+                           size.height());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, image);
+        ok = painter.end();
+    }
+    if (!ok) {
+        error = "the printer could not print the page";
+        showError(std::string("Printer error encountered.\n") + error);
+    }
+    return ok;
 }
 
 bool CMainFrame::askPrinter() {

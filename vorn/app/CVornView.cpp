@@ -30,7 +30,21 @@ constexpr double kFlightMs = 1000.0;
 constexpr double kFrameMargin = 1.15;
 constexpr double kOrbitRadiansPerPixel = 0.01;
 constexpr qint64 kHoverMs = 100;
+
+CaptureService::CodecChooser& codecChooser() {
+    static CaptureService::CodecChooser chooser;
+    return chooser;
+}
 } // namespace
+
+void CVornView::SetCodecChooser(CaptureService::CodecChooser chooser) {
+    codecChooser() = std::move(chooser);
+}
+
+std::string CVornView::getCaptureError() const {
+    const std::string& detail = m_capture.getErrorDetail();
+    return detail.empty() ? m_capture.getErrorText() : m_capture.getErrorText() + "\n" + detail;
+}
 
 CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_doc(doc) {
     m_shadedBackground = GetRegistryString("Settings", "FancyBackground", "false") != "false";
@@ -46,6 +60,11 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_
     connect(&m_hoverTimer, &QTimer::timeout, this, &CVornView::hoverNow);
     m_viewTimer.start(kViewTickMs);
     m_flightClock.start();
+    m_capture.setCodecChooser([]() -> std::optional<MovieCodec> {
+        if (const CaptureService::CodecChooser& ask = codecChooser())
+            return ask();
+        return MovieCodec::Mpeg4;
+    });
 }
 
 CVornView::~CVornView() {
@@ -83,7 +102,7 @@ void CVornView::paintGL() {
     // The picture is drawn by the software renderer, not from this GL context, so taking
     // it here neither recurses into painting nor disturbs the frame on screen.
     if (!recordFrame())
-        StatusMessage("%s", m_capture.getErrorText().c_str());
+        StatusMessage("%s", getCaptureError().c_str());
 }
 
 bool CVornView::recordFrame() {
@@ -106,9 +125,15 @@ void CVornView::startSlideshow(const std::string& path, int width, int height, b
     update();
 }
 
-void CVornView::stopRecording() {
-    m_capture.stopRecording();
+void CVornView::startMovie(const std::string& path, int width, int height, bool selectedOnly) {
+    m_capture.startMovie(path, width, height, selectedOnly);
     update();
+}
+
+bool CVornView::stopRecording() {
+    const bool ok = m_capture.stopRecording();
+    update();
+    return ok;
 }
 
 void CVornView::showEvent(QShowEvent* event) {
@@ -304,7 +329,11 @@ bool CVornView::deselectBelow(SceneObj* current, SceneObj* obj) {
 bool CVornView::onCaptureRequest(const std::string& path, int width, int height,
                                  bool selectedOnly) {
     m_capture.setCamera(m_camera);
-    return m_capture.capture(m_doc.getRoot(), path, width, height, selectedOnly);
+    const bool ok = m_capture.capture(m_doc.getRoot(), path, width, height, selectedOnly);
+    // A movie an object records (the animation panel's) fails here, not in a dialog.
+    if (!ok && IsMoviePath(path))
+        StatusMessage("%s", getCaptureError().c_str());
+    return ok;
 }
 
 Camera CVornView::logicalCamera() const {

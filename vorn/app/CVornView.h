@@ -75,7 +75,8 @@ public:
     bool onDeselectRequest(SceneObj* obj) override;
     bool onCaptureRequest(const std::string& path, int width, int height,
                           bool selectedOnly) override;
-    const std::string& getCaptureError() const { return m_capture.getErrorText(); }
+    /// The last capture error, with its reason on a second line when there is one.
+    std::string getCaptureError() const;
 
     /// A single picture (no numbering, even during a recording); false with
     /// `getCaptureError()` set when it could not be written.
@@ -83,8 +84,15 @@ public:
     /// Starts a numbered series into `path` at its first free number; every redraw adds
     /// one picture until `stopRecording`.
     void startSlideshow(const std::string& path, int width, int height, bool selectedOnly);
-    void stopRecording();
+    /// Starts recording every redraw as a frame of the movie `path`.
+    void startMovie(const std::string& path, int width, int height, bool selectedOnly);
+    /// Ends the recording (a movie is completed); false when that failed.
+    bool stopRecording();
     bool isRecording() const { return m_capture.isRecording(); }
+    bool isRecordingMovie() const { return IsMoviePath(m_capture.getRecordingPath()); }
+    /// Asks for the AVI codec when a view starts the first AVI movie (every view; the
+    /// main window installs its dialog). Without one, MPEG-4 is used.
+    static void SetCodecChooser(CaptureService::CodecChooser chooser);
     /// The number the next picture of the recording gets (-1 when not recording).
     int getRecordingCounter() const { return m_capture.getCounter(); }
     /// Adds the picture of one redraw to the recording; true when not recording.

@@ -140,7 +140,7 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     add("WindowTile", "&Tile");
     add("HelpAbout", "&About Vorn...");
     for (const char* id : {"ViewStatusBar", "ViewToolbar", "ViewShadedBackground", "ViewSpin",
-                           "FileRecordSlideshow"})
+                           "FileRecordSlideshow", "FileRecordAvi"})
         action(id)->setCheckable(true);
     // Undo has no handler: it stays disabled.
     action("EditUndo")->setEnabled(false);

@@ -264,6 +264,9 @@ void SettingsBar::show(const Binding& binding) {
     case ControlKind::StaticText:
         static_cast<QLabel*>(w)->setText(qs(c.text.empty() ? c.label : c.text));
         break;
+    case ControlKind::Button:
+        static_cast<QPushButton*>(w)->setText(qs(c.text.empty() ? c.label : c.text));
+        break;
     case ControlKind::RendererPane: {
         auto* pane = w->findChild<SceneObjPane*>();
         if (pane->getObject() != c.shown)

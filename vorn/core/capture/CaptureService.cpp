@@ -3,6 +3,7 @@
 #include "common/UserPaths.h"
 #include "scene/SceneRoot.h"
 #include "scene/render/CairoRenderer.h"
+#include "vorn/core/movie/MovieWriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -42,6 +43,8 @@ bool sameBox(const Sorvex::MRect& a, const Sorvex::MRect& b) {
 
 CaptureService::CaptureService() = default;
 
+CaptureService::~CaptureService() = default;
+
 void CaptureService::setCamera(const Camera& camera) {
     m_camera = camera;
     m_hasCamera = true;
@@ -72,9 +75,11 @@ bool CaptureService::capture(SceneRoot* root, const std::string& path, int width
                              bool selectedOnly) {
     const std::string ext = extensionOf(path);
     m_errorText.clear();
+    m_errorDetail.clear();
     if (!root || path.empty())
         return endRecording();
-    // Movie frames are not written yet: an AVI path is refused like any unknown type.
+    if (IsMoviePath(path))
+        return addMovieFrame(*root, path, width, height, selectedOnly);
     if (ext != ".png" && ext != ".eps" && ext != ".pdf" && ext != ".svg") {
         m_errorText = kUnrecognized;
         return false;
@@ -116,6 +121,7 @@ bool CaptureService::capture(SceneRoot* root, const std::string& path, int width
 }
 
 bool CaptureService::endRecording() {
+    const bool moviesFinished = finishMovies();
     // A numbered EPS series gets the box that holds every one of its pictures.
     if (m_counter > 0 && m_sharedBoxChanged && extensionOf(m_seriesPath) == ".eps") {
         std::vector<std::string> paths;
@@ -128,6 +134,79 @@ bool CaptureService::endRecording() {
             m_errorText = "CaptureScreen error : '" + error + "'";
     }
     m_sharedBoxChanged = false;
+    return moviesFinished;
+}
+
+bool CaptureService::finishMovies() {
+    bool ok = true;
+    for (auto& [path, movie] : m_movies) {
+        if (!movie->finish()) {
+            m_errorText = "CaptureScreen error : '" + movie->getError() + "'";
+            ok = false;
+        }
+    }
+    m_movies.clear();
+    return ok;
+}
+
+int CaptureService::getMovieFrameCount(const std::string& path) const {
+    auto it = m_movies.find(path);
+    return it == m_movies.end() ? -1 : it->second->getFrameCount();
+}
+
+std::optional<MovieCodec> CaptureService::chooseAviCodec() {
+    if (std::optional<MovieCodec> stored = LoadStoredAviCodec())
+        return stored;
+    if (!m_codecChooser)
+        return MovieCodec::Mpeg4;
+    std::optional<MovieCodec> chosen = m_codecChooser();
+    std::string error;
+    if (chosen && !StoreAviCodec(*chosen, error))
+        m_errorDetail = "the codec choice was not stored: " + error;
+    return chosen;
+}
+
+bool CaptureService::addMovieFrame(SceneRoot& root, const std::string& path, int width, int height,
+                                   bool selectedOnly) {
+    const bool avi = extensionOf(path) == ".avi";
+    auto failed = [&](const std::string& why) {
+        // The broken movie leaves nothing behind; finished ones are kept.
+        m_movies.erase(path);
+        finishMovies();
+        m_recording = false;
+        m_errorText = avi ? "Unable to extend AVI" : "Unable to extend the movie";
+        m_errorDetail = why;
+        return false;
+    };
+    auto it = m_movies.find(path);
+    if (it == m_movies.end()) {
+        MovieCodec codec = MovieCodec::Mpeg4;
+        if (avi) {
+            const std::optional<MovieCodec> chosen = chooseAviCodec();
+            if (!chosen)
+                return failed("no codec was chosen");
+            codec = *chosen;
+        }
+        auto movie = std::make_unique<MovieWriter>();
+        if (!movie->open(path, width, height, codec))
+            return failed(movie->getError());
+        it = m_movies.emplace(path, std::move(movie)).first;
+    }
+    CairoRenderer renderer;
+    if (!renderer.initialise(width, height))
+        return failed(renderer.getLastError());
+    if (m_hasCamera)
+        renderer.setCamera(m_camera);
+    renderer.setBackground({1, 1, 1, 1});
+    // Movies are many pictures: drawn once, without the smoothing of single pictures.
+    renderer.setSupersampling(1);
+    SceneObj* selection = root.getSelection();
+    SceneObj& drawn = selectedOnly && selection ? *selection : static_cast<SceneObj&>(root);
+    std::vector<uint32_t> pixels;
+    if (!renderer.render_image(drawn, pixels))
+        return failed(renderer.getLastError());
+    if (!it->second->addFrame(pixels.data(), width * 4))
+        return failed(it->second->getError());
     return true;
 }
 
@@ -141,6 +220,15 @@ void CaptureService::startSlideshow(const std::string& path, int width, int heig
     m_recordSelectedOnly = selectedOnly;
     m_sharedBox = Sorvex::MRect();
     m_sharedBoxChanged = false;
+}
+
+void CaptureService::startMovie(const std::string& path, int width, int height, bool selectedOnly) {
+    m_counter = -1;
+    m_recording = true;
+    m_recordPath = path;
+    m_recordWidth = width;
+    m_recordHeight = height;
+    m_recordSelectedOnly = selectedOnly;
 }
 
 bool CaptureService::stopRecording() {

@@ -2,19 +2,37 @@
 
 #include "scene/render/Camera.h"
 #include "sorvex/MRect.h"
+#include "vorn/core/movie/MovieFormat.h"
 
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
+
+class MovieWriter;
 
 class SceneObj;
 class SceneRoot;
 
 /// Pictures of a scene written to files, without any dialog: single screenshots, numbered
 /// slide series ("Capture000.pdf", "Capture001.pdf", ...) with an EPS bounding box shared
-/// across the series, and the end of a recording. The camera is the view's; pictures are
-/// drawn on a white background.
+/// across the series, movies (".avi", ".mp4", ".gif": every capture into the same movie
+/// path adds one frame, and the end of the recording completes the file), and the end of
+/// a recording. The camera is the view's; pictures are drawn on a white background.
 class CaptureService {
 public:
     CaptureService();
+    /// Abandons movies that were never ended: they leave no file.
+    ~CaptureService();
+    CaptureService(const CaptureService&) = delete;
+    CaptureService& operator=(const CaptureService&) = delete;
+
+    /// Asks the user for the AVI codec when none is stored yet (nothing: cancelled, and
+    /// the movie is not started). The choice is then stored for later movies. Without a
+    /// chooser, AVI movies use MPEG-4 and nothing is stored.
+    using CodecChooser = std::function<std::optional<MovieCodec>()>;
+    void setCodecChooser(CodecChooser chooser) { m_codecChooser = std::move(chooser); }
 
     /// The camera pictures are taken from. Until one is given, each picture frames the
     /// scene from a three-quarter view.
@@ -29,6 +47,11 @@ public:
                  bool selectedOnly);
 
     const std::string& getErrorText() const { return m_errorText; }
+    /// Why a movie frame failed ("Unable to extend AVI" says only that it did); empty
+    /// otherwise.
+    const std::string& getErrorDetail() const { return m_errorDetail; }
+    /// Frames written so far into the movie at `path`; -1 when no such movie is open.
+    int getMovieFrameCount(const std::string& path) const;
     /// The numbering counter: the number the next picture gets, -1 when not numbering.
     int getCounter() const { return m_counter; }
     void setCounter(int counter) { m_counter = counter; }
@@ -39,6 +62,8 @@ public:
     /// Starts a numbered series into `path` at the first free number and clears the
     /// shared bounding box.
     void startSlideshow(const std::string& path, int width, int height, bool selectedOnly);
+    /// Starts recording every redraw as a frame of the movie `path` (no numbering).
+    void startMovie(const std::string& path, int width, int height, bool selectedOnly);
     /// Ends the recording: capture with an empty path.
     bool stopRecording();
     bool isRecording() const { return m_recording; }
@@ -55,6 +80,11 @@ public:
 
 private:
     bool endRecording();
+    bool addMovieFrame(SceneRoot& root, const std::string& path, int width, int height,
+                       bool selectedOnly);
+    std::optional<MovieCodec> chooseAviCodec();
+    /// Completes every open movie; false (error text set) when one could not be finished.
+    bool finishMovies();
 
     Camera m_camera;
     bool m_hasCamera = false;
@@ -69,4 +99,7 @@ private:
     int m_recordHeight = 0;
     bool m_recordSelectedOnly = false;
     std::string m_seriesPath;
+    std::string m_errorDetail;
+    CodecChooser m_codecChooser;
+    std::map<std::string, std::unique_ptr<MovieWriter>> m_movies;
 };

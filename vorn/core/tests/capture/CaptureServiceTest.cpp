@@ -64,7 +64,7 @@ TEST_F(CaptureServiceTest, ExtensionsAreTheLastFourCharactersInAnyCase) {
         EXPECT_TRUE(std::filesystem::exists(file(name))) << name;
         EXPECT_EQ("", m_capture.getErrorText());
     }
-    for (const char* name : {"movie.avi", "picture.bmp", "x.jpeg", "png"}) {
+    for (const char* name : {"movie.mov", "picture.bmp", "x.jpeg", "png"}) {
         EXPECT_FALSE(m_capture.capture(&m_root, file(name), 64, 48, false)) << name;
         EXPECT_EQ("CaptureScreen error : Unrecognized filetype requested",
                   m_capture.getErrorText());
