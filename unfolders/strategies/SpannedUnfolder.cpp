@@ -1,0 +1,126 @@
+#include "unfolders/strategies/SpannedUnfolder.h"
+
+#include <algorithm>
+#include <limits>
+
+VORN_DEFINE_OFFERED_FACTORY(SpannedUnfolder, "Unfolder")
+
+bool SpannedUnfolder::setParent(SceneObj* parent) {
+    if (!Unfolder::setParent(parent))
+        return false;
+    done = false;
+    successes.clear();
+    index = 0;
+    shown = -1;
+    position = -1;
+    treeCount = 0;
+    trees.reset();
+    faceGraph.reset();
+    if (!source)
+        return true;
+    Graph<Poly*> faces;
+    for (Poly* f : source->getPolys()) {
+        faces.getNeighbors(f); // a face without neighbours is still a vertex
+        for (int i = 0; i < f->getVertexCount(); ++i)
+            if (Poly* n = f->getNeighbor(i))
+                faces.addEdge(f, n);
+    }
+    faceGraph = std::make_unique<NumberedGraph<Poly*>>(faces);
+    const SpanningTreeCount count = faceGraph->countTrees();
+    budget.setEstimate(count);
+    treeCount = (long long)std::min(count.count, 9.0e18);
+    trees = std::make_unique<SpanningTreeEnumerator>(faceGraph->makeEnumerator());
+    budget.announce();
+    return true;
+}
+
+bool SpannedUnfolder::seek(long long i) {
+    if (!trees)
+        return false;
+    if (i <= position) {
+        trees->restart();
+        position = -1;
+    }
+    while (position < i) {
+        if (!trees->next()) {
+            // The enumeration is the authority on how many trees there are.
+            treeCount = position + 1;
+            return false;
+        }
+        ++position;
+    }
+    return true;
+}
+
+void SpannedUnfolder::judge(Tree<Poly*>& tree, long long i) {
+    // Laying out chooses the starting face again, which would restart the idle count.
+    const int ticks = idleCount;
+    unfoldToNet(tree);
+    idleCount = ticks;
+    findConflicts();
+    shown = i;
+    if (isSuccesful())
+        successes.insert(i);
+}
+
+void SpannedUnfolder::onSpanningFound(Tree<Poly*>& tree) {
+    judge(tree, index);
+}
+
+void SpannedUnfolder::unfold() {
+    if (!source || budget.isRefused() || treeCount == 0) {
+        done = true;
+        return;
+    }
+    if (seek(index)) {
+        Tree<Poly*> tree;
+        faceGraph->buildTree(trees->getTreeEdges(), tree);
+        onSpanningFound(tree);
+        ++index;
+    }
+    if (index >= treeCount || position + 1 > treeCount) {
+        index = 0;
+        done = true;
+    }
+    onChanged(true);
+}
+
+bool SpannedUnfolder::isSuccesful() {
+    // Judged for every tree laid, not only once the run is done.
+    return source && getPolyCount() == source->getPolyCount() && conflictsValid &&
+           conflicts.isEmpty();
+}
+
+int SpannedUnfolder::getNumUnfoldings() {
+    return int(std::min<long long>(treeCount, std::numeric_limits<int>::max()));
+}
+
+float SpannedUnfolder::getProgress() {
+    if (done)
+        return 1.0f;
+    return treeCount > 0 ? float(double(index) / double(treeCount)) : 0.0f;
+}
+
+void SpannedUnfolder::nextSuccess() {
+    if (successes.empty() || treeCount == 0)
+        return;
+    auto next = successes.lower_bound(index);
+    index = next != successes.end() ? *next : *successes.begin();
+    unfold();
+}
+
+void SpannedUnfolder::selectUnfolding(long long i) {
+    if (treeCount <= 0)
+        return;
+    index = ((i % treeCount) + treeCount) % treeCount;
+}
+
+void SpannedUnfolder::setCandidateLimit(double limit) {
+    budget.setLimit(limit);
+    budget.announce();
+}
+
+void SpannedUnfolder::onDone() {
+    Unfolder::onDone();
+    budget.announce();
+}
