@@ -91,10 +91,17 @@ void CEvolvingUnfolderSettings::paint(Renderer& r) {
 }
 
 Tree<Poly*>* CEvolvingUnfolderSettings::treeAt(double x, double y) const {
-    for (const auto& [tree, at] : positions)
-        if (std::fabs(at.x() - x) <= PickDistance && std::fabs(at.y() - y) <= PickDistance)
-            return tree;
-    return nullptr;
+    // Trees of a crowded row lie closer than the pick distance: the nearest one wins.
+    Tree<Poly*>* nearest = nullptr;
+    double nearestDistance = 0;
+    for (const auto& [tree, at] : positions) {
+        const double d = std::max(std::fabs(at.x() - x), std::fabs(at.y() - y));
+        if (d <= PickDistance && (!nearest || d < nearestDistance)) {
+            nearest = tree;
+            nearestDistance = d;
+        }
+    }
+    return nearest;
 }
 
 void CEvolvingUnfolderSettings::onPointer(double x, double y, bool released) {

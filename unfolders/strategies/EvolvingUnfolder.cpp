@@ -131,7 +131,7 @@ void EvolvingUnfolder::unfold() {
     for (int i = 0; i < f->getVertexCount(); ++i)
         if (Poly* n = f->getNeighbor(i); n && grown.hasVertex(n))
             grown.addEdge(n, f);
-    budget.setEstimate(NumberedGraph<Poly*>(grown).countTrees());
+    budget.setEstimate(NumberedGraph<Poly*>(grown).countTrees(budget.getLimit()));
     if (budget.announce()) {
         stopped = true;
         return;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/StatusLine.h"
+
 VORN_DEFINE_OFFERED_FACTORY(SpannedUnfolder, "Unfolder")
 
 bool SpannedUnfolder::setParent(SceneObj* parent) {
@@ -26,12 +28,17 @@ bool SpannedUnfolder::setParent(SceneObj* parent) {
                 faces.addEdge(f, n);
     }
     faceGraph = std::make_unique<NumberedGraph<Poly*>>(faces);
-    const SpanningTreeCount count = faceGraph->countTrees();
+    trees = std::make_unique<SpanningTreeEnumerator>(faceGraph->makeEnumerator());
+    countTrees();
+    if (!budget.announce() && treeCount == 0 && source->getPolyCount() > 0)
+        StatusMessage("The faces are in several parts: no spanning tree joins them all");
+    return true;
+}
+
+void SpannedUnfolder::countTrees() {
+    const SpanningTreeCount count = faceGraph->countTrees(budget.getLimit());
     budget.setEstimate(count);
     treeCount = (long long)std::min(count.count, 9.0e18);
-    trees = std::make_unique<SpanningTreeEnumerator>(faceGraph->makeEnumerator());
-    budget.announce();
-    return true;
 }
 
 bool SpannedUnfolder::seek(long long i) {
@@ -117,6 +124,9 @@ void SpannedUnfolder::selectUnfolding(long long i) {
 
 void SpannedUnfolder::setCandidateLimit(double limit) {
     budget.setLimit(limit);
+    // A bound found for the old limit says nothing about the new one.
+    if (faceGraph && budget.getEstimate().lowerBound)
+        countTrees();
     budget.announce();
 }
 

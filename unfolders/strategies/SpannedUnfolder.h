@@ -52,6 +52,8 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     static constexpr double DefaultCandidateLimit = 1e6;
 
 private:
+    /// Counts the trees, or finds that there are more than the limit.
+    void countTrees();
     /// Moves the enumerator onto tree `i`; false when there is no such tree.
     bool seek(long long i);
     /// Lays out `tree` and records whether it is a success under index `i`.

@@ -45,7 +45,7 @@ void TotalUnfolder::prepare() {
                 edges.emplace_back(positionOf(f), positionOf(n));
     // Every spanning tree is at least one order: beyond the limit in trees, the orders
     // are too, and the tree of orders is never begun.
-    budget.setEstimate(SpanningTreeCount::Of(int(positions.size()), edges));
+    budget.setEstimate(SpanningTreeCount::AtLeast(int(positions.size()), edges, budget.getLimit()));
     if (budget.isRefused()) {
         budget.announce();
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -23,9 +24,10 @@ public:
     SpanningTreeEnumerator makeEnumerator() const {
         return SpanningTreeEnumerator(int(vertices.size()), edges);
     }
-    /// The matrix-tree count of the graph's spanning trees.
-    SpanningTreeCount countTrees() const {
-        return SpanningTreeCount::Of(int(vertices.size()), edges);
+    /// The matrix-tree count of the graph's spanning trees; for a large graph perhaps only
+    /// a lower bound above `enough` (see SpanningTreeCount::AtLeast).
+    SpanningTreeCount countTrees(double enough = std::numeric_limits<double>::infinity()) const {
+        return SpanningTreeCount::AtLeast(int(vertices.size()), edges, enough);
     }
     /// The tree made of the given edges (indices into getEdges()), rooted at the first
     /// vertex, children in edge order.

@@ -63,6 +63,39 @@ SpanningTreeCount SpanningTreeCount::Of(int vertexCount,
     return fromLog(logDet);
 }
 
+SpanningTreeCount SpanningTreeCount::AtLeast(int vertexCount,
+                                             const std::vector<std::pair<int, int>>& edges,
+                                             double enough, int maxVertices) {
+    if (vertexCount <= maxVertices)
+        return Of(vertexCount, edges);
+    std::vector<std::vector<int>> adjacent{size_t(vertexCount)};
+    for (const auto& [u, v] : edges) {
+        if (u < 0 || v < 0 || u >= vertexCount || v >= vertexCount || u == v)
+            continue;
+        adjacent[size_t(u)].push_back(v);
+        adjacent[size_t(v)].push_back(u);
+    }
+    std::vector<int> number(size_t(vertexCount), -1);
+    std::vector<int> order{0};
+    number[0] = 0;
+    for (size_t i = 0; i < order.size() && int(order.size()) < maxVertices; ++i)
+        for (int w : adjacent[size_t(order[i])])
+            if (number[size_t(w)] < 0 && int(order.size()) < maxVertices) {
+                number[size_t(w)] = int(order.size());
+                order.push_back(w);
+            }
+    std::vector<std::pair<int, int>> part;
+    for (const auto& [u, v] : edges)
+        if (u >= 0 && v >= 0 && u < vertexCount && v < vertexCount && number[size_t(u)] >= 0 &&
+            number[size_t(v)] >= 0)
+            part.emplace_back(number[size_t(u)], number[size_t(v)]);
+    SpanningTreeCount bound = Of(int(order.size()), part);
+    if (bound.count <= enough)
+        return Of(vertexCount, edges);
+    bound.lowerBound = true;
+    return bound;
+}
+
 SpanningTreeCount SpanningTreeCount::OfProduct(const std::vector<int>& factors) {
     double logCount = 0;
     for (int f : factors) {
@@ -75,7 +108,15 @@ SpanningTreeCount SpanningTreeCount::OfProduct(const std::vector<int>& factors) 
 
 std::string SpanningTreeCount::describe() const {
     char text[64];
-    if (count < 1e9)
+    // Counts beyond a double are shown by their power of ten.
+    const double power = logCount / std::log(10.0);
+    if (lowerBound)
+        std::snprintf(text, sizeof text,
+                      std::isfinite(count) ? "at least %.3g" : "at least 10^%.0f",
+                      std::isfinite(count) ? count : power);
+    else if (!std::isfinite(count))
+        std::snprintf(text, sizeof text, "about 10^%.0f", power);
+    else if (count < 1e9)
         std::snprintf(text, sizeof text, "%.0f", count);
     else
         std::snprintf(text, sizeof text, "about %.3g", count);

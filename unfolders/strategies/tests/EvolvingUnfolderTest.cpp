@@ -120,10 +120,10 @@ TEST(EvolvingUnfolder, PanelPicksWithinFourPixelsAndShowsNetOrFacesInPlace) {
     ASSERT_EQ(trees, panel->getPositions().size()) << "every tree of every generation is drawn";
 
     // The last generation's middle tree: 384 trees over 300 pixels.
-    Tree<Poly*>* wholeTree = &*std::next(u->getUnfoldings().back().begin(), 192);
+    auto* wholeTree = const_cast<Tree<Poly*>*>(&*std::next(u->getUnfoldings().back().begin(), 192));
     const Sorvex::M2d at = panel->getPositions().at(wholeTree);
     // The first generation's one tree sits in the middle of the first row.
-    Tree<Poly*>* second = &u->getUnfoldings().begin()->front();
+    auto* second = const_cast<Tree<Poly*>*>(&u->getUnfoldings().begin()->front());
     const Sorvex::M2d top = panel->getPositions().at(second);
     EXPECT_DOUBLE_EQ(158.0, top.x());
 

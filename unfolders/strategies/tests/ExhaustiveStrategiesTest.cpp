@@ -243,12 +243,29 @@ TEST(TotalUnfolder, TetrahedronOrdersAndUniqueTrees) {
 }
 
 TEST(TotalUnfolder, NonConvexPrismCountsFewerSuccessesThanOrders) {
-    auto mesh = lPrism();
+    // Too many orders for the L-prism under the default limit: refused at once.
+    auto lShape = lPrism();
+    auto* refused = bind<TotalUnfolder>(*lShape);
+    EXPECT_TRUE(refused->isDone());
+    EXPECT_EQ(0, refused->getNumUnfoldings());
+    EXPECT_NE(std::string::npos,
+              refused->getRefusal().find(
+                  "Too many attachment orders to try: more than the limit of 100000"))
+        << refused->getRefusal();
+
+    // A prism over a dart: its walls at the reflex corner overlap in some orders.
+    auto mesh = prism({{0, 0}, {1, 2}, {2, 0}, {1, 0.3}}, 0.4);
     auto* u = bind<TotalUnfolder>(*mesh);
     ASSERT_GT(u->getNumUnfoldings(), 0) << u->getRefusal();
     ASSERT_TRUE(runToEnd(*u));
     EXPECT_GT(u->getSuccessCount(), 0);
     EXPECT_LT(u->getSuccessCount(), u->getNumUnfoldings());
-    EXPECT_LE(u->getUniqueSuccessCount(), u->getNumUnique());
+    EXPECT_LT(u->getUniqueSuccessCount(), u->getNumUnique());
     EXPECT_TRUE(testsupport::CheckNet(*u).isSound());
+    // The spanned search finds as many overlap-free trees as the orders have distinct ones.
+    auto again = prism({{0, 0}, {1, 2}, {2, 0}, {1, 0.3}}, 0.4);
+    auto* spanned = bind<SpannedUnfolder>(*again);
+    runSpannedChecked(*spanned, "dart prism");
+    EXPECT_EQ(u->getNumUnique(), spanned->getNumUnfoldings());
+    EXPECT_EQ(u->getUniqueSuccessCount(), spanned->getSuccessCount());
 }
