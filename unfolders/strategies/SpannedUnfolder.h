@@ -49,7 +49,9 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     double getCandidateEstimate() override { return budget.getEstimate().count; }
     std::string getRefusal() override { return budget.refusal(); }
 
-    static constexpr double DefaultCandidateLimit = 1e6;
+    /// Trees a run may try by default: one is laid per idle tick, so this is about a
+    /// minute and a half in the workbench.
+    static constexpr double DefaultCandidateLimit = 1e5;
 
 private:
     /// Counts the trees, or finds that there are more than the limit.
