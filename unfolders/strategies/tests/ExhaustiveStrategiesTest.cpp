@@ -11,10 +11,14 @@
 #include <vector>
 
 #include "common/StatusLine.h"
+#include "scene/Factory.h"
 #include "common/XML.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
+#include "unfolders/strategies/CEdgeTreeUnfolderSettings.h"
+#include "unfolders/strategies/CSpannedUnfolderSettings.h"
+#include "unfolders/strategies/CTotalUnfolderSettings.h"
 #include "unfolders/strategies/IterativeTreeUnfolder.h"
 #include "unfolders/strategies/PrecomputedTreeUnfolder.h"
 #include "unfolders/strategies/SpannedUnfolder.h"
@@ -268,4 +272,64 @@ TEST(TotalUnfolder, NonConvexPrismCountsFewerSuccessesThanOrders) {
     runSpannedChecked(*spanned, "dart prism");
     EXPECT_EQ(u->getNumUnique(), spanned->getNumUnfoldings());
     EXPECT_EQ(u->getUniqueSuccessCount(), spanned->getSuccessCount());
+}
+
+namespace {
+
+template <typename Panel> std::unique_ptr<Panel> panelFor(SceneObj* target, const char* name) {
+    std::unique_ptr<Factorable> built(Factory::BuildObj(name));
+    auto* panel = dynamic_cast<Panel*>(built.get());
+    if (!panel)
+        return nullptr;
+    built.release();
+    std::unique_ptr<Panel> owned(panel);
+    EXPECT_TRUE(owned->create(target)) << name;
+    return owned;
+}
+
+std::string textOf(const CSettingsDlg& panel, const char* label) {
+    const SettingsControl* c = panel.findControl(ControlKind::StaticText, label);
+    return c ? c->text : "<missing>";
+}
+
+} // namespace
+
+TEST(ExhaustivePanels, TextsSliderAndNextSuccessFollowTheSearch) {
+    auto mesh = meshOf(tetrahedron());
+    auto* spanned = bind<SpannedUnfolder>(*mesh);
+    auto panel = panelFor<CSpannedUnfolderSettings>(spanned, "CSpannedUnfolderSettings");
+    ASSERT_NE(nullptr, panel);
+    EXPECT_EQ("Unfolding 1 of 16 (0 successful)",
+              textOf(*panel, CSpannedUnfolderSettings::PositionLabel));
+    EXPECT_FALSE(panel->click(CSpannedUnfolderSettings::NextSuccessLabel)) << "no success yet";
+    ASSERT_TRUE(runToEnd(*spanned));
+    panel->refresh();
+    EXPECT_EQ("Unfolding 16 of 16 (16 successful)",
+              textOf(*panel, CSpannedUnfolderSettings::PositionLabel));
+    ASSERT_TRUE(panel->setSlider(CSpannedUnfolderSettings::SliderLabel, 5));
+    panel->refresh();
+    EXPECT_EQ(5, spanned->getShownUnfolding()) << "choosing a tree lays it out";
+    EXPECT_EQ("Unfolding 6 of 16 (16 successful)",
+              textOf(*panel, CSpannedUnfolderSettings::PositionLabel));
+    EXPECT_TRUE(panel->click(CSpannedUnfolderSettings::NextSuccessLabel));
+    EXPECT_EQ(6, spanned->getShownUnfolding());
+
+    auto again = meshOf(tetrahedron());
+    auto* total = bind<TotalUnfolder>(*again);
+    ASSERT_TRUE(runToEnd(*total));
+    auto totalPanel = panelFor<CTotalUnfolderSettings>(total, "CTotalUnfolderSettings");
+    ASSERT_NE(nullptr, totalPanel);
+    EXPECT_EQ("Unfoldings: 36 (16 unique)",
+              textOf(*totalPanel, CTotalUnfolderSettings::UnfoldingsLabel));
+    EXPECT_EQ("Successes: 36 (16 unique)",
+              textOf(*totalPanel, CTotalUnfolderSettings::SuccessesLabel));
+
+    EXPECT_EQ("Unfoldings: 4096 (50.0000%)", CEdgeTreeUnfolderSettings::UnfoldingsText(4096, 0.5));
+    auto sphere = meshOf(icosphere(1));
+    auto* refused = bind<IterativeTreeUnfolder>(*sphere);
+    auto mapPanel = panelFor<CEdgeTreeUnfolderSettings>(refused, "CEdgeTreeUnfolderSettings");
+    ASSERT_NE(nullptr, mapPanel);
+    EXPECT_EQ(refused->getRefusal(), textOf(*mapPanel, CEdgeTreeUnfolderSettings::RefusalLabel));
+    EXPECT_EQ("", textOf(*mapPanel, CEdgeTreeUnfolderSettings::SuccessesLabel));
+    EXPECT_NE("", refused->getRefusal());
 }
