@@ -64,6 +64,8 @@ void SpannedUnfolder::judge(Tree<Poly*>& tree, long long i) {
     const int ticks = idleCount;
     unfoldToNet(tree);
     idleCount = ticks;
+    if (getDrawHull())
+        rebuildHull();
     findConflicts();
     shown = i;
     if (isSuccesful())
@@ -132,5 +134,6 @@ void SpannedUnfolder::setCandidateLimit(double limit) {
 
 void SpannedUnfolder::onDone() {
     Unfolder::onDone();
+    rebuildHull();
     budget.announce();
 }

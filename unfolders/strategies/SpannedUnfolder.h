@@ -30,6 +30,9 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     /// The number of spanning trees.
     int getNumUnfoldings() override;
     float getProgress() override;
+    /// The hull is rebuilt after each layout only when it is drawn, and when the run ends:
+    /// kept face by face it costs a sixth of a layout, and judging does not need it.
+    bool autoUpdateHull() override { return false; }
     void onDone() override;
 
     /// Receives a tree: lays it out and judges it (as `unfold` does for the current one).

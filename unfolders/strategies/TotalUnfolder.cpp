@@ -46,6 +46,12 @@ void TotalUnfolder::prepare() {
     // Every spanning tree is at least one order: beyond the limit in trees, the orders
     // are too, and the tree of orders is never begun.
     budget.setEstimate(SpanningTreeCount::AtLeast(int(positions.size()), edges, budget.getLimit()));
+    if (budget.getEstimate().count == 0) {
+        // An order ends when the starting face's part is attached: it would pass for a
+        // success with the other parts missing.
+        StatusMessage("The faces are in several parts: no order attaches them all");
+        return;
+    }
     if (budget.isRefused()) {
         budget.announce();
         return;

@@ -236,6 +236,14 @@ TEST(TotalUnfolder, TetrahedronOrdersAndUniqueTrees) {
     // of the faces taken away while searching are gone.
     EXPECT_EQ(size_t(6), u->getVertexCount());
 
+    // Two solids apart: no order attaches every face, so none may pass for a success.
+    auto two = meshOf(twoTetrahedra());
+    auto* split = bind<TotalUnfolder>(*two);
+    EXPECT_TRUE(split->isDone());
+    EXPECT_FALSE(split->isSuccesful());
+    EXPECT_EQ("The faces are in several parts: no order attaches them all",
+              GetLastStatusMessage());
+
     auto again = meshOf(tetrahedron());
     auto* first = bind<TotalUnfolder>(*again);
     XML settings("TotalUnfolder");
