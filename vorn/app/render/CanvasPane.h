@@ -25,6 +25,7 @@ public:
     /// Receives the pointer in drawing units (through the camera of the last paint) as it
     /// moves, and the left button's release; empty: the canvas ignores the pointer.
     void setPointer(std::function<void(double, double, bool)> pointer);
+    bool hasPointer() const { return bool(m_pointer); }
     /// Told the canvas's size in pixels whenever it changes.
     void setResize(std::function<void(int, int)> resize) { m_resize = std::move(resize); }
     /// Draws the content again on the next paint (it may have changed).
