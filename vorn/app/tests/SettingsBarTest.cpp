@@ -4,6 +4,7 @@
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
+#include "scene/render/CollectingRenderer.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/render/CanvasPane.h"
@@ -211,8 +212,15 @@ TEST(SettingsBarTest, EvolvingPanelCanvasFollowsThePointer) {
     ASSERT_NE(nullptr, canvas);
     EXPECT_TRUE(canvas->hasPointer());
     EXPECT_TRUE(canvas->hasMouseTracking());
+    bar.QDockWidget::show();
     canvas->resize(300, 120);
     canvas->grabFramebuffer(); // paints, so the pointer maps through the view drawn
+    // The model lays its rows out for the size it was told, when it draws.
+    const SettingsControl* control = panel->findControl(ControlKind::Canvas, "Generations");
+    ASSERT_TRUE(control && control->onResize && control->draw);
+    control->onResize(300, 120);
+    CollectingRenderer drawn;
+    control->draw(drawn);
 
     // A tree chosen on the panel lays out; a release between the rows (the middle of the
     // four rows) shows the faces in place again.
