@@ -214,7 +214,7 @@ TEST(SettingsBarTest, EvolvingPanelCanvasFollowsThePointer) {
     EXPECT_TRUE(canvas->hasMouseTracking());
     bar.QDockWidget::show();
     canvas->resize(300, 120);
-    canvas->grabFramebuffer(); // paints, so the pointer maps through the view drawn
+    canvas->grabFramebuffer(); // paints where a GL context exists, framing the drawing
     // The model lays its rows out for the size it was told, when it draws.
     const SettingsControl* control = panel->findControl(ControlKind::Canvas, "Generations");
     ASSERT_TRUE(control && control->onResize && control->draw);
@@ -222,8 +222,9 @@ TEST(SettingsBarTest, EvolvingPanelCanvasFollowsThePointer) {
     CollectingRenderer drawn;
     control->draw(drawn);
 
-    // A tree chosen on the panel lays out; a release between the rows (the middle of the
-    // four rows) shows the faces in place again.
+    // A tree chosen on the panel lays out; a release of the button on the canvas away from
+    // every tree (the middle lies between the second and third of the four rows) shows the
+    // faces in place again.
     ASSERT_TRUE(panel->pointAt("Generations", 150, -10, false));
     EXPECT_EQ(size_t(1), unfolder->getPolyCount());
     const QPointF middle(canvas->width() / 2.0, canvas->height() / 2.0);
