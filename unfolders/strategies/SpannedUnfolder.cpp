@@ -12,6 +12,7 @@ bool SpannedUnfolder::setParent(SceneObj* parent) {
         return false;
     done = false;
     successes.clear();
+    successCount = 0;
     index = 0;
     shown = -1;
     position = -1;
@@ -68,8 +69,14 @@ void SpannedUnfolder::judge(Tree<Poly*>& tree, long long i) {
         rebuildHull();
     findConflicts();
     shown = i;
-    if (isSuccesful())
-        successes.insert(i);
+    if (isSuccesful() && i >= 0) {
+        if (size_t(i) >= successes.size())
+            successes.resize(size_t(i) + 1, false);
+        if (!successes[size_t(i)]) {
+            successes[size_t(i)] = true;
+            ++successCount;
+        }
+    }
 }
 
 void SpannedUnfolder::onSpanningFound(Tree<Poly*>& tree) {
@@ -100,6 +107,10 @@ bool SpannedUnfolder::isSuccesful() {
            conflicts.isEmpty();
 }
 
+bool SpannedUnfolder::isSuccess(long long i) const {
+    return i >= 0 && size_t(i) < successes.size() && successes[size_t(i)];
+}
+
 int SpannedUnfolder::getNumUnfoldings() {
     return int(std::min<long long>(treeCount, std::numeric_limits<int>::max()));
 }
@@ -111,10 +122,18 @@ float SpannedUnfolder::getProgress() {
 }
 
 void SpannedUnfolder::nextSuccess() {
-    if (successes.empty() || treeCount == 0)
+    if (successCount == 0 || treeCount == 0)
         return;
-    auto next = successes.lower_bound(index);
-    index = next != successes.end() ? *next : *successes.begin();
+    // The first success at or after the index, going round once.
+    const long long n = (long long)successes.size();
+    const long long start = index < n ? index : 0; // none lie beyond the last success
+    for (long long step = 0; step < n; ++step) {
+        const long long i = (start + step) % n;
+        if (successes[size_t(i)]) {
+            index = i;
+            break;
+        }
+    }
     unfold();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <memory>
-#include <set>
+#include <vector>
 
 #include "unfolders/engine/GraphReceiver.h"
 #include "unfolders/engine/Unfolder.h"
@@ -26,7 +26,7 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     bool isDone() override { return done || budget.isRefused(); }
     /// The net shown is complete and without overlaps.
     bool isSuccesful() override;
-    int getSuccessCount() override { return int(successes.size()); }
+    int getSuccessCount() override { return int(successCount); }
     /// The number of spanning trees.
     int getNumUnfoldings() override;
     float getProgress() override;
@@ -45,7 +45,8 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     long long getSelectedUnfolding() const { return index; }
     /// The index of the tree the net shows, -1 before the first.
     long long getShownUnfolding() const { return shown; }
-    const std::set<long long>& getSuccesses() const { return successes; }
+    /// Whether tree `i` has been laid out and found free of overlaps.
+    bool isSuccess(long long i) const;
 
     double getCandidateLimit() override { return budget.getLimit(); }
     void setCandidateLimit(double limit) override;
@@ -69,7 +70,9 @@ private:
     /// The tree the enumerator stands on, -1 before the first.
     long long position = -1;
     long long treeCount = 0;
-    std::set<long long> successes;
+    /// One bit per tree: a set of indices would grow by tens of bytes per success.
+    std::vector<bool> successes;
+    long long successCount = 0;
     long long index = 0;
     long long shown = -1;
     bool done = false;
