@@ -191,6 +191,14 @@ bool CSettingsDlg::clickWithControl(std::string_view label) {
     return clicked;
 }
 
+bool CSettingsDlg::pointAt(std::string_view label, double x, double y, bool released) {
+    SettingsControl* c = findEnabled(ControlKind::Canvas, label);
+    if (!c || !c->onPointer)
+        return false;
+    c->onPointer(x, y, released);
+    return true;
+}
+
 bool CSettingsDlg::setCheck(std::string_view label, bool checked) {
     SettingsControl* c = findEnabled(ControlKind::CheckBox, label);
     if (!c)

@@ -51,6 +51,9 @@ class CSettingsDlg : public Factorable, public ChangeListener {
     /// The value is limited to the slider's range before it is stored.
     bool setSlider(std::string_view label, int value);
     bool setEdit(std::string_view label, std::string_view text);
+    /// The pointer over a canvas at (x, y) in drawing units; `released`: the left button
+    /// was just released there. False when the canvas takes no pointer input.
+    bool pointAt(std::string_view label, double x, double y, bool released);
 
     // ----- The model -----
 

@@ -45,6 +45,13 @@ struct SettingsControl {
     SceneObj* shown = nullptr;           ///< RendererPane: the object it shows (not owned)
     Viewpoint viewpoint;                 ///< RendererPane: its camera
     std::function<void(Renderer&)> draw; ///< Canvas: draws its content
+    /// Canvas, optional: where the pointer is over the canvas, in the drawing's own units
+    /// (the host maps its pixels through the view it draws with), and whether the left
+    /// button was just released there.
+    std::function<void(double x, double y, bool released)> onPointer;
+    /// Canvas, optional: the canvas's size in pixels, told whenever it changes, so that a
+    /// drawing laid out in pixel units is shown one unit to a pixel.
+    std::function<void(int width, int height)> onResize;
 
     /// Runs after the user changed the value (or clicked a button).
     std::function<void(SettingsControl&)> onAction;

@@ -43,6 +43,27 @@ MeshData twoTetrahedra() {
     return two;
 }
 
+MeshData octahedron() {
+    MeshData d;
+    d.vertices = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    // One face per octant, wound outwards: (x, y, z) where the signs' product is positive.
+    for (int sx : {0, 1})
+        for (int sy : {2, 3})
+            for (int sz : {4, 5}) {
+                const bool positive = ((sx + sy + sz) % 2) == 0;
+                d.faces.push_back(positive ? std::vector<int>{sx, sy, sz}
+                                           : std::vector<int>{sx, sz, sy});
+            }
+    return d;
+}
+
+MeshData squarePyramid() {
+    MeshData d;
+    d.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}, {0.5, 1, 0.5}};
+    d.faces = {{0, 1, 2, 3}, {1, 0, 4}, {2, 1, 4}, {3, 2, 4}, {0, 3, 4}};
+    return d;
+}
+
 MeshData icosahedron() {
     MeshData d;
     d.vertices = {{0, 0, 1.175571},

@@ -21,6 +21,10 @@ MeshData cube();
 MeshData sliveredCube();
 /// The tetrahedron on alternate corners of the cube [-1,1]^3.
 MeshData tetrahedron();
+/// The regular octahedron on the unit points of the axes.
+MeshData octahedron();
+/// A pyramid of height 1 over the unit square in y = 0; the base comes first.
+MeshData squarePyramid();
 /// The twelve-vertex, twenty-face icosahedron of the built-in scene.
 MeshData icosahedron();
 /// A closed torus of 2 * rings * segments triangles (rings, segments >= 3).

@@ -3,6 +3,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "common/IdleLoop.h"
@@ -88,6 +89,19 @@ class Unfolder : public PolyMesh, public SystemIdleHandler {
     virtual int getNumUnfoldings() { return 1; }
     /// Whether addPoly/remPoly keep the convex hull up to date.
     virtual bool autoUpdateHull() { return true; }
+
+    // ----- Searches over many candidate nets -----
+
+    /// Strategies that try candidate nets one by one refuse a run whose candidates,
+    /// counted or estimated when they were bound, exceed this limit, instead of running
+    /// the machine out of time or memory. 0 for the strategies that do not search.
+    virtual double getCandidateLimit() { return 0; }
+    /// Takes effect at the next step; a refused run may go ahead under a higher limit.
+    virtual void setCandidateLimit(double /*limit*/) {}
+    /// The candidates of this run, counted or estimated when bound (0: not a search).
+    virtual double getCandidateEstimate() { return 0; }
+    /// Why the run is refused ("" when it is not).
+    virtual std::string getRefusal() { return {}; }
     /// The cut edges of the current net, as edges between source vertices.
     virtual Graph<Vertex*>& getCutGraph();
     /// Fills `net` with the fold edges of the current net, over source faces.

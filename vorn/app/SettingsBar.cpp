@@ -66,8 +66,11 @@ QWidget* captioned(const std::string& label, QWidget* pane, QWidget* parent) {
 void detachPanes(QWidget* old) {
     for (SceneObjPane* pane : old->findChildren<SceneObjPane*>())
         pane->setObject(nullptr);
-    for (CanvasPane* canvas : old->findChildren<CanvasPane*>())
+    for (CanvasPane* canvas : old->findChildren<CanvasPane*>()) {
         canvas->setDraw({});
+        canvas->setPointer({});
+        canvas->setResize({});
+    }
 }
 
 } // namespace
@@ -221,6 +224,10 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
     case ControlKind::Canvas: {
         auto* canvas = new CanvasPane;
         canvas->setDraw(control.draw);
+        if (control.onPointer)
+            canvas->setPointer(control.onPointer);
+        if (control.onResize)
+            canvas->setResize(control.onResize);
         return captioned(label, canvas, parent);
     }
     }

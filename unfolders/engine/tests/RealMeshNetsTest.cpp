@@ -21,8 +21,10 @@ namespace {
 /// Every strategy the library registers, by class name.
 std::vector<std::string> strategyNames() {
     std::vector<std::string> names;
+    // The evolving unfolder shows the faces it gathers in place, not a net.
     for (Factory* f : Factory::GetFactoryList())
-        if (f->isListedUnder("Unfolder") && f->getClassName() != "Unfolder")
+        if (f->isListedUnder("Unfolder") && f->getClassName() != "Unfolder" &&
+            f->getClassName() != "EvolvingUnfolder")
             names.emplace_back(f->getClassName());
     return names;
 }

@@ -17,14 +17,6 @@ using namespace testshapes;
 
 namespace {
 
-MeshData octahedron() {
-    MeshData d;
-    d.vertices = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    d.faces = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
-               {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
-    return d;
-}
-
 /// Spanning trees of the face adjacency graph, by the matrix-tree theorem:
 /// the determinant of the Laplacian without its last row and column.
 double spanningTreeCount(PolyMesh& mesh) {

@@ -63,9 +63,11 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
         auto* u = dynamic_cast<Unfolder*>(built.get());
         ASSERT_NE(nullptr, u) << name;
         EXPECT_EQ(name, std::string(u->getClassName()));
-        // These lay whole nets at once and judge their overlaps afterwards.
+        // These lay whole nets at once and judge (or show) their overlaps afterwards.
         const bool judgesAfter = name == "SteepestAscentUnfolder" ||
-                                 name == "CollisionRepairUnfolder" || name == "RandomCutUnfolder";
+                                 name == "CollisionRepairUnfolder" ||
+                                 name == "RandomCutUnfolder" || name == "SpannedUnfolder" ||
+                                 name == "EvolvingUnfolder";
         const bool checks =
             name.find("WithoutErrorCorrection") == std::string::npos && !judgesAfter;
         EXPECT_EQ(checks, u->getCheckIntersections()) << name;
@@ -82,10 +84,24 @@ TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) 
             ASSERT_NE(nullptr, u) << what;
             ASSERT_TRUE(u->setParent(mesh.get())) << what;
             ASSERT_TRUE(runToEnd(*u)) << what;
+            // The searches refuse shapes with more candidates than their limit, and say so.
+            if (u->getCandidateLimit() > 0) {
+                EXPECT_EQ(u->getCandidateEstimate() > u->getCandidateLimit(),
+                          !u->getRefusal().empty())
+                    << what;
+            }
+            if (factory->getClassName() == std::string("EvolvingUnfolder")) {
+                // Shows the gathered faces in place rather than a net, and judges nothing.
+                EXPECT_FALSE(u->isSuccesful()) << what;
+                continue;
+            }
             // The base places its starting face only; the strategies place every face,
             // except the quick random cuts, which show a refused tree as it was laid.
+            // A search refused for having too many candidates is done at once with the
+            // starting face only.
             const bool mayStopShort =
-                factory->isListedUnder("RandomCutUnfolder") && u->getCheckIntersections();
+                (factory->isListedUnder("RandomCutUnfolder") && u->getCheckIntersections()) ||
+                !u->getRefusal().empty();
             if (factory->isOfferedToUsers() && !mayStopShort) {
                 EXPECT_EQ(mesh->getPolyCount(), u->getPolyCount()) << what;
             }

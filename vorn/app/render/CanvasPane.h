@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scene/render/Camera.h"
 #include "vorn/app/render/GLRenderer.h"
 
 #include <QOpenGLWidget>
@@ -21,13 +22,28 @@ public:
     /// the function refers to goes away.
     void setDraw(std::function<void(Renderer&)> draw) { m_draw = std::move(draw); }
     bool hasDraw() const { return bool(m_draw); }
+    /// Receives the pointer in drawing units (through the camera of the last paint) as it
+    /// moves, and the left button's release; empty: the canvas ignores the pointer.
+    void setPointer(std::function<void(double, double, bool)> pointer);
+    bool hasPointer() const { return bool(m_pointer); }
+    /// Told the canvas's size in pixels whenever it changes.
+    void setResize(std::function<void(int, int)> resize) { m_resize = std::move(resize); }
     /// Draws the content again on the next paint (it may have changed).
     void refresh() { update(); }
 
 protected:
     void paintGL() override;
+    void resizeGL(int width, int height) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    /// Reports the pointer at widget position `at`.
+    void point(const QPointF& at, bool released);
+
     std::function<void(Renderer&)> m_draw;
+    std::function<void(double, double, bool)> m_pointer;
+    std::function<void(int, int)> m_resize;
+    Camera m_lastCamera;
     GLRenderer m_renderer;
 };

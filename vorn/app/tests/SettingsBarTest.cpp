@@ -4,14 +4,18 @@
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
+#include "scene/render/CollectingRenderer.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/SceneObjPane.h"
 #include "vorn/app/render/CanvasPane.h"
+#include "unfolders/engine/Unfolder.h"
 #include "vorn/core/UnfoldingLibrary.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -177,6 +181,60 @@ TEST(SettingsBarTest, UnfolderPanelShowsItsViewsAndCutGraph) {
     EXPECT_EQ(nullptr, oldPane->getObject());
     ASSERT_FALSE(oldCanvas.isNull());
     EXPECT_FALSE(oldCanvas->hasDraw());
+}
+
+TEST(SettingsBarTest, EvolvingPanelCanvasFollowsThePointer) {
+    std::string error;
+    ASSERT_TRUE(LoadUnfoldingLibrary(&error)) << error;
+    auto mesh = std::make_unique<PolyMesh>();
+    Vertex* a = mesh->addVertexAt(Sorvex::M3d(0, 0, 0));
+    Vertex* b = mesh->addVertexAt(Sorvex::M3d(1, 0, 0));
+    Vertex* c = mesh->addVertexAt(Sorvex::M3d(0, 0, 1));
+    Vertex* d = mesh->addVertexAt(Sorvex::M3d(0, 1, 0));
+    for (Poly* f : {new Poly{a, c, b}, new Poly{a, b, d}, new Poly{b, c, d}, new Poly{c, a, d}})
+        mesh->addPoly(f);
+    // The library is loaded by name: the strategy is reached through the base's virtuals.
+    auto* built = dynamic_cast<SceneObj*>(Factory::BuildObj("EvolvingUnfolder"));
+    ASSERT_NE(nullptr, built);
+    auto* unfolder = static_cast<Unfolder*>(built);
+    ASSERT_TRUE(unfolder->setParent(mesh.get()));
+    for (int tick = 0; tick < 20 && !unfolder->isDone(); ++tick)
+        unfolder->onSystemIdle();
+    ASSERT_TRUE(unfolder->isDone());
+
+    SettingsBar bar;
+    bar.setSelection(unfolder);
+    CSettingsDlg* panel = bar.getList().findPanel("CEvolvingUnfolderSettings");
+    ASSERT_NE(nullptr, panel);
+    QWidget* canvasBox = bar.findWidget(panel, "Generations");
+    ASSERT_NE(nullptr, canvasBox);
+    auto* canvas = canvasBox->findChild<CanvasPane*>();
+    ASSERT_NE(nullptr, canvas);
+    EXPECT_TRUE(canvas->hasPointer());
+    EXPECT_TRUE(canvas->hasMouseTracking());
+    bar.QDockWidget::show();
+    canvas->resize(300, 120);
+    canvas->grabFramebuffer(); // paints where a GL context exists, framing the drawing
+    // The model lays its rows out for the size it was told, when it draws.
+    const SettingsControl* control = panel->findControl(ControlKind::Canvas, "Generations");
+    ASSERT_TRUE(control && control->onResize && control->draw);
+    control->onResize(300, 120);
+    CollectingRenderer drawn;
+    control->draw(drawn);
+
+    // A tree chosen on the panel lays out; a release of the button on the canvas away from
+    // every tree (the middle lies between the second and third of the four rows) shows the
+    // faces in place again.
+    ASSERT_TRUE(panel->pointAt("Generations", 150, -10, false));
+    EXPECT_EQ(size_t(1), unfolder->getPolyCount());
+    const QPointF middle(canvas->width() / 2.0, canvas->height() / 2.0);
+    QMouseEvent release(QEvent::MouseButtonRelease, middle, canvas->mapToGlobal(middle),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &release);
+    EXPECT_EQ(size_t(4), unfolder->getPolyCount());
+
+    bar.setSelection(nullptr);
+    EXPECT_FALSE(canvas->hasPointer()) << "the old canvas no longer reaches the panel";
 }
 
 } // namespace
