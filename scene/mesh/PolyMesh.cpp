@@ -139,6 +139,37 @@ bool PolyMesh::remPoly(Poly* f) {
     return true;
 }
 
+bool PolyMesh::spliceRing(Poly& f, int first, int count, const std::vector<Vertex*>& inserted,
+                          bool updateNormal) {
+    const int n = f.getVertexCount();
+    if (f.m_mesh != this || first < 0 || first >= n || count < 0 || count > n ||
+        n - count + int(inserted.size()) < 3)
+        return false;
+    auto inSpan = [&](const Vertex* v) {
+        for (int k = first; k < first + count; ++k)
+            if (f.m_vertices[std::size_t(k % n)] == v)
+                return true;
+        return false;
+    };
+    for (std::size_t k = 0; k < inserted.size(); ++k) {
+        const Vertex* v = inserted[k];
+        if (!v || (v->m_mesh && v->m_mesh != this))
+            return false;
+        // A vertex of f outside the span, or one inserted twice, would repeat in the ring.
+        const bool inFace = std::find(v->m_polys.begin(), v->m_polys.end(), &f) != v->m_polys.end();
+        if ((inFace && !inSpan(v)) ||
+            std::find(inserted.begin() + std::ptrdiff_t(k) + 1, inserted.end(), v) != inserted.end())
+            return false;
+    }
+    for (Vertex* v : inserted)
+        addVertex(v);
+    MeshLinks::splice(f, first, count, inserted);
+    if (updateNormal)
+        f.computeNormal();
+    ++m_revision;
+    return true;
+}
+
 bool PolyMesh::remPolyClean(Poly* f) {
     if (!remPoly(f))
         return false;
