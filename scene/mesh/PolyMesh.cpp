@@ -4,6 +4,7 @@
 #include "scene/Coloriser.h"
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/mesh/MeshLinks.h"
+#include "scene/mesh/MeshShortestPaths.h"
 #include "sorvex/M4x4.h"
 #include "sorvex/PointSorter.h"
 
@@ -241,6 +242,16 @@ void PolyMesh::getHeightRange(double& low, double& high) const {
             high = v->y();
         first = false;
     }
+}
+
+MeshShortestPaths& PolyMesh::getShortestPaths(bool restart) {
+    if (!m_shortestPaths) {
+        m_shortestPaths = std::make_unique<MeshShortestPaths>();
+        restart = true;
+    }
+    if (restart || m_shortestPaths->getRevision() != m_revision)
+        m_shortestPaths->reset(*this);
+    return *m_shortestPaths;
 }
 
 CurvatureArmature& PolyMesh::getCurvature(bool recompute) {

@@ -15,6 +15,7 @@
 
 class Coloriser;
 class CurvatureArmature;
+class MeshShortestPaths;
 
 /// A polygon mesh in the scene: vertices and faces in insertion order, with
 /// face adjacency kept current on every add and remove, so
@@ -158,6 +159,10 @@ class PolyMesh : public SceneObj {
     /// The mesh's curvature data, recomputed when `recompute` is true or the
     /// mesh changed since the last computation.
     CurvatureArmature& getCurvature(bool recompute);
+    /// The mesh's shortest-path state over its edge graph, started afresh (nothing computed
+    /// yet) when asked for the first time, when `restart` is true or when the mesh changed
+    /// since it was started; callers advance it (MeshShortestPaths::advance).
+    MeshShortestPaths& getShortestPaths(bool restart = false);
 
     /// Replaces the faces and vertices with `data` after validating it. On
     /// invalid data returns false with the reason in `error` (when given) and
@@ -226,6 +231,7 @@ private:
     std::uint64_t m_revision = 0;
     std::unique_ptr<CurvatureArmature> m_curvature;
     std::uint64_t m_curvatureRevision = 0;
+    std::unique_ptr<MeshShortestPaths> m_shortestPaths;
     std::vector<Coloriser*> m_colorisers;
     Poly* m_highlighted = nullptr;
     RGBAColor m_color{0.75, 0.75, 0.75, 1.0};
