@@ -6,6 +6,8 @@
 #include "scene/Annotation.h"
 #include "scene/SceneRoot.h"
 #include "scene/ShortestPathViz.h"
+#include "scene/settings/CSettingsDlg.h"
+#include "scene/settings/CSettingsListDlg.h"
 #include "scene/mesh/MeshShortestPaths.h"
 #include "scene/mesh/PolyMesh.h"
 #include "tests/support/RecordingRenderer.h"
@@ -92,4 +94,16 @@ TEST(SceneNotes, PathsGrowOnIdleTicksAndAreDrawnAsATree) {
     viz->renderSelf(&r);
     EXPECT_EQ(2 * (hat->getVertexCount() - 1), r.count("vertex"));
     EXPECT_EQ(1u, r.count("renderSphere")) << "the source marker";
+}
+
+TEST(SceneNotes, AnAnnotationIsEditedInItsPanel) {
+    Annotation note;
+    CSettingsListDlg bar;
+    bar.setSelection(&note);
+    ASSERT_EQ(1u, bar.getPanels().size()) << "the text label's panel serves annotations";
+    CSettingsDlg* panel = bar.getPanels().front();
+    EXPECT_EQ("Annotation", panel->findControl(ControlKind::Edit, "Text")->text);
+    EXPECT_TRUE(panel->setEdit("Text", "glue tab here"));
+    EXPECT_EQ("glue tab here", note.getText());
+    bar.setSelection(nullptr);
 }
