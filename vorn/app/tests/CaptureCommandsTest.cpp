@@ -165,8 +165,10 @@ TEST_F(CaptureCommandsTest, InsertAnnotationAndShortestPaths) {
     // Shortest paths need a target mesh: only the status line says so.
     EXPECT_TRUE(frame.getMenus().action("InsertShortestPathViz")->isEnabled());
     EXPECT_FALSE(frame.insertObject("ShortestPathViz"));
-    EXPECT_TRUE(frame.getMdiArea().subWindowList().empty());
-    EXPECT_EQ(1u, messages.size());
+    EXPECT_TRUE(frame.getMdiArea().subWindowList().empty()) << "no document is made for it";
+    EXPECT_TRUE(messages.empty()) << "no message box";
+    EXPECT_EQ("There is no mesh to show shortest paths on",
+              frame.statusBar()->currentMessage().toStdString());
 
     CVornView& view = documentWithMesh();
     SceneRoot* root = view.getDocument().getRoot();
