@@ -53,32 +53,76 @@ void MeshLinks::attach(Poly& f) {
         v->m_polys.push_back(&f);
 }
 
-void MeshLinks::detach(Poly& f) {
-    // Leave the vertices first, so relinking below cannot pick f again.
-    for (Vertex* v : f.m_vertices) {
-        auto& polys = v->m_polys;
-        auto it = std::find(polys.begin(), polys.end(), &f);
-        if (it != polys.end())
-            polys.erase(it);
-    }
+std::pair<Poly*, int> MeshLinks::unlinkEdge(Poly& f, int i) {
+    Poly* g = f.m_neighbors[i];
+    if (!g)
+        return {nullptr, -1};
+    f.m_neighbors[i] = nullptr;
     const int n = int(f.m_vertices.size());
-    for (int i = 0; i < n; ++i) {
-        Poly* g = f.m_neighbors[i];
-        if (!g)
-            continue;
-        f.m_neighbors[i] = nullptr;
-        const Vertex* a = f.m_vertices[i];
-        const Vertex* b = f.m_vertices[i + 1 == n ? 0 : i + 1];
-        // The edge of g that points back at f across this very edge (two faces
-        // may share more than one edge).
-        const int m = int(g->m_vertices.size());
-        for (int k = 0; k < m; ++k) {
-            if (g->m_neighbors[k] == &f &&
-                joins(g->m_vertices[k], g->m_vertices[k + 1 == m ? 0 : k + 1], a, b)) {
-                g->m_neighbors[k] = nullptr;
-                linkEdge(*g, k);
-                break;
-            }
+    const Vertex* a = f.m_vertices[i];
+    const Vertex* b = f.m_vertices[i + 1 == n ? 0 : i + 1];
+    // The edge of g that points back at f across this very edge (two faces may share more
+    // than one edge).
+    const int m = int(g->m_vertices.size());
+    for (int k = 0; k < m; ++k) {
+        if (g->m_neighbors[k] == &f &&
+            joins(g->m_vertices[k], g->m_vertices[k + 1 == m ? 0 : k + 1], a, b)) {
+            g->m_neighbors[k] = nullptr;
+            return {g, k};
         }
     }
+    return {nullptr, -1};
+}
+
+void MeshLinks::leave(Vertex& v, const Poly& f) {
+    auto& polys = v.m_polys;
+    auto it = std::find(polys.begin(), polys.end(), &f);
+    if (it != polys.end())
+        polys.erase(it);
+}
+
+void MeshLinks::detach(Poly& f) {
+    // Leave the vertices first, so relinking below cannot pick f again.
+    for (Vertex* v : f.m_vertices)
+        leave(*v, f);
+    for (int i = 0; i < int(f.m_vertices.size()); ++i) {
+        const auto [g, k] = unlinkEdge(f, i);
+        if (g)
+            linkEdge(*g, k);
+    }
+}
+
+void MeshLinks::splice(Poly& f, int first, int count, const std::vector<Vertex*>& inserted) {
+    auto& ring = f.m_vertices;
+    auto& links = f.m_neighbors;
+    const int n = int(ring.size());
+    // The edges from the vertex before the span to the vertex after it change.
+    std::vector<std::pair<Poly*, int>> freed;
+    for (int e = first - 1; e < first + count; ++e) {
+        const auto partner = unlinkEdge(f, (e + n) % n);
+        if (partner.first)
+            freed.push_back(partner);
+    }
+    for (int k = first; k < first + count; ++k)
+        leave(*ring[k % n], f);
+
+    const int tail = std::min(first + count, n); // the span's part before the ring's end
+    const int head = first + count - tail;       // its part wrapped round to the start
+    ring.erase(ring.begin() + first, ring.begin() + tail);
+    links.erase(links.begin() + first, links.begin() + tail);
+    ring.erase(ring.begin(), ring.begin() + head);
+    links.erase(links.begin(), links.begin() + head);
+    const int at = first - head; // where the inserted vertices go
+    ring.insert(ring.begin() + at, inserted.begin(), inserted.end());
+    links.insert(links.begin() + at, inserted.size(), nullptr);
+    for (Vertex* v : inserted)
+        v->m_polys.push_back(&f);
+
+    const int m = int(ring.size());
+    for (int e = at - 1; e < at + int(inserted.size()); ++e)
+        linkEdge(f, (e + m) % m);
+    // A freed partner edge may have been waiting behind f for another face.
+    for (const auto& [g, k] : freed)
+        if (!g->m_neighbors[k])
+            linkEdge(*g, k);
 }

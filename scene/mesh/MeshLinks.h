@@ -1,5 +1,8 @@
 #pragma once
 
+#include <utility>
+#include <vector>
+
 class Poly;
 class Vertex;
 
@@ -18,6 +21,13 @@ public:
     /// its vertices. f keeps its ring.
     static void detach(Poly& f);
 
+    /// Replaces ring positions [first, first + count) of f (cyclic) by `inserted`, keeping
+    /// f registered: only the count + 1 edges the span touches are unlinked and the edges
+    /// around the inserted vertices linked again. When the span runs past the ring's end the
+    /// inserted vertices are appended, so the ring then starts after the span. The caller
+    /// has checked that the result is a valid ring.
+    static void splice(Poly& f, int first, int count, const std::vector<Vertex*>& inserted);
+
     /// Ring index j such that edge j of f joins a and b (either direction)
     /// and, when `requireFree`, has no neighbour yet; -1 when there is none.
     static int findEdge(const Poly& f, const Vertex* a, const Vertex* b, bool requireFree);
@@ -25,4 +35,9 @@ public:
 private:
     /// Links edge i of f to a free matching edge of another face, if any.
     static void linkEdge(Poly& f, int i);
+    /// Clears edge i of f and the partner edge pointing back at it; returns the partner
+    /// (face and edge index) so that it can be offered to other faces afterwards.
+    static std::pair<Poly*, int> unlinkEdge(Poly& f, int i);
+    /// Takes f out of v's incident faces.
+    static void leave(Vertex& v, const Poly& f);
 };

@@ -4,6 +4,7 @@
 #include "scene/Coloriser.h"
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/mesh/MeshLinks.h"
+#include "scene/mesh/MeshShortestPaths.h"
 #include "sorvex/M4x4.h"
 #include "sorvex/PointSorter.h"
 
@@ -139,6 +140,37 @@ bool PolyMesh::remPoly(Poly* f) {
     return true;
 }
 
+bool PolyMesh::spliceRing(Poly& f, int first, int count, const std::vector<Vertex*>& inserted,
+                          bool updateNormal) {
+    const int n = f.getVertexCount();
+    if (f.m_mesh != this || first < 0 || first >= n || count < 0 || count > n ||
+        n - count + int(inserted.size()) < 3)
+        return false;
+    auto inSpan = [&](const Vertex* v) {
+        for (int k = first; k < first + count; ++k)
+            if (f.m_vertices[std::size_t(k % n)] == v)
+                return true;
+        return false;
+    };
+    for (std::size_t k = 0; k < inserted.size(); ++k) {
+        const Vertex* v = inserted[k];
+        if (!v || (v->m_mesh && v->m_mesh != this))
+            return false;
+        // A vertex of f outside the span, or one inserted twice, would repeat in the ring.
+        const bool inFace = std::find(v->m_polys.begin(), v->m_polys.end(), &f) != v->m_polys.end();
+        if ((inFace && !inSpan(v)) ||
+            std::find(inserted.begin() + std::ptrdiff_t(k) + 1, inserted.end(), v) != inserted.end())
+            return false;
+    }
+    for (Vertex* v : inserted)
+        addVertex(v);
+    MeshLinks::splice(f, first, count, inserted);
+    if (updateNormal)
+        f.computeNormal();
+    ++m_revision;
+    return true;
+}
+
 bool PolyMesh::remPolyClean(Poly* f) {
     if (!remPoly(f))
         return false;
@@ -210,6 +242,16 @@ void PolyMesh::getHeightRange(double& low, double& high) const {
             high = v->y();
         first = false;
     }
+}
+
+MeshShortestPaths& PolyMesh::getShortestPaths(bool restart) {
+    if (!m_shortestPaths) {
+        m_shortestPaths = std::make_unique<MeshShortestPaths>();
+        restart = true;
+    }
+    if (restart || m_shortestPaths->getRevision() != m_revision)
+        m_shortestPaths->reset(*this);
+    return *m_shortestPaths;
 }
 
 CurvatureArmature& PolyMesh::getCurvature(bool recompute) {

@@ -15,6 +15,7 @@
 
 class Coloriser;
 class CurvatureArmature;
+class MeshShortestPaths;
 
 /// A polygon mesh in the scene: vertices and faces in insertion order, with
 /// face adjacency kept current on every add and remove, so
@@ -94,6 +95,18 @@ class PolyMesh : public SceneObj {
     virtual bool remPoly(Poly* f);
     /// remPoly(f), then deletes `f` and every vertex of it no face uses any more.
     virtual bool remPolyClean(Poly* f);
+    /// Replaces ring positions [first, first + count) of face `f` (taken cyclically) by
+    /// `inserted`, editing the face in place: it keeps its place in the face list, its twin
+    /// and user data, and only the edges around the span are linked again, so the cost
+    /// grows with the edit, not with the face's other edges. When the span runs past the
+    /// ring's end the inserted vertices are appended (the ring then starts after the span).
+    /// Vertices of `inserted` that belong to no mesh are added. `updateNormal` false keeps
+    /// the stored normal and area for the caller to set (a walk round the whole ring is
+    /// what the edit otherwise saves). Returns false, changing nothing, when `f` is not in
+    /// this mesh, the span does not fit the ring, or the new ring would have fewer than 3
+    /// vertices or a null, repeated or foreign vertex.
+    virtual bool spliceRing(Poly& f, int first, int count, const std::vector<Vertex*>& inserted,
+                            bool updateNormal = true);
     /// True when `f` has a neighbour across edge `edge` in this mesh.
     virtual bool hasNeighbor(Poly& f, int edge);
     /// The face whose centre is nearest to `p` (local coordinates); the first
@@ -146,6 +159,10 @@ class PolyMesh : public SceneObj {
     /// The mesh's curvature data, recomputed when `recompute` is true or the
     /// mesh changed since the last computation.
     CurvatureArmature& getCurvature(bool recompute);
+    /// The mesh's shortest-path state over its edge graph, started afresh (nothing computed
+    /// yet) when asked for the first time, when `restart` is true or when the mesh changed
+    /// since it was started; callers advance it (MeshShortestPaths::advance).
+    MeshShortestPaths& getShortestPaths(bool restart = false);
 
     /// Replaces the faces and vertices with `data` after validating it. On
     /// invalid data returns false with the reason in `error` (when given) and
@@ -214,6 +231,7 @@ private:
     std::uint64_t m_revision = 0;
     std::unique_ptr<CurvatureArmature> m_curvature;
     std::uint64_t m_curvatureRevision = 0;
+    std::unique_ptr<MeshShortestPaths> m_shortestPaths;
     std::vector<Coloriser*> m_colorisers;
     Poly* m_highlighted = nullptr;
     RGBAColor m_color{0.75, 0.75, 0.75, 1.0};

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 using Sorvex::M3d;
@@ -316,4 +317,82 @@ TEST(VertexTest, OtherVerticesAndEdgeCount) {
     EXPECT_EQ(open->getPoly(1),
               open->getVertex(0)->findOtherPoly(open->getPoly(0), open->getVertex(2)));
     EXPECT_EQ(nullptr, open->getVertex(0)->findOtherPoly(open->getPoly(0), open->getVertex(1)));
+}
+
+TEST(PolyMeshLinkTest, SplicedRingsLinkAsIfBuiltAfresh) {
+    // Cut the cube's corner 6 off by hand: the three faces round it lose the corner to two
+    // new points each (one run wrapping past a ring's end), and a triangle closes the hole.
+    auto cube = makeMesh(testshapes::cube());
+    Vertex* corner = cube->getVertex(6);
+    std::vector<Poly*> around(corner->getPolys().begin(), corner->getPolys().end());
+    ASSERT_EQ(3u, around.size());
+    std::map<std::set<Vertex*>, Vertex*> splitOf;
+    auto pointOn = [&](Vertex* a) {
+        auto [it, isNew] = splitOf.try_emplace({a, corner}, nullptr);
+        if (isNew)
+            it->second = cube->addVertexAt((*a + *corner) * 0.5);
+        return it->second;
+    };
+    for (Poly* f : around) {
+        // The span is the corner and the vertex after it, which goes back in: on the face
+        // (2, 3, 7, 6), whose ring ends at the corner, the span wraps past the ring's end.
+        const int k = f->getVertexIndex(corner);
+        Vertex* after = f->getVertex(k + 1);
+        ASSERT_TRUE(cube->spliceRing(*f, k, 2, {pointOn(f->getVertex(k - 1)), pointOn(after), after}));
+        EXPECT_EQ(after, f->getVertex(k + 2 == 5 ? 4 : k + 2)) << "ring order kept";
+    }
+    EXPECT_EQ(cube->getVertex(3), cube->getPoly(3)->getVertex(0))
+        << "after a wrapping span the ring starts past it";
+    EXPECT_TRUE(corner->getPolys().empty());
+    ASSERT_TRUE(cube->remVertex(corner));
+    delete corner;
+    for (Poly* f : around) {
+        EXPECT_EQ(5, f->getVertexCount());
+        EXPECT_NEAR(1.0 - 0.125, f->getArea(), 1e-12) << "area recomputed";
+    }
+
+    // Brute force: an edge's neighbour is the other face holding both its vertices.
+    auto expectLinksByScan = [&](const char* when) {
+        for (Poly* f : cube->getPolys())
+            for (int i = 0; i < f->getVertexCount(); ++i) {
+                Poly* expected = nullptr;
+                for (Poly* g : cube->getPolys())
+                    if (g != f && g->getVertexIndex(f->getVertex(i)) >= 0 &&
+                        g->getVertexIndex(f->getVertex(i + 1)) >= 0)
+                        expected = g;
+                EXPECT_EQ(expected, f->getNeighbor(i)) << when << " face " << cube->getPolyIndex(f)
+                                                       << " edge " << i;
+            }
+    };
+    expectLinksByScan("before the cap");
+    std::vector<Vertex*> cap;
+    for (auto& [edge, v] : splitOf)
+        cap.push_back(v);
+    Poly* capFace = new Poly(cap);
+    ASSERT_TRUE(cube->addPoly(capFace));
+    expectLinksByScan("after the cap");
+    expectClosedLinks(*cube, "cube with a corner cut");
+    EXPECT_EQ(7u, cube->getPolyCount());
+    EXPECT_EQ(10u, cube->getVertexCount());
+}
+
+TEST(PolyMeshLinkTest, SpliceRefusesBadEditsAndChangesNothing) {
+    auto cube = makeMesh(testshapes::cube());
+    Poly* f = cube->getPoly(0);
+    const std::vector<Vertex*> ring = f->getVertices();
+    Vertex* elsewhere = cube->getVertex(7); // not on the bottom face
+    PolyMesh other;
+    Vertex* foreign = other.addVertexAt({0, 0, 0});
+    EXPECT_FALSE(cube->spliceRing(*f, 0, 2, {}));                      // two corners left
+    EXPECT_FALSE(cube->spliceRing(*f, 4, 1, {elsewhere}));             // span outside the ring
+    EXPECT_FALSE(cube->spliceRing(*f, 0, 1, {ring[2]}));               // repeats a corner
+    EXPECT_FALSE(cube->spliceRing(*f, 0, 1, {elsewhere, elsewhere}));  // repeats itself
+    EXPECT_FALSE(cube->spliceRing(*f, 0, 1, {foreign}));               // another mesh's
+    EXPECT_FALSE(cube->spliceRing(*f, 0, 1, {nullptr}));
+    EXPECT_EQ(ring, f->getVertices());
+    expectClosedLinks(*cube, "cube after refused splices");
+    // Putting a corner back in place of itself is allowed and changes nothing.
+    EXPECT_TRUE(cube->spliceRing(*f, 1, 1, {ring[1]}));
+    EXPECT_EQ(ring, f->getVertices());
+    expectClosedLinks(*cube, "cube after a null edit");
 }

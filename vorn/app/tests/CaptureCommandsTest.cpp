@@ -129,12 +129,6 @@ TEST_F(CaptureCommandsTest, SlideshowNumbersFromTheFirstFreeFileAndRecordsEachRe
     EXPECT_FALSE(command->isChecked());
 }
 
-/// Builds plain meshes under the name of a class the libraries do not provide yet.
-struct FakeShapeFactory : Factory {
-    explicit FakeShapeFactory(const char* name) : Factory(name, "PolyMesh") {}
-    Factorable* newInstance() const override { return new PolyMesh; }
-};
-
 TEST_F(CaptureCommandsTest, InsertBuildsTheShapeInANewDocument) {
     ASSERT_EQ(nullptr, frame.activeChild());
     ASSERT_TRUE(frame.insertObject("WitchHat"));
@@ -159,24 +153,36 @@ TEST_F(CaptureCommandsTest, InsertBuildsTheShapeInANewDocument) {
 }
 
 TEST_F(CaptureCommandsTest, InsertOfAMissingClassChangesNothing) {
-    ASSERT_FALSE(Factory::GetFactory("Annotation"));
-    EXPECT_TRUE(frame.getMenus().action("InsertAnnotation")->isEnabled());
-    EXPECT_FALSE(frame.insertObject("Annotation"));
+    ASSERT_FALSE(Factory::GetFactory("NoSuchShape"));
+    EXPECT_FALSE(frame.insertObject("NoSuchShape"));
     EXPECT_TRUE(frame.getMdiArea().subWindowList().empty()) << "no empty document is left";
     ASSERT_EQ(1u, messages.size());
-    EXPECT_EQ("Annotation is not available in this build", messages.front());
+    EXPECT_EQ("NoSuchShape is not available in this build", messages.front());
     EXPECT_EQ(messages.front(), frame.statusBar()->currentMessage().toStdString());
+}
 
+TEST_F(CaptureCommandsTest, InsertAnnotationAndShortestPaths) {
     // Shortest paths need a target mesh: only the status line says so.
-    FakeShapeFactory paths("ShortestPathViz");
+    EXPECT_TRUE(frame.getMenus().action("InsertShortestPathViz")->isEnabled());
     EXPECT_FALSE(frame.insertObject("ShortestPathViz"));
-    EXPECT_TRUE(frame.getMdiArea().subWindowList().empty());
-    EXPECT_EQ(1u, messages.size());
+    EXPECT_TRUE(frame.getMdiArea().subWindowList().empty()) << "no document is made for it";
+    EXPECT_TRUE(messages.empty()) << "no message box";
+    EXPECT_EQ("There is no mesh to show shortest paths on",
+              frame.statusBar()->currentMessage().toStdString());
+
     CVornView& view = documentWithMesh();
     SceneRoot* root = view.getDocument().getRoot();
     PolyMesh* mesh = dynamic_cast<PolyMesh*>(root->getChildren().front());
     ASSERT_TRUE(frame.insertObject("ShortestPathViz"));
     ASSERT_EQ(1u, mesh->getChildren().size()) << "it goes under the target mesh";
+    EXPECT_EQ("ShortestPathViz", mesh->getChildren().front()->getClassName());
+
+    // An annotation goes under the root and is selected after the event.
+    EXPECT_TRUE(frame.getMenus().action("InsertAnnotation")->isEnabled());
+    ASSERT_TRUE(frame.insertObject("Annotation"));
+    EXPECT_EQ("Annotation", root->getChildren().back()->getClassName());
+    SceneObj::ProcessDelayedOperations();
+    EXPECT_EQ(root->getChildren().back(), root->getSelection());
 }
 
 } // namespace

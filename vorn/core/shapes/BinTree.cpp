@@ -21,11 +21,14 @@ bool onBase(const Vertex* v) {
     return std::fabs(v->y()) < kFlat;
 }
 
-/// The face of `x` whose vertices all lie in the base plane y = 0.
+/// The face of `x` whose vertices all lie in the base plane y = 0. The faces are planar, so
+/// a level face through x is that face; this spares a walk round the ever longer base.
 Poly* baseFaceOf(const Vertex* x) {
+    if (!onBase(x))
+        return nullptr;
     for (Poly* f : x->getPolys()) {
-        const auto& ring = f->getVertices();
-        if (std::all_of(ring.begin(), ring.end(), onBase))
+        const M3d& n = f->getNormal();
+        if (std::fabs(n.x()) < kFlat && std::fabs(n.z()) < kFlat && n.y() != 0)
             return f;
     }
     return nullptr;
@@ -92,16 +95,20 @@ void BinTree::rebuild(int valence, int subdivisions, bool chop, bool dual, doubl
 }
 
 void BinTree::subdivide(int times) {
-    std::vector<MPlane> planes;
+    // Each cut is seeded with its corner, so it looks only at the faces around it; a corner
+    // that an earlier cut took away (never on a convex pyramid, but cheap to guard) is cut
+    // by the plane alone.
+    std::vector<std::pair<MPlane, Vertex*>> cuts;
     for (Vertex* v : getVertices()) {
         MPlane plane;
         if (onBase(v) && cornerPlane(v, M3d(0, 1, 0), plane))
-            planes.push_back(plane);
+            cuts.emplace_back(plane, v);
     }
     for (int round = 0; round < times; ++round) {
-        std::vector<MPlane> next;
-        for (const MPlane& plane : planes) {
-            Poly* cap = TruncateMesh(*this, plane);
+        std::vector<std::pair<MPlane, Vertex*>> next;
+        m_cutAway.clear();
+        for (const auto& [plane, corner] : cuts) {
+            Poly* cap = TruncateMesh(*this, plane, m_cutAway.count(corner) ? nullptr : corner);
             if (!cap)
                 continue;
             std::vector<Vertex*> lower;
@@ -110,14 +117,24 @@ void BinTree::subdivide(int times) {
                 (onBase(v) ? lower.push_back(v) : void(q = v));
             if (!q || lower.size() != 2)
                 continue;
+            // The two new corners are queued in the base ring's direction: later cuts see
+            // the base as the earlier ones left it, so the order shapes the tree.
+            if (const Poly* base = baseFaceOf(lower[0]);
+                base && base->getVertex(base->getVertexIndex(lower[0]) + 1) != lower[1])
+                std::swap(lower[0], lower[1]);
             for (Vertex* v : lower) {
-                MPlane corner;
-                if (cornerPlane(v, *q, corner))
-                    next.push_back(corner);
+                MPlane around;
+                if (cornerPlane(v, *q, around))
+                    next.emplace_back(around, v);
             }
         }
-        planes = std::move(next);
+        cuts = std::move(next);
     }
+    m_cutAway.clear();
+}
+
+void BinTree::onVertexDestroyedInTruncation(Vertex* v) {
+    m_cutAway.insert(v);
 }
 
 void BinTree::twist(double amount) {

@@ -2,6 +2,8 @@
 
 #include "scene/mesh/PolyMesh.h"
 
+#include <unordered_set>
+
 /// A pyramid over a regular polygon whose base corners are cut off recursively, each cut
 /// giving rise to two more; optionally twisted about y, chopped by a fixed plane and
 /// mirrored in its base. Parameters are not saved: documents hold it as a plain "PolyMesh".
@@ -23,6 +25,8 @@ class BinTree : public PolyMesh {
 
     /// Writes the mesh under the element name "PolyMesh".
     void write(XML& xml) override;
+    /// Remembers corners taken away while subdividing, so none is used as a cut's seed.
+    void onVertexDestroyedInTruncation(Vertex* v) override;
 
 private:
     void subdivide(int times);
@@ -34,4 +38,5 @@ private:
     bool m_chop = false;
     bool m_dual = false;
     double m_twist = 0;
+    std::unordered_set<const Vertex*> m_cutAway; // during subdivide only
 };

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <tuple>
+#include <utility>
+#include <vector>
+
+using Sorvex::M3d;
 
 TEST(BinTree, PyramidAndItsTruncations) {
     BinTree b;
@@ -44,4 +49,28 @@ TEST(BinTree, TwistChopAndDualKeepItClosed) {
         EXPECT_TRUE(consistentlyOriented(b));
         EXPECT_GT(smallestArea(b), 1e-9);
     }
+}
+
+TEST(BinTree, EveryCutSucceedsAtDepthAndTheTreeDoesNotDependOnMemory) {
+    // n * (2^s - 1) cuts, each adding one face to the n + 1 of the pyramid.
+    for (const auto& [valence, subdivisions] : {std::pair{3, 6}, std::pair{13, 5}}) {
+        BinTree b;
+        b.rebuild(valence, subdivisions, false, false, 0);
+        EXPECT_EQ(std::size_t(valence * (1 << subdivisions) + 1), b.getPolyCount());
+        EXPECT_TRUE(b.getTopology().closed);
+        EXPECT_TRUE(consistentlyOriented(b));
+        EXPECT_GT(smallestArea(b), 1e-12);
+    }
+    // The order of the cuts shapes the tree; it follows the base ring, so the same values
+    // give the same mesh whatever else the heap holds.
+    BinTree first;
+    first.rebuild(7, 5, true, true, 0.4);
+    std::vector<std::unique_ptr<int[]>> clutter;
+    for (int k = 0; k < 500; ++k)
+        clutter.emplace_back(new int[std::size_t(k % 7 + 1) * 8]);
+    BinTree second;
+    second.rebuild(7, 5, true, true, 0.4);
+    ASSERT_EQ(first.getVertexCount(), second.getVertexCount());
+    for (std::size_t i = 0; i < first.getVertexCount(); ++i)
+        EXPECT_EQ(M3d(*first.getVertex(i)), M3d(*second.getVertex(i))) << "vertex " << i;
 }
