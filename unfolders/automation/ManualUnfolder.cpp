@@ -166,6 +166,35 @@ void ManualUnfolder::toggleRequestedEdge(Vertex* a, Vertex* b) {
     onUpdated();
 }
 
+ManualUnfolder* ManualUnfolder::ReplaceUnfolder(Unfolder& old) {
+    PolyMesh* mesh = old.getSource();
+    if (!mesh)
+        return nullptr;
+    const Graph<Vertex*> cuts = old.getCutGraph();
+    const bool twins = old.getDrawTwins();
+    auto* manual = new ManualUnfolder;
+    manual->setDrawLines(old.getDrawLines());
+    manual->setDrawBSP(old.getDrawBSP());
+    manual->setDrawHull(old.getDrawHull());
+    manual->setDrawCutGraph(old.getDrawCutGraph());
+    manual->setDrawConflict(old.getDrawConflict());
+    manual->setDrawArcs(old.getDrawArcs());
+    manual->setDrawLocalConvexity(old.getDrawLocalConvexity());
+    manual->setShowUnfoldingInScene(old.getShowUnfoldingInScene());
+    // Two nets cannot share the source faces' twin links: the old net goes now,
+    // the old object (whose panel may be running this) after the event.
+    old.clear();
+    old.setParent(nullptr);
+    DelayedDelete(&old);
+    manual->setParent(mesh);
+    manual->requested = cuts;
+    manual->setDrawTwins(twins);
+    manual->setDrawHeightBands(old.getDrawHeightBands());
+    manual->onUpdated();
+    DelayedSelect(manual);
+    return manual;
+}
+
 void ManualUnfolder::setOnlyKnown(bool b) {
     onlyKnown = b;
     // A full update, not only the layout: success and overlaps follow the net.

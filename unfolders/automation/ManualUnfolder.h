@@ -59,6 +59,13 @@ class ManualUnfolder : public Unfolder {
     /// letting the cut continue to the new corners.
     void smartBevel();
 
+    /// The "Edit" command of every unfolder's panel: a manual unfolder takes the
+    /// place of `old` under the same mesh, with its display switches and its cut
+    /// graph as the requests, and is selected after the current event; `old`
+    /// lets go of the source at once and is deleted after the current event.
+    /// Null (and nothing changed) when `old` is not bound to a mesh.
+    static ManualUnfolder* ReplaceUnfolder(Unfolder& old);
+
     /// Adds the edge (a, b) to the requested graph when absent, else removes it,
     /// and lays the net out again. What a click on a line does.
     void toggleRequestedEdge(Vertex* a, Vertex* b);

@@ -15,6 +15,7 @@
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
+#include "scene/Factory.h"
 #include "unfolders/automation/CManualUnfolderSettings.h"
 #include "unfolders/automation/ClickableLine.h"
 #include "unfolders/automation/ManualUnfolder.h"
@@ -340,4 +341,32 @@ TEST(ManualUnfolder, PanelRequestsTheNetsCutsResetsAndBevelsTips) {
     EXPECT_TRUE(report.faults.empty()) << report.describe();
     EXPECT_EQ(size_t(8), u->getPolyCount());
     EXPECT_EQ(report.isSound(), u->isSuccesful());
+}
+
+TEST(ManualUnfolder, EditReplacesAnUnfolderByAManualOneSeededWithItsCuts) {
+    SceneRoot root;
+    auto* mesh = lPrism().release();
+    mesh->setParent(&root);
+    auto* strategy = dynamic_cast<Unfolder*>(Factory::BuildObj("BreadthFirstUnfolder"));
+    ASSERT_NE(nullptr, strategy);
+    strategy->setParent(mesh);
+    ASSERT_TRUE(runToEnd(*strategy));
+    strategy->setDrawHull(true);
+    const std::set<Edge> cuts = indexEdges(*mesh, strategy->getCutGraph());
+    const size_t placed = strategy->getPolyCount();
+
+    std::unique_ptr<Factorable> built(Factory::BuildObj("CUnfolderSettings"));
+    auto* panel = dynamic_cast<CSettingsDlg*>(built.get());
+    ASSERT_TRUE(panel->create(strategy));
+    ASSERT_TRUE(panel->click("Edit"));
+    SceneObj::ProcessDelayedOperations();
+    ASSERT_EQ(size_t(1), mesh->getChildren().size());
+    auto* manual = dynamic_cast<ManualUnfolder*>(mesh->getChildren().front());
+    ASSERT_NE(nullptr, manual);
+    EXPECT_EQ(manual, root.getSelection());
+    EXPECT_TRUE(manual->getDrawHull());
+    EXPECT_EQ(cuts, indexEdges(*mesh, manual->getRequestedCutGraph()));
+    EXPECT_EQ(cuts, indexEdges(*mesh, manual->getCutGraph()));
+    EXPECT_EQ(placed, manual->getPolyCount());
+    EXPECT_TRUE(testsupport::CheckNet(*manual).faults.empty());
 }
