@@ -48,6 +48,8 @@ bool RestoreSceneSnapshot(SceneDocument& document, const std::string& snapshot,
     if (SceneRoot* old = document.getRoot()) {
         fileName = old->getFileName();
         filePath = old->getFilePath();
+        // The views and panels let go of the selection before its object goes.
+        old->select(nullptr);
     }
     if (!document.openNode(node, "undo record", error))
         return false;
