@@ -208,6 +208,13 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
 
 void CMainFrame::connectUndo() {
     m_undoGroup = new QUndoGroup(this);
+    // Panel commands ("Edit", "Reset", check boxes) are steps of the active document.
+    m_settingsBar->setStepRunner([this](const QString& name, const std::function<void()>& run) {
+        if (CChildFrame* child = activeChild())
+            child->getDocument().perform(name, run, false);
+        else
+            run();
+    });
     QAction* undo = m_menus->action("EditUndo");
     QAction* redo = m_menus->action("EditRedo");
     connect(undo, &QAction::triggered, m_undoGroup, &QUndoGroup::undo);

@@ -11,11 +11,12 @@ void CVornDoc::beginAction() {
         m_actionBefore = TakeSceneSnapshot(m_document);
 }
 
-void CVornDoc::endAction(const QString& name) {
+void CVornDoc::endAction(const QString& name, bool settle) {
     if (m_actionDepth == 0 || --m_actionDepth > 0)
         return;
     // Deletions and selections asked for during the step belong to it.
-    SceneObj::ProcessDelayedOperations();
+    if (settle)
+        SceneObj::ProcessDelayedOperations();
     std::string after = TakeSceneSnapshot(m_document);
     if (after != m_actionBefore)
         m_undo.push(

@@ -71,15 +71,18 @@ public:
     void beginAction();
     /// Ends the step begun last. When the scene changed, the step goes on the undo stack as
     /// `name` (what the Edit menu's Undo item shows); otherwise nothing is recorded.
-    void endAction(const QString& name);
+    /// `settle` carries out the deletions the step asked for first; a step run from a
+    /// widget that they could delete (a panel's button) leaves them to the idle tick.
+    void endAction(const QString& name, bool settle = true);
     /// Runs `action` as one undoable step named `name`; returns what it returns.
-    template <typename F> auto perform(const QString& name, F&& action) {
+    template <typename F> auto perform(const QString& name, F&& action, bool settle = true) {
         beginAction();
         struct End {
             CVornDoc& doc;
             const QString& name;
-            ~End() { doc.endAction(name); }
-        } end{*this, name};
+            bool settle;
+            ~End() { doc.endAction(name, settle); }
+        } end{*this, name, settle};
         return action();
     }
 

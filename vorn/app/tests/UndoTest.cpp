@@ -2,9 +2,12 @@
 // strategy attachments are steps that put the scene text back byte for byte.
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
+#include "vorn/app/SettingsBar.h"
 
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
+#include "scene/settings/CSettingsDlg.h"
+#include "scene/settings/CSettingsListDlg.h"
 #include "scene/mesh/PolyMesh.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/Unfolder.h"
@@ -12,9 +15,11 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,4 +124,35 @@ TEST_F(UndoTest, DeletionIsUndoneAndStepsThatChangeNothingAreNotRecorded) {
     click(QPoint(2, 2));
     EXPECT_TRUE(stack.canRedo()) << "nothing was pushed over the redo step";
     EXPECT_EQ(start, text());
+}
+
+TEST_F(UndoTest, PanelCommandsAreStepsOfTheDocument) {
+    Factory* manual = Factory::GetFactory("ManualUnfolder");
+    ASSERT_NE(nullptr, manual);
+    SceneObj* unfolder = AttachStrategy(*mesh(), *manual);
+    ASSERT_NE(nullptr, unfolder);
+    SettingsBar bar;
+    bar.setStepRunner([this](const QString& name, const std::function<void()>& run) {
+        doc.perform(name, run, false);
+    });
+    bar.setSelection(unfolder);
+    CSettingsDlg* panel = nullptr;
+    for (CSettingsDlg* p : bar.getList().getPanels())
+        if (p->getTitle() == "Manual Unfolder Settings")
+            panel = p;
+    ASSERT_NE(nullptr, panel);
+    auto* request = qobject_cast<QPushButton*>(bar.findWidget(panel, "Request Graph"));
+    auto* reset = qobject_cast<QPushButton*>(bar.findWidget(panel, "Reset"));
+    ASSERT_TRUE(request && reset);
+    const std::string start = text();
+    request->click();
+    const std::string requested = text();
+    EXPECT_NE(start, requested);
+    QUndoStack& stack = doc.getUndoStack();
+    EXPECT_EQ(QString("Request Graph"), stack.undoText());
+    stack.undo();
+    EXPECT_EQ(start, text());
+    stack.redo();
+    EXPECT_EQ(requested, text());
+    bar.setSelection(nullptr);
 }
