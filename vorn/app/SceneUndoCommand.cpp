@@ -3,8 +3,8 @@
 #include "common/StatusLine.h"
 #include "vorn/core/SceneSnapshot.h"
 
-SceneUndoCommand::SceneUndoCommand(SceneDocument& document, const QString& name,
-                                   std::string before, std::string after)
+SceneUndoCommand::SceneUndoCommand(SceneDocument& document, const QString& name, std::string before,
+                                   std::string after)
     : QUndoCommand(name), m_document(document), m_before(std::move(before)),
       m_after(std::move(after)) {}
 

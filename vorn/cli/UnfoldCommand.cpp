@@ -147,8 +147,9 @@ int runUnfold(const std::vector<std::string>& args) {
     if (!factory)
         return CliFail(UnknownStrategyMessage(options.strategy));
     if (!options.cuts.empty() && factory != Factory::GetFactory("ManualUnfolder"))
-        return CliUsageError(g_UnfoldCommand, "--cuts lays out a net with the Manual strategy, not " +
-                                                  StrategyDisplayName(factory->getClassName()));
+        return CliUsageError(g_UnfoldCommand,
+                             "--cuts lays out a net with the Manual strategy, not " +
+                                 StrategyDisplayName(factory->getClassName()));
 
     SceneDocument document;
     if (!CliOpenDocument(document, options.model))

@@ -89,8 +89,7 @@ bool ReadCutList(const std::string& path, const PolyMesh& mesh, std::vector<CutE
     return true;
 }
 
-SceneObj* AttachManualCuts(PolyMesh& mesh, const std::vector<CutEdge>& edges,
-                           std::string* error) {
+SceneObj* AttachManualCuts(PolyMesh& mesh, const std::vector<CutEdge>& edges, std::string* error) {
     Factory* factory = Factory::GetFactory("ManualUnfolder");
     if (!factory) {
         if (error)

@@ -15,5 +15,4 @@ std::string TakeSceneSnapshot(const SceneDocument& document);
 /// Replaces the scene of `document` by the one in `snapshot`, keeping the
 /// document's file name. False with `error` (the scene as it was) when the
 /// snapshot cannot be read.
-bool RestoreSceneSnapshot(SceneDocument& document, const std::string& snapshot,
-                          std::string& error);
+bool RestoreSceneSnapshot(SceneDocument& document, const std::string& snapshot, std::string& error);

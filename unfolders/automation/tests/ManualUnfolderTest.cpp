@@ -11,11 +11,11 @@
 
 #include "common/Registry.h"
 #include "common/XML.h"
+#include "scene/Factory.h"
 #include "scene/SceneRoot.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
-#include "scene/Factory.h"
 #include "unfolders/automation/CManualUnfolderSettings.h"
 #include "unfolders/automation/ClickableLine.h"
 #include "unfolders/automation/ManualUnfolder.h"
@@ -92,7 +92,8 @@ std::string netText(ManualUnfolder& u) {
     std::string text;
     char line[160];
     for (Poly* q : u.getPolys()) {
-        std::snprintf(line, sizeof line, "face %d:", q->getTwin() ? u.getSource()->getPolyIndex(q->getTwin()) : -1);
+        std::snprintf(line, sizeof line,
+                      "face %d:", q->getTwin() ? u.getSource()->getPolyIndex(q->getTwin()) : -1);
         text += line;
         for (const Vertex* v : q->getVertices()) {
             std::snprintf(line, sizeof line, " (%.17g %.17g %.17g)", v->x(), v->y(), v->z());
@@ -169,8 +170,7 @@ TEST(ManualUnfolder, SpanningCutTreesGiveOnePieceNetsOnConvexAndNonConvexMeshes)
             EXPECT_TRUE(report.complete) << what;
             EXPECT_EQ(mesh->getPolyCount(), largestPieceFromFirst(*u)) << what;
             EXPECT_EQ(report.isSound(), u->isSuccesful()) << what;
-            EXPECT_EQ(std::set<Edge>(tree.begin(), tree.end()),
-                      indexEdges(*mesh, u->getCutGraph()))
+            EXPECT_EQ(std::set<Edge>(tree.begin(), tree.end()), indexEdges(*mesh, u->getCutGraph()))
                 << what;
             delete u;
         }

@@ -6,9 +6,9 @@
 
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "scene/settings/CSettingsListDlg.h"
-#include "scene/mesh/PolyMesh.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/Unfolder.h"
 #include "vorn/core/AttachStrategy.h"

@@ -60,8 +60,9 @@ TEST(SceneSnapshot, UndoingAnySequenceOfCutTogglesRestoresTheSceneByteForByte) {
             bool edge = false;
             for (Poly* f : mesh->getPolys())
                 for (int i = 0; i < f->getVertexCount(); ++i)
-                    edge = edge || (mesh->getIOIndex(f->getVertex(i)) == e.first &&
-                                    mesh->getIOIndex(f->getVertex(i + 1)) == e.second) ||
+                    edge = edge ||
+                           (mesh->getIOIndex(f->getVertex(i)) == e.first &&
+                            mesh->getIOIndex(f->getVertex(i + 1)) == e.second) ||
                            (mesh->getIOIndex(f->getVertex(i)) == e.second &&
                             mesh->getIOIndex(f->getVertex(i + 1)) == e.first);
             if (edge)
