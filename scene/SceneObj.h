@@ -106,6 +106,8 @@ class SceneObj : public Factorable, public Selectable, public ChangeListener {
     virtual void onLButtonUp(const Sorvex::M3d& hitPoint);
     /// The mouse hovers over `hitPoint` (world coordinates) of this object.
     virtual void onMouseOver(const Sorvex::M3d& hitPoint);
+    /// The mouse moved off this object (after an `onMouseOver`). Nothing by default.
+    virtual void onMouseLeave() {}
     /// Dragging of this object begins / ends; the parent hears `onBeginChildDrag` /
     /// `onEndChildDrag`.
     virtual void onBeginDrag();

@@ -11,6 +11,7 @@
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/render/CairoRenderer.h"
 #include "scene/render/Camera.h"
+#include "unfolders/automation/ManualUnfolder.h"
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/engine/UnfolderStatus.h"
 
@@ -107,9 +108,10 @@ void CUnfolderSettings::buildControls() {
             target->convertToAnimation(deleteSourceOnAnimate || isControlKeyHeld());
     });
     addButton("Screenshot", [this] { captureUnfoldingView(); });
-    // The manual editor comes with the manual unfolder.
-    addButton("Edit", nullptr);
-    enableControl(ControlKind::Button, "Edit", false);
+    addButton("Edit", [this] {
+        if (Unfolder* target = unfolder())
+            ManualUnfolder::ReplaceUnfolder(*target);
+    });
 
     displayMode = std::clamp(GetProfileInt(Section, "UnfoldingDisplayMode", 0), 0, 1);
     addRadioGroup("", {"Unfolding", "Cut Graph"}, displayMode, [this](int mode) {

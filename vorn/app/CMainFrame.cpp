@@ -27,6 +27,7 @@
 #include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUndoGroup>
 
 #include <atomic>
 
@@ -150,6 +151,7 @@ void CMainFrame::connectCommands() {
     QMenu* strategies = m.strategyMenu();
     connect(strategies, &QMenu::aboutToShow, this,
             [this, strategies] { FillStrategyMenu(*strategies, *this); });
+    connectUndo();
     on("EditDelete", [this] { withView([](CVornView& v) { v.deleteSelection(); }); });
     on("EditCut", [this] { withView([](CVornView& v) { v.cutSelection(); }); });
     on("EditCopy", [this] { withView([](CVornView& v) { v.copySelection(); }); });
@@ -222,10 +224,38 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     m_menus->action("FileRecordAvi")->setChecked(movie);
     SceneRoot* root = child ? child->getDocument().getRoot() : nullptr;
     m_settingsBar->setSelection(root ? root->getSelection() : nullptr);
+    m_undoGroup->setActiveStack(child ? &child->getDocument().getUndoStack() : nullptr);
+    m_menus->action("EditUndo")->setEnabled(m_undoGroup->canUndo());
+    m_menus->action("EditRedo")->setEnabled(m_undoGroup->canRedo());
+}
+
+void CMainFrame::connectUndo() {
+    m_undoGroup = new QUndoGroup(this);
+    // Panel commands ("Edit", "Reset", check boxes) are steps of the active document.
+    m_settingsBar->setStepRunner([this](const QString& name, const std::function<void()>& run) {
+        if (CChildFrame* child = activeChild())
+            child->getDocument().perform(name, run, false);
+        else
+            run();
+    });
+    QAction* undo = m_menus->action("EditUndo");
+    QAction* redo = m_menus->action("EditRedo");
+    connect(undo, &QAction::triggered, m_undoGroup, &QUndoGroup::undo);
+    connect(redo, &QAction::triggered, m_undoGroup, &QUndoGroup::redo);
+    connect(m_undoGroup, &QUndoGroup::canUndoChanged, undo, &QAction::setEnabled);
+    connect(m_undoGroup, &QUndoGroup::canRedoChanged, redo, &QAction::setEnabled);
+    // The items name the step they take back or do again ("Undo Toggle Cut Edge").
+    connect(m_undoGroup, &QUndoGroup::undoTextChanged, undo, [undo](const QString& step) {
+        undo->setText(step.isEmpty() ? QStringLiteral("&Undo") : "&Undo " + step);
+    });
+    connect(m_undoGroup, &QUndoGroup::redoTextChanged, redo, [redo](const QString& step) {
+        redo->setText(step.isEmpty() ? QStringLiteral("&Redo") : "&Redo " + step);
+    });
 }
 
 CChildFrame* CMainFrame::addChild(std::unique_ptr<CVornDoc> doc) {
     auto* child = new CChildFrame(std::move(doc));
+    m_undoGroup->addStack(&child->getDocument().getUndoStack());
     child->setCloseCheck([this, child] { return confirmClose(*child); });
     child->getView().setSelectionCallback([this, child](SceneObj* obj) {
         if (activeChild() == child || !activeChild())

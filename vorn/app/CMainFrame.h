@@ -29,6 +29,8 @@ class SettingsBar;
 /// The main window: the document windows in an MDI area, the menus, the status bar that
 /// shows status messages, the docked settings bar, the 1 ms idle tick that drives every
 /// long computation, and the remembered window placement.
+class QUndoGroup;
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -162,7 +164,11 @@ private:
     void rememberRecentFile(const std::string& path);
     void updateRecentFileMenu();
 
+    /// Undo and redo of the Edit menu: the active document's stack.
+    void connectUndo();
+
     QMdiArea* m_mdi = nullptr;
+    QUndoGroup* m_undoGroup = nullptr;
     SettingsBar* m_settingsBar = nullptr;
     std::unique_ptr<MenuBuilder> m_menus;
     QToolBar* m_toolBar = nullptr;

@@ -35,7 +35,9 @@ bool CMainFrame::insertObject(const std::string& className) {
         // A document is made only for an object that can go into it.
         if (!child)
             child = newDocument();
-        if (child->getDocument().insertObject(className, &error))
+        CVornDoc& doc = child->getDocument();
+        if (doc.perform("Insert " + QString::fromStdString(className),
+                        [&] { return doc.insertObject(className, &error); }))
             return true;
     }
     StatusMessage("%s", error.c_str());

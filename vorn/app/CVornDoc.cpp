@@ -1,8 +1,31 @@
 #include "vorn/app/CVornDoc.h"
 
+#include "scene/SceneObj.h"
+#include "vorn/app/SceneUndoCommand.h"
+#include "vorn/core/SceneSnapshot.h"
+
 #include <functional>
 
+void CVornDoc::beginAction() {
+    if (m_actionDepth++ == 0)
+        m_actionBefore = TakeSceneSnapshot(m_document);
+}
+
+void CVornDoc::endAction(const QString& name, bool settle) {
+    if (m_actionDepth == 0 || --m_actionDepth > 0)
+        return;
+    // Deletions and selections asked for during the step belong to it.
+    if (settle)
+        SceneObj::ProcessDelayedOperations();
+    std::string after = TakeSceneSnapshot(m_document);
+    if (after != m_actionBefore)
+        m_undo.push(
+            new SceneUndoCommand(m_document, name, std::move(m_actionBefore), std::move(after)));
+    m_actionBefore.clear();
+}
+
 void CVornDoc::onNewDocument() {
+    m_undo.clear();
     m_document.newDocument();
     markUnmodified();
 }
@@ -10,6 +33,7 @@ void CVornDoc::onNewDocument() {
 bool CVornDoc::onOpenDocument(const std::string& path, std::string& error) {
     if (!m_document.open(path, error))
         return false;
+    m_undo.clear();
     markUnmodified();
     return true;
 }

@@ -2,6 +2,9 @@
 
 #include "vorn/core/SceneDocument.h"
 
+#include <QString>
+#include <QUndoStack>
+
 #include <string>
 
 class Factory;
@@ -52,10 +55,36 @@ public:
     }
 
     SceneRoot* getRoot() const { return m_document.getRoot(); }
+    /// The scene text a save would write.
+    std::string toText() const { return m_document.toText(); }
     PolyMesh* getTargetMesh() const { return m_document.getTargetMesh(); }
     const std::string& getPathName() const { return m_document.getPathName(); }
     /// The title shown on the document's window: the file name, or "Untitled".
     std::string getTitle() const { return m_document.getTitle(); }
+
+    // ----- Undo -----
+
+    /// The document's undo stack; each entry puts the whole scene back.
+    QUndoStack& getUndoStack() { return m_undo; }
+    /// Begins an undoable step: the scene as it is now is kept. Steps begun while one is
+    /// open belong to the outer one.
+    void beginAction();
+    /// Ends the step begun last. When the scene changed, the step goes on the undo stack as
+    /// `name` (what the Edit menu's Undo item shows); otherwise nothing is recorded.
+    /// `settle` carries out the deletions the step asked for first; a step run from a
+    /// widget that they could delete (a panel's button) leaves them to the idle tick.
+    void endAction(const QString& name, bool settle = true);
+    /// Runs `action` as one undoable step named `name`; returns what it returns.
+    template <typename F> auto perform(const QString& name, F&& action, bool settle = true) {
+        beginAction();
+        struct End {
+            CVornDoc& doc;
+            const QString& name;
+            bool settle;
+            ~End() { doc.endAction(name, settle); }
+        } end{*this, name, settle};
+        return action();
+    }
 
     void addView(SceneEventHandler* view) { m_document.addView(view); }
     void removeView(SceneEventHandler* view) { m_document.removeView(view); }
@@ -65,6 +94,9 @@ private:
     void markUnmodified();
 
     SceneDocument m_document;
+    QUndoStack m_undo;
+    std::string m_actionBefore;
+    int m_actionDepth = 0;
     // The saved state is kept as a hash of its text, not a second copy of a large scene.
     size_t m_savedHash = 0;
     unsigned long m_checkedChangeCount = 0;

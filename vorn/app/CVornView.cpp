@@ -232,8 +232,11 @@ void CVornView::onViewTick() {
 void CVornView::deleteSelection() {
     SceneRoot* root = m_doc.getRoot();
     SceneObj* selection = root ? root->getSelection() : nullptr;
-    if (selection && selection->canDelete())
-        SceneObj::DelayedDelete(selection);
+    if (selection && selection->canDelete()) {
+        m_doc.perform("Delete " + QString::fromUtf8(selection->getClassName().data(),
+                                                    int(selection->getClassName().size())),
+                      [&] { SceneObj::DelayedDelete(selection); });
+    }
 }
 
 void CVornView::copySelection() {
@@ -250,8 +253,10 @@ void CVornView::copySelection() {
 }
 
 void CVornView::cutSelection() {
-    copySelection();
-    deleteSelection();
+    m_doc.perform("Cut", [&] {
+        copySelection();
+        deleteSelection();
+    });
 }
 
 void CVornView::paste() {
@@ -262,7 +267,9 @@ void CVornView::paste() {
         return;
     }
     if (root)
-        SceneClipboard::paste(clipboard->text().toStdString(), *root, m_camera);
+        m_doc.perform("Paste", [&] {
+            SceneClipboard::paste(clipboard->text().toStdString(), *root, m_camera);
+        });
 }
 
 void CVornView::setShadedBackground(bool on) {
@@ -406,6 +413,10 @@ void CVornView::mouseReleaseEvent(QMouseEvent* event) {
     case ViewNavigator::Release::EndDrag:
         if (SceneObj* current = selection())
             current->onEndDrag();
+        if (m_dragAction) {
+            m_dragAction = false;
+            m_doc.endAction("Move");
+        }
         break;
     case ViewNavigator::Release::Click:
         onLeftClick(event->position(), event->modifiers() & Qt::ControlModifier);
@@ -429,8 +440,13 @@ void CVornView::onLeftClick(const QPointF& pos, bool ctrl) {
         root->select(hit.object);
     if (ctrl)
         flyToSurface(hit.hitPoint, neighbours);
-    if (root->getSelection() == hit.object)
-        hit.object->onLButtonUp(hit.hitPoint);
+    if (root->getSelection() == hit.object) {
+        // A click may change the scene (a cut edge toggled): that is one step to undo.
+        const QString name = hit.object->getClassName() == "ClickableLine"
+                                 ? QStringLiteral("Toggle Cut Edge")
+                                 : QStringLiteral("Click");
+        m_doc.perform(name, [&] { hit.object->onLButtonUp(hit.hitPoint); });
+    }
 }
 
 void CVornView::flyToSurface(const M3d& hit, const ViewGeometry::NeighbourHits& neighbours) {
@@ -458,20 +474,38 @@ void CVornView::hoverNow() {
     if (!root || root->getChildren().empty() || m_navigator.isTracking())
         return;
     const PickResult hit = pickHit(m_hoverPos);
+    // The object left behind hears it, when it is still in the scene (compared by
+    // address: it may have been deleted since).
+    if (m_hovered && m_hovered != hit.object && holds(*root, m_hovered))
+        m_hovered->onMouseLeave();
+    m_hovered = hit.object;
     if (hit.object)
         hit.object->onMouseOver(hit.hitPoint);
+}
+
+bool CVornView::holds(const SceneObj& obj, const SceneObj* target) {
+    for (const SceneObj* child : obj.getChildren())
+        if (child == target || holds(*child, target))
+            return true;
+    return false;
 }
 
 bool CVornView::beginDrag(bool cloneFirst) {
     SceneObj* current = selection();
     if (!current)
         return false;
+    // The move (and the clone made for it) is one step to undo, ended on release.
+    m_doc.beginAction();
+    m_dragAction = true;
     if (cloneFirst && current->canCopy()) {
         // The copy is dragged away; the original stays where it was.
         if (SceneObj* copy = current->clone()) {
             m_doc.getRoot()->select(copy);
-            if (selection() != copy)
+            if (selection() != copy) {
+                m_dragAction = false;
+                m_doc.endAction("Clone");
                 return false;
+            }
             current = copy;
         }
     }

@@ -134,6 +134,8 @@ private:
     bool deselectBelow(SceneObj* current, SceneObj* obj);
     /// The object under window point `pos` (logical pixels), or null.
     SceneObj* pickAt(const QPointF& pos);
+    /// Whether `target` lies below `obj`, comparing addresses only.
+    static bool holds(const SceneObj& obj, const SceneObj* target);
     void aimAtScene();
     /// Frames the box with the view's margin and remembers it as what is framed.
     void frameBox(const Sorvex::M3d& lo, const Sorvex::M3d& hi);
@@ -146,6 +148,10 @@ private:
     QElapsedTimer m_flightClock;
     ViewNavigator m_navigator;
     QPointF m_hoverPos;
+    /// The object the mouse was last over (may have been deleted since: compare only).
+    SceneObj* m_hovered = nullptr;
+    /// A drag is under way as one undoable step.
+    bool m_dragAction = false;
     QTimer m_hoverTimer;
     QElapsedTimer m_hoverClock;
     bool m_firstShow = true;

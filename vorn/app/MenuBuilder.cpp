@@ -106,6 +106,7 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
         add(id, "")->setVisible(false);
     add("FileExit", "E&xit");
     add("EditUndo", "&Undo", {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
+    add("EditRedo", "&Redo", {K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     add("EditDelete", "&Delete", {K(Qt::Key_Delete)});
     add("EditCut", "Cu&t", {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
     add("EditCopy", "&Copy", {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
@@ -142,8 +143,9 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     for (const char* id : {"ViewStatusBar", "ViewToolbar", "ViewShadedBackground", "ViewSpin",
                            "FileRecordSlideshow", "FileRecordAvi"})
         action(id)->setCheckable(true);
-    // Undo has no handler: it stays disabled.
+    // Undo and redo follow the active document's stack (CMainFrame).
     action("EditUndo")->setEnabled(false);
+    action("EditRedo")->setEnabled(false);
 
     m_frameMenus = {
         menu("&File", {"FileNew", "FileOpen", "-", "FilePrintSetup", "-", "FileRecent1",
@@ -174,9 +176,10 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
                        "FileRecent4",
                        "-",
                        "FileExit"}),
-        menu("&Edit", {"EditUndo", "-", "EditDelete", "EditCut", "EditCopy", "EditPaste", "-",
-                       "InsertMathFn", "InsertMetaSurface", "InsertCoolinoid", "InsertWitchHat",
-                       "InsertBinTree", "InsertAnnotation", "InsertShortestPathViz"}),
+        menu("&Edit",
+             {"EditUndo", "EditRedo", "-", "EditDelete", "EditCut", "EditCopy", "EditPaste", "-",
+              "InsertMathFn", "InsertMetaSurface", "InsertCoolinoid", "InsertWitchHat",
+              "InsertBinTree", "InsertAnnotation", "InsertShortestPathViz"}),
         menu("&Unfolding", {"UnfoldAMatic", "-"}),
         menu("&View",
              {"ViewStatusBar", "ViewShadedBackground", "-", "ViewSpin", "ViewSpinOnce", "-",

@@ -154,24 +154,35 @@ void SettingsBar::rebuild() {
     m_layout->addStretch(1);
 }
 
+void SettingsBar::runStep(const std::string& label, const std::function<void()>& run) {
+    if (m_stepRunner)
+        m_stepRunner(QString::fromStdString(label), run);
+    else
+        run();
+}
+
 QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& control,
                                    QWidget* parent) {
     const std::string label = control.label;
     switch (control.kind) {
     case ControlKind::CheckBox: {
         auto* box = new QCheckBox(qs(label));
-        connect(box, &QCheckBox::toggled, this,
-                [&panel, label](bool on) { panel.setCheck(label, on); });
+        connect(box, &QCheckBox::toggled, this, [this, &panel, label](bool on) {
+            runStep(label, [&panel, label, on] { panel.setCheck(label, on); });
+        });
         return box;
     }
     case ControlKind::Button: {
         auto* button = new QPushButton(qs(label));
-        connect(button, &QPushButton::clicked, this, [&panel, label] {
+        connect(button, &QPushButton::clicked, this, [this, &panel, label] {
             // Some buttons do more with Control held ("Animate" also deletes the source).
-            if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier)
-                panel.clickWithControl(label);
-            else
-                panel.click(label);
+            const bool control = QGuiApplication::keyboardModifiers() & Qt::ControlModifier;
+            runStep(label, [&panel, label, control] {
+                if (control)
+                    panel.clickWithControl(label);
+                else
+                    panel.click(label);
+            });
         });
         return button;
     }

@@ -26,6 +26,10 @@ public:
     CSettingsListDlg& getList() { return m_list; }
     /// Refreshes the panel models and shows their values (called on idle ticks).
     void refresh();
+    /// Runs a panel command (its name, then the command) as one undoable step of the
+    /// document shown; without a runner commands just run.
+    using StepRunner = std::function<void(const QString& name, const std::function<void()>& run)>;
+    void setStepRunner(StepRunner runner) { m_stepRunner = std::move(runner); }
     /// The widget showing the control labelled `label` of `panel`, or null.
     QWidget* findWidget(const CSettingsDlg* panel, const std::string& label) const;
 
@@ -41,10 +45,12 @@ private:
     /// they will stay.
     QWidget* buildControl(CSettingsDlg& panel, const SettingsControl& control, QWidget* parent);
     static void show(const Binding& binding);
+    void runStep(const std::string& label, const std::function<void()>& run);
 
     CSettingsListDlg m_list;
     QScrollArea* m_scroll = nullptr;
     QWidget* m_content = nullptr;
     QVBoxLayout* m_layout = nullptr;
     std::vector<Binding> m_bindings;
+    StepRunner m_stepRunner;
 };

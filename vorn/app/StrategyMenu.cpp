@@ -28,7 +28,10 @@ void FillStrategyMenu(QMenu& menu, CMainFrame& frame) {
             CChildFrame* child = frame.activeChild();
             Factory* factory = Factory::GetFactory(className);
             std::string error = "There is no document to unfold in";
-            if (child && factory && child->getDocument().attachStrategy(*factory, &error))
+            if (child && factory &&
+                child->getDocument().perform("Unfold With " + QString::fromStdString(shown), [&] {
+                    return child->getDocument().attachStrategy(*factory, &error) != nullptr;
+                }))
                 StatusMessage("Unfolding by %s", shown.c_str());
             else
                 StatusMessage("%s", error.c_str());

@@ -7,6 +7,7 @@
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/AttachStrategy.h"
+#include "vorn/core/CutList.h"
 #include "vorn/core/FiniteNet.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/StrategyCatalogue.h"
@@ -48,6 +49,10 @@ const CliCommand g_UnfoldCommand{
       "\"Breadth First\" (default: the strategy the scene holds,\n"
       "else Unfolder)"},
      {"--steps", "N", "at most N idle ticks (default 1000000)"},
+     {"--cuts", "FILE",
+      "lay out the net of the cut edges listed in FILE with the\n"
+      "Manual strategy: one edge a line as two vertex indices\n"
+      "counted from 0; lines starting with # are skipped"},
      {"--out", "FILE", "save the scene with the net added as a mesh object"},
      {"--pdf", "FILE", "draw the net into FILE (.pdf)"},
      {"--svg", "FILE", "draw the net into FILE (.svg)"},
@@ -61,6 +66,7 @@ struct Options {
     std::string strategy; // empty: the base "Unfolder"
     long steps = 1000000;
     std::string out;
+    std::string cuts;
     std::vector<std::string> pictures;
     NetPictureOptions picture;
 };
@@ -77,6 +83,8 @@ struct Options {
             options.strategy = value;
         } else if (arg == "--out") {
             options.out = value;
+        } else if (arg == "--cuts") {
+            options.cuts = value;
         } else if (arg == "--pdf" || arg == "--svg" || arg == "--png") {
             if (CliExtensionOf(value) != "." + arg.substr(2)) {
                 exitCode =
@@ -132,12 +140,16 @@ int runUnfold(const std::vector<std::string>& args) {
     if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
         return CliFail("the unfolding library is not available: " + loadError);
     // Without a chosen strategy, a scene that holds one runs it.
-    const bool chosen = !options.strategy.empty();
+    const bool chosen = !options.strategy.empty() || !options.cuts.empty();
     if (options.strategy.empty())
-        options.strategy = "Unfolder";
+        options.strategy = options.cuts.empty() ? "Unfolder" : "ManualUnfolder";
     Factory* factory = FindStrategy(options.strategy);
     if (!factory)
         return CliFail(UnknownStrategyMessage(options.strategy));
+    if (!options.cuts.empty() && factory != Factory::GetFactory("ManualUnfolder"))
+        return CliUsageError(g_UnfoldCommand,
+                             "--cuts lays out a net with the Manual strategy, not " +
+                                 StrategyDisplayName(factory->getClassName()));
 
     SceneDocument document;
     if (!CliOpenDocument(document, options.model))
@@ -153,8 +165,22 @@ int runUnfold(const std::vector<std::string>& args) {
                      "component can be unfolded into one net\n",
                      options.model.c_str(), components);
 
+    std::vector<CutEdge> cutEdges;
+    if (!options.cuts.empty()) {
+        // The whole list is checked before anything is attached.
+        std::string error;
+        if (!ReadCutList(options.cuts, *mesh, cutEdges, error))
+            return CliFail(error);
+    }
+
     Unfolder* unfolder = chosen ? nullptr : storedStrategy(*mesh);
-    if (!unfolder) {
+    if (!options.cuts.empty()) {
+        std::string error;
+        SceneObj* attached = AttachManualCuts(*mesh, cutEdges, &error);
+        if (!attached)
+            return CliFail(options.model + ": " + error);
+        unfolder = static_cast<Unfolder*>(attached);
+    } else if (!unfolder) {
         // The workbench's attach service: a stored strategy is replaced, not joined, and
         // a net given as the model is refused.
         std::string error;

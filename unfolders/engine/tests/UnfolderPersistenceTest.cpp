@@ -150,7 +150,6 @@ TEST_F(UnfolderPersistence, PanelReportsFailureShareAndFaceCounts) {
     EXPECT_EQ("2", GetRegistryString("Settings", "GraphColorMode", ""));
     EXPECT_TRUE(panel->selectRadio("Cut Graph"));
     EXPECT_EQ(1, GetProfileInt("Settings", "UnfoldingDisplayMode", 0));
-    EXPECT_FALSE(panel->click("Edit")) << "not available without the manual editor";
 
     // "Screenshot" writes the net's view as numbered pictures, never overwriting one.
     auto* unfolderPanel = dynamic_cast<CUnfolderSettings*>(panel.get());

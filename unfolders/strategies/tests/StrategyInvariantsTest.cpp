@@ -67,7 +67,7 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
         const bool judgesAfter = name == "SteepestAscentUnfolder" ||
                                  name == "CollisionRepairUnfolder" ||
                                  name == "RandomCutUnfolder" || name == "SpannedUnfolder" ||
-                                 name == "EvolvingUnfolder";
+                                 name == "EvolvingUnfolder" || name == "ManualUnfolder";
         const bool checks =
             name.find("WithoutErrorCorrection") == std::string::npos && !judgesAfter;
         EXPECT_EQ(checks, u->getCheckIntersections()) << name;

@@ -140,3 +140,52 @@ TEST_F(UnfoldCommand, BadArgumentsAndModelsFailWithOneLine) {
     EXPECT_NE(std::string::npos, missing.err.find("absent.off"));
     EXPECT_TRUE(missing.out.empty());
 }
+
+TEST_F(UnfoldCommand, CutListsLayOutTheNetOfTheirEdgesAndBadListsChangeNothing) {
+    auto write = [&](const char* name, const std::string& text) {
+        std::ofstream(dir / name) << text;
+        return "'" + (dir / name).string() + "'";
+    };
+    // A path through all eight corners cuts the cube into one net.
+    const std::string path = write("path.txt", "# corners of cube.off\n0 1\n1,2\n\n2 3\n0 4\n"
+                                               "4 5\n5 6\n6 7\n");
+    const std::string saved = (dir / "net.xml").string();
+    CliResult good = run(example("cube.off") + " --cuts " + path + " --out '" + saved + "'");
+    EXPECT_EQ(0, good.exitCode) << good.err;
+    EXPECT_EQ("Strategy: ManualUnfolder\nFaces placed: 6 / 6\nProgress: 100.00%\n"
+              "Overlapping faces: 0\nSuccess: yes\n",
+              good.out);
+    EXPECT_TRUE(fs::exists(saved));
+
+    // No cuts at all: the flood from the starting face.
+    CliResult none = run(example("cube.off") + " --cuts " + write("none.txt", ""));
+    EXPECT_EQ(0, none.exitCode) << none.err;
+    EXPECT_NE(std::string::npos, none.out.find("Faces placed: 6 / 6\n")) << none.out;
+
+    const std::string out = (dir / "never.xml").string();
+    const std::pair<std::string, std::string> bad[] = {
+        {"0 1\n1 99\n", "range.txt:2: vertex 99 is out of range (the mesh has 8 vertices, "
+                        "counted from 0)"},
+        {"0 6\n", "diagonal.txt:1: vertices 0 and 6 are not joined by an edge of the mesh"},
+        {"0 1\n# fine\n2 x\n", "words.txt:3: expected two vertex indices, found '2 x'"},
+        {"1 2 3\n", "three.txt:1: expected two vertex indices, found '1 2 3'"},
+        {"-1 2\n", "negative.txt:1: vertex -1 is out of range"}};
+    const char* names[] = {"range.txt", "diagonal.txt", "words.txt", "three.txt", "negative.txt"};
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        CliResult failed = run(example("cube.off") + " --cuts " + write(names[i], bad[i].first) +
+                               " --out '" + out + "'");
+        EXPECT_EQ(1, failed.exitCode) << names[i];
+        EXPECT_NE(std::string::npos, failed.err.find(bad[i].second)) << failed.err;
+        EXPECT_EQ("", failed.out) << names[i];
+    }
+    EXPECT_FALSE(fs::exists(out));
+
+    CliResult missing = run(example("cube.off") + " --cuts '" + (dir / "absent.txt").string() + "'");
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_NE(std::string::npos, missing.err.find("absent.txt: cannot read the cut list"));
+    CliResult other = run(example("cube.off") + " --cuts " + path + " --strategy 'Breadth First'");
+    EXPECT_EQ(2, other.exitCode);
+    EXPECT_NE(std::string::npos,
+              other.err.find("--cuts lays out a net with the Manual strategy, not Breadth First"))
+        << other.err;
+}

@@ -1,4 +1,4 @@
-#include "vorn/core/shapes/MeshTruncate.h"
+#include "scene/mesh/MeshTruncate.h"
 
 #include "scene/mesh/PolyMesh.h"
 

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <memory>
+
+#include "common/XML.h"
+#include "unfolders/engine/Unfolder.h"
+
+class ClickableLine;
+
+/// The unfolder whose cuts the user chooses by hand. Every edge of the source is
+/// a `ClickableLine` child; clicking one adds the edge to, or removes it from,
+/// the requested cut graph, and the whole net is laid out again at once from that
+/// graph through the cut-graph layout. It is never stepped: done from the start,
+/// successful when the last layout held every face without an overlap.
+///
+/// The requested graph may hold edges from a vertex to a null marker: in cut-path
+/// mode with "only known" on, the starting face's vertices get one so that they
+/// count as known and are never tips of the path.
+///
+/// Sources: ManualUnfolder.cpp (binding, layout, clicks, drawing),
+/// ManualUnfolderPersistence.cpp, ManualUnfolderBevel.cpp (smartBevel).
+class ManualUnfolder : public Unfolder {
+    VORN_DECLARE_FACTORY(ManualUnfolder)
+
+    ManualUnfolder();
+    ~ManualUnfolder() override;
+
+    /// Rebinds: new clickable lines, requests from a stored document element,
+    /// then a fresh layout.
+    bool setParent(SceneObj* parent) override;
+    /// A structural change of the source keeps the requested cuts by vertex
+    /// position in the vertex list and lays the net out again.
+    void onTargetChanged(SceneObj* target, bool structural) override;
+    void renderSelf(Renderer* r) override;
+    void read(XML& xml) override;
+    void write(XML& xml) override;
+    bool canSave() override { return true; }
+    /// The complete flag of the last layout.
+    bool isSuccesful() override { return complete; }
+    bool isDone() override { return true; }
+    bool autoUpdateHull() override { return true; }
+    /// A folding animation of the current net under the source's parent.
+    SceneObj* convertToAnimation();
+    using Unfolder::convertToAnimation;
+
+    Graph<Vertex*>& getRequestedCutGraph() { return requested; }
+    bool getOnlyKnown() const { return onlyKnown; }
+    /// Stores the flag as the user's setting too, and lays the net out again.
+    void setOnlyKnown(bool b);
+    bool getCutPathMode() const { return cutPathMode; }
+    void setCutPathMode(bool b);
+
+    /// Lays the net out from the requested cut graph and rebuilds the unfolder's
+    /// own cut graph from the net laid.
+    void pseudoflatten();
+    /// Lays out, judges completeness, finds overlaps and reports the change.
+    void onUpdated();
+    /// Cuts off every tip of the requested cut graph that has three mesh edges,
+    /// letting the cut continue to the new corners.
+    void smartBevel();
+
+    /// The "Edit" command of every unfolder's panel: a manual unfolder takes the
+    /// place of `old` under the same mesh, with its display switches and its cut
+    /// graph as the requests, and is selected after the current event; `old`
+    /// lets go of the source at once and is deleted after the current event.
+    /// Null (and nothing changed) when `old` is not bound to a mesh.
+    static ManualUnfolder* ReplaceUnfolder(Unfolder& old);
+
+    /// Adds the edge (a, b) to the requested graph when absent, else removes it,
+    /// and lays the net out again. What a click on a line does.
+    void toggleRequestedEdge(Vertex* a, Vertex* b);
+    /// The line under the mouse, drawn highlighted; null for none.
+    ClickableLine* getHoveredLine() const { return hovered; }
+    void setHoveredLine(ClickableLine* line);
+
+private:
+    void deleteLines();
+    /// One line per undirected source edge, in face order.
+    void makeLines();
+    /// Adds the requested edges of the stored "ManualCutGraph" element, then drops it.
+    void applyStoredCutGraph();
+    /// Whether source vertex v counts as known in the only-known layout.
+    bool isKnown(Vertex* v) const;
+    void rebuildCutGraphFromNet();
+    void renderNetEdges(Renderer* r);
+
+    bool complete = false;
+    Graph<Vertex*> requested;
+    bool onlyKnown;
+    bool cutPathMode;
+    std::unique_ptr<XML> storedCutGraph;
+    ClickableLine* hovered = nullptr;
+};
