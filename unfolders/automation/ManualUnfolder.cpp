@@ -216,7 +216,12 @@ SceneObj* ManualUnfolder::convertToAnimation() {
     SceneObj* parent = getParent();
     if (!parent || !parent->getParent())
         return nullptr;
-    return Unfolder::convertToAnimation(false);
+    // The manual unfolder stays, so the user can change cuts and fold again; the new
+    // animation is selected once the current event is over.
+    SceneObj* made = attachAnimation();
+    if (made)
+        SceneObj::DelayedSelect(made);
+    return made;
 }
 
 // ----- Drawing -----

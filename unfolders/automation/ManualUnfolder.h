@@ -39,9 +39,12 @@ class ManualUnfolder : public Unfolder {
     bool isSuccesful() override { return complete; }
     bool isDone() override { return true; }
     bool autoUpdateHull() override { return true; }
-    /// A folding animation of the current net under the source's parent.
+    /// A folding animation of the current net under the source's parent; the manual
+    /// unfolder stays, so it can fold again after more clicks.
     SceneObj* convertToAnimation();
-    using Unfolder::convertToAnimation;
+    /// Double-click and the panel's "Animate" come here too: the manual unfolder is
+    /// never deleted by a conversion (nor its mesh, which holds it).
+    SceneObj* convertToAnimation(bool) override { return convertToAnimation(); }
 
     Graph<Vertex*>& getRequestedCutGraph() { return requested; }
     bool getOnlyKnown() const { return onlyKnown; }

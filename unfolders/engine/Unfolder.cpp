@@ -299,17 +299,28 @@ SceneObj* Unfolder::doDefaultAction() {
     return convertToAnimation(false);
 }
 
-SceneObj* Unfolder::convertToAnimation(bool deleteSource) {
+SceneObj* Unfolder::attachAnimation() {
     SceneObj* parent = getParent();
     SceneObj* grandparent = parent ? parent->getParent() : nullptr;
-    // Converted already (an automatic conversion, then a click): the animation stands.
-    if (!grandparent || animation)
+    if (!grandparent)
         return nullptr;
     auto* made = new UnfoldingAnimation(this);
     if (!made->setParent(grandparent)) {
         delete made;
         return nullptr;
     }
+    return made;
+}
+
+SceneObj* Unfolder::convertToAnimation(bool deleteSource) {
+    SceneObj* parent = getParent();
+    SceneObj* grandparent = parent ? parent->getParent() : nullptr;
+    // Converted already (an automatic conversion, then a click): the animation stands.
+    if (!grandparent || animation)
+        return nullptr;
+    SceneObj* made = attachAnimation();
+    if (!made)
+        return nullptr;
     animation = made;
     SceneObj::DelayedDelete(this);
     if (deleteSource)

@@ -247,6 +247,11 @@ protected:
     bool drawHeightBands;
     bool showUnfoldingInScene;
     bool checkIntersections = true;
+    /// Builds a folding animation of the current net and attaches it under the source's
+    /// parent; null when there is no such parent or it refuses the child. The unfolder
+    /// stays as it is.
+    SceneObj* attachAnimation();
+
     std::unique_ptr<FaceBSP> faceBoxTree;
     PlanarConvexHull convexHull;
     std::list<PlanarConvexHull> heightBands;

@@ -370,3 +370,23 @@ TEST(ManualUnfolder, EditReplacesAnUnfolderByAManualOneSeededWithItsCuts) {
     EXPECT_EQ(placed, manual->getPolyCount());
     EXPECT_TRUE(testsupport::CheckNet(*manual).faults.empty());
 }
+
+TEST(ManualUnfolder, FoldingKeepsTheManualUnfolderSoItCanFoldAgain) {
+    SceneRoot root;
+    auto* mesh = randomConvex(11, 30).release();
+    mesh->setParent(&root);
+    auto* u = bind<ManualUnfolder>(*mesh);
+    request(*u, *mesh, randomSpanningTree(*mesh, 4));
+    const size_t before = root.getChildren().size();
+
+    SceneObj* first = u->convertToAnimation(true);
+    ASSERT_NE(nullptr, first);
+    SceneObj* second = u->convertToAnimation();
+    ASSERT_NE(nullptr, second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(before + 2, root.getChildren().size());
+    SceneObj::ProcessDelayedOperations();
+    // Neither conversion deleted the unfolder or its mesh.
+    EXPECT_EQ(u, mesh->getChildren().front());
+    EXPECT_EQ(mesh, root.getChildren().front());
+}
