@@ -117,13 +117,6 @@ bool parsePositive(const std::string& text, long limit, long& out) {
     return true;
 }
 
-Unfolder* storedStrategy(PolyMesh& mesh) {
-    for (SceneObj* child : mesh.getChildren())
-        if (IsUnfoldingStrategy(child))
-            return static_cast<Unfolder*>(child);
-    return nullptr;
-}
-
 int runAnimate(const std::vector<std::string>& args) {
     Options options;
     int exitCode = 0;
@@ -139,15 +132,11 @@ int runAnimate(const std::vector<std::string>& args) {
         return CliFail(UnknownStrategyMessage(options.strategy));
 
     SceneDocument document;
-    if (!CliOpenDocument(document, options.model))
-        return kExitFailure;
-    PolyMesh* mesh = document.getTargetMesh();
+    PolyMesh* mesh = CliOpenMeshToUnfold(document, options.model);
     if (!mesh)
-        return CliFail(options.model + ": the model holds no mesh to unfold");
-    if (mesh->getPolyCount() == 0)
-        return CliFail(options.model + ": the mesh has no faces to unfold");
+        return kExitFailure;
 
-    Unfolder* unfolder = chosen ? nullptr : storedStrategy(*mesh);
+    Unfolder* unfolder = chosen ? nullptr : static_cast<Unfolder*>(AttachedStrategy(*mesh));
     if (!unfolder) {
         SceneObj* attached = AttachStrategy(*mesh, *factory, &error);
         if (!attached)

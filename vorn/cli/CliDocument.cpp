@@ -21,6 +21,21 @@ bool CliOpenDocument(SceneDocument& document, const std::string& path) {
     return true;
 }
 
+PolyMesh* CliOpenMeshToUnfold(SceneDocument& document, const std::string& path) {
+    if (!CliOpenDocument(document, path))
+        return nullptr;
+    PolyMesh* mesh = document.getTargetMesh();
+    if (!mesh) {
+        CliFail(path + ": the model holds no mesh to unfold");
+        return nullptr;
+    }
+    if (mesh->getPolyCount() == 0) {
+        CliFail(path + ": the mesh has no faces to unfold");
+        return nullptr;
+    }
+    return mesh;
+}
+
 std::string CliExtensionOf(const std::string& path) {
     size_t dot = path.find_last_of('.');
     size_t slash = path.find_last_of('/');

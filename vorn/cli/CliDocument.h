@@ -11,6 +11,10 @@ class SceneDocument;
 /// the one-line error and returns false.
 bool CliOpenDocument(SceneDocument& document, const std::string& path);
 
+/// Opens `path` as CliOpenDocument does and returns its target mesh, which must have
+/// faces; on failure prints why and returns null.
+PolyMesh* CliOpenMeshToUnfold(SceneDocument& document, const std::string& path);
+
 /// The extension of `path` in lower case, with its dot; empty when it has none.
 std::string CliExtensionOf(const std::string& path);
 

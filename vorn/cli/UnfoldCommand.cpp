@@ -122,14 +122,6 @@ struct Options {
     return true;
 }
 
-/// The strategy the scene already unfolds `mesh` with, or null.
-Unfolder* storedStrategy(PolyMesh& mesh) {
-    for (SceneObj* child : mesh.getChildren())
-        if (IsUnfoldingStrategy(child))
-            return static_cast<Unfolder*>(child);
-    return nullptr;
-}
-
 int runUnfold(const std::vector<std::string>& args) {
     Options options;
     int exitCode = 0;
@@ -152,13 +144,9 @@ int runUnfold(const std::vector<std::string>& args) {
                                  StrategyDisplayName(factory->getClassName()));
 
     SceneDocument document;
-    if (!CliOpenDocument(document, options.model))
-        return kExitFailure;
-    PolyMesh* mesh = document.getTargetMesh();
+    PolyMesh* mesh = CliOpenMeshToUnfold(document, options.model);
     if (!mesh)
-        return CliFail(options.model + ": the model holds no mesh to unfold");
-    if (mesh->getPolyCount() == 0)
-        return CliFail(options.model + ": the mesh has no faces to unfold");
+        return kExitFailure;
     if (const int components = mesh->toMeshData().countComponents(); components > 1)
         std::fprintf(stderr,
                      "vorn-cli: %s: the mesh has %d components; only the starting face's "
@@ -173,7 +161,7 @@ int runUnfold(const std::vector<std::string>& args) {
             return CliFail(error);
     }
 
-    Unfolder* unfolder = chosen ? nullptr : storedStrategy(*mesh);
+    Unfolder* unfolder = chosen ? nullptr : static_cast<Unfolder*>(AttachedStrategy(*mesh));
     if (!options.cuts.empty()) {
         std::string error;
         SceneObj* attached = AttachManualCuts(*mesh, cutEdges, &error);

@@ -41,3 +41,10 @@ SceneObj* AttachStrategy(PolyMesh& mesh, Factory& factory, std::string* error) {
     built.release(); // owned by the mesh now
     return strategy;
 }
+
+SceneObj* AttachedStrategy(const PolyMesh& mesh) {
+    for (SceneObj* child : mesh.getChildren())
+        if (IsUnfoldingStrategy(child))
+            return child;
+    return nullptr;
+}

@@ -15,3 +15,7 @@ SceneObj* AttachStrategy(PolyMesh& mesh, Factory& factory, std::string* error = 
 
 /// True when `obj` was built by a factory listed under "Unfolder" (the base included).
 bool IsUnfoldingStrategy(const SceneObj* obj);
+
+/// The first strategy among the children of `mesh` (the one a scene stores with it),
+/// or null.
+SceneObj* AttachedStrategy(const PolyMesh& mesh);
