@@ -7,6 +7,7 @@
 
 #include "common/Registry.h"
 #include "common/StatusLine.h"
+#include "unfolders/engine/CapturePicturePath.h"
 #include "common/UserPaths.h"
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/render/CairoRenderer.h"
@@ -137,20 +138,9 @@ std::string CUnfolderSettings::captureUnfoldingView() {
     Unfolder* u = unfolder();
     if (!u)
         return {};
-    const std::string folder = JoinPath(GetUserDataDir(), "Capture");
-    std::string error;
-    if (!MakeDirectories(folder, &error)) {
-        StatusMessage("CaptureScreen error : '%s'", error.c_str());
+    const std::string path = NextCapturePicturePath(std::string(u->getClassName()));
+    if (path.empty())
         return {};
-    }
-    // The first number not taken yet, so earlier pictures are never overwritten.
-    std::string path;
-    for (int n = 0; path.empty() || FileExists(path); ++n) {
-        char name[64];
-        std::snprintf(name, sizeof name, "%.40s%03i.png", std::string(u->getClassName()).c_str(),
-                      n);
-        path = JoinPath(folder, name);
-    }
     CairoRenderer renderer;
     if (!renderer.initialise(kCaptureWidth, kCaptureHeight)) {
         StatusMessage("CaptureScreen error : '%s'", renderer.getLastError().c_str());

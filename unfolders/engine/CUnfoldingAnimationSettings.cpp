@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/StatusLine.h"
+#include "unfolders/engine/CapturePicturePath.h"
 #include "common/UserPaths.h"
 #include "scene/render/CairoRenderer.h"
 #include "sorvex/PlanarConvexHull.h"
@@ -233,19 +234,9 @@ std::string CUnfoldingAnimationSettings::takePicture() {
     UnfoldingAnimation* anim = animation();
     if (!anim)
         return {};
-    const std::string folder = JoinPath(GetUserDataDir(), "Capture");
-    std::string error;
-    if (!MakeDirectories(folder, &error)) {
-        StatusMessage("CaptureScreen error : '%s'", error.c_str());
+    const std::string path = NextCapturePicturePath("Capture");
+    if (path.empty())
         return {};
-    }
-    // The first free number, so earlier pictures are never overwritten.
-    std::string path;
-    for (int n = 0; path.empty() || FileExists(path); ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Capture%03i.png", n);
-        path = JoinPath(folder, name);
-    }
     CairoRenderer renderer;
     renderer.initialise(kMovieWidth, kMovieHeight);
     renderer.setBackground({1, 1, 1, 1});
