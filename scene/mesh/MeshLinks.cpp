@@ -15,6 +15,20 @@ bool joins(const Vertex* p, const Vertex* q, const Vertex* a, const Vertex* b) {
 
 int MeshLinks::findEdge(const Poly& f, const Vertex* a, const Vertex* b, bool requireFree) {
     const int n = int(f.m_vertices.size());
+    if (f.m_mesh) {
+        // A ring in a mesh holds a once: look it up (near the last lookup, cheap on long
+        // rings) and test the two edges at it.
+        const int k = f.getVertexIndex(a);
+        if (k < 0)
+            return -1;
+        const int next = k + 1 == n ? 0 : k + 1;
+        const int prev = k == 0 ? n - 1 : k - 1;
+        if (f.m_vertices[next] == b && (!requireFree || !f.m_neighbors[k]))
+            return k;
+        if (f.m_vertices[prev] == b && (!requireFree || !f.m_neighbors[prev]))
+            return prev;
+        return -1;
+    }
     for (int k = 0; k < n; ++k) {
         if (f.m_vertices[k] != a)
             continue;

@@ -51,9 +51,27 @@ Vertex* Poly::getVertex(int i) const {
 }
 
 int Poly::getVertexIndex(const Vertex* v) const {
-    for (std::size_t k = 0; k < m_vertices.size(); ++k) {
-        if (m_vertices[k] == v)
-            return int(k);
+    const int n = int(m_vertices.size());
+    // A ring in a mesh never repeats a vertex (addPoly and spliceRing refuse that), so a
+    // hit near the last answer is the first occurrence. Rings edited in place shift their
+    // indices by a few places, hence the small window.
+    constexpr int kWindow = 8;
+    if (m_mesh && n > 2 * kWindow) {
+        const int hint = m_indexHint.load(std::memory_order_relaxed);
+        for (int d = 0; d <= kWindow; ++d)
+            for (int k : {hint + d, hint - d}) {
+                const int at = ((k % n) + n) % n;
+                if (m_vertices[std::size_t(at)] == v) {
+                    m_indexHint.store(at, std::memory_order_relaxed);
+                    return at;
+                }
+            }
+    }
+    for (int k = 0; k < n; ++k) {
+        if (m_vertices[std::size_t(k)] == v) {
+            m_indexHint.store(k, std::memory_order_relaxed);
+            return k;
+        }
     }
     return -1;
 }

@@ -2,6 +2,7 @@
 
 #include "sorvex/M3d.h"
 
+#include <atomic>
 #include <cstddef>
 #include <initializer_list>
 #include <string>
@@ -44,7 +45,8 @@ public:
     /// Vertex i, index taken modulo the side count; null for an empty ring.
     Vertex* getVertex(int i) const;
     const std::vector<Vertex*>& getVertices() const { return m_vertices; }
-    /// Ring index of `v`, or -1.
+    /// Ring index of `v`, or -1. Looks near the last answer first, so walking a long ring
+    /// (a polygon of thousands of sides) costs O(1) per step instead of O(n).
     int getVertexIndex(const Vertex* v) const;
 
     /// The face across edge i (modulo the side count), or null. O(1).
@@ -117,4 +119,7 @@ private:
     std::vector<UserDatum> m_userData;
     PolyMesh* m_mesh = nullptr;
     std::size_t m_slot = 0;
+    /// Where getVertexIndex last found a vertex. Only a hint, checked before use; atomic
+    /// because several threads may read one mesh.
+    mutable std::atomic<int> m_indexHint{0};
 };

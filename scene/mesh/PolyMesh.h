@@ -175,6 +175,18 @@ class PolyMesh : public SceneObj {
     /// input.
     bool convexify(bool mergeCoplanar);
     MeshTopology getTopology() const { return toMeshData().topology(); }
+    /// Splits every face once (PolyMeshRefine.cpp): a triangle into four through its edge
+    /// midpoints, any other polygon into quads round a new centre vertex. Midpoints are
+    /// shared by the two faces of an edge, so a closed mesh stays closed.
+    void subdivide();
+    /// Turns every edge into a band: each face shrinks about its centre to `keep` of its
+    /// size, each edge between two faces becomes a quad joining the two shrunk copies of
+    /// the edge, and each inner vertex becomes a face joining its copies in the faces
+    /// round it. Orientation is kept. Faces that do not close round a vertex (open
+    /// borders) get no vertex face there. Nothing changes for `keep` outside (0, 1).
+    void bandify(double keep = kBandKeep);
+    /// The default share: on an icosahedron the bands come out square.
+    static constexpr double kBandKeep = 0.35;
 
     /// Counts structural changes (faces or vertices added or removed,
     /// onChanged); cached results compare it to know they are stale.

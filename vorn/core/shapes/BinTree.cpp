@@ -41,7 +41,7 @@ bool cornerPlane(const Vertex* x, const M3d& p, MPlane& out) {
     if (!base)
         return false;
     const auto& ring = base->getVertices();
-    const auto at = std::find(ring.begin(), ring.end(), x) - ring.begin();
+    const int at = base->getVertexIndex(x);
     const int n = int(ring.size());
     const M3d& next = *ring[(at + 1) % n];
     const M3d& prev = *ring[(at + n - 1) % n];

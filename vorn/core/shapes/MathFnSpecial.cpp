@@ -130,7 +130,7 @@ void BuildZipper(PolyMesh& mesh, int du) {
 
 void BuildIllFlattenedCube(PolyMesh&, int, int) {}
 
-void BuildBandedIcosahedron(PolyMesh& mesh, int) {
+void BuildBandedIcosahedron(PolyMesh& mesh, int du) {
     XML scene;
     if (!scene.parse(GetIcosahedronSceneText()))
         return;
@@ -140,4 +140,17 @@ void BuildBandedIcosahedron(PolyMesh& mesh, int) {
         return;
     // The built-in text is known to be good.
     mesh.read(*ico);
+    const double radius = mesh.getVertex(0)->length();
+    for (int threshold : {8, 16, 24}) {
+        if (du <= threshold)
+            break;
+        mesh.subdivide();
+        // New points go out onto the icosahedron's sphere: on the flat panels of a plain
+        // subdivision the bands' corner faces would bend along every panel edge.
+        for (Vertex* v : mesh.getVertices())
+            v->setPosition(*v * (radius / v->length()));
+        for (Poly* f : mesh.getPolys())
+            f->computeNormal();
+    }
+    mesh.bandify();
 }

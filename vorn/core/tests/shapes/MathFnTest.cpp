@@ -34,7 +34,11 @@ TEST(MathFn, CountsWorkedOutByHand) {
         {1021, 4, 2, 15, 7, 15},
         // Shifted-row sphere: the triangles at the poles that collapse are left out.
         {1047, 5, 5, 14, 24, 0},
-        {1050, 2, 2, 12, 20, 0},
+        // Banded icosahedron: each of the 20 faces keeps three shrunk corners, and there
+        // is a band per edge and a face per vertex; past du = 8 it is subdivided first
+        // (80 faces, 120 edges, 42 vertices).
+        {1050, 2, 2, 60, 62, 0},
+        {1050, 9, 2, 240, 242, 0},
     };
     for (const Expected& e : cases) {
         MathFn m;
