@@ -1,6 +1,8 @@
 // The region strategy's joining phase (the region nets reproduced in one net and joined
 // along shortest face paths) and its outward growth.
 #include <deque>
+#include <functional>
+#include <unordered_map>
 #include <queue>
 #include <tuple>
 #include <unordered_set>

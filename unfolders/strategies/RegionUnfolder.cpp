@@ -120,7 +120,6 @@ void RegionUnfolder::unfold() {
     if (!joined) {
         joinRegions();
         joined = true;
-        return;
     }
     for (Region* region : regions)
         if (region->isPositive())

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/StatusLine.h"
+#include "unfolders/strategies/CarvedSolid.h"
 #include "unfolders/strategies/TruncationUnfolder.h"
 
 using Sorvex::M3d;

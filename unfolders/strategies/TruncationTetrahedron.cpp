@@ -8,6 +8,7 @@
 
 #include "common/StatusLine.h"
 #include "sorvex/MBoundingBox.h"
+#include "unfolders/strategies/CarvedSolid.h"
 #include "unfolders/strategies/TruncationUnfolder.h"
 
 using Sorvex::M3d;

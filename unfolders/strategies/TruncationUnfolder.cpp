@@ -8,30 +8,12 @@
 
 #include "common/StatusLine.h"
 #include "scene/mesh/MeshTruncate.h"
+#include "unfolders/strategies/CarvedSolid.h"
 
 using Sorvex::M3d;
 using Sorvex::MPlane;
 
 VORN_DEFINE_OFFERED_FACTORY(TruncationUnfolder, "Unfolder")
-
-/// The solid being carved: a mesh of the unfolder's own that passes its truncation
-/// notifications on to it.
-class CarvedSolid : public PolyMesh {
-public:
-    explicit CarvedSolid(TruncationUnfolder& owner) : owner(owner) {}
-    void onEdgeTruncation(Vertex* a, Vertex* b, Vertex* created) override {
-        owner.onEdgeTruncation(a, b, created);
-    }
-    void onFaceDestroyedInTruncation(Poly* face) override {
-        owner.onFaceDestroyedInTruncation(face);
-    }
-    void onVertexDestroyedInTruncation(Vertex* v) override {
-        owner.onVertexDestroyedInTruncation(v);
-    }
-
-private:
-    TruncationUnfolder& owner;
-};
 
 namespace {
 
@@ -260,7 +242,7 @@ void TruncationUnfolder::reconnectAlong(Poly& cap) {
             reach[std::size_t(i)] =
                 std::min(reach[std::size_t(i)], reach[std::size_t(before)] + 1);
         }
-    std::vector<int> order(std::size_t(k));
+    std::vector<int> order(static_cast<std::size_t>(k));
     std::iota(order.begin(), order.end(), 0);
     auto edgeReach = [&](int e) {
         return std::min(reach[std::size_t(e)], reach[std::size_t((e + 1) % k)]);
@@ -268,7 +250,7 @@ void TruncationUnfolder::reconnectAlong(Poly& cap) {
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return edgeReach(a) < edgeReach(b); });
 
-    std::vector<int> parent(std::size_t(parts));
+    std::vector<int> parent(static_cast<std::size_t>(parts));
     std::iota(parent.begin(), parent.end(), 0);
     auto root = [&](int x) {
         while (parent[std::size_t(x)] != x)

@@ -1,5 +1,7 @@
 #include "unfolders/strategies/regions/Region.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <unordered_set>
 
 #include "common/IdleLoop.h"

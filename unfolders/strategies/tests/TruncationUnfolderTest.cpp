@@ -145,10 +145,11 @@ TEST(TruncationUnfolder, CarvesConvexSolidsIntoSoundNetsKeepingASpanningCutTree)
 }
 
 TEST(TruncationUnfolder, TheUpperFacesAtTheTopBoundTheTetrahedronWhenTheyCan) {
-    // At the octahedron's apex the first three faces and the bottom plane bound a
-    // tetrahedron: its three upper faces are those faces' planes, applied from the start.
-    auto octahedron = meshOf(testshapes::octahedron());
-    auto* u = bind<TruncationUnfolder>(*octahedron);
+    // At the apex of the tetrahedron on the origin and the unit points the three faces and
+    // the bottom plane bound a tetrahedron: its upper faces are those faces' planes, applied
+    // from the start, and it is the mesh already.
+    auto corner = cornerTetrahedron();
+    auto* u = bind<TruncationUnfolder>(*corner);
     EXPECT_EQ(3u, u->getAppliedCount());
     std::set<Poly*> matched;
     for (Poly* f : u->getCarvedSolid()->getPolys())
@@ -157,14 +158,18 @@ TEST(TruncationUnfolder, TheUpperFacesAtTheTopBoundTheTetrahedronWhenTheyCan) {
             EXPECT_LT((f->getNormal() - m->getNormal()).length(), 1e-10);
         }
     EXPECT_EQ(3u, matched.size());
+    EXPECT_EQ("", carvedDifference(*u->getCarvedSolid(), *corner));
+    ASSERT_TRUE(runToEnd(*u));
+    EXPECT_TRUE(u->isSuccesful());
     // The cube's top face is parallel to the bottom plane: the tetrahedron stands round the
     // cube instead, and every face is carved.
     auto cube = meshOf(testshapes::cube());
     auto* v = bind<TruncationUnfolder>(*cube);
     EXPECT_EQ(0u, v->getAppliedCount());
-    for (Vertex* corner : cube->getVertices())
+    for (Vertex* c : cube->getVertices())
         for (Poly* f : v->getCarvedSolid()->getPolys())
-            EXPECT_LT(f->getNormal().dot(*corner - f->getCenter()), 0);
+            EXPECT_LE(f->getNormal().dot(*c - f->getCenter()), 1e-12)
+                << "the bottom plane touches the cube, the sides keep clear";
 }
 
 TEST(TruncationUnfolder, EmptyAndFlatModelsAreRefusedWithTheirErrors) {
