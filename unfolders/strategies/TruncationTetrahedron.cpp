@@ -207,10 +207,8 @@ void TruncationUnfolder::buildTetrahedron() {
             applied.insert(matched[i]);
         }
     }
-    // The corner where the three upper planes meet is the apex; the three edges from it
-    // are cut, so the upper faces open round the bottom face like petals.
-    for (std::size_t i = 0; i < 3; ++i)
-        carvedCuts.addEdge(v[3], v[i]);
+    for (Vertex* corner : v)
+        chooseAscent(corner);
 
     std::vector<Vertex*> around;
     top->collectOtherVertices(around);

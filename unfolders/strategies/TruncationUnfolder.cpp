@@ -4,7 +4,6 @@
 #include <deque>
 #include <limits>
 #include <map>
-#include <numeric>
 
 #include "common/StatusLine.h"
 #include "scene/mesh/MeshTruncate.h"
@@ -43,6 +42,7 @@ void TruncationUnfolder::reset() {
     pending.clear();
     seen.clear();
     applied.clear();
+    ascent.clear();
     climbStart = nullptr;
     modelSize = 1;
     finished = false;
@@ -173,28 +173,85 @@ bool TruncationUnfolder::applyFacePlane(Poly& meshFace) {
         if (Sorvex::M3d* near = meshPoints.findNear(*v))
             vertexMap[v] = static_cast<Vertex*>(near);
     }
-    reconnectAlong(*cap);
+    // The corners on the plane are the new face's: their edges changed.
+    for (Vertex* v : cap->getVertices())
+        chooseAscent(v);
     climbStart = cap->getVertex(0);
     return true;
 }
 
 // ----- The cut tree -----
+//
+// The cut tree is the carved solid's steepest-ascent tree: every corner but the highest is
+// cut along its steepest edge upwards. On a convex solid every other corner has an edge
+// upwards, so these edges form a spanning tree, and the nets they give rarely overlap. A
+// cut changes the edges of the corners on its plane only (an edge it shortens keeps its
+// direction), so only they need their edge chosen again.
+
+namespace {
+
+/// Upwards, tilted a little so that the level edges of modelled solids are not level.
+const M3d AscentDirection = M3d(0.13, 1, 0.07).normalized();
+
+/// Corners ordered by height along the ascent direction, ties broken by position, so that
+/// no two distinct corners are level.
+bool isHigher(const M3d& a, const M3d& b) {
+    const double ha = AscentDirection.dot(a), hb = AscentDirection.dot(b);
+    if (ha != hb)
+        return ha > hb;
+    if (a.x() != b.x())
+        return a.x() > b.x();
+    if (a.y() != b.y())
+        return a.y() > b.y();
+    return a.z() > b.z();
+}
+
+} // namespace
+
+void TruncationUnfolder::chooseAscent(Vertex* v) {
+    if (auto old = ascent.find(v); old != ascent.end()) {
+        carvedCuts.removeEdge(v, old->second);
+        ascent.erase(old);
+    }
+    std::vector<Vertex*> around;
+    v->collectOtherVertices(around);
+    Vertex* best = nullptr;
+    double steepest = 0;
+    for (Vertex* w : around) {
+        if (!isHigher(*w, *v))
+            continue;
+        const M3d d = *w - *v;
+        const double slope = AscentDirection.dot(d) / d.length();
+        if (!best || slope > steepest) {
+            best = w;
+            steepest = slope;
+        }
+    }
+    if (best) {
+        ascent[v] = best;
+        carvedCuts.addEdge(v, best);
+    }
+}
 
 void TruncationUnfolder::onEdgeTruncation(Vertex* a, Vertex* b, Vertex* created) {
-    if (!carvedCuts.hasEdge(a, b))
-        return;
-    // The cut runs on from the end that stays to the point where the plane crosses it.
-    carvedCuts.removeEdge(a, b);
+    // The end that stays keeps its edge upwards, now ending where the plane crosses it.
     const double sideA = cutting.getNormal().dot(*a) - cutting.getDist();
     const double sideB = cutting.getNormal().dot(*b) - cutting.getDist();
-    carvedCuts.addEdge(sideA < sideB ? a : b, created);
+    Vertex* kept = sideA < sideB ? a : b;
+    Vertex* gone = kept == a ? b : a;
+    auto up = ascent.find(kept);
+    if (up == ascent.end() || up->second != gone)
+        return;
+    carvedCuts.removeEdge(kept, gone);
+    carvedCuts.addEdge(kept, created);
+    up->second = created;
 }
 
 void TruncationUnfolder::onVertexDestroyedInTruncation(Vertex* v) {
     vertexMap.erase(v);
-    // Every cut edge of a vertex that goes goes with it; the forest left is joined again
-    // along the new face (reconnectAlong).
+    // Its cut edges go with it; the corners on the plane choose theirs again (applyFacePlane).
     carvedCuts.removeVertex(v);
+    ascent.erase(v);
     if (climbStart == v)
         climbStart = nullptr;
 }
@@ -203,69 +260,6 @@ void TruncationUnfolder::onFaceDestroyedInTruncation(Poly* face) {
     if (face == bottomFace)
         bottomFace = nullptr;
     faceMap.erase(face);
-}
-
-void TruncationUnfolder::reconnectAlong(Poly& cap) {
-    const std::vector<Vertex*>& ring = cap.getVertices();
-    const int k = int(ring.size());
-    // Label the parts of the cut forest that reach the ring; a ring vertex without cut
-    // edges is a part of its own.
-    std::map<Vertex*, int> part;
-    int parts = 0;
-    for (Vertex* start : ring) {
-        if (part.count(start))
-            continue;
-        const int label = parts++;
-        part[start] = label;
-        std::deque<Vertex*> queue{start};
-        while (!queue.empty()) {
-            Vertex* v = queue.front();
-            queue.pop_front();
-            if (const auto* next = carvedCuts.findNeighbors(v))
-                for (Vertex* w : *next)
-                    if (part.emplace(w, label).second)
-                        queue.push_back(w);
-        }
-    }
-    // Ring edges are added nearest the places where cuts arrive first, so the edge left
-    // uncut (the one the new face hangs from in the net) is as far from them as the ring
-    // allows: the face then lies over the corners it replaced, away from the cuts.
-    constexpr int Far = std::numeric_limits<int>::max() / 2;
-    std::vector<int> reach(std::size_t(k), Far);
-    for (int i = 0; i < k; ++i)
-        if (carvedCuts.getDegree(ring[std::size_t(i)]) > 0)
-            reach[std::size_t(i)] = 0;
-    for (int pass = 0; pass < 2; ++pass)
-        for (int step = 0; step < 2 * k; ++step) {
-            const int i = pass == 0 ? step % k : (2 * k - 1 - step) % k;
-            const int before = pass == 0 ? (i + k - 1) % k : (i + 1) % k;
-            reach[std::size_t(i)] =
-                std::min(reach[std::size_t(i)], reach[std::size_t(before)] + 1);
-        }
-    std::vector<int> order(static_cast<std::size_t>(k));
-    std::iota(order.begin(), order.end(), 0);
-    auto edgeReach = [&](int e) {
-        return std::min(reach[std::size_t(e)], reach[std::size_t((e + 1) % k)]);
-    };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return edgeReach(a) < edgeReach(b); });
-
-    std::vector<int> parent(static_cast<std::size_t>(parts));
-    std::iota(parent.begin(), parent.end(), 0);
-    auto root = [&](int x) {
-        while (parent[std::size_t(x)] != x)
-            x = parent[std::size_t(x)] = parent[std::size_t(parent[std::size_t(x)])];
-        return x;
-    };
-    for (int e : order) {
-        Vertex* a = ring[std::size_t(e)];
-        Vertex* b = ring[std::size_t((e + 1) % k)];
-        const int ra = root(part[a]), rb = root(part[b]);
-        if (ra == rb)
-            continue;
-        parent[std::size_t(ra)] = rb;
-        carvedCuts.addEdge(a, b);
-    }
 }
 
 // ----- Layout and drawing -----

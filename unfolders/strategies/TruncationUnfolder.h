@@ -13,11 +13,12 @@
 class CarvedSolid;
 
 /// Unfolds a convex mesh by carving it out of an enclosing tetrahedron. Binding builds the
-/// tetrahedron and lays its net along three edges at its apex; each step cuts the carved
-/// solid by the plane of one mesh face, keeps the cut tree a spanning tree of the carved
-/// solid's vertices through the truncation notifications, and lays the carved solid's net
-/// again. When every face plane is applied the carved solid is the mesh: its cut tree is
-/// carried over to the mesh's vertices and the mesh's own net is laid from it.
+/// tetrahedron and lays its net; each step cuts the carved solid by the plane of one mesh
+/// face, the highest-facing first, keeps the cut tree a spanning tree of the carved solid's
+/// vertices through the truncation notifications (the tree of steepest edges upwards), and
+/// lays the carved solid's net again. When every face plane is applied the carved solid is
+/// the mesh: its cut tree is carried over to the mesh's vertices and the mesh's own net is
+/// laid from it.
 ///
 /// Binding throws one of the "ERROR: ..." texts for an empty, flat or unusable model. A mesh
 /// that is open, in several parts, not convex or without volume is refused instead: the
@@ -86,9 +87,8 @@ private:
     void queueNeighbours(Poly& meshFace);
     /// Cuts the carved solid by the plane of `meshFace`; true when a new face was made.
     bool applyFacePlane(Poly& meshFace);
-    /// Joins the parts of the cut forest meeting the new face's ring with ring edges, so
-    /// that the cut graph is a spanning tree again.
-    void reconnectAlong(Poly& cap);
+    /// Cuts `v`'s steepest edge upwards (none for the highest corner) in place of its old one.
+    void chooseAscent(Vertex* v);
     /// The carved vertex farthest along `direction`, by climbing from the last cut.
     Vertex* farthestCarvedVertex(const Sorvex::M3d& direction);
     void layCarvedNet();
@@ -100,6 +100,8 @@ private:
     std::unique_ptr<CarvedSolid> carved;
     Poly* bottomFace = nullptr;
     Graph<Vertex*> carvedCuts;
+    /// Each carved corner's cut edge upwards: the tree's edges, from their lower ends.
+    std::unordered_map<Vertex*, Vertex*> ascent;
     std::unordered_map<Vertex*, Vertex*> vertexMap;
     std::unordered_map<Poly*, Poly*> faceMap;
     Sorvex::PointSorter meshPoints{0.0001};
