@@ -45,6 +45,9 @@ class TruncationUnfolder : public Unfolder {
     /// The net stays where the carving laid it.
     Sorvex::M3d shiftToCenter() override { return {}; }
     std::string getRefusal() override { return refusal; }
+    /// The net's outline is kept only for the mesh's net, or while it is on show: the
+    /// carved solid's nets are laid again at every step.
+    bool autoUpdateHull() override { return finished || drawHull; }
 
     /// The truncation notifications of the carved solid.
     void onEdgeTruncation(Vertex* a, Vertex* b, Vertex* created) override;
