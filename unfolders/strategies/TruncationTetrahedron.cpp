@@ -80,6 +80,8 @@ std::string TruncationUnfolder::findUnusableMesh(PolyMesh& mesh) {
     for (Vertex* v : mesh.getVertices())
         box.extend(*v);
     const double size = box.getSize().length();
+    if (!std::isfinite(size * size * size))
+        return needs + "is too large to measure";
     for (Poly* f : mesh.getPolys())
         for (int i = 0; i < f->getVertexCount(); ++i) {
             Poly* g = f->getNeighbor(i);

@@ -1,9 +1,7 @@
 #include "unfolders/strategies/TruncationUnfolder.h"
 
 #include <algorithm>
-#include <deque>
-#include <limits>
-#include <map>
+#include <vector>
 
 #include "common/StatusLine.h"
 #include "scene/mesh/MeshTruncate.h"
@@ -278,6 +276,8 @@ void TruncationUnfolder::layCarvedNet() {
     // net faces' twins until the mesh's own net replaces them.
     PolyMesh* mesh = source;
     source = carved.get();
+    // Every face is placed afresh; the placements of faces cut away need not be kept.
+    faceTransforms.clear();
     const int ticks = idleCount;
     unfoldToCutGraph(carvedCuts, 0);
     idleCount = ticks;

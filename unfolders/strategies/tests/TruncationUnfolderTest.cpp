@@ -202,6 +202,14 @@ TEST(TruncationUnfolder, MeshesItCannotCarveEndAtOnceWithAMessageAndNoNet) {
           }},
          "is not convex"},
         {{"open box", openBox}, "is open"},
+        {{"huge cube",
+          [] {
+              MeshData d = cube();
+              for (M3d& p : d.vertices)
+                  p = p * 1e200;
+              return meshOf(d);
+          }},
+         "too large"},
         {{"two tetrahedra", [] { return meshOf(twoTetrahedra()); }}, "several separate parts"},
     };
     for (const auto& [solid, reason] : cases) {
