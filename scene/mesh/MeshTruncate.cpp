@@ -30,6 +30,12 @@ public:
         return !above(v) && (side(v) >= -kOnPlane || contains(m_created, v));
     }
 
+    /// Whether edge (a, b) passes through the plane between its ends. An end on the plane
+    /// stays as the edge's meeting point: splitting there would put a second vertex on it.
+    bool crosses(const Vertex* a, const Vertex* b) const {
+        return side(a) * side(b) < 0 && !onPlane(a) && !onPlane(b);
+    }
+
     /// The vertices above the plane: all of them, or those reached from `seed`.
     std::vector<Vertex*> verticesAbove(Vertex* seed) const {
         std::vector<Vertex*> found;
@@ -105,7 +111,7 @@ public:
         const int enterEdge = (start - 1 + n) % n, leaveEdge = (start + count - 1) % n;
         Vertex* in = nullptr;
         Vertex* out = nullptr;
-        auto crossing = [&](Vertex* a, Vertex* b) { return side(a) * side(b) < 0; };
+        auto crossing = [&](Vertex* a, Vertex* b) { return crosses(a, b); };
         for (int edge : enterEdge < leaveEdge ? std::array{enterEdge, leaveEdge}
                                               : std::array{leaveEdge, enterEdge}) {
             if (edge == enterEdge && crossing(before, f.getVertex(start)))
@@ -138,7 +144,7 @@ public:
         for (int i = 0; i < n; ++i) {
             Vertex* a = f.getVertex(i);
             Vertex* b = f.getVertex(i + 1);
-            if (above(a) != above(b) && side(a) * side(b) < 0)
+            if (above(a) != above(b) && crosses(a, b))
                 splitAt[std::size_t(i)] = split(a, b);
         }
         struct Run {

@@ -196,6 +196,9 @@ int runUnfold(const std::vector<std::string>& args) {
     std::printf("Overlapping faces: %zu\n", conflicted);
     const bool finite = HasFinitePositions(*unfolder);
     std::printf("Success: %s\n", finished && finite && unfolder->isSuccesful() ? "yes" : "no");
+    // A strategy that cannot take this mesh says why.
+    if (const std::string why = unfolder->getRefusal(); !why.empty())
+        std::printf("Refused: %s\n", why.c_str());
     std::fflush(stdout);
     if (!finite)
         return CliFail(options.model + ": the net's positions are not finite; nothing written");

@@ -36,8 +36,14 @@ SceneObj* AttachStrategy(PolyMesh& mesh, Factory& factory, std::string* error) {
             previous.push_back(child);
     for (SceneObj* old : previous)
         delete old; // detaches itself from the mesh and unlinks its net's twins
-    if (!strategy->setParent(&mesh))
-        return fail("Cannot attach " + name + " to this mesh");
+    try {
+        if (!strategy->setParent(&mesh))
+            return fail("Cannot attach " + name + " to this mesh");
+    } catch (const char* text) {
+        // Strategies refuse meshes they cannot use by throwing a text out of setParent;
+        // the strategy is dropped and the text is the message.
+        return fail(text);
+    }
     built.release(); // owned by the mesh now
     return strategy;
 }

@@ -10,7 +10,9 @@ class SceneObj;
 /// "Unfolder") to `mesh`; binding starts the unfolding at once. A strategy already
 /// unfolding the mesh is deleted first: two nets cannot share the source faces' twin
 /// links. Returns the new strategy, or null with `error` (and the mesh as it was) when
-/// the factory is not a strategy's or builds nothing.
+/// the factory is not a strategy's or builds nothing. A strategy that refuses the mesh
+/// by throwing a text out of binding is dropped, the text becoming `error`; the earlier
+/// strategy is gone by then.
 SceneObj* AttachStrategy(PolyMesh& mesh, Factory& factory, std::string* error = nullptr);
 
 /// True when `obj` was built by a factory listed under "Unfolder" (the base included).

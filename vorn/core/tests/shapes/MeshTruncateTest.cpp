@@ -36,7 +36,8 @@ std::multiset<Point> expectedCorners(const PolyMesh& mesh, const MPlane& plane) 
         for (int i = 0; i < f->getVertexCount(); ++i) {
             const Vertex* a = f->getVertex(i);
             const Vertex* b = f->getVertex(i + 1);
-            if (side(*a) * side(*b) < 0 && edges.insert({std::min(a, b), std::max(a, b)}).second)
+            const bool offPlane = std::fabs(side(*a)) > 1e-9 && std::fabs(side(*b)) > 1e-9;
+            if (offPlane && side(*a) * side(*b) < 0 && edges.insert({std::min(a, b), std::max(a, b)}).second)
                 points.insert(key(*a + (*b - *a) * (side(*a) / (side(*a) - side(*b)))));
         }
     return points;
@@ -127,4 +128,14 @@ TEST(TruncateMesh, NothingAboveOrASeedBelowCutsNothing) {
     EXPECT_TRUE(consistentlyOriented(*cube));
     EXPECT_EQ(6u, cube->getVertexCount());
     EXPECT_EQ(5u, cube->getPolyCount());
+
+    // Corners a rounding error below the plane are on it too: the edges from them up to the
+    // apex are not split there, which would put a second vertex on each corner.
+    auto octahedron = testshapes::meshOf(testshapes::octahedron());
+    Poly* square = TruncateMesh(*octahedron, MPlane(M3d(0, 1, 0), 1e-17));
+    ASSERT_NE(nullptr, square);
+    EXPECT_EQ(4, square->getVertexCount());
+    EXPECT_EQ(5u, octahedron->getVertexCount());
+    EXPECT_EQ(5u, octahedron->getPolyCount());
+    EXPECT_TRUE(octahedron->getTopology().closed);
 }
