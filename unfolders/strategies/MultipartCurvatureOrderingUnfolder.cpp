@@ -1,6 +1,7 @@
 #include "unfolders/strategies/MultipartCurvatureOrderingUnfolder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 #include "common/StatusLine.h"
@@ -70,6 +71,8 @@ Poly* MultipartCurvatureOrderingUnfolder::setStartingFace(Poly* f) {
     partOf.clear();
     refusedSplices.clear();
     activePart = -1;
+    partsStarted = 0;
+    splices = 0;
     Poly* placed = CurvatureOrderingUnfolder::setStartingFace(f);
     if (placed) {
         Part& first = parts.emplace_back();
@@ -145,6 +148,7 @@ void MultipartCurvatureOrderingUnfolder::placeElsewhere(Candidate& c) {
     if (!copy)
         return;
     const int part = newPart(&f);
+    ++partsStarted;
     activate(part);
     addTwin(f, *copy);
     join(&f, part);
@@ -196,7 +200,9 @@ void MultipartCurvatureOrderingUnfolder::spliceAround(Poly* f) {
 // ----- Splicing -----
 
 Poly* MultipartCurvatureOrderingUnfolder::splice(Poly* p, Poly* q) {
-    if (!p || !q || !p->getTwin() || !q->getTwin() || !partOf.count(p) || !partOf.count(q))
+    // Once the run has ended the parts' indices are gone and the pieces are set apart.
+    if (activePart < 0 || !p || !q || !p->getTwin() || !q->getTwin() || !partOf.count(p) ||
+        !partOf.count(q))
         return nullptr;
     const int moving = partOf.at(p);
     const int staying = partOf.at(q);
@@ -270,13 +276,14 @@ Poly* MultipartCurvatureOrderingUnfolder::splice(Poly* p, Poly* q) {
     gone.index.reset();
     gone.faces.clear();
     forgetCandidateScan();
+    ++splices;
     return p->getTwin();
 }
 
 // ----- The end -----
 
 void MultipartCurvatureOrderingUnfolder::finish() {
-    // The part holding the starting face stays; the others follow it along x.
+    // The first part left stays where it is; the others go on shelves beside it.
     std::vector<int> order;
     for (size_t i = 0; i < parts.size(); ++i)
         if (parts[i].alive)
@@ -297,20 +304,31 @@ void MultipartCurvatureOrderingUnfolder::finish() {
         return b;
     };
     if (order.size() > 1) {
-        const Box first = boxOf(parts[size_t(order.front())]);
-        // A gap of a tenth of the largest part's width keeps the pieces apart.
-        double gap = 0;
+        // Shelves of pieces, about as wide as the pieces would be tall when stacked
+        // square, starting at the first piece's corner; a gap of a tenth of the
+        // largest piece keeps them apart.
+        std::vector<Box> boxes;
+        double area = 0, gap = 0, widest = 0;
         for (int i : order) {
-            const Box b = boxOf(parts[size_t(i)]);
+            const Box& b = boxes.emplace_back(boxOf(parts[size_t(i)]));
+            area += (b.maxX - b.minX) * (b.maxZ - b.minZ);
             gap = std::max({gap, (b.maxX - b.minX) / 10, (b.maxZ - b.minZ) / 10});
+            widest = std::max(widest, b.maxX - b.minX);
         }
-        double cursor = first.maxX + gap;
+        const double shelfWidth = std::max(widest, 1.5 * std::sqrt(area));
+        double x = boxes.front().maxX + gap, z = boxes.front().minZ;
+        double shelfDepth = boxes.front().maxZ - boxes.front().minZ;
+        const double left = boxes.front().minX;
         for (size_t j = 1; j < order.size(); ++j) {
-            Part& part = parts[size_t(order[j])];
-            const Box b = boxOf(part);
-            const M3d shift(cursor - b.minX, 0, first.minZ - b.minZ);
+            const Box& b = boxes[j];
+            if (x > left && x + (b.maxX - b.minX) > left + shelfWidth) {
+                x = left;
+                z += shelfDepth + gap;
+                shelfDepth = 0;
+            }
+            const M3d shift(x - b.minX, 0, z - b.minZ);
             std::unordered_set<Vertex*> moved;
-            for (Poly* f : part.faces) {
+            for (Poly* f : parts[size_t(order[j])].faces) {
                 if (!f || !f->getTwin())
                     continue;
                 for (Vertex* v : f->getTwin()->getVertices())
@@ -318,7 +336,8 @@ void MultipartCurvatureOrderingUnfolder::finish() {
                         v->setPosition(*v + shift);
                 faceTransforms[f] = M4x4::Translation(shift) * faceTransforms[f];
             }
-            cursor += (b.maxX - b.minX) + gap;
+            x += (b.maxX - b.minX) + gap;
+            shelfDepth = std::max(shelfDepth, b.maxZ - b.minZ);
         }
     }
     // One index over the whole net, for the overlaps of the finished net.

@@ -33,8 +33,8 @@ class MultipartCurvatureOrderingUnfolder : public CurvatureOrderingUnfolder {
     /// Lays the part of placed source face `p` again against placed source face
     /// `q` (a neighbour in another part) across their shared edge, face by face
     /// outwards from `p`, and merges it into `q`'s part. Returns `p`'s new net face;
-    /// null, changing nothing, when the faces are not neighbours in different parts
-    /// or a re-laid face would overlap `q`'s part.
+    /// null, changing nothing, when the faces are not neighbours in different parts,
+    /// a re-laid face would overlap `q`'s part, or the run has ended.
     Poly* splice(Poly* p, Poly* q);
 
     /// The parts of the net now.
@@ -44,6 +44,9 @@ class MultipartCurvatureOrderingUnfolder : public CurvatureOrderingUnfolder {
     int getPartOf(Poly* f) const;
     /// The source faces of every part, one list per part, each in placing order.
     std::vector<std::vector<Poly*>> getParts() const;
+    /// Parts started by refused faces, and parts spliced away, in this run.
+    int getPartsStarted() const { return partsStarted; }
+    int getSpliceCount() const { return splices; }
 
 protected:
     /// A fresh overlap index and no parts, then the base placement; the starting
@@ -81,4 +84,6 @@ private:
     /// Edges across which a splice was refused: the parts' relative layout across
     /// such an edge never changes (parts move rigidly), so it is never tried again.
     PolyEdgeSet refusedSplices;
+    int partsStarted = 0;
+    int splices = 0;
 };
