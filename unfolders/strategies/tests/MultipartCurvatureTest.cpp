@@ -14,6 +14,7 @@
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
+#include "unfolders/engine/FaceOverlap.h"
 #include "unfolders/strategies/MultipartCurvatureOrderingUnfolder.h"
 #include "unfolders/strategies/tests/NetInspection.h"
 #include "unfolders/strategies/tests/TestModels.h"
@@ -51,7 +52,7 @@ std::vector<std::set<Poly*>> netPieces(Unfolder& u) {
 /// Whether two net faces overlap, by the brute-force measure and the engine's tolerance.
 bool overlapping(Poly* a, Poly* b) {
     const double depth = testsupport::OverlapDepth(*a, *b);
-    return depth > 1e-7 * testsupport::PairSize(*a, *b);
+    return depth > OverlapTolerance * testsupport::PairSize(*a, *b);
 }
 
 /// Runs the strategy and checks what the parts promise, by brute force.
