@@ -245,6 +245,8 @@ Poly* MultipartCurvatureOrderingUnfolder::splice(Poly* p, Poly* q) {
         const M4x4 oldTransform = faceTransforms.at(s);
         Poly* copy = copyAndFlatten(*s, s->getNeighborIndex(parent), nullptr);
         if (!copy) {
+            // The refused copy left its transform behind: s stays where it was.
+            faceTransforms[s] = oldTransform;
             rollBack();
             return nullptr;
         }

@@ -111,7 +111,7 @@ TEST(CurvatureFrontier, TracerPlacementOrderOnThePrismCube) {
     u->setDirection(cube->getPoly(3), M3d(0, 1, 0));
     ASSERT_TRUE(runToEnd(*u));
     EXPECT_EQ(Order({0, 1, 2, 5, 3, 4}), placementOrder(*u));
-    EXPECT_EQ(cube->getPoly(5), foldedTo(cube->getPoly(3)));
+    EXPECT_EQ(cube->getPoly(3), foldedTo(cube->getPoly(4)));
     EXPECT_TRUE(u->isSuccesful());
 }
 
@@ -153,7 +153,6 @@ TEST(CurvatureFrontier, MultiseedPlacementOrderOnThePrismCube) {
 
     ASSERT_TRUE(runToEnd(*u));
     EXPECT_EQ(Order({0, 5, 2, 4, 3, 1}), placementOrder(*u));
-    EXPECT_EQ(cube->getPoly(5), foldedTo(cube->getPoly(2)));
     EXPECT_EQ(cube->getPoly(2), foldedTo(cube->getPoly(4)));
     EXPECT_EQ(cube->getPoly(5), u->getTreeNode(cube->getPoly(1))->parent->face);
     EXPECT_TRUE(u->isSuccesful());

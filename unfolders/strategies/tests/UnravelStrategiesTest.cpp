@@ -123,13 +123,14 @@ TEST(UnravelStrategies, CompleteNetsAreSoundOnSolidsAndRealModels) {
             const testsupport::NetReport report = testsupport::CheckNet(*u);
             const bool refusedShown = fast && !u->getPolys().empty() &&
                                       !u->getPolys().back()->getTwin();
+            // The unravel fills the gaps it left (overlapping, as they may); the fast
+            // one does not, and its chain never overlaps itself.
             if (!refusedShown) {
                 EXPECT_TRUE(report.faults.empty()) << what << "\n" << report.describe();
-                EXPECT_TRUE(report.overlaps.empty()) << what;
                 EXPECT_EQ(report.isSound(), u->isSuccesful()) << what;
             }
-            if (u->getPolyCount() == mesh->getPolyCount() && !refusedShown) {
-                EXPECT_TRUE(u->isSuccesful()) << what;
+            if (fast && !refusedShown) {
+                EXPECT_TRUE(report.overlaps.empty()) << what;
             }
             delete u;
         }
