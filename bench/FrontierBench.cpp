@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/strategies/FastUnravelUnfolder.h"
 #include "unfolders/strategies/MultipartCurvatureOrderingUnfolder.h"
