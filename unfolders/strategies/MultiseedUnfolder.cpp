@@ -46,19 +46,20 @@ Poly* MultiseedUnfolder::setStartingFace(Poly* f) {
     sortedFaces.clear();
     sortedFront = 0;
     faceSlot.clear();
+    slotFace.clear();
+    edgeStart.clear();
+    edgeNeighbor.clear();
+    edgeCost.clear();
     marks.clear();
     if (!placed || !source)
         return placed;
     treeRoot = addNode(placed, nullptr);
     StatusMessage("Building sorted face list");
     sortedFaces.reserve(source->getPolyCount());
-    faceSlot.reserve(source->getPolyCount());
-    for (Poly* g : source->getPolys()) {
-        faceSlot[g] = faceSlot.size();
+    for (Poly* g : source->getPolys())
         if (g != placed)
             sortFace(g);
-    }
-    marks.assign(faceSlot.size(), SearchMark{});
+    numberFaces();
     StatusMessage("Ready");
     return placed;
 }
@@ -110,6 +111,27 @@ float MultiseedUnfolder::metric(Poly* a, Poly* b) {
     return float(1.0 + (std::fabs(c0) + std::fabs(c1)) / 2);
 }
 
+void MultiseedUnfolder::numberFaces() {
+    const std::vector<Poly*> faces(source->getPolys().begin(), source->getPolys().end());
+    faceSlot.reserve(faces.size());
+    for (Poly* g : faces) {
+        faceSlot.emplace(g, int(slotFace.size()));
+        slotFace.push_back(g);
+    }
+    edgeStart.reserve(faces.size() + 1);
+    for (Poly* g : faces) {
+        edgeStart.push_back(edgeNeighbor.size());
+        for (int i = 0; i < g->getVertexCount(); ++i) {
+            Poly* w = g->getNeighbor(i);
+            auto it = w ? faceSlot.find(w) : faceSlot.end();
+            edgeNeighbor.push_back(it == faceSlot.end() ? -1 : it->second);
+            edgeCost.push_back(w ? metric(g, w) : 0.0f);
+        }
+    }
+    edgeStart.push_back(edgeNeighbor.size());
+    marks.assign(faces.size(), SearchMark{});
+}
+
 UnfoldingTree* MultiseedUnfolder::findShortestPathToGraph(std::list<Poly*>& seeds,
                                                           std::list<Step>& steps) {
     steps.clear();
@@ -117,57 +139,56 @@ UnfoldingTree* MultiseedUnfolder::findShortestPathToGraph(std::list<Poly*>& seed
         std::fill(marks.begin(), marks.end(), SearchMark{});
         searchStamp = 1;
     }
-    auto markOf = [&](Poly* f) -> SearchMark* {
-        auto it = faceSlot.find(f);
-        if (it == faceSlot.end())
-            return nullptr;
-        SearchMark& m = marks[it->second];
+    auto markOf = [&](int slot) -> SearchMark& {
+        SearchMark& m = marks[size_t(slot)];
         if (m.stamp != searchStamp)
-            m = SearchMark{searchStamp, Unreached, nullptr};
-        return &m;
+            m = SearchMark{searchStamp, Unreached, -1};
+        return m;
     };
-    // (distance, order of entry, face): the earliest entry wins equal distances.
-    using Entry = std::tuple<float, std::uint64_t, Poly*>;
+    // (distance, order of entry, face slot): the earliest entry wins equal distances.
+    using Entry = std::tuple<float, std::uint64_t, int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
     std::uint64_t order = 0;
     for (Poly* s : seeds) {
-        SearchMark* m = markOf(s);
-        if (!m || s->getTwin() || m->distance == 0)
+        auto it = faceSlot.find(s);
+        if (it == faceSlot.end() || s->getTwin())
             continue;
-        m->distance = 0;
-        open.emplace(0.0f, order++, s);
+        SearchMark& m = markOf(it->second);
+        if (m.distance == 0)
+            continue;
+        m.distance = 0;
+        open.emplace(0.0f, order++, it->second);
     }
-    Poly* reached = nullptr;
+    int reached = -1;
     while (!open.empty()) {
         auto [distance, entry, u] = open.top();
         open.pop();
-        SearchMark* mu = markOf(u);
-        if (distance > mu->distance)
+        if (distance > markOf(u).distance)
             continue;
-        if (u->getTwin()) {
+        Poly* face = slotFace[size_t(u)];
+        if (face->getTwin()) {
             reached = u;
             break;
         }
-        for (int i = 0; i < u->getVertexCount(); ++i) {
-            Poly* w = u->getNeighbor(i);
-            if (!w || isBlocked(u, i))
+        for (std::size_t e = edgeStart[size_t(u)]; e < edgeStart[size_t(u) + 1]; ++e) {
+            const int w = edgeNeighbor[e];
+            if (w < 0 || isBlocked(face, int(e - edgeStart[size_t(u)])))
                 continue;
-            SearchMark* mw = markOf(w);
-            if (!mw)
-                continue;
-            const float through = distance + metric(u, w);
-            if (through < mw->distance) {
-                mw->distance = through;
-                mw->from = u;
+            SearchMark& mw = markOf(w);
+            const float through = distance + edgeCost[e];
+            if (through < mw.distance) {
+                mw.distance = through;
+                mw.from = u;
                 open.emplace(through, order++, w);
             }
         }
     }
-    if (!reached)
+    if (reached < 0)
         return nullptr;
-    for (Poly* prev = reached, *f = markOf(reached)->from; f; prev = f, f = markOf(f)->from)
-        steps.emplace_back(f, f->getNeighborIndex(prev));
-    auto node = nodeOf.find(reached);
+    for (int prev = reached, f = markOf(reached).from; f >= 0; prev = f, f = markOf(f).from)
+        steps.emplace_back(slotFace[size_t(f)],
+                           slotFace[size_t(f)]->getNeighborIndex(slotFace[size_t(prev)]));
+    auto node = nodeOf.find(slotFace[size_t(reached)]);
     return node == nodeOf.end() ? nullptr : node->second;
 }
 

@@ -79,13 +79,23 @@ private:
     /// Moves `sortedFront` past placed faces; false when the list is empty.
     bool skipPlaced();
 
+    /// The source's face graph with the step costs, numbered once when the run starts
+    /// so that path searches look nothing up by hash: face slot s has its edges at
+    /// [edgeStart[s], edgeStart[s + 1]), each with its neighbour's slot (-1: none) and
+    /// the cost of stepping across.
+    void numberFaces();
+    std::unordered_map<Poly*, int> faceSlot;
+    std::vector<Poly*> slotFace;
+    std::vector<std::size_t> edgeStart;
+    std::vector<int> edgeNeighbor;
+    std::vector<float> edgeCost;
+
     /// Search state reused by every path search (stamped, so nothing is cleared).
     struct SearchMark {
         unsigned stamp = 0;
         float distance = 0;
-        Poly* from = nullptr;
+        int from = -1;
     };
-    std::unordered_map<Poly*, std::size_t> faceSlot;
     std::vector<SearchMark> marks;
     unsigned searchStamp = 0;
 };
