@@ -187,8 +187,8 @@ void MultipartCurvatureOrderingUnfolder::spliceAround(Poly* f) {
             continue;
         const int k = q->getNeighborIndex(f);
         // The smaller part moves: less to lay again, and the same answer either way.
-        const bool moveF = parts[size_t(partOf.at(f))].faces.size() <=
-                           parts[size_t(partOf.at(q))].faces.size();
+        const bool moveF =
+            parts[size_t(partOf.at(f))].faces.size() <= parts[size_t(partOf.at(q))].faces.size();
         Poly* spliced = moveF ? splice(f, q) : splice(q, f);
         if (!spliced) {
             refusedSplices.insert({f, e});

@@ -67,9 +67,9 @@ Poly* MultiseedUnfolder::setStartingFace(Poly* f) {
 void MultiseedUnfolder::sortFace(Poly* f) {
     const float c = getFaceCurvature(f);
     // The list is descending: the first entry not larger than c is found by bisection.
-    auto at = std::partition_point(sortedFaces.begin() + std::ptrdiff_t(sortedFront),
-                                   sortedFaces.end(),
-                                   [&](Poly* g) { return getFaceCurvature(g) > c; });
+    auto at =
+        std::partition_point(sortedFaces.begin() + std::ptrdiff_t(sortedFront), sortedFaces.end(),
+                             [&](Poly* g) { return getFaceCurvature(g) > c; });
     sortedFaces.insert(at, f);
 }
 

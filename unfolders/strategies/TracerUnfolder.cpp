@@ -12,8 +12,7 @@ namespace {
 
 /// The scalar product in single precision, as the trace ordering is defined.
 float dotFloat(const M3d& a, const M3d& b) {
-    return float(a.x()) * float(b.x()) + float(a.y()) * float(b.y()) +
-           float(a.z()) * float(b.z());
+    return float(a.x()) * float(b.x()) + float(a.y()) * float(b.y()) + float(a.z()) * float(b.z());
 }
 
 } // namespace

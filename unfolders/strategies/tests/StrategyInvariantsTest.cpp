@@ -43,14 +43,14 @@ void expectSoundNet(Unfolder& u, const std::string& what) {
 } // namespace
 
 TEST(StrategyInvariants, TheEngineStrategiesAreOffered) {
-    for (const char* name : {"BreadthFirstUnfolder", "BreadthFirstWithoutErrorCorrectionUnfolder",
-                             "BreadthDepthHybridUnfolder", "DepthFirstUnfolder",
-                             "DepthFirstWithoutErrorCorrectionUnfolder", "CrossSectionUnfolder",
-                             "IntelligentBreadthFirstUnfolder", "LeastHeightUnfolder",
-                             "LeastHeightWithoutErrorCorrectionUnfolder", "BorderAvoiderUnfolder",
-                             "CurvatureOrderingUnfolder", "TracerUnfolder", "MultiseedUnfolder",
-                             "MultipartCurvatureOrderingUnfolder", "UnravelUnfolder",
-                             "FastUnravelUnfolder"}) {
+    for (const char* name :
+         {"BreadthFirstUnfolder", "BreadthFirstWithoutErrorCorrectionUnfolder",
+          "BreadthDepthHybridUnfolder", "DepthFirstUnfolder",
+          "DepthFirstWithoutErrorCorrectionUnfolder", "CrossSectionUnfolder",
+          "IntelligentBreadthFirstUnfolder", "LeastHeightUnfolder",
+          "LeastHeightWithoutErrorCorrectionUnfolder", "BorderAvoiderUnfolder",
+          "CurvatureOrderingUnfolder", "TracerUnfolder", "MultiseedUnfolder",
+          "MultipartCurvatureOrderingUnfolder", "UnravelUnfolder", "FastUnravelUnfolder"}) {
         EXPECT_EQ(Factory::GetFactory(name), FindOfferedStrategy(name).factory) << name;
         EXPECT_NE(nullptr, Factory::GetFactory(name)) << name;
     }
@@ -67,9 +67,9 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
         EXPECT_EQ(name, std::string(u->getClassName()));
         // These lay whole nets at once and judge (or show) their overlaps afterwards.
         const bool judgesAfter = name == "SteepestAscentUnfolder" ||
-                                 name == "CollisionRepairUnfolder" ||
-                                 name == "RandomCutUnfolder" || name == "SpannedUnfolder" ||
-                                 name == "EvolvingUnfolder" || name == "ManualUnfolder";
+                                 name == "CollisionRepairUnfolder" || name == "RandomCutUnfolder" ||
+                                 name == "SpannedUnfolder" || name == "EvolvingUnfolder" ||
+                                 name == "ManualUnfolder";
         const bool checks =
             name.find("WithoutErrorCorrection") == std::string::npos && !judgesAfter;
         EXPECT_EQ(checks, u->getCheckIntersections()) << name;
@@ -102,7 +102,8 @@ TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) 
             // A search refused for having too many candidates is done at once with the
             // starting face only.
             // The fast unravel follows one chain and stops at its end.
-            const bool followsOneChain = factory->getClassName() == std::string("FastUnravelUnfolder");
+            const bool followsOneChain =
+                factory->getClassName() == std::string("FastUnravelUnfolder");
             const bool mayStopShort =
                 (factory->isListedUnder("RandomCutUnfolder") && u->getCheckIntersections()) ||
                 !u->getRefusal().empty() || followsOneChain;

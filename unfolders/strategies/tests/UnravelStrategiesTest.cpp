@@ -37,12 +37,10 @@ TEST(UnravelStrategies, PreferredDirectionDescendsWithATwist) {
     auto cube = prismCube();
     // Bottom face 5, normal (0, -1, 0): vertical, so the reference is (0, 0, 1) and the
     // twist (0, 0, 1) x (0, -1, 0) = (1, 0, 0) does not vanish.
-    expectNear(M3d(1, 0, 5) * (1 / std::sqrt(26.0)), UnravelDirection(*cube->getPoly(5)),
-               "bottom");
+    expectNear(M3d(1, 0, 5) * (1 / std::sqrt(26.0)), UnravelDirection(*cube->getPoly(5)), "bottom");
     // Wall 2 (z = 1), normal (0, 0, 1): the reference stays (0, -1, 0) and the twist
     // (0, -1, 0) x (0, 0, 1) = (-1, 0, 0) turns the band sideways round the prism.
-    expectNear(M3d(-1, -5, 0) * (1 / std::sqrt(26.0)), UnravelDirection(*cube->getPoly(2)),
-               "wall");
+    expectNear(M3d(-1, -5, 0) * (1 / std::sqrt(26.0)), UnravelDirection(*cube->getPoly(2)), "wall");
 
     // 17 degrees from vertical (|n . r| = 0.956) still counts as vertical, 19 (0.946) not.
     MeshData d;
@@ -121,8 +119,8 @@ TEST(UnravelStrategies, CompleteNetsAreSoundOnSolidsAndRealModels) {
                                : static_cast<Unfolder*>(bind<UnravelUnfolder>(*mesh));
             ASSERT_TRUE(runToEnd(*u)) << what;
             const testsupport::NetReport report = testsupport::CheckNet(*u);
-            const bool refusedShown = fast && !u->getPolys().empty() &&
-                                      !u->getPolys().back()->getTwin();
+            const bool refusedShown =
+                fast && !u->getPolys().empty() && !u->getPolys().back()->getTwin();
             // The unravel fills the gaps it left (overlapping, as they may); the fast
             // one does not, and its chain never overlaps itself.
             if (!refusedShown) {
