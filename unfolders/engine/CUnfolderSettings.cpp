@@ -7,12 +7,12 @@
 
 #include "common/Registry.h"
 #include "common/StatusLine.h"
+#include "unfolders/engine/CapturePicturePath.h"
 #include "common/UserPaths.h"
 #include "scene/mesh/CurvatureArmature.h"
 #include "scene/render/CairoRenderer.h"
 #include "scene/render/Camera.h"
 #include "unfolders/automation/ManualUnfolder.h"
-#include "unfolders/engine/CapturePicturePath.h"
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/engine/UnfolderStatus.h"
 

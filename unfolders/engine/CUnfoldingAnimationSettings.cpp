@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "common/StatusLine.h"
+#include "unfolders/engine/CapturePicturePath.h"
 #include "common/UserPaths.h"
 #include "scene/render/CairoRenderer.h"
 #include "sorvex/PlanarConvexHull.h"
-#include "unfolders/engine/CapturePicturePath.h"
 #include "unfolders/engine/UnfoldingAnimation.h"
 
 using Sorvex::M3d;
