@@ -94,11 +94,11 @@ void checkParts(PolyMesh& mesh, const std::string& what) {
 } // namespace
 
 TEST(MultipartCurvature, PlacementOrderOnThePrismCubeIsOnePart) {
-    // All corners alike: as the plain curvature ordering, the start is face 0 and each
-    // step takes the first candidate in net order: the bottom (face 0's first edge),
-    // then from the bottom wall 3 (its last edge is the first unplaced one scanned from
-    // face 0 ... see the plain ordering's test), the top, wall 1 and wall 2. No face is
-    // refused, so there is one part.
+    // All corners alike, so every curvature ties: the start is face 0 and each step
+    // takes the first candidate in net order. Face 0 offers the bottom first (its first
+    // edge): 5. Then face 0 still offers wall 3 (its second edge): 3, then the top
+    // (third edge): 4, then wall 1 (fourth edge): 1; wall 2 is left, offered first by
+    // the bottom: 2. No face is refused, so there is one part, as the plain ordering.
     auto cube = prismCube();
     auto* u = bind<Multipart>(*cube);
     ASSERT_TRUE(runToEnd(*u));
