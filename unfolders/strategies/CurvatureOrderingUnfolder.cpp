@@ -40,7 +40,8 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
             highest = mean;
         }
     }
-    return Unfolder::setStartingFace(start);
+    // Through the virtual slot, so that the variants set up their own state.
+    return setStartingFace(start);
 }
 
 float CurvatureOrderingUnfolder::getFaceCurvature(Poly* f) const {

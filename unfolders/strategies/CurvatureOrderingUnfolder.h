@@ -57,6 +57,12 @@ protected:
     /// findBest: only when judge and findBest are this class's own. A variant
     /// that keeps them may return true.
     virtual bool canUseIndexedSearch() const;
+    /// Forgets what the candidate scans know of the net, for variants that replace
+    /// net faces (the scans then start again from the whole net).
+    void forgetCandidateScan() {
+        frontier.reset();
+        index.reset();
+    }
 
     std::unordered_map<Poly*, float> curvatures;
     PolyEdgeSet blocked;

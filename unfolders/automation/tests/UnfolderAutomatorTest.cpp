@@ -1,11 +1,13 @@
+#include "unfolders/automation/UnfolderAutomator.h"
 #include "common/StatusLine.h"
 #include "common/XML.h"
 #include "scene/Factory.h"
 #include "tests/support/NetOverlaps.h"
 #include "tests/support/TempDir.h"
+#include "unfolders/automation/CoolinoidTrial.h"
 #include "unfolders/automation/LocalCache.h"
-#include "unfolders/automation/UnfolderAutomator.h"
 #include "unfolders/strategies/BreadthFirstUnfolder.h"
+#include "unfolders/strategies/FastUnravelUnfolder.h"
 #include "vorn/core/shapes/Coolinoid.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +18,11 @@ namespace {
 
 /// The answer for one coolinoid found by hand: the strategy stepped to its end, the net
 /// counted, and overlaps found by the brute-force checker rather than the engine.
+template <typename Strategy = BreadthFirstUnfolder>
 bool unfoldsByHand(double h, double k, int dim) {
     Coolinoid coolinoid;
     coolinoid.rebuild(dim, dim, h, k);
-    auto* u = new BreadthFirstUnfolder;
+    auto* u = new Strategy;
     u->setParent(&coolinoid);
     const size_t half = coolinoid.getPolyCount() / 2;
     while (!u->isDone()) {
@@ -124,4 +127,18 @@ TEST(UnfolderAutomator, FiftyStepsFillA51By51GridIn51TicksAndAMissingStrategyIsS
     EXPECT_EQ(sweep->getCache().getRecordCount(), 0u);
     sweep->getCache().shutdown();
     delete sweep;
+}
+
+TEST(UnfolderAutomator, TheDefaultStrategyIsTheFastUnravelAndRunsForReal) {
+    // Sweeps not told a strategy judge with the fast unravel: every point is computed
+    // (not refused as unavailable) and agrees with a run of it by hand.
+    TempDir dir;
+    LocalCache cache("sqlite:" + dir.file("sweep.sqlite"));
+    ASSERT_TRUE(cache.start()) << cache.getLastError();
+    EXPECT_STREQ("FastUnravelUnfolder", kDefaultSweepStrategy);
+    for (auto [h, k] : {std::pair{0.5, 0.0}, {3.0, 6.0}, {6.5, 12.0}}) {
+        const CoolinoidTrialResult r = IsUnfoldable(cache, 6, h, k);
+        EXPECT_TRUE(r.computed && !r.unavailable) << h << ", " << k;
+        EXPECT_EQ(unfoldsByHand<FastUnravelUnfolder>(h, k, 6), r.unfoldable) << h << ", " << k;
+    }
 }
