@@ -1,0 +1,228 @@
+#include "unfolders/strategies/AlphaBetaUnfolder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "common/StatusLine.h"
+#include "scene/Renderer.h"
+#include "scene/mesh/CurvatureArmature.h"
+#include "sorvex/M4x4.h"
+
+using Sorvex::M3d;
+
+VORN_DEFINE_OFFERED_FACTORY(AlphaBetaUnfolder, "Unfolder")
+
+namespace {
+
+/// Deficits below this are rounding: the faces round the vertex close flat.
+constexpr double FlatDeficit = 1e-9;
+constexpr double ExpansionTubeRadius = 0.008;
+constexpr double NoCutDotRadius = 0.015;
+constexpr double PlacedOutlineRadius = 0.004;
+
+} // namespace
+
+bool AlphaBetaUnfolder::setParent(SceneObj* parent) {
+    expansion.clear();
+    expandedChildren.clear();
+    lastPlaced.clear();
+    failed = false;
+    const bool bound = FanCutUnfolder::setParent(parent);
+    if (source)
+        for (Vertex* v : source->getVertices())
+            expansion[v] = nullptr;
+    return bound;
+}
+
+int AlphaBetaUnfolder::numExpanded() const {
+    int count = 0;
+    for (const auto& [v, from] : expansion)
+        if (from)
+            ++count;
+    return count;
+}
+
+Vertex* AlphaBetaUnfolder::expandedFrom(Vertex* v) const {
+    const auto it = expansion.find(v);
+    return it == expansion.end() ? nullptr : it->second;
+}
+
+float AlphaBetaUnfolder::getProgress() {
+    if (!source || source->getVertexCount() == 0)
+        return 0;
+    return float(numExpanded()) / float(source->getVertexCount());
+}
+
+bool AlphaBetaUnfolder::isDone() {
+    if (!source)
+        return false;
+    return failed || numExpanded() >= int(source->getVertexCount());
+}
+
+bool AlphaBetaUnfolder::isSuccesful() {
+    if (!source || failed || !isDone())
+        return false;
+    return getPolyCount() == source->getPolyCount() && getConflicts().isEmpty();
+}
+
+double AlphaBetaUnfolder::alpha(Vertex* v, Vertex* from) {
+    double sum = from ? CurvatureArmature::AngleDeficit(v) : 0.0;
+    const auto it = expandedChildren.find(v);
+    if (it != expandedChildren.end())
+        for (Vertex* child : it->second)
+            if (child != from)
+                sum += alpha(child, v);
+    return sum;
+}
+
+double AlphaBetaUnfolder::beta(Vertex* v, Vertex* w) {
+    double least = M_PI;
+    if (!unfoldingRoot)
+        return least;
+    const M3d centre = unfoldingRoot->getCenter();
+    for (Poly* f : v->getPolys()) {
+        Poly* placed = f->getTwin();
+        const int kv = f->getVertexIndex(v), kw = f->getVertexIndex(w);
+        if (!placed || kv < 0 || kw < 0)
+            continue;
+        const M3d at = *placed->getVertex(kv);
+        M3d outward = at - centre, along = *placed->getVertex(kw) - at;
+        // A vertex at the very centre has every direction outward.
+        if (outward.length() == 0)
+            return 0;
+        const double cosine = outward.dot(along) / (outward.length() * along.length());
+        least = std::min(least, std::acos(std::clamp(cosine, -1.0, 1.0)));
+    }
+    return least;
+}
+
+Vertex* AlphaBetaUnfolder::findBestOutbound(Vertex* v) {
+    // Nothing gathers at a flat vertex with no cuts below it: the faces round it close.
+    if (std::abs(alpha(v, nullptr) + CurvatureArmature::AngleDeficit(v)) < FlatDeficit)
+        return nullptr;
+    std::vector<Vertex*> neighbours;
+    v->collectOtherVertices(neighbours);
+    Vertex* best = nullptr;
+    double bestBeta = 0;
+    float bestRadius = 0;
+    trying = true;
+    for (Vertex* w : neighbours) {
+        if (cuts.hasEdge(v, w) || joinedByCuts(v, w))
+            continue;
+        std::list<Poly*> placed;
+        cut(v, w, &placed);
+        const double b = beta(v, w);
+        const float r = radius(w);
+        uncut(v, w, placed);
+        if (r == NoImage)
+            continue;
+        if (!best || b < bestBeta || (b == bestBeta && r > bestRadius)) {
+            best = w;
+            bestBeta = b;
+            bestRadius = r;
+        }
+    }
+    trying = false;
+    return best;
+}
+
+std::pair<Vertex*, Vertex*> AlphaBetaUnfolder::findNearest() {
+    Vertex* nearest = nullptr;
+    float nearestRadius = NoImage;
+    std::unordered_set<Vertex*> seen;
+    for (Poly* q : getPolys()) {
+        Poly* placed = q->getTwin();
+        if (!placed)
+            continue;
+        for (Vertex* v : placed->getVertices()) {
+            if (!seen.insert(v).second || expandedFrom(v))
+                continue;
+            const float r = radius(v);
+            if (!nearest || r < nearestRadius) {
+                nearest = v;
+                nearestRadius = r;
+            }
+        }
+    }
+    if (!nearest)
+        return {nullptr, nullptr};
+    return {nearest, findBestOutbound(nearest)};
+}
+
+void AlphaBetaUnfolder::finalizeCut(Vertex* v, Vertex* w) {
+    expansion[v] = w;
+    if (w != v) {
+        expandedChildren[w].push_back(v);
+        commitCut(v, w);
+    }
+}
+
+void AlphaBetaUnfolder::unfold() {
+    if (!source || isDone())
+        return;
+    std::list<Poly*> placed;
+    const auto [v, w] = findNearest();
+    if (!v) {
+        // No expandable vertex: place what the uncut edges still reach, and fail when
+        // that is nothing (faces refused for overlaps, or another part of the mesh).
+        const size_t before = getPolyCount();
+        if (floodAcrossUncut() == 0) {
+            failed = true;
+            StatusMessage("No vertex left to expand: %i of %i vertices expanded",
+                          numExpanded(), int(source->getVertexCount()));
+        }
+        lastPlaced.clear();
+        size_t index = 0;
+        for (Poly* f : getPolys())
+            if (index++ >= before)
+                lastPlaced.insert(f);
+        onChanged(true);
+        return;
+    }
+    cut(v, w, &placed);
+    if (w)
+        findConflicts();
+    finalizeCut(v, w ? w : v);
+    lastPlaced = std::unordered_set<Poly*>(placed.begin(), placed.end());
+    if (getPolyCount() == source->getPolyCount() && getConflicts().isEmpty()) {
+        // A complete net needs no more cuts: the rest are expanded from themselves.
+        for (auto& [vertex, from] : expansion)
+            if (!from)
+                from = vertex;
+    }
+    onChanged(true);
+}
+
+void AlphaBetaUnfolder::renderSelf(Renderer* r) {
+    Unfolder::renderSelf(r);
+    if (!source)
+        return;
+    Sorvex::M4x4 toSource = getTransform();
+    if (!toSource.inv())
+        toSource.identity();
+    r->pushTransform(toSource);
+    for (const auto& [v, from] : expansion) {
+        if (!from)
+            continue;
+        if (from == v) {
+            r->color(0.2, 0.7, 0.2);
+            r->renderSphere(*v, NoCutDotRadius);
+            continue;
+        }
+        // Red grows with the deficit the cut carries: a full turn is full red.
+        const double share = std::min(1.0, std::abs(alpha(v, from)) / (2 * M_PI));
+        r->color(0.3 + 0.7 * share, 0.3, 0.8 - 0.6 * share);
+        r->renderTube(*v, *from, ExpansionTubeRadius);
+    }
+    r->popTransform();
+}
+
+void AlphaBetaUnfolder::limnFace(Renderer* r, Poly& face) {
+    Unfolder::limnFace(r, face);
+    if (r->isPicking() || !lastPlaced.count(&face))
+        return;
+    r->color(0.1, 0.5, 0.9);
+    for (int i = 0; i < face.getVertexCount(); ++i)
+        r->renderTube(*face.getVertex(i), *face.getVertex(i + 1), PlacedOutlineRadius);
+}
