@@ -90,7 +90,16 @@ void StarUnfolder::unfold() {
     StatusMessage("Unfolding to cut-graph");
     unfoldToCutGraph(cut, 0);
     laidOut = true;
-    StatusMessage("Ready");
+    int unreachable = 0;
+    for (Vertex* v : source->getVertices())
+        if (v->getPolyCount() > 0 && getPathToSource(v).empty())
+            ++unreachable;
+    if (unreachable > 0)
+        StatusMessage("Ready: %i vertices have no edge path to the source point; their parts "
+                      "are laid out as pieces of their own",
+                      unreachable);
+    else
+        StatusMessage("Ready");
     onChanged(true);
 }
 
@@ -112,6 +121,8 @@ std::vector<Vertex*> StarUnfolder::getPathToSource(Vertex* v) {
             bestLength = length;
         }
     }
+    if (best == v)
+        return {v}; // the table keeps no path from a node to itself
     return best ? state->getPath(v, best) : std::vector<Vertex*>{};
 }
 
