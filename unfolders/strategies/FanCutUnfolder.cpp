@@ -1,5 +1,6 @@
 #include "unfolders/strategies/FanCutUnfolder.h"
 
+#include <algorithm>
 #include <deque>
 
 bool FanCutUnfolder::setParent(SceneObj* parent) {
