@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "common/StatusLine.h"
@@ -77,24 +78,37 @@ double AlphaBetaUnfolder::alpha(Vertex* v, Vertex* from) {
 }
 
 double AlphaBetaUnfolder::beta(Vertex* v, Vertex* w) {
-    double least = M_PI;
     if (!unfoldingRoot)
-        return least;
-    const M3d centre = unfoldingRoot->getCenter();
+        return M_PI;
+    // The image of v nearest the centre, and the faces along (v, w) that meet there.
+    const Sorvex::M3d centre = unfoldingRoot->getCenter();
+    Vertex* at = nullptr;
+    std::vector<Vertex*> images;
+    netImages(v, images);
+    for (Vertex* image : images)
+        if (!at || (*image - centre).length() < (*at - centre).length())
+            at = image;
+    if (!at)
+        return M_PI;
+    // A cut opens a gap between w's images on either side of it: its bisector is where
+    // the cut points in the net.
+    M3d along;
     for (Poly* f : v->getPolys()) {
         Poly* placed = f->getTwin();
         const int kv = f->getVertexIndex(v), kw = f->getVertexIndex(w);
-        if (!placed || kv < 0 || kw < 0)
+        if (!placed || kv < 0 || kw < 0 || placed->getVertex(kv) != at)
             continue;
-        const M3d at = *placed->getVertex(kv);
-        M3d outward = at - centre, along = *placed->getVertex(kw) - at;
-        // A vertex at the very centre has every direction outward.
-        if (outward.length() == 0)
-            return 0;
-        const double cosine = outward.dot(along) / (outward.length() * along.length());
-        least = std::min(least, std::acos(std::clamp(cosine, -1.0, 1.0)));
+        M3d side = *placed->getVertex(kw) - *at;
+        along += side.normalize();
     }
-    return least;
+    M3d outward = *at - centre;
+    if (along.length() < 1e-12)
+        return M_PI;
+    // A vertex at the very centre has every direction outward.
+    if (outward.length() == 0)
+        return 0;
+    const double cosine = outward.dot(along) / (outward.length() * along.length());
+    return std::acos(std::clamp(cosine, -1.0, 1.0));
 }
 
 Vertex* AlphaBetaUnfolder::findBestOutbound(Vertex* v) {
@@ -202,6 +216,18 @@ void AlphaBetaUnfolder::renderSelf(Renderer* r) {
     if (!toSource.inv())
         toSource.identity();
     r->pushTransform(toSource);
+    // Each vertex's subtree sum once, children before parents, rather than a walk down
+    // the subtree for every cut drawn.
+    std::unordered_map<Vertex*, double> subtree;
+    std::function<double(Vertex*)> sumBelow = [&](Vertex* v) {
+        if (auto it = subtree.find(v); it != subtree.end())
+            return it->second;
+        double sum = CurvatureArmature::AngleDeficit(v);
+        if (auto it = expandedChildren.find(v); it != expandedChildren.end())
+            for (Vertex* child : it->second)
+                sum += sumBelow(child);
+        return subtree[v] = sum;
+    };
     for (const auto& [v, from] : expansion) {
         if (!from)
             continue;
@@ -211,7 +237,7 @@ void AlphaBetaUnfolder::renderSelf(Renderer* r) {
             continue;
         }
         // Red grows with the deficit the cut carries: a full turn is full red.
-        const double share = std::min(1.0, std::abs(alpha(v, from)) / (2 * M_PI));
+        const double share = std::min(1.0, std::abs(sumBelow(v)) / (2 * M_PI));
         r->color(0.3 + 0.7 * share, 0.3, 0.8 - 0.6 * share);
         r->renderTube(*v, *from, ExpansionTubeRadius);
     }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <queue>
@@ -218,7 +219,10 @@ TEST(StarUnfolder, CutsFormAForestReachingEveryVertexAndTheNetIsOnePiece) {
 }
 
 TEST(StarUnfolder, EveryPathIsAShortestEdgePathToTheSourcePoint) {
-    for (auto mesh : {meshOf(icosphere(1)), loadModel("channel-bracket.off")}) {
+    std::vector<std::unique_ptr<PolyMesh>> meshes;
+    meshes.push_back(meshOf(icosphere(1)));
+    meshes.push_back(loadModel("channel-bracket.off"));
+    for (auto& mesh : meshes) {
         auto* u = bind<StarUnfolder>(*mesh);
         ASSERT_TRUE(runToEnd(*u, StepBudget));
         const std::map<Edge, double> edges = meshEdges(*mesh);
@@ -358,15 +362,28 @@ TEST(OutwardFacingUnfolder, CutsTheNearestBorderVertexTowardsTheOutermostNeighbo
 }
 
 TEST(AlphaBetaUnfolder, ExpandsTheNearestVertexAlongTheMostOutwardCut) {
-    // Worked by hand on the same pyramid: v1 is nearest; of its edges the one to the apex
-    // leaves at 58 degrees from the outward direction (the base edges at 123 and 136), so
-    // v1 is expanded from the apex. Then v3 (the apex edge at 52 degrees), which places
-    // the last faces: the net is complete and the other vertices need no cut.
+    // Worked by hand on the same pyramid: v1 is nearest (1.255). Its deficit is 137.9
+    // degrees (corner angles 101.3, 55.9 and 64.9). A cut opens a gap of that angle; its
+    // bisector points 135.8 - 69.0 = 66.8 degrees from outward for the cut to v0, 122.9 -
+    // 69.0 = 53.9 for v2, and 11.0 for the apex, whose two images (79.9 and 58.0 degrees
+    // off, on either side) straddle the outward direction. So v1 is expanded from the
+    // apex; then v3 (the apex cut 16 degrees off), which places the last faces: the net is
+    // complete and the other vertices need no cut.
     auto mesh = lopsidedPyramid();
     auto* u = bind<AlphaBetaUnfolder>(*mesh);
     Vertex* apex = vertex(*mesh, 4);
     Vertex* v1 = vertex(*mesh, 1);
     Vertex* v3 = vertex(*mesh, 3);
+    const std::vector<std::pair<Vertex*, double>> byHand = {
+        {vertex(*mesh, 0), 66.8}, {vertex(*mesh, 2), 53.9}, {apex, 11.0}};
+    for (auto [w, degrees] : byHand) {
+        std::list<Poly*> placed;
+        u->cut(v1, w, &placed);
+        EXPECT_NEAR(degrees, u->beta(v1, w) * 180 / M_PI, 0.1);
+        u->uncut(v1, w, placed);
+    }
+    EXPECT_EQ(1u, u->getPolyCount()) << "trial cuts are taken back";
+    EXPECT_TRUE(u->getCutGraph().isEmpty());
     u->unfold();
     EXPECT_EQ(apex, u->expandedFrom(v1));
     EXPECT_EQ(1, u->numExpanded());
@@ -428,7 +445,6 @@ TEST(CutGraphStrategies, RealNonConvexMeshesGiveOneFlatPieceWithEveryFace) {
 
 TEST(CutGraphStrategies, OpenMeshesAndSeveralPartsEndCleanly) {
     {
-        auto mesh = openBox();
         for (int which = 0; which < 3; ++which) {
             auto copy = openBox();
             Unfolder* u = which == 0   ? static_cast<Unfolder*>(bind<StarUnfolder>(*copy))
