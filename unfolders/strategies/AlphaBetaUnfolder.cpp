@@ -27,6 +27,9 @@ constexpr double PlacedOutlineRadius = 0.004;
 bool AlphaBetaUnfolder::setParent(SceneObj* parent) {
     expansion.clear();
     expandedChildren.clear();
+    expandedCount = 0;
+    frontier.clear();
+    onFrontier.clear();
     lastPlaced.clear();
     failed = false;
     const bool bound = FanCutUnfolder::setParent(parent);
@@ -37,11 +40,7 @@ bool AlphaBetaUnfolder::setParent(SceneObj* parent) {
 }
 
 int AlphaBetaUnfolder::numExpanded() const {
-    int count = 0;
-    for (const auto& [v, from] : expansion)
-        if (from)
-            ++count;
-    return count;
+    return expandedCount;
 }
 
 Vertex* AlphaBetaUnfolder::expandedFrom(Vertex* v) const {
@@ -141,30 +140,43 @@ Vertex* AlphaBetaUnfolder::findBestOutbound(Vertex* v) {
     return best;
 }
 
+void AlphaBetaUnfolder::addPoly(Poly* f) {
+    FanCutUnfolder::addPoly(f);
+    // The corners of a placed face become net vertices; a face tried and taken back
+    // leaves them listed, and the search skips those without an image.
+    if (Poly* placed = f->getTwin())
+        for (Vertex* v : placed->getVertices())
+            if (onFrontier.insert(v).second)
+                frontier.push_back(v);
+}
+
 std::pair<Vertex*, Vertex*> AlphaBetaUnfolder::findNearest() {
     Vertex* nearest = nullptr;
     float nearestRadius = NoImage;
-    std::unordered_set<Vertex*> seen;
-    for (Poly* q : getPolys()) {
-        Poly* placed = q->getTwin();
-        if (!placed)
+    // Expanded vertices leave the list as it is scanned, so each step looks only at the
+    // vertices on the net still waiting, in the order they reached it.
+    size_t kept = 0;
+    for (Vertex* v : frontier) {
+        if (expandedFrom(v)) {
+            onFrontier.erase(v);
             continue;
-        for (Vertex* v : placed->getVertices()) {
-            if (!seen.insert(v).second || expandedFrom(v))
-                continue;
-            const float r = radius(v);
-            if (!nearest || r < nearestRadius) {
-                nearest = v;
-                nearestRadius = r;
-            }
+        }
+        frontier[kept++] = v;
+        const float r = radius(v);
+        if (r != NoImage && (!nearest || r < nearestRadius)) {
+            nearest = v;
+            nearestRadius = r;
         }
     }
+    frontier.resize(kept);
     if (!nearest)
         return {nullptr, nullptr};
     return {nearest, findBestOutbound(nearest)};
 }
 
 void AlphaBetaUnfolder::finalizeCut(Vertex* v, Vertex* w) {
+    if (!expansion[v])
+        ++expandedCount;
     expansion[v] = w;
     if (w != v) {
         expandedChildren[w].push_back(v);
@@ -195,15 +207,19 @@ void AlphaBetaUnfolder::unfold() {
         return;
     }
     cut(v, w, &placed);
-    if (w)
+    // With the overlap check on no placed face overlaps: the overlaps need finding only
+    // when the user switched the check off.
+    if (w && !checkIntersections)
         findConflicts();
     finalizeCut(v, w ? w : v);
     lastPlaced = std::unordered_set<Poly*>(placed.begin(), placed.end());
     if (getPolyCount() == source->getPolyCount() && getConflicts().isEmpty()) {
         // A complete net needs no more cuts: the rest are expanded from themselves.
         for (auto& [vertex, from] : expansion)
-            if (!from)
+            if (!from) {
                 from = vertex;
+                ++expandedCount;
+            }
     }
     onChanged(true);
 }

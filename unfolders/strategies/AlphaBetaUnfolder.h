@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "unfolders/strategies/FanCutUnfolder.h"
 
@@ -63,11 +64,18 @@ class AlphaBetaUnfolder : public FanCutUnfolder {
     bool hasFailed() const { return failed; }
 
 protected:
+    /// Also lists the face's corners as net vertices for findNearest.
+    void addPoly(Poly* f) override;
     /// Records v as expanded from w and the cut (v, w) as taken.
     void finalizeCut(Vertex* v, Vertex* w);
     /// v expanded from w: the child lists alpha sums over.
     std::unordered_map<Vertex*, Vertex*> expansion;
     std::unordered_map<Vertex*, std::list<Vertex*>> expandedChildren;
+    int expandedCount = 0;
+    /// Vertices that have reached the net and were not expanded when last looked at, in
+    /// the order they reached it.
+    std::vector<Vertex*> frontier;
+    std::unordered_set<Vertex*> onFrontier;
     bool failed = false;
     /// The net faces the last step placed (drawn outlined).
     std::unordered_set<Poly*> lastPlaced;
