@@ -221,6 +221,14 @@ void AlphaBetaUnfolder::unfold() {
                 ++expandedCount;
             }
     }
+    if (isDone()) {
+        // Finished: no step to show any more (the outline would be in pictures too).
+        lastPlaced.clear();
+        if (getPolyCount() < source->getPolyCount())
+            StatusMessage("Every vertex is expanded; %i faces could not be placed without "
+                          "overlap",
+                          int(source->getPolyCount() - getPolyCount()));
+    }
     onChanged(true);
 }
 
