@@ -45,14 +45,17 @@ bool DjikstraDistance::init(int n) {
     const std::size_t cells = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
     const std::size_t pathBytes = cells * sizeof(Path);
     const std::size_t distBytes = cells * sizeof(float);
+    // Beside the distances, one flag per pair tells whether a path is known.
+    const std::size_t flagBytes = cells * sizeof(unsigned char);
     // Check before allocating: building n * n paths touches every byte, so an oversized
     // request would exhaust the machine instead of failing.
-    if (pathBytes + distBytes > memoryLimit()) {
+    if (pathBytes + distBytes + flagBytes > memoryLimit()) {
         reportMemoryFailure(std::bad_alloc().what(), pathBytes, distBytes);
         return false;
     }
     try {
         m_dist.assign(cells, NoPath);
+        m_known.assign(cells, 0);
         m_paths.resize(cells);
     } catch (const std::bad_alloc& e) {
         clear();
@@ -67,6 +70,7 @@ bool DjikstraDistance::init(int n) {
 
 void DjikstraDistance::clear() {
     std::vector<float>().swap(m_dist);
+    std::vector<unsigned char>().swap(m_known);
     std::vector<Path>().swap(m_paths);
     m_nodes.clear();
     m_size = 0;
@@ -104,6 +108,7 @@ void DjikstraDistance::setDist(void* p, void* q, double d) {
     m_dist[cell(i, j)] = m_dist[cell(j, i)] = static_cast<float>(d);
     m_paths[cell(i, j)].clear();
     m_paths[cell(j, i)].clear();
+    m_known[cell(i, j)] = m_known[cell(j, i)] = p != q ? 1 : 0;
     if (p != q) {
         m_paths[cell(i, j)] = {p, q};
         m_paths[cell(j, i)] = {q, p};
@@ -115,23 +120,42 @@ bool DjikstraDistance::calc() {
         return true;
     const int a = m_pivot++;
     // Only entries (k, i) with k != a and i != a change, so row a and column a stay fixed
-    // during the step and the loops may run row by row.
+    // during the step: the targets reachable from the pivot are gathered once, and the
+    // inner loop reads plain rows of distances and flags, touching a path only when it
+    // stores one.
+    std::vector<int> targets;
+    targets.reserve(static_cast<std::size_t>(m_size));
+    for (int i = 0; i < m_size; ++i)
+        if (i != a && m_known[cell(a, i)])
+            targets.push_back(i);
+    const float* fromPivotDist = &m_dist[cell(a, 0)];
     for (int k = 0; k < m_size; ++k) {
-        const Path& toPivot = m_paths[cell(k, a)];
-        if (k == a || toPivot.empty())
+        if (k == a || !m_known[cell(k, a)])
             continue;
+        const Path& toPivot = m_paths[cell(k, a)];
         const float toPivotDist = m_dist[cell(k, a)];
-        for (int i = 0; i < m_size; ++i) {
-            const Path& fromPivot = m_paths[cell(a, i)];
-            if (i == a || i == k || fromPivot.empty())
+        float* rowDist = &m_dist[cell(k, 0)];
+        unsigned char* rowKnown = &m_known[cell(k, 0)];
+        for (const int i : targets) {
+            if (i == k)
                 continue;
-            const float x = m_dist[cell(a, i)] + toPivotDist;
+            const float x = fromPivotDist[i] + toPivotDist;
+            if (rowKnown[i] && !(x < rowDist[i]))
+                continue;
+            rowDist[i] = x;
+            rowKnown[i] = 1;
+            const Path& fromPivot = m_paths[cell(a, i)];
             Path& path = m_paths[cell(k, i)];
-            if (path.empty() || x < m_dist[cell(k, i)]) {
-                m_dist[cell(k, i)] = x;
-                path.assign(toPivot.begin(), toPivot.end());
-                path.insert(path.end(), fromPivot.begin() + 1, fromPivot.end());
+            // One allocation of the exact size: the tables hold n² paths, so growth by
+            // doubling would cost both time and up to twice the memory.
+            const std::size_t length = toPivot.size() + fromPivot.size() - 1;
+            if (path.capacity() < length) {
+                Path joined;
+                joined.reserve(length);
+                path.swap(joined);
             }
+            path.assign(toPivot.begin(), toPivot.end());
+            path.insert(path.end(), fromPivot.begin() + 1, fromPivot.end());
         }
     }
     return done();

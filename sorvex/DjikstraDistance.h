@@ -74,6 +74,8 @@ private:
     int m_nextIndex = 0;
     int m_pivot = 0;
     std::vector<float> m_dist;
+    /// 1 where the path is not empty: the relaxation reads these rather than the paths.
+    std::vector<unsigned char> m_known;
     std::vector<Path> m_paths;
 };
 

@@ -4,7 +4,8 @@
 
 bool MeshShortestPaths::reset(const PolyMesh& mesh) {
     m_revision = mesh.getRevision();
-    if (!m_paths.init(int(mesh.getVertexCount())))
+    m_ready = m_paths.init(int(mesh.getVertexCount()));
+    if (!m_ready)
         return false;
     // Every vertex is entered first, in list order, so that node indices follow the list
     // and vertices on no face are still known (reachable from nothing but themselves).

@@ -25,6 +25,8 @@ public:
     /// Up to `pivots` pivot steps; returns isDone().
     bool advance(int pivots);
     bool isDone() const { return m_paths.done(); }
+    /// False when the last reset could not allocate the tables: nothing is known then.
+    bool isReady() const { return m_ready; }
     /// Fraction of the pivot steps done; 1 for a mesh without vertices.
     float getProgress() const { return m_paths.getProgress(); }
     /// The mesh revision the state describes (PolyMesh::getRevision at reset).
@@ -41,4 +43,5 @@ public:
 private:
     Sorvex::DjikstraDistance m_paths;
     std::uint64_t m_revision = 0;
+    bool m_ready = false;
 };

@@ -162,3 +162,63 @@ TEST(DjikstraDistance, OversizedTablesFailWithTheDebugLine) {
     DjikstraDistance::SetMemoryLimit(0);
     EXPECT_TRUE(d.init(10));
 }
+
+// The pivot step written out plainly, paths and all: the table must keep exactly these
+// paths, ties included (small integer weights make many), also when an edge is entered
+// again between steps.
+TEST(DjikstraDistance, KeepsThePathsOfThePlainRelaxationTiesIncluded) {
+    std::mt19937 rng(17);
+    for (int trial = 0; trial < 20; ++trial) {
+        const int n = 6 + int(rng() % 20);
+        std::vector<int> nodes(static_cast<size_t>(n));
+        auto node = [&](int i) -> void* { return &nodes[static_cast<size_t>(i)]; };
+        std::vector<float> dist(size_t(n * n), DjikstraDistance::NoPath);
+        std::vector<Path> paths(size_t(n * n));
+        auto at = [&](int r, int c) { return size_t(r * n + c); };
+        for (int i = 0; i < n; ++i)
+            dist[at(i, i)] = 0;
+        DjikstraDistance d;
+        ASSERT_TRUE(d.init(n));
+        auto enter = [&](int i, int j, int w) {
+            d.setDist(node(i), node(j), w);
+            dist[at(i, j)] = dist[at(j, i)] = float(w);
+            paths[at(i, j)] = {node(i), node(j)};
+            paths[at(j, i)] = {node(j), node(i)};
+        };
+        for (int i = 0; i < n; ++i)
+            d.setDist(node(i), node(i), 0); // node indices follow i
+        for (int e = 0; e < 2 * n; ++e) {
+            const int i = int(rng() % unsigned(n)), j = int(rng() % unsigned(n));
+            if (i != j)
+                enter(i, j, 1 + int(rng() % 3));
+        }
+        for (int a = 0; a < n; ++a) {
+            if (a == n / 2) {
+                const int i = int(rng() % unsigned(n)), j = (i + 1) % n;
+                enter(i, j, 1);
+            }
+            d.calc();
+            for (int i = 0; i < n; ++i) {
+                if (i == a || paths[at(a, i)].empty())
+                    continue;
+                for (int k = 0; k < n; ++k) {
+                    if (k == a || k == i || paths[at(k, a)].empty())
+                        continue;
+                    const float x = dist[at(a, i)] + dist[at(k, a)];
+                    if (paths[at(k, i)].empty() || x < dist[at(k, i)]) {
+                        dist[at(k, i)] = x;
+                        Path joined = paths[at(k, a)];
+                        joined.insert(joined.end(), paths[at(a, i)].begin() + 1,
+                                      paths[at(a, i)].end());
+                        paths[at(k, i)] = joined;
+                    }
+                }
+            }
+        }
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                ASSERT_EQ(dist[at(i, j)], d.getDist(node(i), node(j))) << trial;
+                ASSERT_EQ(paths[at(i, j)], d.getPath(node(i), node(j))) << trial;
+            }
+    }
+}
