@@ -11,15 +11,15 @@ FoldKind ClassifyFold(const PaperSurface& surface, int face, int edge) {
     FoldKind fold;
     const double cosine = std::clamp(f.normal.dot(g.normal), -1.0, 1.0);
     fold.degrees = std::acos(cosine) * 180.0 / M_PI;
-    // The neighbour's corner farthest from this face's plane says which way it bends:
-    // below the plane (behind the outside) the edge is convex.
-    const Sorvex::M3d& origin = f.corners[size_t(edge)];
-    double deepest = 0.0;
-    for (const Sorvex::M3d& c : g.corners) {
-        const double h = f.normal.dot(c - origin);
-        if (std::fabs(h) > std::fabs(deepest))
-            deepest = h;
-    }
-    fold.kind = deepest <= 0.0 ? PaperLineKind::Mountain : PaperLineKind::Valley;
+    // Which way the neighbour leaves the edge: its in-plane direction away from the edge,
+    // taken at the edge itself because a non-convex neighbour may reach round to either
+    // side of this face's plane further away. Below the plane (behind the outside) the
+    // edge is convex.
+    const int ge = f.neighborEdge[size_t(edge)];
+    Sorvex::M3d along = g.corners[(size_t(ge) + 1) % g.corners.size()] - g.corners[size_t(ge)];
+    along.normalize();
+    Sorvex::M3d into;
+    into.cross(g.normal, along);
+    fold.kind = f.normal.dot(into) <= 0.0 ? PaperLineKind::Mountain : PaperLineKind::Valley;
     return fold;
 }

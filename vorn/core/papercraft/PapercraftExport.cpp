@@ -10,6 +10,7 @@
 #include "vorn/core/papercraft/PieceDrawing.h"
 #include "vorn/core/papercraft/PieceSplitter.h"
 
+#include "vorn/core/AttachStrategy.h"
 #include "unfolders/engine/Unfolder.h"
 
 #include <algorithm>
@@ -31,6 +32,23 @@ std::string extensionOf(const std::string& path) {
 }
 
 } // namespace
+
+Unfolder* PapercraftNetOf(SceneObj* selection, PolyMesh* targetMesh, std::string& error) {
+    SceneObj* chosen = selection;
+    if (!chosen || !IsUnfoldingStrategy(chosen))
+        chosen = targetMesh ? AttachedStrategy(*targetMesh) : nullptr;
+    if (!chosen) {
+        error = "Attach a strategy to the model first (Unfolding > Unfold With)";
+        return nullptr;
+    }
+    // Every strategy's factory is listed under "Unfolder", so the object is one.
+    auto* unfolder = static_cast<Unfolder*>(chosen);
+    if (!unfolder->isDone()) {
+        error = "The strategy is still unfolding; export its papercraft when it is done";
+        return nullptr;
+    }
+    return unfolder;
+}
 
 std::vector<std::pair<int, int>> NetFoldEdges(Unfolder& unfolder) {
     std::vector<std::pair<int, int>> edges;

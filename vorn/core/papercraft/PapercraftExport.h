@@ -6,9 +6,16 @@
 #include <utility>
 #include <vector>
 
+class PolyMesh;
+class SceneObj;
 class Unfolder;
 struct PaperSurface;
 struct PapercraftOptions;
+
+/// The net a papercraft export of a scene prints: `selection` when it is a strategy, else
+/// the one attached to `targetMesh` (either may be null). Null with a one-line `error`
+/// when there is none or it has not finished.
+Unfolder* PapercraftNetOf(SceneObj* selection, PolyMesh* targetMesh, std::string& error);
 
 /// The fold edges of the net `unfolder` holds, as pairs of face indices of its source
 /// mesh (in the source's face order). Empty without a source.

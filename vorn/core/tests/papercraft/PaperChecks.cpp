@@ -199,12 +199,18 @@ double FoldedDistance(const PaperLayout& layout, const PaperSurface& surface, do
                         if (reached[g])
                             continue;
                         const auto& gc = piece.faces[g].corners;
-                        const auto has = [&](const std::vector<M2d>& c, const M2d& p) {
-                            return std::any_of(c.begin(), c.end(),
-                                               [&](const M2d& q) { return samePoint(p, q, tiny); });
+                        // The line must be an edge of both faces.
+                        const auto hasEdge = [&](const std::vector<M2d>& c) {
+                            for (size_t i = 0; i < c.size(); ++i) {
+                                const M2d& p = c[i];
+                                const M2d& q = c[(i + 1) % c.size()];
+                                if ((samePoint(p, line.a, tiny) && samePoint(q, line.b, tiny)) ||
+                                    (samePoint(p, line.b, tiny) && samePoint(q, line.a, tiny)))
+                                    return true;
+                            }
+                            return false;
                         };
-                        if (!has(fc, line.a) || !has(fc, line.b) || !has(gc, line.a) ||
-                            !has(gc, line.b))
+                        if (!hasEdge(fc) || !hasEdge(gc))
                             continue;
                         // Page y points down, so the reader looks along +z: mountain folds
                         // carry the far face to +z.
