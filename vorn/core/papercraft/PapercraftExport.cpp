@@ -97,7 +97,12 @@ bool BuildPapercraft(const PaperSurface& surface, const PapercraftOptions& optio
                     : "the model has no size to scale by";
         return false;
     }
-    const FlatPieces flat = SplitIntoPieces(surface);
+    // Pieces are kept to the printable area, less room for tabs on either side.
+    const double room = options.tabs ? 2.0 * options.tabHeightMm : 0.0;
+    PieceLimit limit;
+    limit.width = (options.pageWidthMm - 2.0 * options.marginMm - room) / scale;
+    limit.height = (options.pageHeightMm - 2.0 * options.marginMm - room) / scale;
+    const FlatPieces flat = SplitIntoPieces(surface, limit);
     const auto numbers = NumberCutEdges(surface, flat);
     std::vector<PaperPiece> pieces = DrawPieces(surface, flat, numbers, options, scale);
     PaperLayout result;

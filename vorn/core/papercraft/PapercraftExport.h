@@ -27,8 +27,9 @@ double PaperScale(const PaperSurface& surface, const PapercraftOptions& options)
 
 /// The whole papercraft layout of the net whose fold tree `surface` holds: split into
 /// overlap-free pieces, drawn at the options' scale with fold styles and numbers, glue
-/// tabs when asked for, packed onto pages. False with a one-line `error`, and `layout`
-/// untouched, when the options are invalid, the scale is zero or a piece does not fit.
+/// tabs when asked for, packed onto pages. Pieces are kept small enough for the page. False
+/// with a one-line `error`, and `layout` untouched, when the options are invalid, the scale
+/// is zero or a single face (with its tabs) is larger than the page.
 bool BuildPapercraft(const PaperSurface& surface, const PapercraftOptions& options,
                      PaperLayout& layout, std::string& error);
 

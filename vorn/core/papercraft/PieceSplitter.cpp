@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -31,9 +32,31 @@ Rigid rigidOnto(const M2d& p0, const M2d& p1, const M2d& q0, const M2d& q1) {
     return r;
 }
 
+/// An axis-aligned box in a piece's frame.
+struct Extent {
+    double minX = std::numeric_limits<double>::max(), minY = minX;
+    double maxX = -std::numeric_limits<double>::max(), maxY = maxX;
+    void add(const M2d& p) {
+        minX = std::min(minX, p.x()), maxX = std::max(maxX, p.x());
+        minY = std::min(minY, p.y()), maxY = std::max(maxY, p.y());
+    }
+    void add(const Extent& e) {
+        minX = std::min(minX, e.minX), maxX = std::max(maxX, e.maxX);
+        minY = std::min(minY, e.minY), maxY = std::max(maxY, e.maxY);
+    }
+};
+
+Extent extentOf(const std::vector<M2d>& corners) {
+    Extent e;
+    for (const M2d& p : corners)
+        e.add(p);
+    return e;
+}
+
 class Splitter {
 public:
-    explicit Splitter(const PaperSurface& s) : s(s), tolerance(FlatTolerance(s)) {
+    Splitter(const PaperSurface& s, const PieceLimit& limit)
+        : s(s), limit(limit), tolerance(FlatTolerance(s)) {
         const double edge = s.meanEdge > 0.0 ? s.meanEdge : 1.0;
         cell = 2.0 * edge;
     }
@@ -86,8 +109,13 @@ private:
         return t;
     }
 
+    bool admits(const Extent& e) const {
+        return limit.admits(e.maxX - e.minX, e.maxY - e.minY);
+    }
+
     int newPiece(int root) {
         pieces.push_back({root});
+        extents.push_back(extentOf(out.corners[size_t(root)]));
         grids.push_back(std::make_unique<FlatOverlapGrid>(cell, tolerance));
         for (const FlatTriangle& t : trianglesOf(root))
             grids.back()->add(t);
@@ -116,12 +144,15 @@ private:
             }
             const int piece = out.pieceOf[size_t(f)];
             const auto tris = trianglesOf(g);
-            if (!fits(tris, piece)) {
+            Extent grown = extents[size_t(piece)];
+            grown.add(extentOf(out.corners[size_t(g)]));
+            if (!admits(grown) || !fits(tris, piece)) {
                 out.pieceOf[size_t(g)] = newPiece(g);
                 continue;
             }
             for (const FlatTriangle& t : tris)
                 grids[size_t(piece)]->add(t);
+            extents[size_t(piece)] = grown;
             pieces[size_t(piece)].push_back(g);
             out.pieceOf[size_t(g)] = piece;
             const int ge = s.parentEdge[size_t(g)];
@@ -141,17 +172,24 @@ private:
         const Rigid r = rigidOnto(gc[size_t(ge)], gc[(size_t(ge) + 1) % gc.size()],
                                   fc[(size_t(fe) + 1) % fc.size()], fc[size_t(fe)]);
         std::vector<std::vector<M2d>> moved;
-        std::vector<FlatTriangle> tris;
         moved.reserve(pieces[size_t(q)].size());
+        Extent grown = extents[size_t(p)];
         for (int h : pieces[size_t(q)]) {
             std::vector<M2d> c = out.corners[size_t(h)];
-            for (M2d& v : c)
+            for (M2d& v : c) {
                 v = r.apply(v);
+                grown.add(v);
+            }
+            moved.push_back(std::move(c));
+        }
+        if (!admits(grown))
+            return false;
+        std::vector<FlatTriangle> tris;
+        for (size_t k = 0; k < moved.size(); ++k) {
             tris.clear();
-            AppendFlatTriangles(c, h, tris);
+            AppendFlatTriangles(moved[k], pieces[size_t(q)][k], tris);
             if (!fits(tris, p))
                 return false;
-            moved.push_back(std::move(c));
         }
         // The hinge corners are set exactly, as a tree layout would.
         size_t k = 0;
@@ -167,6 +205,7 @@ private:
         gMoved[size_t(ge)] = fc[(size_t(fe) + 1) % fc.size()];
         gMoved[(size_t(ge) + 1) % gMoved.size()] = fc[size_t(fe)];
         join(f, fe, g, ge);
+        extents[size_t(p)] = grown;
         auto& into = pieces[size_t(p)];
         into.insert(into.end(), pieces[size_t(q)].begin(), pieces[size_t(q)].end());
         pieces[size_t(q)].clear();
@@ -251,11 +290,13 @@ private:
     }
 
     const PaperSurface& s;
+    PieceLimit limit;
     double tolerance;
     double cell = 1.0;
     std::vector<int> order;
     std::vector<std::vector<int>> pieces;
     std::vector<std::unique_ptr<FlatOverlapGrid>> grids;
+    std::vector<Extent> extents;
     FlatPieces out;
 };
 
@@ -265,6 +306,6 @@ double FlatTolerance(const PaperSurface& surface) {
     return 1e-6 * (surface.meanEdge > 0.0 ? surface.meanEdge : 1.0);
 }
 
-FlatPieces SplitIntoPieces(const PaperSurface& surface) {
-    return Splitter(surface).run();
+FlatPieces SplitIntoPieces(const PaperSurface& surface, const PieceLimit& limit) {
+    return Splitter(surface, limit).run();
 }

@@ -2,6 +2,7 @@
 
 #include "sorvex/M2d.h"
 
+#include <limits>
 #include <vector>
 
 struct PaperSurface;
@@ -19,15 +20,29 @@ struct FlatPieces {
     std::vector<std::vector<int>> pieces;
 };
 
+/// The largest box a piece may fill, in model units: a piece must fit its page (turned
+/// a quarter if need be). Unlimited by default.
+struct PieceLimit {
+    double width = std::numeric_limits<double>::infinity();
+    double height = std::numeric_limits<double>::infinity();
+    /// Whether a box of `w` x `h` fits, either way round.
+    bool admits(double w, double h) const {
+        return (w <= width && h <= height) || (w <= height && h <= width);
+    }
+};
+
 /// Splits the net given by the fold tree of `surface` into overlap-free pieces. Each
 /// tree is laid flat from its root; breadth first, a face that would overlap the piece
 /// of the face it hangs from starts a piece of its own (its subtree follows it). Then,
 /// largest piece first, neighbouring pieces across cut edges are joined whenever the
 /// joined piece still lies flat without overlaps, larger neighbours tried first. A net
 /// without overlaps stays one piece. Faces without area never count as overlapping.
+/// A face that would make its piece's box (in the piece's own frame) exceed `limit`
+/// starts a new piece too, and joins that would are not made, so every piece fits a
+/// page unless a single face does not.
 /// Cost: about linear in the faces for nets with few overlaps (a hashed grid answers
 /// the overlap queries).
-FlatPieces SplitIntoPieces(const PaperSurface& surface);
+FlatPieces SplitIntoPieces(const PaperSurface& surface, const PieceLimit& limit = {});
 
 /// The overlap tolerance and grid cell used for `surface`, in model units: touching
 /// faces and rounding in deep trees are no overlap.
