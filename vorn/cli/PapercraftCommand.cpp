@@ -229,8 +229,13 @@ int runPapercraft(const std::vector<std::string>& args) {
         return CliFail(error);
     const auto end = std::chrono::steady_clock::now();
 
-    for (const std::string& warning : layout.warnings)
-        std::fprintf(stderr, "vorn-cli: %s\n", warning.c_str());
+    // A dense model can drop hundreds of tabs: the first few say what happened.
+    constexpr size_t kWarningsShown = 10;
+    for (size_t i = 0; i < layout.warnings.size() && i < kWarningsShown; ++i)
+        std::fprintf(stderr, "vorn-cli: %s\n", layout.warnings[i].c_str());
+    if (layout.warnings.size() > kWarningsShown)
+        std::fprintf(stderr, "vorn-cli: ... and %zu more edges without a glue tab\n",
+                     layout.warnings.size() - kWarningsShown);
     std::printf("Strategy: %s\n", std::string(unfolder->getClassName()).c_str());
     std::printf("Faces: %zu\n", mesh->getPolyCount());
     std::printf("Scale: %.4g mm per unit\n", layout.mmPerUnit);

@@ -66,8 +66,13 @@ int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector
     }
 
     const double h = options.tabHeightMm, angle = options.tabAngleDegrees;
-    const std::pair<double, double> variants[] = {
-        {h, angle}, {0.6 * h, angle}, {0.6 * h, 0.6 * angle}, {0.35 * h, 0.4 * angle}};
+    // Lower tabs first, then steeper sides: a tab in the slit between two faces of one
+    // piece only fits with sides steeper than the slit's angle.
+    const std::pair<double, double> variants[] = {{h, angle},
+                                                  {0.6 * h, angle},
+                                                  {0.6 * h, 0.6 * angle},
+                                                  {0.4 * h, 0.35 * angle},
+                                                  {0.25 * h, 0.2 * angle}};
     int placed = 0;
     for (auto& [number, both] : sides) {
         if (both.size() != 2)

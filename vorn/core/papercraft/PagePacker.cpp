@@ -43,18 +43,31 @@ Box boxTurned(const std::vector<M2d>& points, double angle) {
     return b;
 }
 
-/// The turn giving the smallest bounding box: one of the hull's edges lies along x.
-double bestTurn(const std::vector<M2d>& hull) {
+bool fitsEitherWay(const Box& b, double w, double h) {
+    return (b.width() <= w && b.height() <= h) || (b.height() <= w && b.width() <= h);
+}
+
+/// The turn giving the smallest bounding box that fits a `w` x `h` area (either way
+/// round): one of the hull's edges along x, or no turn at all (the frame the piece was
+/// kept within the page in). When none fits, the smallest box.
+double bestTurn(const std::vector<M2d>& hull, double w, double h) {
     double best = 0.0, bestArea = std::numeric_limits<double>::max();
+    bool bestFits = false;
     const size_t step = std::max<size_t>(1, hull.size() / 360);
+    const auto consider = [&](double angle) {
+        const Box b = boxTurned(hull, angle);
+        const bool fits = fitsEitherWay(b, w, h);
+        const double area = b.width() * b.height();
+        if ((fits && !bestFits) || (fits == bestFits && area < bestArea - 1e-9)) {
+            bestArea = area;
+            best = angle;
+            bestFits = fits;
+        }
+    };
+    consider(0.0);
     for (size_t i = 0; i < hull.size(); i += step) {
         const M2d d = hull[(i + 1) % hull.size()] - hull[i];
-        const double angle = -std::atan2(d.y(), d.x());
-        const Box b = boxTurned(hull, angle);
-        if (b.width() * b.height() < bestArea - 1e-9) {
-            bestArea = b.width() * b.height();
-            best = angle;
-        }
+        consider(-std::atan2(d.y(), d.x()));
     }
     return best;
 }
@@ -121,11 +134,12 @@ bool PackPages(std::vector<PaperPiece> pieces, const PapercraftOptions& options,
         for (const GlueTab& t : pieces[i].tabs)
             points.insert(points.end(), t.corners.begin(), t.corners.end());
         const std::vector<M2d> hull = ConvexHull2d(points);
-        turn[i] = bestTurn(hull);
+        turn[i] = bestTurn(hull, areaW, areaH);
         Box b = boxTurned(hull, turn[i]);
-        // Prefer the orientation that lies like the page (long side along long side).
+        // Lie like the page (long side along long side), or however it fits.
         const bool pageTall = areaH >= areaW;
-        if ((b.height() > b.width()) != pageTall && b.height() != b.width()) {
+        if (((b.height() > b.width()) != pageTall && b.height() != b.width()) ||
+            b.width() > areaW || b.height() > areaH) {
             turn[i] += M_PI / 2;
             b = boxTurned(hull, turn[i]);
         }

@@ -54,19 +54,82 @@ void strokeLines(cairo_t* cr, const PaperPage& page, PaperLineKind kind) {
     cairo_stroke(cr);
 }
 
-void drawLabel(cairo_t* cr, const PaperLabel& label) {
-    if (!(label.size > 0.0))
-        return;
-    cairo_save(cr);
-    cairo_set_font_size(cr, label.size * kEmPerLetterHeight);
-    cairo_text_extents_t extents;
-    cairo_text_extents(cr, label.text.c_str(), &extents);
-    cairo_translate(cr, label.position.x(), label.position.y());
-    cairo_rotate(cr, label.angle);
-    cairo_move_to(cr, -0.5 * extents.x_advance, 0.0);
-    cairo_show_text(cr, label.text.c_str());
-    cairo_restore(cr);
-}
+/// Draws labels as glyph runs. A page holds tens of thousands of numbers, so the glyphs
+/// and advances of each character are looked up once (at one unit of em size, without
+/// hinting, so they scale exactly) and every label is one font matrix and one glyph run,
+/// instead of a text layout each.
+class LabelDrawer {
+public:
+    explicit LabelDrawer(cairo_t* cr) : cr(cr) {
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                               CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_set_font_options(cr, options);
+        cairo_font_options_destroy(options);
+        cairo_set_font_size(cr, 1.0);
+    }
+
+    void draw(const PaperLabel& label) {
+        if (!(label.size > 0.0) || label.text.empty())
+            return;
+        const double em = label.size * kEmPerLetterHeight;
+        double width = 0.0;
+        glyphs.clear();
+        for (unsigned char c : label.text) {
+            const Glyph& g = glyphOf(c);
+            glyphs.push_back({g.index, width, 0.0});
+            width += g.advance * em;
+        }
+        // Along the baseline from its middle, then into user space.
+        const double cosA = std::cos(label.angle), sinA = std::sin(label.angle);
+        for (cairo_glyph_t& g : glyphs) {
+            const double along = g.x - 0.5 * width;
+            g.x = label.position.x() + cosA * along;
+            g.y = label.position.y() + sinA * along;
+        }
+        cairo_matrix_t m;
+        cairo_matrix_init(&m, em * cosA, em * sinA, -em * sinA, em * cosA, 0, 0);
+        cairo_set_font_matrix(cr, &m);
+        cairo_show_glyphs(cr, glyphs.data(), int(glyphs.size()));
+    }
+
+private:
+    struct Glyph {
+        unsigned long index = 0;
+        double advance = 0.0;
+        bool known = false;
+    };
+
+    const Glyph& glyphOf(unsigned char c) {
+        Glyph& g = table[c];
+        if (g.known)
+            return g;
+        cairo_matrix_t unit;
+        cairo_matrix_init_identity(&unit);
+        cairo_set_font_matrix(cr, &unit);
+        cairo_scaled_font_t* font = cairo_get_scaled_font(cr);
+        const char text[2] = {char(c), 0};
+        cairo_glyph_t* found = nullptr;
+        int count = 0;
+        if (cairo_scaled_font_text_to_glyphs(font, 0, 0, text, 1, &found, &count, nullptr,
+                                             nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+            count > 0) {
+            g.index = found[0].index;
+            cairo_text_extents_t extents;
+            cairo_scaled_font_glyph_extents(font, found, 1, &extents);
+            g.advance = extents.x_advance;
+        }
+        cairo_glyph_free(found);
+        g.known = true;
+        return g;
+    }
+
+    cairo_t* cr;
+    Glyph table[256];
+    std::vector<cairo_glyph_t> glyphs;
+};
 
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
@@ -89,19 +152,23 @@ void DrawPaperPage(cairo_t* cr, const PaperPage& page, const PapercraftOptions& 
         for (const PaperFace& f : piece.faces)
             polygonPath(cr, f.corners);
         cairo_fill(cr);
-        for (const GlueTab& tab : piece.tabs) {
+    }
+    // All tabs in one fill and one stroke: a dense model has tens of thousands.
+    cairo_set_source_rgb(cr, 0.86, 0.86, 0.84);
+    for (const PaperPiece& piece : page.pieces)
+        for (const GlueTab& tab : piece.tabs)
             polygonPath(cr, tab.corners);
-            cairo_set_source_rgb(cr, 0.86, 0.86, 0.84);
-            cairo_fill_preserve(cr);
-            cairo_new_path(cr);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    for (const PaperPiece& piece : page.pieces) {
+        for (const GlueTab& tab : piece.tabs) {
             // The base is the fold under the tab; the other sides are cut.
             cairo_move_to(cr, tab.corners.front().x(), tab.corners.front().y());
             for (size_t i = 1; i < tab.corners.size(); ++i)
                 cairo_line_to(cr, tab.corners[i].x(), tab.corners[i].y());
-            cairo_set_source_rgb(cr, 0, 0, 0);
-            cairo_stroke(cr);
         }
     }
+    cairo_stroke(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
     strokeLines(cr, page, PaperLineKind::Cut);
     setDash(cr, options.mountainStyle);
@@ -111,15 +178,14 @@ void DrawPaperPage(cairo_t* cr, const PaperPage& page, const PapercraftOptions& 
     cairo_set_source_rgb(cr, 0.1, 0.35, 0.75);
     strokeLines(cr, page, PaperLineKind::Valley);
     cairo_set_dash(cr, nullptr, 0, 0.0);
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    for (const PaperPiece& piece : page.pieces) {
-        for (const PaperLabel& label : piece.labels) {
-            if (label.isPieceNumber)
-                cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-            else
-                cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
-            drawLabel(cr, label);
-        }
+    LabelDrawer labels(cr);
+    for (bool pieceNumbers : {false, true}) {
+        const double grey = pieceNumbers ? 0.1 : 0.3;
+        cairo_set_source_rgb(cr, grey, grey, grey);
+        for (const PaperPiece& piece : page.pieces)
+            for (const PaperLabel& label : piece.labels)
+                if (label.isPieceNumber == pieceNumbers)
+                    labels.draw(label);
     }
     cairo_restore(cr);
 }
@@ -174,7 +240,14 @@ std::vector<unsigned char> RenderPaperPage(const PaperLayout& layout, int page,
 bool WritePapercraftPngs(const PaperLayout& layout, const PapercraftOptions& options,
                          const std::string& path, std::vector<std::string>& written,
                          std::string& error) {
-    const int width = std::max(1, int(std::lround(layout.pageWidthMm / 25.4 * options.pngDpi)));
+    const double widthPx = std::max(1.0, std::round(layout.pageWidthMm / 25.4 * options.pngDpi));
+    const double heightPx = widthPx * layout.pageHeightMm / layout.pageWidthMm;
+    // Cairo's images are limited to 32767 pixels a side; memory runs out long before.
+    if (widthPx > 32767.0 || heightPx > 32767.0 || widthPx * heightPx > 2.5e8) {
+        error = "PNG pages of this size and resolution would be too large; lower the resolution";
+        return false;
+    }
+    const int width = int(widthPx);
     const int pages = int(layout.pages.size());
     for (int p = 0; p < pages; ++p) {
         int height = 0, stride = 0;
