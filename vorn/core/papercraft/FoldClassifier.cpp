@@ -9,6 +9,9 @@ FoldKind ClassifyFold(const PaperSurface& surface, int face, int edge) {
     const auto& f = surface.faces[size_t(face)];
     const auto& g = surface.faces[size_t(f.neighbor[size_t(edge)])];
     FoldKind fold;
+    // A face without area has no plane: its folds are drawn flat.
+    if (f.normal.squared() == 0.0 || g.normal.squared() == 0.0)
+        return fold;
     const double cosine = std::clamp(f.normal.dot(g.normal), -1.0, 1.0);
     fold.degrees = std::acos(cosine) * 180.0 / M_PI;
     // Which way the neighbour leaves the edge: its in-plane direction away from the edge,

@@ -14,5 +14,6 @@ struct FoldKind {
 
 /// The fold at edge `edge` of face `face` (which must have a neighbour there), seen from
 /// the printed side, which becomes the model's outside: a convex edge is a mountain fold
-/// (the paper bends away from the reader), a reflex edge a valley fold.
+/// (the paper bends away from the reader), a reflex edge a valley fold. Next to a face
+/// without area the fold is flat (0 degrees).
 FoldKind ClassifyFold(const PaperSurface& surface, int face, int edge);

@@ -141,6 +141,10 @@ TEST(Papercraft, OverlappingNetsOfRealMeshesSplitIntoOverlapFreePieces) {
         {"cross part", [] { return loadModel("cross-part.off"); }},
         {"channel bracket", [] { return loadModel("channel-bracket.off"); }},
         {"L prism", [] { return testshapes::lPrism(); }},
+        // Only the starting face's component is unfolded: the other is split from scratch.
+        {"two parts", [] { return loadModel("two-parts.off"); }},
+        // Border edges are cut without numbers or tabs.
+        {"open box", [] { return testshapes::openBox(); }},
     };
     for (const auto& [name, make] : shapes) {
         auto mesh = make();
