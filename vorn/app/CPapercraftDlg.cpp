@@ -223,9 +223,15 @@ void CPapercraftDlg::rebuild() {
     m_pageNumber->setRange(pages ? 1 : 0, std::max(pages, 0));
     m_pageNumber->setSuffix(QString(" of %1").arg(pages));
     m_pageNumber->blockSignals(false);
+    // A dense model can drop hundreds of tabs; the first few say what happened and the
+    // dialog keeps its size.
+    constexpr size_t kWarningsShown = 3;
     QString text = getSummary();
-    for (const std::string& warning : m_layout.warnings)
-        text += "\n" + QString::fromStdString(warning);
+    for (size_t i = 0; i < m_layout.warnings.size() && i < kWarningsShown; ++i)
+        text += "\n" + QString::fromStdString(m_layout.warnings[i]);
+    if (m_layout.warnings.size() > kWarningsShown)
+        text += QString("\n... and %1 more edges without a glue tab")
+                    .arg(m_layout.warnings.size() - kWarningsShown);
     m_summary->setText(text);
     showPage();
 }
