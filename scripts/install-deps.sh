@@ -7,7 +7,7 @@ PACKAGES=(
     g++ cmake ninja-build pkg-config make
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0 libegl-dev
-    libcairo2-dev fonts-dejavu-core libpugixml-dev libqhull-dev libassimp-dev
+    libcairo2-dev zlib1g-dev fonts-dejavu-core libpugixml-dev libqhull-dev libassimp-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libsqlite3-dev libmariadb-dev mariadb-server
     xvfb xauth poppler-utils ghostscript file ffmpeg

@@ -137,6 +137,7 @@ void CMainFrame::connectCommands() {
     on("FileSave", [this] { onFileSave(false); });
     on("FileSaveAs", [this] { onFileSave(true); });
     on("FileExport", [this] { onFileExport(); });
+    on("FileExportPapercraft", [this] { onFileExportPapercraft(); });
     on("FileScreenshot", [this] { saveScreenshot(); });
     on("FileRecordSlideshow", [this] { toggleSlideshow(); });
     on("FileRecordAvi", [this] { toggleAviRecording(); });

@@ -16,6 +16,7 @@
 #include <string>
 
 class CChildFrame;
+class CPapercraftDlg;
 class CUnfoldAMatic;
 class CVornDoc;
 class CVornView;
@@ -129,6 +130,9 @@ public:
     /// Asks that question about the document titled `title` (a message box by default).
     using SaveQuestionFn = std::function<SaveChoice(const std::string& title)>;
     void setSaveQuestionFn(SaveQuestionFn fn) { m_saveQuestionFn = std::move(fn); }
+    /// Runs the Export Papercraft dialog (modally by default); tests drive it instead.
+    using PapercraftDialogFn = std::function<void(CPapercraftDlg& dialog)>;
+    void setPapercraftDialogFn(PapercraftDialogFn fn) { m_papercraftFn = std::move(fn); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +150,8 @@ private:
     void onFileSave(bool askName);
     SaveChoice askSaveChanges(const std::string& title);
     void onFileExport();
+    /// Export Papercraft: the dialog for the net of the selected or attached strategy.
+    void onFileExportPapercraft();
 
     // Picture commands (CMainFrameCapture.cpp)
     bool askCaptureDetails(std::string& path, int& width, int& height, bool& selectedOnly);
@@ -183,5 +189,6 @@ private:
     CodecChoiceFn m_codecChoiceFn;
     PrintDialogFn m_printDialogFn;
     SaveQuestionFn m_saveQuestionFn;
+    PapercraftDialogFn m_papercraftFn;
     RecentFiles m_recentFiles;
 };

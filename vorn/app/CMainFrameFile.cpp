@@ -5,8 +5,10 @@
 #include "common/StatusLine.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/CChildFrame.h"
+#include "vorn/app/CPapercraftDlg.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/core/LoaderList.h"
+#include "vorn/core/papercraft/PapercraftExport.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -98,6 +100,24 @@ bool CMainFrame::openStartupFile(const std::string& path) {
     std::fprintf(stderr, "%s\n", error.c_str());
     showError(error, false);
     return false;
+}
+
+void CMainFrame::onFileExportPapercraft() {
+    CChildFrame* child = activeChild();
+    if (!child)
+        return;
+    std::string error;
+    CVornDoc& doc = child->getDocument();
+    Unfolder* unfolder = PapercraftNetOf(doc.getRoot()->getSelection(), doc.getTargetMesh(), error);
+    if (!unfolder) {
+        showError(error);
+        return;
+    }
+    CPapercraftDlg dialog(this, *unfolder);
+    if (m_papercraftFn)
+        m_papercraftFn(dialog);
+    else
+        dialog.exec();
 }
 
 void CMainFrame::onFileExport() {

@@ -15,6 +15,7 @@ const char* const kDocumentCommands[] = {
     "FileSave",
     "FileSaveAs",
     "FileExport",
+    "FileExportPapercraft",
     "FileScreenshot",
     "FilePrint",
     "FilePrintPreview",
@@ -95,6 +96,7 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
     add("FileSave", "&Save", {K(Qt::CTRL | Qt::Key_S)});
     add("FileSaveAs", "Save &As...");
     add("FileExport", "&Export...");
+    add("FileExportPapercraft", "Export Pape&rcraft...");
     add("FileScreenshot", "Save Screenshot", {K(Qt::CTRL | Qt::Key_T)});
     add("FileRecordAvi", "Record AVI...", {K(Qt::CTRL | Qt::Key_R)});
     add("FileRecordSlideshow", "Record Slideshow...", {K(Qt::CTRL | Qt::SHIFT | Qt::Key_R)});
@@ -162,6 +164,7 @@ MenuBuilder::MenuBuilder(QWidget& owner) : m_owner(owner) {
                        "FileSaveAs",
                        "-",
                        "FileExport",
+                       "FileExportPapercraft",
                        "FileScreenshot",
                        "FileRecordAvi",
                        "FileRecordSlideshow",

@@ -100,7 +100,7 @@ TEST(MenuTest, FrameAndDocumentMenusDiffer) {
         if (!a->isSeparator())
             fileItems << a->objectName();
     for (const char* id : {"FileNew", "FileOpen", "FileClose", "FileSave", "FileSaveAs",
-                           "FileExport", "FileScreenshot", "FileExit"})
+                           "FileExport", "FileExportPapercraft", "FileScreenshot", "FileExit"})
         EXPECT_TRUE(fileItems.contains(id)) << id;
 }
 
