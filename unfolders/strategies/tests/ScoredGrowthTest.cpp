@@ -61,6 +61,17 @@ public:
     }
 };
 
+/// The same for the space filler.
+class SpaceFillerProbe : public SpaceFillerUnfolder {
+public:
+    Poly* attachOnTrial(Poly& n, int k) {
+        Poly* copy = copyAndFlatten(n, k, nullptr);
+        if (copy)
+            addTwin(n, *copy);
+        return copy;
+    }
+};
+
 /// The regular dodecahedron: the hull of its twenty corners, pentagons merged.
 std::unique_ptr<PolyMesh> dodecahedron() {
     const double phi = (1 + std::sqrt(5.0)) / 2;
@@ -188,9 +199,8 @@ TEST(ScoredGrowth, HullStrategiesKeepTheFirstOfEqualScores) {
 
 TEST(ScoredGrowth, ConvexHullKeepsTheHullSmallestAndSpaceFillerTheHullFullest) {
     // The box's bottom covers [0,2] x [0,1]. Pass 1 of the hull strategy: walls 0 and 2
-    // make the hull 3, walls 1 and 3 make it 2.5, so a short wall (1 or 3) comes first.
-    // The space filler scores every one of these rectangles 0 (a convex net) and keeps
-    // the first, wall 0.
+    // make the hull 3, walls 1 and 3 make it 2.5, so a short wall (1 or 3, equal up to
+    // rounding) comes first.
     auto box = flatBox();
     auto* hull = bind<ConvexHullUnfolder>(*box);
     EXPECT_NEAR(2.0, hull->getRegion(), 1e-12);
@@ -199,20 +209,22 @@ TEST(ScoredGrowth, ConvexHullKeepsTheHullSmallestAndSpaceFillerTheHullFullest) {
     EXPECT_TRUE(hullOrder[1] == 1 || hullOrder[1] == 3) << hullOrder[1];
     EXPECT_TRUE(hull->isSuccesful());
 
+    // The space filler: the bottom alone and the bottom with wall 0 are convex (score 0);
+    // adding wall 1 leaves the triangle (2,-0.5), (2.5,0), (2,0) empty inside the hull.
     auto box2 = flatBox();
-    auto* filler = bind<SpaceFillerUnfolder>(*box2);
-    EXPECT_NEAR(0.0, filler->getRegion(), 1e-12) << "one face is convex";
-    filler->unfold();
-    const Order fillerOrder = placementOrder(*filler);
-    EXPECT_EQ(0, fillerOrder[1]);
-    // Bottom and wall 0 make the rectangle [0,2] x [-0.5,1]: hull area equals face area.
-    filler->clear();
-    auto* probe = bind<TrialProbe>(*box2);
-    Poly* wall = probe->attachOnTrial(*box2->getPoly(0), box2->getPoly(0)->getNeighborIndex(
-                                                             box2->getPoly(5)));
-    ASSERT_NE(nullptr, wall);
-    EXPECT_NEAR(3.0, probe->getRegion(), 1e-6);
-    EXPECT_NEAR(3.0, PolyMesh::getPolyListArea(probe->getPolys()), 1e-6);
+    auto* filler = bind<SpaceFillerProbe>(*box2);
+    EXPECT_NEAR(0.0, filler->getRegion(), 1e-12);
+    Poly* bottom = box2->getPoly(5);
+    Poly* wall0 = box2->getPoly(0);
+    Poly* wall1 = box2->getPoly(1);
+    ASSERT_NE(nullptr, filler->attachOnTrial(*wall0, wall0->getNeighborIndex(bottom)));
+    EXPECT_NEAR(0.0, filler->getRegion(), 1e-9);
+    ASSERT_NE(nullptr, filler->attachOnTrial(*wall1, wall1->getNeighborIndex(bottom)));
+    EXPECT_NEAR(0.125, filler->getRegion(), 1e-6);
+    // Taking wall 1 back restores the score the convex net had.
+    filler->remPolyClean(wall1->getTwin());
+    EXPECT_NEAR(0.0, filler->getRegion(), 1e-9);
+    EXPECT_NEAR(3.0, filler->getConvexHull().getArea(), 1e-6);
 }
 
 TEST(ScoredGrowth, ATrialAttachmentLeavesNetHullAndIndexAsBefore) {
