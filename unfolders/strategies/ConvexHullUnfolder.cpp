@@ -79,12 +79,11 @@ bool ConvexHullUnfolder::attachBestCandidate() {
 }
 
 void ConvexHullUnfolder::unfold() {
-    for (int pass = 0; pass < PassBudget && !isDone(); ++pass) {
-        if (!attachBestCandidate()) {
+    for (int pass = 0; pass < PassBudget && !isDone(); ++pass)
+        if (!attachBestCandidate())
             done = true;
-            StatusMessage("Ready");
-        }
-    }
+    if (isDone())
+        StatusMessage("Ready");
 }
 
 double SpaceFillerUnfolder::netFaceArea() {

@@ -201,8 +201,9 @@ void CrestUnfolder::unfold() {
         checkIntersections = true;
         findConflicts();
         done = true;
-        StatusMessage("Ready");
     }
+    if (isDone())
+        StatusMessage("Ready");
     onChanged(true);
 }
 
