@@ -26,8 +26,9 @@ template <typename T> void unfoldSphere(benchmark::State& state, double capSecon
         auto* u = testshapes::bind<T>(*mesh);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        while (!u->isDone() && std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                                             start).count() < capSeconds)
+        while (!u->isDone() &&
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
+                   capSeconds)
             u->unfold();
         placed = u->getPolyCount();
         state.PauseTiming();
@@ -66,14 +67,30 @@ template <typename T> void candidateCost(benchmark::State& state) {
         benchmark::Counter(candidates, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_PathMinimizer(benchmark::State& s) { unfoldSphere<PathMinimizerUnfolder>(s, 1e9); }
-void BM_RadiusMinimizer(benchmark::State& s) { unfoldSphere<RadiusMinimizerUnfolder>(s, 1e9); }
-void BM_ConvexHull(benchmark::State& s) { unfoldSphere<ConvexHullUnfolder>(s, 120); }
-void BM_SpaceFiller(benchmark::State& s) { unfoldSphere<SpaceFillerUnfolder>(s, 120); }
-void BM_Crest(benchmark::State& s) { unfoldSphere<CrestUnfolder>(s, 120); }
-void BM_ConvexHullCandidate(benchmark::State& s) { candidateCost<ConvexHullUnfolder>(s); }
-void BM_SpaceFillerCandidate(benchmark::State& s) { candidateCost<SpaceFillerUnfolder>(s); }
-void BM_CrestCandidate(benchmark::State& s) { candidateCost<CrestUnfolder>(s); }
+void BM_PathMinimizer(benchmark::State& s) {
+    unfoldSphere<PathMinimizerUnfolder>(s, 1e9);
+}
+void BM_RadiusMinimizer(benchmark::State& s) {
+    unfoldSphere<RadiusMinimizerUnfolder>(s, 1e9);
+}
+void BM_ConvexHull(benchmark::State& s) {
+    unfoldSphere<ConvexHullUnfolder>(s, 120);
+}
+void BM_SpaceFiller(benchmark::State& s) {
+    unfoldSphere<SpaceFillerUnfolder>(s, 120);
+}
+void BM_Crest(benchmark::State& s) {
+    unfoldSphere<CrestUnfolder>(s, 120);
+}
+void BM_ConvexHullCandidate(benchmark::State& s) {
+    candidateCost<ConvexHullUnfolder>(s);
+}
+void BM_SpaceFillerCandidate(benchmark::State& s) {
+    candidateCost<SpaceFillerUnfolder>(s);
+}
+void BM_CrestCandidate(benchmark::State& s) {
+    candidateCost<CrestUnfolder>(s);
+}
 
 } // namespace
 

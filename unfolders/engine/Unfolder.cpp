@@ -226,8 +226,7 @@ bool Unfolder::remPoly(Poly* f) {
     if (autoUpdateHull()) {
         // Undoing the last addition gives the hull of the remaining faces added in list
         // order, which is what a rebuild computes, without visiting them.
-        const bool undone = f == lastHullFace &&
-                            convexHull.getRevision() == lastHullRevision &&
+        const bool undone = f == lastHullFace && convexHull.getRevision() == lastHullRevision &&
                             convexHull.rollBack();
         if (!undone)
             rebuildHull();

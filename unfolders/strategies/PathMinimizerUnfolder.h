@@ -40,6 +40,6 @@ private:
     /// The net faces by (path value, net position): the smallest is the one a scan of
     /// the net in list order keeping only strictly smaller values would choose.
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
-    std::size_t queued = 0;   // net faces queued so far
+    std::size_t queued = 0;     // net faces queued so far
     Poly* lastQueued = nullptr; // the last of them, to notice a net laid afresh
 };

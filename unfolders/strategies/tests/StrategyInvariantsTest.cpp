@@ -67,9 +67,9 @@ TEST(StrategyInvariants, EveryStrategyIsBuiltByNameUnderUnfolder) {
         EXPECT_EQ(name, std::string(u->getClassName()));
         // These lay whole nets at once and judge (or show) their overlaps afterwards.
         const bool judgesAfter = name == "SteepestAscentUnfolder" ||
-                                 name == "CollisionRepairUnfolder" ||
-                                 name == "RandomCutUnfolder" || name == "SpannedUnfolder" ||
-                                 name == "EvolvingUnfolder" || name == "ManualUnfolder";
+                                 name == "CollisionRepairUnfolder" || name == "RandomCutUnfolder" ||
+                                 name == "SpannedUnfolder" || name == "EvolvingUnfolder" ||
+                                 name == "ManualUnfolder";
         const bool checks =
             name.find("WithoutErrorCorrection") == std::string::npos && !judgesAfter;
         EXPECT_EQ(checks, u->getCheckIntersections()) << name;
@@ -103,8 +103,7 @@ TEST(StrategyInvariants, EveryStrategyFinishesWithASoundNetCompleteWhenOffered) 
             // starting face only.
             const bool mayStopShort =
                 (factory->isListedUnder("RandomCutUnfolder") && u->getCheckIntersections()) ||
-                !u->getRefusal().empty() ||
-                factory->getClassName() == std::string("CrestUnfolder");
+                !u->getRefusal().empty() || factory->getClassName() == std::string("CrestUnfolder");
             if (factory->isOfferedToUsers() && !mayStopShort) {
                 EXPECT_EQ(mesh->getPolyCount(), u->getPolyCount()) << what;
             }
