@@ -6,6 +6,7 @@
 #include <limits>
 #include <map>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -85,6 +86,35 @@ struct PlanarConvexHull::Index {
         grid.clear();
         inversions = 0;
     }
+
+    /// The journal of mark()/rollBack(): what the hull was at the mark, and every vertex
+    /// inserted or taken out since, in order. Vertices taken out are kept (not freed) with
+    /// their links of that moment, so that undoing in reverse order puts each one back
+    /// between the very vertices it left.
+    struct Edit {
+        Node* node;
+        bool inserted;
+    };
+    struct Journal {
+        bool open = false;
+        Node* head = nullptr;
+        int length = 0;
+        int inversions = 0;
+        int pointsSeen = 0;
+        double centerX = 0.0, centerY = 0.0;
+        double pendingX[2] = {0.0, 0.0}, pendingY[2] = {0.0, 0.0};
+        void* pendingData[2] = {nullptr, nullptr};
+        std::vector<Edit> edits;
+    } journal;
+
+    /// Frees the vertices the journal kept and closes it.
+    void dropJournal() {
+        for (const Edit& e : journal.edits)
+            if (!e.inserted)
+                delete e.node;
+        journal.edits.clear();
+        journal.open = false;
+    }
 };
 
 namespace {
@@ -138,6 +168,8 @@ void PlanarConvexHull::reset() {
     }
     m_pointsSeen = 0;
     m_index->clear();
+    m_index->dropJournal();
+    ++m_revision;
 }
 
 void PlanarConvexHull::copyFrom(const PlanarConvexHull& hull) {
@@ -274,7 +306,10 @@ void PlanarConvexHull::removeVertex(Node* node) {
     m_index->inversions += inversionAt(before, m_head);
     setEdge(before);
     m_index->remove(node);
-    delete node;
+    if (m_index->journal.open)
+        m_index->journal.edits.push_back({node, false});
+    else
+        delete node;
     --m_length;
 }
 
@@ -291,12 +326,21 @@ void PlanarConvexHull::insertBefore(Node* node, Node* before, bool becomesHead) 
     setEdge(node);
     setEdge(after);
     m_index->add(node);
+    if (m_index->journal.open)
+        m_index->journal.edits.push_back({node, true});
     ++m_length;
 }
 
 bool PlanarConvexHull::addPoint(double x, double y, void* data) {
     if (!std::isfinite(x) || !std::isfinite(y))
         return false;
+    const bool added = addAcceptedPoint(x, y, data);
+    if (added)
+        ++m_revision;
+    return added;
+}
+
+bool PlanarConvexHull::addAcceptedPoint(double x, double y, void* data) {
     if (m_pointsSeen < 2) {
         m_pendingX[m_pointsSeen] = x;
         m_pendingY[m_pointsSeen] = y;
@@ -335,6 +379,72 @@ bool PlanarConvexHull::addPoint(double x, double y, void* data) {
     node->dist = dist;
     node->data = data;
     insertBefore(node, n, n == m_head && angle < n->angle);
+    return true;
+}
+
+void PlanarConvexHull::mark() {
+    Index::Journal& j = m_index->journal;
+    m_index->dropJournal();
+    j.open = true;
+    j.head = m_head;
+    j.length = m_length;
+    j.inversions = m_index->inversions;
+    j.pointsSeen = m_pointsSeen;
+    j.centerX = m_centerX;
+    j.centerY = m_centerY;
+    for (int i = 0; i < 2; ++i) {
+        j.pendingX[i] = m_pendingX[i];
+        j.pendingY[i] = m_pendingY[i];
+        j.pendingData[i] = m_pendingData[i];
+    }
+}
+
+bool PlanarConvexHull::rollBack() {
+    Index::Journal& j = m_index->journal;
+    if (!j.open)
+        return false;
+    if (j.pointsSeen < 3) {
+        // Before the first triangle there were no vertices: what was made since goes.
+        std::vector<Node*> made;
+        Node* node = m_head;
+        for (int i = 0; i < m_length; ++i, node = node->next)
+            made.push_back(node);
+        for (Node* n : made)
+            delete n;
+        m_index->dropJournal(); // frees the vertices taken out since the mark
+        m_index->clear();
+        m_head = nullptr;
+    } else {
+        for (auto it = j.edits.rbegin(); it != j.edits.rend(); ++it) {
+            Node* node = it->node;
+            if (it->inserted) {
+                node->prev->next = node->next;
+                node->next->prev = node->prev;
+                m_index->remove(node);
+                setEdge(node->prev);
+                delete node;
+            } else {
+                node->prev->next = node;
+                node->next->prev = node;
+                m_index->add(node);
+                setEdge(node->prev);
+            }
+        }
+        m_head = j.head;
+        m_index->inversions = j.inversions;
+    }
+    j.edits.clear();
+    j.open = false;
+    m_length = j.length;
+    m_pointsSeen = j.pointsSeen;
+    m_centerX = j.centerX;
+    m_centerY = j.centerY;
+    for (int i = 0; i < 2; ++i) {
+        m_pendingX[i] = j.pendingX[i];
+        m_pendingY[i] = j.pendingY[i];
+        m_pendingData[i] = j.pendingData[i];
+    }
+    ++m_revision;
     return true;
 }
 

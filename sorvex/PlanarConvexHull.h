@@ -66,9 +66,24 @@ public:
     /// (the earliest on ties), writing its width and height. 0 for an empty hull.
     double getLongestAxis(double* width, double* height) const;
 
+    /// Starts a journal of the additions from here on (forgetting any earlier one), so
+    /// that rollBack() can take them back. Cost: O(1), plus freeing what the earlier
+    /// journal kept.
+    void mark();
+    /// Restores the hull exactly as it was at the last mark(): the same vertex objects in
+    /// the same order, the same head, centre and pending points. The cost grows with the
+    /// changes made since the mark, not with the hull. False, changing nothing, without a
+    /// mark; a reset or copy forgets the mark.
+    bool rollBack();
+    /// Counts every change (an accepted point, a reset, a roll-back), so that a caller can
+    /// tell whether anyone else changed the hull since it looked.
+    unsigned long long getRevision() const { return m_revision; }
+
 private:
     struct Index;
 
+    /// addPoint for a finite point, without counting the change.
+    bool addAcceptedPoint(double x, double y, void* data);
     bool addFirstTriangle(double x, double y, void* data);
     bool isDuplicate(double x, double y) const;
     Node* firstNotBelow(double angle) const;
@@ -90,4 +105,5 @@ private:
     /// Lookup structures over the vertices; they give the same answers as scanning the
     /// list, without visiting every vertex.
     std::unique_ptr<Index> m_index;
+    unsigned long long m_revision = 0;
 };

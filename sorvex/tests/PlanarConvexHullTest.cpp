@@ -347,3 +347,54 @@ TEST(PlanarConvexHull, IndexedSearchMatchesThePlainInsertionRule) {
         }
     }
 }
+
+namespace {
+
+struct HullVertex {
+    double x, y;
+    void* data;
+    double edgeAngle;
+    bool operator==(const HullVertex&) const = default;
+};
+
+std::vector<HullVertex> listOf(const PlanarConvexHull& hull) {
+    std::vector<HullVertex> out;
+    const PlanarConvexHull::Node* node = hull.getHead();
+    for (int i = 0; i < hull.getLength(); ++i, node = node->next)
+        out.push_back({node->x, node->y, node->data, node->edgeAngle});
+    return out;
+}
+
+} // namespace
+
+TEST(PlanarConvexHull, RollBackRestoresTheHullOfTheMarkExactly) {
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<double> coord(-10, 10);
+    PlanarConvexHull hull;
+    // From the very start (pending points and the first triangle taken back too), then
+    // from hulls of growing size, with trials that grow, shrink or leave the hull.
+    for (int round = 0; round < 200; ++round) {
+        const PlanarConvexHull before = hull;
+        const std::vector<HullVertex> list = listOf(hull);
+        const double area = hull.getArea();
+        hull.mark();
+        const int trial = 1 + round % 5;
+        for (int k = 0; k < trial; ++k)
+            hull.addPoint(coord(gen) * (1 + round % 3), coord(gen), &hull);
+        ASSERT_TRUE(hull.rollBack());
+        EXPECT_FALSE(hull.rollBack()) << "one roll-back per mark";
+        EXPECT_EQ(list, listOf(hull)) << "round " << round;
+        EXPECT_EQ(area, hull.getArea());
+        double cx = 0, cy = 0, bx = 0, by = 0;
+        hull.getOriginalCenter(&cx, &cy);
+        before.getOriginalCenter(&bx, &by);
+        EXPECT_EQ(bx, cx);
+        EXPECT_EQ(by, cy);
+        // The restored hull goes on as the untouched copy does.
+        const double x = coord(gen), y = coord(gen);
+        PlanarConvexHull copy = before;
+        EXPECT_EQ(copy.addPoint(x, y, nullptr), hull.addPoint(x, y, nullptr));
+        EXPECT_EQ(listOf(copy), listOf(hull));
+        checkStructure(hull);
+    }
+}

@@ -57,10 +57,15 @@ void FaceBSP::store(const FaceBox& box) {
 }
 
 void FaceBSP::insert(const FaceBox& box) {
+    LastInsert record;
+    record.nodesBefore = shared->nodes.size();
     FaceBSP* node = this;
     for (;;) {
-        if (!node->low)
+        if (!node->low) {
             node->split();
+            if (node->low && !record.firstSplit)
+                record.firstSplit = node;
+        }
         if (node->low && node->low->contains(box))
             node = node->low;
         else if (node->high && node->high->contains(box))
@@ -68,7 +73,39 @@ void FaceBSP::insert(const FaceBox& box) {
         else
             break;
     }
+    record.valid = true;
+    record.face = box.face;
+    record.storedAt = node;
+    record.extentBefore = node->maxExtent;
+    record.sequence = shared->nextSequence;
     node->store(box);
+    shared->last = record;
+}
+
+bool FaceBSP::undoLastInsert(const FaceBox& box) {
+    LastInsert& last = shared->last;
+    if (!last.valid || last.face != box.face)
+        return false;
+    FaceBSP* node = last.storedAt;
+    const double key = node->keyOf(box);
+    auto it = std::lower_bound(node->entries.begin(), node->entries.end(), key,
+                               [](const Entry& e, double k) { return e.key < k; });
+    while (it != node->entries.end() && it->sequence != last.sequence)
+        ++it;
+    if (it == node->entries.end())
+        return false;
+    node->entries.erase(it);
+    node->maxExtent = last.extentBefore;
+    // The nodes the insert split are the newest in the pool: they go, and the first
+    // node split becomes a leaf again.
+    if (last.firstSplit) {
+        last.firstSplit->low = last.firstSplit->high = nullptr;
+        while (shared->nodes.size() > last.nodesBefore)
+            shared->nodes.pop_back();
+    }
+    shared->nextSequence = last.sequence;
+    last.valid = false;
+    return true;
 }
 
 void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
@@ -111,6 +148,7 @@ void FaceBSP::grow(const FaceBox& box) {
     shared->nodes.clear();
     for (const FaceBox& b : stored)
         insert(b);
+    shared->last.valid = false;
 }
 
 bool FaceBSP::remove(const FaceBox& box) {
@@ -123,6 +161,7 @@ bool FaceBSP::remove(const FaceBox& box) {
         else
             break;
     }
+    shared->last.valid = false;
     auto first = node->entries.end();
     for (auto it = node->entries.begin(); it != node->entries.end(); ++it)
         if (it->box.face == box.face &&
@@ -196,6 +235,7 @@ Poly* FaceBSP::findFirstFrom(OverlapQuery& query) const {
 }
 
 void FaceBSP::shift(double dx, double dz) {
+    shared->last.valid = false;
     minX += dx;
     maxX += dx;
     minZ += dz;

@@ -50,6 +50,12 @@ public:
     /// Removes the first box of `box.face` at the node that the box's extent
     /// leads to; false when it is not stored there.
     bool remove(const FaceBox& box);
+    /// Takes back the most recent insert exactly: its box, the nodes it split, the
+    /// node's extent and the insertion count, so that a face added on trial and taken
+    /// out again leaves the tree as it was. O(depth + boxes at the node). False,
+    /// changing nothing, when `box.face` is not the face last inserted or the tree
+    /// changed since (a removal, a grow, a shift). Call it on a root.
+    bool undoLastInsert(const FaceBox& box);
     /// Whether a stored face overlaps the box's face (see FacesOverlap). With
     /// a list, every such face is appended: this node's boxes in insertion
     /// order, then the low subtree, then the high one; without one the search
@@ -84,9 +90,20 @@ private:
     /// What the nodes of one tree share: the node pool (so that splitting
     /// and rebuilding do not allocate node by node) and the insertion count
     /// that orders the boxes of each node.
+    /// What the most recent insert changed.
+    struct LastInsert {
+        bool valid = false;
+        Poly* face = nullptr;
+        FaceBSP* storedAt = nullptr;
+        FaceBSP* firstSplit = nullptr; // null when the insert split no node
+        std::size_t nodesBefore = 0;
+        double extentBefore = 0;
+        std::uint64_t sequence = 0;
+    };
     struct Shared {
         std::deque<FaceBSP> nodes;
         std::uint64_t nextSequence = 0;
+        LastInsert last;
     };
     struct Entry {
         double key; // see keyOf

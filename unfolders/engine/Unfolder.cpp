@@ -207,16 +207,31 @@ void Unfolder::addPoly(Poly* f) {
     if (!PolyMesh::addPoly(f, false))
         return;
     addToFaceBoxTree(f);
-    if (autoUpdateHull())
+    if (autoUpdateHull()) {
+        // The journal lets remPoly take this face back out of the hull in the time it
+        // took to add it: strategies that attach a face on trial rely on it.
+        convexHull.mark();
         addPolyToHull(f, &convexHull);
+        lastHullFace = f;
+        lastHullRevision = convexHull.getRevision();
+    }
 }
 
 bool Unfolder::remPoly(Poly* f) {
     if (!PolyMesh::remPoly(f))
         return false;
-    faceBoxTree->remove(FaceBox(f));
-    if (autoUpdateHull())
-        rebuildHull();
+    const FaceBox box(f);
+    if (!faceBoxTree->undoLastInsert(box))
+        faceBoxTree->remove(box);
+    if (autoUpdateHull()) {
+        // Undoing the last addition gives the hull of the remaining faces added in list
+        // order, which is what a rebuild computes, without visiting them.
+        const bool undone = f == lastHullFace && convexHull.getRevision() == lastHullRevision &&
+                            convexHull.rollBack();
+        if (!undone)
+            rebuildHull();
+    }
+    lastHullFace = nullptr;
     return true;
 }
 

@@ -55,7 +55,10 @@ class Unfolder : public PolyMesh, public SystemIdleHandler {
     void limnFace(Renderer* r, Poly& face) override;
     bool autoMergePolys() override { return false; }
     bool canUserUnfold() override { return false; }
-    /// Also takes the face out of the overlap index and rebuilds the hull.
+    /// Also takes the face out of the overlap index and the hull. Taking out the face
+    /// added last restores both exactly as they were before it, at the cost of adding
+    /// it (strategies that attach a face on trial rely on it); any other face makes the
+    /// hull be rebuilt from the whole net.
     bool remPoly(Poly* f) override;
     /// Empties the net and the overlap index; hull, transforms, conflicts and
     /// cut graph stay until the next layout rebuilds them.
@@ -264,6 +267,9 @@ protected:
     Graph<Vertex*> cutGraph;
     bool conflictsValid = false;
     Graph<Poly*> conflicts;
+    /// The face whose hull points addPoly journaled last, and the hull's revision then.
+    Poly* lastHullFace = nullptr;
+    unsigned long long lastHullRevision = 0;
 
 private:
     void fillGaps();

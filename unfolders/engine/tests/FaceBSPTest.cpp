@@ -173,3 +173,54 @@ TEST(FaceBSP, QueryAgreesWithBruteForceOnRandomTriangles) {
         EXPECT_EQ(reference.empty() ? nullptr : reference.front(), tree.findFirst(box));
     }
 }
+
+namespace {
+
+/// The tree's shape and contents: every node's region and boxes, depth first.
+void describe(const FaceBSP* node, std::vector<double>& out) {
+    if (!node)
+        return;
+    out.insert(out.end(), {node->getMinX(), node->getMaxX(), node->getMinZ(), node->getMaxZ(),
+                           double(node->getLocalBoxCount())});
+    out.push_back(node->getLow() ? 1 : 0);
+    describe(node->getLow(), out);
+    describe(node->getHigh(), out);
+}
+
+} // namespace
+
+TEST(FaceBSP, UndoingTheLastInsertLeavesTheTreeAsItWas) {
+    Faces faces;
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<double> at(0, 20);
+    FaceBSP tree;
+    for (int i = 0; i < 60; ++i) {
+        const double x = at(gen), z = at(gen);
+        store(tree, faces.add({{x, z}, {x + 1, z}, {x, z + 1}}));
+    }
+    for (int i = 0; i < 40; ++i) {
+        std::vector<double> before, after;
+        describe(&tree, before);
+        std::vector<FaceBox> boxesBefore, boxesAfter;
+        tree.collectBoxes(boxesBefore);
+        const double x = at(gen), z = at(gen), size = i % 2 ? 0.01 : 3;
+        Poly* trial = faces.add({{x, z}, {x + size, z}, {x, z + size}});
+        tree.insert(FaceBox(trial));
+        ASSERT_TRUE(tree.undoLastInsert(FaceBox(trial)));
+        EXPECT_FALSE(tree.undoLastInsert(FaceBox(trial)));
+        describe(&tree, after);
+        EXPECT_EQ(before, after) << "trial " << i;
+        tree.collectBoxes(boxesAfter);
+        ASSERT_EQ(boxesBefore.size(), boxesAfter.size());
+        for (size_t k = 0; k < boxesBefore.size(); ++k)
+            EXPECT_EQ(boxesBefore[k].face, boxesAfter[k].face);
+    }
+    // Only the face inserted last, and only before anything else changes the tree.
+    Poly* a = faces.add({{1, 1}, {2, 1}, {1, 2}});
+    Poly* b = faces.add({{5, 5}, {6, 5}, {5, 6}});
+    tree.insert(FaceBox(a));
+    tree.insert(FaceBox(b));
+    EXPECT_FALSE(tree.undoLastInsert(FaceBox(a)));
+    EXPECT_TRUE(tree.remove(FaceBox(a)));
+    EXPECT_FALSE(tree.undoLastInsert(FaceBox(b)));
+}
