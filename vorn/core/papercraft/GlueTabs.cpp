@@ -11,18 +11,25 @@
 using Sorvex::M2d;
 
 std::vector<M2d> TabOutline(const M2d& a, const M2d& b, double heightMm, double angleDegrees) {
+    return TabOutline(a, b, heightMm, angleDegrees, angleDegrees);
+}
+
+std::vector<M2d> TabOutline(const M2d& a, const M2d& b, double heightMm, double angleAtA,
+                            double angleAtB) {
     M2d u = b - a;
     const double length = u.length();
     u.normalize();
     const M2d outward(u.y(), -u.x());
-    const double slope = 1.0 / std::tan(angleDegrees * M_PI / 180.0); // inset per height
+    // Inset along the edge per unit of height at either end.
+    const double slopeA = 1.0 / std::tan(angleAtA * M_PI / 180.0);
+    const double slopeB = 1.0 / std::tan(angleAtB * M_PI / 180.0);
     double height = heightMm;
-    if (2.0 * height * slope >= length) {
-        height = 0.5 * length / slope;
-        return {a, a + u * (0.5 * length) + outward * height, b};
+    if (height * (slopeA + slopeB) >= length) {
+        height = length / (slopeA + slopeB);
+        return {a, a + u * (height * slopeA) + outward * height, b};
     }
-    return {a, a + outward * height + u * (height * slope),
-            b + outward * height - u * (height * slope), b};
+    return {a, a + outward * height + u * (height * slopeA),
+            b + outward * height - u * (height * slopeB), b};
 }
 
 namespace {
@@ -66,13 +73,22 @@ int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector
     }
 
     const double h = options.tabHeightMm, angle = options.tabAngleDegrees;
-    // Lower tabs first, then steeper sides: a tab in the slit between two faces of one
-    // piece only fits with sides steeper than the slit's angle.
-    const std::pair<double, double> variants[] = {{h, angle},
-                                                  {0.6 * h, angle},
-                                                  {0.6 * h, 0.6 * angle},
-                                                  {0.4 * h, 0.35 * angle},
-                                                  {0.25 * h, 0.2 * angle}};
+    // Lower tabs first, then sides meeting the edge at smaller angles (a tab in the
+    // wedge between two faces of one piece only fits with sides flatter than the
+    // wedge), at one end only where the other end is free, and last narrow triangles.
+    struct Variant {
+        double height, atA, atB;
+    };
+    const Variant variants[] = {{h, angle, angle},
+                                {0.6 * h, angle, angle},
+                                {0.6 * h, 0.6 * angle, 0.6 * angle},
+                                {0.4 * h, 0.35 * angle, 0.35 * angle},
+                                {0.4 * h, angle, 0.2 * angle},
+                                {0.4 * h, 0.2 * angle, angle},
+                                {0.25 * h, 0.2 * angle, 0.2 * angle},
+                                {0.25 * h, 0.6 * angle, 0.1 * angle},
+                                {0.25 * h, 0.1 * angle, 0.6 * angle},
+                                {0.15 * h, 0.1 * angle, 0.1 * angle}};
     int placed = 0;
     for (auto& [number, both] : sides) {
         if (both.size() != 2)
@@ -80,14 +96,14 @@ int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector
         std::stable_sort(both.begin(), both.end(),
                          [](const auto& x, const auto& y) { return x.first.piece < y.first.piece; });
         bool done = false;
-        for (const auto& [height, degrees] : variants) {
+        for (const Variant& variant : variants) {
             for (const auto& [side, edge] : both) {
                 PaperPiece& piece = pieces[size_t(side.piece)];
                 const auto& corners = piece.faces[size_t(side.face)].corners;
                 const M2d a = corners[size_t(edge)];
                 const M2d b = corners[(size_t(edge) + 1) % corners.size()];
                 GlueTab tab;
-                tab.corners = TabOutline(a, b, height, degrees);
+                tab.corners = TabOutline(a, b, variant.height, variant.atA, variant.atB);
                 tab.number = number;
                 tab.sourceFace = piece.faces[size_t(side.face)].sourceFace;
                 tab.edge = edge;

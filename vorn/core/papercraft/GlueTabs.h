@@ -13,6 +13,10 @@ struct PapercraftOptions;
 /// counter-clockwise, `a` first and `b` last.
 std::vector<Sorvex::M2d> TabOutline(const Sorvex::M2d& a, const Sorvex::M2d& b, double heightMm,
                                     double angleDegrees);
+/// The same with the side at `a` at `angleAtA` to the base and the side at `b` at
+/// `angleAtB`.
+std::vector<Sorvex::M2d> TabOutline(const Sorvex::M2d& a, const Sorvex::M2d& b, double heightMm,
+                                    double angleAtA, double angleAtB);
 
 /// Gives every cut edge pair numbered in `numbers` (per source face and edge) exactly one glue tab, on one of its two
 /// sides (first the side in the lower-numbered piece), overlapping no face and no tab of

@@ -69,6 +69,8 @@ public:
     }
 
 private:
+    /// Orders the faces breadth first down each fold tree and lays every root; the
+    /// other faces are laid as they are placed, against the face they end up hanging from.
     void layTrees() {
         const size_t n = s.faces.size();
         out.corners.resize(n);
@@ -88,19 +90,17 @@ private:
                                         M2d((c[1 % c.size()] - c[0]).length(), 0));
             const size_t first = order.size();
             order.push_back(int(root));
-            for (size_t k = first; k < order.size(); ++k) {
-                const int f = order[k];
-                for (int g : children[size_t(f)]) {
-                    const int ge = s.parentEdge[size_t(g)];
-                    const int fe = s.faces[size_t(g)].neighborEdge[size_t(ge)];
-                    const auto& fc = out.corners[size_t(f)];
-                    out.corners[size_t(g)] =
-                        LayFace(s.faces[size_t(g)], ge, fc[(size_t(fe) + 1) % fc.size()],
-                                fc[size_t(fe)]);
+            for (size_t k = first; k < order.size(); ++k)
+                for (int g : children[size_t(order[k])])
                     order.push_back(g);
-                }
-            }
         }
+    }
+
+    /// Face `g` laid against edge `fe` of face `f` as placed, across that edge.
+    std::vector<M2d> layAgainst(int g, int f, int fe) const {
+        const auto& fc = out.corners[size_t(f)];
+        const int ge = s.faces[size_t(f)].neighborEdge[size_t(fe)];
+        return LayFace(s.faces[size_t(g)], ge, fc[(size_t(fe) + 1) % fc.size()], fc[size_t(fe)]);
     }
 
     std::vector<FlatTriangle> trianglesOf(int face) const {
@@ -134,29 +134,65 @@ private:
         out.folded[size_t(g)][size_t(ge)] = 1;
     }
 
+    /// Places face `g` laid as `corners` into the piece of face `f`, hinged on edge `fe`
+    /// of `f`, when it fits there; true when it did.
+    bool placeAgainst(int g, std::vector<M2d>& corners, int f, int fe) {
+        const int piece = out.pieceOf[size_t(f)];
+        std::vector<FlatTriangle> tris;
+        AppendFlatTriangles(corners, g, tris);
+        Extent grown = extents[size_t(piece)];
+        grown.add(extentOf(corners));
+        if (!admits(grown) || !fits(tris, piece))
+            return false;
+        for (const FlatTriangle& t : tris)
+            grids[size_t(piece)]->add(t);
+        extents[size_t(piece)] = grown;
+        pieces[size_t(piece)].push_back(g);
+        out.pieceOf[size_t(g)] = piece;
+        out.corners[size_t(g)] = std::move(corners);
+        join(f, fe, g, s.faces[size_t(f)].neighborEdge[size_t(fe)]);
+        return true;
+    }
+
+    /// Breadth first down each tree, a face joins the piece of the face it hangs from
+    /// when it fits there; else it is re-hinged onto another neighbour already placed
+    /// (its subtree follows it), larger pieces first; else it starts a piece of its own.
     void cutAtOverlaps() {
         out.pieceOf.assign(s.faces.size(), -1);
+        std::vector<std::pair<size_t, int>> others; // (piece size, edge of g)
         for (int g : order) {
             const int f = s.parent[size_t(g)];
             if (f < 0) {
                 out.pieceOf[size_t(g)] = newPiece(g);
                 continue;
             }
-            const int piece = out.pieceOf[size_t(f)];
-            const auto tris = trianglesOf(g);
-            Extent grown = extents[size_t(piece)];
-            grown.add(extentOf(out.corners[size_t(g)]));
-            if (!admits(grown) || !fits(tris, piece)) {
-                out.pieceOf[size_t(g)] = newPiece(g);
-                continue;
-            }
-            for (const FlatTriangle& t : tris)
-                grids[size_t(piece)]->add(t);
-            extents[size_t(piece)] = grown;
-            pieces[size_t(piece)].push_back(g);
-            out.pieceOf[size_t(g)] = piece;
+            const auto& face = s.faces[size_t(g)];
             const int ge = s.parentEdge[size_t(g)];
-            join(f, s.faces[size_t(g)].neighborEdge[size_t(ge)], g, ge);
+            const int fe = face.neighborEdge[size_t(ge)];
+            std::vector<M2d> onParent = layAgainst(g, f, fe);
+            std::vector<M2d> laid = onParent;
+            if (placeAgainst(g, laid, f, fe))
+                continue;
+            others.clear();
+            for (size_t e = 0; e < face.neighbor.size(); ++e) {
+                const int h = face.neighbor[e];
+                if (h >= 0 && h != f && out.pieceOf[size_t(h)] >= 0)
+                    others.emplace_back(pieces[size_t(out.pieceOf[size_t(h)])].size(), int(e));
+            }
+            std::stable_sort(others.begin(), others.end(),
+                             [](const auto& a, const auto& b) { return a.first > b.first; });
+            bool placed = false;
+            for (const auto& [size, e] : others) {
+                const int h = face.neighbor[size_t(e)];
+                const int he = face.neighborEdge[size_t(e)];
+                laid = layAgainst(g, h, he);
+                if ((placed = placeAgainst(g, laid, h, he)))
+                    break;
+            }
+            if (!placed) {
+                out.corners[size_t(g)] = std::move(onParent);
+                out.pieceOf[size_t(g)] = newPiece(g);
+            }
         }
     }
 

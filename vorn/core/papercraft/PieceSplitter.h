@@ -33,7 +33,9 @@ struct PieceLimit {
 
 /// Splits the net given by the fold tree of `surface` into overlap-free pieces. Each
 /// tree is laid flat from its root; breadth first, a face that would overlap the piece
-/// of the face it hangs from starts a piece of its own (its subtree follows it). Then,
+/// of the face it hangs from is hinged instead onto another neighbour already laid
+/// where it fits (neighbours in larger pieces first), else it starts a piece of its own;
+/// its subtree follows it either way. Then,
 /// largest piece first, neighbouring pieces across cut edges are joined whenever the
 /// joined piece still lies flat without overlaps, larger neighbours tried first. A net
 /// without overlaps stays one piece. Faces without area never count as overlapping.

@@ -1,4 +1,5 @@
 #include "vorn/core/papercraft/FlatOverlap.h"
+#include "vorn/core/papercraft/GlueTabs.h"
 #include "vorn/core/papercraft/PaperSurface.h"
 #include "vorn/core/papercraft/PapercraftExport.h"
 #include "vorn/core/papercraft/PapercraftOptions.h"
@@ -275,6 +276,41 @@ TEST(Papercraft, OverlapTestsAgreeWithTheIndependentCheck) {
         EXPECT_EQ(others[i].second, papercheck::PolygonsOverlap(notch, others[i].first, 1e-9))
             << "shape " << i;
     }
+}
+
+TEST(Papercraft, TabsTakeTheirShapeFromTheAnglesAtEitherEnd) {
+    using Sorvex::M2d;
+    const M2d a(0, 0), b(10, 0);
+    // Outside a counter-clockwise face's edge running along +x is below it.
+    const auto sideAngle = [](const M2d& base, const M2d& corner) {
+        return std::atan2(std::fabs(corner.y() - base.y()), std::fabs(corner.x() - base.x())) *
+               180.0 / M_PI;
+    };
+    const auto tab = TabOutline(a, b, 1.0, 45.0, 10.0);
+    ASSERT_EQ(4u, tab.size());
+    EXPECT_NEAR(-1.0, tab[1].y(), 1e-12);
+    EXPECT_NEAR(45.0, sideAngle(a, tab[1]), 1e-9);
+    EXPECT_NEAR(10.0, sideAngle(b, tab[2]), 1e-9);
+    // Sides too flat for the height meet below it: a triangle on the whole edge.
+    const auto triangle = TabOutline(a, b, 5.0, 20.0, 5.0);
+    ASSERT_EQ(3u, triangle.size());
+    EXPECT_NEAR(20.0, sideAngle(a, triangle[1]), 1e-9);
+    EXPECT_NEAR(5.0, sideAngle(b, triangle[1]), 1e-9);
+    EXPECT_LT(triangle[1].y(), 0.0);
+    EXPECT_EQ(TabOutline(a, b, 2.0, 30.0), TabOutline(a, b, 2.0, 30.0, 30.0));
+}
+
+TEST(Papercraft, MostCutEdgesOfADenseSphereGetATab) {
+    // Nearly flat vertices leave thin wedges between the faces of a piece; tabs with
+    // flatter sides, at one end or both, still fit most of them.
+    auto sphere = testshapes::meshOf(testshapes::icosphere(2));
+    PapercraftOptions options;
+    options.sizeValue = 60;
+    const Built b = papercraftOf<BreadthFirstUnfolder>(*sphere, options);
+    expectSound(b.layout, b.surface, "sphere");
+    const double pairs = double(b.layout.tabCount) + double(b.layout.warnings.size());
+    EXPECT_LT(double(b.layout.warnings.size()), 0.2 * pairs)
+        << b.layout.warnings.size() << " of " << pairs << " dropped";
 }
 
 TEST(Papercraft, SettingsAreRemembered) {
