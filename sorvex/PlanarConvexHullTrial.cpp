@@ -31,8 +31,8 @@ public:
     /// addAcceptedPoint's steps for a hull of three or more vertices.
     void add(double x, double y) {
         const Point p{x, y, polarAngle(x - cx, y - cy), std::hypot(x - cx, y - cy)};
-        if (isDuplicate(x, y))
-            return;
+        // addPoint rejects duplicates before points inside; either way nothing changes,
+        // so the cheap test for inside comes first (most corners asked about are).
         int n = firstNotBelow(p.angle);
         if (std::fabs(at(n).angle - p.angle) < Tolerance) {
             if (p.dist < at(n).dist + Tolerance)
@@ -44,6 +44,8 @@ public:
         if (leftOf(direction(at(m).x, at(m).y, x, y), edge))
             return;
         if (!leftOf(direction(x, y, at(n).x, at(n).y), edge))
+            return;
+        if (isDuplicate(x, y))
             return;
         // Each vertex's edge runs to its present successor, as the hull keeps it.
         for (int k = prev(m); k != n && m != n; k = prev(m)) {

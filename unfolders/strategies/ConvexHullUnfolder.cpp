@@ -20,13 +20,24 @@ constexpr double TieShare = 1e-9;
 
 /// The area of the hull of `hull` and the corners of `copy`, taken in the net plane.
 double hullAreaWith(const PlanarConvexHull& hull, const Poly& copy) {
+    // Faces are mostly triangles and quads: their corners fit on the stack.
+    constexpr int OnStack = 8;
     const int n = copy.getVertexCount();
-    std::vector<double> xs(static_cast<std::size_t>(n)), zs(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        xs[std::size_t(i)] = copy.getVertex(i)->x();
-        zs[std::size_t(i)] = copy.getVertex(i)->z();
+    double xsSmall[OnStack], zsSmall[OnStack];
+    std::vector<double> xsLarge, zsLarge;
+    double* xs = xsSmall;
+    double* zs = zsSmall;
+    if (n > OnStack) {
+        xsLarge.resize(static_cast<std::size_t>(n));
+        zsLarge.resize(static_cast<std::size_t>(n));
+        xs = xsLarge.data();
+        zs = zsLarge.data();
     }
-    return hull.getAreaWith(xs.data(), zs.data(), n);
+    for (int i = 0; i < n; ++i) {
+        xs[i] = copy.getVertex(i)->x();
+        zs[i] = copy.getVertex(i)->z();
+    }
+    return hull.getAreaWith(xs, zs, n);
 }
 
 } // namespace

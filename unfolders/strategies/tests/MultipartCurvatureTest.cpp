@@ -166,15 +166,19 @@ TEST(MultipartCurvature, SplicesKeepTheIndexedSearchEqualToAFullScan) {
             Multipart::onPolyAdded(c);
         }
     };
+    const MeshData shape = coolinoid->toMeshData();
+    std::vector<std::unique_ptr<PolyMesh>> meshes;
     auto placements = [&](bool indexed) {
-        auto* u = bind<Recording>(*coolinoid);
+        auto* u = bind<Recording>(*meshes.emplace_back(meshOf(shape)));
         u->setIncrementalScan(indexed);
         EXPECT_TRUE(runToEnd(*u));
         EXPECT_GT(u->getSpliceCount(), 0);
-        std::vector<int> parts;
-        for (Poly* f : u->order)
+        std::vector<int> faces, parts;
+        for (Poly* f : u->order) {
+            faces.push_back(u->getSource()->getPolyIndex(f));
             parts.push_back(u->getPartOf(f));
-        return std::make_pair(u->order, parts);
+        }
+        return std::make_pair(faces, parts);
     };
     const auto indexed = placements(true);
     const auto scanned = placements(false);
