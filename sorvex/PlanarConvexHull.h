@@ -105,7 +105,6 @@ public:
     struct Index;
 
 private:
-
     Node* m_head = nullptr;
     int m_length = 0;
     double m_centerX = 0.0;

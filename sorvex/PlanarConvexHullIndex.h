@@ -141,4 +141,3 @@ struct PlanarConvexHull::Index {
         journal.open = false;
     }
 };
-

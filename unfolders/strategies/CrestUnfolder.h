@@ -103,7 +103,7 @@ private:
     std::vector<std::pair<Poly*, int>> slotEdges; // (placed source face, its edge)
     std::size_t scoredFaces = 0;                  // net faces whose slots exist
     Poly* lastScoredFace = nullptr;
-    std::vector<std::size_t> stale;               // slots to measure again
+    std::vector<std::size_t> stale; // slots to measure again
     /// Source vertices a measurement looked at, and the slots whose measurement did.
     std::unordered_map<Vertex*, std::vector<std::size_t>> lookedAt;
     std::unordered_map<Poly*, std::vector<std::size_t>> slotsOffering;

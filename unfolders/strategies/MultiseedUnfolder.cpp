@@ -226,8 +226,8 @@ void MultiseedUnfolder::lowerNetDistance(int slot) {
     }
 }
 
-UnfoldingTree* MultiseedUnfolder::searchFromSeeds(std::list<Poly*>& seeds,
-                                                  std::list<Step>& steps, float limit) {
+UnfoldingTree* MultiseedUnfolder::searchFromSeeds(std::list<Poly*>& seeds, std::list<Step>& steps,
+                                                  float limit) {
     steps.clear();
     if (++searchStamp == 0) { // the stamp wrapped: forget every old mark
         std::fill(marks.begin(), marks.end(), SearchMark{});

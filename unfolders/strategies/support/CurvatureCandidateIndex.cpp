@@ -69,8 +69,7 @@ void CurvatureCandidateIndex::dropFaces(const PolyMesh& net, const std::vector<P
         if (it == m_firstSlotOf.end())
             continue;
         // The slots stay (their places order the rest) but name nothing any more.
-        for (std::size_t slot = it->second;
-             slot < m_slots.size() && m_slots[slot].t == t; ++slot)
+        for (std::size_t slot = it->second; slot < m_slots.size() && m_slots[slot].t == t; ++slot)
             m_values.set(slot, Empty);
         m_firstSlotOf.erase(it);
     }

@@ -76,9 +76,7 @@ double bruteForceHullArea(Unfolder& u) {
 class PlainHullReference : public Unfolder {
 public:
     bool emptyRoom = false; // the space filler's score instead of the hull's
-    bool isDone() override {
-        return stuck || (source && getPolyCount() >= source->getPolyCount());
-    }
+    bool isDone() override { return stuck || (source && getPolyCount() >= source->getPolyCount()); }
     void unfold() override {
         while (!isDone())
             pass();
@@ -363,7 +361,8 @@ TEST(ScoredGrowth, CrestKeptScoresChooseAsScoringEveryCandidate) {
         }
         EXPECT_EQ(orders[1], orders[0]) << name;
         if (name == "icosphere") { // 320 faces: most scores are kept from attempt to attempt
-            EXPECT_LT(2 * trials[0], trials[1]) << "kept " << trials[0] << ", scanned " << trials[1];
+            EXPECT_LT(2 * trials[0], trials[1])
+                << "kept " << trials[0] << ", scanned " << trials[1];
         }
     }
 }
