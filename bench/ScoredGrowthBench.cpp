@@ -1,6 +1,9 @@
 // The scored growth strategies on icospheres of 1280, 5120 and 20480 faces: whole runs,
-// and the cost of one candidate (a trial attach, its score and its removal) once the
-// net holds half the sphere, which must not grow with the net beyond a log factor.
+// and the cost of one candidate measured (the hull strategies: a flatten, its overlap
+// query and the hull's area with its corners; crest: a trial attach, its outline walks
+// and its removal) once the net holds half the sphere or 5000 faces. The hull
+// strategies measure every candidate at every pass; crest only those whose score the
+// last face can have changed.
 
 #include <benchmark/benchmark.h>
 

@@ -50,6 +50,12 @@ public:
 
     /// Area as the sum of the triangles (centre, a, b) over consecutive vertices.
     double getArea() const;
+    /// The area the hull would have after addPoint of (xs[i], ys[i]) for i = 0 .. count - 1
+    /// in turn, leaving the hull as it is: the additions are judged by addPoint's own
+    /// tests. Cost per point: O(log h) to find where it falls plus the vertices it would
+    /// hide; after each change of the hull the first query also pays O(h) to refresh the
+    /// running sums it reads.
+    double getAreaWith(const double* xs, const double* ys, int count) const;
     /// Area-weighted mean of the edge midpoints (weights: triangles with the vertex mean);
     /// the head vertex when all weights are 0; nothing is written without vertices. Either
     /// pointer may be null.
@@ -80,8 +86,6 @@ public:
     unsigned long long getRevision() const { return m_revision; }
 
 private:
-    struct Index;
-
     /// addPoint for a finite point, without counting the change.
     bool addAcceptedPoint(double x, double y, void* data);
     bool addFirstTriangle(double x, double y, void* data);
@@ -93,7 +97,14 @@ private:
     void removeVertex(Node* node);
     void insertBefore(Node* node, Node* before, bool becomesHead);
     void copyFrom(const PlanarConvexHull& hull);
+    /// Brings the list-order arrays of the index up to the hull's revision.
+    void refreshOrder() const;
 
+public:
+    /// The lookup structures (defined where the hull's sources share them).
+    struct Index;
+
+private:
     Node* m_head = nullptr;
     int m_length = 0;
     double m_centerX = 0.0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -397,4 +398,97 @@ TEST(PlanarConvexHull, RollBackRestoresTheHullOfTheMarkExactly) {
         EXPECT_EQ(listOf(copy), listOf(hull));
         checkStructure(hull);
     }
+}
+
+namespace {
+
+/// Twice the area of the convex hull of `points` by Andrew's monotone chain: an oracle
+/// that shares nothing with the hull under test.
+double bruteForceHullArea(std::vector<std::pair<double, double>> points) {
+    std::sort(points.begin(), points.end());
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    if (points.size() < 3)
+        return 0.0;
+    auto cross = [](const auto& o, const auto& a, const auto& b) {
+        return (a.first - o.first) * (b.second - o.second) -
+               (a.second - o.second) * (b.first - o.first);
+    };
+    std::vector<std::pair<double, double>> chain(2 * points.size());
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && cross(chain[k - 2], chain[k - 1], points[i]) <= 0)
+            --k;
+        chain[k++] = points[i];
+    }
+    for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross(chain[k - 2], chain[k - 1], points[i]) <= 0)
+            --k;
+        chain[k++] = points[i];
+    }
+    double twice = 0.0;
+    for (std::size_t i = 0; i + 1 < k; ++i)
+        twice += chain[i].first * chain[i + 1].second - chain[i + 1].first * chain[i].second;
+    return std::fabs(twice) / 2.0;
+}
+
+} // namespace
+
+TEST(PlanarConvexHull, AreaWithPointsMatchesAddingThemAndLeavesTheHullAlone) {
+    // Growing hulls (as a net grows outwards) asked about small groups of points: some
+    // inside, some on vertices, some far out hiding long runs, some crossing the head.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (int round = 0; round < 20; ++round) {
+        PlanarConvexHull hull;
+        std::vector<std::pair<double, double>> all;
+        const double reach = 1.0 + round;
+        for (int step = 0; step < 300; ++step) {
+            const double r = reach * (0.2 + step / 300.0);
+            const double x = r * unit(random), y = r * unit(random);
+            if (hull.addPoint(x, y, nullptr) || !hull.contains(x, y))
+                all.emplace_back(x, y);
+            if (hull.getLength() < 3)
+                continue;
+            const int count = 1 + int(random() % 5);
+            double xs[5], ys[5];
+            const double spread = (step % 7 == 0) ? 3.0 * reach : 0.3;
+            const double cx = r * unit(random), cy = r * unit(random);
+            for (int i = 0; i < count; ++i) {
+                xs[i] = cx + spread * unit(random);
+                ys[i] = cy + spread * unit(random);
+            }
+            if (step % 11 == 0) { // a corner of the hull itself
+                xs[0] = hull.getHead()->next->x;
+                ys[0] = hull.getHead()->next->y;
+            }
+            const double before = hull.getArea();
+            const auto revision = hull.getRevision();
+            const double asked = hull.getAreaWith(xs, ys, count);
+            EXPECT_EQ(revision, hull.getRevision());
+            EXPECT_EQ(before, hull.getArea());
+
+            PlanarConvexHull added(hull);
+            std::vector<std::pair<double, double>> with = all;
+            for (int i = 0; i < count; ++i) {
+                added.addPoint(xs[i], ys[i], nullptr);
+                with.emplace_back(xs[i], ys[i]);
+            }
+            ASSERT_NEAR(added.getArea(), asked, 1e-12 * added.getArea())
+                << "round " << round << " step " << step;
+            EXPECT_NEAR(bruteForceHullArea(with), asked, 1e-9 * asked);
+        }
+    }
+}
+
+TEST(PlanarConvexHull, AreaWithPointsBeforeTheFirstTriangleAndWithBadPoints) {
+    PlanarConvexHull hull;
+    const double xs[3] = {0, 2, 0}, ys[3] = {0, 0, 2};
+    EXPECT_DOUBLE_EQ(2.0, hull.getAreaWith(xs, ys, 3));
+    EXPECT_EQ(0, hull.getLength());
+    hull = triangle();
+    const double nan = std::nan("");
+    const double bad[2] = {nan, 4.0}, y2[2] = {0.0, 0.0};
+    EXPECT_DOUBLE_EQ(4.0, hull.getAreaWith(bad, y2, 2)); // the NaN is skipped, (4, 0) taken
+    EXPECT_DOUBLE_EQ(2.0, hull.getAreaWith(bad, y2, 1));
+    EXPECT_DOUBLE_EQ(2.0, hull.getAreaWith(nullptr, nullptr, 0));
 }

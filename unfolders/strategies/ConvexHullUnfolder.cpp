@@ -1,6 +1,9 @@
 #include "unfolders/strategies/ConvexHullUnfolder.h"
 
+#include <vector>
+
 #include "common/StatusLine.h"
+#include "unfolders/strategies/support/TrialCopy.h"
 
 VORN_DEFINE_OFFERED_FACTORY(ConvexHullUnfolder, "Unfolder")
 VORN_DEFINE_OFFERED_FACTORY(SpaceFillerUnfolder, "ConvexHullUnfolder")
@@ -11,6 +14,31 @@ namespace {
 constexpr int PassBudget = 50;
 /// The start of every pass's best score: the largest single-precision value.
 constexpr double NoScore = 3.4028234663852886e38;
+/// Scores closer than this share of the hull's area are a tie: summed in another order
+/// the same area differs in its last bits, which must not decide between candidates.
+constexpr double TieShare = 1e-9;
+
+/// The area of the hull of `hull` and the corners of `copy`, taken in the net plane.
+double hullAreaWith(const PlanarConvexHull& hull, const Poly& copy) {
+    // Faces are mostly triangles and quads: their corners fit on the stack.
+    constexpr int OnStack = 8;
+    const int n = copy.getVertexCount();
+    double xsSmall[OnStack], zsSmall[OnStack];
+    std::vector<double> xsLarge, zsLarge;
+    double* xs = xsSmall;
+    double* zs = zsSmall;
+    if (n > OnStack) {
+        xsLarge.resize(static_cast<std::size_t>(n));
+        zsLarge.resize(static_cast<std::size_t>(n));
+        xs = xsLarge.data();
+        zs = zsLarge.data();
+    }
+    for (int i = 0; i < n; ++i) {
+        xs[i] = copy.getVertex(i)->x();
+        zs[i] = copy.getVertex(i)->z();
+    }
+    return hull.getAreaWith(xs, zs, n);
+}
 
 } // namespace
 
@@ -29,6 +57,10 @@ double ConvexHullUnfolder::getRegion() {
     return convexHull.getArea();
 }
 
+double ConvexHullUnfolder::getRegionWith(const Poly& copy) {
+    return hullAreaWith(convexHull, copy);
+}
+
 bool ConvexHullUnfolder::attachBestCandidate() {
     frontier.sync(*this);
     frontier.prune([](Poly* g) {
@@ -38,12 +70,13 @@ bool ConvexHullUnfolder::attachBestCandidate() {
                 return true;
         return false;
     });
+    const double tie = TieShare * convexHull.getArea();
     double best = NoScore;
     Poly* bestFace = nullptr;
     int bestEdge = -1;
     bool placedAny = false;
-    // The frontier may not change while it is walked: trial faces come and go at the
-    // end of the net, which the frontier only looks at on the next sync.
+    // Copies are scored without being attached, so the net stays as it is while the
+    // frontier is walked.
     for (Poly* g : frontier.faces()) {
         Poly* t = g->getTwin();
         for (int i = 0; i < t->getVertexCount(); ++i) {
@@ -58,17 +91,16 @@ bool ConvexHullUnfolder::attachBestCandidate() {
                 refused.insert({n, k}); // the net only grows: refused for good
                 continue;
             }
-            addTwin(*n, *trial);
             placedAny = true;
             ++trialCount;
-            const double r = getRegion();
-            // Only a strictly smaller score wins: ties keep the first candidate.
-            if (r < best) {
+            const double r = getRegionWith(*trial);
+            DiscardTrialCopy(*this, trial);
+            // Only a clearly smaller score wins: ties keep the first candidate.
+            if (r < best - tie) {
                 best = r;
                 bestFace = n;
                 bestEdge = k;
             }
-            remPolyClean(trial);
         }
     }
     if (!placedAny)
@@ -109,4 +141,8 @@ double SpaceFillerUnfolder::netFaceArea() {
 
 double SpaceFillerUnfolder::getRegion() {
     return convexHull.getArea() - netFaceArea();
+}
+
+double SpaceFillerUnfolder::getRegionWith(const Poly& copy) {
+    return hullAreaWith(convexHull, copy) - (netFaceArea() + copy.getArea());
 }

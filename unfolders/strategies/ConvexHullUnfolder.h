@@ -14,11 +14,13 @@
 /// on ties). 50 passes per call; done when a pass can place nothing or every
 /// face is placed.
 ///
-/// Cost per candidate: a flatten, an overlap query, and adding and taking back
-/// one face, which the base does in the time of the change to its hull and
-/// overlap index (see Unfolder::remPoly), plus the hull's area, linear in the
-/// hull's vertex count. A copy refused for overlapping stays refused as the net
-/// grows, so it is not flattened again; only the net faces that still have an
+/// A candidate is scored by what the net would be with its flattened copy, without
+/// attaching it: the hull answers the area it would have with the copy's corners
+/// (PlanarConvexHull::getAreaWith) from running sums, so the cost per candidate is a
+/// flatten, an overlap query and O(log h) in the hull's size h. Scores within a
+/// billionth of the hull's area count as equal, so that geometric ties go to the first
+/// candidate whatever the rounding. A copy refused for overlapping stays refused as
+/// the net grows, so it is not flattened again; only the net faces that still have an
 /// unplaced neighbour are scanned.
 class ConvexHullUnfolder : public Unfolder {
     VORN_DECLARE_FACTORY(ConvexHullUnfolder)
@@ -31,6 +33,8 @@ class ConvexHullUnfolder : public Unfolder {
 
     /// The score of the net as it stands; smaller is better.
     virtual double getRegion();
+    /// The score the net would have with `copy` (a flattened copy, not attached) added.
+    virtual double getRegionWith(const Poly& copy);
 
     /// Counts every candidate scored since binding (for measurements).
     std::size_t getTrialCount() const { return trialCount; }
@@ -56,6 +60,7 @@ class SpaceFillerUnfolder : public ConvexHullUnfolder {
     SpaceFillerUnfolder() = default;
 
     double getRegion() override;
+    double getRegionWith(const Poly& copy) override;
 
 private:
     /// The area of the net's faces summed in list order, as PolyMesh::getPolyListArea

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/StatusLine.h"
 #include "scene/Renderer.h"
@@ -17,6 +18,8 @@ constexpr double Refused = 12.566370614359172;
 constexpr int AttemptBudget = 50;
 /// The start of the search for the least cavity: the largest single-precision value.
 constexpr double NoScore = 3.4028234663852886e38;
+/// A kept slot that offers no candidate.
+constexpr double NoCandidate = -std::numeric_limits<double>::infinity();
 
 /// Twice the signed area of a net face in the net plane's (x, z).
 double signedArea(const Poly& f) {
@@ -36,7 +39,18 @@ void CrestUnfolder::clear() {
     done = false;
     refused.clear();
     frontier.reset();
+    forgetScores();
     Unfolder::clear();
+}
+
+void CrestUnfolder::forgetScores() {
+    scores.clear();
+    slotEdges.clear();
+    scoredFaces = 0;
+    lastScoredFace = nullptr;
+    stale.clear();
+    lookedAt.clear();
+    slotsOffering.clear();
 }
 
 bool CrestUnfolder::isDone() {
@@ -83,6 +97,8 @@ Vertex* CrestUnfolder::outlineStep(Vertex* image, bool forward) {
 }
 
 bool CrestUnfolder::isOpenCorner(Vertex* v) {
+    if (looking && v)
+        looking->push_back(v);
     return v && (!isDeveloped(v) || countDevelopments(v) > 1);
 }
 
@@ -153,6 +169,10 @@ double CrestUnfolder::findWorstCavity(Poly* n, int k) {
 }
 
 std::pair<Poly*, int> CrestUnfolder::findLeastCavity() {
+    return keptScores ? keptLeastCavity() : scanLeastCavity();
+}
+
+std::pair<Poly*, int> CrestUnfolder::scanLeastCavity() {
     frontier.sync(*this);
     frontier.prune([](Poly* g) {
         Poly* t = g->getTwin();
@@ -186,6 +206,100 @@ std::pair<Poly*, int> CrestUnfolder::findLeastCavity() {
         }
     }
     return best;
+}
+
+void CrestUnfolder::syncScores() {
+    const std::size_t count = getPolyCount();
+    // The net only grows between attempts; anything else starts the scores afresh.
+    if (count < scoredFaces || (scoredFaces > 0 && getPoly(scoredFaces - 1) != lastScoredFace))
+        forgetScores();
+    for (std::size_t j = scoredFaces; j < count; ++j) {
+        Poly* t = getPoly(j)->getTwin();
+        if (!t)
+            continue;
+        for (Vertex* v : t->getVertices()) {
+            auto it = lookedAt.find(v);
+            if (it == lookedAt.end())
+                continue;
+            stale.insert(stale.end(), it->second.begin(), it->second.end());
+            lookedAt.erase(it);
+        }
+        if (auto it = slotsOffering.find(t); it != slotsOffering.end()) {
+            for (std::size_t slot : it->second)
+                scores.set(slot, NoCandidate);
+            slotsOffering.erase(it);
+        }
+        for (int i = 0; i < t->getVertexCount(); ++i) {
+            Poly* n = t->getNeighbor(i);
+            const bool offered = n && !n->getTwin() && n->getNeighborIndex(t) >= 0;
+            const std::size_t slot = scores.push(NoCandidate);
+            slotEdges.emplace_back(t, i);
+            if (offered) {
+                slotsOffering[n].push_back(slot);
+                stale.push_back(slot);
+            }
+        }
+    }
+    scoredFaces = count;
+    lastScoredFace = count > 0 ? getPoly(count - 1) : nullptr;
+}
+
+double CrestUnfolder::rescore(std::size_t slot) {
+    auto [t, i] = slotEdges[slot];
+    Poly* n = t->getNeighbor(i);
+    const int k = n ? n->getNeighborIndex(t) : -1;
+    if (!t->getTwin() || !n || n->getTwin() || k < 0) {
+        scores.set(slot, NoCandidate);
+        return Refused;
+    }
+    double cavity = Refused;
+    if (!refused.count({n, k})) {
+        std::vector<Vertex*> seen;
+        looking = &seen;
+        cavity = findWorstCavity(n, k);
+        looking = nullptr;
+        if (cavity == Refused)
+            refused.insert({n, k});
+        for (Vertex* v : seen) {
+            std::vector<std::size_t>& slots = lookedAt[v];
+            if (slots.empty() || slots.back() != slot)
+                slots.push_back(slot);
+        }
+    }
+    scores.set(slot, -cavity);
+    return cavity;
+}
+
+std::pair<Poly*, int> CrestUnfolder::keptLeastCavity() {
+    syncScores();
+    std::sort(stale.begin(), stale.end());
+    stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
+    for (std::size_t slot : stale)
+        rescore(slot);
+    stale.clear();
+    for (;;) {
+        const std::size_t none = scores.size();
+        const std::size_t first = scores.findFirst(0, [](double x) { return x > NoCandidate; });
+        if (first == none)
+            return {nullptr, 0};
+        // The first slot holding the best kept score ...
+        double best = scores.get(first);
+        std::size_t chosen = first;
+        for (std::size_t better = first;;) {
+            better = scores.findFirst(chosen + 1, [best](double x) { return x > best; });
+            if (better == none)
+                break;
+            chosen = better;
+            best = scores.get(chosen);
+        }
+        // ... measured afresh: the net may have grown over its copy since, which only
+        // raises a score. If it still holds, no kept score below it can be stale.
+        if (-rescore(chosen) == best) {
+            auto [t, i] = slotEdges[chosen];
+            Poly* n = t->getNeighbor(i);
+            return {n, n->getNeighborIndex(t)};
+        }
+    }
 }
 
 void CrestUnfolder::unfold() {

@@ -2,6 +2,7 @@
 
 #include <list>
 #include <unordered_map>
+#include <vector>
 
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/strategies/support/CurvatureCandidateIndex.h"
@@ -62,6 +63,15 @@ protected:
     void forgetCandidateScan() {
         frontier.reset();
         index.reset();
+    }
+    /// Before net faces are replaced: the candidate index takes in the whole net.
+    void prepareToReplaceNetFaces() { index.catchUp(*this); }
+    /// After the net faces of placed source faces `sources` were taken out and before
+    /// the faces laid in their place are added: the index drops their slots and keeps
+    /// the rest, so a replacement costs what it replaces, not a rebuild.
+    void onNetFacesTakenOut(const std::vector<Poly*>& sources) {
+        frontier.reset();
+        index.dropFaces(*this, sources);
     }
 
     std::unordered_map<Poly*, float> curvatures;

@@ -263,12 +263,17 @@ Poly* MultipartCurvatureOrderingUnfolder::splice(Poly* p, Poly* q) {
     }
 
     // Every face fits: the old faces go and the new ones join the staying part.
+    prepareToReplaceNetFaces();
+    std::vector<Poly*> moved;
+    moved.reserve(relaid.size());
     for (Relaid& r : relaid) {
         if (unfoldingRoot == r.oldNet)
             unfoldingRoot = r.newNet;
         r.oldNet->setTwin(nullptr);
         remPolyClean(r.oldNet);
+        moved.push_back(r.source);
     }
+    onNetFacesTakenOut(moved);
     for (Relaid& r : relaid) {
         addTwin(*r.source, *r.newNet);
         join(r.source, staying);
@@ -277,7 +282,6 @@ Poly* MultipartCurvatureOrderingUnfolder::splice(Poly* p, Poly* q) {
     gone.alive = false;
     gone.index.reset();
     gone.faces.clear();
-    forgetCandidateScan();
     ++splices;
     return p->getTwin();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <queue>
 #include <tuple>
 
@@ -18,6 +19,11 @@ namespace {
 constexpr double SeedSetWidth = 0.0001;
 /// The distance of a face the search has not reached: the largest single-precision value.
 constexpr float Unreached = 3.4028234663852886e38f;
+/// No face is passed over.
+constexpr float NoLimit = std::numeric_limits<float>::infinity();
+/// How far above the cheapest path a face may lie and still be searched: well above
+/// what summing the same costs in another order can change in single precision.
+constexpr float Slack = 1e-3f;
 
 } // namespace
 
@@ -51,6 +57,8 @@ Poly* MultiseedUnfolder::setStartingFace(Poly* f) {
     edgeNeighbor.clear();
     edgeCost.clear();
     marks.clear();
+    netDistance.clear();
+    netDistanceExact = false;
     if (!placed || !source)
         return placed;
     treeRoot = addNode(placed, nullptr);
@@ -135,6 +143,92 @@ void MultiseedUnfolder::numberFaces() {
 UnfoldingTree* MultiseedUnfolder::findShortestPathToGraph(std::list<Poly*>& seeds,
                                                           std::list<Step>& steps) {
     steps.clear();
+    if (slotFace.empty())
+        return nullptr;
+    if (!boundedSearch) {
+        netDistance.clear();
+        return searchFromSeeds(seeds, steps, NoLimit);
+    }
+    // The costs to the net bound the search: a face that cannot keep the path within a
+    // hair of the cheapest one is passed over. The faces searched are then met in the
+    // same order and by the same steps as in a search of every face, so the answer is
+    // the same; only the faces around the cheapest paths are visited.
+    if (netDistance.size() != slotFace.size())
+        rebuildNetDistance();
+    for (int round = 0; round < 2; ++round) {
+        float cheapest = cheapestSeedDistance(seeds);
+        if (cheapest == Unreached && !netDistanceExact) {
+            rebuildNetDistance();
+            cheapest = cheapestSeedDistance(seeds);
+        }
+        if (cheapest == Unreached)
+            return nullptr; // no seed reaches the net
+        if (UnfoldingTree* node = searchFromSeeds(seeds, steps, cheapest * (1 + Slack) + Slack))
+            return node;
+        if (netDistanceExact)
+            break;
+        // Blocked edges made the bound too low: measure afresh and search again.
+        rebuildNetDistance();
+    }
+    // Rounding beyond the slack: the search of every face decides.
+    return searchFromSeeds(seeds, steps, NoLimit);
+}
+
+float MultiseedUnfolder::cheapestSeedDistance(const std::list<Poly*>& seeds) const {
+    float cheapest = Unreached;
+    for (Poly* s : seeds) {
+        auto it = faceSlot.find(s);
+        if (it != faceSlot.end() && !s->getTwin())
+            cheapest = std::min(cheapest, netDistance[size_t(it->second)]);
+    }
+    return cheapest;
+}
+
+namespace {
+
+using DistanceEntry = std::pair<float, int>;
+using DistanceQueue =
+    std::priority_queue<DistanceEntry, std::vector<DistanceEntry>, std::greater<DistanceEntry>>;
+
+} // namespace
+
+void MultiseedUnfolder::rebuildNetDistance() {
+    netDistance.assign(slotFace.size(), Unreached);
+    for (std::size_t slot = 0; slot < slotFace.size(); ++slot)
+        if (slotFace[slot]->getTwin())
+            lowerNetDistance(int(slot));
+    netDistanceExact = true;
+}
+
+void MultiseedUnfolder::lowerNetDistance(int slot) {
+    DistanceQueue open;
+    netDistance[size_t(slot)] = 0;
+    open.emplace(0.0f, slot);
+    // Outwards over unplaced faces and edges not blocked (blocked from both sides, so
+    // the step may be judged from either face), as the path search steps inwards.
+    while (!open.empty()) {
+        auto [distance, u] = open.top();
+        open.pop();
+        if (distance > netDistance[size_t(u)])
+            continue;
+        Poly* face = slotFace[size_t(u)];
+        for (std::size_t e = edgeStart[size_t(u)]; e < edgeStart[size_t(u) + 1]; ++e) {
+            const int w = edgeNeighbor[e];
+            if (w < 0 || slotFace[size_t(w)]->getTwin() ||
+                isBlocked(face, int(e - edgeStart[size_t(u)])))
+                continue;
+            const float through = distance + edgeCost[e];
+            if (through < netDistance[size_t(w)]) {
+                netDistance[size_t(w)] = through;
+                open.emplace(through, w);
+            }
+        }
+    }
+}
+
+UnfoldingTree* MultiseedUnfolder::searchFromSeeds(std::list<Poly*>& seeds, std::list<Step>& steps,
+                                                  float limit) {
+    steps.clear();
     if (++searchStamp == 0) { // the stamp wrapped: forget every old mark
         std::fill(marks.begin(), marks.end(), SearchMark{});
         searchStamp = 1;
@@ -152,6 +246,8 @@ UnfoldingTree* MultiseedUnfolder::findShortestPathToGraph(std::list<Poly*>& seed
     for (Poly* s : seeds) {
         auto it = faceSlot.find(s);
         if (it == faceSlot.end() || s->getTwin())
+            continue;
+        if (netDistance.size() == slotFace.size() && !(netDistance[size_t(it->second)] <= limit))
             continue;
         SearchMark& m = markOf(it->second);
         if (m.distance == 0)
@@ -174,8 +270,12 @@ UnfoldingTree* MultiseedUnfolder::findShortestPathToGraph(std::list<Poly*>& seed
             const int w = edgeNeighbor[e];
             if (w < 0 || isBlocked(face, int(e - edgeStart[size_t(u)])))
                 continue;
-            SearchMark& mw = markOf(w);
             const float through = distance + edgeCost[e];
+            // A face from which the net lies beyond the limit cannot be on the path.
+            if (netDistance.size() == slotFace.size() &&
+                !(through + netDistance[size_t(w)] <= limit))
+                continue;
+            SearchMark& mw = markOf(w);
             if (through < mw.distance) {
                 mw.distance = through;
                 mw.from = u;
@@ -213,6 +313,9 @@ bool MultiseedUnfolder::findNext(Candidate& next) {
 
 void MultiseedUnfolder::onPolyAdded(Candidate& c) {
     CurvatureOrderingUnfolder::onPolyAdded(c);
+    if (netDistance.size() == slotFace.size() && !netDistance.empty())
+        if (auto it = faceSlot.find(c.first); it != faceSlot.end())
+            lowerNetDistance(it->second);
     UnfoldingTree* node = addNode(c.first, pathNode);
     if (!path.empty() && path.front() == c)
         path.pop_front();
@@ -222,6 +325,7 @@ void MultiseedUnfolder::onPolyAdded(Candidate& c) {
 
 void MultiseedUnfolder::onPolyBlocked(Candidate& c) {
     CurvatureOrderingUnfolder::onPolyBlocked(c);
+    netDistanceExact = false;
     path.clear();
 }
 

@@ -58,6 +58,9 @@ class MultiseedUnfolder : public CurvatureOrderingUnfolder {
     const UnfoldingTree* getTreeRoot() const { return treeRoot; }
     const UnfoldingTree* getTreeNode(Poly* f) const;
     const std::list<Step>& getPath() const { return path; }
+    /// Whether path searches are bounded by the costs to the net (the default) or
+    /// visit every face they can; both give the same paths (for tests and benchmarks).
+    void setBoundedSearch(bool on) { boundedSearch = on; }
 
 protected:
     /// The base placement, the net tree's root, and the other faces sorted.
@@ -98,4 +101,21 @@ private:
     };
     std::vector<SearchMark> marks;
     unsigned searchStamp = 0;
+
+    /// The search from the seeds, passing over every face whose cheapest way to the
+    /// net cannot keep the path within `limit` (infinity: none is passed over).
+    UnfoldingTree* searchFromSeeds(std::list<Poly*>& seeds, std::list<Step>& steps, float limit);
+
+    /// For each face slot, the cost of its cheapest path of unplaced faces to the net
+    /// (0 on the net, infinity when none): a search from the net once, lowered as
+    /// faces join it. A blocked edge can only raise costs, so after one the values are
+    /// still lower bounds (`netDistanceExact` false) until rebuilt.
+    void rebuildNetDistance();
+    /// Lowers the costs around `slot`, which just joined the net.
+    void lowerNetDistance(int slot);
+    /// The cheapest cost to the net of the unplaced seeds (infinity: none reaches it).
+    float cheapestSeedDistance(const std::list<Poly*>& seeds) const;
+    std::vector<float> netDistance;
+    bool netDistanceExact = false;
+    bool boundedSearch = true;
 };

@@ -1,5 +1,7 @@
 #include "unfolders/strategies/RadiusMinimizerUnfolder.h"
 
+#include "unfolders/strategies/support/TrialCopy.h"
+
 #include "common/StatusLine.h"
 
 VORN_DEFINE_OFFERED_FACTORY(RadiusMinimizerUnfolder, "Unfolder")
@@ -26,22 +28,13 @@ float RadiusMinimizerUnfolder::Score(double cx, double cz, double x, double z) {
     return dx * dx + dz * dz;
 }
 
-void RadiusMinimizerUnfolder::discardCopy(Poly* copy) {
-    // The copy's own corners were added to the net; its hinge corners belong to its
-    // placed neighbour and stay.
-    for (Vertex* v : copy->getVertices())
-        if (v->getPolys().empty() && remVertex(v))
-            delete v;
-    delete copy;
-}
-
 bool RadiusMinimizerUnfolder::scoreCopy(Poly& n, int k, float& score) {
     Poly* copy = copyAndFlatten(n, k, nullptr);
     if (!copy)
         return false;
     const Sorvex::M3d c = copy->getCenter();
     score = Score(c.x(), c.z(), refX, refZ);
-    discardCopy(copy);
+    DiscardTrialCopy(*this, copy);
     return true;
 }
 

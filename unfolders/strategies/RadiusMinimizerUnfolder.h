@@ -47,8 +47,6 @@ private:
     /// Flattens `n` against its placed neighbour across its edge `k` and returns the
     /// copy's score; false when the copy is refused. The copy is discarded.
     bool scoreCopy(Poly& n, int k, float& score);
-    /// Deletes a flat copy that was never added, with the vertices it made.
-    void discardCopy(Poly* copy);
 
     bool progress = true;
     std::priority_queue<Candidate, std::vector<Candidate>, std::greater<Candidate>> queue;

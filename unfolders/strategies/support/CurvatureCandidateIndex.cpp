@@ -17,6 +17,7 @@ void CurvatureCandidateIndex::reset() {
     m_values.clear();
     m_slots.clear();
     m_slotsByCandidate.clear();
+    m_firstSlotOf.clear();
     m_indexedFaces = 0;
     m_lastIndexedFace = nullptr;
 }
@@ -49,6 +50,7 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
         if (!t)
             continue;
         refresh(t); // t is placed now: no longer a candidate anywhere
+        m_firstSlotOf[t] = m_slots.size();
         for (int i = 0; i < t->getVertexCount(); ++i) {
             const Slot slot{t, i};
             const std::size_t index = m_values.push(slotValue(slot));
@@ -59,6 +61,20 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     }
     m_indexedFaces = count;
     m_lastIndexedFace = count > 0 ? net.getPoly(count - 1) : nullptr;
+}
+
+void CurvatureCandidateIndex::dropFaces(const PolyMesh& net, const std::vector<Poly*>& sources) {
+    for (Poly* t : sources) {
+        auto it = m_firstSlotOf.find(t);
+        if (it == m_firstSlotOf.end())
+            continue;
+        // The slots stay (their places order the rest) but name nothing any more.
+        for (std::size_t slot = it->second; slot < m_slots.size() && m_slots[slot].t == t; ++slot)
+            m_values.set(slot, Empty);
+        m_firstSlotOf.erase(it);
+    }
+    m_indexedFaces = net.getPolyCount();
+    m_lastIndexedFace = m_indexedFaces > 0 ? net.getPoly(m_indexedFaces - 1) : nullptr;
 }
 
 bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {

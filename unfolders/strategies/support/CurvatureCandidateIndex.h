@@ -20,7 +20,8 @@ class PolyMesh;
 /// later one whose curvature is higher by at least 1e-6), as long as the net
 /// only grows (placed faces stay placed, blocked edges stay blocked) and
 /// refresh is called for both faces of every edge blocked. Removing or
-/// replacing net faces is noticed and rebuilds the index.
+/// replacing net faces is noticed and rebuilds the index, unless the strategy
+/// says which faces went with catchUp and dropFaces.
 class CurvatureCandidateIndex {
 public:
     /// A candidate: (unplaced source face N, index in N of the edge it
@@ -51,6 +52,14 @@ public:
     void refresh(Poly* candidate);
     /// Forgets every slot: the next findNext starts from the whole net.
     void reset();
+    /// Indexes every face of `net`; call it before net faces are taken out.
+    void catchUp(const PolyMesh& net) { sync(net); }
+    /// After the net faces of the placed source faces `sources` were taken out of
+    /// `net` (indexed in full by catchUp just before), and before anything else is
+    /// added: their slots are emptied and the faces left keep theirs, in the order
+    /// the net keeps them. The faces laid in their place are indexed when added, at
+    /// the end, as a rebuild would index them. Cost: the slots of `sources`.
+    void dropFaces(const PolyMesh& net, const std::vector<Poly*>& sources);
 
 private:
     /// One candidate edge of the net: edge `edge` of placed source face `t`.
@@ -69,6 +78,8 @@ private:
     SlotMaxTree m_values;
     std::vector<Slot> m_slots;
     std::unordered_map<Poly*, std::vector<std::size_t>> m_slotsByCandidate;
+    /// The first of each indexed placed face's slots (one per edge, consecutive).
+    std::unordered_map<Poly*, std::size_t> m_firstSlotOf;
     std::size_t m_indexedFaces = 0;
     Poly* m_lastIndexedFace = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/StatusLine.h"
+#include "scene/Factory.h"
 #include "scene/mesh/CurvatureArmature.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
@@ -177,6 +178,30 @@ TEST(CurvatureFrontier, MultiseedSeedSetsAndUnreachableSeeds) {
     EXPECT_TRUE(t->getSortedFaces().empty());
     EXPECT_FALSE(t->isSuccesful());
     EXPECT_EQ("Ready", GetLastStatusMessage());
+}
+
+TEST(CurvatureFrontier, MultiseedBoundedPathSearchFindsTheSamePaths) {
+    // Bounding each path search by the costs to the net (kept as the net grows, rebuilt
+    // after blocks) must not change a single path: the runs lay the same faces in the
+    // same order as searches of every face, on solids, real models with refusals and a
+    // coolinoid that blocks many edges.
+    auto meshes = solidsAndModels();
+    meshes.emplace_back("icosphere 3", meshOf(icosphere(3)));
+    std::unique_ptr<Factorable> built(Factory::BuildObj("Coolinoid"));
+    auto* coolinoid = dynamic_cast<PolyMesh*>(built.get());
+    ASSERT_NE(nullptr, coolinoid);
+    meshes.emplace_back("coolinoid", meshOf(coolinoid->toMeshData()));
+    for (auto& [name, mesh] : meshes) {
+        std::vector<Order> orders;
+        for (bool bounded : {true, false}) {
+            auto* u = bind<MultiseedUnfolder>(*mesh);
+            u->setBoundedSearch(bounded);
+            ASSERT_TRUE(runToEnd(*u)) << name;
+            orders.push_back(placementOrder(*u));
+            delete u;
+        }
+        EXPECT_EQ(orders[1], orders[0]) << name;
+    }
 }
 
 TEST(CurvatureFrontier, CompleteNetsAreSoundOnSolidsAndRealModels) {

@@ -153,6 +153,39 @@ TEST(MultipartCurvature, AFoldedCoolinoidFallsApartIntoSoundPiecesAndSplices) {
     EXPECT_EQ(parts.size(), u->getParts().size());
 }
 
+TEST(MultipartCurvature, SplicesKeepTheIndexedSearchEqualToAFullScan) {
+    // A splice replaces net faces; the candidate index drops theirs instead of being
+    // rebuilt. The full scan of the net (no index) must choose exactly the same faces.
+    std::unique_ptr<Factorable> built(Factory::BuildObj("Coolinoid"));
+    auto* coolinoid = dynamic_cast<PolyMesh*>(built.get());
+    ASSERT_NE(nullptr, coolinoid);
+    struct Recording : Multipart {
+        std::vector<Poly*> order;
+        void onPolyAdded(Candidate& c) override {
+            order.push_back(c.first);
+            Multipart::onPolyAdded(c);
+        }
+    };
+    const MeshData shape = coolinoid->toMeshData();
+    std::vector<std::unique_ptr<PolyMesh>> meshes;
+    auto placements = [&](bool indexed) {
+        auto* u = bind<Recording>(*meshes.emplace_back(meshOf(shape)));
+        u->setIncrementalScan(indexed);
+        EXPECT_TRUE(runToEnd(*u));
+        EXPECT_GT(u->getSpliceCount(), 0);
+        std::vector<int> faces, parts;
+        for (Poly* f : u->order) {
+            faces.push_back(u->getSource()->getPolyIndex(f));
+            parts.push_back(u->getPartOf(f));
+        }
+        return std::make_pair(faces, parts);
+    };
+    const auto indexed = placements(true);
+    const auto scanned = placements(false);
+    EXPECT_EQ(scanned.first, indexed.first);
+    EXPECT_EQ(scanned.second, indexed.second);
+}
+
 TEST(MultipartCurvature, OpenMeshesAndSeveralComponentsEndCleanly) {
     auto box = openBox();
     auto* u = bind<Multipart>(*box);

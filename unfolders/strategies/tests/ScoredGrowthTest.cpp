@@ -18,6 +18,7 @@
 #include "unfolders/strategies/PathMinimizerUnfolder.h"
 #include "unfolders/strategies/RadiusMinimizerUnfolder.h"
 #include "unfolders/strategies/tests/NetInspection.h"
+#include "unfolders/strategies/tests/TestModels.h"
 
 using namespace testshapes;
 using namespace netinspection;
@@ -36,6 +37,90 @@ std::unique_ptr<PolyMesh> flatBox() {
 class EvenHullUnfolder : public ConvexHullUnfolder {
 public:
     double getRegion() override { return 1.0; }
+    double getRegionWith(const Poly&) override { return 1.0; }
+};
+
+/// Twice the area of the convex hull of the net's corners in (x, z), by Andrew's
+/// monotone chain over every corner: shares nothing with the planar hull.
+double bruteForceHullArea(Unfolder& u) {
+    std::vector<std::pair<double, double>> points;
+    for (Vertex* v : u.getVertices())
+        if (!v->getPolys().empty())
+            points.emplace_back(v->x(), v->z());
+    std::sort(points.begin(), points.end());
+    auto cross = [](const auto& o, const auto& a, const auto& b) {
+        return (a.first - o.first) * (b.second - o.second) -
+               (a.second - o.second) * (b.first - o.first);
+    };
+    std::vector<std::pair<double, double>> chain(2 * points.size() + 1);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && cross(chain[k - 2], chain[k - 1], points[i]) <= 0)
+            --k;
+        chain[k++] = points[i];
+    }
+    for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross(chain[k - 2], chain[k - 1], points[i]) <= 0)
+            --k;
+        chain[k++] = points[i];
+    }
+    double twice = 0;
+    for (std::size_t i = 0; i + 1 < k; ++i)
+        twice += chain[i].first * chain[i + 1].second - chain[i + 1].first * chain[i].second;
+    return std::fabs(twice) / 2;
+}
+
+/// The hull strategies as the rules state them, plainly: every candidate attached on
+/// trial, the net's hull measured by brute force over all its corners, the candidate
+/// taken back; scores within a billionth of the hull's area are ties, the first kept.
+class PlainHullReference : public Unfolder {
+public:
+    bool emptyRoom = false; // the space filler's score instead of the hull's
+    bool isDone() override { return stuck || (source && getPolyCount() >= source->getPolyCount()); }
+    void unfold() override {
+        while (!isDone())
+            pass();
+    }
+
+private:
+    double score() {
+        double s = bruteForceHullArea(*this);
+        if (emptyRoom)
+            s -= getPolyListArea(getPolys());
+        return s;
+    }
+    void pass() {
+        const double tie = 1e-9 * bruteForceHullArea(*this);
+        double best = 3.4028234663852886e38;
+        Poly* bestFace = nullptr;
+        int bestEdge = -1;
+        const std::vector<Poly*> net(getPolys().begin(), getPolys().end());
+        for (Poly* g : net) {
+            Poly* t = g->getTwin();
+            for (int i = 0; i < t->getVertexCount(); ++i) {
+                Poly* n = t->getNeighbor(i);
+                if (!n || n->getTwin() || n->getNeighborIndex(t) < 0)
+                    continue;
+                const int k = n->getNeighborIndex(t);
+                Poly* trial = copyAndFlatten(*n, k, nullptr);
+                if (!trial)
+                    continue;
+                addTwin(*n, *trial);
+                const double r = score();
+                remPolyClean(trial);
+                if (r < best - tie) {
+                    best = r;
+                    bestFace = n;
+                    bestEdge = k;
+                }
+            }
+        }
+        if (!bestFace)
+            stuck = true;
+        else
+            unfoldToEdge(*bestFace, bestEdge);
+    }
+    bool stuck = false;
 };
 
 /// A Crest run whose net holds, beside its starting face, an untwinned face covering the
@@ -225,6 +310,61 @@ TEST(ScoredGrowth, ConvexHullKeepsTheHullSmallestAndSpaceFillerTheHullFullest) {
     filler->remPolyClean(wall1->getTwin());
     EXPECT_NEAR(0.0, filler->getRegion(), 1e-9);
     EXPECT_NEAR(3.0, filler->getConvexHull().getArea(), 1e-6);
+}
+
+TEST(ScoredGrowth, HullScoresWithoutAttachingChooseAsThePlainRulesDo) {
+    // The hull strategies score a copy from the hull's running sums without attaching
+    // it; the plain rules attach it and measure the hull by brute force. Both must lay
+    // the same faces in the same order, on convex and non-convex meshes.
+    std::vector<std::pair<std::string, MeshData>> shapes = {
+        {"icosphere", icosphere(2)}, {"torus", torus(8, 12)}, {"cube", cube()}};
+    for (const char* file : {"channel-bracket.off", "letter-o.off"}) {
+        auto model = loadTestModel(file);
+        shapes.emplace_back(file, model->toMeshData());
+    }
+    for (bool emptyRoom : {false, true}) {
+        for (const auto& [name, shape] : shapes) {
+            auto mesh = meshOf(shape);
+            auto refMesh = meshOf(shape);
+            Unfolder* u = emptyRoom ? static_cast<Unfolder*>(bind<SpaceFillerUnfolder>(*mesh))
+                                    : bind<ConvexHullUnfolder>(*mesh);
+            auto* ref = bind<PlainHullReference>(*refMesh);
+            ref->emptyRoom = emptyRoom;
+            ASSERT_TRUE(runToEnd(*u)) << name;
+            ASSERT_TRUE(runToEnd(*ref)) << name;
+            EXPECT_EQ(placementOrder(*ref), placementOrder(*u))
+                << name << (emptyRoom ? " (space filler)" : " (convex hull)");
+        }
+    }
+}
+
+TEST(ScoredGrowth, CrestKeptScoresChooseAsScoringEveryCandidate) {
+    // Crest keeps its scores between attempts and measures again only those that looked
+    // at a corner of the face just placed (and the best before taking it). Scoring every
+    // candidate at every attempt must give the same net, including where the run ends.
+    std::vector<std::pair<std::string, MeshData>> shapes = {
+        {"icosphere", icosphere(2)}, {"torus", torus(8, 12)}, {"cube", cube()}};
+    for (const char* file : {"channel-bracket.off", "letter-o.off", "cross-part.off"}) {
+        auto model = loadTestModel(file);
+        shapes.emplace_back(file, model->toMeshData());
+    }
+    for (const auto& [name, shape] : shapes) {
+        std::vector<Order> orders;
+        std::vector<std::size_t> trials;
+        for (bool kept : {true, false}) {
+            auto mesh = meshOf(shape);
+            auto* u = bind<CrestUnfolder>(*mesh);
+            u->setKeptScores(kept);
+            ASSERT_TRUE(runToEnd(*u)) << name;
+            orders.push_back(placementOrder(*u));
+            trials.push_back(u->getTrialCount());
+        }
+        EXPECT_EQ(orders[1], orders[0]) << name;
+        if (name == "icosphere") { // 320 faces: most scores are kept from attempt to attempt
+            EXPECT_LT(2 * trials[0], trials[1])
+                << "kept " << trials[0] << ", scanned " << trials[1];
+        }
+    }
 }
 
 TEST(ScoredGrowth, ATrialAttachmentLeavesNetHullAndIndexAsBefore) {
