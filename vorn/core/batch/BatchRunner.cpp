@@ -111,11 +111,9 @@ void BatchRunner::runParallel(int jobs) {
             const size_t index = next++;
             if (index >= total || m_stopRequested)
                 break;
-            BatchTestRun test(*m_plan, index);
-            test.onStrategyStart = [this](const std::string& s) { setStrategy(s); };
-            test.work(Clock::time_point::max());
+            BatchTestOutcome outcome = runTest(index);
             std::lock_guard<std::mutex> lock(mutex);
-            outcomes.emplace(index, test.getOutcome());
+            outcomes.emplace(index, std::move(outcome));
             ready.notify_all();
         }
         std::lock_guard<std::mutex> lock(mutex);
@@ -148,6 +146,22 @@ void BatchRunner::runParallel(int jobs) {
     for (const auto& [index, outcome] : outcomes)
         for (const auto& pdf : outcome.pdfs)
             std::remove(pdf.first.c_str());
+}
+
+BatchTestOutcome BatchRunner::runTest(size_t index) {
+    BatchTestRun test(*m_plan, index);
+    test.onStrategyStart = [this](const std::string& s) { setStrategy(s); };
+    test.work(Clock::time_point::max());
+    return test.getOutcome();
+}
+
+bool BatchRunner::takeOutcome(const BatchTestOutcome& outcome) {
+    if (!isRunning() || outcome.index != m_testsDone)
+        return false;
+    commit(outcome);
+    if (!isRunning())
+        setStatus("Ready");
+    return true;
 }
 
 void BatchRunner::commit(const BatchTestOutcome& outcome) {

@@ -40,6 +40,15 @@ public:
     /// Asks `run` to stop after the tests under way (safe from any thread).
     void requestStop();
 
+    /// Runs test `index` of the run to its end on this thread and returns what it
+    /// gives, without taking it into the results: a run shared between processes
+    /// runs its tests here and takes them in where the results are kept.
+    BatchTestOutcome runTest(size_t index);
+    /// Takes the outcome of the next test (index getTestsDone()) into the results,
+    /// as `step` and `run` do with the tests they run; false, changing nothing, for
+    /// any other index.
+    bool takeOutcome(const BatchTestOutcome& outcome);
+
     bool isRunning() const;
     bool isRepeatMode() const { return m_plan && m_plan->repeatMode; }
     /// Tests taken into the results so far, and in the whole run
