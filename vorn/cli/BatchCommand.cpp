@@ -286,6 +286,9 @@ int runFirst(const std::vector<std::string>& args, BatchProcesses& processes) {
     options.seed = o.seed;
     options.maxRounds = o.maxRounds;
     options.randomBuilder = BuildRandomConvex;
+    // Small polyhedra unfold by the thousand a second: the table is rewritten once a
+    // second (and at the end), not after each.
+    options.csvInterval = std::chrono::seconds(1);
     if (!chooseStrategies(o.strategies.value_or(stored.filter), !o.strategies, options))
         return kExitFailure;
     if (options.strategies.empty())

@@ -18,14 +18,22 @@ using Clock = BatchTestRun::Clock;
 } // namespace
 
 BatchRunner::BatchRunner() = default;
-BatchRunner::~BatchRunner() = default;
+BatchRunner::~BatchRunner() {
+    // Results taken in but not yet written are not lost with the runner.
+    if (m_plan)
+        flushCsv();
+}
 
 std::string BatchRunner::LatestFailurePath() {
     return JoinPath(GetUserDataDir(), "latest failure.xml");
 }
 
 void BatchRunner::start(const BatchOptions& options) {
+    if (m_plan)
+        flushCsv();
     m_current.reset();
+    m_csvStale = false;
+    m_csvWritten = Clock::now();
     m_results.clear();
     m_testsDone = 0;
     m_stopRequested = false;
@@ -72,7 +80,10 @@ bool BatchRunner::step(std::chrono::milliseconds budget) {
     }
     if (!isRunning())
         setStatus("Ready");
-    return isRunning() && !m_stopRequested;
+    const bool goesOn = isRunning() && !m_stopRequested;
+    if (!goesOn)
+        flushCsv();
+    return goesOn;
 }
 
 void BatchRunner::beginTest() {
@@ -96,6 +107,7 @@ void BatchRunner::run(int jobs) {
     runParallel(jobs);
     if (!isRunning())
         setStatus("Ready");
+    flushCsv();
 }
 
 void BatchRunner::runParallel(int jobs) {
@@ -183,13 +195,24 @@ void BatchRunner::commit(const BatchTestOutcome& outcome) {
     if (!outcome.messages.empty())
         setStatus(outcome.messages.back());
     setProgress(outcome.index);
-    writeCsv();
+    const bool last = m_testsDone + 1 >= m_plan->totalTests();
+    if (last || Clock::now() - m_csvWritten >= m_plan->options.csvInterval)
+        writeCsv();
+    else
+        m_csvStale = true;
     ++m_testsDone;
     if (onTestDone)
         onTestDone(outcome);
 }
 
+void BatchRunner::flushCsv() {
+    if (m_csvStale)
+        writeCsv();
+}
+
 void BatchRunner::writeCsv() {
+    m_csvStale = false;
+    m_csvWritten = Clock::now();
     const std::string path = m_plan->options.recordTo + "/results.csv";
     const std::string text = m_results.toCsv(getProgressText());
     std::string error;

@@ -80,6 +80,8 @@ private:
     void beginTest();
     void commit(const BatchTestOutcome& outcome);
     void writeCsv();
+    /// Writes results.csv when a write was put off by the interval.
+    void flushCsv();
     void setStatus(std::string status);
     void setProgress(size_t testIndex);
     void setStrategy(std::string strategy);
@@ -91,6 +93,8 @@ private:
     size_t m_testsDone = 0;
     std::atomic<bool> m_stopRequested = false;
     std::string m_csvError;
+    bool m_csvStale = false; // results taken in since results.csv was last written
+    std::chrono::steady_clock::time_point m_csvWritten;
 
     mutable std::mutex m_textMutex; // status texts are read by progress displays
     std::string m_status = "Ready";

@@ -27,11 +27,11 @@ std::string runSeries(const std::vector<const char*>& strategies, const char* te
     options.varyRandoms = varyRandoms;
     options.seed = seed;
     options.randomBuilder = BuildRandomConvex;
-    options.recordTo = tmp.path().string();
+    options.recordTo = tmp.path();
     BatchRunner runner;
     runner.start(options);
     runner.run(1);
-    return ReadFileText(tmp.path() / "results.csv");
+    return ReadFileText(fs::path(tmp.path()) / "results.csv");
 }
 
 std::string fixture(const char* name) {
