@@ -83,17 +83,19 @@ protected:
         fs::remove(dir / "shared" / "results.csv");
         Exchange exchange;
         exchange.queues.resize(size_t(processes));
-        std::vector<std::string> errors(size_t(processes));
+        std::vector<std::string> errors(static_cast<size_t>(processes));
         std::vector<std::thread> threads;
         for (int rank = 0; rank < processes; ++rank)
             threads.emplace_back([&, rank] {
                 ThreadPeers peers(exchange, rank, processes);
                 BatchRunner runner;
                 runner.start(options);
-                if (!RunSharedBatch(runner, peers, errors[size_t(rank)]))
+                if (!RunSharedBatch(runner, peers, errors[size_t(rank)])) {
                     ADD_FAILURE() << "process " << rank << ": " << errors[size_t(rank)];
-                if (rank == 0)
+                }
+                if (rank == 0) {
                     EXPECT_FALSE(runner.isRunning());
+                }
             });
         for (std::thread& t : threads)
             t.join();
