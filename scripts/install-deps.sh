@@ -10,6 +10,7 @@ PACKAGES=(
     libcairo2-dev zlib1g-dev fonts-dejavu-core libpugixml-dev libqhull-dev libassimp-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libsqlite3-dev libmariadb-dev mariadb-server
+    libopenmpi-dev openmpi-bin
     xvfb xauth poppler-utils ghostscript file ffmpeg
 )
 

@@ -1,9 +1,11 @@
 #include "scene/mesh/PolyMesh.h"
+#include "scene/mesh/ConvexHull.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 extern "C" {
@@ -14,18 +16,23 @@ using Sorvex::M3d;
 
 namespace {
 
-/// Owns a qhull run: its messages go to an in-memory stream (never to the
-/// terminal) and its memory is released however the run ends.
+/// Where qhull's messages go: nowhere (a failure is reported by its return code). One
+/// stream per thread, opened once, because opening one per hull cost more than a
+/// hull of a hundred points.
+FILE* quietStream() {
+    thread_local std::unique_ptr<FILE, int (*)(FILE*)> stream(std::fopen("/dev/null", "w"),
+                                                               &std::fclose);
+    return stream.get();
+}
+
+/// Owns a qhull run; its memory is released however the run ends.
 class QhullRun {
 public:
-    QhullRun() : m_messages(open_memstream(&m_buffer, &m_size)) { qh_zero(&m_qh, m_messages); }
+    QhullRun() : m_messages(quietStream()) { qh_zero(&m_qh, m_messages); }
     ~QhullRun() {
         int curlong = 0, totlong = 0;
         qh_freeqhull(&m_qh, !qh_ALL);
         qh_memfreeshort(&m_qh, &curlong, &totlong);
-        if (m_messages)
-            std::fclose(m_messages);
-        std::free(m_buffer);
     }
     QhullRun(const QhullRun&) = delete;
     QhullRun& operator=(const QhullRun&) = delete;
@@ -48,13 +55,12 @@ public:
 
 private:
     qhT m_qh;
-    char* m_buffer = nullptr;
-    std::size_t m_size = 0;
     FILE* m_messages;
 };
 
 /// Orders a facet's point ids counter-clockwise seen from the side its
-/// outward normal points to.
+/// outward normal points to, starting from the smallest angle about the centre
+/// measured from the first id.
 std::vector<int> orderAroundNormal(std::vector<int> ids, const std::vector<M3d>& points,
                                    const M3d& normal) {
     M3d centre;
@@ -66,6 +72,29 @@ std::vector<int> orderAroundNormal(std::vector<int> ids, const std::vector<M3d>&
     u.normalize();
     M3d v;
     v.cross(normal, u);
+    if (ids.size() == 3) {
+        // The first corner's angle is about zero (its offset from the centre defines u),
+        // and a triangle's other corners lie on either side of the line from it through
+        // the centre: one at an angle in (-pi, 0), one in (0, pi). Then the sorted order
+        // is known without atan2, provided the first angle is clearly the middle one:
+        // |a0| <= |tan a0| = |s0| / c0 and |a| >= |sin a| = |s| / r for the others, so
+        // |s0| / c0 below half of each |s| / r (compared squared) proves it with room
+        // for rounding. Anything closer takes the general path.
+        const M3d d0 = points[std::size_t(ids[0])] - centre;
+        const M3d d1 = points[std::size_t(ids[1])] - centre;
+        const M3d d2 = points[std::size_t(ids[2])] - centre;
+        const double s0 = d0.dot(v), c0 = d0.dot(u);
+        const double s1 = d1.dot(v), s2 = d2.dot(v);
+        auto clearlyWider = [&](double s, const M3d& d) {
+            return s0 * s0 * d.squared() < 0.25 * s * s * c0 * c0;
+        };
+        if (c0 > 0 && (s1 < 0) != (s2 < 0) && s1 != 0 && s2 != 0 && clearlyWider(s1, d1) &&
+            clearlyWider(s2, d2)) {
+            if (s1 < 0)
+                return {ids[1], ids[0], ids[2]};
+            return {ids[2], ids[0], ids[1]};
+        }
+    }
     std::vector<std::pair<double, int>> byAngle;
     for (int id : ids) {
         const M3d d = points[std::size_t(id)] - centre;
@@ -79,26 +108,24 @@ std::vector<int> orderAroundNormal(std::vector<int> ids, const std::vector<M3d>&
 
 } // namespace
 
-bool PolyMesh::convexify(bool mergeCoplanar) {
-    std::vector<M3d> points;
+bool ConvexHullOf(const std::vector<M3d>& points, bool mergeCoplanar, MeshData& hull) {
     std::vector<coordT> coords;
-    for (const Vertex* v : m_vertices) {
-        const M3d p = *v;
+    coords.reserve(points.size() * 3);
+    for (const M3d& p : points) {
         if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z()))
             return false;
-        points.push_back(p);
         coords.insert(coords.end(), {p.x(), p.y(), p.z()});
     }
     if (points.size() < 4)
         return false;
 
-    QhullRun hull;
-    if (!hull.run(coords, mergeCoplanar))
+    QhullRun run;
+    if (!run.run(coords, mergeCoplanar))
         return false;
-    qhT* qh = hull.get();
+    qhT* qh = run.get();
 
     MeshData data;
-    std::map<int, int> newIndex; // point id -> vertex index, in first-use order
+    std::vector<int> newIndex(points.size(), -1); // point id -> vertex index, in first-use order
     facetT* facet;
     FORALLfacets {
         if (facet->upperdelaunay || !facet->normal)
@@ -110,13 +137,29 @@ bool PolyMesh::convexify(bool mergeCoplanar) {
             continue;
         const M3d normal(facet->normal[0], facet->normal[1], facet->normal[2]);
         std::vector<int> ring;
-        for (int id : orderAroundNormal(ids, points, normal)) {
-            auto [it, added] = newIndex.emplace(id, int(data.vertices.size()));
-            if (added)
+        ring.reserve(ids.size());
+        for (int id : orderAroundNormal(std::move(ids), points, normal)) {
+            int& index = newIndex[std::size_t(id)];
+            if (index < 0) {
+                index = int(data.vertices.size());
                 data.vertices.push_back(points[std::size_t(id)]);
-            ring.push_back(it->second);
+            }
+            ring.push_back(index);
         }
         data.faces.push_back(std::move(ring));
     }
-    return fromMeshData(data);
+    std::string reason;
+    if (!data.validate(reason))
+        return false;
+    hull = std::move(data);
+    return true;
+}
+
+bool PolyMesh::convexify(bool mergeCoplanar) {
+    std::vector<M3d> points;
+    points.reserve(m_vertices.size());
+    for (const Vertex* v : m_vertices)
+        points.push_back(*v);
+    MeshData hull;
+    return ConvexHullOf(points, mergeCoplanar, hull) && fromMeshData(hull);
 }

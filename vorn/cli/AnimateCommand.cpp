@@ -5,10 +5,8 @@
 // inline accessors: the library is loaded by name, not linked.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
-#include "vorn/core/AttachStrategy.h"
+#include "vorn/cli/CliStrategy.h"
 #include "vorn/core/SceneDocument.h"
-#include "vorn/core/StrategyCatalogue.h"
-#include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/core/movie/FoldMovie.h"
 #include "vorn/core/movie/MovieFormat.h"
 
@@ -123,26 +121,19 @@ int runAnimate(const std::vector<std::string>& args) {
     if (!parseOptions(args, options, exitCode))
         return exitCode;
 
-    std::string error;
-    if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&error))
-        return CliFail("the unfolding library is not available: " + error);
     const bool chosen = !options.strategy.empty();
-    Factory* factory = FindStrategy(chosen ? options.strategy : "BreadthFirstUnfolder");
+    Factory* factory = CliFindStrategy(chosen ? options.strategy : "BreadthFirstUnfolder");
     if (!factory)
-        return CliFail(UnknownStrategyMessage(options.strategy));
+        return kExitFailure;
 
     SceneDocument document;
     PolyMesh* mesh = CliOpenMeshToUnfold(document, options.model);
     if (!mesh)
         return kExitFailure;
-
-    Unfolder* unfolder = chosen ? nullptr : static_cast<Unfolder*>(AttachedStrategy(*mesh));
-    if (!unfolder) {
-        SceneObj* attached = AttachStrategy(*mesh, *factory, &error);
-        if (!attached)
-            return CliFail(options.model + ": " + error);
-        unfolder = static_cast<Unfolder*>(attached);
-    }
+    // Without a chosen strategy, a scene that holds one runs it.
+    Unfolder* unfolder = CliStrategyFor(*mesh, *factory, !chosen, options.model);
+    if (!unfolder)
+        return kExitFailure;
     long ticks = 0;
     while (!unfolder->isDone() && ticks < kMaxTicks) {
         OnSystemIdle();
@@ -170,6 +161,7 @@ int runAnimate(const std::vector<std::string>& args) {
             std::fprintf(stderr, "\rFrame %d of %d", done, total);
     };
     std::fflush(stdout);
+    std::string error;
     const bool ok = WriteFoldMovie(*animation, options.movie, error, progress);
     if (tty)
         std::fprintf(stderr, "\n");

@@ -1,12 +1,15 @@
 // "vorn-cli batch": runs chosen unfolding strategies on chosen tests (the
 // current model, random convex polyhedra, the model files of a folder),
 // writes results.csv after every test and prints the success rates.
+#include "vorn/cli/BatchProcesses.h"
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/core/batch/BatchRunner.h"
 #include "vorn/core/batch/BatchSettings.h"
+#include "vorn/core/batch/BatchShare.h"
+#include "vorn/core/batch/BatchWire.h"
 #include "vorn/core/batch/TestLabels.h"
 #include "vorn/core/shapes/RandomConvex.h"
 
@@ -14,6 +17,7 @@
 #include "common/UserPaths.h"
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <iostream>
 #include <unistd.h>
@@ -39,7 +43,11 @@ const CliCommand g_BatchCommand{
     "Runs every chosen strategy on every chosen test and writes the table of\n"
     "results to DIR/results.csv after each test, then prints the success rates.\n"
     "Choices not given are taken from the batch runner's settings, and the\n"
-    "choices made are stored back as the batch runner dialog stores them.\n",
+    "choices made are stored back as the batch runner dialog stores them.\n\n"
+    "Started by mpirun (\"mpirun -np 4 vorn-cli batch ...\"), the processes share\n"
+    "the tests: each test keeps its seed, and the first process gathers the results\n"
+    "and writes the same results.csv as --jobs 1 (each process runs one test at a\n"
+    "time; --jobs is not used).\n",
     runBatch,
     {{"--strategies", "LIST",
       "comma-separated display or class names\n(\"Breadth First,LeastHeightUnfolder\")"},
@@ -217,7 +225,48 @@ void reportStoredChoices(const Options& o, const BatchSettings& stored) {
         std::fprintf(stderr, "vorn-cli: stored choices applied: %s\n", applied.c_str());
 }
 
+/// One progress line at most this often when stderr is not a terminal but the run
+/// is shared between processes (mpirun forwards the first process's output).
+constexpr std::chrono::seconds kProgressLineInterval(5);
+
+/// The other processes of a shared run: take the choices from process 0, run their
+/// share of the tests and send what they found. They print nothing but failures.
+int runShare(BatchProcesses& processes) {
+    std::string choices, error;
+    const std::string who = "process " + std::to_string(processes.rank()) + ": ";
+    if (!processes.shareChoices(choices, error)) {
+        CliFail(who + error);
+        processes.abortAll(kExitFailure);
+    }
+    if (choices.empty())
+        return kExitFailure; // process 0 refused the command and said why
+    BatchOptions options;
+    options.randomBuilder = BuildRandomConvex;
+    std::unique_ptr<PolyMesh> currentModel;
+    if (!DecodeBatchOptions(choices, options, currentModel, error)) {
+        CliFail(who + error);
+        processes.abortAll(kExitFailure);
+    }
+    BatchRunner runner;
+    runner.start(options);
+    if (!RunSharedBatch(runner, processes.peers(), error)) {
+        CliFail(who + error);
+        processes.abortAll(kExitFailure);
+    }
+    return 0;
+}
+
+int runFirst(const std::vector<std::string>& args, BatchProcesses& processes);
+
 int runBatch(const std::vector<std::string>& args) {
+    std::string error;
+    const std::unique_ptr<BatchProcesses> processes = JoinBatchProcesses(error);
+    if (!processes)
+        return CliFail(error);
+    return processes->rank() == 0 ? runFirst(args, *processes) : runShare(*processes);
+}
+
+int runFirst(const std::vector<std::string>& args, BatchProcesses& processes) {
     Options o;
     int exitCode = 0;
     if (!parseOptions(args, o, exitCode))
@@ -237,6 +286,9 @@ int runBatch(const std::vector<std::string>& args) {
     options.seed = o.seed;
     options.maxRounds = o.maxRounds;
     options.randomBuilder = BuildRandomConvex;
+    // Small polyhedra unfold by the thousand a second: the table is rewritten once a
+    // second (and at the end), not after each.
+    options.csvInterval = std::chrono::seconds(1);
     if (!chooseStrategies(o.strategies.value_or(stored.filter), !o.strategies, options))
         return kExitFailure;
     if (options.strategies.empty())
@@ -286,13 +338,18 @@ int runBatch(const std::vector<std::string>& args) {
     BatchRunner runner;
     runner.start(options);
     const bool showProgress = isatty(STDERR_FILENO);
+    const bool shared = processes.size() > 1;
     const auto began = std::chrono::steady_clock::now();
+    auto lastLine = began;
     runner.onTestDone = [&](const BatchTestOutcome& outcome) {
         for (const std::string& message : outcome.messages)
             std::fprintf(stderr, "%svorn-cli: %s\n", showProgress ? "\r\033[K" : "",
                          message.c_str());
-        if (!showProgress)
+        const auto now = std::chrono::steady_clock::now();
+        const bool line = !showProgress && shared && now - lastLine >= kProgressLineInterval;
+        if (!showProgress && !line)
             return;
+        lastLine = now;
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         const size_t done = runner.getTestsDone(), total = runner.getTotalTests();
@@ -300,11 +357,23 @@ int runBatch(const std::vector<std::string>& args) {
         std::string eta = total == BatchPlan::kEndless || rate <= 0
                               ? std::string("--")
                               : clock(double(total - done) / rate);
-        std::fprintf(stderr, "\r\033[Ktest %zu%s  %s  %.1f tests/s  ETA %s", done,
+        std::fprintf(stderr, "%stest %zu%s  %s  %.1f tests/s  ETA %s%s",
+                     showProgress ? "\r\033[K" : "", done,
                      total == BatchPlan::kEndless ? "" : (" of " + std::to_string(total)).c_str(),
-                     runner.getCurrentStrategy().c_str(), rate, eta.c_str());
+                     runner.getCurrentStrategy().c_str(), rate, eta.c_str(),
+                     showProgress ? "" : "\n");
     };
-    runner.run(o.jobs);
+    if (shared) {
+        std::string choices = EncodeBatchOptions(options);
+        if (!processes.shareChoices(choices, error))
+            return CliFail(error);
+        if (!RunSharedBatch(runner, processes.peers(), error)) {
+            CliFail(error);
+            processes.abortAll(kExitFailure);
+        }
+    } else {
+        runner.run(o.jobs);
+    }
     if (showProgress)
         std::fprintf(stderr, "\n");
 

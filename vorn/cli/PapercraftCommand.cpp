@@ -3,10 +3,8 @@
 // fold lines, packed onto pages at true scale.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
-#include "vorn/core/AttachStrategy.h"
+#include "vorn/cli/CliStrategy.h"
 #include "vorn/core/SceneDocument.h"
-#include "vorn/core/StrategyCatalogue.h"
-#include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/core/papercraft/PapercraftExport.h"
 #include "vorn/core/papercraft/PapercraftOptions.h"
 
@@ -187,27 +185,19 @@ int runPapercraft(const std::vector<std::string>& args) {
     if (!parseOptions(args, options, exitCode))
         return exitCode;
 
-    std::string loadError;
-    if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
-        return CliFail("the unfolding library is not available: " + loadError);
-    Factory* factory = FindStrategy(options.strategy.empty() ? kDefaultStrategy : options.strategy);
+    const bool chosen = !options.strategy.empty();
+    Factory* factory = CliFindStrategy(chosen ? options.strategy : kDefaultStrategy);
     if (!factory)
-        return CliFail(UnknownStrategyMessage(options.strategy));
+        return kExitFailure;
 
     SceneDocument document;
     PolyMesh* mesh = CliOpenMeshToUnfold(document, options.model);
     if (!mesh)
         return kExitFailure;
     // Without a chosen strategy, a scene that holds one runs it.
-    Unfolder* unfolder =
-        options.strategy.empty() ? static_cast<Unfolder*>(AttachedStrategy(*mesh)) : nullptr;
-    if (!unfolder) {
-        std::string error;
-        SceneObj* attached = AttachStrategy(*mesh, *factory, &error);
-        if (!attached)
-            return CliFail(options.model + ": " + error);
-        unfolder = static_cast<Unfolder*>(attached);
-    }
+    Unfolder* unfolder = CliStrategyFor(*mesh, *factory, !chosen, options.model);
+    if (!unfolder)
+        return kExitFailure;
     const auto start = std::chrono::steady_clock::now();
     long ticks = 0;
     while (!unfolder->isDone() && ticks < options.steps) {

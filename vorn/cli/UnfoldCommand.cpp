@@ -6,12 +6,11 @@
 // nothing of the library is linked into the program.
 #include "vorn/cli/CliCommand.h"
 #include "vorn/cli/CliDocument.h"
-#include "vorn/core/AttachStrategy.h"
+#include "vorn/cli/CliStrategy.h"
 #include "vorn/core/CutList.h"
 #include "vorn/core/FiniteNet.h"
 #include "vorn/core/SceneDocument.h"
 #include "vorn/core/StrategyCatalogue.h"
-#include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/core/capture/NetPicture.h"
 
 #include "common/IdleLoop.h"
@@ -128,16 +127,13 @@ int runUnfold(const std::vector<std::string>& args) {
     if (!parseOptions(args, options, exitCode))
         return exitCode;
 
-    std::string loadError;
-    if (!Factory::GetFactory("Unfolder") && !LoadUnfoldingLibrary(&loadError))
-        return CliFail("the unfolding library is not available: " + loadError);
     // Without a chosen strategy, a scene that holds one runs it.
     const bool chosen = !options.strategy.empty() || !options.cuts.empty();
     if (options.strategy.empty())
         options.strategy = options.cuts.empty() ? "Unfolder" : "ManualUnfolder";
-    Factory* factory = FindStrategy(options.strategy);
+    Factory* factory = CliFindStrategy(options.strategy);
     if (!factory)
-        return CliFail(UnknownStrategyMessage(options.strategy));
+        return kExitFailure;
     if (!options.cuts.empty() && factory != Factory::GetFactory("ManualUnfolder"))
         return CliUsageError(g_UnfoldCommand,
                              "--cuts lays out a net with the Manual strategy, not " +
@@ -161,22 +157,15 @@ int runUnfold(const std::vector<std::string>& args) {
             return CliFail(error);
     }
 
-    Unfolder* unfolder = chosen ? nullptr : static_cast<Unfolder*>(AttachedStrategy(*mesh));
+    Unfolder* unfolder = nullptr;
     if (!options.cuts.empty()) {
         std::string error;
         SceneObj* attached = AttachManualCuts(*mesh, cutEdges, &error);
         if (!attached)
             return CliFail(options.model + ": " + error);
         unfolder = static_cast<Unfolder*>(attached);
-    } else if (!unfolder) {
-        // The workbench's attach service: a stored strategy is replaced, not joined, and
-        // a net given as the model is refused.
-        std::string error;
-        SceneObj* attached = AttachStrategy(*mesh, *factory, &error);
-        if (!attached)
-            return CliFail(options.model + ": " + error);
-        // The factory is listed under "Unfolder", so the object is one.
-        unfolder = static_cast<Unfolder*>(attached);
+    } else if (!(unfolder = CliStrategyFor(*mesh, *factory, !chosen, options.model))) {
+        return kExitFailure;
     }
 
     long ticks = 0;

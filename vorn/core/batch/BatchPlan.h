@@ -5,6 +5,7 @@
 #include "vorn/core/batch/RandomPolyhedron.h"
 #include "vorn/core/capture/NetPicture.h"
 
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -40,6 +41,11 @@ struct BatchOptions {
     const PolyMesh* currentModel = nullptr;
     std::string sceneName = "[Scene]";
     RandomConvexBuilder randomBuilder = nullptr;
+    /// results.csv is rewritten after a test only when this long has passed since it
+    /// was last written; it is always written after the last test and when a run stops
+    /// or is dropped. Zero (the dialog's way) writes it after every test; a command-line
+    /// run of small polyhedra would otherwise spend more time writing it than unfolding.
+    std::chrono::milliseconds csvInterval{0};
     BatchPdfWriter pdfWriter = WriteUnfoldingPdf;
 };
 

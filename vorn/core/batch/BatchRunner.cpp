@@ -18,14 +18,22 @@ using Clock = BatchTestRun::Clock;
 } // namespace
 
 BatchRunner::BatchRunner() = default;
-BatchRunner::~BatchRunner() = default;
+BatchRunner::~BatchRunner() {
+    // Results taken in but not yet written are not lost with the runner.
+    if (m_plan)
+        flushCsv();
+}
 
 std::string BatchRunner::LatestFailurePath() {
     return JoinPath(GetUserDataDir(), "latest failure.xml");
 }
 
 void BatchRunner::start(const BatchOptions& options) {
+    if (m_plan)
+        flushCsv();
     m_current.reset();
+    m_csvStale = false;
+    m_csvWritten = Clock::now();
     m_results.clear();
     m_testsDone = 0;
     m_stopRequested = false;
@@ -72,7 +80,10 @@ bool BatchRunner::step(std::chrono::milliseconds budget) {
     }
     if (!isRunning())
         setStatus("Ready");
-    return isRunning() && !m_stopRequested;
+    const bool goesOn = isRunning() && !m_stopRequested;
+    if (!goesOn)
+        flushCsv();
+    return goesOn;
 }
 
 void BatchRunner::beginTest() {
@@ -96,6 +107,7 @@ void BatchRunner::run(int jobs) {
     runParallel(jobs);
     if (!isRunning())
         setStatus("Ready");
+    flushCsv();
 }
 
 void BatchRunner::runParallel(int jobs) {
@@ -111,11 +123,9 @@ void BatchRunner::runParallel(int jobs) {
             const size_t index = next++;
             if (index >= total || m_stopRequested)
                 break;
-            BatchTestRun test(*m_plan, index);
-            test.onStrategyStart = [this](const std::string& s) { setStrategy(s); };
-            test.work(Clock::time_point::max());
+            BatchTestOutcome outcome = runTest(index);
             std::lock_guard<std::mutex> lock(mutex);
-            outcomes.emplace(index, test.getOutcome());
+            outcomes.emplace(index, std::move(outcome));
             ready.notify_all();
         }
         std::lock_guard<std::mutex> lock(mutex);
@@ -150,6 +160,22 @@ void BatchRunner::runParallel(int jobs) {
             std::remove(pdf.first.c_str());
 }
 
+BatchTestOutcome BatchRunner::runTest(size_t index) {
+    BatchTestRun test(*m_plan, index);
+    test.onStrategyStart = [this](const std::string& s) { setStrategy(s); };
+    test.work(Clock::time_point::max());
+    return test.getOutcome();
+}
+
+bool BatchRunner::takeOutcome(const BatchTestOutcome& outcome) {
+    if (!isRunning() || outcome.index != m_testsDone)
+        return false;
+    commit(outcome);
+    if (!isRunning())
+        setStatus("Ready");
+    return true;
+}
+
 void BatchRunner::commit(const BatchTestOutcome& outcome) {
     m_results.countRun(outcome.label);
     for (const BatchUnfolding& u : outcome.unfoldings) {
@@ -169,13 +195,24 @@ void BatchRunner::commit(const BatchTestOutcome& outcome) {
     if (!outcome.messages.empty())
         setStatus(outcome.messages.back());
     setProgress(outcome.index);
-    writeCsv();
+    const bool last = m_testsDone + 1 >= m_plan->totalTests();
+    if (last || Clock::now() - m_csvWritten >= m_plan->options.csvInterval)
+        writeCsv();
+    else
+        m_csvStale = true;
     ++m_testsDone;
     if (onTestDone)
         onTestDone(outcome);
 }
 
+void BatchRunner::flushCsv() {
+    if (m_csvStale)
+        writeCsv();
+}
+
 void BatchRunner::writeCsv() {
+    m_csvStale = false;
+    m_csvWritten = Clock::now();
     const std::string path = m_plan->options.recordTo + "/results.csv";
     const std::string text = m_results.toCsv(getProgressText());
     std::string error;

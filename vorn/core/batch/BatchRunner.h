@@ -40,6 +40,15 @@ public:
     /// Asks `run` to stop after the tests under way (safe from any thread).
     void requestStop();
 
+    /// Runs test `index` of the run to its end on this thread and returns what it
+    /// gives, without taking it into the results: a run shared between processes
+    /// runs its tests here and takes them in where the results are kept.
+    BatchTestOutcome runTest(size_t index);
+    /// Takes the outcome of the next test (index getTestsDone()) into the results,
+    /// as `step` and `run` do with the tests they run; false, changing nothing, for
+    /// any other index.
+    bool takeOutcome(const BatchTestOutcome& outcome);
+
     bool isRunning() const;
     bool isRepeatMode() const { return m_plan && m_plan->repeatMode; }
     /// Tests taken into the results so far, and in the whole run
@@ -71,6 +80,8 @@ private:
     void beginTest();
     void commit(const BatchTestOutcome& outcome);
     void writeCsv();
+    /// Writes results.csv when a write was put off by the interval.
+    void flushCsv();
     void setStatus(std::string status);
     void setProgress(size_t testIndex);
     void setStrategy(std::string strategy);
@@ -82,6 +93,8 @@ private:
     size_t m_testsDone = 0;
     std::atomic<bool> m_stopRequested = false;
     std::string m_csvError;
+    bool m_csvStale = false; // results taken in since results.csv was last written
+    std::chrono::steady_clock::time_point m_csvWritten;
 
     mutable std::mutex m_textMutex; // status texts are read by progress displays
     std::string m_status = "Ready";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Random.h"
+#include "scene/mesh/ConvexHull.h"
 #include "scene/mesh/PolyMesh.h"
 
 using Sorvex::M3d;
@@ -52,15 +53,21 @@ bool isClosed(PolyMesh& mesh) {
 /// One attempt on fresh points; true when the hull is closed and has no
 /// degenerate face.
 bool tryOnce(PolyMesh& mesh, int count, double radius) {
-    mesh.clear();
+    std::vector<M3d> points;
+    points.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
         // Three separate statements: the draws must happen in x, y, z order.
         const double x = vornRand() - 16383;
         const double y = vornRand() - 16383;
         const double z = vornRand() - 16383;
-        mesh.addVertexAt(M3d(x, y, z).normalized() * radius);
+        points.push_back(M3d(x, y, z).normalized() * radius);
     }
-    if (!makeConvex(mesh))
+    // The hull of the points, triangulated, then the hull of its corners with coplanar
+    // triangles merged, as makeConvex gives it; built as data, the mesh only once.
+    MeshData triangulated, merged;
+    if (!ConvexHullOf(points, false, triangulated) ||
+        !ConvexHullOf(triangulated.vertices, true, merged) ||
+        !mesh.fromMeshData(merged))
         return false;
     // Each collapse merges a face's corners into one point, so the hull
     // loses vertices every round: at most `count` rounds are needed.
@@ -83,10 +90,16 @@ bool BuildRandomConvex(PolyMesh& mesh, int count, double radius) {
     if (!std::isfinite(radius) || radius <= 0)
         return false;
     count = std::max(count, 4);
-    // Built aside so that a failure leaves the caller's mesh untouched.
+    // Built aside so that a failure leaves the caller's mesh untouched; an empty mesh
+    // (the batch runner clears its test mesh first) is built in place and emptied
+    // again on failure, which saves a copy per polyhedron.
+    const bool inPlace = mesh.getPolyCount() == 0 && mesh.getVertexCount() == 0;
     PolyMesh scratch;
+    PolyMesh& work = inPlace ? mesh : scratch;
     for (int attempt = 0; attempt < MaxAttempts; ++attempt)
-        if (tryOnce(scratch, count, radius))
-            return mesh.fromMeshData(scratch.toMeshData());
+        if (tryOnce(work, count, radius))
+            return inPlace || mesh.fromMeshData(scratch.toMeshData());
+    if (inPlace)
+        mesh.clear();
     return false;
 }

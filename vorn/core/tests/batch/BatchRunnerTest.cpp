@@ -212,6 +212,51 @@ TEST_F(BatchRun, ResultsFileIsWrittenAfterEveryTest) {
     EXPECT_EQ(0u, statusRows[3].rfind("Status, 4 of 4\n", 0));
 }
 
+TEST_F(BatchRun, ResultsFileWritesMayBeSpacedButNothingIsLost) {
+    options.strategies = {strategy("Steady Test")};
+    options.tests = {"<<6 Random Polyhedra>>"};
+    BatchRunner everyTest;
+    everyTest.start(options);
+    everyTest.run(1);
+    const std::string expected = csv();
+    fs::remove(dir / "out" / "results.csv");
+
+    options.csvInterval = std::chrono::hours(1);
+    for (int jobs : {1, 2}) {
+        BatchRunner spaced;
+        bool writtenEarly = false;
+        spaced.onTestDone = [&](const BatchTestOutcome& outcome) {
+            // The start of the run counts as the last write: only the end writes.
+            if (outcome.index + 1 < 6)
+                writtenEarly = writtenEarly || fs::exists(dir / "out" / "results.csv");
+        };
+        spaced.start(options);
+        spaced.run(jobs);
+        EXPECT_FALSE(writtenEarly) << jobs;
+        EXPECT_EQ(expected, csv()) << "the last test always writes";
+        fs::remove(dir / "out" / "results.csv");
+    }
+
+    // A run stopped or dropped half-way leaves the results it took in.
+    {
+        BatchRunner dropped;
+        dropped.start(options);
+        while (dropped.getTestsDone() < 2)
+            dropped.step(std::chrono::milliseconds(0));
+        ASSERT_EQ(size_t(2), dropped.getTestsDone());
+        EXPECT_FALSE(fs::exists(dir / "out" / "results.csv"));
+    }
+    EXPECT_NE(std::string::npos, csv().find("\nStatus, 2 of 6\n")) << csv();
+    BatchRunner stopped;
+    stopped.onTestDone = [&](const BatchTestOutcome& outcome) {
+        if (outcome.index == 2)
+            stopped.requestStop();
+    };
+    stopped.start(options);
+    stopped.run(1);
+    EXPECT_NE(std::string::npos, csv().find("\nStatus, 3 of 6\n")) << csv();
+}
+
 TEST_F(BatchRun, RepeatModeCountsEveryCellAndRoundsAreLimited) {
     writeModel("cube.off", kCubeOff);
     // Repeat mode goes by the display name alone.
