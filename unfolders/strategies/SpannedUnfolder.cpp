@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/StatusLine.h"
+#include "common/XML.h"
 
 VORN_DEFINE_OFFERED_FACTORY(SpannedUnfolder, "Unfolder")
 
@@ -19,6 +20,8 @@ bool SpannedUnfolder::setParent(SceneObj* parent) {
     treeCount = 0;
     trees.reset();
     faceGraph.reset();
+    flatJudge.reset();
+    flatJudgeMade = false;
     if (!source)
         return true;
     Graph<Poly*> faces;
@@ -69,13 +72,16 @@ void SpannedUnfolder::judge(Tree<Poly*>& tree, long long i) {
         rebuildHull();
     findConflicts();
     shown = i;
-    if (isSuccesful() && i >= 0) {
-        if (size_t(i) >= successes.size())
-            successes.resize(size_t(i) + 1, false);
-        if (!successes[size_t(i)]) {
-            successes[size_t(i)] = true;
-            ++successCount;
-        }
+    if (isSuccesful() && i >= 0)
+        recordSuccess(i);
+}
+
+void SpannedUnfolder::recordSuccess(long long i) {
+    if (size_t(i) >= successes.size())
+        successes.resize(size_t(i) + 1, false);
+    if (!successes[size_t(i)]) {
+        successes[size_t(i)] = true;
+        ++successCount;
     }
 }
 
@@ -88,6 +94,8 @@ void SpannedUnfolder::unfold() {
         done = true;
         return;
     }
+    if (judgeOnly && judgeWithoutLayouts())
+        return;
     if (seek(index)) {
         Tree<Poly*> tree;
         faceGraph->buildTree(trees->getTreeEdges(), tree);
@@ -99,6 +107,57 @@ void SpannedUnfolder::unfold() {
         done = true;
     }
     onChanged(true);
+}
+
+bool SpannedUnfolder::judgeWithoutLayouts() {
+    if (!flatJudgeMade) {
+        flatJudgeMade = true;
+        Poly* start = unfoldingRoot ? unfoldingRoot->getTwin() : nullptr;
+        const Sorvex::M4x4* placement = start ? getFaceTransform(start) : nullptr;
+        const std::vector<Poly*>& faces = faceGraph->getVertices();
+        const auto at = std::find(faces.begin(), faces.end(), start);
+        if (placement && at != faces.end()) {
+            flatJudge = std::make_unique<FlatTreeJudge>(faces, faceGraph->getEdges(),
+                                                        int(at - faces.begin()), *placement);
+            if (!flatJudge->canJudge())
+                flatJudge.reset();
+        }
+    }
+    if (!flatJudge)
+        return false;
+    for (int k = 0; k < TreesPerJudgingStep && !done; ++k) {
+        if (seek(index)) {
+            if (flatJudge->isOverlapFree(trees->getTreeEdges()))
+                recordSuccess(index);
+            ++index;
+        }
+        if (index >= treeCount || position + 1 > treeCount) {
+            index = 0;
+            done = true;
+        }
+    }
+    if (done)
+        showFirstSuccess();
+    return true;
+}
+
+void SpannedUnfolder::showFirstSuccess() {
+    long long first = 0;
+    while (first < (long long)successes.size() && !successes[size_t(first)])
+        ++first;
+    if (first == (long long)successes.size())
+        first = 0;
+    if (seek(first)) {
+        Tree<Poly*> tree;
+        faceGraph->buildTree(trees->getTreeEdges(), tree);
+        judge(tree, first);
+    }
+    onChanged(true);
+}
+
+void SpannedUnfolder::read(XML& xml) {
+    Unfolder::read(xml);
+    judgeOnly = readBool(xml, "JudgeOnly", judgeOnly);
 }
 
 bool SpannedUnfolder::isSuccesful() {

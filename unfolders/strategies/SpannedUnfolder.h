@@ -6,6 +6,7 @@
 #include "unfolders/engine/GraphReceiver.h"
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/strategies/enumeration/CandidateBudget.h"
+#include "unfolders/strategies/enumeration/FlatTreeJudge.h"
 #include "unfolders/strategies/enumeration/GraphSpanningTrees.h"
 
 /// Tries every spanning tree of the face graph in turn, one per step: each is laid out
@@ -13,6 +14,10 @@
 /// overlap-free nets are kept. The trees come from the shared enumerator one at a time, so
 /// memory does not grow with their number; going back to an earlier tree enumerates again
 /// up to it.
+///
+/// A run that only counts ("JudgeOnly" read true, as the headless enumeration asks) judges
+/// many trees per step without laying them out (FlatTreeJudge gives the same verdicts) and
+/// lays out only the first overlap-free net at the end, to show.
 class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     VORN_DECLARE_FACTORY(SpannedUnfolder)
 
@@ -34,6 +39,8 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     /// kept face by face it costs a sixth of a layout, and judging does not need it.
     bool autoUpdateHull() override { return false; }
     void onDone() override;
+    /// The base's switches, then "JudgeOnly" (a run option, not written back).
+    void read(XML& xml) override;
 
     /// Receives a tree: lays it out and judges it (as `unfold` does for the current one).
     void onSpanningFound(Tree<Poly*>& tree) override;
@@ -56,6 +63,8 @@ class SpannedUnfolder : public Unfolder, public GraphReceiver<Poly*> {
     /// Trees a run may try by default: one is laid per idle tick, so this is about a
     /// minute and a half in the workbench.
     static constexpr double DefaultCandidateLimit = 1e5;
+    /// Trees judged per step when only counting: a few milliseconds of work.
+    static constexpr int TreesPerJudgingStep = 1000;
 
 private:
     /// Counts the trees, or finds that there are more than the limit.
@@ -64,6 +73,11 @@ private:
     bool seek(long long i);
     /// Lays out `tree` and records whether it is a success under index `i`.
     void judge(Tree<Poly*>& tree, long long i);
+    void recordSuccess(long long i);
+    /// One step of a counting run; false when the mesh cannot be judged without layouts.
+    bool judgeWithoutLayouts();
+    /// Lays out the first overlap-free tree (or, with none, the first tree) to show.
+    void showFirstSuccess();
 
     std::unique_ptr<NumberedGraph<Poly*>> faceGraph;
     std::unique_ptr<SpanningTreeEnumerator> trees;
@@ -76,5 +90,9 @@ private:
     long long index = 0;
     long long shown = -1;
     bool done = false;
+    bool judgeOnly = false;
+    /// Made on the first counting step; null until then or when the mesh cannot be judged.
+    std::unique_ptr<FlatTreeJudge> flatJudge;
+    bool flatJudgeMade = false;
     CandidateBudget budget{DefaultCandidateLimit, "spanning trees"};
 };

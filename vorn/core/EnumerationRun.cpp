@@ -37,8 +37,7 @@ bool RunEnumeration(PolyMesh& mesh, const EnumerationOptions& options, Enumerati
         return false;
     }
     if (const int parts = mesh.toMeshData().countComponents(); parts > 1) {
-        error = "the mesh has " + std::to_string(parts) +
-                " components: no net joins all its faces";
+        error = "the mesh has " + std::to_string(parts) + " components: no net joins all its faces";
         return false;
     }
     SceneObj* attached = AttachStrategy(mesh, *factory, &error);
@@ -54,6 +53,9 @@ bool RunEnumeration(PolyMesh& mesh, const EnumerationOptions& options, Enumerati
     // Every success is counted and the search goes on to the end.
     XML countAll(name);
     countAll.add("DisableTerminateOnSuccess", true);
+    // Only the counts are wanted: a strategy that can judge a candidate without laying
+    // it out does so, and lays out a net only to show at the end.
+    countAll.add("JudgeOnly", true);
     u->read(countAll);
 
     using Clock = std::chrono::steady_clock;
