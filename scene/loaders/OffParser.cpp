@@ -114,30 +114,33 @@ bool OffReader::readVertex(int index, MeshData& mesh) {
 }
 
 bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
-    const std::string face = "face " + std::to_string(index) + ": ";
+    // The message prefix is made only on failure: building it for every face would
+    // cost a string allocation per face of a huge mesh.
+    const auto face = [index] { return "face " + std::to_string(index) + ": "; };
     std::string_view countToken = m_scan.nextToken();
     int sides = 0;
     if (!ParseNumber(countToken, sides))
-        return fail(face + QuotedToken(countToken) + " is not a vertex count");
+        return fail(face() + QuotedToken(countToken) + " is not a vertex count");
     if (sides < 3)
-        return fail(face + "has " + std::to_string(sides) + " vertices, needs at least 3");
+        return fail(face() + "has " + std::to_string(sides) + " vertices, needs at least 3");
     std::vector<int> ring;
+    ring.reserve(size_t(std::min(sides, 64)));
     for (int k = 0; k < sides; ++k) {
         std::string_view token = m_scan.nextToken();
         if (token.empty())
-            return fail(face + "expected " + std::to_string(sides) + " vertex indices, found " +
+            return fail(face() + "expected " + std::to_string(sides) + " vertex indices, found " +
                         std::to_string(k));
         int vertex = 0;
         if (!ParseNumber(token, vertex))
-            return fail(face + QuotedToken(token) + " is not a vertex index");
+            return fail(face() + QuotedToken(token) + " is not a vertex index");
         if (vertex < 0 || vertex >= vertexCount)
-            return fail(face + "vertex index " + std::to_string(vertex) + " out of range (0.." +
+            return fail(face() + "vertex index " + std::to_string(vertex) + " out of range (0.." +
                         std::to_string(vertexCount - 1) + ")");
         ring.push_back(vertex);
     }
     const std::size_t repeat = FindFirstRepeat(ring);
     if (repeat < ring.size())
-        return fail(face + "vertex index " + std::to_string(ring[repeat]) + " repeated");
+        return fail(face() + "vertex index " + std::to_string(ring[repeat]) + " repeated");
     mesh.faces.push_back(std::move(ring));
     return true;
 }

@@ -22,27 +22,44 @@ FaceBSP::FaceBSP(ChildTag, Shared* shared, double minX, double maxX, double minZ
 
 FaceBSP::~FaceBSP() = default;
 
-bool FaceBSP::contains(const FaceBox& box) const {
-    return minX <= box.minX && minZ <= box.minZ && box.maxX <= maxX && box.maxZ <= maxZ;
-}
-
 double FaceBSP::keyOf(const FaceBox& box) const {
     const double key = splitOnX ? box.minZ : box.minX;
     // A NaN would break the sorted order; such a box overlaps nothing anyway.
     return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
 }
 
-void FaceBSP::split() {
+FaceBSP* FaceBSP::makeChild(double minX, double maxX, double minZ, double maxZ, bool splitOnX) {
     const float childDepth = drawDepth - DrawDepthStep;
     auto& nodes = shared->nodes;
+    FaceBSP* node;
+    if (shared->used < nodes.size()) {
+        node = &nodes[shared->used];
+        node->entries.clear();
+        node->maxExtent = 0;
+        node->low = node->high = nullptr;
+        node->minX = minX;
+        node->maxX = maxX;
+        node->minZ = minZ;
+        node->maxZ = maxZ;
+        node->splitOnX = splitOnX;
+        node->drawDepth = childDepth;
+    } else {
+        node = &nodes.emplace_back(ChildTag{}, shared, minX, maxX, minZ, maxZ, splitOnX,
+                                   childDepth);
+    }
+    ++shared->used;
+    return node;
+}
+
+void FaceBSP::split() {
     if (splitOnX && maxX - minX > MinSplitWidth) {
         const double mid = (minX + maxX) * 0.5;
-        low = &nodes.emplace_back(ChildTag{}, shared, minX, mid, minZ, maxZ, false, childDepth);
-        high = &nodes.emplace_back(ChildTag{}, shared, mid, maxX, minZ, maxZ, false, childDepth);
+        low = makeChild(minX, mid, minZ, maxZ, false);
+        high = makeChild(mid, maxX, minZ, maxZ, false);
     } else if (!splitOnX && maxZ - minZ > MinSplitWidth) {
         const double mid = (minZ + maxZ) * 0.5;
-        low = &nodes.emplace_back(ChildTag{}, shared, minX, maxX, minZ, mid, true, childDepth);
-        high = &nodes.emplace_back(ChildTag{}, shared, minX, maxX, mid, maxZ, true, childDepth);
+        low = makeChild(minX, maxX, minZ, mid, true);
+        high = makeChild(minX, maxX, mid, maxZ, true);
     }
 }
 
@@ -58,7 +75,7 @@ void FaceBSP::store(const FaceBox& box) {
 
 void FaceBSP::insert(const FaceBox& box) {
     LastInsert record;
-    record.nodesBefore = shared->nodes.size();
+    record.nodesBefore = shared->used;
     FaceBSP* node = this;
     for (;;) {
         if (!node->low) {
@@ -100,27 +117,31 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     // node split becomes a leaf again.
     if (last.firstSplit) {
         last.firstSplit->low = last.firstSplit->high = nullptr;
-        while (shared->nodes.size() > last.nodesBefore)
-            shared->nodes.pop_back();
+        shared->used = last.nodesBefore;
     }
     shared->nextSequence = last.sequence;
     last.valid = false;
     return true;
 }
 
-void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
-    std::vector<const Entry*> ordered;
-    ordered.reserve(entries.size());
-    for (const Entry& e : entries)
-        ordered.push_back(&e);
-    std::sort(ordered.begin(), ordered.end(),
-              [](const Entry* a, const Entry* b) { return a->sequence < b->sequence; });
-    for (const Entry* e : ordered)
-        out.push_back(e->box);
+void FaceBSP::collectEntries(std::vector<Entry>& out) const {
+    const std::size_t from = out.size();
+    out.insert(out.end(), entries.begin(), entries.end());
+    std::sort(out.begin() + std::ptrdiff_t(from), out.end(),
+              [](const Entry& a, const Entry& b) { return a.sequence < b.sequence; });
     if (low)
-        low->collectBoxes(out);
+        low->collectEntries(out);
     if (high)
-        high->collectBoxes(out);
+        high->collectEntries(out);
+}
+
+void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
+    std::vector<Entry> all;
+    all.reserve(getBoxCount());
+    collectEntries(all);
+    out.reserve(out.size() + all.size());
+    for (const Entry& e : all)
+        out.push_back(e.box);
 }
 
 size_t FaceBSP::getBoxCount() const {
@@ -140,15 +161,77 @@ void FaceBSP::grow(const FaceBox& box) {
     if (box.maxZ > maxZ)
         maxZ = box.maxZ + 10 * depth;
 
-    std::vector<FaceBox> stored;
-    collectBoxes(stored);
+    // Inserting the stored boxes again one by one, in collectBoxes order, would give
+    // each the next insertion number and the deepest node that contains it; placeAll
+    // builds that same tree level by level, reusing the pool's nodes.
+    std::vector<Entry>& all = shared->rebuildEntries;
+    all.clear();
+    collectEntries(all);
+    const std::uint64_t base = shared->nextSequence;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i].sequence = base + i;
+    shared->nextSequence = base + all.size();
+
     entries.clear();
     maxExtent = 0;
     low = high = nullptr;
-    shared->nodes.clear();
-    for (const FaceBox& b : stored)
-        insert(b);
+    shared->used = 0;
+    std::vector<std::uint32_t>& order = shared->rebuildOrder;
+    order.resize(all.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        order[i] = std::uint32_t(i);
+    shared->rebuildScratch.resize(all.size());
+    if (!all.empty())
+        placeAll(0, all.size());
     shared->last.valid = false;
+}
+
+void FaceBSP::placeAll(std::size_t begin, std::size_t end) {
+    // Every box that reaches a leaf splits it, as insert does.
+    if (!low)
+        split();
+    const std::vector<Entry>& all = shared->rebuildEntries;
+    std::vector<std::uint32_t>& order = shared->rebuildOrder;
+    std::vector<std::uint32_t>& scratch = shared->rebuildScratch;
+    // A stable three-way partition: the boxes that stay here, then those of low, then
+    // those of high, each in the order given.
+    std::size_t stays = 0, lows = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const FaceBox& box = all[order[i]].box;
+        if (low && low->contains(box))
+            ++lows;
+        else if (!(high && high->contains(box)))
+            ++stays;
+    }
+    std::size_t atStay = begin, atLow = begin + stays, atHigh = begin + stays + lows;
+    for (std::size_t i = begin; i < end; ++i) {
+        const FaceBox& box = all[order[i]].box;
+        if (low && low->contains(box))
+            scratch[atLow++] = order[i];
+        else if (high && high->contains(box))
+            scratch[atHigh++] = order[i];
+        else
+            scratch[atStay++] = order[i];
+    }
+    std::copy(scratch.begin() + std::ptrdiff_t(begin), scratch.begin() + std::ptrdiff_t(end),
+              order.begin() + std::ptrdiff_t(begin));
+
+    entries.reserve(stays);
+    for (std::size_t i = begin; i < begin + stays; ++i) {
+        const Entry& e = all[order[i]];
+        entries.push_back(Entry{keyOf(e.box), e.box, e.sequence});
+        const double extent = splitOnX ? e.box.maxZ - e.box.minZ : e.box.maxX - e.box.minX;
+        if (extent > maxExtent)
+            maxExtent = extent;
+    }
+    // store() keeps equal keys in insertion order.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.key < b.key || (a.key == b.key && a.sequence < b.sequence);
+    });
+    if (lows > 0)
+        low->placeAll(begin + stays, begin + stays + lows);
+    if (atHigh > begin + stays + lows)
+        high->placeAll(begin + stays + lows, end);
 }
 
 bool FaceBSP::remove(const FaceBox& box) {

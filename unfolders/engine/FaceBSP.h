@@ -46,7 +46,9 @@ public:
     /// axis. The stored boxes are inserted again in `collectBoxes` order.
     void grow(const FaceBox& box);
     /// Whether the region wholly contains the box (bounds may touch).
-    bool contains(const FaceBox& box) const;
+    bool contains(const FaceBox& box) const {
+        return minX <= box.minX && minZ <= box.minZ && box.maxX <= maxX && box.maxZ <= maxZ;
+    }
     /// Removes the first box of `box.face` at the node that the box's extent
     /// leads to; false when it is not stored there.
     bool remove(const FaceBox& box);
@@ -87,9 +89,6 @@ public:
     const FaceBSP* getHigh() const { return high; }
 
 private:
-    /// What the nodes of one tree share: the node pool (so that splitting
-    /// and rebuilding do not allocate node by node) and the insertion count
-    /// that orders the boxes of each node.
     /// What the most recent insert changed.
     struct LastInsert {
         bool valid = false;
@@ -100,15 +99,25 @@ private:
         double extentBefore = 0;
         std::uint64_t sequence = 0;
     };
-    struct Shared {
-        std::deque<FaceBSP> nodes;
-        std::uint64_t nextSequence = 0;
-        LastInsert last;
-    };
     struct Entry {
         double key; // see keyOf
         FaceBox box;
         std::uint64_t sequence;
+    };
+    /// What the nodes of one tree share: the node pool, the insertion count that
+    /// orders the boxes of each node, and the scratch space of rebuilds.
+    ///
+    /// A rebuild hands the pool's nodes out again instead of freeing them: their
+    /// entry lists keep their capacity, so that a net that grows its tree a hundred
+    /// times does not allocate its nodes a hundred times.
+    struct Shared {
+        std::deque<FaceBSP> nodes; // nodes[0, used) are in the tree; the rest wait
+        std::size_t used = 0;
+        std::uint64_t nextSequence = 0;
+        LastInsert last;
+        std::vector<Entry> rebuildEntries;          // the stored boxes, collect order
+        std::vector<std::uint32_t> rebuildOrder;    // indices into rebuildEntries
+        std::vector<std::uint32_t> rebuildScratch;
     };
 
 public:
@@ -122,7 +131,15 @@ public:
             bool splitOnX, float drawDepth);
 
 private:
+    /// A node of the pool (reused when one waits), split on `splitOnX`.
+    FaceBSP* makeChild(double minX, double maxX, double minZ, double maxZ, bool splitOnX);
     void split();
+    /// Appends this subtree's entries in `collectBoxes` order.
+    void collectEntries(std::vector<Entry>& out) const;
+    /// Stores the boxes `order[begin, end)` of `shared->rebuildEntries` in this empty
+    /// subtree exactly where inserting them one by one in that order would, splitting
+    /// the nodes they reach; each node's entries end sorted as `store` keeps them.
+    void placeAll(std::size_t begin, std::size_t end);
     void store(const FaceBox& box);
     bool reaches(const FaceBox& box) const {
         return !(maxX < box.minX || maxZ < box.minZ || minX > box.maxX || minZ > box.maxZ);

@@ -1,7 +1,9 @@
 #include "unfolders/engine/Unfolder.h"
 
+#include <chrono>
 #include <vector>
 
+#include "common/IdleSlice.h"
 #include "common/Registry.h"
 #include "common/StatusLine.h"
 #include "unfolders/engine/UnfolderColoriser.h"
@@ -80,6 +82,9 @@ bool Unfolder::setParent(SceneObj* parent) {
             GetRegistryString(SettingsSection, "ShowTwinsInNewUnfolders", "true") == "true");
         if (drawLines)
             source->setTrackMouse(true);
+        // One transform per source face: sized once, the map never rehashes while a
+        // huge net grows.
+        faceTransforms.reserve(source->getPolyCount());
         chooseStartingFace();
     }
     return true;
@@ -122,8 +127,13 @@ void Unfolder::onSystemIdle() {
     if (!source || isDone())
         return;
     const size_t facesBefore = getPolyCount();
-    if (idleCount++ > 3)
-        unfold();
+    if (idleCount++ > 3) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto slice = std::chrono::milliseconds(GetIdleSliceMs());
+        do
+            unfold();
+        while (slice.count() > 0 && !isDone() && std::chrono::steady_clock::now() - start < slice);
+    }
     if (getPolyCount() != facesBefore)
         onChanged(true);
     if (isDone())

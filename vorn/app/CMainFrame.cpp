@@ -1,6 +1,7 @@
 #include "vorn/app/CMainFrame.h"
 
 #include "common/IdleLoop.h"
+#include "common/IdleSlice.h"
 #include "common/Registry.h"
 #include "common/StatusLine.h"
 #include "scene/SceneObj.h"
@@ -35,6 +36,9 @@ namespace {
 std::atomic<bool> g_inIdleTick{false};
 // Settings panels refresh at this period rather than on every 1 ms tick.
 constexpr qint64 kPanelRefreshMs = 100;
+/// How long one tick may keep stepping an unfolder: a huge net grows at full speed while
+/// the window still gets its frames between ticks.
+constexpr int kIdleSliceMs = 8;
 
 // Commands whose hosts are not part of the workbench yet; they stay disabled.
 
@@ -101,12 +105,14 @@ CMainFrame::CMainFrame() {
                 child->updateTitle();
         }
     });
+    SetIdleSliceMs(kIdleSliceMs);
     m_idleTimer.start(1);
     IdleTick();
 }
 
 CMainFrame::~CMainFrame() {
     m_idleTimer.stop();
+    SetIdleSliceMs(0);
     RegisterStatusMessageFn({});
     SetSaveFileChooser({});
     CSettingsDlg::SetPicturePrinter(nullptr);

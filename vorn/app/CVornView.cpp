@@ -56,6 +56,11 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_
     // Hovering reports the point under the mouse to the object there.
     setMouseTracking(true);
     connect(&m_viewTimer, &QTimer::timeout, this, &CVornView::onViewTick);
+    m_rerecordTimer.setSingleShot(true);
+    connect(&m_rerecordTimer, &QTimer::timeout, this, [this] {
+        m_renderer.invalidate();
+        update();
+    });
     m_hoverTimer.setSingleShot(true);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CVornView::hoverNow);
     m_viewTimer.start(kViewTickMs);
@@ -86,7 +91,14 @@ void CVornView::paintGL() {
     if (!root)
         return;
     m_renderer.setSelection(root->getSelection());
+    const int recordsBefore = m_renderer.getRecordCount();
+    QElapsedTimer drawClock;
+    drawClock.start();
     m_renderer.drawScene(*root);
+    if (m_renderer.getRecordCount() != recordsBefore) {
+        m_recordMs = drawClock.elapsed();
+        m_sinceRecord.start();
+    }
     M3d lo, hi;
     if (m_renderer.getSceneBounds(lo, hi))
         keepInSight(lo, hi);
@@ -280,6 +292,15 @@ void CVornView::setShadedBackground(bool on) {
 }
 
 void CVornView::onRedrawRequest() {
+    if (m_rerecordTimer.isActive())
+        return;
+    constexpr qint64 kRecordShare = 5; // record at most one fifth of the time
+    const qint64 wait =
+        m_sinceRecord.isValid() ? kRecordShare * m_recordMs - m_sinceRecord.elapsed() : 0;
+    if (wait > 0) {
+        m_rerecordTimer.start(int(wait));
+        return;
+    }
     m_renderer.invalidate();
     update();
 }

@@ -154,6 +154,13 @@ private:
     bool m_dragAction = false;
     QTimer m_hoverTimer;
     QElapsedTimer m_hoverClock;
+    /// While the scene keeps changing (a huge net growing), recording it again is held
+    /// back so that it takes at most a fifth of the time; frames in between redraw the
+    /// kept buffers, so orbiting stays smooth. A scene recorded in a millisecond is not
+    /// held back at all.
+    QTimer m_rerecordTimer;
+    QElapsedTimer m_sinceRecord;
+    qint64 m_recordMs = 0;
     bool m_firstShow = true;
     bool m_followScene = true;
     bool m_hasFramed = false;

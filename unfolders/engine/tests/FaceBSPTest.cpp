@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <random>
 #include <vector>
@@ -223,4 +224,54 @@ TEST(FaceBSP, UndoingTheLastInsertLeavesTheTreeAsItWas) {
     EXPECT_FALSE(tree.undoLastInsert(FaceBox(a)));
     EXPECT_TRUE(tree.remove(FaceBox(a)));
     EXPECT_FALSE(tree.undoLastInsert(FaceBox(b)));
+}
+
+TEST(FaceBSP, GrowingGivesTheTreeThatInsertingTheBoxesAgainOneByOneGives) {
+    // A net spreading outwards in small faces grows the root again and again. After every
+    // grow the tree must be the one a fresh root with the new region gets from inserting
+    // the stored boxes one by one in the old tree's order: same nodes, same boxes per
+    // node, same query order. Removals leave empty nodes behind that a grow drops.
+    Faces faces;
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<double> jitter(-0.3, 0.3), size(0.05, 0.4);
+    FaceBSP tree;
+    std::vector<Poly*> stored;
+    int grows = 0;
+    for (int i = 0; i < 400; ++i) {
+        const double r = 0.05 * i, a = 0.37 * i;
+        const double x = r * std::cos(a) + jitter(gen), z = r * std::sin(a) + jitter(gen);
+        const double s = size(gen);
+        Poly* p = faces.add({{x, z}, {x + s, z + s / 4}, {x + s / 3, z + s}});
+        const FaceBox box(p);
+        if (!tree.contains(box)) {
+            std::vector<FaceBox> before;
+            tree.collectBoxes(before);
+            tree.grow(box);
+            ++grows;
+            FaceBSP reference(tree.getMinX(), tree.getMaxX(), tree.getMinZ(), tree.getMaxZ(),
+                              tree.getSplitOnX(), 0.0f);
+            for (const FaceBox& b : before)
+                reference.insert(b);
+            std::vector<double> got, expected;
+            describe(&tree, got);
+            describe(&reference, expected);
+            ASSERT_EQ(expected, got) << "after grow " << grows;
+            std::vector<FaceBox> gotOrder, expectedOrder;
+            tree.collectBoxes(gotOrder);
+            reference.collectBoxes(expectedOrder);
+            ASSERT_EQ(expectedOrder.size(), gotOrder.size());
+            for (size_t k = 0; k < gotOrder.size(); ++k)
+                ASSERT_EQ(expectedOrder[k].face, gotOrder[k].face) << "box " << k;
+        }
+        tree.insert(box);
+        stored.push_back(p);
+        if (i % 7 == 3) {
+            tree.remove(FaceBox(stored[stored.size() / 2]));
+            stored.erase(stored.begin() + std::ptrdiff_t(stored.size() / 2));
+        }
+        if (i % 11 == 5 && tree.undoLastInsert(box))
+            stored.pop_back();
+    }
+    EXPECT_GT(grows, 10);
+    EXPECT_EQ(stored.size(), tree.getBoxCount());
 }
