@@ -157,7 +157,7 @@ TEST(IllFlattenedCube, ThreePlanarFacesMeetAtTheCornerTheSlidersMove) {
 
 TEST(IllFlattenedCube, TheNetIsTheCornerLaidFlatAndItsColourMeasuresTheOverlap) {
     // dv = 20 puts the corner in the back half (no overlap); dv up to 14 in the front half.
-    const std::pair<int, int> settings[] = {{2, 2}, {14, 8}, {27, 14}, {9, 3}, {2, 20}, {27, 27}};
+    const std::pair<int, int> settings[] = {{2, 2}, {14, 8}, {27, 14}, {9, 3}, {25, 2}, {2, 20}, {27, 27}};
     double largest = 0;
     bool sawNone = false;
     for (const auto& [du, dv] : settings) {
@@ -187,19 +187,22 @@ TEST(IllFlattenedCube, TheNetIsTheCornerLaidFlatAndItsColourMeasuresTheOverlap) 
         EXPECT_GE(top->getNeighborIndex(net.getPoly(2)), 0) << at;
         EXPECT_LT(net.getPoly(1)->getNeighborIndex(net.getPoly(2)), 0) << at;
 
+        // Faces that only touch along an edge clip to slivers of rounding noise.
         const double overlap = bruteForceOverlap(net);
         EXPECT_NEAR(overlap, IllFlattenedOverlapArea(net), 1e-9) << at;
-        EXPECT_TRUE(sameColor(IllFlattenedOverlapColor(overlap), net.getColor())) << at;
-        if (overlap == 0) {
+        if (overlap < 1e-12) {
             sawNone = true;
+            EXPECT_EQ(0, IllFlattenedOverlapArea(net)) << at;
             EXPECT_TRUE(sameColor({0, 0.25, 1, 1}, net.getColor())) << at;
+        } else {
+            EXPECT_TRUE(sameColor(IllFlattenedOverlapColor(overlap), net.getColor())) << at;
         }
         largest = std::max(largest, overlap);
     }
     EXPECT_TRUE(sawNone);
-    // The largest overlap of the sliders' range is at the front-left corner, just inside
-    // the colour scale.
-    EXPECT_GT(largest, 0.45);
+    // The largest overlap of the sliders' range (du = 25, dv = 2) is just inside the
+    // colour scale.
+    EXPECT_GT(largest, 0.5);
     EXPECT_LT(largest, kIllFlattenedOverlapScale);
 }
 
