@@ -5,6 +5,7 @@
 #include "vorn/core/shapes/IllFlattenedCube.h"
 #include "vorn/core/shapes/MathFnBuilders.h"
 #include "vorn/core/shapes/RandomConvex.h"
+#include "vorn/core/shapes/ShapeParams.h"
 
 #include <algorithm>
 
@@ -50,9 +51,8 @@ void MathFn::rebuild(int which, int du, int dv) {
     m_which = which;
     m_du = du;
     m_dv = dv;
-    WriteProfileInt(kMathFnSection, "which", which);
-    WriteProfileInt(kMathFnSection, "du", du);
-    WriteProfileInt(kMathFnSection, "dv", dv);
+    StoreSettings(kMathFnSection,
+                  {IntSetting("which", which), IntSetting("du", du), IntSetting("dv", dv)});
     deleteMadeChildren();
     clear();
     const std::size_t childrenBefore = getChildren().size();
