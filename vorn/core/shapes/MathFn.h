@@ -16,7 +16,8 @@ class MathFn : public PolyMesh {
 
     /// Clamps du and dv to at least 2 (fewer samples have no cells), then, unless all three
     /// equal the current values, stores them in the profile and rebuilds. A number that is
-    /// no shape leaves the mesh empty.
+    /// no shape leaves the mesh empty. The Ill-flattened cube (1018) also makes two
+    /// children, its flat net and a label; the next rebuild deletes them.
     void rebuild(int which, int du, int dv);
 
     int getWhich() const { return m_which; }
