@@ -72,6 +72,7 @@ void BM_MathFnRebuild(benchmark::State& state) {
 BENCHMARK(BM_MathFnRebuild)
     ->DenseRange(1007, 1014)
     ->Arg(1016)
+    ->Arg(1018)
     ->Arg(1019)
     ->Arg(1020)
     ->Arg(1021)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -248,15 +249,26 @@ Poly* TruncateMesh(PolyMesh& mesh, const Sorvex::MPlane& plane, Vertex* seed) {
 
     cut.setGone(gone);
     // The faces around the vertices cut away, each with how many of them it has.
+    // Kept in the order first met, which fixes the order of the new vertices. A seeded cut
+    // meets a handful of faces and looks them up in the list; a cut across the whole mesh
+    // meets thousands and keeps an index beside it.
     std::vector<std::pair<Poly*, int>> affected;
+    std::unordered_map<const Poly*, std::size_t> where;
+    const bool indexed = gone.size() > 16;
     for (const Vertex* v : gone)
         for (Poly* f : v->getPolys()) {
-            auto it = std::find_if(affected.begin(), affected.end(),
-                                   [f](const auto& entry) { return entry.first == f; });
-            if (it == affected.end())
+            std::size_t at = affected.size();
+            if (indexed) {
+                at = where.try_emplace(f, affected.size()).first->second;
+            } else {
+                auto it = std::find_if(affected.begin(), affected.end(),
+                                       [f](const auto& entry) { return entry.first == f; });
+                at = std::size_t(it - affected.begin());
+            }
+            if (at == affected.size())
                 affected.emplace_back(f, 1);
             else
-                ++it->second;
+                ++affected[at].second;
         }
     // The cap closes the free edges next to the cut: at the new vertices, and at the
     // vertices of faces that vanish whole (their on-plane edges are freed).

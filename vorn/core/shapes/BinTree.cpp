@@ -1,7 +1,6 @@
 #include "vorn/core/shapes/BinTree.h"
 
 #include "common/XML.h"
-#include "sorvex/PointSorter.h"
 #include "vorn/core/shapes/MeshTruncate.h"
 
 #include <algorithm>
@@ -146,9 +145,6 @@ void BinTree::twist(double amount) {
 }
 
 void BinTree::mirror() {
-    Sorvex::PointSorter sorter(0.0001);
-    for (Vertex* v : getVertices())
-        sorter.add(v);
     Poly* base = nullptr;
     for (Poly* f : getPolys()) {
         const auto& ring = f->getVertices();
@@ -159,16 +155,30 @@ void BinTree::mirror() {
         remPoly(base);
         delete base;
     }
+    // Every vertex lies on or above the base, so a mirror image can only meet the vertex it
+    // came from: those within kMirrorMerge of the base plane are shared by both halves, the
+    // rest get a new vertex the first time a face needs it (in face order, so the vertex
+    // list comes out the same as a search for nearby points would make it).
+    constexpr double kMirrorMerge = 0.0001;
+    std::vector<Vertex*> mirrorOf(getVertexCount(), nullptr);
     std::vector<std::vector<Vertex*>> mirrored;
+    mirrored.reserve(getPolyCount());
     for (Poly* f : getPolys()) {
         std::vector<Vertex*> ring;
+        ring.reserve(std::size_t(f->getVertexCount()));
         const auto& source = f->getVertices();
-        for (auto it = source.rbegin(); it != source.rend(); ++it)
-            ring.push_back(findBestVertex({(*it)->x(), -(*it)->y(), (*it)->z()}, sorter));
+        for (auto it = source.rbegin(); it != source.rend(); ++it) {
+            Vertex*& image = mirrorOf[std::size_t(getIOIndex(*it))];
+            if (!image)
+                image = 2 * std::fabs((*it)->y()) <= kMirrorMerge
+                            ? *it
+                            : addVertexAt({(*it)->x(), -(*it)->y(), (*it)->z()});
+            ring.push_back(image);
+        }
         mirrored.push_back(std::move(ring));
     }
     for (auto& ring : mirrored)
-        addPoly(new Poly(ring));
+        addPoly(new Poly(std::move(ring)));
 }
 
 void BinTree::write(XML& xml) {

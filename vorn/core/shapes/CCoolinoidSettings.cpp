@@ -150,10 +150,8 @@ void CCoolinoidSettings::apply() {
         return;
     auto pos = [this](const char* label) { return findControl(ControlKind::Slider, label)->value; };
     c->rebuild(pos("du") + 3, pos("dv") + 3, pos("h") / 10.0, pos("k") * 0.125);
-    StoreSettingInt(kCoolinoidSection, "du", c->getDU());
-    StoreSettingInt(kCoolinoidSection, "dv", c->getDV());
-    StoreSettingDouble(kCoolinoidSection, "h", c->getH());
-    StoreSettingDouble(kCoolinoidSection, "k", c->getK());
+    StoreSettings(kCoolinoidSection, {IntSetting("du", c->getDU()), IntSetting("dv", c->getDV()),
+                                      DoubleSetting("h", c->getH()), DoubleSetting("k", c->getK())});
     refresh();
 }
 

@@ -2,8 +2,10 @@
 
 #include "common/Registry.h"
 #include "common/XML.h"
+#include "vorn/core/shapes/IllFlattenedCube.h"
 #include "vorn/core/shapes/MathFnBuilders.h"
 #include "vorn/core/shapes/RandomConvex.h"
+#include "vorn/core/shapes/ShapeParams.h"
 
 #include <algorithm>
 
@@ -49,10 +51,11 @@ void MathFn::rebuild(int which, int du, int dv) {
     m_which = which;
     m_du = du;
     m_dv = dv;
-    WriteProfileInt(kMathFnSection, "which", which);
-    WriteProfileInt(kMathFnSection, "du", du);
-    WriteProfileInt(kMathFnSection, "dv", dv);
+    StoreSettings(kMathFnSection,
+                  {IntSetting("which", which), IntSetting("du", du), IntSetting("dv", dv)});
+    deleteMadeChildren();
     clear();
+    const std::size_t childrenBefore = getChildren().size();
     switch (which) {
     case 1018:
         BuildIllFlattenedCube(*this, du, dv);
@@ -79,7 +82,42 @@ void MathFn::rebuild(int which, int du, int dv) {
         BuildMathFnGrid(*this, which, du, dv);
         break;
     }
+    adoptChildrenFrom(childrenBefore, false);
     onChanged(true);
+}
+
+void MathFn::read(XML& xml) {
+    deleteMadeChildren();
+    const std::size_t childrenBefore = getChildren().size();
+    PolyMesh::read(xml);
+    if (m_which == 1018)
+        adoptChildrenFrom(childrenBefore, true);
+}
+
+void MathFn::adoptChildrenFrom(std::size_t first, bool netAndLabelOnly) {
+    const auto& children = getChildren();
+    for (std::size_t i = first; i < children.size(); ++i) {
+        const std::string_view name = children[i]->getClassName();
+        if (netAndLabelOnly && name != "PolyMesh" && name != "TextLabel")
+            continue;
+        m_madeChildren.push_back(children[i]);
+        children[i]->addChangeListener(this);
+    }
+}
+
+void MathFn::deleteMadeChildren() {
+    // Each deletion reaches onTargetDestroyed, which edits the list: work on a copy.
+    const std::vector<SceneObj*> made = std::move(m_madeChildren);
+    m_madeChildren.clear();
+    for (SceneObj* child : made) {
+        child->remChangeListener(this);
+        delete child;
+    }
+}
+
+void MathFn::onTargetDestroyed(SceneObj* target) {
+    std::erase(m_madeChildren, target);
+    PolyMesh::onTargetDestroyed(target);
 }
 
 void MathFn::write(XML& xml) {

@@ -16,7 +16,8 @@ class MathFn : public PolyMesh {
 
     /// Clamps du and dv to at least 2 (fewer samples have no cells), then, unless all three
     /// equal the current values, stores them in the profile and rebuilds. A number that is
-    /// no shape leaves the mesh empty.
+    /// no shape leaves the mesh empty. The Ill-flattened cube (1018) also makes two
+    /// children, its flat net and a label; the next rebuild deletes them.
     void rebuild(int which, int du, int dv);
 
     int getWhich() const { return m_which; }
@@ -25,8 +26,22 @@ class MathFn : public PolyMesh {
 
     /// Writes the mesh under the element name "PolyMesh".
     void write(XML& xml) override;
+    /// Reads as a plain mesh does. Used by cloning, whose copy was first built from the
+    /// profile: that build's children go first, so a clone of the Ill-flattened cube has one
+    /// net and one label (the copies read, which later rebuilds replace).
+    void read(XML& xml) override;
+    /// Forgets a child this shape made when something else deletes it.
+    void onTargetDestroyed(SceneObj* target) override;
 
 private:
+    /// Deletes the children the last build made (the Ill-flattened cube's net and label);
+    /// children attached by anyone else stay.
+    void deleteMadeChildren();
+    /// Takes the children from position `first` on as made by this shape (only nets and
+    /// labels when `netAndLabelOnly`).
+    void adoptChildrenFrom(std::size_t first, bool netAndLabelOnly);
+
+    std::vector<SceneObj*> m_madeChildren;
     int m_which = 0;
     int m_du = 0;
     int m_dv = 0;

@@ -10,7 +10,6 @@ void BuildNegativeVertex(PolyMesh& mesh, int du, int dv);
 void BuildCone(PolyMesh& mesh, int du, int dv);
 void BuildSimplicialSphere(PolyMesh& mesh, int du, int dv);
 void BuildZipper(PolyMesh& mesh, int du);
-void BuildIllFlattenedCube(PolyMesh& mesh, int du, int dv);
 /// The built-in icosahedron, subdivided once for each of du > 8, du > 16, du > 24 (new
 /// points pushed onto its sphere), then every edge turned into a band.
 void BuildBandedIcosahedron(PolyMesh& mesh, int du);

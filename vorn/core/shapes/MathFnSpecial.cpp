@@ -128,8 +128,6 @@ void BuildZipper(PolyMesh& mesh, int du) {
         }
 }
 
-void BuildIllFlattenedCube(PolyMesh&, int, int) {}
-
 void BuildBandedIcosahedron(PolyMesh& mesh, int du) {
     XML scene;
     if (!scene.parse(GetIcosahedronSceneText()))

@@ -14,16 +14,20 @@ double SettingDouble(const char* section, const char* key, const char* def) {
     return std::atof(GetRegistryString(section, key, def).c_str());
 }
 
-void StoreSettingInt(const char* section, const char* key, int value) {
+ShapeSetting IntSetting(const char* key, int value) {
     char text[32];
     std::snprintf(text, sizeof text, "%i", value);
-    SetRegistryString(section, key, text);
+    return {key, text};
 }
 
-void StoreSettingDouble(const char* section, const char* key, double value) {
+ShapeSetting DoubleSetting(const char* key, double value) {
     char text[512];
     std::snprintf(text, sizeof text, "%f", value);
-    SetRegistryString(section, key, text);
+    return {key, text};
+}
+
+void StoreSettings(const char* section, const std::vector<ShapeSetting>& values) {
+    SetRegistryStrings(section, values);
 }
 
 double AtLeast(double value, double min) {

@@ -1,14 +1,20 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 /// Shape parameters read from the user settings: text converted like atoi/atof, so text
 /// that does not parse gives 0 (the shapes then clamp it).
 int SettingInt(const char* section, const char* key, const char* def);
 double SettingDouble(const char* section, const char* key, const char* def);
-/// Writes the number as "%i" or "%f" text.
-void StoreSettingInt(const char* section, const char* key, int value);
-void StoreSettingDouble(const char* section, const char* key, double value);
+/// A setting and its text as stored: the number as "%i" or "%f" text.
+using ShapeSetting = std::pair<std::string, std::string>;
+ShapeSetting IntSetting(const char* key, int value);
+ShapeSetting DoubleSetting(const char* key, double value);
+/// Stores a shape's settings of one section in one rewrite of the settings file: every
+/// slider move stores them, and each rewrite waits for the disk.
+void StoreSettings(const char* section, const std::vector<ShapeSetting>& values);
 
 /// `value` limited to at least `min`; a non-finite value (NaN, infinity) gives `min`, so no
 /// shape is ever built from one.

@@ -67,8 +67,8 @@ void WitchHat::rebuild(double height, double belt) {
     clear();
     m_height = height;
     m_belt = belt;
-    StoreSettingDouble(kSection, "WitchHatHeight", height);
-    StoreSettingDouble(kSection, "WitchHatBelt", belt);
+    StoreSettings(kSection,
+                  {DoubleSetting("WitchHatHeight", height), DoubleSetting("WitchHatBelt", belt)});
 
     const double pi = std::numbers::pi;
     Vertex* apex = addVertexAt({0, height, 0});

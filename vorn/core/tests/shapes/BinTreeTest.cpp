@@ -74,3 +74,29 @@ TEST(BinTree, EveryCutSucceedsAtDepthAndTheTreeDoesNotDependOnMemory) {
     for (std::size_t i = 0; i < first.getVertexCount(); ++i)
         EXPECT_EQ(M3d(*first.getVertex(i)), M3d(*second.getVertex(i))) << "vertex " << i;
 }
+
+TEST(BinTree, TheDualIsTheTreeAndItsMirrorImageJoinedAtTheBase) {
+    for (const auto& [chop, twist] : {std::pair{false, 0.0}, std::pair{true, 0.6}}) {
+        BinTree single;
+        single.rebuild(6, 3, chop, false, twist);
+        BinTree dual;
+        dual.rebuild(6, 3, chop, true, twist);
+        // The base face goes; every other face appears twice, and only the base's corners
+        // are shared by the two halves.
+        std::size_t onBase = 0;
+        for (const Vertex* v : single.getVertices())
+            onBase += v->y() == 0;
+        EXPECT_EQ(2 * (single.getPolyCount() - 1), dual.getPolyCount()) << chop;
+        EXPECT_EQ(2 * single.getVertexCount() - onBase, dual.getVertexCount()) << chop;
+        EXPECT_TRUE(dual.getTopology().closed) << chop;
+        EXPECT_TRUE(consistentlyOriented(dual)) << chop;
+        // Brute force: each vertex has its mirror image among the vertices.
+        for (const Vertex* v : dual.getVertices()) {
+            const M3d image(v->x(), -v->y(), v->z());
+            bool found = false;
+            for (const Vertex* w : dual.getVertices())
+                found = found || (image - *w).length() < 1e-12;
+            EXPECT_TRUE(found) << chop << " " << M3d(*v).toString();
+        }
+    }
+}
