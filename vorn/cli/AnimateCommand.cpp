@@ -121,17 +121,10 @@ int runAnimate(const std::vector<std::string>& args) {
     if (!parseOptions(args, options, exitCode))
         return exitCode;
 
-    const bool chosen = !options.strategy.empty();
-    Factory* factory = CliFindStrategy(chosen ? options.strategy : "BreadthFirstUnfolder");
-    if (!factory)
-        return kExitFailure;
-
     SceneDocument document;
-    PolyMesh* mesh = CliOpenMeshToUnfold(document, options.model);
-    if (!mesh)
-        return kExitFailure;
-    // Without a chosen strategy, a scene that holds one runs it.
-    Unfolder* unfolder = CliStrategyFor(*mesh, *factory, !chosen, options.model);
+    PolyMesh* mesh = nullptr;
+    Unfolder* unfolder = CliOpenWithStrategy(document, options.model, options.strategy,
+                                             "BreadthFirstUnfolder", mesh);
     if (!unfolder)
         return kExitFailure;
     long ticks = 0;

@@ -4,6 +4,7 @@
 #include "scene/mesh/PolyMesh.h"
 #include "unfolders/engine/Unfolder.h"
 #include "vorn/cli/CliCommand.h"
+#include "vorn/cli/CliDocument.h"
 #include "vorn/core/AttachStrategy.h"
 #include "vorn/core/StrategyCatalogue.h"
 #include "vorn/core/UnfoldingLibrary.h"
@@ -36,4 +37,17 @@ Unfolder* CliStrategyFor(PolyMesh& mesh, Factory& factory, bool keepStored,
         return nullptr;
     }
     return static_cast<Unfolder*>(attached);
+}
+
+Unfolder* CliOpenWithStrategy(SceneDocument& document, const std::string& model,
+                              const std::string& chosen, const std::string& fallback,
+                              PolyMesh*& mesh) {
+    Factory* factory = CliFindStrategy(chosen.empty() ? fallback : chosen);
+    if (!factory)
+        return nullptr;
+    mesh = CliOpenMeshToUnfold(document, model);
+    if (!mesh)
+        return nullptr;
+    // Without a chosen strategy, a scene that holds one runs it.
+    return CliStrategyFor(*mesh, *factory, chosen.empty(), model);
 }

@@ -4,6 +4,7 @@
 
 class Factory;
 class PolyMesh;
+class SceneDocument;
 class Unfolder;
 
 /// The strategy `name` (any spelling `FindStrategy` takes), loading the unfolding
@@ -17,3 +18,11 @@ Factory* CliFindStrategy(const std::string& name);
 /// why, naming `model`, and returns null.
 Unfolder* CliStrategyFor(PolyMesh& mesh, Factory& factory, bool keepStored,
                          const std::string& model);
+
+/// Opens `model` into `document` and returns the unfolder to run on its target mesh:
+/// the strategy named `chosen`, or, when `chosen` is empty, the one the scene stored
+/// with the mesh, else `fallback`. `mesh` receives the target mesh. On failure prints
+/// why and returns null.
+Unfolder* CliOpenWithStrategy(SceneDocument& document, const std::string& model,
+                              const std::string& chosen, const std::string& fallback,
+                              PolyMesh*& mesh);

@@ -185,17 +185,10 @@ int runPapercraft(const std::vector<std::string>& args) {
     if (!parseOptions(args, options, exitCode))
         return exitCode;
 
-    const bool chosen = !options.strategy.empty();
-    Factory* factory = CliFindStrategy(chosen ? options.strategy : kDefaultStrategy);
-    if (!factory)
-        return kExitFailure;
-
     SceneDocument document;
-    PolyMesh* mesh = CliOpenMeshToUnfold(document, options.model);
-    if (!mesh)
-        return kExitFailure;
-    // Without a chosen strategy, a scene that holds one runs it.
-    Unfolder* unfolder = CliStrategyFor(*mesh, *factory, !chosen, options.model);
+    PolyMesh* mesh = nullptr;
+    Unfolder* unfolder = CliOpenWithStrategy(document, options.model, options.strategy,
+                                             kDefaultStrategy, mesh);
     if (!unfolder)
         return kExitFailure;
     const auto start = std::chrono::steady_clock::now();

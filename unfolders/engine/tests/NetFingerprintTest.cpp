@@ -14,6 +14,7 @@
 #include "common/IdleSlice.h"
 #include "scene/Factory.h"
 #include "scene/loaders/OffParser.h"
+#include "tests/support/DataModels.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 
@@ -53,16 +54,6 @@ std::uint64_t fingerprintOf(PolyMesh& source, Unfolder& u) {
     return print.value;
 }
 
-std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
-    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/data/" + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    MeshData data;
-    MeshParseError error;
-    EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
-    return testshapes::meshOf(data);
-}
-
 struct Case {
     const char* strategy;
     const char* mesh;
@@ -75,8 +66,8 @@ struct Case {
 TEST(NetFingerprint, GreedyNetsAreBitForBitThoseOfThePlainIndex) {
     const auto sphere = [] { return testshapes::meshOf(testshapes::icosphere(4)); };
     const auto torus = [] { return testshapes::meshOf(testshapes::torus(24, 40)); };
-    const auto letterO = [] { return loadModel("letter-o.off"); };
-    const auto bracket = [] { return loadModel("channel-bracket.off"); };
+    const auto letterO = [] { return testshapes::dataModel("letter-o.off"); };
+    const auto bracket = [] { return testshapes::dataModel("channel-bracket.off"); };
     const std::vector<Case> cases = {
         {"BreadthFirstUnfolder", "icosphere 4", sphere, 18051900978782273261ull},
         {"BreadthFirstUnfolder", "torus", torus, 17428220124528098267ull},

@@ -7,6 +7,7 @@
 
 #include "scene/Factory.h"
 #include "scene/loaders/OffParser.h"
+#include "tests/support/DataModels.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
@@ -29,17 +30,6 @@ std::vector<std::string> strategyNames() {
     return names;
 }
 
-/// A model of tests/data (see the README there).
-std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
-    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/data/" + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    MeshData data;
-    MeshParseError error;
-    EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
-    return testshapes::meshOf(data);
-}
-
 /// Index of a source face in the mesh's face order.
 Poly* face(PolyMesh& mesh, int i) {
     return mesh.getPoly(size_t(i));
@@ -49,10 +39,10 @@ Poly* face(PolyMesh& mesh, int i) {
 
 TEST(RealMeshNets, EveryStrategyLaysAFlatRigidNetWhoseOverlapsTheCheckerConfirms) {
     const std::vector<std::pair<std::string, std::function<std::unique_ptr<PolyMesh>()>>> meshes = {
-        {"cross part", [] { return loadModel("cross-part.off"); }},
-        {"letter O", [] { return loadModel("letter-o.off"); }},
-        {"channel bracket", [] { return loadModel("channel-bracket.off"); }},
-        {"two parts", [] { return loadModel("two-parts.off"); }},
+        {"cross part", [] { return testshapes::dataModel("cross-part.off"); }},
+        {"letter O", [] { return testshapes::dataModel("letter-o.off"); }},
+        {"channel bracket", [] { return testshapes::dataModel("channel-bracket.off"); }},
+        {"two parts", [] { return testshapes::dataModel("two-parts.off"); }},
         {"cube", [] { return testshapes::meshOf(testshapes::cube()); }},
         {"icosahedron", [] { return testshapes::meshOf(testshapes::icosahedron()); }},
         {"random convex", [] { return testshapes::randomConvex(5, 30); }},
@@ -84,7 +74,7 @@ TEST(RealMeshNets, EveryStrategyLaysAFlatRigidNetWhoseOverlapsTheCheckerConfirms
 TEST(RealMeshNets, FacesFoldedAgainstANonConvexNeighbourStayInTheNetPlane) {
     // The U end face's centre lies in the notch, on the far side of the notch
     // floor's hinge: the floor must still turn down into the net plane.
-    auto mesh = loadModel("channel-bracket.off");
+    auto mesh = testshapes::dataModel("channel-bracket.off");
     auto* u = new TestUnfolder;
     u->setParent(mesh.get());
     u->setCheckIntersections(false);
@@ -99,7 +89,7 @@ TEST(RealMeshNets, FacesFoldedAgainstANonConvexNeighbourStayInTheNetPlane) {
 TEST(RealMeshNets, CoincidentWallsMakeANetFail) {
     // Laid down from the two bottom hexagons, the four walls of the hole all
     // cover the hole exactly: no edge crosses another, yet they overlap.
-    auto mesh = loadModel("letter-o.off");
+    auto mesh = testshapes::dataModel("letter-o.off");
     auto* u = new TestUnfolder;
     u->stepsUntilDone = 1;
     u->setParent(mesh.get());
@@ -119,7 +109,7 @@ TEST(RealMeshNets, CoincidentWallsMakeANetFail) {
     EXPECT_EQ(size_t(6), report.overlaps.size());
 
     // With the check on, a strategy never places a wall on another.
-    auto again = loadModel("letter-o.off");
+    auto again = testshapes::dataModel("letter-o.off");
     auto* strategy = dynamic_cast<Unfolder*>(Factory::BuildObj("BreadthFirstUnfolder"));
     strategy->setParent(again.get());
     ASSERT_TRUE(testshapes::runToEnd(*strategy));

@@ -22,6 +22,7 @@
 #include "scene/loaders/OffParser.h"
 #include "scene/mesh/MeshShortestPaths.h"
 #include "sorvex/DjikstraDistance.h"
+#include "tests/support/DataModels.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
@@ -38,16 +39,6 @@ using Sorvex::M3d;
 namespace {
 
 constexpr int StepBudget = 20000;
-
-std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
-    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/data/" + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    MeshData data;
-    MeshParseError error;
-    EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
-    return meshOf(data);
-}
 
 using Edge = std::pair<Vertex*, Vertex*>;
 Edge edgeOf(Vertex* a, Vertex* b) {
@@ -186,8 +177,8 @@ TEST(StarUnfolder, CutsFormAForestReachingEveryVertexAndTheNetIsOnePiece) {
     const std::vector<std::pair<std::string, std::unique_ptr<PolyMesh>>> meshes = [] {
         std::vector<std::pair<std::string, std::unique_ptr<PolyMesh>>> m;
         m.emplace_back("icosphere", meshOf(icosphere(2)));
-        m.emplace_back("channel bracket", loadModel("channel-bracket.off"));
-        m.emplace_back("cross part", loadModel("cross-part.off"));
+        m.emplace_back("channel bracket", testshapes::dataModel("channel-bracket.off"));
+        m.emplace_back("cross part", testshapes::dataModel("cross-part.off"));
         m.emplace_back("torus", meshOf(torus(6, 8)));
         return m;
     }();
@@ -221,7 +212,7 @@ TEST(StarUnfolder, CutsFormAForestReachingEveryVertexAndTheNetIsOnePiece) {
 TEST(StarUnfolder, EveryPathIsAShortestEdgePathToTheSourcePoint) {
     std::vector<std::unique_ptr<PolyMesh>> meshes;
     meshes.push_back(meshOf(icosphere(1)));
-    meshes.push_back(loadModel("channel-bracket.off"));
+    meshes.push_back(testshapes::dataModel("channel-bracket.off"));
     for (auto& mesh : meshes) {
         auto* u = bind<StarUnfolder>(*mesh);
         ASSERT_TRUE(runToEnd(*u, StepBudget));
@@ -425,7 +416,7 @@ TEST(CutGraphStrategies, OnPlatonicSolidsEverySuccessIsASoundNet) {
 TEST(CutGraphStrategies, RealNonConvexMeshesGiveOneFlatPieceWithEveryFace) {
     for (const char* file : {"channel-bracket.off", "cross-part.off", "letter-o.off"}) {
         for (int which = 0; which < 3; ++which) {
-            auto mesh = loadModel(file);
+            auto mesh = testshapes::dataModel(file);
             Unfolder* u = which == 0   ? static_cast<Unfolder*>(bind<StarUnfolder>(*mesh))
                           : which == 1 ? static_cast<Unfolder*>(bind<OutwardFacingUnfolder>(*mesh))
                                        : static_cast<Unfolder*>(bind<AlphaBetaUnfolder>(*mesh));

@@ -10,6 +10,7 @@
 #include "common/StatusLine.h"
 #include "scene/SceneRoot.h"
 #include "scene/loaders/OffParser.h"
+#include "tests/support/DataModels.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/SoundNet.h"
 #include "tests/support/TestShapes.h"
@@ -23,16 +24,6 @@ using namespace testshapes;
 using Sorvex::M3d;
 
 namespace {
-
-std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
-    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/data/" + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    MeshData data;
-    MeshParseError error;
-    EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
-    return meshOf(data);
-}
 
 /// 2 pi minus the corner angles at v, summed here from the faces' corners.
 double angleDeficit(const Vertex* v) {
@@ -54,8 +45,8 @@ const std::vector<Model>& models() {
     static const std::vector<Model> list = {
         {"icosphere", [] { return meshOf(icosphere(2)); }},
         {"torus", [] { return meshOf(torus(8, 16)); }},
-        {"letter O", [] { return loadModel("letter-o.off"); }},
-        {"channel bracket", [] { return loadModel("channel-bracket.off"); }},
+        {"letter O", [] { return testshapes::dataModel("letter-o.off"); }},
+        {"channel bracket", [] { return testshapes::dataModel("channel-bracket.off"); }},
         {"L-prism", lPrism},
     };
     return list;

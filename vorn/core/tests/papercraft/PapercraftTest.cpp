@@ -7,6 +7,7 @@
 
 #include "scene/loaders/OffParser.h"
 #include "scene/mesh/Poly.h"
+#include "tests/support/DataModels.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/strategies/BreadthFirstUnfolder.h"
@@ -21,16 +22,6 @@
 #include <sstream>
 
 namespace {
-
-std::unique_ptr<PolyMesh> loadModel(const std::string& name) {
-    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/tests/data/" + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    MeshData data;
-    MeshParseError error;
-    EXPECT_TRUE(ParseOff(text.str(), data, error)) << name << ": " << error.message;
-    return testshapes::meshOf(data);
-}
 
 PapercraftOptions mmPerUnit(double mm) {
     PapercraftOptions o;
@@ -138,12 +129,12 @@ TEST(Papercraft, SuccessfulConvexNetsStayOnePieceAndFoldBackOntoTheModel) {
 TEST(Papercraft, OverlappingNetsOfRealMeshesSplitIntoOverlapFreePieces) {
     const std::vector<std::pair<std::string, std::function<std::unique_ptr<PolyMesh>()>>> shapes = {
         {"torus", [] { return testshapes::meshOf(testshapes::torus(10, 20)); }},
-        {"letter O", [] { return loadModel("letter-o.off"); }},
-        {"cross part", [] { return loadModel("cross-part.off"); }},
-        {"channel bracket", [] { return loadModel("channel-bracket.off"); }},
+        {"letter O", [] { return testshapes::dataModel("letter-o.off"); }},
+        {"cross part", [] { return testshapes::dataModel("cross-part.off"); }},
+        {"channel bracket", [] { return testshapes::dataModel("channel-bracket.off"); }},
         {"L prism", [] { return testshapes::lPrism(); }},
         // Only the starting face's component is unfolded: the other is split from scratch.
-        {"two parts", [] { return loadModel("two-parts.off"); }},
+        {"two parts", [] { return testshapes::dataModel("two-parts.off"); }},
         // Border edges are cut without numbers or tabs.
         {"open box", [] { return testshapes::openBox(); }},
     };
