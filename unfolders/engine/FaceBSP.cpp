@@ -3,83 +3,114 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
 
 #include "scene/Renderer.h"
 #include "unfolders/engine/FaceOverlap.h"
 
-FaceBSP::FaceBSP()
-    : FaceBSP(FaceBox::Empty, -FaceBox::Empty, FaceBox::Empty, -FaceBox::Empty, false, 0.0f) {}
+namespace {
 
-FaceBSP::FaceBSP(double minX, double maxX, double minZ, double maxZ, bool splitOnX, float drawDepth)
-    : minX(minX), maxX(maxX), minZ(minZ), maxZ(maxZ), splitOnX(splitOnX), drawDepth(drawDepth),
-      ownShared(std::make_unique<Shared>()), shared(ownShared.get()) {}
+/// Doublings tried before the search tree gives up reaching a region that way (a
+/// finite region is reached in far fewer: the range of a double spans 2,100 of them).
+constexpr int MaxDoublings = 2200;
 
-FaceBSP::FaceBSP(ChildTag, Shared* shared, double minX, double maxX, double minZ, double maxZ,
-                 bool splitOnX, float drawDepth)
-    : minX(minX), maxX(maxX), minZ(minZ), maxZ(maxZ), splitOnX(splitOnX), drawDepth(drawDepth),
-      shared(shared) {}
+bool isFinite(const FaceBoxTreeOrder::Region& r) {
+    return std::isfinite(r.minX) && std::isfinite(r.maxX) && std::isfinite(r.minZ) &&
+           std::isfinite(r.maxZ);
+}
 
-FaceBSP::~FaceBSP() = default;
+} // namespace
 
-double FaceBSP::keyOf(const FaceBox& box) const {
+// ----- Nodes -----
+
+double FaceBSP::Node::keyOf(const FaceBox& box) const {
     const double key = splitOnX ? box.minZ : box.minX;
     // A NaN would break the sorted order; such a box overlaps nothing anyway.
     return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
 }
 
-FaceBSP* FaceBSP::makeChild(double minX, double maxX, double minZ, double maxZ, bool splitOnX) {
-    const float childDepth = drawDepth - DrawDepthStep;
-    auto& nodes = shared->nodes;
-    FaceBSP* node;
-    if (shared->used < nodes.size()) {
-        node = &nodes[shared->used];
-        node->entries.clear();
-        node->maxExtent = 0;
-        node->low = node->high = nullptr;
-        node->minX = minX;
-        node->maxX = maxX;
-        node->minZ = minZ;
-        node->maxZ = maxZ;
-        node->splitOnX = splitOnX;
-        node->drawDepth = childDepth;
-    } else {
-        node = &nodes.emplace_back(ChildTag{}, shared, minX, maxX, minZ, maxZ, splitOnX,
-                                   childDepth);
-    }
-    ++shared->used;
-    return node;
+double FaceBSP::Node::extentOf(const FaceBox& box) const {
+    return splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
 }
 
-void FaceBSP::split() {
-    if (splitOnX && maxX - minX > MinSplitWidth) {
-        const double mid = (minX + maxX) * 0.5;
-        low = makeChild(minX, mid, minZ, maxZ, false);
-        high = makeChild(mid, maxX, minZ, maxZ, false);
-    } else if (!splitOnX && maxZ - minZ > MinSplitWidth) {
-        const double mid = (minZ + maxZ) * 0.5;
-        low = makeChild(minX, maxX, minZ, mid, true);
-        high = makeChild(minX, maxX, mid, maxZ, true);
-    }
-}
-
-void FaceBSP::store(const FaceBox& box) {
-    const double key = keyOf(box);
-    auto at = std::upper_bound(entries.begin(), entries.end(), key,
-                               [](double k, const Entry& e) { return k < e.key; });
-    entries.insert(at, Entry{key, box, shared->nextSequence++});
-    const double extent = splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
+void FaceBSP::Node::store(const FaceBox& box, std::uint64_t sequence) {
+    const Entry entry{keyOf(box), box, sequence};
+    auto at = std::upper_bound(entries.begin(), entries.end(), entry,
+                               [](const Entry& a, const Entry& b) {
+                                   return a.key < b.key || (a.key == b.key && a.sequence < b.sequence);
+                               });
+    entries.insert(at, entry);
+    const double extent = extentOf(box);
     if (extent > maxExtent)
         maxExtent = extent;
 }
 
+template <typename Visit>
+bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
+    if (entries.empty())
+        return true;
+    const FaceBox& box = query.getBox();
+    // Only boxes whose minimum on the sorted axis lies in this window can overlap the
+    // query with positive area.
+    const double queryMin = splitOnX ? box.minZ : box.minX;
+    const double queryMax = splitOnX ? box.maxZ : box.maxX;
+    const double from = queryMin - maxExtent - (std::fabs(queryMin) + maxExtent) * 1e-12;
+    auto it = std::lower_bound(entries.begin(), entries.end(), from,
+                               [](const Entry& e, double k) { return e.key < k; });
+    for (; it != entries.end() && it->key < queryMax; ++it)
+        if (query.overlaps(it->box) && !visit(*it))
+            return false;
+    return true;
+}
+
+// ----- The index -----
+
+FaceBSP::FaceBSP()
+    : FaceBSP(FaceBox::Empty, -FaceBox::Empty, FaceBox::Empty, -FaceBox::Empty, false, 0.0f) {}
+
+FaceBSP::FaceBSP(double minX, double maxX, double minZ, double maxZ, bool splitOnX, float drawDepth)
+    : order({minX, maxX, minZ, maxZ, splitOnX}) {
+    root = makeNode(minX, maxX, minZ, maxZ, splitOnX, drawDepth);
+}
+
+FaceBSP::~FaceBSP() = default;
+
+FaceBSP::Node* FaceBSP::makeNode(double minX, double maxX, double minZ, double maxZ,
+                                 bool splitOnX, float drawDepth) {
+    Node* node = used < nodes.size() ? &nodes[used] : &nodes.emplace_back();
+    ++used;
+    // A reused node keeps its entry list's capacity.
+    node->entries.clear();
+    node->maxExtent = 0;
+    node->low = node->high = nullptr;
+    node->minX = minX;
+    node->maxX = maxX;
+    node->minZ = minZ;
+    node->maxZ = maxZ;
+    node->splitOnX = splitOnX;
+    node->drawDepth = drawDepth;
+    return node;
+}
+
+void FaceBSP::split(Node& node) {
+    const float depth = node.drawDepth - DrawDepthStep;
+    if (node.splitOnX && node.maxX - node.minX > MinSplitWidth) {
+        const double mid = (node.minX + node.maxX) * 0.5;
+        node.low = makeNode(node.minX, mid, node.minZ, node.maxZ, false, depth);
+        node.high = makeNode(mid, node.maxX, node.minZ, node.maxZ, false, depth);
+    } else if (!node.splitOnX && node.maxZ - node.minZ > MinSplitWidth) {
+        const double mid = (node.minZ + node.maxZ) * 0.5;
+        node.low = makeNode(node.minX, node.maxX, node.minZ, mid, true, depth);
+        node.high = makeNode(node.minX, node.maxX, mid, node.maxZ, true, depth);
+    }
+}
+
 void FaceBSP::insert(const FaceBox& box) {
     LastInsert record;
-    record.nodesBefore = shared->used;
-    FaceBSP* node = this;
+    record.nodesBefore = used;
+    Node* node = root;
     for (;;) {
         if (!node->low) {
-            node->split();
+            split(*node);
             if (node->low && !record.firstSplit)
                 record.firstSplit = node;
         }
@@ -94,261 +125,278 @@ void FaceBSP::insert(const FaceBox& box) {
     record.face = box.face;
     record.storedAt = node;
     record.extentBefore = node->maxExtent;
-    record.sequence = shared->nextSequence;
-    node->store(box);
-    shared->last = record;
+    record.sequence = nextSequence;
+    node->store(box, nextSequence++);
+    ++boxCount;
+    last = record;
 }
 
 bool FaceBSP::undoLastInsert(const FaceBox& box) {
-    LastInsert& last = shared->last;
     if (!last.valid || last.face != box.face)
         return false;
-    FaceBSP* node = last.storedAt;
-    const double key = node->keyOf(box);
-    auto it = std::lower_bound(node->entries.begin(), node->entries.end(), key,
-                               [](const Entry& e, double k) { return e.key < k; });
-    while (it != node->entries.end() && it->sequence != last.sequence)
-        ++it;
+    Node* node = last.storedAt;
+    auto it = std::find_if(node->entries.begin(), node->entries.end(),
+                           [this](const Entry& e) { return e.sequence == last.sequence; });
     if (it == node->entries.end())
         return false;
     node->entries.erase(it);
     node->maxExtent = last.extentBefore;
+    --boxCount;
     // The nodes the insert split are the newest in the pool: they go, and the first
     // node split becomes a leaf again.
     if (last.firstSplit) {
         last.firstSplit->low = last.firstSplit->high = nullptr;
-        shared->used = last.nodesBefore;
+        used = last.nodesBefore;
     }
-    shared->nextSequence = last.sequence;
+    nextSequence = last.sequence;
     last.valid = false;
     return true;
 }
 
-void FaceBSP::collectEntries(std::vector<Entry>& out) const {
-    const std::size_t from = out.size();
-    out.insert(out.end(), entries.begin(), entries.end());
-    std::sort(out.begin() + std::ptrdiff_t(from), out.end(),
-              [](const Entry& a, const Entry& b) { return a.sequence < b.sequence; });
-    if (low)
-        low->collectEntries(out);
-    if (high)
-        high->collectEntries(out);
-}
-
-void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
-    std::vector<Entry> all;
-    all.reserve(getBoxCount());
-    collectEntries(all);
-    out.reserve(out.size() + all.size());
-    for (const Entry& e : all)
-        out.push_back(e.box);
-}
-
-size_t FaceBSP::getBoxCount() const {
-    return entries.size() + (low ? low->getBoxCount() : 0) + (high ? high->getBoxCount() : 0);
-}
-
-void FaceBSP::grow(const FaceBox& box) {
-    // The tenfold margin keeps rebuilds rare while a net spreads outwards.
-    const double width = box.maxX - box.minX;
-    const double depth = box.maxZ - box.minZ;
-    if (box.minX < minX)
-        minX = box.minX - 10 * width;
-    if (box.maxX > maxX)
-        maxX = box.maxX + 10 * width;
-    if (box.minZ < minZ)
-        minZ = box.minZ - 10 * depth;
-    if (box.maxZ > maxZ)
-        maxZ = box.maxZ + 10 * depth;
-
-    // Inserting the stored boxes again one by one, in collectBoxes order, would give
-    // each the next insertion number and the deepest node that contains it; placeAll
-    // builds that same tree level by level, reusing the pool's nodes.
-    std::vector<Entry>& all = shared->rebuildEntries;
-    all.clear();
-    collectEntries(all);
-    const std::uint64_t base = shared->nextSequence;
-    for (std::size_t i = 0; i < all.size(); ++i)
-        all[i].sequence = base + i;
-    shared->nextSequence = base + all.size();
-
-    entries.clear();
-    maxExtent = 0;
-    low = high = nullptr;
-    shared->used = 0;
-    std::vector<std::uint32_t>& order = shared->rebuildOrder;
-    order.resize(all.size());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        order[i] = std::uint32_t(i);
-    shared->rebuildScratch.resize(all.size());
-    if (!all.empty())
-        placeAll(0, all.size());
-    shared->last.valid = false;
-}
-
-void FaceBSP::placeAll(std::size_t begin, std::size_t end) {
-    // Every box that reaches a leaf splits it, as insert does.
-    if (!low)
-        split();
-    const std::vector<Entry>& all = shared->rebuildEntries;
-    std::vector<std::uint32_t>& order = shared->rebuildOrder;
-    std::vector<std::uint32_t>& scratch = shared->rebuildScratch;
-    // A stable three-way partition: the boxes that stay here, then those of low, then
-    // those of high, each in the order given.
-    std::size_t stays = 0, lows = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-        const FaceBox& box = all[order[i]].box;
-        if (low && low->contains(box))
-            ++lows;
-        else if (!(high && high->contains(box)))
-            ++stays;
-    }
-    std::size_t atStay = begin, atLow = begin + stays, atHigh = begin + stays + lows;
-    for (std::size_t i = begin; i < end; ++i) {
-        const FaceBox& box = all[order[i]].box;
-        if (low && low->contains(box))
-            scratch[atLow++] = order[i];
-        else if (high && high->contains(box))
-            scratch[atHigh++] = order[i];
-        else
-            scratch[atStay++] = order[i];
-    }
-    std::copy(scratch.begin() + std::ptrdiff_t(begin), scratch.begin() + std::ptrdiff_t(end),
-              order.begin() + std::ptrdiff_t(begin));
-
-    entries.reserve(stays);
-    for (std::size_t i = begin; i < begin + stays; ++i) {
-        const Entry& e = all[order[i]];
-        entries.push_back(Entry{keyOf(e.box), e.box, e.sequence});
-        const double extent = splitOnX ? e.box.maxZ - e.box.minZ : e.box.maxX - e.box.minX;
-        if (extent > maxExtent)
-            maxExtent = extent;
-    }
-    // store() keeps equal keys in insertion order.
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.key < b.key || (a.key == b.key && a.sequence < b.sequence);
-    });
-    if (lows > 0)
-        low->placeAll(begin + stays, begin + stays + lows);
-    if (atHigh > begin + stays + lows)
-        high->placeAll(begin + stays + lows, end);
-}
-
-bool FaceBSP::remove(const FaceBox& box) {
-    FaceBSP* node = this;
+FaceBSP::Node* FaceBSP::nodeFor(const FaceBox& box) const {
+    Node* node = root;
     for (;;) {
         if (node->low && node->low->contains(box))
             node = node->low;
         else if (node->high && node->high->contains(box))
             node = node->high;
         else
-            break;
+            return node;
     }
-    shared->last.valid = false;
+}
+
+bool FaceBSP::remove(const FaceBox& box) {
+    last.valid = false;
+    Node* node = nodeFor(box);
     auto first = node->entries.end();
     for (auto it = node->entries.begin(); it != node->entries.end(); ++it)
-        if (it->box.face == box.face &&
-            (first == node->entries.end() || it->sequence < first->sequence))
+        if (it->box.face == box.face && (first == node->entries.end() || before(*it, *first)))
             first = it;
     if (first == node->entries.end())
         return false;
     node->entries.erase(first);
+    if (--boxCount == 0)
+        order.forgetHistory(nextSequence);
     return true;
 }
 
-template <typename Visit> void FaceBSP::forCandidates(OverlapQuery& query, Visit&& visit) const {
-    if (entries.empty())
+void FaceBSP::grow(const FaceBox& box) {
+    // The tenfold margin keeps growth rare while a net spreads outwards; the answer
+    // order depends on these very bounds.
+    FaceBoxTreeOrder::Region region = order.getRegion();
+    const double width = box.maxX - box.minX;
+    const double depth = box.maxZ - box.minZ;
+    if (box.minX < region.minX)
+        region.minX = box.minX - 10 * width;
+    if (box.maxX > region.maxX)
+        region.maxX = box.maxX + 10 * width;
+    if (box.minZ < region.minZ)
+        region.minZ = box.minZ - 10 * depth;
+    if (box.maxZ > region.maxZ)
+        region.maxZ = box.maxZ + 10 * depth;
+    order.setRegion(region, nextSequence);
+    coverRegion();
+    last.valid = false;
+}
+
+void FaceBSP::coverRegion() {
+    const FaceBoxTreeOrder::Region& region = order.getRegion();
+    if (root->contains({region.minX, region.maxX, region.minZ, region.maxZ}))
         return;
-    const FaceBox& box = query.getBox();
-    // Only boxes whose minimum on the sorted axis lies in this window can
-    // overlap the query with positive area.
-    const double queryMin = splitOnX ? box.minZ : box.minX;
-    const double queryMax = splitOnX ? box.maxZ : box.maxX;
-    const double from = queryMin - maxExtent - (std::fabs(queryMin) + maxExtent) * 1e-12;
-    auto it = std::lower_bound(entries.begin(), entries.end(), from,
-                               [](const Entry& e, double k) { return e.key < k; });
-    for (; it != entries.end() && it->key < queryMax; ++it)
-        if (query.overlaps(it->box))
-            visit(*it);
+    // An empty tree, or one whose root cannot double (not finite, or flat along an
+    // axis it must widen), simply starts over on the region.
+    const bool rootFinite =
+        isFinite({root->minX, root->maxX, root->minZ, root->maxZ, false}) &&
+        root->minX <= root->maxX && root->minZ <= root->maxZ;
+    if (boxCount == 0 || !rootFinite || !isFinite(region)) {
+        rebuildOver(region);
+        return;
+    }
+    for (int doubling = 0; doubling < MaxDoublings; ++doubling) {
+        const bool shortOnX = region.minX < root->minX || region.maxX > root->maxX;
+        const bool shortOnZ = region.minZ < root->minZ || region.maxZ > root->maxZ;
+        if (!shortOnX && !shortOnZ)
+            return;
+        const double width = root->maxX - root->minX;
+        const double depth = root->maxZ - root->minZ;
+        const bool alongX = shortOnX && (!shortOnZ || width <= depth);
+        if (!((alongX ? width : depth) > 0) || !std::isfinite(alongX ? 2 * width : 2 * depth))
+            break;
+        // The old root's content moves into a pool node that becomes one half of the
+        // new root; the other half starts empty and splits like any leaf.
+        Node* old = makeNode(0, 0, 0, 0, false, 0);
+        std::swap(*old, *root);
+        Node& r = *root;
+        r = Node{};
+        r.minX = old->minX;
+        r.maxX = old->maxX;
+        r.minZ = old->minZ;
+        r.maxZ = old->maxZ;
+        r.splitOnX = alongX;
+        r.drawDepth = old->drawDepth;
+        Node* sibling;
+        if (alongX) {
+            const bool towardsLow = region.minX < old->minX;
+            const double lo = towardsLow ? old->minX - width : old->maxX;
+            const double hi = towardsLow ? old->minX : old->maxX + width;
+            sibling = makeNode(lo, hi, old->minZ, old->maxZ, old->splitOnX, old->drawDepth);
+            r.minX = std::min(lo, old->minX);
+            r.maxX = std::max(hi, old->maxX);
+            r.low = towardsLow ? sibling : old;
+            r.high = towardsLow ? old : sibling;
+        } else {
+            const bool towardsLow = region.minZ < old->minZ;
+            const double lo = towardsLow ? old->minZ - depth : old->maxZ;
+            const double hi = towardsLow ? old->minZ : old->maxZ + depth;
+            sibling = makeNode(old->minX, old->maxX, lo, hi, old->splitOnX, old->drawDepth);
+            r.minZ = std::min(lo, old->minZ);
+            r.maxZ = std::max(hi, old->maxZ);
+            r.low = towardsLow ? sibling : old;
+            r.high = towardsLow ? old : sibling;
+        }
+        // The old tree sits one level lower now.
+        std::vector<Node*> pending{old, sibling};
+        while (!pending.empty()) {
+            Node* n = pending.back();
+            pending.pop_back();
+            n->drawDepth -= DrawDepthStep;
+            if (n->low)
+                pending.push_back(n->low);
+            if (n->high)
+                pending.push_back(n->high);
+        }
+    }
+    if (!root->contains({region.minX, region.maxX, region.minZ, region.maxZ}))
+        rebuildOver(region);
+}
+
+void FaceBSP::rebuildOver(const FaceBoxTreeOrder::Region& region) {
+    std::vector<Entry> all;
+    all.reserve(boxCount);
+    for (std::size_t i = 0; i < used; ++i)
+        all.insert(all.end(), nodes[i].entries.begin(), nodes[i].entries.end());
+    const float drawDepth = root->drawDepth;
+    used = 0;
+    root = makeNode(region.minX, region.maxX, region.minZ, region.maxZ, region.splitOnX,
+                    drawDepth);
+    const std::uint64_t next = nextSequence;
+    const std::size_t count = boxCount;
+    for (const Entry& e : all) {
+        nextSequence = e.sequence;
+        insert(e.box);
+    }
+    nextSequence = next;
+    boxCount = count;
+    last.valid = false;
+}
+
+// ----- Answers -----
+
+template <typename Visit> bool FaceBSP::visitOverlaps(const Node& node, OverlapQuery& query,
+                                                      Visit& visit) {
+    if (!node.reaches(query.getBox()))
+        return true;
+    bool goOn = node.forCandidates(query, visit);
+    if (goOn && node.low)
+        goOn = visitOverlaps(*node.low, query, visit);
+    if (goOn && node.high)
+        goOn = visitOverlaps(*node.high, query, visit);
+    return goOn;
 }
 
 bool FaceBSP::query(const FaceBox& box, std::vector<Poly*>* overlapping) const {
     OverlapQuery query(box);
-    return queryFrom(query, overlapping);
-}
-
-bool FaceBSP::queryFrom(OverlapQuery& query, std::vector<Poly*>* overlapping) const {
-    if (!overlapping)
-        return findFirstFrom(query) != nullptr;
-    if (!reaches(query.getBox()))
-        return false;
-    // Hits are gathered with their insertion numbers, then put in that order.
-    std::vector<std::pair<std::uint64_t, Poly*>> hits;
-    forCandidates(query, [&hits](const Entry& e) { hits.emplace_back(e.sequence, e.box.face); });
-    std::sort(hits.begin(), hits.end());
-    for (const auto& hit : hits)
-        overlapping->push_back(hit.second);
-    bool found = !hits.empty();
-    if (low && low->queryFrom(query, overlapping))
-        found = true;
-    if (high && high->queryFrom(query, overlapping))
-        found = true;
-    return found;
+    if (!overlapping) {
+        bool found = false;
+        auto stopAtFirst = [&found](const Entry&) {
+            found = true;
+            return false;
+        };
+        visitOverlaps(*root, query, stopAtFirst);
+        return found;
+    }
+    std::vector<const Entry*> hits;
+    auto gather = [&hits](const Entry& e) {
+        hits.push_back(&e);
+        return true;
+    };
+    visitOverlaps(*root, query, gather);
+    std::sort(hits.begin(), hits.end(),
+              [this](const Entry* a, const Entry* b) { return before(*a, *b); });
+    for (const Entry* e : hits)
+        overlapping->push_back(e->box.face);
+    return !hits.empty();
 }
 
 Poly* FaceBSP::findFirst(const FaceBox& box) const {
     OverlapQuery query(box);
-    return findFirstFrom(query);
+    const Entry* first = nullptr;
+    auto keepFirst = [this, &first](const Entry& e) {
+        if (!first || before(e, *first))
+            first = &e;
+        return true;
+    };
+    visitOverlaps(*root, query, keepFirst);
+    return first ? first->box.face : nullptr;
 }
 
-Poly* FaceBSP::findFirstFrom(OverlapQuery& query) const {
-    if (!reaches(query.getBox()))
-        return nullptr;
-    const Entry* first = nullptr;
-    forCandidates(query, [&first](const Entry& e) {
-        if (!first || e.sequence < first->sequence)
-            first = &e;
-    });
-    if (first)
-        return first->box.face;
-    if (low)
-        if (Poly* hit = low->findFirstFrom(query))
-            return hit;
-    return high ? high->findFirstFrom(query) : nullptr;
+void FaceBSP::collectEntries(const Node* node, std::vector<const Entry*>& out) const {
+    for (const Entry& e : node->entries)
+        out.push_back(&e);
+    if (node->low)
+        collectEntries(node->low, out);
+    if (node->high)
+        collectEntries(node->high, out);
+}
+
+void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
+    std::vector<const Entry*> all;
+    all.reserve(boxCount);
+    collectEntries(root, all);
+    std::sort(all.begin(), all.end(),
+              [this](const Entry* a, const Entry* b) { return before(*a, *b); });
+    out.reserve(out.size() + all.size());
+    for (const Entry* e : all)
+        out.push_back(e->box);
 }
 
 void FaceBSP::shift(double dx, double dz) {
-    shared->last.valid = false;
-    minX += dx;
-    maxX += dx;
-    minZ += dz;
-    maxZ += dz;
-    // An equal shift keeps the sorted order.
-    for (Entry& e : entries) {
-        e.key += splitOnX ? dz : dx;
-        e.box.minX += dx;
-        e.box.maxX += dx;
-        e.box.minZ += dz;
-        e.box.maxZ += dz;
+    last.valid = false;
+    order.shift(dx, dz);
+    for (std::size_t i = 0; i < used; ++i) {
+        Node& node = nodes[i];
+        node.minX += dx;
+        node.maxX += dx;
+        node.minZ += dz;
+        node.maxZ += dz;
+        // An equal shift keeps the sorted order.
+        for (Entry& e : node.entries) {
+            e.key += node.splitOnX ? dz : dx;
+            e.box.minX += dx;
+            e.box.maxX += dx;
+            e.box.minZ += dz;
+            e.box.maxZ += dz;
+        }
     }
-    if (low)
-        low->shift(dx, dz);
-    if (high)
-        high->shift(dx, dz);
 }
 
 void FaceBSP::draw(Renderer* renderer, double height) const {
-    if (minX > maxX || minZ > maxZ)
-        return;
-    const double y = height + drawDepth;
-    renderer->beginLineLoop();
-    renderer->vertex(Sorvex::M3d(minX, y, minZ));
-    renderer->vertex(Sorvex::M3d(maxX, y, minZ));
-    renderer->vertex(Sorvex::M3d(maxX, y, maxZ));
-    renderer->vertex(Sorvex::M3d(minX, y, maxZ));
-    renderer->end();
-    if (low)
-        low->draw(renderer, height);
-    if (high)
-        high->draw(renderer, height);
+    std::vector<const Node*> pending{root};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        if (node->minX > node->maxX || node->minZ > node->maxZ)
+            continue;
+        const double y = height + node->drawDepth;
+        renderer->beginLineLoop();
+        renderer->vertex(Sorvex::M3d(node->minX, y, node->minZ));
+        renderer->vertex(Sorvex::M3d(node->maxX, y, node->minZ));
+        renderer->vertex(Sorvex::M3d(node->maxX, y, node->maxZ));
+        renderer->vertex(Sorvex::M3d(node->minX, y, node->maxZ));
+        renderer->end();
+        if (node->high)
+            pending.push_back(node->high);
+        if (node->low)
+            pending.push_back(node->low);
+    }
 }

@@ -1,6 +1,7 @@
 #include "unfolders/strategies/LeastHeightUnfolder.h"
 
 #include <algorithm>
+#include <cmath>
 
 VORN_DEFINE_OFFERED_FACTORY(LeastHeightUnfolder, "Unfolder")
 VORN_DEFINE_OFFERED_FACTORY(LeastHeightWithoutErrorCorrectionUnfolder, "Unfolder")
@@ -16,6 +17,10 @@ void LeastHeightUnfolder::clear() {
     done = false;
     blocked.clear();
     frontier.reset();
+    queue = {};
+    queuedFaces = 0;
+    lastQueuedFace = nullptr;
+    queueUsable = true;
     Unfolder::clear();
 }
 
@@ -55,12 +60,53 @@ bool LeastHeightUnfolder::findCandidate(const Range& faces, Poly*& bestFace, int
     return found;
 }
 
+void LeastHeightUnfolder::syncQueue() {
+    const std::size_t count = getPolyCount();
+    if (count < queuedFaces || (queuedFaces > 0 && getPoly(queuedFaces - 1) != lastQueuedFace)) {
+        queue = {};
+        queuedFaces = 0;
+    }
+    for (std::size_t j = queuedFaces; j < count && queueUsable; ++j) {
+        Poly* g = getPoly(j);
+        for (int i = 0; i < g->getVertexCount(); ++i) {
+            if (!isOpenEdge(*g, i))
+                continue;
+            Poly* t = g->getTwin();
+            const double score = scoreUnfolding(*t, *t->getNeighbor(i));
+            if (std::isnan(score))
+                queueUsable = false;
+            queue.push({score, j, i, g});
+        }
+    }
+    queuedFaces = count;
+    lastQueuedFace = count > 0 ? getPoly(count - 1) : nullptr;
+}
+
+bool LeastHeightUnfolder::takeFromQueue(Poly*& g, int& edge) {
+    syncQueue();
+    while (queueUsable && !queue.empty()) {
+        const QueuedEdge& top = queue.top();
+        if (isOpenEdge(*top.face, top.edge)) {
+            g = top.face;
+            edge = top.edge;
+            return true;
+        }
+        queue.pop();
+    }
+    return false;
+}
+
 void LeastHeightUnfolder::unfold() {
     for (int attempt = 0; attempt < AttemptBudget && !done; ++attempt) {
         Poly* g = nullptr;
         int i = 0;
         bool found = false;
-        if (incrementalScan) {
+        if (!incrementalScan) {
+            found = findCandidate(getPolys(), g, i);
+        } else if (queueUsable && takeFromQueue(g, i)) {
+            found = true;
+        } else if (!queueUsable) {
+            // A NaN score has no place in the queue's order: the scan decides.
             frontier.sync(*this);
             frontier.prune([this](Poly* f) {
                 for (int e = 0; e < f->getVertexCount(); ++e)
@@ -69,8 +115,6 @@ void LeastHeightUnfolder::unfold() {
                 return false;
             });
             found = findCandidate(frontier.faces(), g, i);
-        } else {
-            found = findCandidate(getPolys(), g, i);
         }
         if (!found) {
             done = true;

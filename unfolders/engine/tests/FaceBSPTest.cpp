@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -72,23 +73,24 @@ TEST(FaceBSP, SplitsLazilyAndKeepsBoxesAtTheDeepestContainingNode) {
     FaceBSP tree(0, 8, 0, 8, false, 0.0f);
     Faces faces;
     tree.insert(FaceBox(faces.square(0.1, 0.1, 0.5)));
-    ASSERT_NE(nullptr, tree.getLow());
-    ASSERT_NE(nullptr, tree.getHigh());
-    EXPECT_TRUE(tree.getLocalBoxCount() == 0);
-    EXPECT_EQ(4, tree.getLow()->getMaxZ()) << "the root splits on z";
-    EXPECT_TRUE(tree.getLow()->getSplitOnX());
-    EXPECT_FLOAT_EQ(-0.2f, tree.getLow()->getDrawDepth());
+    const FaceBSP::Node& root = tree.getIndexRoot();
+    ASSERT_NE(nullptr, root.getLow());
+    ASSERT_NE(nullptr, root.getHigh());
+    EXPECT_TRUE(root.getLocalBoxCount() == 0);
+    EXPECT_EQ(4, root.getLow()->getMaxZ()) << "the root splits on z";
+    EXPECT_TRUE(root.getLow()->getSplitOnX());
+    EXPECT_FLOAT_EQ(-0.2f, root.getLow()->getDrawDepth());
 
     // A box across the root's split line stays at the root.
     tree.insert(FaceBox(faces.square(1, 3, 2)));
-    EXPECT_EQ(size_t(1), tree.getLocalBoxCount());
+    EXPECT_EQ(size_t(1), root.getLocalBoxCount());
     EXPECT_EQ(size_t(2), tree.getBoxCount());
 
     // A node no wider than 0.0001 does not split.
     FaceBSP thin(0, 0.0001, 0, 0.00005, true, 0.0f);
     thin.insert(FaceBox(faces.square(0, 0, 0.00001)));
-    EXPECT_EQ(nullptr, thin.getLow());
-    EXPECT_EQ(size_t(1), thin.getLocalBoxCount());
+    EXPECT_EQ(nullptr, thin.getIndexRoot().getLow());
+    EXPECT_EQ(size_t(1), thin.getIndexRoot().getLocalBoxCount());
 }
 
 TEST(FaceBSP, QueryListsOverlapsInTreeOrderAndRemoveForgetsAFace) {
@@ -178,7 +180,7 @@ TEST(FaceBSP, QueryAgreesWithBruteForceOnRandomTriangles) {
 namespace {
 
 /// The tree's shape and contents: every node's region and boxes, depth first.
-void describe(const FaceBSP* node, std::vector<double>& out) {
+void describe(const FaceBSP::Node* node, std::vector<double>& out) {
     if (!node)
         return;
     out.insert(out.end(), {node->getMinX(), node->getMaxX(), node->getMinZ(), node->getMaxZ(),
@@ -201,7 +203,7 @@ TEST(FaceBSP, UndoingTheLastInsertLeavesTheTreeAsItWas) {
     }
     for (int i = 0; i < 40; ++i) {
         std::vector<double> before, after;
-        describe(&tree, before);
+        describe(&tree.getIndexRoot(), before);
         std::vector<FaceBox> boxesBefore, boxesAfter;
         tree.collectBoxes(boxesBefore);
         const double x = at(gen), z = at(gen), size = i % 2 ? 0.01 : 3;
@@ -209,7 +211,7 @@ TEST(FaceBSP, UndoingTheLastInsertLeavesTheTreeAsItWas) {
         tree.insert(FaceBox(trial));
         ASSERT_TRUE(tree.undoLastInsert(FaceBox(trial)));
         EXPECT_FALSE(tree.undoLastInsert(FaceBox(trial)));
-        describe(&tree, after);
+        describe(&tree.getIndexRoot(), after);
         EXPECT_EQ(before, after) << "trial " << i;
         tree.collectBoxes(boxesAfter);
         ASSERT_EQ(boxesBefore.size(), boxesAfter.size());
@@ -226,52 +228,200 @@ TEST(FaceBSP, UndoingTheLastInsertLeavesTheTreeAsItWas) {
     EXPECT_FALSE(tree.undoLastInsert(FaceBox(b)));
 }
 
-TEST(FaceBSP, GrowingGivesTheTreeThatInsertingTheBoxesAgainOneByOneGives) {
-    // A net spreading outwards in small faces grows the root again and again. After every
-    // grow the tree must be the one a fresh root with the new region gets from inserting
-    // the stored boxes one by one in the old tree's order: same nodes, same boxes per
-    // node, same query order. Removals leave empty nodes behind that a grow drops.
+namespace {
+
+/// The plain face-box tree, written out in full as an independent reference: one
+/// k-d tree over the region, split lazily, rebuilt on every grow by inserting its
+/// boxes again one by one in its own order. Answers are filtered from that order.
+class PlainTree {
+public:
+    void grow(const FaceBox& box) {
+        const double w = box.maxX - box.minX, d = box.maxZ - box.minZ;
+        if (box.minX < minX)
+            minX = box.minX - 10 * w;
+        if (box.maxX > maxX)
+            maxX = box.maxX + 10 * w;
+        if (box.minZ < minZ)
+            minZ = box.minZ - 10 * d;
+        if (box.maxZ > maxZ)
+            maxZ = box.maxZ + 10 * d;
+        const std::vector<FaceBox> all = inOrder();
+        root = std::make_unique<Node>(minX, maxX, minZ, maxZ, false);
+        for (const FaceBox& b : all)
+            insert(b);
+    }
+    bool contains(const FaceBox& b) const {
+        return minX <= b.minX && minZ <= b.minZ && b.maxX <= maxX && b.maxZ <= maxZ;
+    }
+    void insert(const FaceBox& box) {
+        Node* node = root.get();
+        for (;;) {
+            if (!node->low)
+                node->split();
+            if (node->low && node->low->contains(box))
+                node = node->low.get();
+            else if (node->high && node->high->contains(box))
+                node = node->high.get();
+            else
+                break;
+        }
+        node->boxes.push_back(box); // appended: each node keeps insertion order
+    }
+    void remove(const FaceBox& box) {
+        Node* node = root.get();
+        while (true) {
+            if (node->low && node->low->contains(box))
+                node = node->low.get();
+            else if (node->high && node->high->contains(box))
+                node = node->high.get();
+            else
+                break;
+        }
+        for (auto it = node->boxes.begin(); it != node->boxes.end(); ++it)
+            if (it->face == box.face) {
+                node->boxes.erase(it);
+                return;
+            }
+    }
+    std::vector<FaceBox> inOrder() const {
+        std::vector<FaceBox> out;
+        if (root)
+            root->collect(out);
+        return out;
+    }
+    std::vector<Poly*> overlapping(const FaceBox& probe) const {
+        std::vector<Poly*> out;
+        for (const FaceBox& b : inOrder())
+            if (FacesOverlap(probe, b))
+                out.push_back(b.face);
+        return out;
+    }
+
+private:
+    struct Node {
+        Node(double minX, double maxX, double minZ, double maxZ, bool splitOnX)
+            : minX(minX), maxX(maxX), minZ(minZ), maxZ(maxZ), splitOnX(splitOnX) {}
+        double minX, maxX, minZ, maxZ;
+        bool splitOnX;
+        std::vector<FaceBox> boxes;
+        std::unique_ptr<Node> low, high;
+        bool contains(const FaceBox& b) const {
+            return minX <= b.minX && minZ <= b.minZ && b.maxX <= maxX && b.maxZ <= maxZ;
+        }
+        void split() {
+            if (splitOnX && maxX - minX > FaceBSP::MinSplitWidth) {
+                const double mid = (minX + maxX) * 0.5;
+                low = std::make_unique<Node>(minX, mid, minZ, maxZ, false);
+                high = std::make_unique<Node>(mid, maxX, minZ, maxZ, false);
+            } else if (!splitOnX && maxZ - minZ > FaceBSP::MinSplitWidth) {
+                const double mid = (minZ + maxZ) * 0.5;
+                low = std::make_unique<Node>(minX, maxX, minZ, mid, true);
+                high = std::make_unique<Node>(minX, maxX, mid, maxZ, true);
+            }
+        }
+        void collect(std::vector<FaceBox>& out) const {
+            out.insert(out.end(), boxes.begin(), boxes.end());
+            if (low)
+                low->collect(out);
+            if (high)
+                high->collect(out);
+        }
+    };
+    double minX = FaceBox::Empty, maxX = -FaceBox::Empty;
+    double minZ = FaceBox::Empty, maxZ = -FaceBox::Empty;
+    std::unique_ptr<Node> root = std::make_unique<Node>(minX, maxX, minZ, maxZ, false);
+};
+
+} // namespace
+
+TEST(FaceBSP, AGrownIndexAnswersInTheOrderOfThePlainTreeRebuiltOnEveryGrow) {
+    // A net spreading outwards in small faces grows the region again and again. The
+    // index never rebuilds, yet every answer (the overlapping faces, their order, the
+    // first of them, the collected boxes) must be the plain tree's, through grows,
+    // removals and undone trials, with faces overlapping so that lists are long.
     Faces faces;
     std::mt19937 gen(11);
-    std::uniform_real_distribution<double> jitter(-0.3, 0.3), size(0.05, 0.4);
+    std::uniform_real_distribution<double> jitter(-0.3, 0.3), size(0.05, 0.6), unit(0, 1);
     FaceBSP tree;
+    PlainTree plain;
     std::vector<Poly*> stored;
     int grows = 0;
-    for (int i = 0; i < 400; ++i) {
-        const double r = 0.05 * i, a = 0.37 * i;
+    size_t longestList = 0;
+    const auto compareAt = [&](double x, double z, double s, int step) {
+        Poly* probe = faces.add({{x, z}, {x + s, z + s / 5}, {x + s / 4, z + s}});
+        const FaceBox box(probe);
+        std::vector<Poly*> found;
+        tree.query(box, &found);
+        const std::vector<Poly*> expected = plain.overlapping(box);
+        longestList = std::max(longestList, expected.size());
+        ASSERT_EQ(expected, found) << "step " << step;
+        ASSERT_EQ(expected.empty() ? nullptr : expected.front(), tree.findFirst(box));
+        ASSERT_EQ(!expected.empty(), tree.query(box));
+    };
+    for (int i = 0; i < 500; ++i) {
+        const double r = 0.04 * i, a = 0.37 * i;
         const double x = r * std::cos(a) + jitter(gen), z = r * std::sin(a) + jitter(gen);
         const double s = size(gen);
         Poly* p = faces.add({{x, z}, {x + s, z + s / 4}, {x + s / 3, z + s}});
         const FaceBox box(p);
         if (!tree.contains(box)) {
-            std::vector<FaceBox> before;
-            tree.collectBoxes(before);
+            ASSERT_FALSE(plain.contains(box));
             tree.grow(box);
+            plain.grow(box);
             ++grows;
-            FaceBSP reference(tree.getMinX(), tree.getMaxX(), tree.getMinZ(), tree.getMaxZ(),
-                              tree.getSplitOnX(), 0.0f);
-            for (const FaceBox& b : before)
-                reference.insert(b);
-            std::vector<double> got, expected;
-            describe(&tree, got);
-            describe(&reference, expected);
-            ASSERT_EQ(expected, got) << "after grow " << grows;
-            std::vector<FaceBox> gotOrder, expectedOrder;
-            tree.collectBoxes(gotOrder);
-            reference.collectBoxes(expectedOrder);
-            ASSERT_EQ(expectedOrder.size(), gotOrder.size());
-            for (size_t k = 0; k < gotOrder.size(); ++k)
-                ASSERT_EQ(expectedOrder[k].face, gotOrder[k].face) << "box " << k;
+            ASSERT_EQ(plain.contains(box), tree.contains(box));
         }
         tree.insert(box);
+        plain.insert(box);
         stored.push_back(p);
         if (i % 7 == 3) {
-            tree.remove(FaceBox(stored[stored.size() / 2]));
+            const FaceBox gone(stored[stored.size() / 2]);
+            ASSERT_TRUE(tree.remove(gone));
+            plain.remove(gone);
             stored.erase(stored.begin() + std::ptrdiff_t(stored.size() / 2));
         }
-        if (i % 11 == 5 && tree.undoLastInsert(box))
+        if (i % 11 == 5 && tree.undoLastInsert(box)) {
+            plain.remove(box);
             stored.pop_back();
+        }
+        const double span = 0.05 * i + 1;
+        compareAt((unit(gen) - 0.5) * span, (unit(gen) - 0.5) * span, 0.3 + 2 * unit(gen), i);
+        if (HasFatalFailure())
+            return;
     }
     EXPECT_GT(grows, 10);
+    EXPECT_GT(tree.getRegionGenerations(), size_t(10));
+    EXPECT_GT(longestList, size_t(5)) << "probes must meet several faces";
     EXPECT_EQ(stored.size(), tree.getBoxCount());
+    std::vector<FaceBox> got;
+    tree.collectBoxes(got);
+    const std::vector<FaceBox> expected = plain.inOrder();
+    ASSERT_EQ(expected.size(), got.size());
+    for (size_t k = 0; k < got.size(); ++k)
+        EXPECT_EQ(expected[k].face, got[k].face) << "box " << k;
+}
+
+TEST(FaceBSP, BoxesFarBeyondTheRegionAndUnreachableRegionsAreStillFound) {
+    // Growing across many orders of magnitude doubles the search tree many times; a
+    // region that doubling cannot reach (infinite) rebuilds it; a NaN box stays at the
+    // root and overlaps nothing.
+    Faces faces;
+    FaceBSP tree;
+    Poly* small = faces.square(0, 0, 1);
+    Poly* far = faces.square(1e9, -1e9, 5);
+    store(tree, small);
+    store(tree, far);
+    EXPECT_TRUE(tree.getIndexRoot().getMaxX() >= tree.getMaxX());
+    EXPECT_EQ(small, tree.findFirst(FaceBox(faces.square(0.5, 0.5, 1))));
+    EXPECT_EQ(far, tree.findFirst(FaceBox(faces.square(1e9 + 1, -1e9 + 1, 1))));
+
+    Poly* odd = faces.add({{NAN, 0}, {1, 0}, {0, 1}});
+    store(tree, odd);
+    EXPECT_EQ(size_t(3), tree.getBoxCount());
+    EXPECT_EQ(nullptr, tree.findFirst(FaceBox(odd)));
+    tree.grow(FaceBox(0, INFINITY, 0, 1));
+    EXPECT_EQ(INFINITY, tree.getMaxX());
+    EXPECT_EQ(far, tree.findFirst(FaceBox(faces.square(1e9 + 1, -1e9 + 1, 1))));
+    EXPECT_TRUE(tree.remove(FaceBox(small)));
+    EXPECT_EQ(nullptr, tree.findFirst(FaceBox(faces.square(0.5, 0.5, 1))));
 }
