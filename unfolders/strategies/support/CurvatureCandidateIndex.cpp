@@ -16,7 +16,6 @@ constexpr double Tie = 1e-6;
 void CurvatureCandidateIndex::reset() {
     m_values.clear();
     m_slots.clear();
-    m_slotsByCandidate.clear();
     m_firstSlotOf.clear();
     m_indexedFaces = 0;
     m_lastIndexedFace = nullptr;
@@ -30,12 +29,24 @@ double CurvatureCandidateIndex::slotValue(const Slot& slot) const {
 }
 
 void CurvatureCandidateIndex::refresh(Poly* candidate) {
-    auto it = m_slotsByCandidate.find(candidate);
-    if (it == m_slotsByCandidate.end())
-        return;
-    for (std::size_t slot : it->second)
-        if (m_values.get(slot) != Empty)
-            m_values.set(slot, slotValue(m_slots[slot]));
+    // The slots across which the candidate is offered are the edges of its indexed
+    // neighbours that lead to it; they are found through the mesh, not stored.
+    for (int k = 0; k < candidate->getVertexCount(); ++k) {
+        Poly* t = candidate->getNeighbor(k);
+        if (!t)
+            continue;
+        bool seen = false; // a neighbour met across several edges is revalued once
+        for (int j = 0; j < k && !seen; ++j)
+            seen = candidate->getNeighbor(j) == t;
+        auto first = seen ? m_firstSlotOf.end() : m_firstSlotOf.find(t);
+        if (first == m_firstSlotOf.end())
+            continue;
+        for (int i = 0; i < t->getVertexCount(); ++i) {
+            const std::size_t slot = first->second + std::size_t(i);
+            if (t->getNeighbor(i) == candidate && m_values.get(slot) != Empty)
+                m_values.set(slot, slotValue(m_slots[slot]));
+        }
+    }
 }
 
 void CurvatureCandidateIndex::sync(const PolyMesh& net) {
@@ -45,6 +56,7 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     if (count < m_indexedFaces ||
         (m_indexedFaces > 0 && net.getPoly(m_indexedFaces - 1) != m_lastIndexedFace))
         reset();
+    m_firstSlotOf.reserve(count);
     for (std::size_t j = m_indexedFaces; j < count; ++j) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)
@@ -53,10 +65,8 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
         m_firstSlotOf[t] = m_slots.size();
         for (int i = 0; i < t->getVertexCount(); ++i) {
             const Slot slot{t, i};
-            const std::size_t index = m_values.push(slotValue(slot));
+            m_values.push(slotValue(slot));
             m_slots.push_back(slot);
-            if (Poly* n = t->getNeighbor(i))
-                m_slotsByCandidate[n].push_back(index);
         }
     }
     m_indexedFaces = count;

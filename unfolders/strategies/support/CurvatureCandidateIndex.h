@@ -77,7 +77,6 @@ private:
     /// Slot values: the curvature across, -inf when that is no candidate.
     SlotMaxTree m_values;
     std::vector<Slot> m_slots;
-    std::unordered_map<Poly*, std::vector<std::size_t>> m_slotsByCandidate;
     /// The first of each indexed placed face's slots (one per edge, consecutive).
     std::unordered_map<Poly*, std::size_t> m_firstSlotOf;
     std::size_t m_indexedFaces = 0;
