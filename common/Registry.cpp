@@ -71,7 +71,8 @@ bool SetRegistryString(const std::string& section, const std::string& key,
 }
 
 bool SetRegistryStrings(const std::string& section,
-                        const std::vector<std::pair<std::string, std::string>>& values) {
+                        const std::vector<std::pair<std::string, std::string>>& values,
+                        FileSync sync) {
     RegistryCache& c = cache();
     std::string failure;
     {
@@ -101,7 +102,7 @@ bool SetRegistryStrings(const std::string& section,
                 }
             }
             // All the values land in one atomic replacement, or none of them does.
-            if (!changed || WriteFileAtomically(path, updated.toText(), &failure)) {
+            if (!changed || WriteFileAtomically(path, updated.toText(), &failure, sync)) {
                 c.settings = std::move(updated);
                 return true;
             }

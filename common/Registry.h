@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/AtomicFile.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,9 +25,12 @@ std::string GetRegistryString(const std::string& section, const std::string& key
 bool SetRegistryString(const std::string& section, const std::string& key,
                        const std::string& value);
 /// Stores several keys of one section in one atomic rewrite of the file: settings
-/// that belong together (a dialog's choices) are all saved, or none is.
+/// that belong together (a dialog's choices) are all saved, or none is. Values that
+/// change many times a second (a slider's) pass FileSync::Quick: the file is still
+/// replaced whole, but the caller does not wait for the disk.
 bool SetRegistryStrings(const std::string& section,
-                        const std::vector<std::pair<std::string, std::string>>& values);
+                        const std::vector<std::pair<std::string, std::string>>& values,
+                        FileSync sync = FileSync::Durable);
 /// True exactly when the stored text is "true"; `def` only when the key is
 /// absent.
 bool GetRegistryFlag(const std::string& section, const std::string& key, bool def);

@@ -27,7 +27,7 @@ ShapeSetting DoubleSetting(const char* key, double value) {
 }
 
 void StoreSettings(const char* section, const std::vector<ShapeSetting>& values) {
-    SetRegistryStrings(section, values);
+    SetRegistryStrings(section, values, FileSync::Quick);
 }
 
 double AtLeast(double value, double min) {

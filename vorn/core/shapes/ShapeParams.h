@@ -12,8 +12,9 @@ double SettingDouble(const char* section, const char* key, const char* def);
 using ShapeSetting = std::pair<std::string, std::string>;
 ShapeSetting IntSetting(const char* key, int value);
 ShapeSetting DoubleSetting(const char* key, double value);
-/// Stores a shape's settings of one section in one rewrite of the settings file: every
-/// slider move stores them, and each rewrite waits for the disk.
+/// Stores a shape's settings of one section in one rewrite of the settings file. Every
+/// slider move stores them, so the rewrite does not wait for the disk: a slider would
+/// otherwise stall on every step.
 void StoreSettings(const char* section, const std::vector<ShapeSetting>& values);
 
 /// `value` limited to at least `min`; a non-finite value (NaN, infinity) gives `min`, so no
