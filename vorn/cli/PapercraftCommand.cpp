@@ -5,6 +5,7 @@
 #include "vorn/cli/CliDocument.h"
 #include "vorn/cli/CliStrategy.h"
 #include "vorn/core/SceneDocument.h"
+#include "vorn/core/papercraft/EdgeNumbering.h"
 #include "vorn/core/papercraft/PapercraftExport.h"
 #include "vorn/core/papercraft/PapercraftOptions.h"
 
@@ -225,6 +226,8 @@ int runPapercraft(const std::vector<std::string>& args) {
     std::printf("Pieces: %d\n", layout.pieceCount);
     std::printf("Glue tabs: %d\n", layout.tabCount);
     std::printf("Pages: %zu\n", layout.pages.size());
+    if (layout.smallLabelCount > 0)
+        std::printf("Numbers under %.1f mm tall: %d\n", kLegibleLabelMm, layout.smallLabelCount);
     std::printf("Unfolding: %.2f s, papercraft: %.2f s\n",
                 std::chrono::duration<double>(unfolded - start).count(),
                 std::chrono::duration<double>(end - unfolded).count());

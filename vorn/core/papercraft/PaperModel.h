@@ -90,4 +90,6 @@ struct PaperLayout {
     double mmPerUnit = 1.0;
     int pieceCount = 0;
     int tabCount = 0;
+    /// Numbers printed lower than is easily read (kLegibleLabelMm); printed all the same.
+    int smallLabelCount = 0;
 };

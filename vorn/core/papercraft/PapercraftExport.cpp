@@ -107,6 +107,9 @@ bool BuildPapercraft(const PaperSurface& surface, const PapercraftOptions& optio
     std::vector<PaperPiece> pieces = DrawPieces(surface, flat, numbers, options, scale);
     PaperLayout result;
     result.mmPerUnit = scale;
+    for (const PaperPiece& piece : pieces)
+        for (const PaperLabel& label : piece.labels)
+            result.smallLabelCount += label.size < kLegibleLabelMm;
     if (options.tabs) {
         const double tolerance = std::max(1e-6, FlatTolerance(surface) * scale);
         result.tabCount = PlaceGlueTabs(pieces, numbers, options, tolerance, result.warnings);

@@ -24,7 +24,8 @@ PaperLabel pieceNumberLabel(const PaperPiece& piece, double textMm) {
     PaperLabel label;
     label.text = "#" + std::to_string(piece.number);
     label.isPieceNumber = true;
-    label.size = std::min(1.5 * textMm, std::max(largestRadius, 0.0));
+    const double fit = std::min(1.5 * textMm, largestRadius);
+    label.size = fit > 0.0 ? RoundLabelSizeDown(fit) : 0.0;
     const M2d centre = FaceCentroid(piece.faces[largest].corners);
     label.position = centre - M2d(0, 0.35 * label.size);
     label.sourceFace = piece.faces[largest].sourceFace;
