@@ -32,6 +32,11 @@ std::vector<M2d> TabOutline(const M2d& a, const M2d& b, double heightMm, double 
             b + outward * height - u * (height * slopeB), b};
 }
 
+double NarrowestTabSlit(const PapercraftOptions& options) {
+    // Narrower than the ends of the lowest tab still of a useful size tried below.
+    return options.tabs ? 0.35 * options.tabAngleDegrees * M_PI / 180.0 : 0.0;
+}
+
 namespace {
 
 /// One side of a numbered cut edge.

@@ -102,7 +102,7 @@ bool BuildPapercraft(const PaperSurface& surface, const PapercraftOptions& optio
     PieceLimit limit;
     limit.width = (options.pageWidthMm - 2.0 * options.marginMm - room) / scale;
     limit.height = (options.pageHeightMm - 2.0 * options.marginMm - room) / scale;
-    const FlatPieces flat = SplitIntoPieces(surface, limit);
+    const FlatPieces flat = SplitIntoPieces(surface, limit, NarrowestTabSlit(options));
     const auto numbers = NumberCutEdges(surface, flat);
     std::vector<PaperPiece> pieces = DrawPieces(surface, flat, numbers, options, scale);
     PaperLayout result;
