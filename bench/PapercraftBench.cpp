@@ -60,9 +60,9 @@ Model& model(int which) {
         const auto start = std::chrono::steady_clock::now();
         auto* u = testshapes::bind<BreadthFirstUnfolder>(*m.mesh);
         testshapes::runToEnd(*u, 100000000);
-        std::printf("unfolding the %zu-face model breadth first took %.2f s\n",
-                    m.mesh->getPolyCount(),
-                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        std::printf(
+            "unfolding the %zu-face model breadth first took %.2f s\n", m.mesh->getPolyCount(),
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         std::string error;
         m.surface.build(*m.mesh, error);
         m.surface.setFolds(NetFoldEdges(*u));

@@ -25,8 +25,8 @@ namespace {
 
 constexpr int kPreviewWidth = 420;
 const char* const kPages[] = {"A4", "A3", "Letter", "Custom"};
-const FoldLineStyle kStyles[] = {FoldLineStyle::Solid, FoldLineStyle::Dash,
-                                 FoldLineStyle::DashDot, FoldLineStyle::Dot};
+const FoldLineStyle kStyles[] = {FoldLineStyle::Solid, FoldLineStyle::Dash, FoldLineStyle::DashDot,
+                                 FoldLineStyle::Dot};
 
 QDoubleSpinBox* number(double low, double high, int decimals, const char* name) {
     auto* box = new QDoubleSpinBox;

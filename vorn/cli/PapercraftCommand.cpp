@@ -79,7 +79,8 @@ bool parseNumber(const std::string& flag, const std::string& value, double& out,
 
 bool parseOnOff(const std::string& flag, const std::string& value, bool& out, int& exitCode) {
     if (value != "on" && value != "off") {
-        exitCode = CliUsageError(g_PapercraftCommand, flag + " takes on or off, not '" + value + "'");
+        exitCode =
+            CliUsageError(g_PapercraftCommand, flag + " takes on or off, not '" + value + "'");
         return false;
     }
     out = value == "on";
@@ -95,8 +96,9 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
         const double width = std::strtod(w.c_str(), &end1);
         const double height = std::strtod(h.c_str(), &end2);
         if (w.empty() || h.empty() || *end1 || *end2) {
-            exitCode = CliUsageError(g_PapercraftCommand,
-                                     "--page needs A4, A3, Letter or WIDTHxHEIGHT, not '" + value + "'");
+            exitCode =
+                CliUsageError(g_PapercraftCommand,
+                              "--page needs A4, A3, Letter or WIDTHxHEIGHT, not '" + value + "'");
             return false;
         }
         paper.page = "Custom";
@@ -123,9 +125,9 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
             o.strategy = value;
         } else if (flag == "--height-mm" || flag == "--edge-mm" || flag == "--mm-per-unit") {
             ok = parseNumber(flag, value, p.sizeValue, exitCode);
-            p.size = flag == "--height-mm"   ? PapercraftOptions::Size::Height
-                     : flag == "--edge-mm"   ? PapercraftOptions::Size::LongestEdge
-                                             : PapercraftOptions::Size::MmPerUnit;
+            p.size = flag == "--height-mm" ? PapercraftOptions::Size::Height
+                     : flag == "--edge-mm" ? PapercraftOptions::Size::LongestEdge
+                                           : PapercraftOptions::Size::MmPerUnit;
         } else if (flag == "--page") {
             ok = parsePage(value, p, exitCode);
         } else if (flag == "--landscape") {
@@ -141,7 +143,8 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
         } else if (flag == "--numbers") {
             ok = parseOnOff(flag, value, p.edgeNumbers, exitCode);
         } else if (flag == "--mountain" || flag == "--valley") {
-            if (!ParseFoldLineStyle(value, flag == "--mountain" ? p.mountainStyle : p.valleyStyle)) {
+            if (!ParseFoldLineStyle(value,
+                                    flag == "--mountain" ? p.mountainStyle : p.valleyStyle)) {
                 exitCode = CliUsageError(g_PapercraftCommand,
                                          flag + " takes solid, dash, dash-dot or dot, not '" +
                                              value + "'");
@@ -167,9 +170,9 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
         return false;
     }
     if (!IsPapercraftOutput(o.out)) {
-        exitCode = CliUsageError(g_PapercraftCommand,
-                                 "--out needs a file ending in .pdf, .svg or .png, not '" + o.out +
-                                     "'");
+        exitCode =
+            CliUsageError(g_PapercraftCommand,
+                          "--out needs a file ending in .pdf, .svg or .png, not '" + o.out + "'");
         return false;
     }
     std::string error;
@@ -188,8 +191,8 @@ int runPapercraft(const std::vector<std::string>& args) {
 
     SceneDocument document;
     PolyMesh* mesh = nullptr;
-    Unfolder* unfolder = CliOpenWithStrategy(document, options.model, options.strategy,
-                                             kDefaultStrategy, mesh);
+    Unfolder* unfolder =
+        CliOpenWithStrategy(document, options.model, options.strategy, kDefaultStrategy, mesh);
     if (!unfolder)
         return kExitFailure;
     const auto start = std::chrono::steady_clock::now();

@@ -139,8 +139,8 @@ private:
         const char text[2] = {char(c), 0};
         cairo_glyph_t* found = nullptr;
         int count = 0;
-        if (cairo_scaled_font_text_to_glyphs(font, 0, 0, text, 1, &found, &count, nullptr,
-                                             nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+        if (cairo_scaled_font_text_to_glyphs(font, 0, 0, text, 1, &found, &count, nullptr, nullptr,
+                                             nullptr) == CAIRO_STATUS_SUCCESS &&
             count > 0) {
             g.index = found[0].index;
             cairo_text_extents_t extents;

@@ -10,8 +10,8 @@
 #include "vorn/core/papercraft/PieceDrawing.h"
 #include "vorn/core/papercraft/PieceSplitter.h"
 
-#include "vorn/core/AttachStrategy.h"
 #include "unfolders/engine/Unfolder.h"
+#include "vorn/core/AttachStrategy.h"
 
 #include <algorithm>
 #include <cctype>

@@ -69,8 +69,8 @@ std::vector<PaperPiece> DrawPieces(const PaperSurface& surface, const FlatPieces
                     line.kind = fold.kind;
                     line.foldDegrees = fold.degrees;
                 } else if (g >= 0 && options.edgeNumbers && numbers[size_t(f)][e] > 0) {
-                    PaperLabel label = EdgeNumberLabel(face.corners, int(e),
-                                                       numbers[size_t(f)][e], options.textMm);
+                    PaperLabel label = EdgeNumberLabel(face.corners, int(e), numbers[size_t(f)][e],
+                                                       options.textMm);
                     label.sourceFace = f;
                     label.edge = int(e);
                     piece.labels.push_back(std::move(label));

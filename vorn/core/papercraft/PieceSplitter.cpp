@@ -24,8 +24,8 @@ struct Rigid {
 };
 
 Rigid rigidOnto(const M2d& p0, const M2d& p1, const M2d& q0, const M2d& q1) {
-    const double a = std::atan2(q1.y() - q0.y(), q1.x() - q0.x()) -
-                     std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
+    const double a =
+        std::atan2(q1.y() - q0.y(), q1.x() - q0.x()) - std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
     Rigid r;
     r.c = std::cos(a);
     r.s = std::sin(a);
@@ -94,8 +94,8 @@ private:
             if (s.parent[root] >= 0)
                 continue;
             const auto& c = s.faces[root].corners;
-            out.corners[root] = LayFace(s.faces[root], 0, M2d(0, 0),
-                                        M2d((c[1 % c.size()] - c[0]).length(), 0));
+            out.corners[root] =
+                LayFace(s.faces[root], 0, M2d(0, 0), M2d((c[1 % c.size()] - c[0]).length(), 0));
             const size_t first = order.size();
             order.push_back(int(root));
             for (size_t k = first; k < order.size(); ++k)
@@ -153,9 +153,7 @@ private:
         return t;
     }
 
-    bool admits(const Extent& e) const {
-        return limit.admits(e.maxX - e.minX, e.maxY - e.minY);
-    }
+    bool admits(const Extent& e) const { return limit.admits(e.maxX - e.minX, e.maxY - e.minY); }
 
     int newPiece(int root) {
         pieces.push_back({root});
