@@ -41,6 +41,8 @@ SlitGuard::SlitGuard(const PaperSurface& surface, double narrowRadians) : s(surf
         }
     }
     narrow.assign(size_t(vertices), 0);
+    if (!(narrowRadians > 0.0))
+        return;
     for (size_t v = 0; v < size_t(vertices); ++v)
         narrow[v] = !border[v] && angleSum[v] > 0.0 && 2.0 * M_PI - angleSum[v] < narrowRadians;
 }
