@@ -42,7 +42,8 @@ TEST_F(PapercraftCommand, PrintsPiecesTabsAndPagesAndWritesEveryFormat) {
     const std::string svg = (dir / "bracket.svg").string();
     CliResult bracket = run(model("tests/data/channel-bracket.off") +
                             " --strategy 'Depth First' --edge-mm 60 --page letter --landscape"
-                            " --tabs off --valley dot --out '" + svg + "'");
+                            " --tabs off --valley dot --out '" +
+                            svg + "'");
     ASSERT_EQ(0, bracket.exitCode) << bracket.err;
     EXPECT_NE(std::string::npos, bracket.out.find("Glue tabs: 0\n")) << bracket.out;
     const std::string first = fs::exists(svg) ? svg : (dir / "bracket-1.svg").string();

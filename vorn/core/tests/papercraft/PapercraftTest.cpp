@@ -329,7 +329,7 @@ std::map<int, double> angleDeficits(const PaperSurface& surface) {
 } // namespace
 
 TEST(Papercraft, NarrowSlitsAreOpenedSoThatMostCutEdgesOfADenseSphereGetATab) {
-    // Every vertex of a 320-face sphere turns less than 4 degrees: where a cut ends at one,
+    // Every vertex of a 320-face sphere turns less than 10 degrees: where a cut ends at one,
     // with all its faces in one piece, the slit is that narrow and no tab fits either side.
     auto sphere = testshapes::meshOf(testshapes::icosphere(2));
     PapercraftOptions options;
@@ -345,8 +345,10 @@ TEST(Papercraft, NarrowSlitsAreOpenedSoThatMostCutEdgesOfADenseSphereGetATab) {
     const auto deficits = angleDeficits(b.surface);
     const auto slitEnds = [&](const PaperLayout& layout) {
         int ends = 0;
-        for (const auto& [v, cuts] : cutEdgesAtVertices(layout, b.surface))
-            ends += cuts == 1 && deficits.at(v) < 4.0;
+        for (const auto& [v, cuts] : cutEdgesAtVertices(layout, b.surface)) {
+            EXPECT_LT(deficits.at(v), 10.0);
+            ends += cuts == 1;
+        }
         return ends;
     };
     PapercraftOptions plain = options;
@@ -354,8 +356,8 @@ TEST(Papercraft, NarrowSlitsAreOpenedSoThatMostCutEdgesOfADenseSphereGetATab) {
     PaperLayout without;
     std::string error;
     ASSERT_TRUE(BuildPapercraft(b.surface, plain, without, error)) << error;
-    expectSound(without, b.surface, "sphere without tabs");
-    EXPECT_LT(2 * slitEnds(b.layout), slitEnds(without));
+    const int opened = slitEnds(b.layout), closed = slitEnds(without);
+    EXPECT_LT(2 * opened, closed);
     EXPECT_LE(b.layout.pieceCount, without.pieceCount + 8);
 }
 
@@ -415,7 +417,7 @@ TEST(Papercraft, EdgeNumbersComeInSizeAndAngleStepsInsideTheirFaces) {
 
     // Numbers too small to read are printed all the same, and counted.
     PapercraftOptions tiny = options;
-    tiny.sizeValue = 25;
+    tiny.sizeValue = 8;
     PaperLayout small;
     std::string error;
     ASSERT_TRUE(BuildPapercraft(b.surface, tiny, small, error)) << error;
