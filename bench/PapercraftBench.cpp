@@ -3,6 +3,7 @@
 // and a 50,000-face bumpy torus standing in for a scan (smooth, non-convex, with saddles
 // everywhere), each unfolded breadth first before timing starts. The counters give the
 // pieces, tabs and pages of one export.
+#include "vorn/core/papercraft/EdgeNumbering.h"
 #include "vorn/core/papercraft/PaperCairoWriter.h"
 #include "vorn/core/papercraft/PaperSurface.h"
 #include "vorn/core/papercraft/PapercraftExport.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -58,9 +60,9 @@ Model& model(int which) {
         const auto start = std::chrono::steady_clock::now();
         auto* u = testshapes::bind<BreadthFirstUnfolder>(*m.mesh);
         testshapes::runToEnd(*u, 100000000);
-        std::printf("unfolding the %zu-face model breadth first took %.2f s\n",
-                    m.mesh->getPolyCount(),
-                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        std::printf(
+            "unfolding the %zu-face model breadth first took %.2f s\n", m.mesh->getPolyCount(),
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         std::string error;
         m.surface.build(*m.mesh, error);
         m.surface.setFolds(NetFoldEdges(*u));
@@ -96,6 +98,18 @@ void BM_PapercraftExport(benchmark::State& state) {
     state.counters["drop_rate"] = double(layout.warnings.size()) /
                                   std::max(1.0, double(layout.tabCount + layout.warnings.size()));
     state.counters["pages"] = double(layout.pages.size());
+    // Distinct label sizes and turns: each costs the PDF writer a font of its own.
+    std::set<std::pair<int, int>> fonts;
+    size_t labels = 0;
+    for (const PaperPage& page : layout.pages)
+        for (const PaperPiece& piece : page.pieces)
+            for (const PaperLabel& label : piece.labels) {
+                fonts.emplace(LabelSizeStep(label.size), LabelAngleStep(label.angle));
+                ++labels;
+            }
+    state.counters["labels"] = double(labels);
+    state.counters["label_fonts"] = double(fonts.size());
+    state.counters["small_labels"] = layout.smallLabelCount;
     // Where the processor time goes: splitting, tabs and packing, then writing the PDF.
     state.counters["build_s"] = buildSeconds / double(state.iterations());
     state.counters["pdf_s"] = pdfSeconds / double(state.iterations());

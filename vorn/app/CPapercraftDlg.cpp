@@ -1,5 +1,6 @@
 #include "vorn/app/CPapercraftDlg.h"
 
+#include "vorn/core/papercraft/EdgeNumbering.h"
 #include "vorn/core/papercraft/PaperCairoWriter.h"
 #include "vorn/core/papercraft/PapercraftExport.h"
 
@@ -24,8 +25,8 @@ namespace {
 
 constexpr int kPreviewWidth = 420;
 const char* const kPages[] = {"A4", "A3", "Letter", "Custom"};
-const FoldLineStyle kStyles[] = {FoldLineStyle::Solid, FoldLineStyle::Dash,
-                                 FoldLineStyle::DashDot, FoldLineStyle::Dot};
+const FoldLineStyle kStyles[] = {FoldLineStyle::Solid, FoldLineStyle::Dash, FoldLineStyle::DashDot,
+                                 FoldLineStyle::Dot};
 
 QDoubleSpinBox* number(double low, double high, int decimals, const char* name) {
     auto* box = new QDoubleSpinBox;
@@ -239,10 +240,15 @@ void CPapercraftDlg::rebuild() {
 QString CPapercraftDlg::getSummary() const {
     if (!m_error.empty())
         return QString::fromStdString("Cannot print: " + m_error);
-    return QString("%1 pieces, %2 glue tabs, %3 pages")
-        .arg(m_layout.pieceCount)
-        .arg(m_layout.tabCount)
-        .arg(m_layout.pages.size());
+    QString summary = QString("%1 pieces, %2 glue tabs, %3 pages")
+                          .arg(m_layout.pieceCount)
+                          .arg(m_layout.tabCount)
+                          .arg(m_layout.pages.size());
+    if (m_layout.smallLabelCount > 0)
+        summary += QString(", %1 numbers under %2 mm tall")
+                       .arg(m_layout.smallLabelCount)
+                       .arg(kLegibleLabelMm);
+    return summary;
 }
 
 const PaperLayout& CPapercraftDlg::getLayout() {

@@ -5,6 +5,7 @@
 #include "vorn/cli/CliDocument.h"
 #include "vorn/cli/CliStrategy.h"
 #include "vorn/core/SceneDocument.h"
+#include "vorn/core/papercraft/EdgeNumbering.h"
 #include "vorn/core/papercraft/PapercraftExport.h"
 #include "vorn/core/papercraft/PapercraftOptions.h"
 
@@ -78,7 +79,8 @@ bool parseNumber(const std::string& flag, const std::string& value, double& out,
 
 bool parseOnOff(const std::string& flag, const std::string& value, bool& out, int& exitCode) {
     if (value != "on" && value != "off") {
-        exitCode = CliUsageError(g_PapercraftCommand, flag + " takes on or off, not '" + value + "'");
+        exitCode =
+            CliUsageError(g_PapercraftCommand, flag + " takes on or off, not '" + value + "'");
         return false;
     }
     out = value == "on";
@@ -94,8 +96,9 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
         const double width = std::strtod(w.c_str(), &end1);
         const double height = std::strtod(h.c_str(), &end2);
         if (w.empty() || h.empty() || *end1 || *end2) {
-            exitCode = CliUsageError(g_PapercraftCommand,
-                                     "--page needs A4, A3, Letter or WIDTHxHEIGHT, not '" + value + "'");
+            exitCode =
+                CliUsageError(g_PapercraftCommand,
+                              "--page needs A4, A3, Letter or WIDTHxHEIGHT, not '" + value + "'");
             return false;
         }
         paper.page = "Custom";
@@ -122,9 +125,9 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
             o.strategy = value;
         } else if (flag == "--height-mm" || flag == "--edge-mm" || flag == "--mm-per-unit") {
             ok = parseNumber(flag, value, p.sizeValue, exitCode);
-            p.size = flag == "--height-mm"   ? PapercraftOptions::Size::Height
-                     : flag == "--edge-mm"   ? PapercraftOptions::Size::LongestEdge
-                                             : PapercraftOptions::Size::MmPerUnit;
+            p.size = flag == "--height-mm" ? PapercraftOptions::Size::Height
+                     : flag == "--edge-mm" ? PapercraftOptions::Size::LongestEdge
+                                           : PapercraftOptions::Size::MmPerUnit;
         } else if (flag == "--page") {
             ok = parsePage(value, p, exitCode);
         } else if (flag == "--landscape") {
@@ -140,7 +143,8 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
         } else if (flag == "--numbers") {
             ok = parseOnOff(flag, value, p.edgeNumbers, exitCode);
         } else if (flag == "--mountain" || flag == "--valley") {
-            if (!ParseFoldLineStyle(value, flag == "--mountain" ? p.mountainStyle : p.valleyStyle)) {
+            if (!ParseFoldLineStyle(value,
+                                    flag == "--mountain" ? p.mountainStyle : p.valleyStyle)) {
                 exitCode = CliUsageError(g_PapercraftCommand,
                                          flag + " takes solid, dash, dash-dot or dot, not '" +
                                              value + "'");
@@ -166,9 +170,9 @@ bool parsePage(const std::string& value, PapercraftOptions& paper, int& exitCode
         return false;
     }
     if (!IsPapercraftOutput(o.out)) {
-        exitCode = CliUsageError(g_PapercraftCommand,
-                                 "--out needs a file ending in .pdf, .svg or .png, not '" + o.out +
-                                     "'");
+        exitCode =
+            CliUsageError(g_PapercraftCommand,
+                          "--out needs a file ending in .pdf, .svg or .png, not '" + o.out + "'");
         return false;
     }
     std::string error;
@@ -187,8 +191,8 @@ int runPapercraft(const std::vector<std::string>& args) {
 
     SceneDocument document;
     PolyMesh* mesh = nullptr;
-    Unfolder* unfolder = CliOpenWithStrategy(document, options.model, options.strategy,
-                                             kDefaultStrategy, mesh);
+    Unfolder* unfolder =
+        CliOpenWithStrategy(document, options.model, options.strategy, kDefaultStrategy, mesh);
     if (!unfolder)
         return kExitFailure;
     const auto start = std::chrono::steady_clock::now();
@@ -225,6 +229,8 @@ int runPapercraft(const std::vector<std::string>& args) {
     std::printf("Pieces: %d\n", layout.pieceCount);
     std::printf("Glue tabs: %d\n", layout.tabCount);
     std::printf("Pages: %zu\n", layout.pages.size());
+    if (layout.smallLabelCount > 0)
+        std::printf("Numbers under %.1f mm tall: %d\n", kLegibleLabelMm, layout.smallLabelCount);
     std::printf("Unfolding: %.2f s, papercraft: %.2f s\n",
                 std::chrono::duration<double>(unfolded - start).count(),
                 std::chrono::duration<double>(end - unfolded).count());

@@ -32,12 +32,18 @@ TEST_F(PapercraftCommand, PrintsPiecesTabsAndPagesAndWritesEveryFormat) {
     EXPECT_NE(std::string::npos, cube.out.find("Strategy: BreadthFirstUnfolder\n")) << cube.out;
     EXPECT_NE(std::string::npos, cube.out.find("Pieces: 1\nGlue tabs: 7\nPages: 1\n")) << cube.out;
     EXPECT_EQ("%PDF", ReadFileText(pdf).substr(0, 4));
+    EXPECT_EQ(std::string::npos, cube.out.find("Numbers under")) << cube.out;
+    // A cube a millimetre wide: its numbers are printed, too small to read, and counted.
+    CliResult tiny = run(model("examples/cube.off") + " --mm-per-unit 1 --out '" + pdf + "'");
+    ASSERT_EQ(0, tiny.exitCode) << tiny.err;
+    EXPECT_NE(std::string::npos, tiny.out.find("Numbers under 0.6 mm tall: ")) << tiny.out;
 
     // A non-convex part as SVG pages, without tabs, on landscape Letter.
     const std::string svg = (dir / "bracket.svg").string();
     CliResult bracket = run(model("tests/data/channel-bracket.off") +
                             " --strategy 'Depth First' --edge-mm 60 --page letter --landscape"
-                            " --tabs off --valley dot --out '" + svg + "'");
+                            " --tabs off --valley dot --out '" +
+                            svg + "'");
     ASSERT_EQ(0, bracket.exitCode) << bracket.err;
     EXPECT_NE(std::string::npos, bracket.out.find("Glue tabs: 0\n")) << bracket.out;
     const std::string first = fs::exists(svg) ? svg : (dir / "bracket-1.svg").string();

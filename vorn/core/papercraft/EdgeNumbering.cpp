@@ -67,9 +67,32 @@ PaperLabel EdgeNumberLabel(const std::vector<M2d>& corners, int edge, int number
     const M2d inward(-u.y(), u.x());
     PaperLabel label;
     label.text = std::to_string(number);
-    label.size = std::min({maxTextMm, 0.4 * length, 0.9 * FaceInnerRadius(corners)});
+    const double fit = std::min({maxTextMm, 0.4 * length, 0.9 * FaceInnerRadius(corners)});
+    label.size = fit > 0.0 ? RoundLabelSizeDown(fit) : 0.0;
     // The baseline sits a fifth of the letter height inside the edge.
     label.position = (a + b) * 0.5 + inward * (0.2 * label.size);
     label.angle = std::atan2(u.y(), u.x());
     return label;
+}
+
+int LabelSizeStep(double sizeMm) {
+    // The small allowance keeps a size already on a step on that step.
+    return int(std::floor(std::log(sizeMm) / std::log(kLabelSizeRatio) + 1e-9));
+}
+
+double RoundLabelSizeDown(double sizeMm) {
+    const int step = LabelSizeStep(sizeMm);
+    const double size = std::pow(kLabelSizeRatio, step);
+    return size <= sizeMm ? size : std::pow(kLabelSizeRatio, step - 1);
+}
+
+int LabelAngleStep(double radians) {
+    constexpr long kSteps = long(360.0 / kLabelAngleStepDegrees);
+    const long step = std::lround(radians * 180.0 / M_PI / kLabelAngleStepDegrees) % kSteps;
+    return int(step < 0 ? step + kSteps : step);
+}
+
+double RoundLabelAngle(double radians) {
+    constexpr double kStep = kLabelAngleStepDegrees * M_PI / 180.0;
+    return std::round(radians / kStep) * kStep;
 }

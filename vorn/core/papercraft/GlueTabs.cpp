@@ -32,6 +32,11 @@ std::vector<M2d> TabOutline(const M2d& a, const M2d& b, double heightMm, double 
             b + outward * height - u * (height * slopeB), b};
 }
 
+double NarrowestTabSlit(const PapercraftOptions& options) {
+    // Narrower than the ends of the lowest tab still of a useful size tried below.
+    return options.tabs ? 0.35 * options.tabAngleDegrees * M_PI / 180.0 : 0.0;
+}
+
 namespace {
 
 /// One side of a numbered cut edge.
@@ -43,8 +48,8 @@ struct EdgeSide {
 } // namespace
 
 int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector<int>>& numbers,
-                  const PapercraftOptions& options,
-                  double toleranceMm, std::vector<std::string>& warnings) {
+                  const PapercraftOptions& options, double toleranceMm,
+                  std::vector<std::string>& warnings) {
     // Both sides of every number, in the order the numbers were given.
     std::map<int, std::vector<std::pair<EdgeSide, int>>> sides; // number -> (side, edge)
     double edgeSum = 0.0;
@@ -93,8 +98,9 @@ int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector
     for (auto& [number, both] : sides) {
         if (both.size() != 2)
             continue;
-        std::stable_sort(both.begin(), both.end(),
-                         [](const auto& x, const auto& y) { return x.first.piece < y.first.piece; });
+        std::stable_sort(both.begin(), both.end(), [](const auto& x, const auto& y) {
+            return x.first.piece < y.first.piece;
+        });
         bool done = false;
         for (const Variant& variant : variants) {
             for (const auto& [side, edge] : both) {
@@ -109,8 +115,7 @@ int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector
                 tab.edge = edge;
                 std::vector<FlatTriangle> tris;
                 // Tabs own the numbers after the faces'.
-                AppendFlatTriangles(tab.corners, int(piece.faces.size() + piece.tabs.size()),
-                                    tris);
+                AppendFlatTriangles(tab.corners, int(piece.faces.size() + piece.tabs.size()), tris);
                 const FlatOverlapGrid& grid = *grids[size_t(side.piece)];
                 if (tris.empty() || std::any_of(tris.begin(), tris.end(), [&](const auto& t) {
                         return grid.findOverlap(t) != -1;
@@ -131,10 +136,11 @@ int PlaceGlueTabs(std::vector<PaperPiece>& pieces, const std::vector<std::vector
                 break;
         }
         if (!done)
-            warnings.push_back("no room for the glue tab of edge " + std::to_string(number) +
-                               " (pieces " + std::to_string(pieces[size_t(both[0].first.piece)].number) +
-                               " and " + std::to_string(pieces[size_t(both[1].first.piece)].number) +
-                               "): glue it with a strip");
+            warnings.push_back(
+                "no room for the glue tab of edge " + std::to_string(number) + " (pieces " +
+                std::to_string(pieces[size_t(both[0].first.piece)].number) + " and " +
+                std::to_string(pieces[size_t(both[1].first.piece)].number) +
+                "): glue it with a strip");
     }
     return placed;
 }

@@ -1,5 +1,6 @@
 #include "vorn/core/papercraft/PagePacker.h"
 
+#include "vorn/core/papercraft/EdgeNumbering.h"
 #include "vorn/core/papercraft/PapercraftOptions.h"
 
 #include <algorithm>
@@ -83,7 +84,8 @@ void transformPiece(PaperPiece& piece, const PageTransform& t, double angle) {
             c = t.apply(c);
     for (PaperLabel& label : piece.labels) {
         label.position = t.apply(label.position);
-        label.angle = -(label.angle + angle);
+        // Whole angle steps on the page: see kLabelSizeRatio.
+        label.angle = RoundLabelAngle(-(label.angle + angle));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -56,43 +57,67 @@ void strokeLines(cairo_t* cr, const PaperPage& page, PaperLineKind kind) {
 
 /// Draws labels as glyph runs. A page holds tens of thousands of numbers, so the glyphs
 /// and advances of each character are looked up once (at one unit of em size, without
-/// hinting, so they scale exactly) and every label is one font matrix and one glyph run,
-/// instead of a text layout each.
+/// hinting, so they scale exactly), and all labels of one size and turn are drawn as one
+/// run. Each size and turn needs a scaled font of its own, which is costly to make (its
+/// glyphs are loaded anew); the layout keeps labels to whole size steps and angle steps
+/// (kLabelSizeRatio) so that a page needs few of them.
 class LabelDrawer {
 public:
     explicit LabelDrawer(cairo_t* cr) : cr(cr) {
         cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
                                CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_font_options_t* options = cairo_font_options_create();
+        options = cairo_font_options_create();
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
         cairo_set_font_options(cr, options);
-        cairo_font_options_destroy(options);
         cairo_set_font_size(cr, 1.0);
+        face = cairo_font_face_reference(cairo_get_font_face(cr));
+        cairo_get_matrix(cr, &ctm);
     }
+    ~LabelDrawer() {
+        cairo_font_face_destroy(face);
+        cairo_font_options_destroy(options);
+    }
+    LabelDrawer(const LabelDrawer&) = delete;
+    LabelDrawer& operator=(const LabelDrawer&) = delete;
 
-    void draw(const PaperLabel& label) {
+    /// Queues the label's glyphs with the others of its size and angle.
+    void add(const PaperLabel& label) {
         if (!(label.size > 0.0) || label.text.empty())
             return;
         const double em = label.size * kEmPerLetterHeight;
+        std::vector<cairo_glyph_t>& run = runs[{label.size, label.angle}];
+        const size_t first = run.size();
         double width = 0.0;
-        glyphs.clear();
         for (unsigned char c : label.text) {
             const Glyph& g = glyphOf(c);
-            glyphs.push_back({g.index, width, 0.0});
+            run.push_back({g.index, width, 0.0});
             width += g.advance * em;
         }
         // Along the baseline from its middle, then into user space.
         const double cosA = std::cos(label.angle), sinA = std::sin(label.angle);
-        for (cairo_glyph_t& g : glyphs) {
+        for (size_t i = first; i < run.size(); ++i) {
+            cairo_glyph_t& g = run[i];
             const double along = g.x - 0.5 * width;
             g.x = label.position.x() + cosA * along;
             g.y = label.position.y() + sinA * along;
         }
-        cairo_matrix_t m;
-        cairo_matrix_init(&m, em * cosA, em * sinA, -em * sinA, em * cosA, 0, 0);
-        cairo_set_font_matrix(cr, &m);
-        cairo_show_glyphs(cr, glyphs.data(), int(glyphs.size()));
+    }
+
+    /// Draws and forgets every label queued, one run a size and angle.
+    void flush() {
+        for (const auto& [key, run] : runs) {
+            const auto& [size, angle] = key;
+            const double em = size * kEmPerLetterHeight;
+            const double cosA = std::cos(angle), sinA = std::sin(angle);
+            cairo_matrix_t m;
+            cairo_matrix_init(&m, em * cosA, em * sinA, -em * sinA, em * cosA, 0, 0);
+            cairo_scaled_font_t* font = cairo_scaled_font_create(face, &m, &ctm, options);
+            cairo_set_scaled_font(cr, font);
+            cairo_scaled_font_destroy(font);
+            cairo_show_glyphs(cr, run.data(), int(run.size()));
+        }
+        runs.clear();
     }
 
 private:
@@ -108,13 +133,14 @@ private:
             return g;
         cairo_matrix_t unit;
         cairo_matrix_init_identity(&unit);
+        cairo_set_font_face(cr, face);
         cairo_set_font_matrix(cr, &unit);
         cairo_scaled_font_t* font = cairo_get_scaled_font(cr);
         const char text[2] = {char(c), 0};
         cairo_glyph_t* found = nullptr;
         int count = 0;
-        if (cairo_scaled_font_text_to_glyphs(font, 0, 0, text, 1, &found, &count, nullptr,
-                                             nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+        if (cairo_scaled_font_text_to_glyphs(font, 0, 0, text, 1, &found, &count, nullptr, nullptr,
+                                             nullptr) == CAIRO_STATUS_SUCCESS &&
             count > 0) {
             g.index = found[0].index;
             cairo_text_extents_t extents;
@@ -127,8 +153,12 @@ private:
     }
 
     cairo_t* cr;
+    cairo_font_face_t* face = nullptr;
+    cairo_font_options_t* options = nullptr;
+    cairo_matrix_t ctm;
+    /// Glyphs by letter height and angle; ordered, so pages come out alike every time.
+    std::map<std::pair<double, double>, std::vector<cairo_glyph_t>> runs;
     Glyph table[256];
-    std::vector<cairo_glyph_t> glyphs;
 };
 
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
@@ -185,7 +215,8 @@ void DrawPaperPage(cairo_t* cr, const PaperPage& page, const PapercraftOptions& 
         for (const PaperPiece& piece : page.pieces)
             for (const PaperLabel& label : piece.labels)
                 if (label.isPieceNumber == pieceNumbers)
-                    labels.draw(label);
+                    labels.add(label);
+        labels.flush();
     }
     cairo_restore(cr);
 }

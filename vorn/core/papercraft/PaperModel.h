@@ -42,7 +42,7 @@ struct PaperLine {
 struct GlueTab {
     /// Three or four corners, counter-clockwise; the first and last lie on the edge.
     std::vector<Sorvex::M2d> corners;
-    int number = 0;     ///< the number its edge and the matching edge carry
+    int number = 0;      ///< the number its edge and the matching edge carry
     int sourceFace = -1; ///< the face whose edge carries the tab
     int edge = -1;
 };
@@ -90,4 +90,6 @@ struct PaperLayout {
     double mmPerUnit = 1.0;
     int pieceCount = 0;
     int tabCount = 0;
+    /// Numbers printed lower than is easily read (kLegibleLabelMm); printed all the same.
+    int smallLabelCount = 0;
 };

@@ -10,8 +10,8 @@
 #include "vorn/core/papercraft/PieceDrawing.h"
 #include "vorn/core/papercraft/PieceSplitter.h"
 
-#include "vorn/core/AttachStrategy.h"
 #include "unfolders/engine/Unfolder.h"
+#include "vorn/core/AttachStrategy.h"
 
 #include <algorithm>
 #include <cctype>
@@ -102,11 +102,14 @@ bool BuildPapercraft(const PaperSurface& surface, const PapercraftOptions& optio
     PieceLimit limit;
     limit.width = (options.pageWidthMm - 2.0 * options.marginMm - room) / scale;
     limit.height = (options.pageHeightMm - 2.0 * options.marginMm - room) / scale;
-    const FlatPieces flat = SplitIntoPieces(surface, limit);
+    const FlatPieces flat = SplitIntoPieces(surface, limit, NarrowestTabSlit(options));
     const auto numbers = NumberCutEdges(surface, flat);
     std::vector<PaperPiece> pieces = DrawPieces(surface, flat, numbers, options, scale);
     PaperLayout result;
     result.mmPerUnit = scale;
+    for (const PaperPiece& piece : pieces)
+        for (const PaperLabel& label : piece.labels)
+            result.smallLabelCount += label.size < kLegibleLabelMm;
     if (options.tabs) {
         const double tolerance = std::max(1e-6, FlatTolerance(surface) * scale);
         result.tabCount = PlaceGlueTabs(pieces, numbers, options, tolerance, result.warnings);

@@ -24,7 +24,8 @@ PaperLabel pieceNumberLabel(const PaperPiece& piece, double textMm) {
     PaperLabel label;
     label.text = "#" + std::to_string(piece.number);
     label.isPieceNumber = true;
-    label.size = std::min(1.5 * textMm, std::max(largestRadius, 0.0));
+    const double fit = std::min(1.5 * textMm, largestRadius);
+    label.size = fit > 0.0 ? RoundLabelSizeDown(fit) : 0.0;
     const M2d centre = FaceCentroid(piece.faces[largest].corners);
     label.position = centre - M2d(0, 0.35 * label.size);
     label.sourceFace = piece.faces[largest].sourceFace;
@@ -68,8 +69,8 @@ std::vector<PaperPiece> DrawPieces(const PaperSurface& surface, const FlatPieces
                     line.kind = fold.kind;
                     line.foldDegrees = fold.degrees;
                 } else if (g >= 0 && options.edgeNumbers && numbers[size_t(f)][e] > 0) {
-                    PaperLabel label = EdgeNumberLabel(face.corners, int(e),
-                                                       numbers[size_t(f)][e], options.textMm);
+                    PaperLabel label = EdgeNumberLabel(face.corners, int(e), numbers[size_t(f)][e],
+                                                       options.textMm);
                     label.sourceFace = f;
                     label.edge = int(e);
                     piece.labels.push_back(std::move(label));

@@ -2,6 +2,7 @@
 
 #include "vorn/core/papercraft/FlatOverlap.h"
 #include "vorn/core/papercraft/PaperSurface.h"
+#include "vorn/core/papercraft/SlitGuard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,8 +24,8 @@ struct Rigid {
 };
 
 Rigid rigidOnto(const M2d& p0, const M2d& p1, const M2d& q0, const M2d& q1) {
-    const double a = std::atan2(q1.y() - q0.y(), q1.x() - q0.x()) -
-                     std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
+    const double a =
+        std::atan2(q1.y() - q0.y(), q1.x() - q0.x()) - std::atan2(p1.y() - p0.y(), p1.x() - p0.x());
     Rigid r;
     r.c = std::cos(a);
     r.s = std::sin(a);
@@ -55,15 +56,20 @@ Extent extentOf(const std::vector<M2d>& corners) {
 
 class Splitter {
 public:
-    Splitter(const PaperSurface& s, const PieceLimit& limit)
-        : s(s), limit(limit), tolerance(FlatTolerance(s)) {
+    Splitter(const PaperSurface& s, const PieceLimit& limit, double narrowSlitRadians)
+        : s(s), limit(limit), tolerance(FlatTolerance(s)), guard(s, narrowSlitRadians) {
         const double edge = s.meanEdge > 0.0 ? s.meanEdge : 1.0;
         cell = 2.0 * edge;
     }
 
     FlatPieces run() {
         layTrees();
+        openSlits();
         cutAtOverlaps();
+        regroup();
+        // Pieces that can only be joined by closing a slit are joined all the same: a
+        // tab fewer is better than a piece more.
+        guard.relax();
         regroup();
         return finish();
     }
@@ -78,21 +84,59 @@ private:
         std::vector<std::vector<int>> children(n);
         for (size_t f = 0; f < n; ++f) {
             out.folded[f].assign(s.faces[f].corners.size(), 0);
-            if (s.parent[f] >= 0)
+            if (s.parent[f] >= 0) {
                 children[size_t(s.parent[f])].push_back(int(f));
+                guard.fold(int(f), s.parentEdge[f]);
+            }
         }
         order.reserve(n);
         for (size_t root = 0; root < n; ++root) {
             if (s.parent[root] >= 0)
                 continue;
             const auto& c = s.faces[root].corners;
-            out.corners[root] = LayFace(s.faces[root], 0, M2d(0, 0),
-                                        M2d((c[1 % c.size()] - c[0]).length(), 0));
+            out.corners[root] =
+                LayFace(s.faces[root], 0, M2d(0, 0), M2d((c[1 % c.size()] - c[0]).length(), 0));
             const size_t first = order.size();
             order.push_back(int(root));
             for (size_t k = first; k < order.size(); ++k)
                 for (int g : children[size_t(order[k])])
                     order.push_back(g);
+        }
+    }
+
+    /// Where the fold tree leaves a nearly flat vertex with one cut edge (a slit too narrow
+    /// for a glue tab), cuts one more fold at it: the one above the smallest subtree, which
+    /// is then hinged elsewhere. The guard keeps later folds from closing the vertex again.
+    void openSlits() {
+        const size_t n = s.faces.size();
+        opened.assign(n, 0);
+        if (guard.vertexCount() == 0)
+            return;
+        std::vector<int> subtree(n, 1);
+        for (size_t k = order.size(); k-- > 0;) {
+            const int f = order[k];
+            if (s.parent[size_t(f)] >= 0)
+                subtree[size_t(s.parent[size_t(f)])] += subtree[size_t(f)];
+        }
+        // Of the folds at each slit vertex, the one above the smallest subtree.
+        std::vector<int> choice(size_t(guard.vertexCount()), -1);
+        for (int f : order) {
+            if (s.parent[size_t(f)] < 0)
+                continue;
+            const auto& ids = s.faces[size_t(f)].vertexIds;
+            const size_t e = size_t(s.parentEdge[size_t(f)]);
+            for (int v : {ids[e], ids[(e + 1) % ids.size()]}) {
+                int& best = choice[size_t(v)];
+                if (guard.isSlit(v) && (best < 0 || subtree[size_t(f)] < subtree[size_t(best)]))
+                    best = f;
+            }
+        }
+        for (size_t v = 0; v < choice.size(); ++v) {
+            const int f = choice[v];
+            if (f < 0 || opened[size_t(f)] || !guard.isSlit(int(v)))
+                continue;
+            opened[size_t(f)] = 1;
+            guard.cut(f, s.parentEdge[size_t(f)]);
         }
     }
 
@@ -109,9 +153,7 @@ private:
         return t;
     }
 
-    bool admits(const Extent& e) const {
-        return limit.admits(e.maxX - e.minX, e.maxY - e.minY);
-    }
+    bool admits(const Extent& e) const { return limit.admits(e.maxX - e.minX, e.maxY - e.minY); }
 
     int newPiece(int root) {
         pieces.push_back({root});
@@ -171,12 +213,15 @@ private:
             const int fe = face.neighborEdge[size_t(ge)];
             std::vector<M2d> onParent = layAgainst(g, f, fe);
             std::vector<M2d> laid = onParent;
-            if (placeAgainst(g, laid, f, fe))
-                continue;
+            if (!opened[size_t(g)]) {
+                if (placeAgainst(g, laid, f, fe))
+                    continue;
+                guard.cut(g, ge);
+            }
             others.clear();
             for (size_t e = 0; e < face.neighbor.size(); ++e) {
                 const int h = face.neighbor[e];
-                if (h >= 0 && h != f && out.pieceOf[size_t(h)] >= 0)
+                if (h >= 0 && h != f && out.pieceOf[size_t(h)] >= 0 && guard.mayFold(g, int(e)))
                     others.emplace_back(pieces[size_t(out.pieceOf[size_t(h)])].size(), int(e));
             }
             std::stable_sort(others.begin(), others.end(),
@@ -186,8 +231,10 @@ private:
                 const int h = face.neighbor[size_t(e)];
                 const int he = face.neighborEdge[size_t(e)];
                 laid = layAgainst(g, h, he);
-                if ((placed = placeAgainst(g, laid, h, he)))
+                if ((placed = placeAgainst(g, laid, h, he))) {
+                    guard.fold(g, int(e));
                     break;
+                }
             }
             if (!placed) {
                 out.corners[size_t(g)] = std::move(onParent);
@@ -199,6 +246,8 @@ private:
     /// Joins piece `q` to piece `p` across edge `fe` of face `f` (in p) when the joined
     /// piece lies flat; true when it did.
     bool tryJoin(int p, int f, int fe) {
+        if (!guard.mayFold(f, fe))
+            return false;
         const auto& face = s.faces[size_t(f)];
         const int g = face.neighbor[size_t(fe)];
         const int ge = face.neighborEdge[size_t(fe)];
@@ -241,6 +290,7 @@ private:
         gMoved[size_t(ge)] = fc[(size_t(fe) + 1) % fc.size()];
         gMoved[(size_t(ge) + 1) % gMoved.size()] = fc[size_t(fe)];
         join(f, fe, g, ge);
+        guard.fold(f, fe);
         extents[size_t(p)] = grown;
         auto& into = pieces[size_t(p)];
         into.insert(into.end(), pieces[size_t(q)].begin(), pieces[size_t(q)].end());
@@ -333,6 +383,9 @@ private:
     std::vector<std::vector<int>> pieces;
     std::vector<std::unique_ptr<FlatOverlapGrid>> grids;
     std::vector<Extent> extents;
+    SlitGuard guard;
+    /// Per face: its fold to its parent was cut to open a slit.
+    std::vector<char> opened;
     FlatPieces out;
 };
 
@@ -342,6 +395,7 @@ double FlatTolerance(const PaperSurface& surface) {
     return 1e-6 * (surface.meanEdge > 0.0 ? surface.meanEdge : 1.0);
 }
 
-FlatPieces SplitIntoPieces(const PaperSurface& surface, const PieceLimit& limit) {
-    return Splitter(surface, limit).run();
+FlatPieces SplitIntoPieces(const PaperSurface& surface, const PieceLimit& limit,
+                           double narrowSlitRadians) {
+    return Splitter(surface, limit, narrowSlitRadians).run();
 }

@@ -42,9 +42,14 @@ struct PieceLimit {
 /// A face that would make its piece's box (in the piece's own frame) exceed `limit`
 /// starts a new piece too, and joins that would are not made, so every piece fits a
 /// page unless a single face does not.
+/// With `narrowSlitRadians`, a vertex whose angle deficit is below it and which the fold
+/// tree leaves with one cut edge (a slit no glue tab fits) is opened by cutting one more
+/// fold at it, and joins avoid closing such slits (see SlitGuard); a last round of joins
+/// then makes those that only close slits, so that a piece is not spent on a tab.
 /// Cost: about linear in the faces for nets with few overlaps (a hashed grid answers
 /// the overlap queries).
-FlatPieces SplitIntoPieces(const PaperSurface& surface, const PieceLimit& limit = {});
+FlatPieces SplitIntoPieces(const PaperSurface& surface, const PieceLimit& limit = {},
+                           double narrowSlitRadians = 0.0);
 
 /// The overlap tolerance and grid cell used for `surface`, in model units: touching
 /// faces and rounding in deep trees are no overlap.
