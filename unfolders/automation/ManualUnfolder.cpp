@@ -44,6 +44,7 @@ bool ManualUnfolder::setParent(SceneObj* parent) {
     deleteLines();
     clear();
     requested.clear();
+    netFollowsRequests = false;
     if (!Unfolder::setParent(parent))
         return false;
     if (source && source->getPolyCount() > 0)
@@ -55,6 +56,7 @@ bool ManualUnfolder::setParent(SceneObj* parent) {
 }
 
 void ManualUnfolder::onTargetChanged(SceneObj* target, bool structural) {
+    netFollowsRequests = false;
     if (!source || target != source || !structural) {
         Unfolder::onTargetChanged(target, structural);
         return;
@@ -154,13 +156,9 @@ void ManualUnfolder::onUpdated() {
     // would, at half the cost.
     const bool overlaps = findConflicts();
     complete = getPolyCount() == source->getPolyCount() && !overlaps;
+    netFollowsRequests = true;
+    laidRequests = requestsStamp();
     onChanged(true);
-}
-
-void ManualUnfolder::toggleRequestedEdge(Vertex* a, Vertex* b) {
-    if (!requested.removeEdge(a, b))
-        requested.addEdge(a, b);
-    onUpdated();
 }
 
 ManualUnfolder* ManualUnfolder::ReplaceUnfolder(Unfolder& old) {

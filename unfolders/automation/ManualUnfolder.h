@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "common/XML.h"
@@ -17,8 +18,8 @@ class ClickableLine;
 /// mode with "only known" on, the starting face's vertices get one so that they
 /// count as known and are never tips of the path.
 ///
-/// Sources: ManualUnfolder.cpp (binding, layout, clicks, drawing),
-/// ManualUnfolderPersistence.cpp, ManualUnfolderBevel.cpp (smartBevel).
+/// Sources: ManualUnfolder.cpp (binding, layout, drawing), ManualUnfolderToggle.cpp
+/// (clicks), ManualUnfolderPersistence.cpp, ManualUnfolderBevel.cpp (smartBevel).
 class ManualUnfolder : public Unfolder {
     VORN_DECLARE_FACTORY(ManualUnfolder)
 
@@ -70,7 +71,9 @@ class ManualUnfolder : public Unfolder {
     static ManualUnfolder* ReplaceUnfolder(Unfolder& old);
 
     /// Adds the edge (a, b) to the requested graph when absent, else removes it,
-    /// and lays the net out again. What a click on a line does.
+    /// and lays the net out again. What a click on a line does. A toggle that
+    /// provably leaves the layout as it is (cutting an edge the net does not fold
+    /// across; joining one the flood would still pass over) keeps the net.
     void toggleRequestedEdge(Vertex* a, Vertex* b);
     /// The line under the mouse, drawn highlighted; null for none.
     ClickableLine* getHoveredLine() const { return hovered; }
@@ -85,6 +88,11 @@ private:
     /// Whether source vertex v counts as known in the only-known layout.
     bool isKnown(Vertex* v) const;
     void rebuildCutGraphFromNet();
+    /// Whether toggling (a, b) leaves the net of the full-mesh flood unchanged,
+    /// judged on the net laid from the requests before the toggle.
+    bool toggleKeepsNet(Vertex* a, Vertex* b, bool cutting);
+    /// Changes whenever the requested graph changes (a hash of its edges).
+    std::uint64_t requestsStamp() const;
     void renderNetEdges(Renderer* r);
 
     bool complete = false;
@@ -93,4 +101,8 @@ private:
     bool cutPathMode;
     std::unique_ptr<XML> storedCutGraph;
     ClickableLine* hovered = nullptr;
+    /// Whether the net is the layout of the requests stamped `laidRequests`; any
+    /// change of the source clears it.
+    bool netFollowsRequests = false;
+    std::uint64_t laidRequests = 0;
 };

@@ -229,8 +229,17 @@ protected:
     /// its vertices, otherwise at a vertex with more than one cut edge.
     bool touchedByAnAngle(Graph<Vertex*>& cut, Poly* f, bool anyVertex);
     /// Floods one piece across uncut edges from `seed`, placing the seed on
-    /// the starting face when it is not placed yet.
+    /// the starting face when it is not placed yet. The faces it places are
+    /// neither in the overlap index nor in the hull: see indexWholeNet.
     void unfoldToCutGraph(Graph<Vertex*>& cut, Poly* seed, int mode, std::list<Poly*>* placed);
+    /// addTwin without the overlap index and the hull, for layouts that build
+    /// both once at the end.
+    void addTwinUnindexed(Poly& src, Poly& net);
+    /// Rebuilds the overlap index and (with `hull`, else empties it) the hull
+    /// from the whole net in list order, as adding the faces one by one would
+    /// leave them (the index with the same region; boxes sharing a node may be
+    /// listed in another order).
+    void indexWholeNet(bool hull);
 
     void renderHull(Renderer* r, PlanarConvexHull& hull);
 

@@ -6,6 +6,7 @@
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
+#include "unfolders/engine/FaceBox.h"
 #include "unfolders/engine/Unfolder.h"
 
 using Sorvex::M3d;
@@ -79,7 +80,7 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, Poly* seed, int mode,
         if (!unfoldingRoot)
             return;
         Poly* copy = copyToCenter(*seed, unfoldingRoot->getCenter());
-        addTwin(*seed, *copy);
+        addTwinUnindexed(*seed, *copy);
         if (placed)
             placed->push_back(copy);
     }
@@ -98,11 +99,79 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, Poly* seed, int mode,
             Poly* copy = copyAndFlatten(*g, g->getNeighborIndex(f), nullptr);
             if (!copy)
                 continue;
-            addTwin(*g, *copy);
+            addTwinUnindexed(*g, *copy);
             queue.push_back(g);
             if (placed)
                 placed->push_back(copy);
         }
+    }
+}
+
+void Unfolder::addTwinUnindexed(Poly& src, Poly& net) {
+    src.setTwin(&net);
+    net.setTwin(&src);
+    net.setNormal(M3d(0, -1, 0));
+    PolyMesh::addPoly(&net, false);
+}
+
+namespace {
+
+/// The region the face-box index reaches when the boxes go in one by one, each growing
+/// it as FaceBSP::grow does: a bound the box reaches beyond moves to the box's bound
+/// plus ten times the box's extent on that axis.
+FaceBox grownRegion(const std::vector<FaceBox>& boxes) {
+    FaceBox region;
+    for (const FaceBox& box : boxes) {
+        const double width = box.maxX - box.minX;
+        const double depth = box.maxZ - box.minZ;
+        if (box.minX < region.minX)
+            region.minX = box.minX - 10 * width;
+        if (box.maxX > region.maxX)
+            region.maxX = box.maxX + 10 * width;
+        if (box.minZ < region.minZ)
+            region.minZ = box.minZ - 10 * depth;
+        if (box.maxZ > region.maxZ)
+            region.maxZ = box.maxZ + 10 * depth;
+    }
+    return region;
+}
+
+} // namespace
+
+void Unfolder::indexWholeNet(bool hull) {
+    // Growing the index face by face rebuilds it every time the net reaches past its
+    // region; the boxes are known, so the index starts at the region it would end
+    // with and takes every box once.
+    std::vector<FaceBox> boxes;
+    boxes.reserve(getPolyCount());
+    for (Poly* f : getPolys())
+        boxes.emplace_back(f);
+    const FaceBox region = grownRegion(boxes);
+    if (boxes.empty())
+        resetFaceBoxTree();
+    else
+        faceBoxTree = std::make_unique<FaceBSP>(region.minX, region.maxX, region.minZ,
+                                                region.maxZ, false, 0.0f);
+    for (const FaceBox& box : boxes)
+        faceBoxTree->insert(box);
+
+    // The hull takes the points in the order addPoly would give them, with the last
+    // face journaled so that remPoly can take it back out cheaply.
+    convexHull.reset();
+    lastHullFace = nullptr;
+    if (!hull)
+        return;
+    Poly* last = boxes.empty() ? nullptr : boxes.back().face;
+    for (Poly* f : getPolys()) {
+        if (f == last)
+            break;
+        addPolyToHull(f, &convexHull);
+    }
+    if (last) {
+        convexHull.mark();
+        addPolyToHull(last, &convexHull);
+        lastHullFace = last;
+        lastHullRevision = convexHull.getRevision();
     }
 }
 
@@ -133,6 +202,7 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
     convexHull.reset();
     translate(-getTranslation());
     clear();
+    faceTransforms.reserve(source->getPolyCount());
     chooseStartingFace();
     if (&cut != &cutGraph)
         cutGraph = cut;
@@ -140,7 +210,10 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
     Poly* start = unfoldingRoot ? unfoldingRoot->getTwin() : nullptr;
     if (start)
         unfoldToCutGraph(cutGraph, start, mode, nullptr);
-    if (start && getPolyCount() != pool.size()) {
+    // One piece keeps the hull only where addPoly would have kept it; several pieces,
+    // moved apart after the flood, always get the hull of where they lie.
+    const bool severalPieces = start && getPolyCount() != pool.size();
+    if (severalPieces) {
         std::vector<std::list<Poly*>> pieces(1);
         for (Poly* f : getPolys())
             pieces[0].push_back(f);
@@ -174,14 +247,8 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
                     if (moved.insert(v).second)
                         v->setPosition(*v + offset);
         }
-
-        convexHull.reset();
-        resetFaceBoxTree();
-        for (Poly* f : getPolys()) {
-            addPolyToHull(f, &convexHull);
-            addToFaceBoxTree(f);
-        }
     }
+    indexWholeNet(severalPieces || autoUpdateHull());
     checkIntersections = wasChecking;
     cutGraphValid = true;
 }

@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <map>
+#include <set>
+#include <vector>
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "sorvex/MBoundingBox.h"
+#include "tests/support/DataModels.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/tests/TestUnfolder.h"
@@ -178,4 +181,68 @@ TEST(UnfolderCutGraph, SumsOnAPathAddUpFromBothEnds) {
     const double c = armature.getCurvature(top->getVertex(2));
     ASSERT_EQ(size_t(3), sums.size());
     EXPECT_DOUBLE_EQ(a + c, sums[top->getVertex(1)]);
+}
+
+TEST(UnfolderCutGraph, IndexAndHullBuiltAtTheEndMatchAddingTheFacesOneByOne) {
+    auto letterO = dataModel("letter-o.off");
+    auto torus = meshOf(testshapes::torus(6, 10));
+    auto sphere = meshOf(icosphere(2));
+    struct Case {
+        PolyMesh* mesh;
+        Graph<Vertex*> cut;
+    };
+    // One piece with overlaps; two pieces (a face cut all round); one sound piece.
+    Case cases[] = {{letterO.get(), {}},
+                    {torus.get(), cutAround(torus->getPoly(7))},
+                    {sphere.get(), {}}};
+    for (Case& c : cases) {
+        TestUnfolder* u = bind<TestUnfolder>(*c.mesh);
+        u->unfoldToCutGraph(c.cut, 0);
+        ASSERT_EQ(c.mesh->getPolyCount(), u->getPolyCount());
+
+        // The index and hull a face-by-face layout keeps, built here from the net.
+        FaceBSP grown;
+        PlanarConvexHull hull;
+        for (Poly* f : u->getPolys()) {
+            const FaceBox box(f);
+            if (!grown.contains(box))
+                grown.grow(box);
+            grown.insert(box);
+            u->addPolyToHull(f, &hull);
+        }
+        const FaceBSP& built = u->getFaceBoxTree();
+        EXPECT_EQ(grown.getMinX(), built.getMinX());
+        EXPECT_EQ(grown.getMaxX(), built.getMaxX());
+        EXPECT_EQ(grown.getMinZ(), built.getMinZ());
+        EXPECT_EQ(grown.getMaxZ(), built.getMaxZ());
+        EXPECT_EQ(grown.getBoxCount(), built.getBoxCount());
+        for (Poly* f : u->getPolys()) {
+            std::vector<Poly*> expected, found;
+            grown.query(FaceBox(f), &expected);
+            built.query(FaceBox(f), &found);
+            EXPECT_EQ(std::set<Poly*>(expected.begin(), expected.end()),
+                      std::set<Poly*>(found.begin(), found.end()));
+        }
+
+        const PlanarConvexHull& kept = u->getConvexHull();
+        ASSERT_EQ(hull.getLength(), kept.getLength());
+        const PlanarConvexHull::Node* a = hull.getHead();
+        const PlanarConvexHull::Node* b = kept.getHead();
+        for (int i = 0; i < hull.getLength(); ++i, a = a->next, b = b->next) {
+            EXPECT_EQ(a->x, b->x);
+            EXPECT_EQ(a->y, b->y);
+            EXPECT_EQ(a->data, b->data);
+        }
+
+        // The last face is journaled: taking it out restores the hull of the others.
+        Poly* last = u->getPoly(u->getPolyCount() - 1);
+        PlanarConvexHull others;
+        for (Poly* f : u->getPolys())
+            if (f != last)
+                u->addPolyToHull(f, &others);
+        ASSERT_TRUE(u->remPoly(last));
+        EXPECT_EQ(others.getLength(), u->getConvexHull().getLength());
+        EXPECT_EQ(others.getArea(), u->getConvexHull().getArea());
+        delete last;
+    }
 }
