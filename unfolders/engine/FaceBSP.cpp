@@ -74,6 +74,14 @@ void FaceBSP::store(const FaceBox& box) {
 }
 
 void FaceBSP::insert(const FaceBox& box) {
+    const FaceBox& clear = shared->clearBox;
+    const bool checked = shared->hasClearBox && clear.face == box.face &&
+                         clear.minX == box.minX && clear.maxX == box.maxX &&
+                         clear.minZ == box.minZ && clear.maxZ == box.maxZ;
+    if (shared->storedCount > 0 && !checked)
+        shared->pairwiseClear = false;
+    shared->hasClearBox = false;
+    ++shared->storedCount;
     LastInsert record;
     record.nodesBefore = shared->used;
     FaceBSP* node = this;
@@ -121,6 +129,7 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     }
     shared->nextSequence = last.sequence;
     last.valid = false;
+    --shared->storedCount;
     return true;
 }
 
@@ -253,6 +262,7 @@ bool FaceBSP::remove(const FaceBox& box) {
     if (first == node->entries.end())
         return false;
     node->entries.erase(first);
+    --shared->storedCount;
     return true;
 }
 
@@ -298,7 +308,11 @@ bool FaceBSP::queryFrom(OverlapQuery& query, std::vector<Poly*>* overlapping) co
 
 Poly* FaceBSP::findFirst(const FaceBox& box) const {
     OverlapQuery query(box);
-    return findFirstFrom(query);
+    Poly* hit = findFirstFrom(query);
+    shared->hasClearBox = !hit;
+    if (!hit)
+        shared->clearBox = box;
+    return hit;
 }
 
 Poly* FaceBSP::findFirstFrom(OverlapQuery& query) const {
@@ -319,6 +333,8 @@ Poly* FaceBSP::findFirstFrom(OverlapQuery& query) const {
 
 void FaceBSP::shift(double dx, double dz) {
     shared->last.valid = false;
+    shared->pairwiseClear = false;
+    shared->hasClearBox = false;
     minX += dx;
     maxX += dx;
     minZ += dz;

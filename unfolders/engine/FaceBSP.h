@@ -58,13 +58,21 @@ public:
     /// changing nothing, when `box.face` is not the face last inserted or the tree
     /// changed since (a removal, a grow, a shift). Call it on a root.
     bool undoLastInsert(const FaceBox& box);
+    /// Boxes stored in the whole tree, counted as they come and go. O(1).
+    std::size_t getStoredCount() const { return shared->storedCount; }
+    /// Whether no two stored faces can overlap because each box was stored right after
+    /// `findFirst` found its face clear of every face stored then. The overlap test is
+    /// symmetric and only a fold edge shared later makes it more lenient, so the faces'
+    /// pairwise overlaps are then known to be none. Boxes stored without that check
+    /// (or a `shift`, which rounds every box anew) make it false until the tree is new.
+    bool isPairwiseClear() const { return shared->pairwiseClear; }
     /// Whether a stored face overlaps the box's face (see FacesOverlap). With
     /// a list, every such face is appended: this node's boxes in insertion
     /// order, then the low subtree, then the high one; without one the search
     /// stops at the first overlap.
     bool query(const FaceBox& box, std::vector<Poly*>* overlapping = nullptr) const;
     /// The first stored face, in the order `query` lists them, that overlaps
-    /// the box's face; null when none does.
+    /// the box's face; null when none does (remembered for `isPairwiseClear`).
     Poly* findFirst(const FaceBox& box) const;
     /// Moves every region and stored box by (dx, dz).
     void shift(double dx, double dz);
@@ -115,6 +123,11 @@ private:
         std::size_t used = 0;
         std::uint64_t nextSequence = 0;
         LastInsert last;
+        std::size_t storedCount = 0;
+        bool pairwiseClear = true;
+        /// The box `findFirst` last found clear; valid until the next insert or shift.
+        bool hasClearBox = false;
+        FaceBox clearBox;
         std::vector<Entry> rebuildEntries;          // the stored boxes, collect order
         std::vector<std::uint32_t> rebuildOrder;    // indices into rebuildEntries
         std::vector<std::uint32_t> rebuildScratch;
