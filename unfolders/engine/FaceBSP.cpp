@@ -105,6 +105,12 @@ void FaceBSP::split(Node& node) {
 }
 
 void FaceBSP::insert(const FaceBox& box) {
+    const bool checked = hasClearBox && clearBox.face == box.face &&
+                         clearBox.minX == box.minX && clearBox.maxX == box.maxX &&
+                         clearBox.minZ == box.minZ && clearBox.maxZ == box.maxZ;
+    if (boxCount > 0 && !checked)
+        pairwiseClear = false;
+    hasClearBox = false;
     LastInsert record;
     record.nodesBefore = used;
     Node* node = root;
@@ -281,12 +287,15 @@ void FaceBSP::rebuildOver(const FaceBoxTreeOrder::Region& region) {
                     drawDepth);
     const std::uint64_t next = nextSequence;
     const std::size_t count = boxCount;
+    // The same boxes go back in, so whether they were checked one by one stays as it was.
+    const bool wasPairwiseClear = pairwiseClear;
     for (const Entry& e : all) {
         nextSequence = e.sequence;
         insert(e.box);
     }
     nextSequence = next;
     boxCount = count;
+    pairwiseClear = wasPairwiseClear;
     last.valid = false;
 }
 
@@ -337,6 +346,9 @@ Poly* FaceBSP::findFirst(const FaceBox& box) const {
         return true;
     };
     visitOverlaps(*root, query, keepFirst);
+    hasClearBox = !first;
+    if (!first)
+        clearBox = box;
     return first ? first->box.face : nullptr;
 }
 
@@ -362,6 +374,8 @@ void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
 
 void FaceBSP::shift(double dx, double dz) {
     last.valid = false;
+    pairwiseClear = false;
+    hasClearBox = false;
     order.shift(dx, dz);
     for (std::size_t i = 0; i < used; ++i) {
         Node& node = nodes[i];

@@ -99,12 +99,20 @@ public:
     /// changing nothing, when `box.face` is not the face last inserted or the index
     /// changed since (a removal, a grow, a shift).
     bool undoLastInsert(const FaceBox& box);
+    /// Boxes stored in the index, counted as they come and go. O(1).
+    std::size_t getStoredCount() const { return boxCount; }
+    /// Whether no two stored faces can overlap because each box was stored right after
+    /// `findFirst` found its face clear of every face stored then. The overlap test is
+    /// symmetric and only a fold edge shared later makes it more lenient, so the faces'
+    /// pairwise overlaps are then known to be none. Boxes stored without that check
+    /// (or a `shift`, which rounds every box anew) make it false until the index is new.
+    bool isPairwiseClear() const { return pairwiseClear; }
     /// Whether a stored face overlaps the box's face (see FacesOverlap). With a list,
     /// every such face is appended in the region's tree order (FaceBoxTreeOrder);
     /// without one the search stops at the first overlap.
     bool query(const FaceBox& box, std::vector<Poly*>* overlapping = nullptr) const;
     /// The first stored face, in the order `query` lists them, that overlaps the
-    /// box's face; null when none does.
+    /// box's face; null when none does (remembered for `isPairwiseClear`).
     Poly* findFirst(const FaceBox& box) const;
     /// Moves the region, the search tree and every stored box by (dx, dz).
     void shift(double dx, double dz);
@@ -169,4 +177,8 @@ private:
     std::size_t boxCount = 0;
     std::uint64_t nextSequence = 0;
     LastInsert last;
+    bool pairwiseClear = true;
+    /// The box `findFirst` last found clear; valid until the next insert or shift.
+    mutable bool hasClearBox = false;
+    mutable FaceBox clearBox;
 };

@@ -107,15 +107,14 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // has no value; the fold angle is held in single precision.
     float theta = float(std::acos(std::clamp(nf.dot(ng), -1.0, 1.0)));
 
+    // Every corner but the two hinge ends is a vertex of the copy's own.
     std::vector<Vertex*> ring(size_t(n), nullptr);
-    std::vector<Vertex*> created;
     for (int k = 0; k < n; ++k) {
         if (k == hingeA || k == hingeB) {
             ring[size_t(k)] = gNet->getVertex(g->getVertexIndex(f.getVertex(k)));
         } else {
             auto* v = new Vertex(*f.getVertex(k));
             addVertex(v);
-            created.push_back(v);
             ring[size_t(k)] = v;
         }
     }
@@ -138,17 +137,18 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
                            : placedTransform->second * turnAbout(p0, axis, theta);
     faceTransforms[&f] = t;
 
-    auto* face = new Poly(ring);
+    auto* face = new Poly(std::move(ring));
     face->transform(t, hingeA, hingeB);
 
     if (checkIntersections) {
         if (Poly* hit = faceBoxTree->findFirst(FaceBox(face))) {
-            delete face;
             // The refused copy's own vertices are dropped so that they do not
             // distort the net's extent.
-            for (Vertex* v : created)
-                if (remVertex(v))
-                    delete v;
+            for (int k = 0; k < n; ++k)
+                if (k != hingeA && k != hingeB)
+                    if (Vertex* v = face->getVertex(k); remVertex(v))
+                        delete v;
+            delete face;
             if (blocker)
                 *blocker = hit->getTwin();
             return nullptr;

@@ -425,3 +425,52 @@ TEST(FaceBSP, BoxesFarBeyondTheRegionAndUnreachableRegionsAreStillFound) {
     EXPECT_TRUE(tree.remove(FaceBox(small)));
     EXPECT_EQ(nullptr, tree.findFirst(FaceBox(faces.square(0.5, 0.5, 1))));
 }
+
+TEST(FaceBSP, VouchesForNoOverlapOnlyWhileEveryBoxWasCheckedBeforeItCameIn) {
+    Faces faces;
+    FaceBSP tree;
+    auto checkAndStore = [&](Poly* face) {
+        const Poly* hit = tree.findFirst(FaceBox(face));
+        store(tree, face);
+        return hit == nullptr;
+    };
+    EXPECT_TRUE(tree.isPairwiseClear());
+    // The first box needs no check: there is nothing to overlap.
+    store(tree, faces.add({{0, 0}, {1, 0}, {0, 1}}));
+    EXPECT_TRUE(tree.isPairwiseClear());
+    // Checked boxes keep the promise even when storing them grows the tree.
+    EXPECT_TRUE(checkAndStore(faces.add({{3, 3}, {4, 3}, {3, 4}})));
+    EXPECT_TRUE(checkAndStore(faces.add({{40, -30}, {41, -30}, {40, -29}})));
+    EXPECT_TRUE(tree.isPairwiseClear());
+    EXPECT_EQ(size_t(3), tree.getStoredCount());
+
+    // A box found overlapping, then stored anyway (a net laid without the check).
+    Poly* crossing = faces.add({{0.2, 0.2}, {1.2, 0.2}, {0.2, 1.2}});
+    EXPECT_FALSE(checkAndStore(crossing));
+    EXPECT_FALSE(tree.isPairwiseClear());
+    EXPECT_EQ(size_t(4), tree.getStoredCount());
+    // Taking it out again does not restore the promise; the count follows.
+    EXPECT_TRUE(tree.undoLastInsert(FaceBox(crossing)));
+    EXPECT_EQ(size_t(3), tree.getStoredCount());
+    EXPECT_FALSE(tree.isPairwiseClear());
+
+    // A check vouches for the box it checked, stored next, and nothing else.
+    FaceBSP other;
+    store(other, faces.add({{0, 0}, {1, 0}, {0, 1}}));
+    Poly* checked = faces.add({{5, 5}, {6, 5}, {5, 6}});
+    Poly* unchecked = faces.add({{8, 8}, {9, 8}, {8, 9}});
+    EXPECT_EQ(nullptr, other.findFirst(FaceBox(checked)));
+    store(other, unchecked);
+    EXPECT_FALSE(other.isPairwiseClear());
+
+    // A shift rounds every box anew.
+    FaceBSP shifted;
+    store(shifted, faces.add({{0, 0}, {1, 0}, {0, 1}}));
+    Poly* next = faces.add({{2, 2}, {3, 2}, {2, 3}});
+    EXPECT_EQ(nullptr, shifted.findFirst(FaceBox(next)));
+    shifted.shift(0.5, 0.5);
+    store(shifted, next);
+    EXPECT_FALSE(shifted.isPairwiseClear());
+    EXPECT_TRUE(shifted.remove(FaceBox(next)));
+    EXPECT_EQ(size_t(1), shifted.getStoredCount());
+}
