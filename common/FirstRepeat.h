@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <unordered_set>
 #include <vector>
 
@@ -8,7 +9,7 @@
 /// `items.size()` when all differ. Short lists (faces are mostly 3 to 8
 /// corners) are scanned pairwise; long ones go through a hash set, so a face
 /// of 100,000 corners costs linear time, not quadratic.
-template <typename T> std::size_t FindFirstRepeat(const std::vector<T>& items) {
+template <typename T> std::size_t FindFirstRepeat(std::span<const T> items) {
     constexpr std::size_t kPairwiseLimit = 32;
     if (items.size() <= kPairwiseLimit) {
         for (std::size_t k = 1; k < items.size(); ++k)
@@ -23,4 +24,8 @@ template <typename T> std::size_t FindFirstRepeat(const std::vector<T>& items) {
         if (!seen.insert(items[k]).second)
             return k;
     return items.size();
+}
+
+template <typename T> std::size_t FindFirstRepeat(const std::vector<T>& items) {
+    return FindFirstRepeat(std::span<const T>(items));
 }

@@ -13,4 +13,8 @@ public:
     bool parseMesh(std::string_view bytes, MeshData& mesh, MeshParseError& error) override {
         return ParseOff(bytes, mesh, error);
     }
+    bool parsePackedMesh(std::string_view bytes, PackedMeshData& mesh,
+                         MeshParseError& error) override {
+        return ParseOff(bytes, mesh, error);
+    }
 };

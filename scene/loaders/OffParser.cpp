@@ -40,7 +40,7 @@ public:
     OffReader(std::string_view text, MeshParseError& error)
         : m_scan(text), m_error(error), m_textSize(text.size()) {}
 
-    bool read(MeshData& mesh);
+    bool read(PackedMeshData& mesh);
 
 private:
     bool fail(std::string message) {
@@ -55,8 +55,8 @@ private:
         return false;
     }
     bool readCounts(int& vertexCount, int& faceCount);
-    bool readVertex(int index, MeshData& mesh);
-    bool readFace(int index, int vertexCount, MeshData& mesh);
+    bool readVertex(int index, PackedMeshData& mesh);
+    bool readFace(int index, int vertexCount, PackedMeshData& mesh);
 
     TextScanner m_scan;
     MeshParseError& m_error;
@@ -95,7 +95,7 @@ bool OffReader::readCounts(int& vertexCount, int& faceCount) {
     return true;
 }
 
-bool OffReader::readVertex(int index, MeshData& mesh) {
+bool OffReader::readVertex(int index, PackedMeshData& mesh) {
     std::string_view tokens[3];
     double xyz[3];
     for (int k = 0; k < 3; ++k) {
@@ -113,7 +113,7 @@ bool OffReader::readVertex(int index, MeshData& mesh) {
     return true;
 }
 
-bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
+bool OffReader::readFace(int index, int vertexCount, PackedMeshData& mesh) {
     // The message prefix is made only on failure: building it for every face would
     // cost a string allocation per face of a huge mesh.
     const auto face = [index] { return "face " + std::to_string(index) + ": "; };
@@ -123,8 +123,8 @@ bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
         return fail(face() + QuotedToken(countToken) + " is not a vertex count");
     if (sides < 3)
         return fail(face() + "has " + std::to_string(sides) + " vertices, needs at least 3");
-    std::vector<int> ring;
-    ring.reserve(size_t(std::min(sides, 64)));
+    // The corners go straight into the shared index array; a failure leaves a partial
+    // ring there, which the caller discards with the whole mesh.
     for (int k = 0; k < sides; ++k) {
         std::string_view token = m_scan.nextToken();
         if (token.empty())
@@ -136,23 +136,26 @@ bool OffReader::readFace(int index, int vertexCount, MeshData& mesh) {
         if (vertex < 0 || vertex >= vertexCount)
             return fail(face() + "vertex index " + std::to_string(vertex) + " out of range (0.." +
                         std::to_string(vertexCount - 1) + ")");
-        ring.push_back(vertex);
+        mesh.corners.push_back(vertex);
     }
+    mesh.endFace();
+    const std::span<const int> ring = mesh.face(mesh.faceCount() - 1);
     const std::size_t repeat = FindFirstRepeat(ring);
     if (repeat < ring.size())
         return fail(face() + "vertex index " + std::to_string(ring[repeat]) + " repeated");
-    mesh.faces.push_back(std::move(ring));
     return true;
 }
 
-bool OffReader::read(MeshData& mesh) {
+bool OffReader::read(PackedMeshData& mesh) {
     int vertexCount = 0, faceCount = 0;
     if (!readCounts(vertexCount, faceCount))
         return false;
     // Counts come from the file: reserve no more than the text could hold
     // (a vertex line takes at least 6 characters, a face line 8).
     mesh.vertices.reserve(std::min<size_t>(vertexCount, m_textSize / 6));
-    mesh.faces.reserve(std::min<size_t>(faceCount, m_textSize / 8));
+    const size_t faces = std::min<size_t>(faceCount, m_textSize / 8);
+    mesh.faceStarts.reserve(faces + 1);
+    mesh.corners.reserve(3 * faces);
     for (int i = 0; i < vertexCount; ++i) {
         if (!m_scan.nextContentLine())
             return failAtEnd("unexpected end of file: " + std::to_string(i) + " of " +
@@ -172,11 +175,19 @@ bool OffReader::read(MeshData& mesh) {
 
 } // namespace
 
-bool ParseOff(std::string_view text, MeshData& out, MeshParseError& error) {
-    MeshData mesh;
+bool ParseOff(std::string_view text, PackedMeshData& out, MeshParseError& error) {
+    PackedMeshData mesh;
     OffReader reader(text, error);
     if (!reader.read(mesh))
         return false;
     out = std::move(mesh);
+    return true;
+}
+
+bool ParseOff(std::string_view text, MeshData& out, MeshParseError& error) {
+    PackedMeshData mesh;
+    if (!ParseOff(text, mesh, error))
+        return false;
+    out = mesh.unpack();
     return true;
 }

@@ -20,4 +20,6 @@ struct MeshParseError {
 /// line (numbers, finite coordinates, index range, repeated indices, fewer
 /// than three sides); the caller validates the whole mesh afterwards.
 /// On failure `out` is left untouched.
+bool ParseOff(std::string_view text, PackedMeshData& out, MeshParseError& error);
+/// The same, into one ring per face.
 bool ParseOff(std::string_view text, MeshData& out, MeshParseError& error);

@@ -2,6 +2,8 @@
 
 #include "sorvex/M3d.h"
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -70,4 +72,30 @@ struct MeshData {
     int countComponents() const;
     /// Vertices where faces meet in more than one fan (the surface pinches there).
     int countNonManifoldVertices() const;
+};
+
+/// A `MeshData` whose face rings lie one after another in a single index array, so a
+/// loader fills a mesh of millions of faces without a heap block per face. Face f is
+/// corners[faceStarts[f]] up to corners[faceStarts[f + 1]].
+struct PackedMeshData {
+    std::vector<Sorvex::M3d> vertices;
+    std::vector<int> corners;
+    /// One more entry than there are faces; starts with 0.
+    std::vector<std::size_t> faceStarts{0};
+
+    std::size_t faceCount() const { return faceStarts.size() - 1; }
+    std::span<const int> face(std::size_t f) const {
+        return std::span<const int>(corners).subspan(faceStarts[f],
+                                                     faceStarts[f + 1] - faceStarts[f]);
+    }
+    /// Ends the face made of the corners appended since the last face ended.
+    void endFace() { faceStarts.push_back(corners.size()); }
+    /// Drops the corners appended since the last face ended.
+    void dropOpenFace() { corners.resize(faceStarts.back()); }
+
+    /// The same rules and messages as `MeshData::validate`.
+    bool validate(std::string& error) const;
+
+    static PackedMeshData pack(const MeshData& data);
+    MeshData unpack() const;
 };

@@ -168,6 +168,8 @@ class PolyMesh : public SceneObj {
     /// invalid data returns false with the reason in `error` (when given) and
     /// changes nothing. Reports a structural change on success.
     bool fromMeshData(const MeshData& data, std::string* error = nullptr);
+    /// The same for packed rings: what loaders of huge meshes hand over.
+    bool fromMeshData(const PackedMeshData& data, std::string* error = nullptr);
     MeshData toMeshData() const;
     /// Replaces the mesh by the convex hull of its vertices, faces counter-clockwise seen from
     /// outside. `mergeCoplanar` false gives a triangulated hull; true merges coplanar triangles
@@ -234,6 +236,10 @@ private:
     /// Swaps in the geometry of `data` (already validated), deleting the old
     /// faces and vertices. No change report.
     void replaceGeometry(const MeshData& data);
+    void replaceGeometry(const PackedMeshData& data);
+    /// What both replaceGeometry do; `Faces` gives face rings by index.
+    template <typename Faces>
+    void buildGeometry(const std::vector<Sorvex::M3d>& positions, const Faces& faces);
     void deleteGeometry(PolyList& polys, VertexList& vertices);
     RGBAColor faceColor(Renderer* r, Poly& face);
     void renderFaceEdges(Renderer* r);

@@ -197,15 +197,26 @@ void PolyMesh::write(XML& xml) {
     xml.add("Color", std::string_view(colour, n));
 }
 
-void PolyMesh::replaceGeometry(const MeshData& data) {
+template <typename Faces>
+void PolyMesh::buildGeometry(const std::vector<M3d>& positions, const Faces& faces) {
     deleteGeometry(m_polys, m_vertices);
-    m_vertices.reserve(data.vertices.size());
-    m_polys.reserve(data.faces.size());
+    m_vertices.reserve(positions.size());
+    m_polys.reserve(faces.size());
+    // Each vertex's face list is sized once from its use count: grown face by face it
+    // would be reallocated three or four times per vertex.
+    std::vector<std::uint32_t> uses(positions.size(), 0);
+    for (std::size_t f = 0; f < faces.size(); ++f)
+        for (int index : faces[f])
+            ++uses[std::size_t(index)];
     std::vector<Vertex*> vertices;
-    vertices.reserve(data.vertices.size());
-    for (const M3d& p : data.vertices)
-        vertices.push_back(addVertexAt(p));
-    for (const auto& face : data.faces) {
+    vertices.reserve(positions.size());
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        Vertex* v = addVertexAt(positions[i]);
+        v->m_polys.reserve(uses[i]);
+        vertices.push_back(v);
+    }
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        const auto& face = faces[i];
         std::vector<Vertex*> ring;
         ring.reserve(face.size());
         for (int index : face)
@@ -218,7 +229,38 @@ void PolyMesh::replaceGeometry(const MeshData& data) {
     ++m_revision;
 }
 
+namespace {
+
+/// Packed rings by index, as buildGeometry reads faces.
+struct PackedRings {
+    const PackedMeshData& data;
+    std::size_t size() const { return data.faceCount(); }
+    std::span<const int> operator[](std::size_t f) const { return data.face(f); }
+};
+
+} // namespace
+
+void PolyMesh::replaceGeometry(const MeshData& data) {
+    buildGeometry(data.vertices, data.faces);
+}
+
+void PolyMesh::replaceGeometry(const PackedMeshData& data) {
+    buildGeometry(data.vertices, PackedRings{data});
+}
+
 bool PolyMesh::fromMeshData(const MeshData& data, std::string* error) {
+    std::string reason;
+    if (!data.validate(reason)) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    replaceGeometry(data);
+    onChanged(true);
+    return true;
+}
+
+bool PolyMesh::fromMeshData(const PackedMeshData& data, std::string* error) {
     std::string reason;
     if (!data.validate(reason)) {
         if (error)

@@ -2,6 +2,8 @@
 
 #include "common/XML.h"
 #include "scene/Factory.h"
+#include "scene/loaders/MeshFileLoader.h"
+#include "scene/mesh/PolyMesh.h"
 
 #include <algorithm>
 #include <new>
@@ -45,30 +47,64 @@ OpenFilter BuildOpenFilter() {
     return filter;
 }
 
-bool LoadWithLoaders(const std::string& path, XML& node, std::string& error) {
+namespace {
+
+/// Offers `path` to every loader that handles its name, in factory order, until `attempt`
+/// succeeds with one; `attempt` must leave the caller's state alone when it fails.
+template <typename Attempt>
+bool loadWithFirstLoader(const std::string& path, std::string& error, Attempt&& attempt) {
     std::string lastError;
     bool handled = false;
     for (const std::unique_ptr<Loader>& loader : BuildLoaders()) {
         if (!loader->handles(path))
             continue;
         handled = true;
-        // Each loader starts from the node as given, whatever a failed one left in it.
-        XML attempt(node);
         bool loaded = false;
         try {
-            loaded = loader->load(path, attempt);
+            loaded = attempt(*loader);
         } catch (const std::bad_alloc&) {
             // A model too large for this machine must not end the program, and the
             // documents already open with it.
             error = path + ": not enough memory to load this file";
             return false;
         }
-        if (loaded) {
-            node = std::move(attempt);
+        if (loaded)
             return true;
-        }
         lastError = loader->getError();
     }
     error = handled ? lastError : path + ": unknown file type (no loader reads this extension)";
     return false;
+}
+
+} // namespace
+
+bool LoadWithLoaders(const std::string& path, XML& node, std::string& error) {
+    return loadWithFirstLoader(path, error, [&](Loader& loader) {
+        // Each loader starts from the node as given, whatever a failed one left in it.
+        XML attempt(node);
+        if (!loader.load(path, attempt))
+            return false;
+        node = std::move(attempt);
+        return true;
+    });
+}
+
+LoadedFile::LoadedFile() = default;
+LoadedFile::~LoadedFile() = default;
+
+bool LoadFile(const std::string& path, LoadedFile& out, std::string& error) {
+    return loadWithFirstLoader(path, error, [&](Loader& loader) {
+        if (auto* meshLoader = dynamic_cast<MeshFileLoader*>(&loader)) {
+            auto mesh = std::make_unique<PolyMesh>();
+            if (!meshLoader->loadMesh(path, *mesh))
+                return false;
+            out.mesh = std::move(mesh);
+            return true;
+        }
+        XML attempt(out.node);
+        if (!loader.load(path, attempt))
+            return false;
+        out.node = std::move(attempt);
+        return true;
+    });
 }

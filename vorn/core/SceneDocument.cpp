@@ -78,9 +78,15 @@ void SceneDocument::newDocument() {
 }
 
 bool SceneDocument::open(const std::string& path, std::string& error) {
-    XML node("SceneRoot");
-    if (!LoadWithLoaders(path, node, error) || !openNode(node, path, error))
+    LoadedFile loaded;
+    if (!LoadFile(path, loaded, error))
         return false;
+    if (loaded.mesh) {
+        if (!openMesh(std::move(loaded.mesh), path, error))
+            return false;
+    } else if (!openNode(loaded.node, path, error)) {
+        return false;
+    }
     m_root->setFileName(fileNameOf(path));
     m_root->setFilePath(folderOf(path));
     m_root->onChanged(true);
@@ -109,6 +115,23 @@ bool SceneDocument::openNode(XML& node, const std::string& sourceName, std::stri
     }
     adoptRoot(std::move(root));
     m_warning = warning.empty() ? std::string() : sourceName + ": " + warning;
+    return true;
+}
+
+bool SceneDocument::openMesh(std::unique_ptr<PolyMesh> mesh, const std::string& sourceName,
+                             std::string& error) {
+    std::unique_ptr<SceneRoot> root;
+    try {
+        root = std::make_unique<SceneRoot>();
+        // The root owns the mesh once attached; until then the mesh is still ours.
+        mesh->setParent(root.get());
+        mesh.release();
+    } catch (const std::bad_alloc&) {
+        error = sourceName + ": not enough memory to read the scene";
+        return false;
+    }
+    adoptRoot(std::move(root));
+    m_warning.clear();
     return true;
 }
 

@@ -98,6 +98,10 @@ public:
                           bool selectedOnly) override;
 
 private:
+    /// Replaces the root with a new one holding `mesh`, as openNode does with a
+    /// mesh file's node.
+    bool openMesh(std::unique_ptr<PolyMesh> mesh, const std::string& sourceName,
+                  std::string& error);
     /// Takes `root` as the document's root, dropping the old one.
     void adoptRoot(std::unique_ptr<SceneRoot> root);
     void dropRoot();

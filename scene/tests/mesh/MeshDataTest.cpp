@@ -7,9 +7,12 @@
 
 namespace {
 
+/// The reason `d` is refused; the packed form of `d` must be refused for the same reason.
 std::string validationError(const MeshData& d) {
-    std::string error;
+    std::string error, packedError;
     EXPECT_FALSE(d.validate(error));
+    EXPECT_FALSE(PackedMeshData::pack(d).validate(packedError));
+    EXPECT_EQ(error, packedError);
     return error;
 }
 
@@ -91,6 +94,26 @@ TEST(MeshDataTest, ValidationNamesTheFirstProblem) {
     d.vertices.push_back({2, 2, 2});
     d.faces.push_back({4, 7, 8});
     EXPECT_EQ("edge 4-7 is used by 3 faces (non-manifold)", validationError(d));
+}
+
+TEST(MeshDataTest, PackedRingsKeepEveryFaceInOrder) {
+    MeshData d = testshapes::cube();
+    d.faces[1] = {0, 4, 5, 6, 7, 3}; // rings of different lengths, one long
+    d.faces.push_back({2, 6, 1});
+    const PackedMeshData packed = PackedMeshData::pack(d);
+    ASSERT_EQ(d.faces.size(), packed.faceCount());
+    ASSERT_EQ(d.faces.size() + 1, packed.faceStarts.size());
+    for (std::size_t f = 0; f < d.faces.size(); ++f) {
+        const std::span<const int> ring = packed.face(f);
+        EXPECT_EQ(d.faces[f], std::vector<int>(ring.begin(), ring.end())) << "face " << f;
+    }
+    const MeshData back = packed.unpack();
+    EXPECT_EQ(d.faces, back.faces);
+    EXPECT_EQ(d.vertices, back.vertices);
+
+    std::string error;
+    EXPECT_TRUE(PackedMeshData::pack(testshapes::torus(6, 5)).validate(error)) << error;
+    EXPECT_TRUE(PackedMeshData().validate(error)) << error;
 }
 
 TEST(MeshDataTest, EmptyDataAndOpenSurfacesAreValid) {

@@ -91,7 +91,10 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     if (shadedBackground)
         drawGradient();
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_NORMALIZE);
+    // The recorder stores unit world-space normals and the model-view matrix is a rigid
+    // look-at, so normals arrive unit length: renormalising every vertex of a million-face
+    // mesh on each frame would be wasted work.
+    glDisable(GL_NORMALIZE);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
