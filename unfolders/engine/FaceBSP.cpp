@@ -186,10 +186,7 @@ bool FaceBSP::remove(const FaceBox& box) {
     return true;
 }
 
-void FaceBSP::grow(const FaceBox& box) {
-    // The tenfold margin keeps growth rare while a net spreads outwards; the answer
-    // order depends on these very bounds.
-    FaceBoxTreeOrder::Region region = order.getRegion();
+FaceBox FaceBSP::GrownRegion(FaceBox region, const FaceBox& box) {
     const double width = box.maxX - box.minX;
     const double depth = box.maxZ - box.minZ;
     if (box.minX < region.minX)
@@ -200,6 +197,18 @@ void FaceBSP::grow(const FaceBox& box) {
         region.minZ = box.minZ - 10 * depth;
     if (box.maxZ > region.maxZ)
         region.maxZ = box.maxZ + 10 * depth;
+    return region;
+}
+
+void FaceBSP::grow(const FaceBox& box) {
+    // The answer order depends on these very bounds.
+    FaceBoxTreeOrder::Region region = order.getRegion();
+    const FaceBox grown =
+        GrownRegion(FaceBox(region.minX, region.maxX, region.minZ, region.maxZ), box);
+    region.minX = grown.minX;
+    region.maxX = grown.maxX;
+    region.minZ = grown.minZ;
+    region.maxZ = grown.maxZ;
     order.setRegion(region, nextSequence);
     coverRegion();
     last.valid = false;

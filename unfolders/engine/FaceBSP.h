@@ -88,6 +88,10 @@ public:
     /// Widens the region to take in `box`: on each side the box reaches beyond, the
     /// bound moves to the box's bound plus ten times the box's extent on that axis.
     void grow(const FaceBox& box);
+    /// The region `grow(box)` makes of `region`: a bound the box reaches beyond moves
+    /// to the box's bound plus ten times the box's extent on that axis. The tenfold
+    /// margin keeps growth rare while a net spreads outwards.
+    static FaceBox GrownRegion(FaceBox region, const FaceBox& box);
     /// Whether the region wholly contains the box (bounds may touch).
     bool contains(const FaceBox& box) const { return order.getRegion().contains(box); }
     /// Removes the first box of `box.face`, in the order answers list them, among

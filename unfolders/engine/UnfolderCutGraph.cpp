@@ -114,30 +114,6 @@ void Unfolder::addTwinUnindexed(Poly& src, Poly& net) {
     PolyMesh::addPoly(&net, false);
 }
 
-namespace {
-
-/// The region the face-box index reaches when the boxes go in one by one, each growing
-/// it as FaceBSP::grow does: a bound the box reaches beyond moves to the box's bound
-/// plus ten times the box's extent on that axis.
-FaceBox grownRegion(const std::vector<FaceBox>& boxes) {
-    FaceBox region;
-    for (const FaceBox& box : boxes) {
-        const double width = box.maxX - box.minX;
-        const double depth = box.maxZ - box.minZ;
-        if (box.minX < region.minX)
-            region.minX = box.minX - 10 * width;
-        if (box.maxX > region.maxX)
-            region.maxX = box.maxX + 10 * width;
-        if (box.minZ < region.minZ)
-            region.minZ = box.minZ - 10 * depth;
-        if (box.maxZ > region.maxZ)
-            region.maxZ = box.maxZ + 10 * depth;
-    }
-    return region;
-}
-
-} // namespace
-
 void Unfolder::indexWholeNet(bool hull) {
     // Growing the index face by face rebuilds it every time the net reaches past its
     // region; the boxes are known, so the index starts at the region it would end
@@ -146,7 +122,10 @@ void Unfolder::indexWholeNet(bool hull) {
     boxes.reserve(getPolyCount());
     for (Poly* f : getPolys())
         boxes.emplace_back(f);
-    const FaceBox region = grownRegion(boxes);
+    // The region the index reaches when the boxes go in one by one, each growing it.
+    FaceBox region;
+    for (const FaceBox& box : boxes)
+        region = FaceBSP::GrownRegion(region, box);
     if (boxes.empty())
         resetFaceBoxTree();
     else
