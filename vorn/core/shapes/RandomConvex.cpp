@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "common/Random.h"
-#include "scene/mesh/ConvexHull.h"
+#include "scene/mesh/CanonicalHull.h"
+#include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
 
 using Sorvex::M3d;
@@ -17,42 +18,28 @@ constexpr double MinSize = 0.0001;
 /// New point sets drawn before giving up; a sound radius needs one or two.
 constexpr int MaxAttempts = 1000;
 
-bool makeConvex(PolyMesh& mesh) {
-    if (!mesh.convexify(false))
-        return false;
-    return mesh.convexify(true);
-}
-
-bool isDegenerate(const Poly& f) {
-    if (f.getArea() < MinSize || f.getNormal().length() == 0)
-        return true;
-    for (int i = 0; i < f.getVertexCount(); ++i)
-        if ((*f.getVertex(i + 1) - *f.getVertex(i)).length() < MinSize)
+/// Whether a face is too small to keep: an area or an edge below MinSize, or no
+/// normal at all. The area is half the length of the face's Newell sum, taken
+/// relative to its first corner.
+bool isDegenerate(const MeshData& hull, const std::vector<int>& ring) {
+    const M3d origin = hull.vertices[std::size_t(ring.front())];
+    M3d sum;
+    for (std::size_t k = 0; k < ring.size(); ++k) {
+        const M3d& a = hull.vertices[std::size_t(ring[k])];
+        const M3d& b = hull.vertices[std::size_t(ring[(k + 1) % ring.size()])];
+        M3d c;
+        c.cross(a - origin, b - origin);
+        sum += c;
+        if ((b - a).length() < MinSize)
             return true;
-    return false;
+    }
+    const double twiceArea = sum.length();
+    return twiceArea == 0 || 0.5 * twiceArea < MinSize;
 }
 
-/// The first degenerate face, or null.
-Poly* findDegenerateFace(PolyMesh& mesh) {
-    for (Poly* f : mesh.getPolys())
-        if (isDegenerate(*f))
-            return f;
-    return nullptr;
-}
-
-bool isClosed(PolyMesh& mesh) {
-    if (mesh.getPolyCount() == 0)
-        return false;
-    for (Poly* f : mesh.getPolys())
-        for (int i = 0; i < f->getVertexCount(); ++i)
-            if (!mesh.hasNeighbor(*f, i))
-                return false;
-    return true;
-}
-
-/// One attempt on fresh points; true when the hull is closed and has no
-/// degenerate face.
-bool tryOnce(PolyMesh& mesh, int count, double radius) {
+/// One attempt on fresh points; true when the hull is closed and has no degenerate
+/// face.
+bool tryOnce(MeshData& hull, int count, double radius) {
     std::vector<M3d> points;
     points.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
@@ -62,23 +49,24 @@ bool tryOnce(PolyMesh& mesh, int count, double radius) {
         const double z = vornRand() - 16383;
         points.push_back(M3d(x, y, z).normalized() * radius);
     }
-    // The hull of the points, triangulated, then the hull of its corners with coplanar
-    // triangles merged, as makeConvex gives it; built as data, the mesh only once.
-    MeshData triangulated, merged;
-    if (!ConvexHullOf(points, false, triangulated) ||
-        !ConvexHullOf(triangulated.vertices, true, merged) ||
-        !mesh.fromMeshData(merged))
+    if (!CanonicalConvexHullOf(points, hull))
         return false;
     // Each collapse merges a face's corners into one point, so the hull
     // loses vertices every round: at most `count` rounds are needed.
     for (int round = 0; round <= count; ++round) {
-        Poly* f = findDegenerateFace(mesh);
-        if (!f)
-            return isClosed(mesh);
-        const M3d centre = f->getCenter();
-        for (Vertex* v : f->getVertices())
-            v->setPosition(centre);
-        if (!makeConvex(mesh))
+        const auto degenerate =
+            std::find_if(hull.faces.begin(), hull.faces.end(),
+                         [&](const std::vector<int>& ring) { return isDegenerate(hull, ring); });
+        if (degenerate == hull.faces.end())
+            return hull.topology().closed;
+        M3d centre;
+        for (int v : *degenerate)
+            centre += hull.vertices[std::size_t(v)];
+        centre = centre / double(degenerate->size());
+        for (int v : *degenerate)
+            hull.vertices[std::size_t(v)] = centre;
+        points = hull.vertices;
+        if (!CanonicalConvexHullOf(points, hull))
             return false;
     }
     return false;
@@ -90,16 +78,11 @@ bool BuildRandomConvex(PolyMesh& mesh, int count, double radius) {
     if (!std::isfinite(radius) || radius <= 0)
         return false;
     count = std::max(count, 4);
-    // Built aside so that a failure leaves the caller's mesh untouched; an empty mesh
-    // (the batch runner clears its test mesh first) is built in place and emptied
-    // again on failure, which saves a copy per polyhedron.
-    const bool inPlace = mesh.getPolyCount() == 0 && mesh.getVertexCount() == 0;
-    PolyMesh scratch;
-    PolyMesh& work = inPlace ? mesh : scratch;
+    // Built as data, so that a failure leaves the caller's mesh untouched and the
+    // mesh is made only once.
+    MeshData hull;
     for (int attempt = 0; attempt < MaxAttempts; ++attempt)
-        if (tryOnce(work, count, radius))
-            return inPlace || mesh.fromMeshData(scratch.toMeshData());
-    if (inPlace)
-        mesh.clear();
+        if (tryOnce(hull, count, radius))
+            return mesh.fromMeshData(hull);
     return false;
 }
