@@ -14,6 +14,7 @@
 /// - faces sorted by their corners' point indices, compared in ring order.
 /// Points in general position are hulled by GeneralPositionHull; any other input goes
 /// through ConvexHullOf (triangulated, then the hull of its corners with coplanar
-/// triangles merged), put in the same order. False, `hull` unchanged, for the input
-/// ConvexHullOf refuses (fewer than 4 points, flat or non-finite).
-bool CanonicalConvexHullOf(const std::vector<Sorvex::M3d>& points, MeshData& hull);
+/// triangles merged), put in the same order. The hull is closed. False, `hull`
+/// unchanged, for the input ConvexHullOf refuses (fewer than 4 points, flat or
+/// non-finite).
+bool CanonicalConvexHullOf(const std::vector<Sorvex::M3d>& points, PackedMeshData& hull);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
-#include <tuple>
 
 using Sorvex::M3d;
 
@@ -47,24 +45,18 @@ struct Face {
     bool alive = true;
 };
 
-/// Builds the hull; every method returns false as soon as a decision is unsure.
+/// Builds the hull; every method returns false as soon as a decision is unsure. One
+/// builder per thread is kept, so that its arrays are allocated once, not per hull.
 class Builder {
 public:
-    explicit Builder(const std::vector<M3d>& points)
-        : m_points(points), m_conflictFace(points.size(), -1), m_nextConflict(points.size(), -1),
-          m_startsAt(points.size(), -1), m_startsStamp(points.size(), -1) {}
-
-    bool build(std::vector<std::array<int, 3>>& triangles) {
-        std::vector<int> order = distinctPoints();
-        if (order.size() < 4 || !startTetrahedron(order))
+    bool build(const std::vector<M3d>& points, std::vector<std::array<int, 3>>& triangles) {
+        if (!reset(points))
             return false;
-        for (int p : order) {
-            if (m_used[std::size_t(p)])
-                continue;
-            if (!assign(p, m_seedFaces))
+        for (int p = 0; p < int(points.size()); ++p) {
+            if (!m_used[std::size_t(p)] && !assign(p, m_seedFaces))
                 return false;
         }
-        for (int p : order) {
+        for (int p = 0; p < int(points.size()); ++p) {
             if (m_conflictFace[std::size_t(p)] >= 0 && !insert(p))
                 return false;
         }
@@ -72,62 +64,71 @@ public:
     }
 
 private:
+    /// The side of `p` against face `f`. A point at exactly a corner's position is a
+    /// repeat of a point already in the hull (points are inserted in index order), so
+    /// it counts as inside: the lowest index of a repeated point is the corner.
     Side side(const Face& f, int p) const {
-        return SideOf(at(f.v[0]), at(f.v[1]), at(f.v[2]), at(p));
+        const M3d& a = at(f.v[0]);
+        const M3d& b = at(f.v[1]);
+        const M3d& c = at(f.v[2]);
+        const M3d& d = at(p);
+        const Side s = SideOf(a, b, c, d);
+        if (s == Side::Unsure && (same(a, d) || same(b, d) || same(c, d)))
+            return Side::Below;
+        return s;
     }
-    const M3d& at(int p) const { return m_points[std::size_t(p)]; }
+    static bool same(const M3d& a, const M3d& b) {
+        return a.x() == b.x() && a.y() == b.y() && a.z() == b.z();
+    }
+    const M3d& at(int p) const { return (*m_points)[std::size_t(p)]; }
 
-    /// Indices of the points in index order, exact repeats of an earlier point left out.
-    std::vector<int> distinctPoints() {
-        for (const M3d& p : m_points) {
+    bool reset(const std::vector<M3d>& points) {
+        m_points = &points;
+        m_faces.clear();
+        m_conflictFace.assign(points.size(), -1);
+        m_nextConflict.assign(points.size(), -1);
+        m_used.assign(points.size(), 0);
+        m_startsAt.assign(points.size(), -1);
+        m_startsStamp.assign(points.size(), -1);
+        m_stamp = 0;
+        m_extent = 0;
+        for (const M3d& p : points) {
             if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z()))
-                return {};
+                return false;
             m_extent = std::max({m_extent, std::abs(p.x()), std::abs(p.y()), std::abs(p.z())});
         }
-        std::vector<int> byPosition(m_points.size());
-        std::iota(byPosition.begin(), byPosition.end(), 0);
-        auto key = [this](int i) { return std::make_tuple(at(i).x(), at(i).y(), at(i).z(), i); };
-        std::sort(byPosition.begin(), byPosition.end(),
-                  [&](int a, int b) { return key(a) < key(b); });
-        std::vector<char> repeat(m_points.size(), 0);
-        for (std::size_t k = 1; k < byPosition.size(); ++k) {
-            const M3d& a = at(byPosition[k - 1]);
-            const M3d& b = at(byPosition[k]);
-            if (a.x() == b.x() && a.y() == b.y() && a.z() == b.z())
-                repeat[std::size_t(byPosition[k])] = 1;
-        }
-        std::vector<int> order;
-        order.reserve(m_points.size());
-        for (std::size_t i = 0; i < m_points.size(); ++i)
-            if (!repeat[i])
-                order.push_back(int(i));
-        m_used.assign(m_points.size(), 0);
-        return order;
+        return startTetrahedron();
     }
 
-    /// The first tetrahedron: the first point, the next, the first not on their line,
-    /// and the first certainly off their plane.
-    bool startTetrahedron(const std::vector<int>& order) {
-        const int a = order[0], b = order[1];
-        int c = -1, d = -1;
+    /// The first tetrahedron: the first point, the first at another position, the
+    /// first not on their line, and the first certainly off their plane. Points before
+    /// each of them repeat or line up with the ones chosen, so a repeat of a corner
+    /// always comes after it.
+    bool startTetrahedron() {
+        const int n = int(m_points->size());
+        if (n < 4)
+            return false;
+        const int a = 0;
+        int b = 1;
+        while (b < n && same(at(a), at(b)))
+            ++b;
+        int c = b + 1, d = -1;
         const double tiny = 1e-20 * m_extent * m_extent;
-        for (std::size_t k = 2; k < order.size() && c < 0; ++k) {
-            M3d n;
-            n.cross(at(b) - at(a), at(order[k]) - at(a));
-            if (n.squared() > tiny * tiny)
-                c = order[k];
+        for (; c < n; ++c) {
+            M3d normal;
+            normal.cross(at(b) - at(a), at(c) - at(a));
+            if (normal.squared() > tiny * tiny)
+                break;
         }
-        if (c < 0)
+        if (c >= n)
             return false;
         Side dSide = Side::Unsure;
-        for (int p : order) {
-            if (p == a || p == b || p == c)
+        for (int p = b + 1; p < n && d < 0; ++p) {
+            if (p == c)
                 continue;
             dSide = SideOf(at(a), at(b), at(c), at(p));
-            if (dSide != Side::Unsure) {
+            if (dSide != Side::Unsure)
                 d = p;
-                break;
-            }
         }
         if (d < 0)
             return false;
@@ -275,7 +276,7 @@ private:
         return true;
     }
 
-    const std::vector<M3d>& m_points;
+    const std::vector<M3d>* m_points = nullptr;
     std::vector<Face> m_faces;
     std::vector<int> m_conflictFace; ///< per point: the face it is filed under, or -1
     std::vector<int> m_nextConflict; ///< per point: the next point filed under that face
@@ -294,5 +295,6 @@ private:
 
 bool GeneralPositionHull(const std::vector<M3d>& points,
                          std::vector<std::array<int, 3>>& triangles) {
-    return Builder(points).build(triangles);
+    thread_local Builder builder;
+    return builder.build(points, triangles);
 }

@@ -97,9 +97,9 @@ TEST(IncrementalHull, SameFacesAsQhullOnRandomSpheres) {
         for (const auto& t : triangles)
             ours.insert(AsSet({t[0], t[1], t[2]}));
         EXPECT_EQ(FacesInPointIndices(points, QhullMerged(points)), ours) << "seed " << seed;
-        MeshData canonical;
+        PackedMeshData canonical;
         ASSERT_TRUE(CanonicalConvexHullOf(points, canonical));
-        ExpectClosedConvexHull(points, canonical);
+        ExpectClosedConvexHull(points, canonical.unpack());
         ++compared;
     }
     EXPECT_EQ(300, compared);
@@ -130,8 +130,9 @@ TEST(IncrementalHull, GivesUpOnDegenerateInputAndTheCanonicalHullStillAnswers) {
     for (int i = 0; i < 8; ++i)
         cube.emplace_back(i & 1, (i >> 1) & 1, (i >> 2) & 1);
     EXPECT_FALSE(GeneralPositionHull(cube, triangles));
-    MeshData hull;
-    ASSERT_TRUE(CanonicalConvexHullOf(cube, hull));
+    PackedMeshData packed;
+    ASSERT_TRUE(CanonicalConvexHullOf(cube, packed));
+    MeshData hull = packed.unpack();
     EXPECT_EQ(6u, hull.faces.size());
     for (const auto& ring : hull.faces)
         EXPECT_EQ(4u, ring.size());
@@ -145,8 +146,8 @@ TEST(IncrementalHull, GivesUpOnDegenerateInputAndTheCanonicalHullStillAnswers) {
                         points[std::size_t(t[2])]) * (1.0 / 3.0);
     points.push_back(onFace * (1 + 1e-17));
     EXPECT_FALSE(GeneralPositionHull(points, triangles));
-    ASSERT_TRUE(CanonicalConvexHullOf(points, hull));
-    ExpectClosedConvexHull(points, hull);
+    ASSERT_TRUE(CanonicalConvexHullOf(points, packed));
+    ExpectClosedConvexHull(points, packed.unpack());
 
     // Too few, flat, or not finite: no hull from either.
     const std::vector<std::vector<M3d>> refused = {
@@ -157,7 +158,7 @@ TEST(IncrementalHull, GivesUpOnDegenerateInputAndTheCanonicalHullStillAnswers) {
         {M3d(1, 1, 1), M3d(1, 1, 1), M3d(1, 1, 1), M3d(1, 1, 1), M3d(0, 0, 0)},
     };
     for (std::size_t k = 0; k < refused.size(); ++k) {
-        MeshData untouched;
+        PackedMeshData untouched;
         untouched.vertices = {M3d(9, 9, 9)};
         const bool accepted = CanonicalConvexHullOf(refused[k], untouched);
         EXPECT_EQ(k == 2, accepted) << "set " << k;
@@ -170,8 +171,9 @@ TEST(IncrementalHull, GivesUpOnDegenerateInputAndTheCanonicalHullStillAnswers) {
 TEST(IncrementalHull, CanonicalOrderIsTheSameWhicheverHullBuiltIt) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         const std::vector<M3d> points = SpherePoints(seed, 60);
-        MeshData canonical;
-        ASSERT_TRUE(CanonicalConvexHullOf(points, canonical));
+        PackedMeshData packed;
+        ASSERT_TRUE(CanonicalConvexHullOf(points, packed));
+        const MeshData canonical = packed.unpack();
         // The order spelled out: corners by point index, rings from their lowest corner,
         // faces sorted.
         EXPECT_TRUE(std::is_sorted(canonical.faces.begin(), canonical.faces.end()));

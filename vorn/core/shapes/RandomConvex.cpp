@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "common/Random.h"
@@ -21,7 +22,7 @@ constexpr int MaxAttempts = 1000;
 /// Whether a face is too small to keep: an area or an edge below MinSize, or no
 /// normal at all. The area is half the length of the face's Newell sum, taken
 /// relative to its first corner.
-bool isDegenerate(const MeshData& hull, const std::vector<int>& ring) {
+bool isDegenerate(const PackedMeshData& hull, std::span<const int> ring) {
     const M3d origin = hull.vertices[std::size_t(ring.front())];
     M3d sum;
     for (std::size_t k = 0; k < ring.size(); ++k) {
@@ -37,9 +38,9 @@ bool isDegenerate(const MeshData& hull, const std::vector<int>& ring) {
     return twiceArea == 0 || 0.5 * twiceArea < MinSize;
 }
 
-/// One attempt on fresh points; true when the hull is closed and has no degenerate
-/// face.
-bool tryOnce(MeshData& hull, int count, double radius) {
+/// One attempt on fresh points; true when the hull has no degenerate face (the
+/// canonical hull is closed).
+bool tryOnce(PackedMeshData& hull, int count, double radius) {
     std::vector<M3d> points;
     points.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
@@ -54,16 +55,17 @@ bool tryOnce(MeshData& hull, int count, double radius) {
     // Each collapse merges a face's corners into one point, so the hull
     // loses vertices every round: at most `count` rounds are needed.
     for (int round = 0; round <= count; ++round) {
-        const auto degenerate =
-            std::find_if(hull.faces.begin(), hull.faces.end(),
-                         [&](const std::vector<int>& ring) { return isDegenerate(hull, ring); });
-        if (degenerate == hull.faces.end())
-            return hull.topology().closed;
+        std::size_t f = 0;
+        while (f < hull.faceCount() && !isDegenerate(hull, hull.face(f)))
+            ++f;
+        if (f == hull.faceCount())
+            return true;
+        const std::span<const int> degenerate = hull.face(f);
         M3d centre;
-        for (int v : *degenerate)
+        for (int v : degenerate)
             centre += hull.vertices[std::size_t(v)];
-        centre = centre / double(degenerate->size());
-        for (int v : *degenerate)
+        centre = centre / double(degenerate.size());
+        for (int v : degenerate)
             hull.vertices[std::size_t(v)] = centre;
         points = hull.vertices;
         if (!CanonicalConvexHullOf(points, hull))
@@ -80,7 +82,7 @@ bool BuildRandomConvex(PolyMesh& mesh, int count, double radius) {
     count = std::max(count, 4);
     // Built as data, so that a failure leaves the caller's mesh untouched and the
     // mesh is made only once.
-    MeshData hull;
+    PackedMeshData hull;
     for (int attempt = 0; attempt < MaxAttempts; ++attempt)
         if (tryOnce(hull, count, radius))
             return mesh.fromMeshData(hull);
