@@ -1,6 +1,7 @@
 // Random series give the results files they gave before the batch engine was made
-// faster: the files in tests/data/batch were written by the earlier engine, so any
-// change to the polyhedra, their order or the counting shows here.
+// faster: the files in tests/data/batch were written once the random polyhedra came
+// in their canonical face and corner order, so any later change to the polyhedra,
+// their order or the counting shows here.
 #include "vorn/core/batch/BatchRunner.h"
 #include "vorn/core/shapes/RandomConvex.h"
 
