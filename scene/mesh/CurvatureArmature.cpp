@@ -4,6 +4,7 @@
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/Vertex.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -20,6 +21,25 @@ double cornerAngle(const Poly& f, int k) {
     M3d c;
     c.cross(a, b);
     return std::atan2(c.length(), a.dot(b));
+}
+
+/// An angle's error bound in FastAngle: the polynomial's 1e-5 with room for rounding.
+constexpr double kFastAngleError = 2e-5;
+
+/// atan2(s, c) for s >= 0 to within kFastAngleError, without a library call: a
+/// polynomial for atan on [0, 1] (error at most 1e-5) on the smaller of |s| and |c|
+/// over the larger, then moved to its quadrant.
+double FastAngle(double s, double c) {
+    const double ac = std::abs(c);
+    const double larger = std::max(s, ac);
+    if (larger == 0)
+        return 0;
+    const double t = std::min(s, ac) / larger;
+    const double t2 = t * t;
+    const double atanT =
+        t * (0.9998660 + t2 * (-0.3302995 + t2 * (0.1801410 + t2 * (-0.0851330 + t2 * 0.0208351))));
+    const double fromAxis = s > ac ? std::numbers::pi / 2 - atanT : atanT;
+    return c < 0 ? std::numbers::pi - fromAxis : fromAxis;
 }
 
 } // namespace
@@ -45,6 +65,33 @@ double CurvatureArmature::MinAngleDeficit(PolyMesh& mesh) {
         any = true;
     }
     return least;
+}
+
+bool CurvatureArmature::AngleDeficitsAtLeast(PolyMesh& mesh, double least) {
+    bool any = false;
+    for (const Vertex* v : mesh.getVertices()) {
+        const std::vector<Poly*>& faces = v->getPolys();
+        if (faces.empty())
+            continue;
+        any = true;
+        double sum = 0;
+        for (const Poly* f : faces) {
+            const int k = f->getVertexIndex(v);
+            const M3d a = *f->getVertex(k - 1) - *v;
+            const M3d b = *f->getVertex(k + 1) - *v;
+            M3d c;
+            c.cross(a, b);
+            sum += FastAngle(c.length(), a.dot(b));
+        }
+        const double slack = kFastAngleError * double(faces.size());
+        if (2 * std::numbers::pi - (sum + slack) >= least)
+            continue; // clearly enough
+        if (2 * std::numbers::pi - (sum - slack) < least)
+            return false; // clearly too little
+        if (AngleDeficit(v) < least)
+            return false;
+    }
+    return any ? true : 0.0 >= least;
 }
 
 void CurvatureArmature::compute(PolyMesh& mesh) {

@@ -45,6 +45,9 @@ public:
     /// The smallest angle deficit over the vertices of `mesh` that lie on at
     /// least one face; 0 when there is none.
     static double MinAngleDeficit(PolyMesh& mesh);
+    /// Whether MinAngleDeficit(mesh) >= least, answered from fast angles with a bound on
+    /// their error; only vertices the bound leaves open are measured with AngleDeficit.
+    static bool AngleDeficitsAtLeast(PolyMesh& mesh, double least);
 
 private:
     std::unordered_map<const Vertex*, VertexCurvature> m_values;

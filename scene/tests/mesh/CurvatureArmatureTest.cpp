@@ -95,3 +95,37 @@ TEST(CurvatureArmatureTest, StaleValuesAreRecomputed) {
     // The bottom face is gone: the corner keeps two right angles.
     EXPECT_NEAR(pi, mesh.getCurvature(false).getAngleDeficit(corner), 1e-12);
 }
+
+// The fast test agrees with the measured smallest deficit, right at the threshold too:
+// thresholds just above and below each mesh's smallest deficit, on convex hulls of
+// random points (skinny corners), a cube, an icosphere and a mesh with a saddle.
+TEST(CurvatureArmatureTest, FastDeficitTestAgreesWithTheMeasuredLeast) {
+    std::vector<PolyMesh*> meshes;
+    PolyMesh cube, ico, torus;
+    ASSERT_TRUE(cube.fromMeshData(testshapes::cube()));
+    ASSERT_TRUE(ico.fromMeshData(testshapes::icosphere(2)));
+    ASSERT_TRUE(torus.fromMeshData(testshapes::torus(12, 8)));
+    meshes = {&cube, &ico, &torus};
+    std::vector<PolyMesh> hulls(40);
+    unsigned state = 12345;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return double((state >> 8) % 20001) / 10000.0 - 1.0;
+    };
+    for (PolyMesh& hull : hulls) {
+        for (int i = 0; i < 30; ++i)
+            hull.addVertexAt(M3d(next(), next(), next()));
+        ASSERT_TRUE(hull.convexify(true));
+        meshes.push_back(&hull);
+    }
+    for (PolyMesh* mesh : meshes) {
+        const double least = CurvatureArmature::MinAngleDeficit(*mesh);
+        for (double threshold : {least - 1e-3, least - 1e-9, least, least + 1e-9, least + 1e-3,
+                                 1e-4, -1.0, 7.0})
+            EXPECT_EQ(least >= threshold,
+                      CurvatureArmature::AngleDeficitsAtLeast(*mesh, threshold))
+                << "least " << least << " threshold " << threshold;
+    }
+    PolyMesh empty;
+    EXPECT_FALSE(CurvatureArmature::AngleDeficitsAtLeast(empty, 1e-4));
+}

@@ -7,7 +7,7 @@
 namespace {
 
 bool acceptable(PolyMesh& mesh) {
-    return mesh.getPolyCount() >= 4 && CurvatureArmature::MinAngleDeficit(mesh) >= 0.0001;
+    return mesh.getPolyCount() >= 4 && CurvatureArmature::AngleDeficitsAtLeast(mesh, 0.0001);
 }
 
 } // namespace
