@@ -28,6 +28,9 @@ enum class RenderFlag {
     WhiteFaces,  ///< faces drawn white (print-style output)
     SurfacePass, ///< the pass that draws filled surfaces (objects may draw see-through)
     LineState,   ///< cleared while an object draws line overlays on a surface
+    /// The faces that follow bound a solid and turn counter-clockwise seen from outside it,
+    /// so their back sides are only ever seen from inside: a renderer may skip them then.
+    ClosedSurface,
     Count
 };
 
@@ -70,6 +73,10 @@ public:
     /// Opacity applied to the colours that follow (1 is opaque).
     virtual void setTransparency(double alpha);
     double getTransparency() const { return m_transparency; }
+
+    /// Whether a face drawn once already shows its back side, lit as seen from behind; a
+    /// mesh that wants both sides seen then needs no reversed copy of each face.
+    virtual bool showsBackSides() const { return false; }
 
     virtual void setFlag(RenderFlag flag, bool on);
     bool getFlag(RenderFlag flag) const { return m_flags.test(static_cast<size_t>(flag)); }

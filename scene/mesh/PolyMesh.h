@@ -190,6 +190,11 @@ class PolyMesh : public SceneObj {
     /// The default share: on an icosahedron the bands come out square.
     static constexpr double kBandKeep = 0.35;
 
+    /// Whether every edge is shared by two faces that run along it in opposite directions
+    /// and the faces turn counter-clockwise seen from outside (the enclosed volume is
+    /// positive). O(corners) once per revision, then cached.
+    bool isClosedOutward();
+
     /// Counts structural changes (faces or vertices added or removed,
     /// onChanged); cached results compare it to know they are stale.
     std::uint64_t getRevision() const { return m_revision; }
@@ -251,6 +256,9 @@ private:
     std::uint64_t m_curvatureRevision = 0;
     std::unique_ptr<MeshShortestPaths> m_shortestPaths;
     std::vector<Coloriser*> m_colorisers;
+    /// isClosedOutward's answer and the revision it was found at (none yet: ~0).
+    std::uint64_t m_closedRevision = ~std::uint64_t(0);
+    bool m_closedOutward = false;
     Poly* m_highlighted = nullptr;
     RGBAColor m_color{0.75, 0.75, 0.75, 1.0};
     bool m_renderFaceEdges = false;

@@ -46,7 +46,7 @@ void PolyMesh::limnFace(Renderer* r, Poly& face) {
     for (int k = 0; k < n; ++k)
         emit(k);
     r->end();
-    if (m_renderBackFaces) {
+    if (m_renderBackFaces && !r->showsBackSides()) {
         r->beginPolygon();
         r->normal(-face.getNormal());
         for (int k = n - 1; k >= 0; --k)
@@ -75,13 +75,46 @@ void PolyMesh::renderFaceEdges(Renderer* r) {
     r->setFlag(RenderFlag::LineState, lineState);
 }
 
+bool PolyMesh::isClosedOutward() {
+    if (m_closedRevision == m_revision)
+        return m_closedOutward;
+    m_closedRevision = m_revision;
+    m_closedOutward = false;
+    double volume = 0.0; // six times the signed volume, summed over fans of the faces
+    for (Poly* f : m_polys) {
+        const int n = f->getVertexCount();
+        for (int i = 0; i < n; ++i) {
+            // Across a consistently wound edge the neighbour runs from our end to our start.
+            const Poly* g = f->getNeighbor(i);
+            if (!g)
+                return false;
+            const int j = g->getNeighborIndex(f);
+            if (j < 0 || g->getVertex(j) != f->getVertex(i + 1))
+                return false;
+        }
+        const Sorvex::M3d& a = *f->getVertex(0);
+        for (int i = 1; i + 1 < n; ++i) {
+            Sorvex::M3d cross;
+            cross.cross(*f->getVertex(i), *f->getVertex(i + 1));
+            volume += a.dot(cross);
+        }
+    }
+    m_closedOutward = !m_polys.empty() && volume > 0.0;
+    return m_closedOutward;
+}
+
 void PolyMesh::renderSelf(Renderer* r) {
     if (!r)
         return;
     for (auto it = m_colorisers.rbegin(); it != m_colorisers.rend(); ++it)
         (*it)->preDraw(r, *this);
+    // A closed, opaque mesh tells the renderer its faces' back sides stay hidden.
+    const bool closedSurface = r->getFlag(RenderFlag::ClosedSurface);
+    r->setFlag(RenderFlag::ClosedSurface,
+               getTransparency(r) >= 1.0 && !r->isPicking() && isClosedOutward());
     for (Poly* f : m_polys)
         limnFace(r, *f);
+    r->setFlag(RenderFlag::ClosedSurface, closedSurface);
     for (Coloriser* c : m_colorisers)
         c->postDraw(r, *this);
     if (m_renderFaceEdges && !r->isPicking())

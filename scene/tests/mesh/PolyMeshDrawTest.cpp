@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 /// Colours one chosen face red and counts the drawing brackets.
@@ -69,6 +71,50 @@ TEST(PolyMeshDrawTest, FacesEdgesAndBackFaces) {
     cube.setRenderBackFaces(true);
     cube.renderSelf(&r);
     EXPECT_EQ(12u, r.count("beginPolygon"));
+}
+
+/// Says it shows back sides, and notes whether faces were drawn as a closed surface.
+class BothSidesRenderer : public RecordingRenderer {
+public:
+    bool showsBackSides() const override { return true; }
+    void beginPolygon() override {
+        RecordingRenderer::beginPolygon();
+        closedFaces += getFlag(RenderFlag::ClosedSurface);
+    }
+    int closedFaces = 0;
+};
+
+TEST(PolyMeshDrawTest, ClosedOutwardMeshesAndRenderersThatShowBackSides) {
+    PolyMesh sphere;
+    ASSERT_TRUE(sphere.fromMeshData(testshapes::icosphere(2)));
+    EXPECT_TRUE(sphere.isClosedOutward());
+    BothSidesRenderer r;
+    sphere.setRenderBackFaces(true);
+    sphere.renderSelf(&r);
+    EXPECT_EQ(320u, r.count("beginPolygon")) << "no reversed copies where back sides show";
+    EXPECT_EQ(320, r.closedFaces);
+    EXPECT_FALSE(r.getFlag(RenderFlag::ClosedSurface)) << "the flag is put back after";
+
+    // Every face turned round: closed and consistent, but wound inwards.
+    MeshData data = testshapes::icosphere(2);
+    for (auto& ring : data.faces)
+        std::reverse(ring.begin(), ring.end());
+    PolyMesh inward;
+    ASSERT_TRUE(inward.fromMeshData(data));
+    EXPECT_FALSE(inward.isClosedOutward());
+
+    // One face turned round: its edges run the same way as its neighbours'.
+    data = testshapes::icosphere(2);
+    std::reverse(data.faces[0].begin(), data.faces[0].end());
+    PolyMesh inconsistent;
+    if (inconsistent.fromMeshData(data)) {
+        EXPECT_FALSE(inconsistent.isClosedOutward());
+    }
+
+    // The answer follows changes to the mesh; an empty mesh bounds nothing.
+    sphere.remPolyClean(sphere.getPoly(0));
+    EXPECT_FALSE(sphere.isClosedOutward());
+    EXPECT_FALSE(PolyMesh().isClosedOutward());
 }
 
 TEST(PolyMeshDrawTest, ColourPrecedence) {

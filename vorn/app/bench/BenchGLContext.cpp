@@ -1,5 +1,6 @@
 #include "vorn/app/bench/BenchGLContext.h"
 
+#include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -35,4 +36,9 @@ bool BenchGLContext::make(int width, int height, std::string* error) {
 
 void BenchGLContext::finish() {
     m_context->functions()->glFinish();
+}
+
+QImage BenchGLContext::grab() {
+    finish();
+    return m_fbo->toImage();
 }

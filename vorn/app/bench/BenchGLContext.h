@@ -6,6 +6,7 @@
 class QOpenGLContext;
 class QOffscreenSurface;
 class QOpenGLFramebufferObject;
+class QImage;
 
 /// An OpenGL context made current on an offscreen surface with a framebuffer object of
 /// the given size bound, for drawing without a window. `make` fails (with a reason) where
@@ -18,6 +19,8 @@ public:
     bool make(int width, int height, std::string* error);
     /// Waits until every queued drawing command is done, so a frame's time is complete.
     void finish();
+    /// The framebuffer's picture (drawing finished first).
+    QImage grab();
 
 private:
     std::unique_ptr<QOffscreenSurface> m_surface;

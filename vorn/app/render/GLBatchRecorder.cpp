@@ -1,5 +1,8 @@
 #include "vorn/app/render/GLBatchRecorder.h"
 
+#include <algorithm>
+#include <cmath>
+
 using Sorvex::M3d;
 using Sorvex::M4x4;
 
@@ -13,30 +16,38 @@ void GLBatchRecorder::clear() {
     m_open = false;
 }
 
-void GLBatchRecorder::begin(Primitive primitive, bool lit, float lineWidth) {
+void GLBatchRecorder::begin(Primitive primitive, bool lit, float lineWidth, bool closedSurface) {
     end();
     m_primitive = primitive;
     m_lit = lit;
     m_lineWidth = lineWidth;
+    m_closedSurface = closedSurface;
     m_open = true;
 }
 
 void GLBatchRecorder::vertex(const M3d& p) {
     if (!m_open)
         return;
-    const double* n = m_normalMatrix;
-    const M3d worldNormal(n[0] * m_normal.x() + n[3] * m_normal.y() + n[6] * m_normal.z(),
-                          n[1] * m_normal.x() + n[4] * m_normal.y() + n[7] * m_normal.z(),
-                          n[2] * m_normal.x() + n[5] * m_normal.y() + n[8] * m_normal.z());
-    m_pending.push_back({toWorld(p), worldNormal, m_color});
+    // A face's corners share one normal: it is turned into world space and packed once.
+    if (m_normalStale) {
+        const double* n = m_normalMatrix;
+        const M3d worldNormal(n[0] * m_normal.x() + n[3] * m_normal.y() + n[6] * m_normal.z(),
+                              n[1] * m_normal.x() + n[4] * m_normal.y() + n[7] * m_normal.z(),
+                              n[2] * m_normal.x() + n[5] * m_normal.y() + n[8] * m_normal.z());
+        m_packedNormal = PackNormal(worldNormal);
+        m_normalStale = false;
+    }
+    m_pending.push_back({toWorld(p), m_packedNormal, m_packedColor});
 }
 
 void GLBatchRecorder::normal(const M3d& n) {
     m_normal = n;
+    m_normalStale = true;
 }
 
 void GLBatchRecorder::color(const RGBAColor& c) {
     m_color = c;
+    m_packedColor = PackColor(c);
 }
 
 void GLBatchRecorder::end() {
@@ -47,7 +58,7 @@ void GLBatchRecorder::end() {
     switch (m_primitive) {
     case Primitive::Triangles:
         if (n >= 3)
-            useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0);
+            useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0, m_closedSurface);
         for (size_t i = 0; i + 3 <= n; i += 3)
             for (size_t k = 0; k < 3; ++k)
                 appendVertex(m_pending[i + k]);
@@ -55,7 +66,7 @@ void GLBatchRecorder::end() {
     case Primitive::Polygon:
         // A convex polygon as a fan around its first corner.
         if (n >= 3)
-            useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0);
+            useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0, m_closedSurface);
         for (size_t i = 1; i + 1 < n; ++i) {
             appendVertex(m_pending[0]);
             appendVertex(m_pending[i]);
@@ -88,8 +99,9 @@ void GLBatchRecorder::end() {
 void GLBatchRecorder::tube(const M3d& a, const M3d& b, double radius) {
     end();
     useBatch(GLBatch::Kind::Lines, false, 1.0f, radius > 0.0 ? radius : 0.0);
-    appendVertex({toWorld(a), m_normal, m_color});
-    appendVertex({toWorld(b), m_normal, m_color});
+    // Tubes are drawn unlit: their normal is never read.
+    appendVertex({toWorld(a), m_packedNormal, m_packedColor});
+    appendVertex({toWorld(b), m_packedNormal, m_packedColor});
 }
 
 void GLBatchRecorder::text(const M3d& at, const std::string& text) {
@@ -108,33 +120,72 @@ void GLBatchRecorder::popTransform() {
     updateNormalMatrix();
 }
 
-void GLBatchRecorder::appendVertex(const Pending& v) {
-    GLVertex out;
-    M3d n = v.normal;
+namespace {
+
+/// One normal component as a signed byte.
+std::int8_t packComponent(double c) {
+    return std::int8_t(std::lround(std::clamp(c, -1.0, 1.0) * 127.0));
+}
+
+std::uint8_t packChannel(double c) {
+    return std::uint8_t(std::lround(std::clamp(c, 0.0, 1.0) * 255.0));
+}
+
+double unpackComponent(std::int8_t c) {
+    return std::max(c / 127.0, -1.0);
+}
+
+} // namespace
+
+Sorvex::M3d GLVertex::unpackNormal() const {
+    return M3d(unpackComponent(normal[0]), unpackComponent(normal[1]),
+               unpackComponent(normal[2]));
+}
+
+PackedNormal GLBatchRecorder::PackNormal(const M3d& normal) {
+    M3d n = normal;
     const double length = n.length();
     if (length > 0.0)
         n = n * (1.0 / length);
-    for (int i = 0; i < 3; ++i) {
+    return {packComponent(n.x()), packComponent(n.y()), packComponent(n.z()), 0};
+}
+
+GLBatchRecorder::PackedColor GLBatchRecorder::PackColor(const RGBAColor& c) {
+    return {packChannel(c.r), packChannel(c.g), packChannel(c.b), packChannel(c.a)};
+}
+
+void GLBatchRecorder::appendVertex(const Pending& v) {
+    GLVertex out;
+    for (int i = 0; i < 3; ++i)
         out.position[i] = float(v.position[i]);
-        out.normal[i] = float(n[i]);
-    }
-    out.color[0] = float(v.color.r);
-    out.color[1] = float(v.color.g);
-    out.color[2] = float(v.color.b);
-    out.color[3] = float(v.color.a);
+    out.normal = v.normal;
+    std::copy(v.color.begin(), v.color.end(), out.color);
     m_vertices.push_back(out);
     GLBatch& batch = m_batches.back();
+    if (out.color[3] != 255)
+        batch.opaque = false;
+    if (batch.count == 0) {
+        batch.lo = batch.hi = v.position;
+    } else {
+        for (int i = 0; i < 3; ++i) {
+            batch.lo[i] = std::min(batch.lo[i], v.position[i]);
+            batch.hi[i] = std::max(batch.hi[i], v.position[i]);
+        }
+    }
     ++batch.count;
     m_anchorSum = m_anchorSum + v.position;
     batch.anchor = m_anchorSum * (1.0 / batch.count);
 }
 
-void GLBatchRecorder::useBatch(GLBatch::Kind kind, bool lit, float lineWidth, double tubeRadius) {
+void GLBatchRecorder::useBatch(GLBatch::Kind kind, bool lit, float lineWidth, double tubeRadius,
+                               bool closedSurface) {
+    const bool mirrored = kind == GLBatch::Kind::Triangles && m_mirrored;
     if (!m_batches.empty()) {
         const GLBatch& last = m_batches.back();
         const bool linesMatch = kind == GLBatch::Kind::Triangles ||
                                 (last.lineWidth == lineWidth && last.tubeRadius == tubeRadius);
-        if (last.kind == kind && last.lit == lit && linesMatch)
+        if (last.kind == kind && last.lit == lit && linesMatch &&
+            last.closedSurface == closedSurface && last.mirrored == mirrored)
             return;
     }
     GLBatch batch;
@@ -142,6 +193,8 @@ void GLBatchRecorder::useBatch(GLBatch::Kind kind, bool lit, float lineWidth, do
     batch.lit = lit;
     batch.lineWidth = lineWidth;
     batch.tubeRadius = tubeRadius;
+    batch.closedSurface = closedSurface;
+    batch.mirrored = mirrored;
     batch.first = int(m_vertices.size());
     m_batches.push_back(batch);
     m_anchorSum = M3d(0, 0, 0);
@@ -160,6 +213,8 @@ void GLBatchRecorder::updateNormalMatrix() {
     c1.cross(a2, a0);
     c2.cross(a0, a1);
     const double sign = a0.dot(c0) < 0.0 ? -1.0 : 1.0;
+    m_mirrored = sign < 0.0;
+    m_normalStale = true;
     const M3d cols[3] = {c0 * sign, c1 * sign, c2 * sign};
     for (int c = 0; c < 3; ++c)
         for (int r = 0; r < 3; ++r)

@@ -4,14 +4,24 @@
 #include "sorvex/M3d.h"
 #include "sorvex/M4x4.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-/// One vertex as OpenGL reads it from a buffer: interleaved floats.
+using PackedNormal = std::array<std::int8_t, 4>;
+
+/// One vertex as OpenGL reads it from a buffer, 20 bytes: a software rasteriser reads every
+/// byte of a million-face mesh on each frame, so normals and colours are packed.
 struct GLVertex {
     float position[3];
-    float normal[3];
-    float color[4];
+    /// Unit normal as signed bytes, each component times 127 (the fourth is padding).
+    PackedNormal normal;
+    /// RGBA, 0 to 255.
+    std::uint8_t color[4];
+
+    /// The normal unpacked, as OpenGL reads it.
+    Sorvex::M3d unpackNormal() const;
 };
 
 /// A run of vertices drawn with one call and one set of state.
@@ -19,6 +29,14 @@ struct GLBatch {
     enum class Kind { Triangles, Lines };
     Kind kind = Kind::Triangles;
     bool lit = false;
+    /// Every vertex has alpha 1: drawn without blending.
+    bool opaque = true;
+    /// Faces of closed meshes (RenderFlag::ClosedSurface): from outside their box, back
+    /// sides are hidden behind front sides and need not be drawn.
+    bool closedSurface = false;
+    /// Faces drawn under a mirroring transform: the side their normals point to turns
+    /// clockwise on the screen.
+    bool mirrored = false;
     /// Line width in pixels for plain lines.
     float lineWidth = 1.0f;
     /// Above zero for tubes drawn as lines: their pixel width follows this world radius at
@@ -26,6 +44,8 @@ struct GLBatch {
     double tubeRadius = 0.0;
     /// Mean of the batch's points, in world coordinates.
     Sorvex::M3d anchor;
+    /// World-space bounds of the batch's points.
+    Sorvex::M3d lo, hi;
     int first = 0;
     int count = 0;
 };
@@ -48,8 +68,9 @@ public:
     /// Forgets everything recorded and resets the transform stack.
     void clear();
 
-    /// Starts a primitive (ending an open one). `lit` and `lineWidth` are its state.
-    void begin(Primitive primitive, bool lit, float lineWidth);
+    /// Starts a primitive (ending an open one). `lit` and `lineWidth` are its state;
+    /// `closedSurface` marks faces of a closed, outward-wound mesh.
+    void begin(Primitive primitive, bool lit, float lineWidth, bool closedSurface = false);
     /// Position in the current transform's coordinates.
     void vertex(const Sorvex::M3d& p);
     void normal(const Sorvex::M3d& n);
@@ -74,16 +95,22 @@ public:
     const std::vector<GLText>& getTexts() const { return m_texts; }
     bool isEmpty() const { return m_batches.empty() && m_texts.empty(); }
 
+    using PackedColor = std::array<std::uint8_t, 4>;
+    /// `normal` made unit length and packed as GLVertex keeps it.
+    static PackedNormal PackNormal(const Sorvex::M3d& normal);
+    static PackedColor PackColor(const RGBAColor& c);
+
 private:
     struct Pending {
-        Sorvex::M3d position;
-        Sorvex::M3d normal;
-        RGBAColor color;
+        Sorvex::M3d position; // world coordinates
+        PackedNormal normal;
+        PackedColor color;
     };
 
     void appendVertex(const Pending& v);
     /// The batch the next vertices go to: the last one when its state matches.
-    void useBatch(GLBatch::Kind kind, bool lit, float lineWidth, double tubeRadius);
+    void useBatch(GLBatch::Kind kind, bool lit, float lineWidth, double tubeRadius,
+                  bool closedSurface = false);
     void updateNormalMatrix();
 
     std::vector<GLVertex> m_vertices;
@@ -95,10 +122,17 @@ private:
     /// Maps model normals to world normals (the cofactor of the upper 3x3).
     double m_normalMatrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     Sorvex::M3d m_normal{0, 0, 1};
+    /// m_normal in world space, packed; stale after a new normal or transform.
+    PackedNormal m_packedNormal{0, 0, 127, 0};
+    bool m_normalStale = true;
     RGBAColor m_color;
+    PackedColor m_packedColor{255, 255, 255, 255};
     Primitive m_primitive = Primitive::Triangles;
     bool m_open = false;
     bool m_lit = false;
+    bool m_closedSurface = false;
+    /// The current transform mirrors (negative determinant).
+    bool m_mirrored = false;
     float m_lineWidth = 1.0f;
     /// Sum of the current batch's points, for its anchor.
     Sorvex::M3d m_anchorSum;

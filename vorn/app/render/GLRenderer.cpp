@@ -161,15 +161,37 @@ void GLRenderer::upload() {
         return;
     if (m_bufferContext != context || !m_buffer.isCreated()) {
         m_buffer.destroy();
+        m_bufferBytes = 0;
         if (!m_buffer.create())
             return;
         m_bufferContext = context;
     }
     const auto& vertices = m_recorder.getVertices();
+    const qint64 bytes = qint64(vertices.size() * sizeof(GLVertex));
     m_buffer.bind();
-    m_buffer.allocate(vertices.data(), int(vertices.size() * sizeof(GLVertex)));
+    if (bytes > m_bufferBytes || bytes < m_bufferBytes / 4) {
+        // New storage with room to grow, so that a scene recorded again and again while it
+        // grows (a net unfolding) is written into the same storage instead of the driver
+        // freeing and mapping a fresh block of a hundred megabytes each time.
+        m_bufferBytes = bytes + bytes / 4;
+        m_buffer.allocate(int(m_bufferBytes));
+    }
+    m_buffer.write(0, vertices.data(), int(bytes));
     m_buffer.release();
     m_uploadedVertices = int(vertices.size());
+}
+
+bool GLRenderer::mayCull(const GLBatch& batch) const {
+    if (!batch.closedSurface || !batch.opaque)
+        return false;
+    // The near plane cuts this close in front of the eye: nearer than that, the clipped
+    // surface would open a view inside.
+    const double nearPlane = std::max(m_camera.getDistance(), 1e-6) / 1000.0;
+    const M3d& eye = m_camera.getEye();
+    for (int i = 0; i < 3; ++i)
+        if (eye[i] < batch.lo[i] - nearPlane || eye[i] > batch.hi[i] + nearPlane)
+            return true;
+    return false;
 }
 
 void GLRenderer::drawBatches() {
@@ -181,8 +203,9 @@ void GLRenderer::drawBatches() {
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, position)));
-    glNormalPointer(GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, normal)));
-    glColorPointer(4, GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, color)));
+    glNormalPointer(GL_BYTE, stride, reinterpret_cast<void*>(offsetof(GLVertex, normal)));
+    glColorPointer(4, GL_UNSIGNED_BYTE, stride,
+                   reinterpret_cast<void*>(offsetof(GLVertex, color)));
     for (const GLBatch& batch : m_recorder.getBatches()) {
         if (batch.first + batch.count > m_uploadedVertices)
             break;
@@ -190,6 +213,23 @@ void GLRenderer::drawBatches() {
             glEnable(GL_LIGHTING);
         else
             glDisable(GL_LIGHTING);
+        // Blending reads the frame back for every fragment: only see-through batches pay.
+        if (batch.opaque)
+            glDisable(GL_BLEND);
+        else
+            glEnable(GL_BLEND);
+        // Back sides that cannot be seen are neither rasterised nor lit.
+        const bool cull = batch.kind == GLBatch::Kind::Triangles && mayCull(batch);
+        // A mirror turns the winding round: the side the normals point to stays the front,
+        // so that it is lit as the front and not as a back side.
+        glFrontFace(batch.mirrored ? GL_CW : GL_CCW);
+        if (cull) {
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+        } else {
+            glDisable(GL_CULL_FACE);
+        }
+        glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, cull ? GL_FALSE : GL_TRUE);
         if (batch.kind == GLBatch::Kind::Lines) {
             float width = batch.lineWidth;
             if (batch.tubeRadius > 0.0) {
@@ -209,6 +249,10 @@ void GLRenderer::drawBatches() {
     glDisableClientState(GL_COLOR_ARRAY);
     m_buffer.release();
     glLineWidth(1.0f);
+    glDisable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glEnable(GL_BLEND);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
 }
 
 void GLRenderer::projectTexts() {
@@ -220,7 +264,9 @@ void GLRenderer::projectTexts() {
 }
 
 void GLRenderer::begin(Primitive primitive, bool lit) {
-    m_recorder.begin(primitive, lit, float(std::max(getLineWidth(), 1.0)));
+    const bool faces = primitive == Primitive::Triangles || primitive == Primitive::Polygon;
+    m_recorder.begin(primitive, lit, float(std::max(getLineWidth(), 1.0)),
+                     faces && getFlag(RenderFlag::ClosedSurface));
 }
 
 void GLRenderer::beginLines() {

@@ -72,6 +72,8 @@ public:
     void renderSphere(const Sorvex::M3d& centre, double radius) override;
     void renderText(const Sorvex::M3d& at, const std::string& text) override;
     void setLineWidth(double width) override;
+    /// Faces are lit on both sides (two-sided lighting), so no reversed copies are needed.
+    bool showsBackSides() const override { return true; }
     /// A different selection is drawn differently, so it invalidates the kept buffers.
     /// The selection (and what is drawn under it) is outlined by a box around what it drew.
     void setSelection(SceneObj* obj) override;
@@ -84,6 +86,9 @@ private:
     /// Copies the recording into the vertex buffer of the current context.
     void upload();
     void drawBatches();
+    /// Whether the back sides of a closed batch's faces may be skipped: only when the eye is
+    /// outside the batch's box, as the inside of a closed mesh shows only back sides.
+    bool mayCull(const GLBatch& batch) const;
     void projectTexts();
     void recordSelectionOutline();
 
@@ -101,6 +106,8 @@ private:
     QOpenGLBuffer m_buffer{QOpenGLBuffer::VertexBuffer};
     QPointer<QOpenGLContext> m_bufferContext;
     int m_uploadedVertices = 0;
+    /// Bytes of storage the vertex buffer has (at least what was uploaded).
+    qint64 m_bufferBytes = 0;
     const SceneObj* m_recordedRoot = nullptr;
     bool m_reuse = false;
     bool m_valid = false;

@@ -76,11 +76,13 @@ int main(int argc, char** argv) {
 
     SceneRoot root;
     root.setFileName(std::filesystem::path(argv[2]).filename().string());
-    auto* target = new PolyMesh;
-    if (!LoadTestModel(argv[2], *target) || !target->setParent(&root)) {
+    std::unique_ptr<PolyMesh> loaded = LoadTestModel(argv[2]);
+    if (!loaded || !loaded->setParent(&root)) {
         std::fprintf(stderr, "%s holds no mesh\n", argv[2]);
         return 1;
     }
+    // The scene owns the mesh now.
+    PolyMesh* target = loaded.release();
     auto* dialog = new CUnfoldAMatic(target, nullptr, std::chrono::milliseconds(200));
     dialog->resize(960, 760);
     dialog->show();

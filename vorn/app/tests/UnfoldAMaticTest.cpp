@@ -121,10 +121,11 @@ TEST_F(UnfoldAMaticTest, OffersTheEngineStrategiesAndTests) {
     // With a target in a named scene the current model is offered under the scene's name.
     SceneRoot root;
     root.setFileName("tetra.shape.xml");
-    auto* target = new PolyMesh;
-    ASSERT_TRUE(LoadTestModel((dir / "models" / "cube.off").string(), *target));
-    target->translate(Sorvex::M3d(4, 0, 0));
-    ASSERT_TRUE(target->setParent(&root));
+    std::unique_ptr<PolyMesh> loaded = LoadTestModel((dir / "models" / "cube.off").string());
+    ASSERT_TRUE(loaded);
+    loaded->translate(Sorvex::M3d(4, 0, 0));
+    ASSERT_TRUE(loaded->setParent(&root));
+    PolyMesh* target = loaded.release(); // owned by the scene
     CUnfoldAMatic withTarget(target, nullptr);
     const std::vector<std::string> withCurrent = texts(child<QListWidget>(withTarget, "tests"));
     ASSERT_EQ(expected.size() + 1, withCurrent.size());

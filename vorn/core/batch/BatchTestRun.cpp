@@ -46,7 +46,9 @@ void BatchTestRun::prepareMesh() {
         // The file is found by its own name: the test name's upper-cased
         // first letter would miss it on a case-sensitive file system.
         if (std::string why;
-            !LoadTestModel(options.modelPath + "/" + entry.listText, *m_mesh, &why)) {
+            auto loaded = LoadTestModel(options.modelPath + "/" + entry.listText, &why)) {
+            m_mesh = std::move(loaded);
+        } else {
             // Every strategy fails this test without running: an empty net is no success.
             m_outcome.messages.push_back(why);
             m_unusable = true;

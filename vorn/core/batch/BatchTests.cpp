@@ -101,24 +101,31 @@ bool readMeshNode(XML& node, PolyMesh& mesh) {
 
 } // namespace
 
-bool LoadTestModel(const std::string& path, PolyMesh& mesh, std::string* error) {
-    mesh.clear();
+std::unique_ptr<PolyMesh> LoadTestModel(const std::string& path, std::string* error) {
     std::string why;
-    XML node("SceneRoot");
     if (!std::filesystem::is_regular_file(path)) {
         why = "no such file";
-    } else if (LoadWithLoaders(path, node, why)) {
-        try {
-            const bool read = readMeshNode(node, mesh);
-            if (read && mesh.getPolyCount() > 0)
-                return true;
-            why = read ? "the mesh has no faces" : "the file holds no mesh";
-        } catch (const std::exception& e) {
-            why = e.what();
+    } else {
+        // Mesh files open straight into a mesh, as the workbench and the CLI open them;
+        // scenes come back as a node whose first mesh is taken.
+        LoadedFile loaded;
+        if (LoadFile(path, loaded, why)) {
+            try {
+                std::unique_ptr<PolyMesh> mesh = std::move(loaded.mesh);
+                bool read = mesh != nullptr;
+                if (!mesh) {
+                    mesh = std::make_unique<PolyMesh>();
+                    read = readMeshNode(loaded.node, *mesh);
+                }
+                if (read && mesh->getPolyCount() > 0)
+                    return mesh;
+                why = read ? "the mesh has no faces" : "the file holds no mesh";
+            } catch (const std::exception& e) {
+                why = e.what();
+            }
         }
-        mesh.clear();
     }
     if (error)
         *error = why.rfind(path, 0) == 0 ? why : path + ": " + why;
-    return false;
+    return nullptr;
 }

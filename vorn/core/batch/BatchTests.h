@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,7 @@ private:
 /// cannot be read.
 std::vector<std::string> ListModelFiles(const std::string& folder);
 
-/// Reads the model file at `path` into `mesh`: a file holding a mesh is read
-/// into it, a scene gives it a copy of its first top-level mesh. A file that
-/// is missing, unreadable or holds no mesh with faces leaves `mesh` empty and
-/// returns false, with `*error` (when given) one line naming the file and why.
-bool LoadTestModel(const std::string& path, PolyMesh& mesh, std::string* error = nullptr);
+/// Reads the model file at `path`: a mesh file gives its mesh, a scene a copy of its first
+/// top-level mesh. Null for a file that is missing, unreadable or holds no mesh with faces,
+/// with `*error` (when given) one line naming the file and why.
+std::unique_ptr<PolyMesh> LoadTestModel(const std::string& path, std::string* error = nullptr);

@@ -12,15 +12,14 @@ M3d positionOf(const GLVertex& v) {
     return M3d(v.position[0], v.position[1], v.position[2]);
 }
 
-M3d normalOf(const GLVertex& v) {
-    return M3d(v.normal[0], v.normal[1], v.normal[2]);
+void expectNear(const M3d& expected, const M3d& actual, double tolerance = 1e-6) {
+    EXPECT_NEAR(expected.x(), actual.x(), tolerance);
+    EXPECT_NEAR(expected.y(), actual.y(), tolerance);
+    EXPECT_NEAR(expected.z(), actual.z(), tolerance);
 }
 
-void expectNear(const M3d& expected, const M3d& actual) {
-    EXPECT_NEAR(expected.x(), actual.x(), 1e-6);
-    EXPECT_NEAR(expected.y(), actual.y(), 1e-6);
-    EXPECT_NEAR(expected.z(), actual.z(), 1e-6);
-}
+/// Packed normals keep each component within half a step of 1/127.
+constexpr double kNormalStep = 1.0 / 127.0;
 
 TEST(GLBatchRecorderTest, PolygonsFanAndIncompletePrimitivesDrop) {
     GLBatchRecorder r;
@@ -35,7 +34,7 @@ TEST(GLBatchRecorderTest, PolygonsFanAndIncompletePrimitivesDrop) {
     const int expected[9] = {0, 1, 2, 0, 2, 3, 0, 3, 4};
     for (int k = 0; k < 9; ++k) {
         EXPECT_EQ(expected[k], int(r.getVertices()[k].position[0]));
-        EXPECT_FLOAT_EQ(float(0.1 * expected[k]), r.getVertices()[k].color[0]);
+        EXPECT_NEAR(0.1 * expected[k], r.getVertices()[k].color[0] / 255.0, 0.5 / 255);
     }
 
     // Two triangles' worth plus a stray corner; a two-corner polygon; a lone line point.
@@ -130,7 +129,8 @@ TEST(GLBatchRecorderTest, TransformsApplyToPositionsNormalsAndTexts) {
 
     expectNear(M3d(10, 1, 0), positionOf(r.getVertices()[0]));
     // Inverse transpose of diag(1, 0.5, 1) applied to (0, 1, 1) is (0, 2, 1), normalised.
-    expectNear(M3d(0, 2, 1) * (1.0 / std::sqrt(5.0)), normalOf(r.getVertices()[0]));
+    expectNear(M3d(0, 2, 1) * (1.0 / std::sqrt(5.0)), r.getVertices()[0].unpackNormal(),
+               kNormalStep / 2);
     ASSERT_EQ(1u, r.getTexts().size());
     expectNear(M3d(10, 2, 0), r.getTexts()[0].at);
 
@@ -143,7 +143,7 @@ TEST(GLBatchRecorderTest, TransformsApplyToPositionsNormalsAndTexts) {
     for (int i = 0; i < 3; ++i)
         r.vertex(M3d(i, 0, 0));
     r.end();
-    expectNear(M3d(0, 0, 1), normalOf(r.getVertices()[3]));
+    expectNear(M3d(0, 0, 1), r.getVertices()[3].unpackNormal(), kNormalStep / 2);
     expectNear(M3d(-1, 0, 0), positionOf(r.getVertices()[4]));
 
     r.clear();
@@ -154,6 +154,59 @@ TEST(GLBatchRecorderTest, TransformsApplyToPositionsNormalsAndTexts) {
     r.vertex(M3d(2, 0, 0));
     r.end();
     expectNear(M3d(1, 0, 0), positionOf(r.getVertices()[0])); // clear drops the transforms
+}
+
+TEST(GLBatchRecorderTest, PackedNormalsAndBatchStateFollowWhatWasDrawn) {
+    GLBatchRecorder r;
+    // Every direction survives packing within half a step per component, signs included.
+    r.begin(Primitive::Triangles, true, 1.0f);
+    const M3d directions[] = {{1, 0, 0}, {0, -1, 0}, {0, 0, -1}, {-1, -1, 1}, {0.3, -0.2, 0.9},
+                              {-0.001, 0.0, 1.0}};
+    for (const M3d& d : directions) {
+        r.normal(d);
+        r.vertex(d);
+    }
+    r.end();
+    for (size_t i = 0; i < 6; ++i)
+        expectNear(directions[i].normalized(), r.getVertices()[i].unpackNormal(),
+                   kNormalStep / 2 + 1e-12);
+
+    // Faces of closed meshes, opaque or not, mirrored or not, go to batches of their own.
+    r.clear();
+    r.begin(Primitive::Polygon, true, 1.0f, true);
+    r.color({1, 0, 0, 1});
+    for (int i = 0; i < 3; ++i)
+        r.vertex(M3d(i, -i, 2 * i));
+    r.begin(Primitive::Polygon, true, 1.0f, true);
+    r.color({1, 0, 0, 0.5});
+    r.vertex(M3d(5, 0, 0));
+    r.vertex(M3d(6, 0, 0));
+    r.vertex(M3d(6, 1, 0));
+    r.begin(Primitive::Polygon, true, 1.0f, false);
+    r.vertex(M3d(0, 0, 0));
+    r.vertex(M3d(1, 0, 0));
+    r.vertex(M3d(1, 1, 0));
+    Sorvex::M4x4 mirror;
+    mirror.set(2, 2, -1);
+    r.pushTransform(mirror);
+    r.begin(Primitive::Polygon, true, 1.0f, true);
+    r.color({0, 1, 0, 1});
+    r.vertex(M3d(0, 0, 1));
+    r.vertex(M3d(1, 0, 1));
+    r.vertex(M3d(1, 1, 1));
+    r.end();
+    const auto& b = r.getBatches();
+    ASSERT_EQ(3u, b.size());
+    EXPECT_TRUE(b[0].closedSurface);
+    EXPECT_FALSE(b[0].opaque) << "one see-through face makes the batch see-through";
+    EXPECT_FALSE(b[0].mirrored);
+    expectNear(M3d(0, -2, 0), b[0].lo);
+    expectNear(M3d(6, 1, 4), b[0].hi);
+    EXPECT_FALSE(b[1].closedSurface);
+    EXPECT_TRUE(b[2].closedSurface);
+    EXPECT_TRUE(b[2].mirrored);
+    EXPECT_TRUE(b[2].opaque);
+    expectNear(M3d(0, 0, -1), b[2].lo);
 }
 
 } // namespace

@@ -44,12 +44,12 @@ TEST(GLRendererTest, KeptRecordingIsReusedUntilSomethingChanges) {
     ASSERT_EQ(3u, r.getRecording().getVertices().size());
     EXPECT_FLOAT_EQ(6.0f, r.getRecording().getVertices()[1].position[0])
         << "vertices are recorded in world coordinates";
-    EXPECT_FLOAT_EQ(0.5f, r.getRecording().getVertices()[0].color[2]);
+    EXPECT_EQ(128, r.getRecording().getVertices()[0].color[2]);
 
     r.setSelection(triangle);
     r.drawScene(root);
     EXPECT_EQ(2, triangle->draws) << "a new selection is drawn afresh";
-    EXPECT_FLOAT_EQ(0.0f, r.getRecording().getVertices()[0].color[2]);
+    EXPECT_EQ(0, r.getRecording().getVertices()[0].color[2]);
     r.setSelection(triangle);
     r.drawScene(root);
     EXPECT_EQ(2, triangle->draws) << "the same selection again changes nothing";

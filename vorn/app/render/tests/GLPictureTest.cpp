@@ -1,0 +1,171 @@
+// What the buffered view draws, pixel for pixel against the same scene sent vertex by
+// vertex in immediate mode (every face drawn, lit on both sides, blended): skipping hidden
+// back sides, packing normals and colours and dropping reversed face copies must not change
+// the picture, from outside or inside closed meshes, for open meshes seen from behind,
+// mirrored, see-through and net-like meshes. Needs an OpenGL display (run under Xvfb).
+#include "scene/mesh/PolyMesh.h"
+#include "scene/SceneRoot.h"
+#include "vorn/app/bench/BenchGLContext.h"
+#include "vorn/app/bench/GeodesicSphere.h"
+#include "vorn/app/bench/ImmediateRenderer.h"
+#include "vorn/app/render/GLRenderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using Sorvex::M3d;
+
+namespace {
+
+constexpr int kSize = 160;
+
+/// How far two frames differ: pixels whose channels differ by more than `tolerance`.
+struct FrameDifference {
+    int pixels = 0;
+    int largest = 0;
+};
+
+FrameDifference compare(const QImage& a, const QImage& b, int tolerance) {
+    FrameDifference d;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            const int worst = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                        std::abs(qBlue(p) - qBlue(q))});
+            d.largest = std::max(d.largest, worst);
+            if (worst > tolerance)
+                ++d.pixels;
+        }
+    return d;
+}
+
+/// Pixels that are not the background.
+int covered(const QImage& image) {
+    const QRgb background = image.pixel(0, 0);
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) != background;
+    return n;
+}
+
+class GLPicture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        if (!m_gl.make(kSize, kSize, &error))
+            GTEST_SKIP() << error;
+    }
+
+    PolyMesh& addSphere(int frequency) {
+        auto* mesh = new PolyMesh;
+        FillGeodesicSphere(*mesh, frequency);
+        mesh->setColor(0.8, 0.3, 0.3);
+        mesh->setParent(&m_root);
+        return *mesh;
+    }
+
+    QImage buffered(const Camera& camera) {
+        GLRenderer renderer;
+        renderer.beginFrame(camera, false);
+        renderer.drawScene(m_root);
+        return m_gl.grab();
+    }
+
+    QImage immediate(const Camera& camera) {
+        GLRenderer frame;
+        frame.beginFrame(camera, false);
+        ImmediateRenderer renderer;
+        renderer.setFlag(RenderFlag::Shading, true);
+        renderer.renderScene(m_root);
+        return m_gl.grab();
+    }
+
+    /// The two pictures agree within rounding of the packed colours and normals; both
+    /// show the scene.
+    void expectSamePicture(const Camera& camera, const char* what) {
+        expectPicture(immediate(camera), camera, what);
+    }
+
+    void expectPicture(const QImage& expected, const Camera& camera, const char* what) {
+        const QImage actual = buffered(camera);
+        ASSERT_GT(covered(expected), kSize * kSize / 20) << what << ": the scene is in view";
+        const FrameDifference d = compare(expected, actual, 3);
+        if (const char* dir = std::getenv("VORN_PICTURE_DIR")) {
+            expected.save(QString("%1/%2-expected.png").arg(dir, what));
+            actual.save(QString("%1/%2-actual.png").arg(dir, what));
+        }
+        EXPECT_EQ(0, d.pixels) << what << ": largest channel difference " << d.largest;
+    }
+
+    Camera cameraAt(const M3d& eye, const M3d& target) {
+        Camera camera;
+        camera.setViewport(kSize, kSize);
+        camera.setLookAt(eye, target, M3d(0, 1, 0));
+        return camera;
+    }
+
+    BenchGLContext m_gl;
+    SceneRoot m_root;
+};
+
+TEST_F(GLPicture, ClosedMeshLooksTheSameFromOutsideAndInside) {
+    PolyMesh& sphere = addSphere(6);
+    ASSERT_TRUE(sphere.isClosedOutward());
+    expectSamePicture(cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0)), "outside");
+    // From inside only back sides are seen: none may be skipped.
+    expectSamePicture(cameraAt(M3d(0.1, 0.05, 0.2), M3d(1, 0, 0)), "inside");
+
+    // Mirrored, the outside turns the other way on the screen but is still the outside:
+    // the geodesic sphere is its own mirror image, so the picture is the unmirrored one.
+    const Camera outside = cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0));
+    const Camera inside = cameraAt(M3d(0.1, 0.05, 0.2), M3d(1, 0, 0));
+    const QImage unmirroredOutside = immediate(outside);
+    const QImage unmirroredInside = immediate(inside);
+    Sorvex::M4x4 mirror;
+    mirror.set(0, 0, -1);
+    sphere.setTransform(mirror);
+    expectPicture(unmirroredOutside, outside, "mirrored");
+    expectPicture(unmirroredInside, inside, "mirrored, inside");
+
+    // See-through: the far side shows through the near one.
+    sphere.setTransform(Sorvex::M4x4());
+    sphere.setColor(RGBAColor{0.8, 0.3, 0.3, 0.5});
+    expectSamePicture(cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0)), "see-through");
+}
+
+TEST_F(GLPicture, OpenMeshesShowBothSides) {
+    PolyMesh& bowl = addSphere(6);
+    // Take the top off: the bowl is open and its inside is seen from above.
+    std::vector<Poly*> top;
+    for (Poly* f : bowl.getPolys())
+        if (f->getCenter().y() > 0.3)
+            top.push_back(f);
+    for (Poly* f : top)
+        bowl.remPolyClean(f);
+    ASSERT_FALSE(bowl.isClosedOutward());
+    expectSamePicture(cameraAt(M3d(0.4, 3, 0.8), M3d(0, 0, 0)), "open bowl from above");
+
+    // A mesh that asks for reversed copies of its faces, as nets do, from either side.
+    bowl.setRenderBackFaces(true);
+    bowl.setRenderFaceEdges(true);
+    expectSamePicture(cameraAt(M3d(0.4, 3, 0.8), M3d(0, 0, 0)), "net-like, above");
+    expectSamePicture(cameraAt(M3d(0.4, -3, 0.8), M3d(0, 0, 0)), "net-like, below");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
