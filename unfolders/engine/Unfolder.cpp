@@ -82,8 +82,8 @@ bool Unfolder::setParent(SceneObj* parent) {
             GetRegistryString(SettingsSection, "ShowTwinsInNewUnfolders", "true") == "true");
         if (drawLines)
             source->setTrackMouse(true);
-        // One transform per source face: sized once, the map never rehashes while a
-        // huge net grows.
+        // One transform per source face: sized once, the store never grows while a
+        // huge net does.
         faceTransforms.reserve(source->getPolyCount());
         chooseStartingFace();
     }
@@ -283,8 +283,7 @@ bool Unfolder::isSuccesful() {
 }
 
 const Sorvex::M4x4* Unfolder::getFaceTransform(Poly* sourceFace) const {
-    auto it = faceTransforms.find(sourceFace);
-    return it == faceTransforms.end() ? nullptr : &it->second;
+    return faceTransforms.find(sourceFace);
 }
 
 // ----- Switches -----

@@ -11,6 +11,7 @@
 #include "sorvex/M4x4.h"
 #include "sorvex/PlanarConvexHull.h"
 #include "unfolders/engine/FaceBSP.h"
+#include "unfolders/engine/FaceTransformStore.h"
 #include "unfolders/engine/Graph.h"
 #include "unfolders/engine/Tree.h"
 
@@ -270,7 +271,7 @@ protected:
     Poly* unfoldingRoot = nullptr;
     bool autoAnimate = false;
     SceneObj* animation = nullptr;
-    std::unordered_map<Poly*, Sorvex::M4x4> faceTransforms;
+    FaceTransformStore faceTransforms;
     int idleCount = 0;
     bool cutGraphValid = false;
     Graph<Vertex*> cutGraph;
