@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/HeapReserve.h"
 #include "common/IdleLoop.h"
 #include "scene/mesh/PolyMesh.h"
 #include "sorvex/M4x4.h"
@@ -277,6 +278,10 @@ protected:
     Graph<Vertex*> cutGraph;
     bool conflictsValid = false;
     Graph<Poly*> conflicts;
+    /// Readies the heap for the net while a huge one grows (see HeapReserve): taken at
+    /// the first step, let go when the strategy is done or the unfolder goes.
+    std::unique_ptr<HeapReserve> growthHeap;
+    bool growthHeapTaken = false;
     /// The face whose hull points addPoly journaled last, and the hull's revision then.
     Poly* lastHullFace = nullptr;
     unsigned long long lastHullRevision = 0;
