@@ -32,14 +32,15 @@ double FaceBSP::Node::extentOf(const FaceBox& box) const {
     return splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
 }
 
-void FaceBSP::Node::store(const FaceBox& box, std::uint64_t sequence) {
-    const Entry entry{keyOf(box), box, sequence};
+void FaceBSP::Node::store(const Entry& stored) {
+    Entry entry = stored;
+    entry.key = keyOf(entry.box);
     auto at = std::upper_bound(entries.begin(), entries.end(), entry,
                                [](const Entry& a, const Entry& b) {
                                    return a.key < b.key || (a.key == b.key && a.sequence < b.sequence);
                                });
     entries.insert(at, entry);
-    const double extent = extentOf(box);
+    const double extent = extentOf(entry.box);
     if (extent > maxExtent)
         maxExtent = extent;
 }
@@ -104,13 +105,28 @@ void FaceBSP::split(Node& node) {
     }
 }
 
+namespace {
+
+/// Unchecked boxes are tracked while there are at most this many plus a quarter of all
+/// boxes: beyond that, asking about each of them saves little over asking about all.
+constexpr std::size_t UncheckedAllowance = 1024;
+
+} // namespace
+
 void FaceBSP::insert(const FaceBox& box) {
-    const bool checked = hasClearBox && clearBox.face == box.face &&
-                         clearBox.minX == box.minX && clearBox.maxX == box.maxX &&
-                         clearBox.minZ == box.minZ && clearBox.maxZ == box.maxZ;
-    if (boxCount > 0 && !checked)
-        pairwiseClear = false;
+    const bool checked = boxCount == 0 ||
+                         (hasClearBox && clearBox.face == box.face && clearBox.minX == box.minX &&
+                          clearBox.maxX == box.maxX && clearBox.minZ == box.minZ &&
+                          clearBox.maxZ == box.maxZ);
     hasClearBox = false;
+    const Entry entry{0, box, nextSequence++, checked};
+    place(entry);
+    ++boxCount;
+    if (!checked)
+        noteUnchecked(entry);
+}
+
+void FaceBSP::place(const Entry& entry) {
     LastInsert record;
     record.nodesBefore = used;
     Node* node = root;
@@ -120,21 +136,36 @@ void FaceBSP::insert(const FaceBox& box) {
             if (node->low && !record.firstSplit)
                 record.firstSplit = node;
         }
-        if (node->low && node->low->contains(box))
+        if (node->low && node->low->contains(entry.box))
             node = node->low;
-        else if (node->high && node->high->contains(box))
+        else if (node->high && node->high->contains(entry.box))
             node = node->high;
         else
             break;
     }
     record.valid = true;
-    record.face = box.face;
+    record.face = entry.box.face;
     record.storedAt = node;
     record.extentBefore = node->maxExtent;
-    record.sequence = nextSequence;
-    node->store(box, nextSequence++);
-    ++boxCount;
+    record.sequence = entry.sequence;
+    record.checked = entry.checked;
+    node->store(entry);
     last = record;
+}
+
+void FaceBSP::noteUnchecked(const Entry& entry) {
+    if (!uncheckedKnown)
+        return;
+    if (unchecked.size() >= UncheckedAllowance + boxCount / 4) {
+        forgetUnchecked();
+        return;
+    }
+    unchecked.push_back(entry);
+}
+
+void FaceBSP::forgetUnchecked() {
+    uncheckedKnown = false;
+    std::vector<Entry>().swap(unchecked);
 }
 
 bool FaceBSP::undoLastInsert(const FaceBox& box) {
@@ -148,6 +179,10 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     node->entries.erase(it);
     node->maxExtent = last.extentBefore;
     --boxCount;
+    // The face is gone, so it vouches for nothing any more either way.
+    if (!last.checked && uncheckedKnown && !unchecked.empty() &&
+        unchecked.back().sequence == last.sequence)
+        unchecked.pop_back();
     // The nodes the insert split are the newest in the pool: they go, and the first
     // node split becomes a leaf again.
     if (last.firstSplit) {
@@ -180,9 +215,18 @@ bool FaceBSP::remove(const FaceBox& box) {
             first = it;
     if (first == node->entries.end())
         return false;
+    if (!first->checked && uncheckedKnown) {
+        const std::uint64_t sequence = first->sequence;
+        unchecked.erase(std::find_if(unchecked.begin(), unchecked.end(),
+                                     [sequence](const Entry& e) { return e.sequence == sequence; }));
+    }
     node->entries.erase(first);
-    if (--boxCount == 0)
+    if (--boxCount == 0) {
         order.forgetHistory(nextSequence);
+        // Nothing stored, nothing to overlap.
+        uncheckedKnown = true;
+        unchecked.clear();
+    }
     return true;
 }
 
@@ -294,17 +338,9 @@ void FaceBSP::rebuildOver(const FaceBoxTreeOrder::Region& region) {
     used = 0;
     root = makeNode(region.minX, region.maxX, region.minZ, region.maxZ, region.splitOnX,
                     drawDepth);
-    const std::uint64_t next = nextSequence;
-    const std::size_t count = boxCount;
-    // The same boxes go back in, so whether they were checked one by one stays as it was.
-    const bool wasPairwiseClear = pairwiseClear;
-    for (const Entry& e : all) {
-        nextSequence = e.sequence;
-        insert(e.box);
-    }
-    nextSequence = next;
-    boxCount = count;
-    pairwiseClear = wasPairwiseClear;
+    // The same entries go back in, so whether they were checked one by one stays as it was.
+    for (const Entry& e : all)
+        place(e);
     last.valid = false;
 }
 
@@ -361,6 +397,41 @@ Poly* FaceBSP::findFirst(const FaceBox& box) const {
     return first ? first->box.face : nullptr;
 }
 
+bool FaceBSP::findAllOverlaps(std::unordered_map<Poly*, std::vector<Poly*>>& answers) const {
+    answers.clear();
+    if (!uncheckedKnown)
+        return false;
+    auto inOrder = [this](const Entry* a, const Entry* b) { return before(*a, *b); };
+    // A checked face's answer holds only unchecked faces: those that found it.
+    std::unordered_map<Poly*, std::vector<const Entry*>> foundBy;
+    std::vector<const Entry*> hits;
+    auto gather = [&hits](const Entry& e) {
+        hits.push_back(&e);
+        return true;
+    };
+    for (const Entry& u : unchecked) {
+        hits.clear();
+        OverlapQuery query(u.box);
+        visitOverlaps(*root, query, gather);
+        if (hits.empty())
+            continue;
+        std::sort(hits.begin(), hits.end(), inOrder);
+        std::vector<Poly*>& answer = answers[u.box.face];
+        for (const Entry* e : hits) {
+            answer.push_back(e->box.face);
+            if (e->checked)
+                foundBy[e->box.face].push_back(&u);
+        }
+    }
+    for (auto& [face, finders] : foundBy) {
+        std::sort(finders.begin(), finders.end(), inOrder);
+        std::vector<Poly*>& answer = answers[face];
+        for (const Entry* u : finders)
+            answer.push_back(u->box.face);
+    }
+    return true;
+}
+
 void FaceBSP::collectEntries(const Node* node, std::vector<const Entry*>& out) const {
     for (const Entry& e : node->entries)
         out.push_back(&e);
@@ -383,7 +454,7 @@ void FaceBSP::collectBoxes(std::vector<FaceBox>& out) const {
 
 void FaceBSP::shift(double dx, double dz) {
     last.valid = false;
-    pairwiseClear = false;
+    forgetUnchecked();
     hasClearBox = false;
     order.shift(dx, dz);
     for (std::size_t i = 0; i < used; ++i) {

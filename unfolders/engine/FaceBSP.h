@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 #include "unfolders/engine/FaceBox.h"
@@ -50,6 +51,7 @@ public:
             double key; // see keyOf
             FaceBox box;
             std::uint64_t sequence;
+            bool checked; // stored right after findFirst found it clear (isPairwiseClear)
         };
         bool contains(const FaceBox& box) const {
             return minX <= box.minX && minZ <= box.minZ && box.maxX <= maxX && box.maxZ <= maxZ;
@@ -60,7 +62,7 @@ public:
         /// The sort key of a box here: its minimum on the unsplit axis.
         double keyOf(const FaceBox& box) const;
         double extentOf(const FaceBox& box) const;
-        void store(const FaceBox& box, std::uint64_t sequence);
+        void store(const Entry& entry);
         /// Calls `visit` with every local entry whose face overlaps the query's while
         /// it returns true; false when it stopped.
         template <typename Visit> bool forCandidates(OverlapQuery& query, Visit&& visit) const;
@@ -110,7 +112,14 @@ public:
     /// symmetric and only a fold edge shared later makes it more lenient, so the faces'
     /// pairwise overlaps are then known to be none. Boxes stored without that check
     /// (or a `shift`, which rounds every box anew) make it false until the index is new.
-    bool isPairwiseClear() const { return pairwiseClear; }
+    bool isPairwiseClear() const { return uncheckedKnown && unchecked.empty(); }
+    /// What `query` with a list answers for each stored box, for the faces whose answer is
+    /// not empty, found by asking only about the boxes stored without the check: two
+    /// checked faces never overlap (see isPairwiseClear), so every overlap has an
+    /// unchecked face on one side. False, finding nothing, when the index no longer knows
+    /// which boxes those are (too many to be worth it, or a shift); then ask `query` for
+    /// each. O(u log n) for u unchecked boxes.
+    bool findAllOverlaps(std::unordered_map<Poly*, std::vector<Poly*>>& answers) const;
     /// Whether a stored face overlaps the box's face (see FacesOverlap). With a list,
     /// every such face is appended in the region's tree order (FaceBoxTreeOrder);
     /// without one the search stops at the first overlap.
@@ -150,8 +159,17 @@ private:
         std::size_t nodesBefore = 0;
         double extentBefore = 0;
         std::uint64_t sequence = 0;
+        bool checked = false;
     };
     using Entry = Node::Entry;
+
+    /// Stores an entry at the deepest node containing its box, splitting leaves on the
+    /// way, and records what that changed in `last`.
+    void place(const Entry& entry);
+    /// Remembers an entry stored without the check, while they are few enough.
+    void noteUnchecked(const Entry& entry);
+    /// Forgets which entries were stored without the check: they count as all of them.
+    void forgetUnchecked();
 
     /// A node of the pool (reused when one waits).
     Node* makeNode(double minX, double maxX, double minZ, double maxZ, bool splitOnX,
@@ -181,7 +199,9 @@ private:
     std::size_t boxCount = 0;
     std::uint64_t nextSequence = 0;
     LastInsert last;
-    bool pairwiseClear = true;
+    /// The entries stored without the check, in insertion order, while `uncheckedKnown`.
+    std::vector<Entry> unchecked;
+    bool uncheckedKnown = true;
     /// The box `findFirst` last found clear; valid until the next insert or shift.
     mutable bool hasClearBox = false;
     mutable FaceBox clearBox;

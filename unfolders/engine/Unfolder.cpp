@@ -1,5 +1,6 @@
 #include "unfolders/engine/Unfolder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -16,6 +17,11 @@ VORN_DEFINE_FACTORY(Unfolder, "PolyMesh")
 namespace {
 
 const char* const SettingsSection = "Settings";
+
+/// What one net face costs the heap, about: the face with its rings, a new corner with
+/// its face list, its box in the overlap index with the nodes that came with it, its
+/// transform and its place in the lists.
+constexpr std::size_t NetBytesPerFace = 800;
 
 bool readSetting(const char* key, bool def) {
     return GetRegistryFlag(SettingsSection, key, def);
@@ -43,6 +49,7 @@ Unfolder::Unfolder()
 
 Unfolder::~Unfolder() {
     UnregisterSystemIdleHandler(this);
+    growthHeap.reset();
     faceBoxTree.reset();
     if (source) {
         source->setRenderTwinnedInBlue(false);
@@ -67,6 +74,8 @@ bool Unfolder::setParent(SceneObj* parent) {
     if (!SceneObj::setParent(parent))
         return false;
     source = dynamic_cast<PolyMesh*>(parent);
+    growthHeap.reset();
+    growthHeapTaken = false;
     unfoldingRoot = nullptr;
     cutGraphValid = false;
     conflictsValid = false;
@@ -82,8 +91,8 @@ bool Unfolder::setParent(SceneObj* parent) {
             GetRegistryString(SettingsSection, "ShowTwinsInNewUnfolders", "true") == "true");
         if (drawLines)
             source->setTrackMouse(true);
-        // One transform per source face: sized once, the map never rehashes while a
-        // huge net grows.
+        // One transform per source face: sized once, the store never grows while a
+        // huge net does.
         faceTransforms.reserve(source->getPolyCount());
         chooseStartingFace();
     }
@@ -128,6 +137,13 @@ void Unfolder::onSystemIdle() {
         return;
     const size_t facesBefore = getPolyCount();
     if (idleCount++ > 3) {
+        // A huge net is hundreds of megabytes of small blocks: readied once, the heap
+        // spares the growth a page fault every few faces.
+        if (!growthHeapTaken) {
+            growthHeapTaken = true;
+            const std::size_t toPlace = source->getPolyCount() - std::min(source->getPolyCount(), getPolyCount());
+            growthHeap = std::make_unique<HeapReserve>(toPlace * NetBytesPerFace);
+        }
         const auto start = std::chrono::steady_clock::now();
         const auto slice = std::chrono::milliseconds(GetIdleSliceMs());
         do
@@ -146,6 +162,7 @@ void Unfolder::onDone() {
     if (drawHeightBands)
         findHeightBands();
     findConflicts();
+    growthHeap.reset();
     if (autoAnimate)
         convertToAnimation(false);
 }
@@ -283,8 +300,7 @@ bool Unfolder::isSuccesful() {
 }
 
 const Sorvex::M4x4* Unfolder::getFaceTransform(Poly* sourceFace) const {
-    auto it = faceTransforms.find(sourceFace);
-    return it == faceTransforms.end() ? nullptr : &it->second;
+    return faceTransforms.find(sourceFace);
 }
 
 // ----- Switches -----

@@ -6,11 +6,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/HeapReserve.h"
 #include "common/IdleLoop.h"
 #include "scene/mesh/PolyMesh.h"
 #include "sorvex/M4x4.h"
 #include "sorvex/PlanarConvexHull.h"
 #include "unfolders/engine/FaceBSP.h"
+#include "unfolders/engine/FaceTransformStore.h"
 #include "unfolders/engine/Graph.h"
 #include "unfolders/engine/Tree.h"
 
@@ -270,12 +272,16 @@ protected:
     Poly* unfoldingRoot = nullptr;
     bool autoAnimate = false;
     SceneObj* animation = nullptr;
-    std::unordered_map<Poly*, Sorvex::M4x4> faceTransforms;
+    FaceTransformStore faceTransforms;
     int idleCount = 0;
     bool cutGraphValid = false;
     Graph<Vertex*> cutGraph;
     bool conflictsValid = false;
     Graph<Poly*> conflicts;
+    /// Readies the heap for the net while a huge one grows (see HeapReserve): taken at
+    /// the first step, let go when the strategy is done or the unfolder goes.
+    std::unique_ptr<HeapReserve> growthHeap;
+    bool growthHeapTaken = false;
     /// The face whose hull points addPoly journaled last, and the hull's revision then.
     Poly* lastHullFace = nullptr;
     unsigned long long lastHullRevision = 0;

@@ -1,4 +1,5 @@
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "unfolders/engine/Unfolder.h"
@@ -7,9 +8,29 @@ bool Unfolder::findConflicts() {
     conflicts.clear();
     // A net whose every face was checked against the faces before it as it joined
     // has no overlap to find; the index vouches for it when it holds every face.
-    if (faceBoxTree->isPairwiseClear() && faceBoxTree->getStoredCount() == getPolyCount()) {
-        conflictsValid = true;
-        return false;
+    if (faceBoxTree->getStoredCount() == getPolyCount()) {
+        if (faceBoxTree->isPairwiseClear()) {
+            conflictsValid = true;
+            return false;
+        }
+        // Otherwise only the faces placed without the check can overlap anything: the
+        // index answers for every face from theirs, and the answers go out in the same
+        // order as the face-by-face search below gives them.
+        std::unordered_map<Poly*, std::vector<Poly*>> answers;
+        if (faceBoxTree->findAllOverlaps(answers)) {
+            for (Poly* f : getPolys()) {
+                if (answers.empty())
+                    break;
+                auto it = answers.find(f);
+                if (it == answers.end())
+                    continue;
+                for (Poly* g : it->second)
+                    onConflict(f, g);
+                answers.erase(it);
+            }
+            conflictsValid = true;
+            return !conflicts.isEmpty();
+        }
     }
     std::vector<Poly*> overlapping;
     for (Poly* f : getPolys()) {

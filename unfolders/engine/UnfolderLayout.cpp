@@ -85,8 +85,8 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     Poly* g = f.getNeighbor(e);
     if (!g || !g->getTwin())
         return nullptr;
-    auto placedTransform = faceTransforms.find(g);
-    if (placedTransform == faceTransforms.end())
+    const M4x4* placedTransform = faceTransforms.find(g);
+    if (!placedTransform)
         return nullptr;
     Poly* gNet = g->getTwin();
     const int n = f.getVertexCount();
@@ -98,7 +98,7 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // A face without area lies along its hinge: it is laid in the plane of the face it
     // is unfolded from, and the faces beyond it fold from that plane, which the placed
     // neighbour's transform remembers.
-    const M3d ng = g->hasNoArea() ? sourceDirectionOf(placedTransform->second) : g->getNormal();
+    const M3d ng = g->hasNoArea() ? sourceDirectionOf(*placedTransform) : g->getNormal();
     const M3d nf = f.hasNoArea() ? ng : f.getNormal();
     M3d axis;
     axis.cross(nf, ng);
@@ -133,8 +133,8 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     if (turnedNormalFit(axis, -theta, nf, ng) > turnedNormalFit(axis, theta, nf, ng) + 1e-14)
         theta = -theta;
     // A face without area is not turned: it stays in its neighbour's plane.
-    M4x4 t = f.hasNoArea() ? placedTransform->second
-                           : placedTransform->second * turnAbout(p0, axis, theta);
+    M4x4 t = f.hasNoArea() ? *placedTransform
+                           : *placedTransform * turnAbout(p0, axis, theta);
     faceTransforms[&f] = t;
 
     auto* face = new Poly(std::move(ring));

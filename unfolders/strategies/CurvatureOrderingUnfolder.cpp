@@ -26,6 +26,7 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     index.reset();
     curvatures.clear();
     CurvatureArmature& field = source->getCurvature(true);
+    curvatures.reserve(source->getPolyCount());
     Poly* start = nullptr;
     float highest = 0;
     for (Poly* f : source->getPolys()) {
@@ -45,8 +46,8 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
 }
 
 float CurvatureOrderingUnfolder::getFaceCurvature(Poly* f) const {
-    auto it = curvatures.find(f);
-    return it == curvatures.end() ? 0.0f : it->second;
+    const float* c = curvatures.find(f);
+    return c ? *c : 0.0f;
 }
 
 int CurvatureOrderingUnfolder::judge(Candidate& a, Candidate& b) {

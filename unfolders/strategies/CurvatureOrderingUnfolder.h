@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "unfolders/engine/FlatFaceMap.h"
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/strategies/support/CurvatureCandidateIndex.h"
 #include "unfolders/strategies/support/PolyEdgeSet.h"
@@ -74,7 +75,8 @@ protected:
         index.dropFaces(*this, sources);
     }
 
-    std::unordered_map<Poly*, float> curvatures;
+    /// Mean vertex curvature by source face.
+    FlatFaceMap<float> curvatures;
     PolyEdgeSet blocked;
     bool done = false;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <unordered_map>
 #include <vector>
 
 #include "scene/mesh/Poly.h"
@@ -449,10 +450,14 @@ TEST(FaceBSP, VouchesForNoOverlapOnlyWhileEveryBoxWasCheckedBeforeItCameIn) {
     EXPECT_FALSE(checkAndStore(crossing));
     EXPECT_FALSE(tree.isPairwiseClear());
     EXPECT_EQ(size_t(4), tree.getStoredCount());
-    // Taking it out again does not restore the promise; the count follows.
+    // Taking it out again restores the promise; the count follows.
     EXPECT_TRUE(tree.undoLastInsert(FaceBox(crossing)));
     EXPECT_EQ(size_t(3), tree.getStoredCount());
+    EXPECT_TRUE(tree.isPairwiseClear());
+    store(tree, crossing);
     EXPECT_FALSE(tree.isPairwiseClear());
+    EXPECT_TRUE(tree.remove(FaceBox(crossing)));
+    EXPECT_TRUE(tree.isPairwiseClear());
 
     // A check vouches for the box it checked, stored next, and nothing else.
     FaceBSP other;
@@ -473,4 +478,85 @@ TEST(FaceBSP, VouchesForNoOverlapOnlyWhileEveryBoxWasCheckedBeforeItCameIn) {
     EXPECT_FALSE(shifted.isPairwiseClear());
     EXPECT_TRUE(shifted.remove(FaceBox(next)));
     EXPECT_EQ(size_t(1), shifted.getStoredCount());
+}
+
+namespace {
+
+/// What asking `query` about every stored face gives, faces without overlaps left out.
+std::unordered_map<Poly*, std::vector<Poly*>> askEach(const FaceBSP& tree,
+                                                      const std::vector<Poly*>& stored) {
+    std::unordered_map<Poly*, std::vector<Poly*>> answers;
+    for (Poly* p : stored) {
+        std::vector<Poly*> found;
+        if (tree.query(FaceBox(p), &found))
+            answers[p] = found;
+    }
+    return answers;
+}
+
+} // namespace
+
+TEST(FaceBSP, AllOverlapsFromTheUncheckedBoxesAreWhatAskingAboutEveryFaceGives) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> pos(0, 12), size(0.2, 2), chance(0, 1);
+    Faces faces;
+    std::vector<Poly*> stored;
+    FaceBSP tree;
+    auto triangle = [&](double spread) {
+        const double x = pos(rng) * spread, z = pos(rng) * spread;
+        return faces.add(
+            {{x, z}, {x + size(rng), z + size(rng) / 3}, {x + size(rng) / 2, z + size(rng)}});
+    };
+    std::unordered_map<Poly*, std::vector<Poly*>> all;
+    for (int i = 0; i < 400; ++i) {
+        // Mostly a net's growth: a face goes in when the check finds it clear; now and
+        // then one goes in regardless, and the region keeps growing (spread).
+        Poly* p = triangle(1 + i / 40.0);
+        const bool clear = tree.findFirst(FaceBox(p)) == nullptr;
+        if (clear || chance(rng) < 0.3) {
+            store(tree, p);
+            stored.push_back(p);
+        }
+        // Trials taken back, and faces taken out, keep the answers right.
+        if (chance(rng) < 0.1 && tree.undoLastInsert(FaceBox(stored.back())))
+            stored.pop_back();
+        if (chance(rng) < 0.05 && stored.size() > 2) {
+            const std::size_t k = std::size_t(chance(rng) * double(stored.size() - 1));
+            ASSERT_TRUE(tree.remove(FaceBox(stored[k])));
+            stored.erase(stored.begin() + std::ptrdiff_t(k));
+        }
+        if (i % 50 == 49) {
+            ASSERT_TRUE(tree.findAllOverlaps(all));
+            EXPECT_EQ(askEach(tree, stored), all) << "after " << i + 1 << " faces";
+        }
+    }
+    EXPECT_FALSE(all.empty()) << "the faces stored regardless must overlap some";
+
+    // A shift forgets which boxes were unchecked: the caller asks about every face.
+    tree.shift(1, 1);
+    EXPECT_FALSE(tree.findAllOverlaps(all));
+    EXPECT_TRUE(all.empty());
+}
+
+TEST(FaceBSP, StopsTrackingUncheckedBoxesWhenTheyAreMostOfTheIndex) {
+    Faces faces;
+    FaceBSP tree;
+    std::vector<Poly*> stored;
+    std::unordered_map<Poly*, std::vector<Poly*>> all;
+    // A net laid without the check (a cut-graph layout): every box unchecked.
+    for (int i = 0; i < 2000; ++i) {
+        stored.push_back(faces.square(i % 50, i / 50, 1.5));
+        store(tree, stored.back());
+        if (i == 100) {
+            ASSERT_TRUE(tree.findAllOverlaps(all));
+            EXPECT_EQ(askEach(tree, stored), all);
+        }
+    }
+    EXPECT_FALSE(tree.findAllOverlaps(all));
+    EXPECT_FALSE(tree.isPairwiseClear());
+    // An emptied index has nothing left to overlap.
+    for (Poly* p : stored)
+        ASSERT_TRUE(tree.remove(FaceBox(p)));
+    EXPECT_TRUE(tree.isPairwiseClear());
+    EXPECT_TRUE(tree.findAllOverlaps(all));
 }

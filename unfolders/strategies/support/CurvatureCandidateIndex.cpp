@@ -56,7 +56,11 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     if (count < m_indexedFaces ||
         (m_indexedFaces > 0 && net.getPoly(m_indexedFaces - 1) != m_lastIndexedFace))
         reset();
-    m_firstSlotOf.reserve(count);
+    // Reserved in doublings: sized to the net each time, the table would be rehashed
+    // every few steps, and the whole run would cost the square of the net.
+    if (count > m_firstSlotOf.size() &&
+        float(count) > m_firstSlotOf.max_load_factor() * float(m_firstSlotOf.bucket_count()))
+        m_firstSlotOf.reserve(2 * count);
     for (std::size_t j = m_indexedFaces; j < count; ++j) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)
