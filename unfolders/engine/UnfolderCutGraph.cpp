@@ -2,6 +2,7 @@
 #include <cmath>
 #include <deque>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "scene/mesh/CurvatureArmature.h"
@@ -135,23 +136,26 @@ void Unfolder::indexWholeNet(bool hull) {
         faceBoxTree->insert(box);
 
     // The hull takes the points in the order addPoly would give them, with the last
-    // face journaled so that remPoly can take it back out cheaply.
-    convexHull.reset();
+    // face journaled so that remPoly can take it back out cheaply. A click of the manual
+    // unfolder lays a net nobody measures, so the hull is built when first read.
     lastHullFace = nullptr;
-    if (!hull)
+    if (!hull || boxes.empty()) {
+        convexHull.reset();
         return;
-    Poly* last = boxes.empty() ? nullptr : boxes.back().face;
+    }
+    Poly* last = boxes.back().face;
+    std::vector<PlanarConvexHull::Point> points;
+    points.reserve(boxes.size() * 3);
+    size_t lastStart = 0;
     for (Poly* f : getPolys()) {
         if (f == last)
-            break;
-        addPolyToHull(f, &convexHull);
+            lastStart = points.size();
+        for (Vertex* v : f->getVertices())
+            points.push_back({v->x(), v->z(), v});
     }
-    if (last) {
-        convexHull.mark();
-        addPolyToHull(last, &convexHull);
-        lastHullFace = last;
-        lastHullRevision = convexHull.getRevision();
-    }
+    convexHull.resetDeferred(std::move(points), lastStart);
+    lastHullFace = last;
+    lastHullRevision = convexHull.getRevision();
 }
 
 namespace {
