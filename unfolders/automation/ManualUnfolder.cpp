@@ -143,7 +143,8 @@ void ManualUnfolder::rebuildCutGraphFromNet() {
                 continue;
             // A cut edge between two placed faces was added from the one listed first;
             // adding it again would change nothing.
-            if (Poly* across = s->getNeighbor(i)->getTwin(); across && getPolyIndex(across) < here)
+            if (Poly* across = s->getNeighbor(i)->getTwin();
+                across && across->getMesh() == this && getPolyIndex(across) < here)
                 continue;
             Vertex* a = s->getVertex(i + 1);
             Vertex* b = s->getVertex(i);
