@@ -3,6 +3,7 @@
 #include "sorvex/PlanarConvexHullIndex.h"
 
 #include <limits>
+#include <utility>
 
 using Node = PlanarConvexHull::Node;
 using namespace hulldetail;
@@ -59,10 +60,37 @@ void PlanarConvexHull::reset() {
     m_pointsSeen = 0;
     m_index->clear();
     m_index->dropJournal();
+    m_deferred.clear();
     ++m_revision;
 }
 
+void PlanarConvexHull::resetDeferred(std::vector<Point> points, std::size_t markAt) {
+    reset();
+    if (points.empty())
+        return;
+    m_deferred = std::move(points);
+    m_deferredMark = markAt;
+    ++m_revision;
+}
+
+void PlanarConvexHull::addDeferred() {
+    // Taken out first, so that the mark and the additions below find nothing waiting.
+    const std::vector<Point> points = std::move(m_deferred);
+    m_deferred.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i == m_deferredMark)
+            mark();
+        const Point& p = points[i];
+        if (std::isfinite(p.x) && std::isfinite(p.y))
+            addAcceptedPoint(p.x, p.y, p.data);
+    }
+    // The batch kept the revision it was given when deferred: the area queries' list
+    // must not be taken for current.
+    m_index->order.revision = ~0ull;
+}
+
 void PlanarConvexHull::copyFrom(const PlanarConvexHull& hull) {
+    hull.settle();
     m_centerX = hull.m_centerX;
     m_centerY = hull.m_centerY;
     for (int i = 0; i < 2; ++i) {
@@ -222,6 +250,7 @@ void PlanarConvexHull::insertBefore(Node* node, Node* before, bool becomesHead) 
 }
 
 bool PlanarConvexHull::addPoint(double x, double y, void* data) {
+    settle();
     if (!std::isfinite(x) || !std::isfinite(y))
         return false;
     const bool added = addAcceptedPoint(x, y, data);
@@ -273,6 +302,7 @@ bool PlanarConvexHull::addAcceptedPoint(double x, double y, void* data) {
 }
 
 void PlanarConvexHull::mark() {
+    settle();
     Index::Journal& j = m_index->journal;
     m_index->dropJournal();
     j.open = true;
@@ -290,6 +320,7 @@ void PlanarConvexHull::mark() {
 }
 
 bool PlanarConvexHull::rollBack() {
+    settle();
     Index::Journal& j = m_index->journal;
     if (!j.open)
         return false;
@@ -339,6 +370,7 @@ bool PlanarConvexHull::rollBack() {
 }
 
 bool PlanarConvexHull::contains(double x, double y) const {
+    settle();
     if (m_length < 3 || !std::isfinite(x) || !std::isfinite(y))
         return false;
     const double angle = polarAngle(x - m_centerX, y - m_centerY);
@@ -349,12 +381,14 @@ bool PlanarConvexHull::contains(double x, double y) const {
 }
 
 void PlanarConvexHull::fillArray(void** out) const {
+    settle();
     const Node* node = m_head;
     for (int i = 0; i < m_length; ++i, node = node->next)
         out[i] = node->data;
 }
 
 void PlanarConvexHull::getOriginalCenter(double* x, double* y) const {
+    settle();
     if (x)
         *x = m_centerX;
     if (y)
@@ -362,6 +396,7 @@ void PlanarConvexHull::getOriginalCenter(double* x, double* y) const {
 }
 
 double PlanarConvexHull::getArea() const {
+    settle();
     double sum = 0.0;
     const Node* a = m_head;
     for (int i = 0; i < m_length; ++i, a = a->next) {
@@ -373,6 +408,7 @@ double PlanarConvexHull::getArea() const {
 }
 
 void PlanarConvexHull::getBaricenter(double* x, double* y) const {
+    settle();
     if (!m_head)
         return;
     double meanX = 0.0, meanY = 0.0;
@@ -408,6 +444,7 @@ Sorvex::M3d PlanarConvexHull::getBaricenter() const {
 }
 
 void PlanarConvexHull::getMiddle(double* x, double* y) const {
+    settle();
     double lowX = 0.0, highX = 0.0, lowY = 0.0, highY = 0.0;
     const Node* node = m_head;
     for (int i = 0; i < m_length; ++i, node = node->next) {
@@ -433,6 +470,7 @@ Sorvex::M3d PlanarConvexHull::getMiddle() const {
 }
 
 void PlanarConvexHull::getBounds(double* width, double* height, double angle) const {
+    settle();
     if (!m_head) {
         if (width)
             *width = m_centerX;
@@ -460,6 +498,7 @@ void PlanarConvexHull::getBounds(double* width, double* height, double angle) co
 }
 
 double PlanarConvexHull::getLongestAxis(double* width, double* height) const {
+    settle();
     if (!m_head) {
         if (width)
             *width = 0.0;

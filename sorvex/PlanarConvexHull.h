@@ -2,7 +2,9 @@
 
 #include "sorvex/M3d.h"
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 /// Convex hull of points added one at a time in a plane, kept counter-clockwise about the
 /// centroid of the first three points. Each hull vertex carries a user pointer (not
@@ -24,6 +26,13 @@ public:
         Node* prev = nullptr;
     };
 
+    /// A point for a deferred batch (see resetDeferred).
+    struct Point {
+        double x = 0.0;
+        double y = 0.0;
+        void* data = nullptr;
+    };
+
     PlanarConvexHull();
     PlanarConvexHull(const PlanarConvexHull& hull);
     PlanarConvexHull& operator=(const PlanarConvexHull& hull);
@@ -31,6 +40,13 @@ public:
 
     /// Frees all vertices and sets every member to 0.
     void reset();
+    /// reset(), then addPoint of every point in order, with a mark() taken just before
+    /// points[markAt] (none when markAt >= points.size()); but the additions wait until
+    /// the hull is first read or changed, so a caller that rebuilds the hull often and
+    /// reads it rarely pays only for the hulls read. Whatever reads the hull sees exactly
+    /// what the additions would have made now, journal included. The whole batch counts
+    /// as one change of the revision, made now.
+    void resetDeferred(std::vector<Point> points, std::size_t markAt);
 
     /// Adds a point. The first two are only stored, the third makes the first triangle.
     /// False, with nothing changed, for a point within 1e-5 of a vertex in both x and y,
@@ -42,8 +58,14 @@ public:
     /// false with fewer than three vertices.
     bool contains(double x, double y) const;
 
-    int getLength() const { return m_length; }
-    Node* getHead() const { return m_head; }
+    int getLength() const {
+        settle();
+        return m_length;
+    }
+    Node* getHead() const {
+        settle();
+        return m_head;
+    }
     /// Writes the user pointers in list order; out must hold getLength() entries.
     void fillArray(void** out) const;
     void getOriginalCenter(double* x, double* y) const;
@@ -81,11 +103,19 @@ public:
     /// changes made since the mark, not with the hull. False, changing nothing, without a
     /// mark; a reset or copy forgets the mark.
     bool rollBack();
-    /// Counts every change (an accepted point, a reset, a roll-back), so that a caller can
-    /// tell whether anyone else changed the hull since it looked.
+    /// Counts every change (an accepted point, a reset, a roll-back, a deferred batch), so
+    /// that a caller can tell whether anyone else changed the hull since it looked.
     unsigned long long getRevision() const { return m_revision; }
 
 private:
+    /// Carries out a deferred batch, if one waits. Every reader calls it first; it runs
+    /// in const readers too, because the batch is part of the hull's value already (a
+    /// hull defined const never holds one: copies take the settled hull).
+    void settle() const {
+        if (!m_deferred.empty())
+            const_cast<PlanarConvexHull*>(this)->addDeferred();
+    }
+    void addDeferred();
     /// addPoint for a finite point, without counting the change.
     bool addAcceptedPoint(double x, double y, void* data);
     bool addFirstTriangle(double x, double y, void* data);
@@ -117,4 +147,7 @@ private:
     /// list, without visiting every vertex.
     std::unique_ptr<Index> m_index;
     unsigned long long m_revision = 0;
+    /// The points of a deferred batch still to be added, and where its mark goes.
+    std::vector<Point> m_deferred;
+    std::size_t m_deferredMark = 0;
 };

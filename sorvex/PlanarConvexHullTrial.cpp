@@ -227,6 +227,7 @@ void PlanarConvexHull::refreshOrder() const {
 }
 
 double PlanarConvexHull::getAreaWith(const double* xs, const double* ys, int count) const {
+    settle();
     if (m_pointsSeen < 3) {
         // Before the first triangle the hull is a few pending points: play it through.
         PlanarConvexHull copy(*this);

@@ -400,6 +400,84 @@ TEST(PlanarConvexHull, RollBackRestoresTheHullOfTheMarkExactly) {
     }
 }
 
+TEST(PlanarConvexHull, DeferredBatchesReadAsTheAdditionsMadeAtOnce) {
+    std::mt19937 gen(23);
+    std::uniform_real_distribution<double> coord(-10, 10);
+    int tags[400];
+    const double nan = std::nan("");
+    for (int round = 0; round < 40; ++round) {
+        // Points with duplicates, a non-finite one, and the mark anywhere (or nowhere).
+        const int count = 1 + int(gen() % 300);
+        std::vector<PlanarConvexHull::Point> points;
+        for (int i = 0; i < count; ++i) {
+            const bool repeat = i > 0 && gen() % 5 == 0;
+            points.push_back(repeat ? points[gen() % i]
+                                    : PlanarConvexHull::Point{coord(gen), coord(gen), &tags[i]});
+        }
+        points[gen() % count].x = round % 3 == 0 ? nan : points[0].x;
+        const std::size_t markAt = gen() % (count + 2);
+
+        PlanarConvexHull eager;
+        eager.addPoint(1, 2, nullptr); // a former hull, replaced by either
+        eager.reset();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (i == markAt)
+                eager.mark();
+            eager.addPoint(points[i].x, points[i].y, points[i].data);
+        }
+        PlanarConvexHull deferred = triangle();
+        const auto revision = deferred.getRevision();
+        deferred.resetDeferred(points, markAt);
+        EXPECT_NE(revision, deferred.getRevision());
+        const auto batch = deferred.getRevision();
+
+        // Read in turns through different doors; each must see the finished additions.
+        switch (round % 4) {
+        case 0:
+            EXPECT_EQ(listOf(eager), listOf(deferred)) << "round " << round;
+            break;
+        case 1:
+            EXPECT_EQ(eager.getArea(), deferred.getArea());
+            break;
+        case 2: {
+            const PlanarConvexHull copy = deferred; // copies take the settled hull
+            EXPECT_EQ(listOf(eager), listOf(copy));
+            break;
+        }
+        case 3:
+            EXPECT_EQ(eager.addPoint(20, 20, nullptr), deferred.addPoint(20, 20, nullptr));
+            break;
+        }
+        EXPECT_EQ(listOf(eager), listOf(deferred)) << "round " << round;
+        double ex = 0, ey = 0, dx = 0, dy = 0;
+        eager.getOriginalCenter(&ex, &ey);
+        deferred.getOriginalCenter(&dx, &dy);
+        EXPECT_EQ(ex, dx);
+        EXPECT_EQ(ey, dy);
+        const double xs[2] = {30, -30}, ys[2] = {1, -1};
+        EXPECT_EQ(eager.getAreaWith(xs, ys, 2), deferred.getAreaWith(xs, ys, 2));
+        if (round % 4 != 3) {
+            EXPECT_EQ(batch, deferred.getRevision()) << "reading is no change";
+        }
+
+        // The mark of the batch takes back what followed it, as the eager one does.
+        EXPECT_EQ(eager.rollBack(), deferred.rollBack());
+        EXPECT_EQ(listOf(eager), listOf(deferred)) << "round " << round;
+        checkStructure(deferred);
+    }
+
+    // A reset drops a batch that waits; an empty batch is an empty hull.
+    PlanarConvexHull hull;
+    hull.resetDeferred({{0, 0, nullptr}, {1, 0, nullptr}, {0, 1, nullptr}}, 0);
+    hull.reset();
+    EXPECT_EQ(0, hull.getLength());
+    EXPECT_FALSE(hull.rollBack());
+    hull = triangle();
+    hull.resetDeferred({}, 0);
+    EXPECT_EQ(0, hull.getLength());
+    EXPECT_EQ(0.0, hull.getArea());
+}
+
 namespace {
 
 /// Twice the area of the convex hull of `points` by Andrew's monotone chain: an oracle

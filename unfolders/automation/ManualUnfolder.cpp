@@ -132,12 +132,19 @@ void ManualUnfolder::pseudoflatten() {
 
 void ManualUnfolder::rebuildCutGraphFromNet() {
     cutGraph.clear();
+    int position = 0;
     for (Poly* q : getPolys()) {
         Poly* s = q->getTwin();
+        const int here = position++;
         if (!s)
             continue;
         for (int i = 0; i < q->getVertexCount(); ++i) {
             if (hasNeighbor(*q, i) || !source->hasNeighbor(*s, i))
+                continue;
+            // A cut edge between two placed faces was added from the one listed first;
+            // adding it again would change nothing.
+            if (Poly* across = s->getNeighbor(i)->getTwin();
+                across && across->getMesh() == this && getPolyIndex(across) < here)
                 continue;
             Vertex* a = s->getVertex(i + 1);
             Vertex* b = s->getVertex(i);

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <deque>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "scene/mesh/CurvatureArmature.h"
@@ -114,11 +115,22 @@ void Unfolder::addTwinUnindexed(Poly& src, Poly& net) {
     PolyMesh::addPoly(&net, false);
 }
 
+namespace {
+
+/// The most face boxes whose buffer a thread keeps between layouts (a few MB).
+constexpr size_t KeptBoxes = size_t(1) << 16;
+
+} // namespace
+
 void Unfolder::indexWholeNet(bool hull) {
     // Growing the index face by face rebuilds it every time the net reaches past its
     // region; the boxes are known, so the index starts at the region it would end
-    // with and takes every box once.
-    std::vector<FaceBox> boxes;
+    // with and takes every box once. A manual unfolder lays its net out at every click:
+    // the boxes' buffer is kept between layouts of ordinary size rather than allocated
+    // again just after the old net's faces were freed, when a large allocation is slowest.
+    thread_local std::vector<FaceBox> scratch;
+    std::vector<FaceBox>& boxes = scratch;
+    boxes.clear();
     boxes.reserve(getPolyCount());
     for (Poly* f : getPolys())
         boxes.emplace_back(f);
@@ -133,25 +145,30 @@ void Unfolder::indexWholeNet(bool hull) {
                                                 region.maxZ, false, 0.0f);
     for (const FaceBox& box : boxes)
         faceBoxTree->insert(box);
+    Poly* last = boxes.empty() ? nullptr : boxes.back().face;
+    if (boxes.capacity() > KeptBoxes)
+        std::vector<FaceBox>().swap(boxes);
 
     // The hull takes the points in the order addPoly would give them, with the last
-    // face journaled so that remPoly can take it back out cheaply.
-    convexHull.reset();
+    // face journaled so that remPoly can take it back out cheaply. A click of the manual
+    // unfolder lays a net nobody measures, so the hull is built when first read.
     lastHullFace = nullptr;
-    if (!hull)
+    if (!hull || !last) {
+        convexHull.reset();
         return;
-    Poly* last = boxes.empty() ? nullptr : boxes.back().face;
+    }
+    std::vector<PlanarConvexHull::Point> points;
+    points.reserve(getPolyCount() * 3);
+    size_t lastStart = 0;
     for (Poly* f : getPolys()) {
         if (f == last)
-            break;
-        addPolyToHull(f, &convexHull);
+            lastStart = points.size();
+        for (Vertex* v : f->getVertices())
+            points.push_back({v->x(), v->z(), v});
     }
-    if (last) {
-        convexHull.mark();
-        addPolyToHull(last, &convexHull);
-        lastHullFace = last;
-        lastHullRevision = convexHull.getRevision();
-    }
+    convexHull.resetDeferred(std::move(points), lastStart);
+    lastHullFace = last;
+    lastHullRevision = convexHull.getRevision();
 }
 
 namespace {

@@ -1,10 +1,12 @@
 #include "vorn/app/CVornDoc.h"
 
 #include "scene/SceneObj.h"
+#include "vorn/app/RepeatedClickUndoCommand.h"
 #include "vorn/app/SceneUndoCommand.h"
 #include "vorn/core/SceneSnapshot.h"
 
 #include <functional>
+#include <memory>
 
 void CVornDoc::beginAction() {
     if (m_actionDepth++ == 0)
@@ -22,6 +24,22 @@ void CVornDoc::endAction(const QString& name, bool settle) {
         m_undo.push(
             new SceneUndoCommand(m_document, name, std::move(m_actionBefore), std::move(after)));
     m_actionBefore.clear();
+}
+
+void CVornDoc::performSelfInverseClick(const QString& name, SceneObj& obj,
+                                       const Sorvex::M3d& hitPoint) {
+    if (m_actionDepth > 0) {
+        obj.onLButtonUp(hitPoint);
+        return;
+    }
+    // Made before the click, which may select or delete things, moving the object.
+    auto step = std::make_unique<RepeatedClickUndoCommand>(m_document, name, obj, hitPoint);
+    const unsigned long changes = m_document.getChangeCount();
+    obj.onLButtonUp(hitPoint);
+    SceneObj::ProcessDelayedOperations();
+    // Every change of the scene asks for a redraw, which the document counts.
+    if (m_document.getChangeCount() != changes)
+        m_undo.push(step.release());
 }
 
 void CVornDoc::onNewDocument() {

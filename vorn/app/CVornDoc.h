@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sorvex/M3d.h"
 #include "vorn/core/SceneDocument.h"
 
 #include <QString>
@@ -64,7 +65,7 @@ public:
 
     // ----- Undo -----
 
-    /// The document's undo stack; each entry puts the whole scene back.
+    /// The document's undo stack; each entry puts the scene back as it was.
     QUndoStack& getUndoStack() { return m_undo; }
     /// Begins an undoable step: the scene as it is now is kept. Steps begun while one is
     /// open belong to the outer one.
@@ -85,6 +86,13 @@ public:
         } end{*this, name, settle};
         return action();
     }
+
+    /// Clicks `obj` at `hitPoint` (its `onLButtonUp`) as one undoable step named `name`,
+    /// for objects whose click is its own inverse (an edge line of a manual unfolder): the
+    /// step is recorded as the click, undone and redone by clicking again, so no copy of
+    /// the scene is taken. Nothing is recorded when the click changed nothing; inside an
+    /// open step the click belongs to that step.
+    void performSelfInverseClick(const QString& name, SceneObj& obj, const Sorvex::M3d& hitPoint);
 
     void addView(SceneEventHandler* view) { m_document.addView(view); }
     void removeView(SceneEventHandler* view) { m_document.removeView(view); }

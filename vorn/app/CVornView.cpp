@@ -463,10 +463,13 @@ void CVornView::onLeftClick(const QPointF& pos, bool ctrl) {
         flyToSurface(hit.hitPoint, neighbours);
     if (root->getSelection() == hit.object) {
         // A click may change the scene (a cut edge toggled): that is one step to undo.
-        const QString name = hit.object->getClassName() == "ClickableLine"
-                                 ? QStringLiteral("Toggle Cut Edge")
-                                 : QStringLiteral("Click");
-        m_doc.perform(name, [&] { hit.object->onLButtonUp(hit.hitPoint); });
+        // An edge line's click toggles the cut, so clicking again undoes it: that step
+        // needs no copy of the scene, which on a large mesh would cost more than the click.
+        if (hit.object->getClassName() == "ClickableLine")
+            m_doc.performSelfInverseClick(QStringLiteral("Toggle Cut Edge"), *hit.object,
+                                          hit.hitPoint);
+        else
+            m_doc.perform(QStringLiteral("Click"), [&] { hit.object->onLButtonUp(hit.hitPoint); });
     }
 }
 

@@ -156,3 +156,56 @@ TEST_F(UndoTest, PanelCommandsAreStepsOfTheDocument) {
     EXPECT_EQ(requested, text());
     bar.setSelection(nullptr);
 }
+
+TEST_F(UndoTest, EdgeClickStepsFindTheirLineInARebuiltSceneAndNeverClickAStranger) {
+    Factory* manual = Factory::GetFactory("ManualUnfolder");
+    ASSERT_NE(nullptr, manual);
+    SceneObj* unfolder = AttachStrategy(*mesh(), *manual);
+    ASSERT_NE(nullptr, unfolder);
+    SceneObj::ProcessDelayedOperations();
+    QUndoStack& stack = doc.getUndoStack();
+    const M3d hit = mesh()->getCenter();
+    const auto line = [&](size_t k) { return doc.getTargetMesh()->getChildren()[0]->getChildren()[k]; };
+
+    const std::string start = text();
+    doc.performSelfInverseClick("Toggle Cut Edge", *line(3), hit);
+    doc.performSelfInverseClick("Toggle Cut Edge", *line(7), hit);
+    const std::string cut = text();
+    ASSERT_EQ(2, stack.count());
+    EXPECT_NE(start, cut);
+
+    // A step rebuilt from snapshots (a label inserted, undone and redone) comes between.
+    ASSERT_TRUE(doc.perform("Insert", [&] { return doc.insertObject("TextLabel"); }));
+    const std::string labelled = text();
+    stack.undo();
+    stack.undo();
+    stack.undo();
+    EXPECT_EQ(start, text());
+    for (int i = 0; i < 3; ++i)
+        stack.redo();
+    EXPECT_EQ(labelled, text());
+    stack.undo();
+    EXPECT_EQ(cut, text());
+
+    // Inside an open step a click belongs to it; a step whose place now holds another
+    // kind of object leaves the scene alone.
+    doc.beginAction();
+    doc.performSelfInverseClick("Toggle Cut Edge", *line(7), hit);
+    doc.endAction("Outer");
+    EXPECT_EQ(QString("Outer"), stack.undoText());
+    stack.undo();
+    EXPECT_EQ(cut, text());
+    const int at = stack.index();
+    for (SceneObj* child : mesh()->getChildren())
+        SceneObj::DelayedDelete(child);
+    SceneObj::ProcessDelayedOperations();
+    // Meshes where the unfolder and its lines were.
+    auto* stranger = new PolyMesh;
+    ASSERT_TRUE(stranger->setParent(mesh()));
+    for (int k = 0; k < 8; ++k)
+        ASSERT_TRUE((new PolyMesh)->setParent(stranger));
+    const std::string changed = text();
+    stack.undo();
+    EXPECT_EQ(at - 1, stack.index());
+    EXPECT_EQ(changed, text());
+}
