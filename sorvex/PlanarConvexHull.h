@@ -46,6 +46,8 @@ public:
     /// reads it rarely pays only for the hulls read. Whatever reads the hull sees exactly
     /// what the additions would have made now, journal included. The whole batch counts
     /// as one change of the revision, made now.
+    /// The first read of a deferred batch builds the hull, const reads included, so a hull
+    /// holding a deferred batch must not be read from two threads at once.
     void resetDeferred(std::vector<Point> points, std::size_t markAt);
 
     /// Adds a point. The first two are only stored, the third makes the first triangle.
