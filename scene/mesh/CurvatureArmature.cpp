@@ -127,16 +127,16 @@ void CurvatureArmature::compute(PolyMesh& mesh) {
 }
 
 double CurvatureArmature::getCurvature(const Vertex* v) const {
-    auto it = m_values.find(v);
-    return it == m_values.end() ? 0.0 : it->second.curvature;
+    const VertexCurvature* c = m_values.find(v);
+    return c ? c->curvature : 0.0;
 }
 
 M3d CurvatureArmature::getCurvatureFlow(const Vertex* v) const {
-    auto it = m_values.find(v);
-    return it == m_values.end() ? M3d() : it->second.flow;
+    const VertexCurvature* c = m_values.find(v);
+    return c ? c->flow : M3d();
 }
 
 double CurvatureArmature::getAngleDeficit(const Vertex* v) const {
-    auto it = m_values.find(v);
-    return it == m_values.end() ? 0.0 : it->second.angleDeficit;
+    const VertexCurvature* c = m_values.find(v);
+    return c ? c->angleDeficit : 0.0;
 }

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "common/FlatPointerMap.h"
 #include "sorvex/M3d.h"
-
-#include <unordered_map>
 
 class PolyMesh;
 class Vertex;
@@ -50,5 +49,6 @@ public:
     static bool AngleDeficitsAtLeast(PolyMesh& mesh, double least);
 
 private:
-    std::unordered_map<const Vertex*, VertexCurvature> m_values;
+    /// Flat, so that a mesh of a million vertices costs two blocks, not a node each.
+    FlatPointerMap<Vertex, VertexCurvature> m_values;
 };

@@ -33,11 +33,44 @@ Poly::~Poly() {
     // A face deleted while still in a mesh must not leave dangling links.
     if (m_mesh)
         m_mesh->remPoly(this);
-    for (Poly* p : m_twinnedBy)
-        p->m_twin = nullptr;
+    if (m_twinnedBy)
+        m_twinnedBy->m_twin = nullptr;
+    if (m_extras)
+        for (Poly* p : m_extras->moreTwinnedBy)
+            p->m_twin = nullptr;
     setTwin(nullptr);
-    while (!m_userData.empty())
-        dropUserDatum(m_userData.size() - 1);
+    if (m_extras)
+        while (!m_extras->userData.empty())
+            dropUserDatum(m_extras->userData.size() - 1);
+}
+
+Poly::Extras& Poly::extras() {
+    if (!m_extras)
+        m_extras = std::make_unique<Extras>();
+    return *m_extras;
+}
+
+void Poly::addTwinnedBy(Poly* p) {
+    if (!m_twinnedBy)
+        m_twinnedBy = p;
+    else
+        extras().moreTwinnedBy.push_back(p);
+}
+
+void Poly::removeTwinnedBy(Poly* p) {
+    std::vector<Poly*>* more = m_extras ? &m_extras->moreTwinnedBy : nullptr;
+    if (m_twinnedBy == p) {
+        // The first of the others, if any, moves up.
+        m_twinnedBy = nullptr;
+        if (more && !more->empty()) {
+            m_twinnedBy = more->front();
+            more->erase(more->begin());
+        }
+    } else if (more) {
+        auto it = std::find(more->begin(), more->end(), p);
+        if (it != more->end())
+            more->erase(it);
+    }
 }
 
 int Poly::wrap(int i) const {
@@ -152,26 +185,27 @@ void Poly::transform(const Sorvex::M4x4& m, int skipA, int skipB) {
 void Poly::setTwin(Poly* twin) {
     if (m_twin == twin)
         return;
-    if (m_twin) {
-        auto& list = m_twin->m_twinnedBy;
-        list.erase(std::find(list.begin(), list.end(), this));
-    }
+    if (m_twin)
+        m_twin->removeTwinnedBy(this);
     m_twin = twin;
     if (twin)
-        twin->m_twinnedBy.push_back(this);
+        twin->addTwinnedBy(this);
 }
 
 void Poly::setUserData(const char* key, void* data, UserDataDeleter deleter) {
     if (!key)
         return;
-    for (std::size_t k = 0; k < m_userData.size(); ++k) {
-        UserDatum& d = m_userData[k];
+    if (!m_extras && !data && !deleter)
+        return;
+    std::vector<UserDatum>& userData = extras().userData;
+    for (std::size_t k = 0; k < userData.size(); ++k) {
+        UserDatum& d = userData[k];
         if (d.key != key)
             continue;
         if (d.deleter && d.data && d.data != data)
             d.deleter(d.data);
         if (!data && !deleter) {
-            m_userData.erase(m_userData.begin() + long(k));
+            userData.erase(userData.begin() + long(k));
         } else {
             d.data = data;
             d.deleter = deleter;
@@ -179,13 +213,13 @@ void Poly::setUserData(const char* key, void* data, UserDataDeleter deleter) {
         return;
     }
     if (data || deleter)
-        m_userData.push_back({key, data, deleter});
+        userData.push_back({key, data, deleter});
 }
 
 void* Poly::getUserData(const char* key) const {
-    if (!key)
+    if (!key || !m_extras)
         return nullptr;
-    for (const UserDatum& d : m_userData) {
+    for (const UserDatum& d : m_extras->userData) {
         if (d.key == key)
             return d.data;
     }
@@ -193,8 +227,9 @@ void* Poly::getUserData(const char* key) const {
 }
 
 void Poly::dropUserDatum(std::size_t index) {
-    UserDatum d = std::move(m_userData[index]);
-    m_userData.erase(m_userData.begin() + long(index));
+    std::vector<UserDatum>& userData = m_extras->userData;
+    UserDatum d = std::move(userData[index]);
+    userData.erase(userData.begin() + long(index));
     if (d.deleter && d.data)
         d.deleter(d.data);
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,8 +105,18 @@ private:
         UserDataDeleter deleter;
     };
 
+    /// What few faces need, kept out of line so that a face stays small and a huge
+    /// mesh's faces cost one allocation less each.
+    struct Extras {
+        std::vector<Poly*> moreTwinnedBy;
+        std::vector<UserDatum> userData;
+    };
+
     int wrap(int i) const;
     void dropUserDatum(std::size_t index);
+    Extras& extras();
+    void addTwinnedBy(Poly* p);
+    void removeTwinnedBy(Poly* p);
 
     std::vector<Vertex*> m_vertices;
     /// Parallel to m_vertices: the face across edge i; kept by the mesh.
@@ -113,10 +124,10 @@ private:
     Sorvex::M3d m_normal;
     double m_scalar = 0;
     Poly* m_twin = nullptr;
-    /// Faces whose twin is this face, so their links can be cleared on
-    /// destruction; almost always zero or one entry.
-    std::vector<Poly*> m_twinnedBy;
-    std::vector<UserDatum> m_userData;
+    /// Faces whose twin is this face, so their links can be cleared on destruction:
+    /// almost always none or one, held here; further ones wait in the extras.
+    Poly* m_twinnedBy = nullptr;
+    std::unique_ptr<Extras> m_extras;
     PolyMesh* m_mesh = nullptr;
     std::size_t m_slot = 0;
     /// Where getVertexIndex last found a vertex. Only a hint, checked before use; atomic

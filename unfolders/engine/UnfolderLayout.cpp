@@ -76,7 +76,7 @@ Poly* Unfolder::copyToCenter(Poly& f, const M3d& target) {
     // The source face, not its copy, knows its neighbours (a face without area borrows
     // one's normal); both have the same corners, so the turn is the same.
     M4x4 m = M4x4::Translation(target - copy->getCenter()) * getRotationToPlane(f);
-    faceTransforms[&f] = m;
+    faceTransforms.assign(&f, m);
     copy->transform(m);
     return copy;
 }
@@ -135,7 +135,7 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // A face without area is not turned: it stays in its neighbour's plane.
     M4x4 t = f.hasNoArea() ? *placedTransform
                            : *placedTransform * turnAbout(p0, axis, theta);
-    faceTransforms[&f] = t;
+    faceTransforms.assign(&f, t);
 
     auto* face = new Poly(std::move(ring));
     face->transform(t, hingeA, hingeB);

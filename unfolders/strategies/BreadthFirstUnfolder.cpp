@@ -8,6 +8,19 @@ namespace {
 /// Queue entries processed per call of unfold().
 constexpr int QueueBudget = 10;
 
+/// The height of the face's centre: what Poly::getCenter().y() gives, to the bit (the
+/// same sum in the same order), without the other two coordinates.
+double centerHeight(const Poly& f) {
+    const std::vector<Vertex*>& ring = f.getVertices();
+    if (ring.empty())
+        return 0;
+    double sum = 0;
+    for (const Vertex* v : ring)
+        if (v)
+            sum += v->y();
+    return sum / double(ring.size());
+}
+
 } // namespace
 
 int BreadthFirstUnfolder::findLowestNeighbor(Poly& f) {
@@ -17,7 +30,7 @@ int BreadthFirstUnfolder::findLowestNeighbor(Poly& f) {
         Poly* n = f.getNeighbor(i);
         if (!n)
             continue;
-        const double y = n->getCenter().y();
+        const double y = centerHeight(*n);
         if (lowest == -1 || y < lowestY) {
             lowest = i;
             lowestY = y;

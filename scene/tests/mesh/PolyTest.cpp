@@ -131,6 +131,41 @@ TEST(PolyTest, TwinLinksAreClearedWhenAFaceIsDestroyed) {
     EXPECT_EQ(nullptr, a.getTwin());
 }
 
+// Several faces may name one face as their twin (one link is kept in the face, the
+// rest out of line): each link is cleared when its target goes, and a face that goes
+// first is forgotten by its target, whichever place its link had.
+TEST(PolyTest, AFaceTwinnedBySeveralFacesClearsEveryLinkAndForgetsLinksThatGo) {
+    Square s;
+    auto target = std::make_unique<Poly>(
+        std::vector<Vertex*>{s.mesh.getVertex(0), s.mesh.getVertex(1), s.mesh.getVertex(2)});
+    std::vector<std::unique_ptr<Poly>> twins;
+    for (int i = 0; i < 5; ++i) {
+        twins.push_back(std::make_unique<Poly>(
+            std::vector<Vertex*>{s.mesh.getVertex(0), s.mesh.getVertex(2), s.mesh.getVertex(3)}));
+        twins.back()->setTwin(target.get());
+    }
+    twins[0].reset(); // the link held in the face itself
+    twins[3].reset(); // one held out of line
+    twins[1]->setTwin(nullptr);
+    twins[1]->setTwin(target.get()); // linked again, now last
+    target.reset();
+    for (const auto& t : twins)
+        if (t)
+            EXPECT_EQ(nullptr, t->getTwin());
+
+    // Links in both directions between faces destroyed in either order.
+    for (bool targetFirst : {true, false}) {
+        auto a = std::make_unique<Poly>(
+            std::vector<Vertex*>{s.mesh.getVertex(0), s.mesh.getVertex(1), s.mesh.getVertex(2)});
+        auto b = std::make_unique<Poly>(
+            std::vector<Vertex*>{s.mesh.getVertex(0), s.mesh.getVertex(2), s.mesh.getVertex(3)});
+        a->setTwin(b.get());
+        b->setTwin(a.get());
+        (targetFirst ? a : b).reset();
+        EXPECT_EQ(nullptr, (targetFirst ? b : a)->getTwin());
+    }
+}
+
 TEST(PolyTest, UserDataDeletersRunExactlyOnce) {
     g_deleted = 0;
     {

@@ -52,7 +52,11 @@ TEST(FaceTransformStore, AnswersAsAHashMapThroughGrowthOverwritesAndClear) {
         for (int step = 0; step < 8000; ++step) {
             const Poly* f = faces[pick(random)].get();
             const M4x4 m = shiftBy(step);
-            store[f] = m;
+            // Both ways of storing, new faces and overwrites alike.
+            if (step % 3 == 0)
+                store.assign(f, m);
+            else
+                store[f] = m;
             plain[f] = m;
         }
         check();

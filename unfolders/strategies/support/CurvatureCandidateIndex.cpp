@@ -38,11 +38,11 @@ void CurvatureCandidateIndex::refresh(Poly* candidate) {
         bool seen = false; // a neighbour met across several edges is revalued once
         for (int j = 0; j < k && !seen; ++j)
             seen = candidate->getNeighbor(j) == t;
-        auto first = seen ? m_firstSlotOf.end() : m_firstSlotOf.find(t);
-        if (first == m_firstSlotOf.end())
+        const std::size_t first = seen ? NotIndexed : firstSlotOf(t);
+        if (first == NotIndexed)
             continue;
         for (int i = 0; i < t->getVertexCount(); ++i) {
-            const std::size_t slot = first->second + std::size_t(i);
+            const std::size_t slot = first + std::size_t(i);
             if (t->getNeighbor(i) == candidate && m_values.get(slot) != Empty)
                 m_values.set(slot, slotValue(m_slots[slot]));
         }
@@ -56,17 +56,12 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     if (count < m_indexedFaces ||
         (m_indexedFaces > 0 && net.getPoly(m_indexedFaces - 1) != m_lastIndexedFace))
         reset();
-    // Reserved in doublings: sized to the net each time, the table would be rehashed
-    // every few steps, and the whole run would cost the square of the net.
-    if (count > m_firstSlotOf.size() &&
-        float(count) > m_firstSlotOf.max_load_factor() * float(m_firstSlotOf.bucket_count()))
-        m_firstSlotOf.reserve(2 * count);
     for (std::size_t j = m_indexedFaces; j < count; ++j) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)
             continue;
         refresh(t); // t is placed now: no longer a candidate anywhere
-        m_firstSlotOf[t] = m_slots.size();
+        m_firstSlotOf.assign(t, m_slots.size());
         for (int i = 0; i < t->getVertexCount(); ++i) {
             const Slot slot{t, i};
             m_values.push(slotValue(slot));
@@ -79,16 +74,21 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
 
 void CurvatureCandidateIndex::dropFaces(const PolyMesh& net, const std::vector<Poly*>& sources) {
     for (Poly* t : sources) {
-        auto it = m_firstSlotOf.find(t);
-        if (it == m_firstSlotOf.end())
+        std::size_t* first = m_firstSlotOf.find(t);
+        if (!first || *first == NotIndexed)
             continue;
         // The slots stay (their places order the rest) but name nothing any more.
-        for (std::size_t slot = it->second; slot < m_slots.size() && m_slots[slot].t == t; ++slot)
+        for (std::size_t slot = *first; slot < m_slots.size() && m_slots[slot].t == t; ++slot)
             m_values.set(slot, Empty);
-        m_firstSlotOf.erase(it);
+        *first = NotIndexed;
     }
     m_indexedFaces = net.getPolyCount();
     m_lastIndexedFace = m_indexedFaces > 0 ? net.getPoly(m_indexedFaces - 1) : nullptr;
+}
+
+std::size_t CurvatureCandidateIndex::firstSlotOf(const Poly* t) const {
+    const std::size_t* first = m_firstSlotOf.find(t);
+    return first ? *first : NotIndexed;
 }
 
 bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "unfolders/engine/FlatFaceMap.h"
 #include "unfolders/strategies/support/SlotMaxTree.h"
 
 class Poly;
@@ -77,8 +77,14 @@ private:
     /// Slot values: the curvature across, -inf when that is no candidate.
     SlotMaxTree m_values;
     std::vector<Slot> m_slots;
-    /// The first of each indexed placed face's slots (one per edge, consecutive).
-    std::unordered_map<Poly*, std::size_t> m_firstSlotOf;
+    /// The first slot of a face that is not indexed (any more).
+    static constexpr std::size_t NotIndexed = ~std::size_t(0);
+    /// The first of each indexed placed face's slots (one per edge, consecutive), or
+    /// NotIndexed for a face whose slots were dropped. Flat: a node per face made the
+    /// lookups of a huge net a cache miss each.
+    FlatFaceMap<std::size_t> m_firstSlotOf;
+    /// The first slot of `t`, or NotIndexed.
+    std::size_t firstSlotOf(const Poly* t) const;
     std::size_t m_indexedFaces = 0;
     Poly* m_lastIndexedFace = nullptr;
 };

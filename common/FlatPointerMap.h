@@ -1,0 +1,107 @@
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+/// A map from object addresses (faces, vertices) to values, kept flat: the values lie in
+/// one array in the order they were first stored, and an open-addressing table of
+/// (key, place) pairs finds them. A map over a million objects thus costs two
+/// allocations instead of a million, and freeing it is as cheap.
+///
+/// Entries are never removed one by one (a key stored again gets its new value in
+/// place); `clear` forgets them all. Pointers and references into the map stay valid
+/// until the next insertion of a new key or `clear`.
+template <typename Key, typename Value> class FlatPointerMap {
+public:
+    std::size_t size() const { return m_values.size(); }
+    bool empty() const { return m_values.empty(); }
+    /// Makes room for `keys` entries, so that filling them neither moves nor rehashes.
+    void reserve(std::size_t keys) {
+        m_values.reserve(keys);
+        if (tableFor(keys) > m_slots.size())
+            rehash(tableFor(keys));
+    }
+    void clear() {
+        m_values.clear();
+        std::fill(m_slots.begin(), m_slots.end(), Slot{});
+    }
+
+    /// The value of `key`, or null when it has none.
+    const Value* find(const Key* key) const {
+        if (m_slots.empty() || !key)
+            return nullptr;
+        const Slot& s = m_slots[probe(key)];
+        return s.key ? &m_values[s.place] : nullptr;
+    }
+    Value* find(const Key* key) {
+        return const_cast<Value*>(static_cast<const FlatPointerMap*>(this)->find(key));
+    }
+    bool contains(const Key* key) const { return find(key) != nullptr; }
+    /// The value of `key`, a value-initialised one stored first when it has none.
+    Value& operator[](const Key* key) {
+        if (Value* found = find(key))
+            return *found;
+        return append(key, Value{});
+    }
+    /// Stores `value` under `key`, replacing the one it had. Unlike `map[key] = value`
+    /// it builds no default value first, which counts for large values over huge meshes.
+    Value& assign(const Key* key, const Value& value) {
+        if (Value* found = find(key))
+            return *found = value;
+        return append(key, value);
+    }
+    /// The value of `key`; throws std::out_of_range when it has none.
+    const Value& at(const Key* key) const {
+        if (const Value* found = find(key))
+            return *found;
+        throw std::out_of_range("FlatPointerMap::at: the key has no value");
+    }
+    Value& at(const Key* key) {
+        return const_cast<Value&>(static_cast<const FlatPointerMap*>(this)->at(key));
+    }
+
+private:
+    Value& append(const Key* key, const Value& value) {
+        if (!key)
+            throw std::invalid_argument("FlatPointerMap: a value needs a key");
+        if (tableFor(m_values.size() + 1) > m_slots.size())
+            rehash(tableFor(2 * (m_values.size() + 1)));
+        m_slots[probe(key)] = Slot{key, std::uint32_t(m_values.size())};
+        return m_values.emplace_back(value);
+    }
+
+    struct Slot {
+        const Key* key = nullptr; // null: free
+        std::uint32_t place = 0;  // index into m_values
+    };
+    /// The smallest table that holds `entries` at most three quarters full.
+    static std::size_t tableFor(std::size_t entries) {
+        return std::bit_ceil(std::max<std::size_t>(16, entries + entries / 3 + 1));
+    }
+    /// The slot holding `key`, or the free slot where it would go.
+    std::size_t probe(const Key* key) const {
+        // Addresses of heap objects differ in their high bits and share their low ones;
+        // the multiplication spreads them, and the top bits pick the slot.
+        const std::size_t mask = m_slots.size() - 1;
+        const int shift = 64 - std::countr_zero(m_slots.size());
+        std::size_t at = std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(key)) *
+                                      0x9E3779B97F4A7C15ull) >> shift);
+        while (m_slots[at].key && m_slots[at].key != key)
+            at = (at + 1) & mask;
+        return at;
+    }
+    void rehash(std::size_t capacity) {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(capacity, Slot{});
+        for (const Slot& s : old)
+            if (s.key)
+                m_slots[probe(s.key)] = s;
+    }
+
+    std::vector<Value> m_values;
+    std::vector<Slot> m_slots; // empty, or a power of two at most three quarters full
+};
