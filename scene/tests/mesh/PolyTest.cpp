@@ -149,9 +149,11 @@ TEST(PolyTest, AFaceTwinnedBySeveralFacesClearsEveryLinkAndForgetsLinksThatGo) {
     twins[1]->setTwin(nullptr);
     twins[1]->setTwin(target.get()); // linked again, now last
     target.reset();
-    for (const auto& t : twins)
-        if (t)
+    for (const auto& t : twins) {
+        if (t) {
             EXPECT_EQ(nullptr, t->getTwin());
+        }
+    }
 
     // Links in both directions between faces destroyed in either order.
     for (bool targetFirst : {true, false}) {
