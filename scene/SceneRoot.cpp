@@ -4,11 +4,22 @@
 #include "common/XML.h"
 #include "scene/SceneEventHandler.h"
 
+#include <atomic>
 #include <cmath>
 
 VORN_DEFINE_FACTORY(SceneRoot, "SceneObj")
 
-SceneRoot::SceneRoot() = default;
+namespace {
+
+/// A revision no scene of the process has had yet.
+std::uint64_t nextRevision() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+} // namespace
+
+SceneRoot::SceneRoot() : m_revision(nextRevision()) {}
 
 // The handler is told nothing while the tree goes: the document detaches itself first.
 SceneRoot::~SceneRoot() {
@@ -23,6 +34,7 @@ void SceneRoot::select(SceneObj* obj) {
         return;
     SceneObj* old = m_selection;
     m_selection = obj;
+    m_revision = nextRevision();
     if (old)
         old->onDeselected();
     if (m_handler)
@@ -34,6 +46,7 @@ bool SceneRoot::deselect(SceneObj* obj) {
         return false;
     SceneObj* old = m_selection;
     m_selection = nullptr;
+    m_revision = nextRevision();
     old->onDeselected();
     if (m_handler)
         m_handler->onDeselectRequest(old);
@@ -41,6 +54,7 @@ bool SceneRoot::deselect(SceneObj* obj) {
 }
 
 void SceneRoot::requestRedraw() {
+    m_revision = nextRevision();
     if (m_handler)
         m_handler->onRedrawRequest();
 }

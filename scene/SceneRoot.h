@@ -3,6 +3,7 @@
 #include "scene/SceneObj.h"
 #include "scene/Viewpoint.h"
 
+#include <cstdint>
 #include <string>
 
 class SceneEventHandler;
@@ -42,7 +43,7 @@ class SceneRoot : public SceneObj {
     void select(SceneObj* obj);
     /// Clears the selection when it is `obj` or lies below it; true when it did.
     bool deselect(SceneObj* obj);
-    /// Asks the handler to redraw.
+    /// Asks the handler to redraw, and moves the revision on.
     void requestRedraw();
     /// Something in the scene changed: sets the modified flag and asks for a redraw.
     void markChanged();
@@ -64,6 +65,12 @@ class SceneRoot : public SceneObj {
     /// Called by `SceneObj` when `obj` (in this scene) is about to be destroyed.
     void onObjectDestroyed(SceneObj* obj);
 
+    /// Moves on whenever the scene asks to be redrawn (every change of what it holds or
+    /// draws asks, see `SceneObj::requestSceneRedraw`) and whenever the selection changes.
+    /// No two scenes of the process ever share a revision, so whatever is kept about a
+    /// scene under its revision (a picking collection) is still right while it is equal.
+    std::uint64_t getRevision() const { return m_revision; }
+
 private:
     std::string m_fileName;
     std::string m_filePath;
@@ -71,4 +78,5 @@ private:
     SceneEventHandler* m_handler = nullptr;
     bool m_modified = false;
     SceneObj* m_selection = nullptr;
+    std::uint64_t m_revision;
 };

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "scene/render/Camera.h"
-#include "scene/render/CollectingRenderer.h"
-
-#include <memory>
+#include "scene/render/PickCollector.h"
+#include "scene/render/PickFaceTree.h"
 
 /// What a pick found: the object (null for nothing) and the world point hit.
 struct PickResult {
@@ -18,11 +17,8 @@ struct PickResult {
 /// within a pixel tolerance of them (tubes also within their radius), spheres as balls.
 /// The nearest hit wins. Collect once with `collectScene`, then pick as often as needed;
 /// faces are kept in a bounding-volume hierarchy so a pick costs far less than a scan.
-class PickRenderer : public CollectingRenderer {
+class PickRenderer : public PickCollector {
 public:
-    PickRenderer();
-    ~PickRenderer() override;
-
     /// Collects what `root` and its children draw while picking, in world coordinates.
     void collectScene(SceneObj& root);
     /// How far from a line or tube, in pixels, still counts as a hit (default 3).
@@ -30,17 +26,16 @@ public:
 
     /// The nearest hit under pixel (x, y) of `camera`.
     PickResult pick(const Camera& camera, double x, double y) const;
-    /// The nearest hit along the ray from `origin` in unit `direction`; `pixelSizeAt`
-    /// gives the world length of a pixel at a distance (for the line tolerance).
+    /// The nearest hit along the ray from `origin` in `direction`; `camera` gives the
+    /// world length of a pixel at a distance (for the line tolerance).
     PickResult pickRay(const Sorvex::M3d& origin, const Sorvex::M3d& direction,
                        const Camera& camera) const;
 
 private:
-    struct FaceTree;
     /// The object a hit on `obj` selects: the outermost ancestor that takes its children's
     /// picks, else `obj`.
     static SceneObj* pickTarget(SceneObj* obj);
 
-    std::unique_ptr<FaceTree> m_tree;
+    PickFaceTree m_tree;
     double m_tolerance = 3.0;
 };

@@ -6,19 +6,6 @@
 
 VORN_DEFINE_FACTORY(ClickableLine, "SceneObj")
 
-namespace {
-
-/// Maps points of the source's frame into the unfolder's frame (lines are drawn
-/// under the unfolder's transform, the unfolder being the source's child).
-Sorvex::M4x4 fromSourceFrame(const SceneObj& unfolder) {
-    Sorvex::M4x4 m = unfolder.getTransform();
-    if (!m.inv())
-        m.identity();
-    return m;
-}
-
-} // namespace
-
 ClickableLine::~ClickableLine() {
     if (ManualUnfolder* u = getUnfolder(); u && u->getHoveredLine() == this)
         u->setHoveredLine(nullptr);
@@ -54,7 +41,8 @@ void ClickableLine::renderSelf(Renderer* r) {
         return;
     const bool hover = u->getHoveredLine() == this;
     const double radius = hover ? HoverRadius : Radius;
-    r->pushTransform(fromSourceFrame(*u));
+    // Lines are drawn under the unfolder's transform, the unfolder being the source's child.
+    r->pushTransform(u->getFromSourceFrame());
     if (r->isPicking()) {
         // Picking sees the same tube, so what is drawn is what a click hits.
         r->renderTube(*a, *b, radius);

@@ -1,5 +1,6 @@
 #include "unfolders/automation/ManualUnfolder.h"
 
+#include <cstring>
 #include <set>
 #include <unordered_set>
 #include <utility>
@@ -215,6 +216,19 @@ void ManualUnfolder::setHoveredLine(ClickableLine* line) {
         return;
     hovered = line;
     requestSceneRedraw();
+}
+
+const Sorvex::M4x4& ManualUnfolder::getFromSourceFrame() {
+    // Compared bit for bit, so the kept inverse is exactly the one worked out afresh.
+    const Sorvex::M4x4& m = getTransform();
+    if (!hasFromSource || std::memcmp(m.data(), fromSourceOf.data(), sizeof(double) * 16) != 0) {
+        fromSourceOf = m;
+        fromSource = m;
+        if (!fromSource.inv())
+            fromSource.identity();
+        hasFromSource = true;
+    }
+    return fromSource;
 }
 
 SceneObj* ManualUnfolder::convertToAnimation() {

@@ -78,6 +78,10 @@ class ManualUnfolder : public Unfolder {
     /// The line under the mouse, drawn highlighted; null for none.
     ClickableLine* getHoveredLine() const { return hovered; }
     void setHoveredLine(ClickableLine* line);
+    /// Maps points of the source's frame into this unfolder's frame: the inverse of its
+    /// transform (identity when that has none). Every line asks on every drawing, so it is
+    /// kept for the transform it was worked out from.
+    const Sorvex::M4x4& getFromSourceFrame();
 
 private:
     void deleteLines();
@@ -105,4 +109,7 @@ private:
     /// change of the source clears it.
     bool netFollowsRequests = false;
     std::uint64_t laidRequests = 0;
+    /// `fromSource` is the inverse of `fromSourceOf`, when `hasFromSource`.
+    bool hasFromSource = false;
+    Sorvex::M4x4 fromSourceOf, fromSource;
 };

@@ -3,7 +3,6 @@
 #include "common/Registry.h"
 #include "common/StatusLine.h"
 #include "scene/SceneRoot.h"
-#include "scene/render/PickRenderer.h"
 #include "sorvex/M4x4.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/render/WidgetFrame.h"
@@ -176,10 +175,8 @@ bool CVornView::recenter() {
     SceneRoot* root = m_doc.getRoot();
     if (!root)
         return false;
-    PickRenderer collector;
-    collector.collectScene(*root);
     M3d lo, hi;
-    if (!collector.getBounds(lo, hi))
+    if (!m_picker.collected(*root).getBounds(lo, hi))
         return false;
     frameBox(lo, hi);
     m_followScene = true;
@@ -457,20 +454,23 @@ void CVornView::onLeftClick(const QPointF& pos, bool ctrl) {
         root->select(nullptr);
         return;
     }
-    if (root->getSelection() != hit.object)
-        root->select(hit.object);
     if (ctrl)
         flyToSurface(hit.hitPoint, neighbours);
-    if (root->getSelection() == hit.object) {
-        // A click may change the scene (a cut edge toggled): that is one step to undo.
-        // An edge line's click toggles the cut, so clicking again undoes it: that step
-        // needs no copy of the scene, which on a large mesh would cost more than the click.
-        if (hit.object->getClassName() == "ClickableLine")
-            m_doc.performSelfInverseClick(QStringLiteral("Toggle Cut Edge"), *hit.object,
-                                          hit.hitPoint);
-        else
-            m_doc.perform(QStringLiteral("Click"), [&] { hit.object->onLButtonUp(hit.hitPoint); });
+    if (hit.object->getClassName() == "ClickableLine") {
+        // An edge line toggles its cut and hands the selection to its unfolder, so it is
+        // clicked at once rather than selected first: passing the selection through the
+        // line would rebuild the settings panels twice a click. Clicking again undoes the
+        // toggle, so the step needs no copy of the scene, which on a large mesh would cost
+        // more than the click.
+        m_doc.performSelfInverseClick(QStringLiteral("Toggle Cut Edge"), *hit.object,
+                                      hit.hitPoint);
+        return;
     }
+    if (root->getSelection() != hit.object)
+        root->select(hit.object);
+    // A click may change the scene: that is one step to undo.
+    if (root->getSelection() == hit.object)
+        m_doc.perform(QStringLiteral("Click"), [&] { hit.object->onLButtonUp(hit.hitPoint); });
 }
 
 void CVornView::flyToSurface(const M3d& hit, const ViewGeometry::NeighbourHits& neighbours) {
@@ -578,8 +578,8 @@ PickResult CVornView::pickHit(const QPointF& pos, ViewGeometry::NeighbourHits* n
     SceneRoot* root = m_doc.getRoot();
     if (!root)
         return {};
-    PickRenderer picker;
-    picker.collectScene(*root);
+    // Hover, press and release over an unchanged scene share one collection.
+    const PickRenderer& picker = m_picker.collected(*root);
     const qreal ratio = devicePixelRatioF();
     Camera pickCamera = m_camera;
     pickCamera.setViewport(int(width() * ratio), int(height() * ratio));

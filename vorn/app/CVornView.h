@@ -2,7 +2,7 @@
 
 #include "scene/SceneEventHandler.h"
 #include "scene/render/Camera.h"
-#include "scene/render/PickRenderer.h"
+#include "scene/render/ScenePicker.h"
 #include "vorn/app/ViewGeometry.h"
 #include "vorn/app/ViewNavigator.h"
 #include "vorn/app/render/GLRenderer.h"
@@ -123,8 +123,9 @@ private:
     /// Starts dragging the selection (a clone of it with `cloneFirst` when it allows); false
     /// when there is nothing to drag.
     bool beginDrag(bool cloneFirst);
-    /// Reports the point under the mouse to the object there. Picking collects the whole
-    /// scene, so hovers closer together than `kHoverMs` are folded into one.
+    /// Reports the point under the mouse to the object there. Hovers closer together than
+    /// `kHoverMs` are folded into one: each may change the scene (a highlight), after which
+    /// the next pick collects it again.
     void hover(const QPointF& pos);
     void hoverNow();
     void onLeftClick(const QPointF& pos, bool ctrl);
@@ -143,6 +144,8 @@ private:
     CVornDoc& m_doc;
     Camera m_camera;
     GLRenderer m_renderer;
+    /// What the scene draws for picking, kept until the scene changes.
+    ScenePicker m_picker;
     CaptureService m_capture;
     QTimer m_viewTimer;
     QElapsedTimer m_flightClock;

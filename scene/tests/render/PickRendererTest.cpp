@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <random>
+
 using Sorvex::M3d;
 
 namespace {
@@ -94,6 +98,90 @@ TEST(PickRendererTest, ManyFacesAreSearchedThroughTheHierarchy) {
             EXPECT_NEAR(((i * 7 + j * 3) % 5) * 0.1, hit.hitPoint.z(), 1e-9);
             EXPECT_NEAR(x, hit.hitPoint.x(), 1e-9);
         }
+}
+
+
+M3d crossOf(const M3d& a, const M3d& b) {
+    M3d c;
+    c.cross(a, b);
+    return c;
+}
+
+/// Where the ray (o, d) meets the plane of the triangle, if that point lies inside it:
+/// every corner pair must see the point on the same side as the third corner.
+double bruteForceHit(const std::vector<M3d>& t, const M3d& o, const M3d& d) {
+    const M3d n = crossOf(t[1] - t[0], t[2] - t[0]);
+    const double facing = n.dot(d);
+    if (facing == 0.0)
+        return std::numeric_limits<double>::infinity();
+    const double along = n.dot(t[0] - o) / facing;
+    const M3d p = o + d * along;
+    for (int i = 0; i < 3; ++i) {
+        const M3d& a = t[i];
+        const M3d& b = t[(i + 1) % 3];
+        if (crossOf(b - a, p - a).dot(n) < 0.0)
+            return std::numeric_limits<double>::infinity();
+    }
+    return along > 0.0 ? along : std::numeric_limits<double>::infinity();
+}
+
+TEST(PickRendererTest, TheHierarchyFindsTheFaceAScanOfAllFacesFinds) {
+    // A cloud of 3,000 small triangles of every orientation, some crossing each other.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> place(-2.0, 2.0), jitter(-0.25, 0.25);
+    ShapeObj cloud;
+    for (int i = 0; i < 3000; ++i) {
+        const M3d c(place(random), place(random), place(random));
+        cloud.polygons.push_back({{c + M3d(jitter(random), jitter(random), jitter(random)),
+                                   c + M3d(jitter(random), jitter(random), jitter(random)),
+                                   c + M3d(jitter(random), jitter(random), jitter(random))},
+                                  {}});
+    }
+    PickRenderer picker;
+    picker.collectScene(cloud);
+    Camera camera;
+    camera.setViewport(400, 400);
+    camera.setLookAt(M3d(1, 2, 9), M3d(0, 0, 0), M3d(0, 1, 0));
+    std::uniform_real_distribution<double> pixel(0.0, 400.0);
+    int hits = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const double x = pixel(random), y = pixel(random);
+        M3d o, d;
+        camera.rayThrough(x, y, o, d);
+        d = d.normalized();
+        double nearest = std::numeric_limits<double>::infinity();
+        for (const ShapeObj::Polygon& t : cloud.polygons)
+            nearest = std::min(nearest, bruteForceHit(t.points, o, d));
+        const PickResult hit = picker.pick(camera, x, y);
+        if (std::isinf(nearest)) {
+            EXPECT_EQ(nullptr, hit.object) << "pixel " << x << ", " << y;
+            continue;
+        }
+        ++hits;
+        ASSERT_EQ(&cloud, hit.object) << "pixel " << x << ", " << y;
+        EXPECT_NEAR(nearest, hit.distance, 1e-9) << "pixel " << x << ", " << y;
+    }
+    EXPECT_GT(hits, 500);
+}
+
+TEST(PickRendererTest, BoundsHoldEverythingDrawnAndPrimitivesWithoutAPlaceAreDropped) {
+    ShapeObj shape;
+    shape.polygons.push_back({squareAt(0.0), {}});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    shape.polygons.push_back({{{0, 0, 5}, {1, 0, 5}, {nan, 1, 5}}, {}});
+    shape.tubes.push_back({M3d(0, 0, 0), M3d(3, 0, 0), 0.5});
+    shape.tubes.push_back({M3d(0, 0, 0), M3d(0, nan, 0), 0.5});
+    PickRenderer picker;
+    picker.collectScene(shape);
+    EXPECT_EQ(size_t(2), picker.getTriangles().size());
+    EXPECT_EQ(size_t(1), picker.getStrokes().size());
+    M3d lo, hi;
+    ASSERT_TRUE(picker.getBounds(lo, hi));
+    EXPECT_TRUE(lo.cmp(M3d(-1, -1, -0.5), 1e-12));
+    EXPECT_TRUE(hi.cmp(M3d(3.5, 1, 0.5), 1e-12));
+    ShapeObj empty;
+    picker.collectScene(empty);
+    EXPECT_FALSE(picker.getBounds(lo, hi));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 // virtual one).
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
-#include "scene/render/PickRenderer.h"
+#include "scene/render/ScenePicker.h"
 #include "scene/mesh/PolyMesh.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "tests/support/TestShapes.h"
@@ -48,6 +48,30 @@ void sendClick(CVornView& view, QPoint at) {
     }
 }
 
+/// A new document holding a geodesic sphere of `levels` subdivisions with a manual
+/// unfolder attached; `unfolder` is null and `error` says why when that failed.
+struct ManualSphereDocument {
+    CVornDoc doc;
+    PolyMesh* mesh = nullptr;
+    SceneObj* unfolder = nullptr;
+    std::string error;
+
+    explicit ManualSphereDocument(int levels) {
+        Factory* manual =
+            LoadUnfoldingLibrary(&error) ? Factory::GetFactory("ManualUnfolder") : nullptr;
+        if (!manual) {
+            error = "no manual unfolder: " + error;
+            return;
+        }
+        doc.onNewDocument();
+        mesh = new PolyMesh;
+        mesh->fromMeshData(testshapes::icosphere(levels));
+        mesh->setParent(doc.getRoot());
+        unfolder = AttachStrategy(*mesh, *manual, &error);
+        SceneObj::ProcessDelayedOperations();
+    }
+};
+
 /// Repaints at once and waits for the GPU, so that the frame's time is complete.
 void repaintAndFinish(CVornView& view) {
     view.repaint();
@@ -57,22 +81,13 @@ void repaintAndFinish(CVornView& view) {
 }
 
 void BM_ClickOnAnEdgeAndRepaint(benchmark::State& state) {
-    std::string error;
-    Factory* manual = LoadUnfoldingLibrary(&error) ? Factory::GetFactory("ManualUnfolder") : nullptr;
-    if (!manual) {
-        state.SkipWithError(("no manual unfolder: " + error).c_str());
+    ManualSphereDocument scene(int(state.range(0)));
+    if (!scene.unfolder) {
+        state.SkipWithError(scene.error.c_str());
         return;
     }
-    CVornDoc doc;
-    doc.onNewDocument();
-    auto* mesh = new PolyMesh;
-    mesh->fromMeshData(testshapes::icosphere(int(state.range(0))));
-    mesh->setParent(doc.getRoot());
-    if (!AttachStrategy(*mesh, *manual, &error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    SceneObj::ProcessDelayedOperations();
+    CVornDoc& doc = scene.doc;
+    PolyMesh* mesh = scene.mesh;
 
     CVornView view(doc);
     view.resize(kWidth, kHeight);
@@ -97,10 +112,9 @@ void BM_ClickOnAnEdgeAndRepaint(benchmark::State& state) {
     for (Poly* f : mesh->getPolys())
         facing.emplace_back(-f->getNormal().dot((eye - f->getCenter()).normalized()), f);
     std::sort(facing.begin(), facing.end());
+    ScenePicker picker;
     const auto lineAt = [&](QPoint at) {
-        PickRenderer picker;
-        picker.collectScene(*doc.getRoot());
-        const PickResult hit = picker.pick(view.getCamera(), at.x(), at.y());
+        const PickResult hit = picker.pick(*doc.getRoot(), view.getCamera(), at.x(), at.y());
         return hit.object && hit.object->getClassName() == "ClickableLine";
     };
     const auto findLine = [&]() -> std::optional<QPoint> {
@@ -152,31 +166,54 @@ BENCHMARK(BM_ClickOnAnEdgeAndRepaint)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// Picking in the same scene without the view: collecting everything it draws (what the
+// first pick after any change costs) and one pick through the kept collection (what every
+// other pick costs: hover, press and release over an unchanged scene).
+void BM_PickInTheClickedScene(benchmark::State& state) {
+    const bool collect = state.range(0) == 1;
+    ManualSphereDocument scene(4);
+    if (!scene.unfolder) {
+        state.SkipWithError(scene.error.c_str());
+        return;
+    }
+    SceneRoot& root = *scene.doc.getRoot();
+    Camera camera;
+    camera.setViewport(kWidth, kHeight);
+    const M3d centre = scene.mesh->getCenter();
+    camera.setLookAt(centre + M3d(0.3, 0.4, 2.5), centre, M3d(0, 1, 0));
+    ScenePicker picker;
+    size_t hits = 0;
+    for (auto _ : state) {
+        if (collect)
+            picker.invalidate();
+        hits += picker.pick(root, camera, kWidth / 2, kHeight / 2).object != nullptr;
+    }
+    benchmark::DoNotOptimize(hits);
+    const PickRenderer& collected = picker.collected(root);
+    state.counters["triangles"] = double(collected.getTriangles().size());
+    state.counters["strokes"] = double(collected.getStrokes().size());
+}
+BENCHMARK(BM_PickInTheClickedScene)
+    ->ArgName("collect")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond);
+
 // The same toggle without the view, recorded as an undo step in the two ways the document
 // offers: snapshots of the whole scene before and after (what any click costs), or the
 // click itself, undone by clicking again (what a click on an edge line costs).
 void BM_UndoStepOfAToggle(benchmark::State& state) {
     const bool snapshots = state.range(0) == 0;
-    std::string error;
-    Factory* manual = LoadUnfoldingLibrary(&error) ? Factory::GetFactory("ManualUnfolder") : nullptr;
-    if (!manual) {
-        state.SkipWithError(("no manual unfolder: " + error).c_str());
+    ManualSphereDocument scene(4);
+    if (!scene.unfolder) {
+        state.SkipWithError(scene.error.c_str());
         return;
     }
-    CVornDoc doc;
-    doc.onNewDocument();
-    auto* mesh = new PolyMesh;
-    mesh->fromMeshData(testshapes::icosphere(4));
-    mesh->setParent(doc.getRoot());
-    SceneObj* unfolder = AttachStrategy(*mesh, *manual, &error);
-    if (!unfolder) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    SceneObj::ProcessDelayedOperations();
+    CVornDoc& doc = scene.doc;
+    SceneObj* unfolder = scene.unfolder;
     // A line of the middle of the sphere (lines are the unfolder's children).
     SceneObj* line = unfolder->getChildren()[unfolder->getChildren().size() / 2];
-    const M3d hit = mesh->getCenter();
+    const M3d hit = scene.mesh->getCenter();
     for (auto _ : state) {
         if (snapshots)
             doc.perform("Toggle Cut Edge", [&] { line->onLButtonUp(hit); });

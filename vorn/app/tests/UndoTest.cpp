@@ -7,6 +7,7 @@
 #include "scene/Factory.h"
 #include "scene/SceneRoot.h"
 #include "scene/mesh/PolyMesh.h"
+#include "scene/render/ScenePicker.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "scene/settings/CSettingsListDlg.h"
 #include "tests/support/TestShapes.h"
@@ -104,6 +105,35 @@ TEST_F(UndoTest, ClicksOnCutEdgesUndoAndRedoToTheSameSceneText) {
         stack.redo();
         EXPECT_EQ(texts[i], text()) << "after redoing to state " << i;
     }
+}
+
+TEST_F(UndoTest, EdgeClicksHandTheSelectionStraightToTheUnfolder) {
+    Factory* manual = Factory::GetFactory("ManualUnfolder");
+    ASSERT_NE(nullptr, manual);
+    SceneObj* unfolder = AttachStrategy(*mesh(), *manual);
+    ASSERT_NE(nullptr, unfolder);
+    SceneObj::ProcessDelayedOperations();
+    doc.getRoot()->select(nullptr);
+    // Every selection the view reports rebuilds the settings panels in the workbench.
+    std::vector<SceneObj*> reported;
+    view->setSelectionCallback([&](SceneObj* obj) { reported.push_back(obj); });
+    const Camera& camera = view->getCamera();
+    ScenePicker picker;
+    int toggles = 0;
+    for (Poly* f : mesh()->getPolys())
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            const ScreenPoint p = camera.project((*f->getVertex(i) + *f->getVertex(i + 1)) * 0.5);
+            const QPoint at(int(p.x + 0.5), int(p.y + 0.5));
+            const PickResult hit = picker.pick(*doc.getRoot(), camera, at.x(), at.y());
+            if (!hit.object || hit.object->getClassName() != "ClickableLine")
+                continue; // an edge behind the cube
+            const int before = doc.getUndoStack().count();
+            click(at);
+            toggles += doc.getUndoStack().count() - before;
+        }
+    ASSERT_GE(toggles, 4) << "visible edges toggled by clicks";
+    EXPECT_EQ(std::vector<SceneObj*>{unfolder}, reported);
+    EXPECT_EQ(unfolder, doc.getRoot()->getSelection());
 }
 
 TEST_F(UndoTest, DeletionIsUndoneAndStepsThatChangeNothingAreNotRecorded) {
