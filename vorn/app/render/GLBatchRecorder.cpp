@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 using Sorvex::M3d;
 using Sorvex::M4x4;
@@ -13,7 +14,36 @@ void GLBatchRecorder::clear() {
     m_pending.clear();
     m_stack.assign(1, M4x4());
     updateNormalMatrix();
+    // Every recording starts from OpenGL's own state, so that it does not depend on what
+    // the last one ended with.
+    normal(M3d(0, 0, 1));
+    color(RGBAColor{});
     m_open = false;
+}
+
+void GLBatchRecorder::takeStateFrom(const GLBatchRecorder& other) {
+    end();
+    m_stack = other.m_stack;
+    updateNormalMatrix();
+    m_normal = other.m_normal;
+    m_color = other.m_color;
+    m_packedColor = other.m_packedColor;
+}
+
+bool GLBatchRecorder::setVertexColor(int index, const PackedColor& c) {
+    std::uint8_t* out = m_vertices[size_t(index)].color;
+    if (std::equal(c.begin(), c.end(), out))
+        return false;
+    std::copy(c.begin(), c.end(), out);
+    return true;
+}
+
+void GLBatchRecorder::markSeeThrough(int index) {
+    // Batches are in vertex order: the last one starting at or before `index`.
+    auto it = std::upper_bound(m_batches.begin(), m_batches.end(), index,
+                               [](int i, const GLBatch& b) { return i < b.first; });
+    if (it != m_batches.begin())
+        std::prev(it)->opaque = false;
 }
 
 void GLBatchRecorder::begin(Primitive primitive, bool lit, float lineWidth, bool closedSurface) {

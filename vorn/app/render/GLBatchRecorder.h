@@ -65,7 +65,7 @@ class GLBatchRecorder {
 public:
     enum class Primitive { Lines, LineLoop, Triangles, Polygon };
 
-    /// Forgets everything recorded and resets the transform stack.
+    /// Forgets everything recorded and resets the transform stack, colour and normal.
     void clear();
 
     /// Starts a primitive (ending an open one). `lit` and `lineWidth` are its state;
@@ -90,6 +90,12 @@ public:
     /// Maps a model point to world coordinates.
     Sorvex::M3d toWorld(const Sorvex::M3d& p) const { return m_stack.back() * p; }
 
+    /// Continues from `other`'s transform stack, colour and normal, as drawing that follows
+    /// it would (a run recorded apart from the drawing before it).
+    void takeStateFrom(const GLBatchRecorder& other);
+    const RGBAColor& currentColor() const { return m_color; }
+    const Sorvex::M3d& currentNormal() const { return m_normal; }
+
     const std::vector<GLVertex>& getVertices() const { return m_vertices; }
     const std::vector<GLBatch>& getBatches() const { return m_batches; }
     const std::vector<GLText>& getTexts() const { return m_texts; }
@@ -99,6 +105,11 @@ public:
     /// `normal` made unit length and packed as GLVertex keeps it.
     static PackedNormal PackNormal(const Sorvex::M3d& normal);
     static PackedColor PackColor(const RGBAColor& c);
+
+    /// Sets the colour of recorded vertex `index`; true when it changed.
+    bool setVertexColor(int index, const PackedColor& c);
+    /// The batch holding vertex `index` now has a see-through vertex.
+    void markSeeThrough(int index);
 
 private:
     struct Pending {

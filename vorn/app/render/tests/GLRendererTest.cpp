@@ -113,15 +113,16 @@ TEST(GLRendererTest, SelectionIsOutlinedAroundWhatItDrew) {
 
     r.setSelection(triangle);
     r.drawScene(root);
-    const auto& batches = r.getRecording().getBatches();
+    const GLRenderer::FlatRecording recording = r.getRecording();
+    const auto& batches = recording.getBatches();
     ASSERT_EQ(2u, batches.size());
     const GLBatch& outline = batches.back();
     EXPECT_EQ(GLBatch::Kind::Lines, outline.kind);
     EXPECT_EQ(24, outline.count) << "the twelve edges of a box";
     float minX = 1e9f, maxX = -1e9f;
     for (int i = outline.first; i < outline.first + outline.count; ++i) {
-        minX = std::min(minX, r.getRecording().getVertices()[size_t(i)].position[0]);
-        maxX = std::max(maxX, r.getRecording().getVertices()[size_t(i)].position[0]);
+        minX = std::min(minX, recording.getVertices()[size_t(i)].position[0]);
+        maxX = std::max(maxX, recording.getVertices()[size_t(i)].position[0]);
     }
     EXPECT_LT(minX, 5.0f);
     EXPECT_GT(minX, 4.9f) << "around the selected triangle only, not the other one";
