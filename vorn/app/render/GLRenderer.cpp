@@ -239,6 +239,9 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
         // A mirror turns the winding round: the side the normals point to stays the front,
         // so that it is lit as the front and not as a back side.
         glFrontFace(batch.mirrored ? GL_CW : GL_CCW);
+        // Lighting a vertex depends only on its normal and colour: where a primitive's
+        // corners share both, they come out alike and need not be interpolated.
+        glShadeModel(batch.uniform ? GL_FLAT : GL_SMOOTH);
         if (cull) {
             glEnable(GL_CULL_FACE);
             glCullFace(GL_BACK);
@@ -266,6 +269,7 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     if (bound)
         bound->release();
     glLineWidth(1.0f);
+    glShadeModel(GL_SMOOTH);
     glDisable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
     glEnable(GL_BLEND);

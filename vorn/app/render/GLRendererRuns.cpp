@@ -29,6 +29,7 @@ void merge(GLBatch& last, const GLBatch& next) {
         last.hi[i] = std::max(last.hi[i], next.hi[i]);
     }
     last.opaque = last.opaque && next.opaque;
+    last.uniform = last.uniform && next.uniform;
     last.count += next.count;
 }
 

@@ -45,16 +45,17 @@ bool GLRun::recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* c
     // The recorder fans a polygon round its first corner: triangle t is (0, t + 1, t + 2).
     bool changed = false;
     bool seeThrough = false;
+    bool uniform = true;
     for (int t = 0; t + 2 < corners; ++t)
         for (int k = 0; k < 3; ++k) {
             const GLBatchRecorder::PackedColor& c = colors[k == 0 ? 0 : t + k];
             changed |= recorder.setVertexColor(first + 3 * t + k, c);
             seeThrough |= c[3] != 255;
+            uniform = uniform && c == colors[0];
         }
     if (changed) {
         markDirty(first, end);
-        if (seeThrough)
-            recorder.markSeeThrough(first);
+        recorder.markRecoloured(first, seeThrough, !uniform);
     }
     return true;
 }
