@@ -123,6 +123,12 @@ bool PolyMesh::isClosedOutward() {
         return m_closedOutward;
     m_closedRevision = m_revision;
     m_closedOutward = false;
+    // A growing net asks after every few faces added, and the face added last is the one
+    // most likely to have an open edge: looked at first, it answers at once.
+    if (const Poly* last = m_polys.back())
+        for (int i = 0; i < last->getVertexCount(); ++i)
+            if (!last->getNeighbor(i))
+                return false;
     double volume = 0.0; // six times the signed volume, summed over fans of the faces
     for (Poly* f : m_polys) {
         const int n = f->getVertexCount();

@@ -223,9 +223,15 @@ bool GLRenderer::recolourItem(std::size_t item, const RGBAColor* colors, int cor
     thread_local std::vector<GLBatchRecorder::PackedColor> packed;
     packed.resize(std::size_t(corners));
     for (int k = 0; k < corners; ++k) {
-        RGBAColor c = colors[k];
-        c.a *= getTransparency();
-        packed[std::size_t(k)] = GLBatchRecorder::PackColor(c);
+        const RGBAColor& c = colors[k];
+        // Corners mostly share their face's colour: packed once.
+        if (k > 0 && c.r == colors[k - 1].r && c.g == colors[k - 1].g &&
+            c.b == colors[k - 1].b && c.a == colors[k - 1].a) {
+            packed[std::size_t(k)] = packed[std::size_t(k - 1)];
+            continue;
+        }
+        packed[std::size_t(k)] =
+            GLBatchRecorder::PackColor(RGBAColor{c.r, c.g, c.b, c.a * getTransparency()});
     }
     return m_part->recolourItem(item, packed.data(), corners);
 }
