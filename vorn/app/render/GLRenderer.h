@@ -180,6 +180,8 @@ private:
     std::size_t m_partItems = 0;
     int m_partVerticesBefore = 0;
     bool m_partFresh = false;
+    /// The open part's vertices still to upload when it began (recolouring adds to them).
+    std::pair<int, int> m_partDirtyBefore;
     /// Parts begun while another was open, drawn into it.
     int m_innerParts = 0;
     PartCounts m_partCounts;

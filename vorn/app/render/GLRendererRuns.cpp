@@ -193,6 +193,7 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
     m_part = run;
     m_active = run;
     m_partVerticesBefore = run->vertexCount();
+    m_partDirtyBefore = {run->dirtyFirst, run->dirtyEnd};
     const bool keep = m_reuse && m_keepParts && run->key == key && run->items <= items && run->items > 0;
     m_partFresh = !keep;
     if (!keep) {
@@ -264,7 +265,7 @@ void GLRenderer::endPart() {
     } else if (grew) {
         run->markDirty(m_partVerticesBefore, run->vertexCount());
         ++m_partCounts.appended;
-    } else if (run->isDirty()) {
+    } else if (std::make_pair(run->dirtyFirst, run->dirtyEnd) != m_partDirtyBefore) {
         ++m_partCounts.recoloured;
     } else {
         ++m_partCounts.reused;
