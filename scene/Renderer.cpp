@@ -20,6 +20,15 @@ void Renderer::setSelection(SceneObj* obj) {
 void Renderer::beginObject(SceneObj* /*obj*/) {}
 void Renderer::endObject(SceneObj* /*obj*/) {}
 
+std::size_t Renderer::beginPart(SceneObj& /*obj*/, int /*part*/, std::uint64_t /*stamp*/,
+                                std::size_t /*items*/) {
+    return 0;
+}
+
+bool Renderer::recolourItem(std::size_t /*item*/, const RGBAColor* /*colors*/, int /*corners*/) {
+    return false;
+}
+
 void Renderer::renderScene(SceneObj& obj) {
     renderObject(obj);
 }
@@ -32,7 +41,14 @@ void Renderer::renderObject(SceneObj& obj) {
     if (!picking || obj.isPickable()) {
         const double before = m_transparency;
         setTransparency(obj.getTransparency(this));
-        obj.renderSelf(this);
+        if (obj.reusesDrawing()) {
+            obj.refreshDrawingStamp();
+            if (beginPart(obj, kWholeObjectPart, obj.getDrawingStamp(), 1) == 0)
+                obj.renderSelf(this);
+            endPart();
+        } else {
+            obj.renderSelf(this);
+        }
         setTransparency(before);
     }
     endObject(&obj);

@@ -4,6 +4,8 @@
 #include "sorvex/M4x4.h"
 
 #include <bitset>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,33 @@ public:
     /// Marks which object the following drawing belongs to (picking attributes hits to it).
     virtual void beginObject(SceneObj* obj);
     virtual void endObject(SceneObj* obj);
+
+    // ----- Kept drawings -----
+    // A renderer that keeps drawings between frames lets objects skip what it still has.
+    // An object draws a part as: `from = beginPart(...)`, then for each item from `from`
+    // on `markItem()` and the item's drawing, then `endPart()`. Other renderers keep
+    // nothing: `beginPart` returns 0 and every item is drawn.
+
+    /// The part number `renderScene` uses for the whole drawing of an object that
+    /// `reusesDrawing`.
+    static constexpr int kWholeObjectPart = -1;
+    /// Starts part `part` of `obj`'s drawing: `items` items drawn in order, which only ever
+    /// change together with `stamp`, except that items may be appended while it stays.
+    /// Returns the first item to draw: 0 when nothing is kept, `items` when all are.
+    virtual std::size_t beginPart(SceneObj& obj, int part, std::uint64_t stamp,
+                                  std::size_t items);
+    /// Precedes each item drawn in a part.
+    virtual void markItem() {}
+    /// Whether kept items of the open part take new colours through `recolourItem`.
+    virtual bool recoloursItems() const { return false; }
+    /// The current corner colours of kept item `item`, a convex polygon; false when the
+    /// item was not kept as one polygon of `corners` corners (then `restartPart`).
+    virtual bool recolourItem(std::size_t item, const RGBAColor* colors, int corners);
+    /// Forgets what is kept of the open part; returns 0, the first item to draw.
+    virtual std::size_t restartPart() { return 0; }
+    virtual void endPart() {}
+    /// The state switches as bits, in RenderFlag order.
+    unsigned long getFlagBits() const { return m_flags.to_ulong(); }
 
     /// Draws `obj` and its children: for each object, under its transform, `preRender`,
     /// then (when it draws, see below) `renderSelf`, then its children in order. While

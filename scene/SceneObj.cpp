@@ -3,6 +3,7 @@
 #include "scene/SceneRoot.h"
 
 #include <algorithm>
+#include <atomic>
 
 VORN_DEFINE_FACTORY(SceneObj, "")
 
@@ -61,6 +62,7 @@ void SceneObj::translate(const Sorvex::M3d& d) {
 void SceneObj::requestSceneRedraw() {
     // Views may keep drawings of the scene between frames; anything that changes what is
     // drawn asks for a redraw so they draw anew.
+    m_drawingStamp = NewDrawingStamp();
     if (SceneRoot* root = getRoot())
         root->requestRedraw();
 }
@@ -134,6 +136,11 @@ bool SceneObj::isAncestorOf(const SceneObj* other) const {
 // ----- Changes -----
 
 void SceneObj::onChanged(bool structural) {
+    m_drawingStamp = NewDrawingStamp();
+    if (structural)
+        ++m_structuralChanges;
+    else
+        m_inPlaceStamp = m_drawingStamp;
     // Copies: a handler may attach or drop children and listeners.
     const std::vector<SceneObj*> children = m_children;
     for (SceneObj* child : children)
@@ -203,6 +210,21 @@ bool SceneObj::isFamilyPickable() {
     return true;
 }
 void SceneObj::preRender(Renderer* /*r*/) {}
+
+std::uint64_t SceneObj::NewDrawingStamp() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+void SceneObj::markDrawingChanged() {
+    m_drawingStamp = m_inPlaceStamp = NewDrawingStamp();
+}
+
+bool SceneObj::reusesDrawing() {
+    return false;
+}
+
+void SceneObj::refreshDrawingStamp() {}
 void SceneObj::renderSelf(Renderer* /*r*/) {}
 
 void SceneObj::onDeselected() {}

@@ -8,6 +8,7 @@
 #include "sorvex/M3d.h"
 #include "sorvex/M4x4.h"
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -98,6 +99,33 @@ class SceneObj : public Factorable, public Selectable, public ChangeListener {
     virtual void preRender(Renderer* r);
     /// Draws the object (not its children) in its local frame. Nothing by default.
     virtual void renderSelf(Renderer* r);
+
+    // ----- Drawing reuse -----
+    // A renderer that keeps drawings between frames (the workbench's view) reuses what an
+    // object drew as long as its stamp is unchanged. Stamps come from one counter shared by
+    // every object, so a kept drawing is never mistaken for another object's.
+
+    /// Changes whenever anything the object draws may have changed: on every onChanged,
+    /// requestSceneRedraw and markDrawingChanged.
+    std::uint64_t getDrawingStamp() const { return m_drawingStamp; }
+    /// Changes when what is drawn changed in place (onChanged(false), markDrawingChanged),
+    /// as opposed to things being added or removed.
+    std::uint64_t getInPlaceStamp() const { return m_inPlaceStamp; }
+    /// How many structural changes (onChanged(true)) the object has reported.
+    std::uint64_t getStructuralChanges() const { return m_structuralChanges; }
+    /// For code that changes what the object draws without reporting it at once (vertices
+    /// moved while a net grows, reported later as a structural change).
+    void markDrawingChanged();
+    /// True for classes whose renderSelf draws nothing that can change without the drawing
+    /// stamp changing (after `refreshDrawingStamp`): a renderer may then reuse its last
+    /// drawing. False by default: the object is drawn afresh every time.
+    virtual bool reusesDrawing();
+    /// Called by a renderer that keeps drawings just before it reads the stamps: an object
+    /// whose drawing depends on other objects compares them with what it last drew here
+    /// and marks its drawing changed when they differ. Nothing by default.
+    virtual void refreshDrawingStamp();
+    /// A stamp no object has had yet.
+    static std::uint64_t NewDrawingStamp();
 
     // ----- User interaction -----
 
@@ -206,4 +234,7 @@ private:
     std::vector<ChangeListener*> m_listeners;
     /// Objects this one listens to, so the links can be undone when it is destroyed.
     std::vector<SceneObj*> m_listeningTo;
+    std::uint64_t m_drawingStamp = NewDrawingStamp();
+    std::uint64_t m_inPlaceStamp = m_drawingStamp;
+    std::uint64_t m_structuralChanges = 0;
 };

@@ -208,6 +208,7 @@ M3d PolyMesh::shiftToCenter() {
     const M3d c = getCenter();
     for (Vertex* v : m_vertices)
         v->setPosition(*v - c);
+    markDrawingChanged();
     return c;
 }
 

@@ -4,6 +4,7 @@
 #include "scene/mesh/Poly.h"
 #include "scene/Renderer.h"
 #include "scene/SceneObj.h"
+#include "scene/mesh/MeshDrawStamp.h"
 #include "scene/mesh/Vertex.h"
 #include "scene/mesh/SlotList.h"
 #include "sorvex/PointSorter.h"
@@ -59,6 +60,12 @@ class PolyMesh : public SceneObj {
     /// Draws one face: colour from the highlight, the colouriser stack, the
     /// twinned-in-blue switch or the mesh colour, in that order of precedence.
     virtual void limnFace(Renderer* r, Poly& face);
+    /// Whether a renderer may keep the faces as drawn and only append new ones or take
+    /// new colours: true when limnFace draws each face as one polygon in the colours
+    /// faceColor and the colourisers give, plus only what faceDrawingInputs covers.
+    virtual bool keepsFaceDrawing();
+    /// What else the faces' drawing depends on: they are drawn anew when it changes.
+    virtual MeshDrawStamp::Inputs faceDrawingInputs();
     /// Truncation notifications: edge (a, b) was split at `created`; a face or
     /// vertex is about to be destroyed; a face was created. Nothing by default.
     virtual void onEdgeTruncation(Vertex* a, Vertex* b, Vertex* created);
@@ -247,7 +254,13 @@ private:
     void buildGeometry(const std::vector<Sorvex::M3d>& positions, const Faces& faces);
     void deleteGeometry(PolyList& polys, VertexList& vertices);
     RGBAColor faceColor(Renderer* r, Poly& face);
-    void renderFaceEdges(Renderer* r);
+    /// The colour of corner `k` of `face` whose colour is `base`.
+    RGBAColor cornerColor(Renderer* r, Poly& face, int k, const RGBAColor& base);
+    /// Gives the renderer the colours of the first `count` faces, which it keeps drawn;
+    /// false when it kept them differently.
+    bool recolourKeptFaces(Renderer* r, std::size_t count);
+    /// `keep`: as a part the renderer may keep under `stamp`.
+    void renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp);
 
     PolyList m_polys;
     VertexList m_vertices;
@@ -265,4 +278,5 @@ private:
     bool m_renderBackFaces = false;
     bool m_renderTwinnedInBlue = false;
     bool m_trackMouse = false;
+    MeshDrawStamp m_drawStamp;
 };

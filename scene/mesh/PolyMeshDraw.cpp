@@ -8,6 +8,10 @@ const RGBAColor kHighlightColor{1.0, 1.0, 0.4, 1.0};
 const RGBAColor kTwinnedColor{0.25, 0.35, 1.0, 1.0};
 const RGBAColor kEdgeColor{0.0, 0.0, 0.0, 1.0};
 
+// The parts of a mesh's drawing a renderer may keep (see Renderer::beginPart).
+constexpr int kFacesPart = 0;
+constexpr int kEdgesPart = 1;
+
 } // namespace
 
 RGBAColor PolyMesh::faceColor(Renderer* r, Poly& face) {
@@ -25,20 +29,21 @@ RGBAColor PolyMesh::faceColor(Renderer* r, Poly& face) {
     return c;
 }
 
+RGBAColor PolyMesh::cornerColor(Renderer* r, Poly& face, int k, const RGBAColor& base) {
+    RGBAColor vc;
+    for (auto it = m_colorisers.rbegin(); it != m_colorisers.rend(); ++it)
+        if ((*it)->getVertexColor(r, *this, face, k, vc)) {
+            vc.a *= base.a;
+            return vc;
+        }
+    return base;
+}
+
 void PolyMesh::limnFace(Renderer* r, Poly& face) {
     const RGBAColor base = faceColor(r, face);
     const int n = face.getVertexCount();
     auto emit = [&](int k) {
-        RGBAColor vc;
-        bool perVertex = false;
-        for (auto it = m_colorisers.rbegin(); !perVertex && it != m_colorisers.rend(); ++it)
-            perVertex = (*it)->getVertexColor(r, *this, face, k, vc);
-        if (perVertex) {
-            vc.a *= base.a;
-            r->color(vc);
-        } else {
-            r->color(base);
-        }
+        r->color(cornerColor(r, face, k, base));
         r->vertex(*face.getVertex(k));
     };
     r->beginPolygon();
@@ -55,12 +60,48 @@ void PolyMesh::limnFace(Renderer* r, Poly& face) {
     }
 }
 
-void PolyMesh::renderFaceEdges(Renderer* r) {
+bool PolyMesh::keepsFaceDrawing() {
+    return true;
+}
+
+MeshDrawStamp::Inputs PolyMesh::faceDrawingInputs() {
+    // Reversed copies make two polygons of a face where a renderer needs them.
+    return {m_renderBackFaces ? 1u : 0u, 0, 0, 0, 0, 0};
+}
+
+bool PolyMesh::recolourKeptFaces(Renderer* r, std::size_t count) {
+    std::vector<RGBAColor> corners;
+    std::size_t i = 0;
+    for (Poly* f : m_polys) {
+        if (i == count)
+            break;
+        const RGBAColor base = faceColor(r, *f);
+        const int n = f->getVertexCount();
+        corners.resize(std::size_t(n));
+        for (int k = 0; k < n; ++k)
+            corners[std::size_t(k)] = cornerColor(r, *f, k, base);
+        if (!r->recolourItem(i++, corners.data(), n))
+            return false;
+    }
+    return true;
+}
+
+void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
     const bool lineState = r->getFlag(RenderFlag::LineState);
     r->setFlag(RenderFlag::LineState, false);
-    r->beginLines();
+    // Colour and normal are set before the part starts, so that it is kept under the same
+    // state whatever the last face drew in (lines are unlit: the normal is never read).
     r->color(kEdgeColor);
+    r->normal(Sorvex::M3d(0, 0, 1));
+    // Edges of faces added later are drawn after the kept ones, as a full drawing orders
+    // them: a shared edge is drawn by the earlier face, and a face is only ever added
+    // after the faces it shares edges with at that time.
+    const std::size_t from = keep ? r->beginPart(*this, kEdgesPart, stamp, m_polys.size()) : 0;
+    r->beginLines();
+    std::size_t index = 0;
     for (Poly* f : m_polys) {
+        if (index++ < from)
+            continue;
         const int n = f->getVertexCount();
         for (int i = 0; i < n; ++i) {
             // A shared edge is drawn once, by the earlier of its two faces.
@@ -72,6 +113,8 @@ void PolyMesh::renderFaceEdges(Renderer* r) {
         }
     }
     r->end();
+    if (keep)
+        r->endPart();
     r->setFlag(RenderFlag::LineState, lineState);
 }
 
@@ -80,6 +123,12 @@ bool PolyMesh::isClosedOutward() {
         return m_closedOutward;
     m_closedRevision = m_revision;
     m_closedOutward = false;
+    // A growing net asks after every few faces added, and the face added last is the one
+    // most likely to have an open edge: looked at first, it answers at once.
+    if (const Poly* last = m_polys.back())
+        for (int i = 0; i < last->getVertexCount(); ++i)
+            if (!last->getNeighbor(i))
+                return false;
     double volume = 0.0; // six times the signed volume, summed over fans of the faces
     for (Poly* f : m_polys) {
         const int n = f->getVertexCount();
@@ -112,11 +161,27 @@ void PolyMesh::renderSelf(Renderer* r) {
     const bool closedSurface = r->getFlag(RenderFlag::ClosedSurface);
     r->setFlag(RenderFlag::ClosedSurface,
                getTransparency(r) >= 1.0 && !r->isPicking() && isClosedOutward());
-    for (Poly* f : m_polys)
+    // A renderer that kept the faces drawn before has them still while faces were only
+    // added (see MeshDrawStamp); it takes the kept faces' colours anew, as those depend on
+    // more than the mesh (twins, highlight, colourisers), and the rest are drawn.
+    const bool keep = !r->isPicking() && keepsFaceDrawing();
+    const std::uint64_t stamp = keep ? m_drawStamp.update(*this, faceDrawingInputs()) : 0;
+    std::size_t from = keep ? r->beginPart(*this, kFacesPart, stamp, m_polys.size()) : 0;
+    if (from > 0 && r->recoloursItems() && !recolourKeptFaces(r, from))
+        from = r->restartPart();
+    std::size_t index = 0;
+    for (Poly* f : m_polys) {
+        if (index++ < from)
+            continue;
+        if (keep)
+            r->markItem();
         limnFace(r, *f);
+    }
+    if (keep)
+        r->endPart();
     r->setFlag(RenderFlag::ClosedSurface, closedSurface);
     for (Coloriser* c : m_colorisers)
         c->postDraw(r, *this);
     if (m_renderFaceEdges && !r->isPicking())
-        renderFaceEdges(r);
+        renderFaceEdges(r, keep, stamp);
 }

@@ -35,12 +35,40 @@ void ClickableLine::onMouseLeave() {
         u->setHoveredLine(nullptr);
 }
 
-void ClickableLine::renderSelf(Renderer* r) {
+ClickableLine::Look ClickableLine::currentLook() {
     ManualUnfolder* u = getUnfolder();
     if (!u || !a || !b || !u->getDrawCutGraph())
+        return Look::Hidden;
+    if (u->getHoveredLine() == this)
+        return Look::Hovered;
+    if (u->getRequestedCutGraph().hasEdge(a, b))
+        return Look::Requested;
+    if (u->getCutGraph().hasEdge(a, b))
+        return Look::Cut;
+    return Look::Fold;
+}
+
+void ClickableLine::refreshDrawingStamp() {
+    const Look look = currentLook();
+    const Sorvex::M3d atA = a ? Sorvex::M3d(*a) : Sorvex::M3d();
+    const Sorvex::M3d atB = b ? Sorvex::M3d(*b) : Sorvex::M3d();
+    auto same = [](const Sorvex::M3d& p, const Sorvex::M3d& q) {
+        return p.x() == q.x() && p.y() == q.y() && p.z() == q.z();
+    };
+    if (look == drawnLook && same(atA, drawnA) && same(atB, drawnB))
         return;
-    const bool hover = u->getHoveredLine() == this;
-    const double radius = hover ? HoverRadius : Radius;
+    drawnLook = look;
+    drawnA = atA;
+    drawnB = atB;
+    markDrawingChanged();
+}
+
+void ClickableLine::renderSelf(Renderer* r) {
+    const Look look = currentLook();
+    if (look == Look::Hidden)
+        return;
+    ManualUnfolder* u = getUnfolder();
+    const double radius = look == Look::Hovered ? HoverRadius : Radius;
     // Lines are drawn under the unfolder's transform, the unfolder being the source's child.
     r->pushTransform(u->getFromSourceFrame());
     if (r->isPicking()) {
@@ -49,14 +77,20 @@ void ClickableLine::renderSelf(Renderer* r) {
         r->popTransform();
         return;
     }
-    if (hover)
+    switch (look) {
+    case Look::Hovered:
         r->color(1.0, 0.85, 0.1);
-    else if (u->getRequestedCutGraph().hasEdge(a, b))
+        break;
+    case Look::Requested:
         r->color(1.0, 0.15, 0.0);
-    else if (u->getCutGraph().hasEdge(a, b))
+        break;
+    case Look::Cut:
         r->color(0.4, 0.1, 0.1);
-    else
+        break;
+    default:
         r->color(0.5, 0.5, 0.5);
+        break;
+    }
     r->renderTube(*a, *b, radius);
     r->color(1, 1, 1);
     r->popTransform();

@@ -26,6 +26,9 @@ class ClickableLine : public SceneObj {
     void onMouseOver(const Sorvex::M3d& hitPoint) override;
     void onMouseLeave() override;
     void renderSelf(Renderer* r) override;
+    /// A line's drawing is kept until its look or its ends change.
+    bool reusesDrawing() override { return true; }
+    void refreshDrawingStamp() override;
     bool canSave() override { return false; }
     bool canCopy() override { return false; }
     bool canDelete() override { return false; }
@@ -35,6 +38,13 @@ class ClickableLine : public SceneObj {
     static constexpr double HoverRadius = 0.025;
 
 private:
+    /// How the line looks now: not drawn, hovered, requested cut, cut or fold edge.
+    enum class Look { Hidden, Hovered, Requested, Cut, Fold };
+    Look currentLook();
+
     Vertex* a = nullptr;
     Vertex* b = nullptr;
+    /// What the drawing stamp was last refreshed for.
+    Look drawnLook = Look::Hidden;
+    Sorvex::M3d drawnA, drawnB;
 };

@@ -55,6 +55,8 @@ class Unfolder : public PolyMesh, public SystemIdleHandler {
     void read(XML& xml) override;
     void write(XML& xml) override;
     void limnFace(Renderer* r, Poly& face) override;
+    /// The hovered face (here or on the source) draws a link to its source face.
+    MeshDrawStamp::Inputs faceDrawingInputs() override;
     bool autoMergePolys() override { return false; }
     bool canUserUnfold() override { return false; }
     /// Also takes the face out of the overlap index and the hull. Taking out the face

@@ -243,6 +243,7 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
                     if (moved.insert(v).second)
                         v->setPosition(*v + offset);
         }
+        markDrawingChanged();
     }
     indexWholeNet(severalPieces || autoUpdateHull());
     checkIntersections = wasChecking;

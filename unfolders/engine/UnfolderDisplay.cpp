@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "unfolders/engine/Unfolder.h"
@@ -154,6 +155,18 @@ void Unfolder::RenderArc(Renderer* r, const Vertex* centre, const Vertex* end1,
         }
     }
     r->end();
+}
+
+MeshDrawStamp::Inputs Unfolder::faceDrawingInputs() {
+    MeshDrawStamp::Inputs inputs = PolyMesh::faceDrawingInputs();
+    inputs[1] = std::uint64_t(reinterpret_cast<std::uintptr_t>(getHighlightedPoly()));
+    inputs[2] = std::uint64_t(reinterpret_cast<std::uintptr_t>(source ? source->getHighlightedPoly()
+                                                                         : nullptr));
+    inputs[3] = (showUnfoldingInScene ? 1u : 0u) | (autoAnimate ? 2u : 0u);
+    // The link is drawn to the source face where the source is now.
+    inputs[4] = source ? source->getRevision() : 0;
+    inputs[5] = source ? source->getInPlaceStamp() : 0;
+    return inputs;
 }
 
 void Unfolder::limnFace(Renderer* r, Poly& face) {

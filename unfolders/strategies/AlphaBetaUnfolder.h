@@ -32,6 +32,8 @@ class AlphaBetaUnfolder : public FanCutUnfolder {
     void renderSelf(Renderer* r) override;
     /// Outlines the faces the last step placed.
     void limnFace(Renderer* r, Poly& face) override;
+    /// Faces carry paths and outlines that change with the search: drawn afresh.
+    bool keepsFaceDrawing() override { return false; }
     /// One vertex per call (see the class comment).
     void unfold() override;
     bool allowAutoComplete() override { return false; }

@@ -28,6 +28,8 @@ class CollisionRepairUnfolder : public SteepestAscentUnfolder {
     void renderSelf(Renderer* r) override;
     /// Faces on the path of the next repair are drawn as that path.
     void limnFace(Renderer* r, Poly& face) override;
+    /// Faces carry paths and outlines that change with the search: drawn afresh.
+    bool keepsFaceDrawing() override { return false; }
     /// Lays the steepest-ascent net, then alternates finding conflicts and
     /// one repair per call.
     void unfold() override;

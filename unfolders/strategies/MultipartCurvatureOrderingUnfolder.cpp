@@ -342,6 +342,7 @@ void MultipartCurvatureOrderingUnfolder::finish() {
                         v->setPosition(*v + shift);
                 faceTransforms[f] = M4x4::Translation(shift) * faceTransforms[f];
             }
+            markDrawingChanged();
             x += (b.maxX - b.minX) + gap;
             shelfDepth = std::max(shelfDepth, b.maxZ - b.minZ);
         }

@@ -98,6 +98,9 @@ public:
     /// Adds the picture of one redraw to the recording; true when not recording.
     bool recordFrame();
 
+    /// Whether repaints reuse what objects drew before (see GLRenderer::setKeepParts).
+    void setKeepsDrawings(bool on) { m_renderer.setKeepParts(on); }
+
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -157,4 +158,69 @@ TEST(PolyMeshDrawTest, ColourPrecedence) {
     colours = polygonColours(r);
     EXPECT_EQ(colours[1], colours[2]) << "both blue once the colouriser is gone";
     EXPECT_EQ(grey, colours[3]);
+}
+
+namespace {
+
+MeshDrawStamp::Inputs noInputs() {
+    return {};
+}
+
+} // namespace
+
+// The stamp under which a renderer keeps a mesh's faces holds exactly while faces are only
+// added; anything else draws them anew.
+TEST(PolyMeshDrawTest, FaceStampHoldsWhileFacesAreOnlyAdded) {
+    PolyMesh source;
+    source.fromMeshData(testshapes::icosphere(1));
+    PolyMesh net;
+    MeshDrawStamp stamp;
+    const std::uint64_t empty = stamp.update(net, noInputs());
+    EXPECT_EQ(empty, stamp.update(net, noInputs())) << "nothing changed";
+
+    // Faces copied over one by one, with change reports between, as a net grows.
+    auto addCopy = [&](Poly* f) {
+        std::vector<Vertex*> ring;
+        for (int k = 0; k < f->getVertexCount(); ++k)
+            ring.push_back(new Vertex(*f->getVertex(k)));
+        net.addPoly(new Poly(ring));
+    };
+    for (int i = 0; i < 6; ++i) {
+        addCopy(source.getPoly(std::size_t(i)));
+        net.onChanged(true);
+        EXPECT_EQ(empty, stamp.update(net, noInputs())) << "face " << i << " added";
+    }
+
+    struct Change {
+        const char* what;
+        std::function<void()> make;
+    };
+    const std::vector<Change> changes = {
+        {"a face removed", [&] { net.remPolyClean(net.getPoly(2)); }},
+        {"the last face removed and another added",
+         [&] {
+             net.remPolyClean(net.getPoly(net.getPolyCount() - 1));
+             addCopy(source.getPoly(9));
+         }},
+        {"a change in place", [&] { net.onChanged(false); }},
+        {"a structural report adding nothing", [&] { net.onChanged(true); }},
+        {"vertices moved", [&] { net.shiftToCenter(); }},
+        {"a vertex moved and marked", [&] {
+             net.getVertex(0)->setPosition(Sorvex::M3d(3, 3, 3));
+             net.markDrawingChanged();
+         }},
+        {"everything cleared", [&] { net.clear(); }},
+    };
+    std::uint64_t last = empty;
+    for (const Change& change : changes) {
+        addCopy(source.getPoly(12));
+        EXPECT_EQ(last, stamp.update(net, noInputs())) << "before " << change.what;
+        change.make();
+        const std::uint64_t now = stamp.update(net, noInputs());
+        EXPECT_NE(last, now) << change.what;
+        last = now;
+    }
+    MeshDrawStamp::Inputs hovered = noInputs();
+    hovered[1] = 42;
+    EXPECT_NE(last, stamp.update(net, hovered)) << "other inputs changed";
 }

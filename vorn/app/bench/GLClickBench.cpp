@@ -90,6 +90,7 @@ void BM_ClickOnAnEdgeAndRepaint(benchmark::State& state) {
     PolyMesh* mesh = scene.mesh;
 
     CVornView view(doc);
+    view.setKeepsDrawings(state.range(1) != 0);
     view.resize(kWidth, kHeight);
     view.show();
     QCoreApplication::processEvents();
@@ -160,9 +161,11 @@ void BM_ClickOnAnEdgeAndRepaint(benchmark::State& state) {
     state.counters["faces"] = double(mesh->getPolyCount());
     view.hide();
 }
+// "kept" 0 records the whole scene on every repaint, 1 lets the view keep what objects drew.
 BENCHMARK(BM_ClickOnAnEdgeAndRepaint)
-    ->ArgName("levels")
-    ->Arg(4)
+    ->ArgNames({"levels", "kept"})
+    ->Args({4, 0})
+    ->Args({4, 1})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -68,6 +68,7 @@ void BM_LiveGrowthBreadthFirst(benchmark::State& state) {
         sphere->fromMeshData(testshapes::icosphere(int(state.range(0))));
         sphere->setParent(doc.getRoot());
         TimedView view(doc);
+        view.setKeepsDrawings(state.range(1) != 0);
         view.resize(1024, 768);
         view.show();
         QEventLoop settle;
@@ -120,11 +121,14 @@ void BM_LiveGrowthBreadthFirst(benchmark::State& state) {
         view.hide();
     }
 }
-// Level 7: the 327,680-face icosphere; level 5 (20,480 faces) for comparison.
+// Level 7: the 327,680-face icosphere; level 5 (20,480 faces) for comparison. "kept" 0
+// records the whole scene on every repaint, 1 lets the view keep what objects drew.
 BENCHMARK(BM_LiveGrowthBreadthFirst)
-    ->ArgName("level")
-    ->Arg(5)
-    ->Arg(7)
+    ->ArgNames({"level", "kept"})
+    ->Args({5, 0})
+    ->Args({5, 1})
+    ->Args({7, 0})
+    ->Args({7, 1})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 using Sorvex::M3d;
 using Sorvex::M4x4;
@@ -13,7 +14,41 @@ void GLBatchRecorder::clear() {
     m_pending.clear();
     m_stack.assign(1, M4x4());
     updateNormalMatrix();
+    // Every recording starts from OpenGL's own state, so that it does not depend on what
+    // the last one ended with.
+    normal(M3d(0, 0, 1));
+    color(RGBAColor{});
     m_open = false;
+}
+
+void GLBatchRecorder::takeStateFrom(const GLBatchRecorder& other) {
+    end();
+    m_stack = other.m_stack;
+    updateNormalMatrix();
+    m_normal = other.m_normal;
+    m_color = other.m_color;
+    m_packedColor = other.m_packedColor;
+}
+
+bool GLBatchRecorder::setVertexColor(int index, const PackedColor& c) {
+    std::uint8_t* out = m_vertices[size_t(index)].color;
+    if (std::equal(c.begin(), c.end(), out))
+        return false;
+    std::copy(c.begin(), c.end(), out);
+    return true;
+}
+
+void GLBatchRecorder::markRecoloured(int index, bool seeThrough, bool mixed) {
+    if (!seeThrough && !mixed)
+        return;
+    // Batches are in vertex order: the last one starting at or before `index`.
+    auto it = std::upper_bound(m_batches.begin(), m_batches.end(), index,
+                               [](int i, const GLBatch& b) { return i < b.first; });
+    if (it == m_batches.begin())
+        return;
+    GLBatch& batch = *std::prev(it);
+    batch.opaque = batch.opaque && !seeThrough;
+    batch.uniform = batch.uniform && !mixed;
 }
 
 void GLBatchRecorder::begin(Primitive primitive, bool lit, float lineWidth, bool closedSurface) {
@@ -59,14 +94,20 @@ void GLBatchRecorder::end() {
     case Primitive::Triangles:
         if (n >= 3)
             useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0, m_closedSurface);
-        for (size_t i = 0; i + 3 <= n; i += 3)
+        for (size_t i = 0; i + 3 <= n; i += 3) {
+            if (!sameLook(i, i + 3))
+                m_batches.back().uniform = false;
             for (size_t k = 0; k < 3; ++k)
                 appendVertex(m_pending[i + k]);
+        }
         break;
     case Primitive::Polygon:
         // A convex polygon as a fan around its first corner.
-        if (n >= 3)
+        if (n >= 3) {
             useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0, m_closedSurface);
+            if (!sameLook(0, n))
+                m_batches.back().uniform = false;
+        }
         for (size_t i = 1; i + 1 < n; ++i) {
             appendVertex(m_pending[0]);
             appendVertex(m_pending[i]);
@@ -77,13 +118,18 @@ void GLBatchRecorder::end() {
         if (n >= 2)
             useBatch(GLBatch::Kind::Lines, false, m_lineWidth, 0.0);
         for (size_t i = 0; i + 2 <= n; i += 2) {
+            if (!sameLook(i, i + 2))
+                m_batches.back().uniform = false;
             appendVertex(m_pending[i]);
             appendVertex(m_pending[i + 1]);
         }
         break;
     case Primitive::LineLoop:
-        if (n >= 2)
+        if (n >= 2) {
             useBatch(GLBatch::Kind::Lines, false, m_lineWidth, 0.0);
+            if (!sameLook(0, n))
+                m_batches.back().uniform = false;
+        }
         for (size_t i = 0; n >= 2 && i < n; ++i) {
             // Two points make one segment, not the same segment twice.
             if (n == 2 && i == 1)
@@ -94,6 +140,14 @@ void GLBatchRecorder::end() {
         break;
     }
     m_pending.clear();
+}
+
+bool GLBatchRecorder::sameLook(size_t first, size_t end) const {
+    const Pending& a = m_pending[first];
+    for (size_t i = first + 1; i < end; ++i)
+        if (m_pending[i].normal != a.normal || m_pending[i].color != a.color)
+            return false;
+    return true;
 }
 
 void GLBatchRecorder::tube(const M3d& a, const M3d& b, double radius) {

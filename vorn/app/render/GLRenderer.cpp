@@ -73,6 +73,7 @@ void drawGradient() {
 
 GLRenderer::GLRenderer() {
     m_buffer.setUsagePattern(QOpenGLBuffer::StaticDraw);
+    m_sharedBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
 }
 
 // The buffer object is released with its context when that is no longer current.
@@ -116,42 +117,50 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
 void GLRenderer::setBufferReuse(bool on) {
     m_reuse = on;
     m_valid = false;
+    // Without reuse every frame is recorded whole, kept parts included.
+    if (!on)
+        for (auto& [id, run] : m_keptRuns)
+            run->restart();
 }
 
 void GLRenderer::drawScene(SceneObj& root) {
-    const bool sameContext = m_bufferContext == QOpenGLContext::currentContext();
-    if (!m_reuse || !m_valid || m_recordedRoot != &root || !sameContext) {
-        record([this, &root] {
-            m_selectionBox.clear();
-            m_sceneBox.clear();
-            m_inScene = true;
-            renderScene(root);
-            m_inScene = false;
-            m_inSelection = false;
-            recordSelectionOutline();
-        });
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (m_bufferContext != context) {
+        // Buffers belong to the context they were made in.
+        dropKeptRuns();
+        m_buffer.destroy();
+        m_bufferBytes = 0;
+        m_bufferContext = context;
+        m_valid = false;
+    }
+    if (!m_reuse || !m_valid || m_recordedRoot != &root) {
+        recordScene(root);
         m_recordedRoot = &root;
         m_valid = true;
     }
-    drawBatches();
+    drawList(m_draws);
     projectTexts();
 }
 
 void GLRenderer::drawWith(const std::function<void(Renderer&)>& draw) {
-    record([this, &draw] { draw(*this); });
-    // The buffers now hold this drawing, not the scene's.
-    m_recordedRoot = nullptr;
-    m_valid = false;
-    drawBatches();
-    projectTexts();
-}
-
-void GLRenderer::record(const std::function<void()>& draw) {
-    m_recorder.clear();
-    draw();
-    m_recorder.end();
+    m_drawing.restart();
+    m_active = &m_drawing;
+    draw(*this);
+    m_drawing.recorder.end();
+    m_active = nullptr;
     ++m_recordCount;
     upload();
+    // The scene must be recorded again before it is drawn; its kept runs stay valid.
+    m_recordedRoot = nullptr;
+    m_valid = false;
+    m_runs.assign(1, &m_drawing);
+    m_draws.clear();
+    if (m_uploadedVertices > 0)
+        for (const GLBatch& batch : m_drawing.recorder.getBatches())
+            if (batch.first + batch.count <= m_uploadedVertices)
+                m_draws.push_back({&m_buffer, batch});
+    drawList(m_draws);
+    projectTexts();
 }
 
 void GLRenderer::upload() {
@@ -159,20 +168,22 @@ void GLRenderer::upload() {
     m_uploadedVertices = 0;
     if (!context)
         return;
-    if (m_bufferContext != context || !m_buffer.isCreated()) {
+    if (m_bufferContext != context) {
+        dropKeptRuns();
         m_buffer.destroy();
+        m_bufferBytes = 0;
+        m_bufferContext = context;
+        m_valid = false;
+    }
+    if (!m_buffer.isCreated()) {
         m_bufferBytes = 0;
         if (!m_buffer.create())
             return;
-        m_bufferContext = context;
     }
-    const auto& vertices = m_recorder.getVertices();
+    const auto& vertices = m_drawing.recorder.getVertices();
     const qint64 bytes = qint64(vertices.size() * sizeof(GLVertex));
     m_buffer.bind();
     if (bytes > m_bufferBytes || bytes < m_bufferBytes / 4) {
-        // New storage with room to grow, so that a scene recorded again and again while it
-        // grows (a net unfolding) is written into the same storage instead of the driver
-        // freeing and mapping a fresh block of a hundred megabytes each time.
         m_bufferBytes = bytes + bytes / 4;
         m_buffer.allocate(int(m_bufferBytes));
     }
@@ -194,21 +205,26 @@ bool GLRenderer::mayCull(const GLBatch& batch) const {
     return false;
 }
 
-void GLRenderer::drawBatches() {
-    if (m_uploadedVertices == 0 || m_bufferContext != QOpenGLContext::currentContext())
+void GLRenderer::drawList(const std::vector<Draw>& draws) {
+    if (draws.empty() || m_bufferContext != QOpenGLContext::currentContext())
         return;
-    m_buffer.bind();
     constexpr GLsizei stride = sizeof(GLVertex);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<void*>(offsetof(GLVertex, position)));
-    glNormalPointer(GL_BYTE, stride, reinterpret_cast<void*>(offsetof(GLVertex, normal)));
-    glColorPointer(4, GL_UNSIGNED_BYTE, stride,
-                   reinterpret_cast<void*>(offsetof(GLVertex, color)));
-    for (const GLBatch& batch : m_recorder.getBatches()) {
-        if (batch.first + batch.count > m_uploadedVertices)
-            break;
+    QOpenGLBuffer* bound = nullptr;
+    for (const Draw& draw : draws) {
+        const GLBatch& batch = draw.batch;
+        if (draw.buffer != bound) {
+            if (!draw.buffer->bind())
+                continue;
+            bound = draw.buffer;
+            glVertexPointer(3, GL_FLOAT, stride,
+                            reinterpret_cast<void*>(offsetof(GLVertex, position)));
+            glNormalPointer(GL_BYTE, stride, reinterpret_cast<void*>(offsetof(GLVertex, normal)));
+            glColorPointer(4, GL_UNSIGNED_BYTE, stride,
+                           reinterpret_cast<void*>(offsetof(GLVertex, color)));
+        }
         if (batch.lit)
             glEnable(GL_LIGHTING);
         else
@@ -223,6 +239,9 @@ void GLRenderer::drawBatches() {
         // A mirror turns the winding round: the side the normals point to stays the front,
         // so that it is lit as the front and not as a back side.
         glFrontFace(batch.mirrored ? GL_CW : GL_CCW);
+        // Lighting a vertex depends only on its normal and colour: where a primitive's
+        // corners share both, they come out alike and need not be interpolated.
+        glShadeModel(batch.uniform ? GL_FLAT : GL_SMOOTH);
         if (cull) {
             glEnable(GL_CULL_FACE);
             glCullFace(GL_BACK);
@@ -247,8 +266,10 @@ void GLRenderer::drawBatches() {
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
-    m_buffer.release();
+    if (bound)
+        bound->release();
     glLineWidth(1.0f);
+    glShadeModel(GL_SMOOTH);
     glDisable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
     glEnable(GL_BLEND);
@@ -256,16 +277,18 @@ void GLRenderer::drawBatches() {
 }
 
 void GLRenderer::projectTexts() {
-    for (const GLText& text : m_recorder.getTexts()) {
-        const ScreenPoint p = m_camera.project(text.at);
-        if (p.depth > 0.0)
-            m_texts.push_back({p.x, p.y, text.text, text.color});
-    }
+    for (const GLRun* run : m_runs)
+        for (const GLText& text : run->recorder.getTexts()) {
+            const ScreenPoint p = m_camera.project(text.at);
+            if (p.depth > 0.0)
+                m_texts.push_back({p.x, p.y, text.text, text.color});
+        }
 }
 
 void GLRenderer::begin(Primitive primitive, bool lit) {
     const bool faces = primitive == Primitive::Triangles || primitive == Primitive::Polygon;
-    m_recorder.begin(primitive, lit, float(std::max(getLineWidth(), 1.0)),
+    openFrameRun();
+    rec().begin(primitive, lit, float(std::max(getLineWidth(), 1.0)),
                      faces && getFlag(RenderFlag::ClosedSurface));
 }
 
@@ -286,13 +309,7 @@ void GLRenderer::beginPolygon() {
 }
 
 void GLRenderer::vertex(const M3d& p) {
-    m_recorder.vertex(p);
-    if (!m_inScene)
-        return;
-    const M3d world = m_recorder.transform() * p;
-    m_sceneBox.add(world);
-    if (m_inSelection)
-        m_selectionBox.add(world);
+    rec().vertex(p);
 }
 
 bool GLRenderer::getSceneBounds(M3d& lo, M3d& hi) const {
@@ -306,15 +323,21 @@ bool GLRenderer::getSceneBounds(M3d& lo, M3d& hi) const {
 void GLRenderer::beginObject(SceneObj* obj) {
     Renderer::beginObject(obj);
     // Children are drawn after their parent's endObject: each object asks for itself.
-    m_inSelection = false;
+    bool inSelection = false;
     for (SceneObj* o = obj; o && getSelection(); o = o->getParent())
         if (o == getSelection()) {
-            m_inSelection = true;
+            inSelection = true;
             break;
         }
+    // A run of per-frame drawing is bounded as a whole: it must not mix the two.
+    if (inSelection != m_inSelection)
+        closeFrameRun();
+    m_inSelection = inSelection;
 }
 
 void GLRenderer::endObject(SceneObj* obj) {
+    if (m_inSelection)
+        closeFrameRun();
     m_inSelection = false;
     Renderer::endObject(obj);
 }
@@ -331,14 +354,15 @@ void GLRenderer::recordSelectionOutline() {
     setLineWidth(2.0);
     beginLines();
     color(1.0, 0.85, 0.1);
+    GLBatchRecorder& recorder = rec();
     auto corner = [&](int i) {
         return M3d(i & 1 ? hi.x() : lo.x(), i & 2 ? hi.y() : lo.y(), i & 4 ? hi.z() : lo.z());
     };
     for (int i = 0; i < 8; ++i)
         for (int bit : {1, 2, 4})
             if (!(i & bit)) {
-                m_recorder.vertex(corner(i));
-                m_recorder.vertex(corner(i | bit));
+                recorder.vertex(corner(i));
+                recorder.vertex(corner(i | bit));
             }
     end();
     setLineWidth(width);
@@ -355,28 +379,29 @@ void GLRenderer::Box::add(const M3d& p) {
 }
 
 void GLRenderer::normal(const M3d& n) {
-    m_recorder.normal(n);
+    rec().normal(n);
 }
 
 void GLRenderer::color(double r, double g, double b, double a) {
     m_color = {r, g, b, a * getTransparency()};
-    m_recorder.color(m_color);
+    rec().color(m_color);
 }
 
 void GLRenderer::end() {
-    m_recorder.end();
+    rec().end();
 }
 
 void GLRenderer::pushTransform(const M4x4& m) {
-    m_recorder.pushTransform(m);
+    rec().pushTransform(m);
 }
 
 void GLRenderer::popTransform() {
-    m_recorder.popTransform();
+    rec().popTransform();
 }
 
 void GLRenderer::renderTube(const M3d& a, const M3d& b, double radius) {
-    m_recorder.tube(a, b, radius);
+    openFrameRun();
+    rec().tube(a, b, radius);
 }
 
 void GLRenderer::renderSpline(const M3d& a, const M3d& ta, const M3d& b, const M3d& tb,
@@ -399,11 +424,12 @@ void GLRenderer::renderSphere(const M3d& centre, double radius) {
     constexpr int kStacks = 10;
     constexpr int kSlices = 16;
     begin(Primitive::Triangles, getFlag(RenderFlag::Shading));
+    GLBatchRecorder& recorder = rec();
     auto corner = [&](double phi, double theta) {
         const M3d n(std::cos(phi) * std::cos(theta), std::sin(phi),
                     std::cos(phi) * std::sin(theta));
-        m_recorder.normal(n);
-        m_recorder.vertex(centre + n * radius);
+        recorder.normal(n);
+        recorder.vertex(centre + n * radius);
     };
     for (int i = 0; i < kStacks; ++i) {
         const double phi0 = M_PI * i / kStacks - M_PI / 2;
@@ -419,11 +445,12 @@ void GLRenderer::renderSphere(const M3d& centre, double radius) {
             corner(phi0, theta1);
         }
     }
-    m_recorder.end();
+    recorder.end();
 }
 
 void GLRenderer::renderText(const M3d& at, const std::string& text) {
-    m_recorder.text(at, text);
+    openFrameRun();
+    rec().text(at, text);
 }
 
 void GLRenderer::setLineWidth(double width) {

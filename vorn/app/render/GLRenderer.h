@@ -3,12 +3,16 @@
 #include "scene/Renderer.h"
 #include "scene/render/Camera.h"
 #include "vorn/app/render/GLBatchRecorder.h"
+#include "vorn/app/render/GLRun.h"
 
 #include <QOpenGLBuffer>
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class QOpenGLContext;
@@ -22,7 +26,11 @@ class QOpenGLContext;
 /// With buffer reuse on, the recording is kept across frames until `invalidate`, a new
 /// root, a new selection or a new context: a host that turns reuse on must call
 /// `invalidate` whenever the scene asks to be redrawn, and may then move the camera at the
-/// cost of drawing the buffers alone.
+/// cost of drawing the buffers alone. The scene is then recorded in runs (`GLRun`): each
+/// part an object draws through `beginPart` is kept with the key it was drawn under and
+/// reused, appended to or recoloured while its stamp holds; everything else is recorded
+/// again whenever the scene is. Large runs have vertex buffers of their own, so that a
+/// frame copies to OpenGL only what changed.
 class GLRenderer : public Renderer {
 public:
     struct ScreenText {
@@ -50,11 +58,40 @@ public:
     /// Keep recorded buffers across frames (off: every frame records the scene again).
     void setBufferReuse(bool on);
     bool reusesBuffers() const { return m_reuse; }
+    /// Keep the parts objects draw through `beginPart` between recordings (on by default;
+    /// off: every recording draws everything afresh, which benchmarks compare against).
+    void setKeepParts(bool on) { m_keepParts = on; }
     /// The scene's drawing changed: the next `drawScene` records it again.
     void invalidate() { m_valid = false; }
     /// How many times the scene has been recorded.
     int getRecordCount() const { return m_recordCount; }
-    const GLBatchRecorder& getRecording() const { return m_recorder; }
+
+    /// The last recording as one vertex array, batches merged as they are drawn.
+    struct FlatRecording {
+        std::vector<GLVertex> vertices;
+        std::vector<GLBatch> batches;
+        std::vector<GLText> texts;
+        const std::vector<GLVertex>& getVertices() const { return vertices; }
+        const std::vector<GLBatch>& getBatches() const { return batches; }
+        bool isEmpty() const { return batches.empty() && texts.empty(); }
+    };
+    FlatRecording getRecording() const;
+    /// Counts of what the last scene recording did with kept parts (for tests and figures).
+    struct PartCounts {
+        int reused = 0;
+        int appended = 0;
+        int recorded = 0;
+        int recoloured = 0;
+    };
+    const PartCounts& getPartCounts() const { return m_partCounts; }
+
+    std::size_t beginPart(SceneObj& obj, int part, std::uint64_t stamp,
+                          std::size_t items) override;
+    void markItem() override;
+    bool recoloursItems() const override;
+    bool recolourItem(std::size_t item, const RGBAColor* colors, int corners) override;
+    std::size_t restartPart() override;
+    void endPart() override;
 
     void beginLines() override;
     void beginLineLoop() override;
@@ -81,11 +118,28 @@ public:
     void endObject(SceneObj* obj) override;
 
 private:
+    /// A batch to draw and the buffer holding its vertices.
+    struct Draw {
+        QOpenGLBuffer* buffer = nullptr;
+        GLBatch batch;
+    };
+
     void begin(GLBatchRecorder::Primitive primitive, bool lit);
-    void record(const std::function<void()>& draw);
-    /// Copies the recording into the vertex buffer of the current context.
+    /// Where drawing goes now: the open part, the open run of per-frame drawing, or (while
+    /// neither is open) the recorder that only follows transform, colour and normal.
+    GLBatchRecorder& rec() { return m_active ? m_active->recorder : m_state; }
+    /// Opens a run of per-frame drawing when none is open (before anything is recorded).
+    void openFrameRun();
+    /// Closes the open run of per-frame drawing, handing its state on.
+    void closeFrameRun();
+    void recordScene(SceneObj& root);
+    /// Forgets every kept run (a new context, reuse turned off).
+    void dropKeptRuns();
+    /// Places the frame's runs in vertex buffers, copies what changed and lists the draws.
+    void layoutRuns();
+    /// Copies the drawWith recording into the vertex buffer of the current context.
     void upload();
-    void drawBatches();
+    void drawList(const std::vector<Draw>& draws);
     /// Whether the back sides of a closed batch's faces may be skipped: only when the eye is
     /// outside the batch's box, as the inside of a closed mesh shows only back sides.
     bool mayCull(const GLBatch& batch) const;
@@ -102,7 +156,40 @@ private:
     };
 
     Camera m_camera;
-    GLBatchRecorder m_recorder;
+    /// The drawWith recording.
+    GLRun m_drawing;
+    /// Follows transform, colour and normal between runs; records nothing.
+    GLBatchRecorder m_state;
+    /// Kept runs by object and part. Objects are compared by address only together with
+    /// their stamps, which are never reused, so a new object at an old address misses.
+    struct RunIdHash {
+        std::size_t operator()(const std::pair<const SceneObj*, int>& id) const {
+            return std::hash<const void*>()(id.first) * 31u + std::size_t(id.second);
+        }
+    };
+    std::unordered_map<std::pair<const SceneObj*, int>, std::unique_ptr<GLRun>, RunIdHash>
+        m_keptRuns;
+    /// Runs of per-frame drawing, reused from frame to frame for their storage.
+    std::vector<std::unique_ptr<GLRun>> m_framePool;
+    std::size_t m_framePoolUsed = 0;
+    /// This frame's runs in drawing order.
+    std::vector<GLRun*> m_runs;
+    GLRun* m_active = nullptr;
+    /// The open part (also m_active), its first item to draw and vertex count at its start.
+    GLRun* m_part = nullptr;
+    std::size_t m_partItems = 0;
+    int m_partVerticesBefore = 0;
+    bool m_partFresh = false;
+    /// The open part's vertices still to upload when it began (recolouring adds to them).
+    std::pair<int, int> m_partDirtyBefore;
+    /// Parts begun while another was open, drawn into it.
+    int m_innerParts = 0;
+    PartCounts m_partCounts;
+    /// The shared buffer of small runs, its vertices and the draws of the last layout.
+    QOpenGLBuffer m_sharedBuffer{QOpenGLBuffer::VertexBuffer};
+    qint64 m_sharedBytes = 0;
+    std::vector<GLVertex> m_sharedVertices;
+    std::vector<Draw> m_draws;
     QOpenGLBuffer m_buffer{QOpenGLBuffer::VertexBuffer};
     QPointer<QOpenGLContext> m_bufferContext;
     int m_uploadedVertices = 0;
@@ -110,6 +197,7 @@ private:
     qint64 m_bufferBytes = 0;
     const SceneObj* m_recordedRoot = nullptr;
     bool m_reuse = false;
+    bool m_keepParts = true;
     bool m_valid = false;
     int m_recordCount = 0;
     RGBAColor m_color;

@@ -3,8 +3,13 @@
 // back sides, packing normals and colours and dropping reversed face copies must not change
 // the picture, from outside or inside closed meshes, for open meshes seen from behind,
 // mirrored, see-through and net-like meshes. Needs an OpenGL display (run under Xvfb).
+#include "scene/Factory.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
+#include "tests/support/TestShapes.h"
+#include "unfolders/engine/Unfolder.h"
+#include "vorn/core/AttachStrategy.h"
+#include "vorn/core/UnfoldingLibrary.h"
 #include "vorn/app/bench/BenchGLContext.h"
 #include "vorn/app/bench/GeodesicSphere.h"
 #include "vorn/app/bench/ImmediateRenderer.h"
@@ -160,6 +165,148 @@ TEST_F(GLPicture, OpenMeshesShowBothSides) {
     bowl.setRenderFaceEdges(true);
     expectSamePicture(cameraAt(M3d(0.4, 3, 0.8), M3d(0, 0, 0)), "net-like, above");
     expectSamePicture(cameraAt(M3d(0.4, -3, 0.8), M3d(0, 0, 0)), "net-like, below");
+}
+
+/// The view's renderer keeps parts of objects between frames and appends to or recolours
+/// them; after every kind of change its picture must be the one a fresh recording of the
+/// whole scene gives, pixel for pixel.
+class KeptDrawing : public GLPicture {
+protected:
+    void SetUp() override {
+        GLPicture::SetUp();
+        if (IsSkipped())
+            return;
+        std::string error;
+        ASSERT_TRUE(LoadUnfoldingLibrary(&error)) << error;
+        m_kept.setBufferReuse(true);
+    }
+
+    /// Draws the scene as the view does after a redraw request, and compares it with a
+    /// renderer that records everything afresh.
+    GLRenderer::PartCounts expectKeptMatchesFresh(const Camera& camera, const std::string& what) {
+        m_kept.invalidate();
+        m_kept.setSelection(m_root.getSelection());
+        m_kept.beginFrame(camera, false);
+        m_kept.drawScene(m_root);
+        const QImage kept = m_gl.grab();
+        GLRenderer fresh;
+        fresh.setSelection(m_root.getSelection());
+        fresh.beginFrame(camera, false);
+        fresh.drawScene(m_root);
+        const QImage expected = m_gl.grab();
+        EXPECT_GT(covered(expected), kSize * kSize / 50) << what << ": the scene is in view";
+        const FrameDifference d = compare(expected, kept, 0);
+        if (const char* dir = std::getenv("VORN_PICTURE_DIR")) {
+            expected.save(QString("%1/kept-%2-expected.png").arg(dir, what.c_str()));
+            kept.save(QString("%1/kept-%2-actual.png").arg(dir, what.c_str()));
+        }
+        EXPECT_EQ(0, d.pixels) << what << ": largest channel difference " << d.largest;
+        return m_kept.getPartCounts();
+    }
+
+    /// A sphere with `strategy` attached, as the Unfold menu attaches it.
+    Unfolder* unfoldSphere(const char* strategy, int levels, PolyMesh** source) {
+        auto* sphere = new PolyMesh;
+        sphere->fromMeshData(testshapes::icosphere(levels));
+        sphere->setParent(&m_root);
+        Factory* factory = Factory::GetFactory(strategy);
+        std::string error;
+        SceneObj* attached = factory ? AttachStrategy(*sphere, *factory, &error) : nullptr;
+        EXPECT_TRUE(attached) << strategy << ": " << error;
+        SceneObj::ProcessDelayedOperations();
+        *source = sphere;
+        return dynamic_cast<Unfolder*>(attached);
+    }
+
+    GLRenderer m_kept;
+};
+
+TEST_F(KeptDrawing, GrowingNetAndItsSourceAsDrawnAfresh) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    source->setRenderTwinnedInBlue(true);
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    expectKeptMatchesFresh(camera, "attached");
+
+    // Growth appends faces and edges to the net's kept parts and recolours the source's.
+    int appended = 0, recoloured = 0;
+    for (int step = 0; step < 12 && !net->isDone(); ++step) {
+        for (int tick = 0; tick < 9; ++tick)
+            net->onSystemIdle();
+        const GLRenderer::PartCounts counts =
+            expectKeptMatchesFresh(camera, "growth step " + std::to_string(step));
+        appended += counts.appended;
+        recoloured += counts.recoloured;
+    }
+    EXPECT_GT(appended, 0) << "the net's faces were appended to what was kept";
+    EXPECT_GT(recoloured, 0) << "the source's faces were recoloured in place";
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    ASSERT_TRUE(net->isDone());
+    expectKeptMatchesFresh(camera, "done");
+
+    // Recolouring: the twins shown no more, a new colour, see-through.
+    source->setRenderTwinnedInBlue(false);
+    expectKeptMatchesFresh(camera, "twins hidden");
+    source->setColor(RGBAColor{0.2, 0.7, 0.3, 1.0});
+    expectKeptMatchesFresh(camera, "source recoloured");
+    source->setColor(RGBAColor{0.2, 0.7, 0.3, 0.5});
+    expectKeptMatchesFresh(camera, "source see-through");
+    source->setColor(RGBAColor{0.9, 0.9, 0.9, 1.0});
+
+    // Hovering a source face highlights it and links it to its net face.
+    net->setDrawLines(true);
+    source->setHighlightedPoly(source->getPoly(7));
+    expectKeptMatchesFresh(camera, "hover");
+    source->setHighlightedPoly(nullptr);
+    expectKeptMatchesFresh(camera, "hover ended");
+
+    // Selection, moves, vertices moved in place, faces removed, objects deleted.
+    m_root.select(net);
+    expectKeptMatchesFresh(camera, "net selected");
+    m_root.select(source);
+    expectKeptMatchesFresh(camera, "source selected");
+    net->translate(M3d(0.3, 0, -0.2));
+    expectKeptMatchesFresh(camera, "net moved");
+    source->translate(M3d(-0.2, 0.1, 0));
+    expectKeptMatchesFresh(camera, "source moved");
+    net->shiftToCenter();
+    expectKeptMatchesFresh(camera, "net vertices moved");
+    net->remPolyClean(net->getPoly(net->getPolyCount() / 2));
+    net->onChanged(true);
+    expectKeptMatchesFresh(camera, "net face removed");
+    delete net;
+    expectKeptMatchesFresh(camera, "net deleted");
+    m_root.select(nullptr);
+    const std::size_t faces = source->getPolyCount();
+    source->remPolyClean(source->getPoly(3));
+    source->onChanged(true);
+    ASSERT_EQ(faces - 1, source->getPolyCount());
+    expectKeptMatchesFresh(camera, "source face removed");
+}
+
+TEST_F(KeptDrawing, EdgeLinesOfAManualUnfolderAsDrawnAfresh) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("ManualUnfolder", 2, &source);
+    ASSERT_TRUE(net);
+    const Camera camera = cameraAt(M3d(0.4, 1.2, 2.8), M3d(0, -0.3, 0));
+    expectKeptMatchesFresh(camera, "manual");
+    // Clicking lines toggles cuts, which lays the net out again and changes the look of
+    // the lines whose edges changed; the rest stay as they were kept.
+    const std::vector<SceneObj*> lines = net->getChildren();
+    ASSERT_GT(lines.size(), 40u);
+    for (std::size_t k : {std::size_t(3), std::size_t(17), std::size_t(29), std::size_t(3)}) {
+        lines[k]->onLButtonUp(M3d());
+        SceneObj::ProcessDelayedOperations();
+        const GLRenderer::PartCounts counts =
+            expectKeptMatchesFresh(camera, "toggle " + std::to_string(k));
+        EXPECT_GT(counts.reused, int(lines.size()) / 2) << "most lines stay as they were";
+    }
+    lines[11]->onMouseOver(M3d());
+    expectKeptMatchesFresh(camera, "line hovered");
+    lines[11]->onMouseLeave();
+    expectKeptMatchesFresh(camera, "line left");
 }
 
 } // namespace

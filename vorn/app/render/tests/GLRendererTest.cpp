@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
+
 using Sorvex::M3d;
 
 namespace {
@@ -26,6 +31,12 @@ public:
         r->renderText(M3d(0, 0, 0), "corner");
     }
     int draws = 0;
+};
+
+/// The same triangle, kept by renderers between frames while its stamp holds.
+class KeptTriangle : public CountingTriangle {
+public:
+    bool reusesDrawing() override { return true; }
 };
 
 // No OpenGL context is current in these tests: the renderer records but uploads nothing,
@@ -113,20 +124,75 @@ TEST(GLRendererTest, SelectionIsOutlinedAroundWhatItDrew) {
 
     r.setSelection(triangle);
     r.drawScene(root);
-    const auto& batches = r.getRecording().getBatches();
+    const GLRenderer::FlatRecording recording = r.getRecording();
+    const auto& batches = recording.getBatches();
     ASSERT_EQ(2u, batches.size());
     const GLBatch& outline = batches.back();
     EXPECT_EQ(GLBatch::Kind::Lines, outline.kind);
     EXPECT_EQ(24, outline.count) << "the twelve edges of a box";
     float minX = 1e9f, maxX = -1e9f;
     for (int i = outline.first; i < outline.first + outline.count; ++i) {
-        minX = std::min(minX, r.getRecording().getVertices()[size_t(i)].position[0]);
-        maxX = std::max(maxX, r.getRecording().getVertices()[size_t(i)].position[0]);
+        minX = std::min(minX, recording.getVertices()[size_t(i)].position[0]);
+        maxX = std::max(maxX, recording.getVertices()[size_t(i)].position[0]);
     }
     EXPECT_LT(minX, 5.0f);
     EXPECT_GT(minX, 4.9f) << "around the selected triangle only, not the other one";
     EXPECT_GT(maxX, 6.0f);
     EXPECT_LT(maxX, 6.1f);
+}
+
+// Objects that keep their drawing are drawn again only when their stamp or what they were
+// drawn under (transform, colour) changed; what is kept is recorded exactly as before.
+TEST(GLRendererTest, KeptObjectsAreDrawnAgainOnlyWhenTheyOrTheirPlaceChange) {
+    SceneObj root;
+    auto* group = new SceneObj;
+    group->setParent(&root);
+    auto* kept = new KeptTriangle;
+    kept->setParent(group);
+    auto* plain = new CountingTriangle;
+    plain->setParent(&root);
+
+    GLRenderer r;
+    r.setBufferReuse(true);
+    auto redraw = [&] {
+        r.invalidate();
+        r.drawScene(root);
+    };
+    redraw();
+    const GLRenderer::FlatRecording first = r.getRecording();
+    redraw();
+    EXPECT_EQ(1, kept->draws) << "kept while nothing changed";
+    EXPECT_EQ(2, plain->draws) << "objects without a stamp are drawn every time";
+    EXPECT_EQ(1, r.getPartCounts().reused);
+    const GLRenderer::FlatRecording again = r.getRecording();
+    ASSERT_EQ(first.vertices.size(), again.vertices.size());
+    for (size_t i = 0; i < first.vertices.size(); ++i)
+        EXPECT_EQ(0, std::memcmp(&first.vertices[i], &again.vertices[i], sizeof(GLVertex)));
+    EXPECT_EQ(2u, again.texts.size()) << "kept texts are kept too";
+
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"changed in place", [&] { kept->onChanged(false); }},
+        {"changed structurally", [&] { kept->onChanged(true); }},
+        {"marked", [&] { kept->markDrawingChanged(); }},
+        {"moved", [&] { kept->translate(M3d(1, 0, 0)); }},
+        {"its parent moved", [&] { group->translate(M3d(0, 1, 0)); }},
+    };
+    int draws = kept->draws;
+    for (const auto& [what, change] : changes) {
+        change();
+        redraw();
+        EXPECT_EQ(++draws, kept->draws) << what;
+        redraw();
+        EXPECT_EQ(draws, kept->draws) << what << ", then nothing";
+    }
+    float farthest = 0.0f;
+    for (const GLVertex& v : r.getRecording().vertices)
+        farthest = std::max(farthest, v.position[0] + v.position[1]);
+    EXPECT_FLOAT_EQ(3.0f, farthest) << "the kept triangle drawn where it was moved to";
+
+    r.setKeepParts(false);
+    redraw();
+    EXPECT_EQ(++draws, kept->draws) << "nothing kept";
 }
 
 } // namespace

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "scene/Renderer.h"
+#include "vorn/app/render/GLBatchRecorder.h"
+
+#include <QOpenGLBuffer>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class SceneObj;
+
+/// What a kept drawing was recorded under: the same part of the same object drawn under
+/// the same key draws the same vertices, so it need not be recorded again.
+struct GLRunKey {
+    std::uint64_t stamp = 0;
+    Sorvex::M4x4 transform;
+    double transparency = 1.0;
+    unsigned long flags = 0;
+    double lineWidth = 1.0;
+    RGBAColor color;
+    Sorvex::M3d normal;
+
+    bool operator==(const GLRunKey& other) const;
+};
+
+/// A stretch of the scene's drawing in the order it is drawn: one part of one object kept
+/// between frames, or drawing that is recorded on every frame (parts of objects that keep
+/// no stamp, and whatever is drawn between parts).
+class GLRun {
+public:
+    /// A run is placed in a vertex buffer of its own from this many vertices on, so that
+    /// what it appends or recolours is all that is copied to OpenGL; smaller runs share one
+    /// buffer that is written whole whenever any of them changes.
+    static constexpr int kOwnBufferVertices = 1 << 15;
+
+    GLBatchRecorder recorder;
+    GLRunKey key;
+    /// Items (faces) drawn so far, and where each one's vertices start.
+    std::size_t items = 0;
+    std::vector<int> itemStarts;
+    /// Kept between frames (false: recorded again on every frame).
+    bool kept = false;
+    /// Seen in the current frame's traversal.
+    bool seen = false;
+    /// Drawn by the selection or an object below it (what the selection outline bounds).
+    bool inSelection = false;
+
+    /// Forgets what was recorded.
+    void restart();
+    int vertexCount() const { return int(recorder.getVertices().size()); }
+    bool hasOwnBuffer() const { return vertexCount() >= kOwnBufferVertices; }
+
+    /// Sets the colours of item `item` (a convex polygon of `corners` corners fanned as the
+    /// recorder fans it) to `colors`, marking what changed for upload. False when the item
+    /// was not drawn as one such polygon.
+    bool recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* colors, int corners);
+
+    /// Vertices changed since the last upload: [dirtyFirst, vertexCount()) at most, and all
+    /// of them after `restart`.
+    int dirtyFirst = 0;
+    int dirtyEnd = 0;
+    void markDirty(int first, int end);
+    void markAllDirty() { markDirty(0, vertexCount()); }
+    bool isDirty() const { return dirtyEnd > dirtyFirst; }
+
+    /// Copies what changed into the run's own vertex buffer (current context), growing its
+    /// storage with room to spare when it no longer fits.
+    bool uploadOwn();
+    QOpenGLBuffer& ownBuffer() { return m_buffer; }
+    void releaseOwnBuffer();
+
+private:
+    QOpenGLBuffer m_buffer{QOpenGLBuffer::VertexBuffer};
+    qint64 m_bufferBytes = 0;
+    /// Vertices the buffer holds, valid or not: a run that shrank uploads again.
+    int m_uploaded = 0;
+};
