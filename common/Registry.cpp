@@ -1,4 +1,5 @@
 #include "common/Registry.h"
+#include "common/RegistryFlags.h"
 
 #include "common/AtomicFile.h"
 #include "common/SettingsFile.h"
@@ -118,6 +119,15 @@ bool GetRegistryFlag(const std::string& section, const std::string& key, bool de
     std::lock_guard<std::mutex> lock(c.mutex);
     const std::string* value = current(c).find(section, key);
     return value ? *value == "true" : def;
+}
+
+void GetRegistryFlags(const std::string& section, std::initializer_list<RegistryFlagRead> reads) {
+    RegistryCache& c = cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    const SettingsFile& settings = current(c);
+    for (const RegistryFlagRead& read : reads)
+        if (const std::string* value = settings.find(section, read.key))
+            *read.value = *value == "true";
 }
 
 bool SetRegistryFlag(const std::string& section, const std::string& key, bool value) {

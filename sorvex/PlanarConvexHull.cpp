@@ -61,6 +61,7 @@ void PlanarConvexHull::reset() {
     m_index->clear();
     m_index->dropJournal();
     m_deferred.clear();
+    m_deferredMark = NoDeferredMark;
     ++m_revision;
 }
 
@@ -68,8 +69,13 @@ void PlanarConvexHull::resetDeferred(std::vector<Point> points, std::size_t mark
     reset();
     if (points.empty())
         return;
+    m_deferredMark = markAt < points.size() ? markAt : NoDeferredMark;
     m_deferred = std::move(points);
-    m_deferredMark = markAt;
+    ++m_revision;
+}
+
+void PlanarConvexHull::addPointLater(double x, double y, void* data) {
+    m_deferred.push_back({x, y, data});
     ++m_revision;
 }
 
@@ -77,13 +83,16 @@ void PlanarConvexHull::addDeferred() {
     // Taken out first, so that the mark and the additions below find nothing waiting.
     const std::vector<Point> points = std::move(m_deferred);
     m_deferred.clear();
+    const std::size_t markAt = std::exchange(m_deferredMark, NoDeferredMark);
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i == m_deferredMark)
+        if (i == markAt)
             mark();
         const Point& p = points[i];
         if (std::isfinite(p.x) && std::isfinite(p.y))
             addAcceptedPoint(p.x, p.y, p.data);
     }
+    if (markAt == points.size())
+        mark(); // taken after the last queued point, before anything else was queued
     // The batch kept the revision it was given when deferred: the area queries' list
     // must not be taken for current.
     m_index->order.revision = ~0ull;
@@ -302,7 +311,13 @@ bool PlanarConvexHull::addAcceptedPoint(double x, double y, void* data) {
 }
 
 void PlanarConvexHull::mark() {
-    settle();
+    if (!m_deferred.empty()) {
+        // The journal starts after the queued points: whatever the settled hull journaled
+        // is forgotten now, as it would be by a mark on the built hull.
+        m_index->dropJournal();
+        m_deferredMark = m_deferred.size();
+        return;
+    }
     Index::Journal& j = m_index->journal;
     m_index->dropJournal();
     j.open = true;
@@ -320,6 +335,13 @@ void PlanarConvexHull::mark() {
 }
 
 bool PlanarConvexHull::rollBack() {
+    if (m_deferredMark != NoDeferredMark) {
+        // Everything since the mark is still queued: drop it unbuilt.
+        m_deferred.resize(m_deferredMark);
+        m_deferredMark = NoDeferredMark;
+        ++m_revision;
+        return true;
+    }
     settle();
     Index::Journal& j = m_index->journal;
     if (!j.open)

@@ -49,6 +49,12 @@ public:
     /// The first read of a deferred batch builds the hull, const reads included, so a hull
     /// holding a deferred batch must not be read from two threads at once.
     void resetDeferred(std::vector<Point> points, std::size_t markAt);
+    /// addPoint(x, y, data), carried out when the hull is next read or changed in another
+    /// way, after the points queued before it. A grower that adds every face and reads the
+    /// hull rarely (a batch run never does) then pays only for the hulls it reads. Counts
+    /// as a change of the revision now, whether or not the point will be taken. mark() and
+    /// rollBack() between queued points keep their meaning without building the hull.
+    void addPointLater(double x, double y, void* data);
 
     /// Adds a point. The first two are only stored, the third makes the first triangle.
     /// False, with nothing changed, for a point within 1e-5 of a vertex in both x and y,
@@ -149,7 +155,9 @@ private:
     /// list, without visiting every vertex.
     std::unique_ptr<Index> m_index;
     unsigned long long m_revision = 0;
-    /// The points of a deferred batch still to be added, and where its mark goes.
+    /// The points of a deferred batch still to be added, and the index before which its
+    /// mark goes (NoDeferredMark: the mark, if any, is on the settled hull).
+    static constexpr std::size_t NoDeferredMark = ~std::size_t(0);
     std::vector<Point> m_deferred;
-    std::size_t m_deferredMark = 0;
+    std::size_t m_deferredMark = NoDeferredMark;
 };

@@ -1,4 +1,5 @@
 #include "common/Registry.h"
+#include "common/RegistryFlags.h"
 
 #include "common/AtomicFile.h"
 #include "common/SettingsFile.h"
@@ -60,6 +61,20 @@ TEST_F(Registry, FlagsAndProfileIntegers) {
     EXPECT_FALSE(GetRegistryFlag("Settings", "One", true));
     EXPECT_FALSE(GetRegistryFlag("Settings", "Blank", true)) << "an empty value is not absent";
     EXPECT_TRUE(GetRegistryFlag("Settings", "Absent", true));
+    // Read together, each flag reads as it does alone, from the defaults it was given.
+    bool on = false, capital = true, one = true, blank = true, absentOn = true, absentOff = false;
+    GetRegistryFlags("settings", {{"On", &on},
+                                  {"Capital", &capital},
+                                  {"One", &one},
+                                  {"Blank", &blank},
+                                  {"Absent", &absentOn},
+                                  {"AbsentToo", &absentOff}});
+    EXPECT_TRUE(on);
+    EXPECT_FALSE(capital);
+    EXPECT_FALSE(one);
+    EXPECT_FALSE(blank);
+    EXPECT_TRUE(absentOn);
+    EXPECT_FALSE(absentOff);
     ASSERT_TRUE(SetRegistryFlag("Settings", "Stored", false));
     EXPECT_EQ("false", GetRegistryString("Settings", "Stored", ""));
 

@@ -478,6 +478,66 @@ TEST(PlanarConvexHull, DeferredBatchesReadAsTheAdditionsMadeAtOnce) {
     EXPECT_EQ(0.0, hull.getArea());
 }
 
+TEST(PlanarConvexHull, QueuedPointsWithMarksAndRollBacksMatchTheEagerHull) {
+    // A grower's life: each face marks, queues its corners, and is sometimes taken back
+    // at once or after others followed (then the roll-back must refuse); reads come at
+    // random moments, so queues are settled at every stage of the journal.
+    std::mt19937 gen(41);
+    std::uniform_real_distribution<double> coord(-10, 10);
+    const double nan = std::nan("");
+    int tags[3];
+    for (int run = 0; run < 30; ++run) {
+        PlanarConvexHull eager, queued;
+        bool marked = false; // a roll-back is still possible
+        for (int step = 0; step < 120; ++step) {
+            const unsigned choice = unsigned(gen() % 10);
+            if (choice < 6) {
+                eager.mark();
+                queued.mark();
+                marked = true;
+                for (int k = 0; k < 3; ++k) {
+                    const double x = gen() % 40 == 0 ? nan : coord(gen) * (1 + step / 30.0);
+                    const double y = coord(gen);
+                    eager.addPoint(x, y, &tags[k]);
+                    const auto revision = queued.getRevision();
+                    queued.addPointLater(x, y, &tags[k]);
+                    EXPECT_NE(revision, queued.getRevision());
+                }
+            } else if (choice < 8) {
+                const bool back = eager.rollBack();
+                EXPECT_EQ(marked, back);
+                EXPECT_EQ(back, queued.rollBack()) << "run " << run << " step " << step;
+                EXPECT_FALSE(queued.rollBack()) << "one roll-back per mark";
+                EXPECT_FALSE(eager.rollBack());
+                marked = false;
+            } else if (choice == 8) {
+                ASSERT_EQ(listOf(eager), listOf(queued)) << "run " << run << " step " << step;
+                EXPECT_EQ(eager.getArea(), queued.getArea());
+            } else {
+                // Points queued after a settled mark join that mark's journal.
+                const double x = coord(gen), y = coord(gen);
+                eager.addPoint(x, y, &tags[0]);
+                queued.addPointLater(x, y, &tags[0]);
+            }
+        }
+        EXPECT_EQ(listOf(eager), listOf(queued)) << "run " << run;
+        checkStructure(queued);
+    }
+
+    // A queue waiting behind a reset or a deferred batch goes with them.
+    PlanarConvexHull hull = triangle();
+    hull.addPointLater(5, 5, nullptr);
+    hull.reset();
+    EXPECT_EQ(0, hull.getLength());
+    hull.resetDeferred({{0, 0, nullptr}, {1, 0, nullptr}}, 5);
+    hull.addPointLater(0, 1, nullptr);
+    hull.mark();
+    hull.addPointLater(3, 3, nullptr);
+    EXPECT_TRUE(hull.rollBack());
+    EXPECT_EQ(3, hull.getLength());
+    EXPECT_DOUBLE_EQ(0.5, hull.getArea());
+}
+
 namespace {
 
 /// Twice the area of the convex hull of `points` by Andrew's monotone chain: an oracle

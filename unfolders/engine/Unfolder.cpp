@@ -6,6 +6,7 @@
 
 #include "common/IdleSlice.h"
 #include "common/Registry.h"
+#include "common/RegistryFlags.h"
 #include "common/StatusLine.h"
 #include "unfolders/engine/UnfolderColoriser.h"
 #include "unfolders/engine/UnfoldingAnimation.h"
@@ -23,23 +24,24 @@ const char* const SettingsSection = "Settings";
 /// transform and its place in the lists.
 constexpr std::size_t NetBytesPerFace = 800;
 
-bool readSetting(const char* key, bool def) {
-    return GetRegistryFlag(SettingsSection, key, def);
-}
-
 } // namespace
 
 Unfolder::Unfolder()
-    : drawLines(readSetting("ShowLinesInNewUnfolders", false)),
-      drawBSP(readSetting("ShowBSPInNewUnfolders", false)),
-      drawHull(readSetting("ShowHullInNewUnfolders", false)),
-      drawCutGraph(readSetting("ShowCutGraphInNewUnfolders", true)),
-      drawConflict(readSetting("ShowConflictInNewUnfolders", true)),
-      drawArcs(readSetting("ShowArcsInNewUnfolders", false)),
-      drawLocalConvexity(readSetting("ShowLocalConvexityInNewUnfolders", false)),
-      drawHeightBands(readSetting("ShowHeightBandsInNewUnfolders", false)),
-      showUnfoldingInScene(readSetting("ShowUnfoldingInSceneInNewUnfolders", true)),
-      faceBoxTree(std::make_unique<FaceBSP>()) {
+    : drawLines(false), drawBSP(false), drawHull(false), drawCutGraph(true), drawConflict(true),
+      drawArcs(false), drawLocalConvexity(false), drawHeightBands(false),
+      showUnfoldingInScene(true), faceBoxTree(std::make_unique<FaceBSP>()) {
+    // The defaults above, unless the settings say otherwise; read at once, since a batch
+    // makes an unfolder per test.
+    GetRegistryFlags(SettingsSection, {{"ShowLinesInNewUnfolders", &drawLines},
+                                       {"ShowBSPInNewUnfolders", &drawBSP},
+                                       {"ShowHullInNewUnfolders", &drawHull},
+                                       {"ShowCutGraphInNewUnfolders", &drawCutGraph},
+                                       {"ShowConflictInNewUnfolders", &drawConflict},
+                                       {"ShowArcsInNewUnfolders", &drawArcs},
+                                       {"ShowLocalConvexityInNewUnfolders", &drawLocalConvexity},
+                                       {"ShowHeightBandsInNewUnfolders", &drawHeightBands},
+                                       {"ShowUnfoldingInSceneInNewUnfolders",
+                                        &showUnfoldingInScene}});
     setTrackMouse(drawLines);
     setRenderFaceEdges(true);
     setRenderBackFaces(true);

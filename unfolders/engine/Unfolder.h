@@ -174,8 +174,9 @@ class Unfolder : public PolyMesh, public SystemIdleHandler {
     bool isConflictsValid() const { return conflictsValid; }
     bool isCutGraphValid() const { return cutGraphValid; }
 
-    /// Adds the face's vertices to `hull` in ring order; true if it changed.
-    bool addPolyToHull(Poly* f, PlanarConvexHull* hull);
+    /// Adds the face's vertices to `hull` in ring order, queued until the hull is read
+    /// (PlanarConvexHull::addPointLater).
+    void addPolyToHull(Poly* f, PlanarConvexHull* hull);
 
     /// Curvature sums flowing inwards from the leaves of the cut graph. The
     /// flag has no effect.

@@ -226,11 +226,11 @@ bool Unfolder::unfoldToNet(Tree<Poly*>& tree) {
     return placedAll;
 }
 
-bool Unfolder::addPolyToHull(Poly* f, PlanarConvexHull* hull) {
-    bool changed = false;
+void Unfolder::addPolyToHull(Poly* f, PlanarConvexHull* hull) {
+    // Queued: most nets are never measured (a batch reads only success and progress),
+    // and a hull that is read is built exactly as adding the points now would build it.
     for (Vertex* v : f->getVertices())
-        changed = hull->addPoint(v->x(), v->z(), v) || changed;
-    return changed;
+        hull->addPointLater(v->x(), v->z(), v);
 }
 
 M3d Unfolder::shiftToCenter() {
