@@ -123,7 +123,7 @@ void GLRenderer::setBufferReuse(bool on) {
             run->restart();
 }
 
-void GLRenderer::drawScene(SceneObj& root) {
+void GLRenderer::followCurrentContext() {
     QOpenGLContext* context = QOpenGLContext::currentContext();
     if (m_bufferContext != context) {
         // Buffers belong to the context they were made in.
@@ -133,6 +133,10 @@ void GLRenderer::drawScene(SceneObj& root) {
         m_bufferContext = context;
         m_valid = false;
     }
+}
+
+void GLRenderer::drawScene(SceneObj& root) {
+    followCurrentContext();
     if (!m_reuse || !m_valid || m_recordedRoot != &root) {
         recordScene(root);
         m_recordedRoot = &root;
@@ -164,17 +168,10 @@ void GLRenderer::drawWith(const std::function<void(Renderer&)>& draw) {
 }
 
 void GLRenderer::upload() {
-    QOpenGLContext* context = QOpenGLContext::currentContext();
     m_uploadedVertices = 0;
-    if (!context)
+    if (!QOpenGLContext::currentContext())
         return;
-    if (m_bufferContext != context) {
-        dropKeptRuns();
-        m_buffer.destroy();
-        m_bufferBytes = 0;
-        m_bufferContext = context;
-        m_valid = false;
-    }
+    followCurrentContext();
     if (!m_buffer.isCreated()) {
         m_bufferBytes = 0;
         if (!m_buffer.create())

@@ -135,6 +135,8 @@ private:
     void recordScene(SceneObj& root);
     /// Forgets every kept run (a new context, reuse turned off).
     void dropKeptRuns();
+    /// Drops buffers and kept runs made in another context than the current one.
+    void followCurrentContext();
     /// Places the frame's runs in vertex buffers, copies what changed and lists the draws.
     void layoutRuns();
     /// Copies the drawWith recording into the vertex buffer of the current context.
