@@ -4,16 +4,18 @@
 #include <list>
 #include <map>
 
+#include "unfolders/engine/GraphOrder.h"
+
 /// Undirected graph over values (faces, vertices, trees), without weights.
 ///
-/// Vertices iterate in ascending value order (for pointers, by address) and
-/// each neighbour list keeps insertion order. Both orders are relied on by the
-/// layouts built from these graphs, so the representation is an ordered map of
-/// lists rather than a hash table.
+/// Vertices iterate in ascending value order (faces in their mesh's face order,
+/// see GraphOrder.h) and each neighbour list keeps insertion order. Both orders
+/// are relied on by the layouts built from these graphs, so the representation
+/// is an ordered map of lists rather than a hash table.
 template <typename T> class Graph {
 public:
     using NeighborList = std::list<T>;
-    using VertexMap = std::map<T, NeighborList>;
+    using VertexMap = std::map<T, NeighborList, GraphOrder<T>>;
     using const_iterator = typename VertexMap::const_iterator;
 
     /// Inserts a and b when absent and links them both ways, once.

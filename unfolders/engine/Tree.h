@@ -12,7 +12,7 @@ template <typename T> class Tree;
 /// their `Tree`; a node owns its children only through the tree's index.
 template <typename T> class TreeNode {
 public:
-    using Index = std::map<T, TreeNode<T>*>;
+    using Index = std::map<T, TreeNode<T>*, GraphOrder<T>>;
 
     TreeNode(const T& value, TreeNode<T>* parent, Index* index);
     TreeNode(const TreeNode&) = delete;
@@ -37,7 +37,8 @@ private:
 };
 
 /// Rooted tree over values, one node per value, with an index from value to
-/// node. Built from a graph; children appear in the graph's neighbour order.
+/// node, in the graphs' vertex order. Built from a graph; children appear in the graph's neighbour
+/// order.
 template <typename T> class Tree {
 public:
     Tree() = default;

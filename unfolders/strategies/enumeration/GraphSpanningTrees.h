@@ -14,7 +14,7 @@
 #include "unfolders/strategies/enumeration/SpanningTreeEnumerator.h"
 
 /// A `Graph<T>` numbered for the spanning-tree enumerator: vertices in the graph's
-/// (ascending) order, each undirected edge once, from the lower-numbered end.
+/// order (faces in mesh order), each undirected edge once, from the lower-numbered end.
 template <typename T> class NumberedGraph {
 public:
     explicit NumberedGraph(const Graph<T>& graph);
