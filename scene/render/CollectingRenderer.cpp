@@ -8,12 +8,6 @@ using Sorvex::M4x4;
 
 namespace {
 
-constexpr int kSplineSegments = 16;
-
-bool isFinite(const M3d& p) {
-    return std::isfinite(p.x()) && std::isfinite(p.y()) && std::isfinite(p.z());
-}
-
 /// The average of the colours given to a face's vertices: vector output fills each face
 /// with one colour.
 RGBAColor averageColor(const std::vector<RGBAColor>& colors) {
@@ -37,8 +31,7 @@ CollectingRenderer::CollectingRenderer() {
 void CollectingRenderer::reset(const M4x4& base) {
     m_stack.assign(1, base);
     m_owners.clear();
-    m_mode = Mode::None;
-    m_pending.clear();
+    m_assembler.reset();
     m_pendingColors.clear();
     m_faces.clear();
     m_strokes.clear();
@@ -56,39 +49,33 @@ bool CollectingRenderer::inWindow(const M3d& p) const {
     return !m_windowed || (p.y() >= m_yLow && p.y() <= m_yHigh);
 }
 
-void CollectingRenderer::begin(Mode mode) {
-    m_mode = mode;
-    m_pending.clear();
-    m_pendingColors.clear();
-}
-
 void CollectingRenderer::beginLines() {
-    begin(Mode::Lines);
+    m_assembler.begin(PrimitiveAssembler::Mode::Lines, *this);
 }
 void CollectingRenderer::beginLineLoop() {
-    begin(Mode::LineLoop);
+    m_assembler.begin(PrimitiveAssembler::Mode::LineLoop, *this);
 }
 void CollectingRenderer::beginTriangles() {
-    begin(Mode::Triangles);
+    m_assembler.begin(PrimitiveAssembler::Mode::Triangles, *this);
 }
 void CollectingRenderer::beginPolygon() {
-    begin(Mode::Polygon);
+    m_assembler.begin(PrimitiveAssembler::Mode::Polygon, *this);
 }
 
 void CollectingRenderer::vertex(const M3d& p) {
-    if (m_mode == Mode::None)
+    if (!m_assembler.isOpen())
         return;
-    m_pending.push_back(toWorld(p));
     m_pendingColors.push_back(currentColor());
-    if (m_mode == Mode::Triangles && m_pending.size() == 3) {
-        addFace(m_pending, averageColor(m_pendingColors));
-        m_pending.clear();
-        m_pendingColors.clear();
-    } else if (m_mode == Mode::Lines && m_pending.size() == 2) {
-        addLine(m_pending[0], m_pending[1], m_pendingColors[1]);
-        m_pending.clear();
-        m_pendingColors.clear();
-    }
+    m_assembler.vertex(toWorld(p), *this);
+}
+
+void CollectingRenderer::onFace(const std::vector<M3d>& points) {
+    addFace(points, averageColor(m_pendingColors));
+}
+
+void CollectingRenderer::onSegment(size_t from, size_t to, size_t provoking) {
+    const std::vector<M3d>& points = m_assembler.getPending();
+    addLine(points[from], points[to], m_pendingColors[provoking]);
 }
 
 void CollectingRenderer::normal(const M3d& /*n*/) {
@@ -107,12 +94,7 @@ RGBAColor CollectingRenderer::currentColor() const {
 }
 
 void CollectingRenderer::end() {
-    if (m_mode == Mode::Polygon && m_pending.size() >= 3)
-        addFace(m_pending, averageColor(m_pendingColors));
-    if (m_mode == Mode::LineLoop && m_pending.size() >= 2)
-        for (size_t i = 0; i < m_pending.size(); ++i)
-            addLine(m_pending[i], m_pending[(i + 1) % m_pending.size()], m_pendingColors[i]);
-    begin(Mode::None);
+    m_assembler.end(*this);
 }
 
 void CollectingRenderer::pushTransform(const M4x4& m) {
@@ -134,7 +116,7 @@ SceneObj* CollectingRenderer::currentOwner() const {
 
 void CollectingRenderer::addFace(std::vector<M3d> points, const RGBAColor& c) {
     for (const M3d& p : points)
-        if (!isFinite(p) || !inWindow(p))
+        if (!IsFinitePoint(p) || !inWindow(p))
             return;
     m_faces.push_back({std::move(points), c, currentOwner()});
 }
@@ -144,7 +126,8 @@ void CollectingRenderer::addLine(const M3d& a, const M3d& b, const RGBAColor& c)
 }
 
 void CollectingRenderer::addStroke(const DrawnStroke& stroke) {
-    if (isFinite(stroke.a) && isFinite(stroke.b) && inWindow(stroke.a) && inWindow(stroke.b))
+    if (IsFinitePoint(stroke.a) && IsFinitePoint(stroke.b) && inWindow(stroke.a) &&
+        inWindow(stroke.b))
         m_strokes.push_back(stroke);
 }
 
@@ -154,36 +137,27 @@ void CollectingRenderer::dropStrokes(const std::function<bool(const DrawnStroke&
 
 void CollectingRenderer::renderTube(const M3d& a, const M3d& b, double radius) {
     // The radius is scaled like a length along the tube's first axis of the transform.
-    const double scale = (m_stack.back() * M3d(1, 0, 0) - m_stack.back() * M3d(0, 0, 0)).length();
+    const double scale = LengthScaleOf(m_stack.back());
     addStroke({toWorld(a), toWorld(b), currentColor(), getLineWidth(), std::fabs(radius * scale),
                currentOwner()});
 }
 
 void CollectingRenderer::renderSpline(const M3d& a, const M3d& ta, const M3d& b, const M3d& tb,
                                       double radius) {
-    M3d previous = a;
-    for (int i = 1; i <= kSplineSegments; ++i) {
-        const double t = double(i) / kSplineSegments;
-        const double u = 1.0 - t;
-        // Cubic Bezier with control points a + ta and b + tb.
-        const M3d p = a * (u * u * u) + (a + ta) * (3 * u * u * t) + (b + tb) * (3 * u * t * t) +
-                      b * (t * t * t);
-        renderTube(previous, p, radius);
-        previous = p;
-    }
+    RenderSplineAsTubes(*this, a, ta, b, tb, radius);
 }
 
 void CollectingRenderer::renderSphere(const M3d& centre, double radius) {
     const M3d c = toWorld(centre);
-    if (!isFinite(c) || !inWindow(c))
+    if (!IsFinitePoint(c) || !inWindow(c))
         return;
-    const double scale = (m_stack.back() * M3d(1, 0, 0) - m_stack.back() * M3d(0, 0, 0)).length();
+    const double scale = LengthScaleOf(m_stack.back());
     m_spheres.push_back({c, std::fabs(radius * scale), currentColor(), currentOwner()});
 }
 
 void CollectingRenderer::renderText(const M3d& at, const std::string& text) {
     const M3d p = toWorld(at);
-    if (isFinite(p) && inWindow(p))
+    if (IsFinitePoint(p) && inWindow(p))
         m_texts.push_back({p, text, currentColor()});
 }
 

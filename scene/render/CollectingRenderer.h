@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/Renderer.h"
+#include "scene/render/PrimitiveAssembler.h"
 #include "sorvex/M3d.h"
 #include "sorvex/M4x4.h"
 
@@ -41,7 +42,7 @@ struct DrawnText {
 /// A renderer that turns the immediate-mode calls of `renderSelf` into primitives in world
 /// coordinates: faces, strokes, spheres and texts. File output and picking build on it, so
 /// what they show or hit is exactly what the objects draw. Splines become chains of tubes.
-class CollectingRenderer : public Renderer {
+class CollectingRenderer : public Renderer, private PrimitiveSink {
 public:
     CollectingRenderer();
 
@@ -85,8 +86,9 @@ public:
     void dropStrokes(const std::function<bool(const DrawnStroke&)>& drop);
 
 private:
-    enum class Mode { None, Lines, LineLoop, Triangles, Polygon };
-    void begin(Mode mode);
+    void onFace(const std::vector<Sorvex::M3d>& points) override;
+    void onSegment(std::size_t from, std::size_t to, std::size_t provoking) override;
+    void onPendingCleared() override { m_pendingColors.clear(); }
     Sorvex::M3d toWorld(const Sorvex::M3d& p) const;
     RGBAColor currentColor() const;
     SceneObj* currentOwner() const;
@@ -96,8 +98,8 @@ private:
 
     std::vector<Sorvex::M4x4> m_stack;
     std::vector<SceneObj*> m_owners;
-    Mode m_mode = Mode::None;
-    std::vector<Sorvex::M3d> m_pending;
+    PrimitiveAssembler m_assembler;
+    /// The colour of each pending point of the assembler, at the same position.
     std::vector<RGBAColor> m_pendingColors;
     RGBAColor m_color{0.7, 0.7, 0.7, 1.0};
     bool m_windowed = false;

@@ -7,22 +7,6 @@
 using Sorvex::M3d;
 using Sorvex::M4x4;
 
-namespace {
-
-constexpr int kSplineSegments = 16;
-
-bool isFinite(const M3d& p) {
-    return std::isfinite(p.x()) && std::isfinite(p.y()) && std::isfinite(p.z());
-}
-
-/// How much a transform stretches lengths, measured along its first axis (tubes and
-/// spheres are scaled by it).
-double scaleOf(const M4x4& m) {
-    return (m * M3d(1, 0, 0) - m * M3d(0, 0, 0)).length();
-}
-
-} // namespace
-
 PickCollector::PickCollector() {
     reset();
 }
@@ -30,52 +14,33 @@ PickCollector::PickCollector() {
 void PickCollector::reset(const M4x4& base) {
     m_stack.assign(1, base);
     m_owners.clear();
-    m_mode = Mode::None;
-    m_pending.clear();
+    m_assembler.reset();
     m_triangles.clear();
     m_strokes.clear();
     m_spheres.clear();
     m_hasBounds = false;
 }
 
-void PickCollector::begin(Mode mode) {
-    m_mode = mode;
-    m_pending.clear();
-}
-
 void PickCollector::beginLines() {
-    begin(Mode::Lines);
+    m_assembler.begin(PrimitiveAssembler::Mode::Lines, *this);
 }
 void PickCollector::beginLineLoop() {
-    begin(Mode::LineLoop);
+    m_assembler.begin(PrimitiveAssembler::Mode::LineLoop, *this);
 }
 void PickCollector::beginTriangles() {
-    begin(Mode::Triangles);
+    m_assembler.begin(PrimitiveAssembler::Mode::Triangles, *this);
 }
 void PickCollector::beginPolygon() {
-    begin(Mode::Polygon);
+    m_assembler.begin(PrimitiveAssembler::Mode::Polygon, *this);
 }
 
 void PickCollector::vertex(const M3d& p) {
-    if (m_mode == Mode::None)
-        return;
-    m_pending.push_back(toWorld(p));
-    if (m_mode == Mode::Triangles && m_pending.size() == 3) {
-        addFace();
-        m_pending.clear();
-    } else if (m_mode == Mode::Lines && m_pending.size() == 2) {
-        addStroke(m_pending[0], m_pending[1], 0.0);
-        m_pending.clear();
-    }
+    if (m_assembler.isOpen())
+        m_assembler.vertex(toWorld(p), *this);
 }
 
 void PickCollector::end() {
-    if (m_mode == Mode::Polygon && m_pending.size() >= 3)
-        addFace();
-    if (m_mode == Mode::LineLoop && m_pending.size() >= 2)
-        for (size_t i = 0; i < m_pending.size(); ++i)
-            addStroke(m_pending[i], m_pending[(i + 1) % m_pending.size()], 0.0);
-    begin(Mode::None);
+    m_assembler.end(*this);
 }
 
 void PickCollector::pushTransform(const M4x4& m) {
@@ -93,20 +58,25 @@ void PickCollector::popTransform() {
         m_stack.pop_back();
 }
 
-void PickCollector::addFace() {
-    for (const M3d& p : m_pending)
-        if (!isFinite(p))
+void PickCollector::onFace(const std::vector<M3d>& points) {
+    // The fan from the first point, when every point is finite.
+    for (const M3d& p : points)
+        if (!IsFinitePoint(p))
             return;
-    const M3d& first = m_pending[0];
-    for (size_t k = 1; k + 1 < m_pending.size(); ++k)
-        m_triangles.push_back(
-            {first, m_pending[k] - first, m_pending[k + 1] - first, currentOwner()});
-    for (const M3d& p : m_pending)
+    const M3d& first = points[0];
+    for (size_t k = 1; k + 1 < points.size(); ++k)
+        m_triangles.push_back({first, points[k] - first, points[k + 1] - first, currentOwner()});
+    for (const M3d& p : points)
         grow(p, 0.0);
 }
 
+void PickCollector::onSegment(size_t from, size_t to, size_t /*provoking*/) {
+    const std::vector<M3d>& points = m_assembler.getPending();
+    addStroke(points[from], points[to], 0.0);
+}
+
 void PickCollector::addStroke(const M3d& a, const M3d& b, double radius) {
-    if (!isFinite(a) || !isFinite(b))
+    if (!IsFinitePoint(a) || !IsFinitePoint(b))
         return;
     m_strokes.push_back({a, b, radius, currentOwner()});
     grow(a, radius);
@@ -114,28 +84,19 @@ void PickCollector::addStroke(const M3d& a, const M3d& b, double radius) {
 }
 
 void PickCollector::renderTube(const M3d& a, const M3d& b, double radius) {
-    addStroke(toWorld(a), toWorld(b), std::fabs(radius * scaleOf(m_stack.back())));
+    addStroke(toWorld(a), toWorld(b), std::fabs(radius * LengthScaleOf(m_stack.back())));
 }
 
 void PickCollector::renderSpline(const M3d& a, const M3d& ta, const M3d& b, const M3d& tb,
                                  double radius) {
-    M3d previous = a;
-    for (int i = 1; i <= kSplineSegments; ++i) {
-        const double t = double(i) / kSplineSegments;
-        const double u = 1.0 - t;
-        // Cubic Bezier with control points a + ta and b + tb.
-        const M3d p = a * (u * u * u) + (a + ta) * (3 * u * u * t) + (b + tb) * (3 * u * t * t) +
-                      b * (t * t * t);
-        renderTube(previous, p, radius);
-        previous = p;
-    }
+    RenderSplineAsTubes(*this, a, ta, b, tb, radius);
 }
 
 void PickCollector::renderSphere(const M3d& centre, double radius) {
     const M3d c = toWorld(centre);
-    if (!isFinite(c))
+    if (!IsFinitePoint(c))
         return;
-    const double r = std::fabs(radius * scaleOf(m_stack.back()));
+    const double r = std::fabs(radius * LengthScaleOf(m_stack.back()));
     m_spheres.push_back({c, r, currentOwner()});
     grow(c, r);
 }
@@ -143,7 +104,7 @@ void PickCollector::renderSphere(const M3d& centre, double radius) {
 void PickCollector::renderText(const M3d& at, const std::string& /*text*/) {
     // Texts are never hit, but they are part of what the scene shows (for its bounds).
     const M3d p = toWorld(at);
-    if (isFinite(p))
+    if (IsFinitePoint(p))
         grow(p, 0.0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/Renderer.h"
+#include "scene/render/PrimitiveAssembler.h"
 #include "sorvex/M3d.h"
 #include "sorvex/M4x4.h"
 
@@ -31,7 +32,7 @@ struct PickSphere {
 /// allocates per primitive: the arrays keep their capacity from one collection to the next.
 /// Colours and normals play no part in a hit and are ignored; primitives with a point that
 /// is not finite are dropped.
-class PickCollector : public Renderer {
+class PickCollector : public Renderer, private PrimitiveSink {
 public:
     PickCollector();
 
@@ -70,19 +71,16 @@ protected:
     std::vector<PickTriangle>& triangles() { return m_triangles; }
 
 private:
-    enum class Mode { None, Lines, LineLoop, Triangles, Polygon };
-    void begin(Mode mode);
     Sorvex::M3d toWorld(const Sorvex::M3d& p) const { return m_stack.back() * p; }
     SceneObj* currentOwner() const { return m_owners.empty() ? nullptr : m_owners.back(); }
-    /// The fan of the pending points, when all of them are finite.
-    void addFace();
+    void onFace(const std::vector<Sorvex::M3d>& points) override;
+    void onSegment(std::size_t from, std::size_t to, std::size_t provoking) override;
     void addStroke(const Sorvex::M3d& a, const Sorvex::M3d& b, double radius);
     void grow(const Sorvex::M3d& p, double radius);
 
     std::vector<Sorvex::M4x4> m_stack;
     std::vector<SceneObj*> m_owners;
-    Mode m_mode = Mode::None;
-    std::vector<Sorvex::M3d> m_pending;
+    PrimitiveAssembler m_assembler;
 
     std::vector<PickTriangle> m_triangles;
     std::vector<PickStroke> m_strokes;
