@@ -84,3 +84,22 @@ TEST(AnimateCommand, BadRequestsSayWhyAndWriteNothing) {
     EXPECT_EQ(1, run(cli(example("cube.off") + " --strategy Nonsense --out x.avi"), &out));
     EXPECT_EQ(0, dir.entryCount());
 }
+
+TEST(AnimateCommand, OnlyWritingAMovieLoadsTheVideoLibraries) {
+    // The dynamic loader lists every library it opens, at start-up or later.
+    TempDir dir;
+    const std::string loads = "LD_DEBUG=files ";
+    std::string out;
+    ASSERT_EQ(0, run(loads + cli(example("cube.off") + " --frames 3 --pdf-frames '" +
+                                 dir.file("frames") + "'"),
+                     &out))
+        << out;
+    EXPECT_EQ(std::string::npos, out.find("libavcodec")) << "vector frames need no encoder";
+
+    ASSERT_EQ(0, run(loads + cli(example("cube.off") + " --frames 3 --out '" +
+                                 dir.file("fold.gif") + "'"),
+                     &out))
+        << out;
+    EXPECT_NE(std::string::npos, out.find("libavcodec"));
+    EXPECT_EQ(3, ProbeMovie(dir.file("fold.gif")).frames);
+}

@@ -1,6 +1,7 @@
 #include "vorn/core/movie/MovieWriter.h"
 
 #include "common/AtomicFile.h"
+#include "vorn/core/movie/FFmpegLibraries.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -160,6 +161,9 @@ bool MovieWriter::open(const std::string& path, int width, int height, MovieCode
     if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide)
         return fail("cannot record a movie of " + std::to_string(width) + " x " +
                     std::to_string(height) + " pixels");
+    std::string unavailable;
+    if (!LoadFFmpegLibraries(unavailable))
+        return fail(unavailable);
     // Encoders report their settings on stderr; the user hears of errors through
     // `getError` instead.
     av_log_set_level(AV_LOG_ERROR);
