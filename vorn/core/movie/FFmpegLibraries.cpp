@@ -154,8 +154,7 @@ int avcodec_open2(AVCodecContext* context, const AVCodec* codec, AVDictionary** 
     return real ? real(context, codec, options) : AVERROR(ENOSYS);
 }
 
-int avcodec_parameters_from_context(AVCodecParameters* parameters,
-                                    const AVCodecContext* context) {
+int avcodec_parameters_from_context(AVCodecParameters* parameters, const AVCodecContext* context) {
     VORN_FFMPEG(avcodec_parameters_from_context);
     return real ? real(parameters, context) : AVERROR(ENOSYS);
 }
