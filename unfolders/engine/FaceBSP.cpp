@@ -64,9 +64,8 @@ bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
     const double queryMin = splitOnX ? box.minZ : box.minX;
     const double queryMax = splitOnX ? box.maxZ : box.maxX;
     const double from = queryMin - maxExtent - (std::fabs(queryMin) + maxExtent) * 1e-12;
-    const std::size_t count = keys.size();
-    for (std::size_t i = std::size_t(std::lower_bound(keys.begin(), keys.end(), from) - keys.begin());
-         i < count && keys[i] < queryMax; ++i)
+    std::size_t i = std::size_t(std::lower_bound(keys.begin(), keys.end(), from) - keys.begin());
+    for (; i < keys.size() && keys[i] < queryMax; ++i)
         if (query.overlaps(entries[i].box) && !visit(entries[i]))
             return false;
     return true;
