@@ -5,29 +5,36 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
-/// A map from object addresses (faces, vertices) to values, kept flat: the values lie in
-/// one array in the order they were first stored, and an open-addressing table of
-/// (key, place) pairs finds them. A map over a million objects thus costs two
-/// allocations instead of a million, and freeing it is as cheap.
+/// A map from object addresses (faces, vertices) to values, kept flat in an
+/// open-addressing table. A map over a million objects thus costs one or two allocations
+/// instead of a million, and freeing it is as cheap.
+///
+/// Values no larger than a pointer (a curvature, an index) sit in the table beside their
+/// keys, so a lookup touches one place in memory. Larger values (transforms) lie in an
+/// array of their own, in the order they were first stored, and the table holds
+/// (key, place) pairs, so that the table's free slots do not each hold room for a value.
 ///
 /// Entries are never removed one by one (a key stored again gets its new value in
 /// place); `clear` forgets them all. Pointers and references into the map stay valid
 /// until the next insertion of a new key or `clear`.
 template <typename Key, typename Value> class FlatPointerMap {
 public:
-    std::size_t size() const { return m_values.size(); }
-    bool empty() const { return m_values.empty(); }
+    std::size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
     /// Makes room for `keys` entries, so that filling them neither moves nor rehashes.
     void reserve(std::size_t keys) {
-        m_values.reserve(keys);
+        if constexpr (!ValuesInTable)
+            m_values.reserve(keys);
         if (tableFor(keys) > m_slots.size())
             rehash(tableFor(keys));
     }
     void clear() {
         m_values.clear();
         std::fill(m_slots.begin(), m_slots.end(), Slot{});
+        m_count = 0;
     }
 
     /// The value of `key`, or null when it has none.
@@ -35,7 +42,12 @@ public:
         if (m_slots.empty() || !key)
             return nullptr;
         const Slot& s = m_slots[probe(key)];
-        return s.key ? &m_values[s.place] : nullptr;
+        if (!s.key)
+            return nullptr;
+        if constexpr (ValuesInTable)
+            return &s.value;
+        else
+            return &m_values[s.place];
     }
     Value* find(const Key* key) {
         return const_cast<Value*>(static_cast<const FlatPointerMap*>(this)->find(key));
@@ -65,19 +77,35 @@ public:
     }
 
 private:
+    static constexpr bool ValuesInTable = sizeof(Value) <= sizeof(void*);
+
     Value& append(const Key* key, const Value& value) {
         if (!key)
             throw std::invalid_argument("FlatPointerMap: a value needs a key");
-        if (tableFor(m_values.size() + 1) > m_slots.size())
-            rehash(tableFor(2 * (m_values.size() + 1)));
-        m_slots[probe(key)] = Slot{key, std::uint32_t(m_values.size())};
-        return m_values.emplace_back(value);
+        if (tableFor(m_count + 1) > m_slots.size())
+            rehash(tableFor(2 * (m_count + 1)));
+        Slot& s = m_slots[probe(key)];
+        s.key = key;
+        ++m_count;
+        if constexpr (ValuesInTable) {
+            s.value = value;
+            return s.value;
+        } else {
+            s.place = std::uint32_t(m_values.size());
+            return m_values.emplace_back(value);
+        }
     }
 
-    struct Slot {
+    struct SlotWithValue {
+        const Key* key = nullptr; // null: free
+        Value value{};
+    };
+    struct SlotWithPlace {
         const Key* key = nullptr; // null: free
         std::uint32_t place = 0;  // index into m_values
     };
+    using Slot = std::conditional_t<ValuesInTable, SlotWithValue, SlotWithPlace>;
+
     /// The smallest table that holds `entries` at most three quarters full.
     static std::size_t tableFor(std::size_t entries) {
         return std::bit_ceil(std::max<std::size_t>(16, entries + entries / 3 + 1));
@@ -102,6 +130,7 @@ private:
                 m_slots[probe(s.key)] = s;
     }
 
-    std::vector<Value> m_values;
-    std::vector<Slot> m_slots; // empty, or a power of two at most three quarters full
+    std::vector<Value> m_values; // empty when the values sit in the table
+    std::vector<Slot> m_slots;   // empty, or a power of two at most three quarters full
+    std::size_t m_count = 0;
 };

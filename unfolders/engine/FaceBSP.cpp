@@ -32,22 +32,31 @@ double FaceBSP::Node::extentOf(const FaceBox& box) const {
     return splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
 }
 
-void FaceBSP::Node::store(const Entry& stored) {
-    Entry entry = stored;
-    entry.key = keyOf(entry.box);
-    auto at = std::upper_bound(entries.begin(), entries.end(), entry,
-                               [](const Entry& a, const Entry& b) {
-                                   return a.key < b.key || (a.key == b.key && a.sequence < b.sequence);
-                               });
-    entries.insert(at, entry);
+void FaceBSP::Node::store(const Entry& entry) {
+    const double key = keyOf(entry.box);
+    // After every equal key: equal keys keep the order they came in.
+    const std::size_t at =
+        std::size_t(std::upper_bound(keys.begin(), keys.end(), key) - keys.begin());
+    keys.insert(keys.begin() + std::ptrdiff_t(at), key);
+    entries.insert(entries.begin() + std::ptrdiff_t(at), entry);
     const double extent = extentOf(entry.box);
     if (extent > maxExtent)
         maxExtent = extent;
 }
 
+void FaceBSP::Node::erase(std::size_t at) {
+    keys.erase(keys.begin() + std::ptrdiff_t(at));
+    entries.erase(entries.begin() + std::ptrdiff_t(at));
+}
+
+void FaceBSP::Node::clearEntries() {
+    keys.clear();
+    entries.clear();
+}
+
 template <typename Visit>
 bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
-    if (entries.empty())
+    if (keys.empty())
         return true;
     const FaceBox& box = query.getBox();
     // Only boxes whose minimum on the sorted axis lies in this window can overlap the
@@ -55,10 +64,9 @@ bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
     const double queryMin = splitOnX ? box.minZ : box.minX;
     const double queryMax = splitOnX ? box.maxZ : box.maxX;
     const double from = queryMin - maxExtent - (std::fabs(queryMin) + maxExtent) * 1e-12;
-    auto it = std::lower_bound(entries.begin(), entries.end(), from,
-                               [](const Entry& e, double k) { return e.key < k; });
-    for (; it != entries.end() && it->key < queryMax; ++it)
-        if (query.overlaps(it->box) && !visit(*it))
+    std::size_t i = std::size_t(std::lower_bound(keys.begin(), keys.end(), from) - keys.begin());
+    for (; i < keys.size() && keys[i] < queryMax; ++i)
+        if (query.overlaps(entries[i].box) && !visit(entries[i]))
             return false;
     return true;
 }
@@ -80,7 +88,7 @@ FaceBSP::Node* FaceBSP::makeNode(double minX, double maxX, double minZ, double m
     Node* node = used < nodes.size() ? &nodes[used] : &nodes.emplace_back();
     ++used;
     // A reused node keeps its entry list's capacity.
-    node->entries.clear();
+    node->clearEntries();
     node->maxExtent = 0;
     node->low = node->high = nullptr;
     node->minX = minX;
@@ -119,7 +127,7 @@ void FaceBSP::insert(const FaceBox& box) {
                           clearBox.maxX == box.maxX && clearBox.minZ == box.minZ &&
                           clearBox.maxZ == box.maxZ);
     hasClearBox = false;
-    const Entry entry{0, box, nextSequence++, checked};
+    const Entry entry{box, nextSequence++, checked};
     place(entry);
     ++boxCount;
     if (!checked)
@@ -176,7 +184,7 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
                            [this](const Entry& e) { return e.sequence == last.sequence; });
     if (it == node->entries.end())
         return false;
-    node->entries.erase(it);
+    node->erase(std::size_t(it - node->entries.begin()));
     node->maxExtent = last.extentBefore;
     --boxCount;
     // The face is gone, so it vouches for nothing any more either way.
@@ -220,7 +228,7 @@ bool FaceBSP::remove(const FaceBox& box) {
         unchecked.erase(std::find_if(unchecked.begin(), unchecked.end(),
                                      [sequence](const Entry& e) { return e.sequence == sequence; }));
     }
-    node->entries.erase(first);
+    node->erase(std::size_t(first - node->entries.begin()));
     if (--boxCount == 0) {
         order.forgetHistory(nextSequence);
         // Nothing stored, nothing to overlap.
@@ -464,8 +472,9 @@ void FaceBSP::shift(double dx, double dz) {
         node.minZ += dz;
         node.maxZ += dz;
         // An equal shift keeps the sorted order.
+        for (double& key : node.keys)
+            key += node.splitOnX ? dz : dx;
         for (Entry& e : node.entries) {
-            e.key += node.splitOnX ? dz : dx;
             e.box.minX += dx;
             e.box.maxX += dx;
             e.box.minZ += dz;

@@ -48,7 +48,6 @@ public:
     private:
         friend class FaceBSP;
         struct Entry {
-            double key; // see keyOf
             FaceBox box;
             std::uint64_t sequence;
             bool checked; // stored right after findFirst found it clear (isPairwiseClear)
@@ -63,11 +62,18 @@ public:
         double keyOf(const FaceBox& box) const;
         double extentOf(const FaceBox& box) const;
         void store(const Entry& entry);
+        /// Removes entry `at` and its key.
+        void erase(std::size_t at);
+        void clearEntries();
         /// Calls `visit` with every local entry whose face overlaps the query's while
         /// it returns true; false when it stopped.
         template <typename Visit> bool forCandidates(OverlapQuery& query, Visit&& visit) const;
 
-        std::vector<Entry> entries; // sorted by key, equal keys by sequence
+        /// keys[i] is the sort key of entries[i]. The searches run over this compact
+        /// array alone and touch an entry only once its key is in the query's window:
+        /// searching the entries themselves missed the cache at every step.
+        std::vector<double> keys;
+        std::vector<Entry> entries; // sorted by key, equal keys in the order they came in
         /// The largest extent of a local box along the unsplit axis (never shrinks).
         double maxExtent = 0;
         Node* low = nullptr;

@@ -560,3 +560,78 @@ TEST(FaceBSP, StopsTrackingUncheckedBoxesWhenTheyAreMostOfTheIndex) {
     EXPECT_TRUE(tree.isPairwiseClear());
     EXPECT_TRUE(tree.findAllOverlaps(all));
 }
+
+TEST(FaceBSP, ACrowdedNodeAnswersLikeBruteForceThroughRemovalsUndoneTrialsShiftsAndARebuild) {
+    // Every face straddles the root's split line, so all of them stay at the root: one
+    // long sorted list, many of them sharing their sort key (their minimum x on a coarse
+    // grid). After each change the answers must be those of testing every stored face.
+    Faces faces;
+    std::mt19937 gen(23);
+    std::uniform_int_distribution<int> column(0, 40);
+    std::uniform_real_distribution<double> size(0.3, 2.5), unit(0, 1);
+    FaceBSP tree(0, 40, 0, 40, false, 0.0f);
+    std::vector<Poly*> stored;
+    double offsetX = 0, offsetZ = 0; // how far the index has been shifted so far
+    const auto addFace = [&]() {
+        const double x = offsetX + 0.5 * column(gen), z = offsetZ + 20 - 0.4 * unit(gen) - 0.05;
+        const double s = size(gen);
+        return faces.add({{x, z}, {x + s, z + 0.3}, {x + s / 2, z + 0.4 + s / 3}});
+    };
+    const auto compare = [&](int step) {
+        for (int k = 0; k < 6; ++k) {
+            const double x = offsetX + 20 * unit(gen), z = offsetZ + 19.2 + 1.6 * unit(gen);
+            const double s = 0.2 + 1.5 * unit(gen);
+            const FaceBox box(faces.add({{x, z}, {x + s, z + s / 4}, {x + s / 3, z + s}}));
+            std::vector<Poly*> expected;
+            for (Poly* p : stored)
+                if (FacesOverlap(box, FaceBox(p)))
+                    expected.push_back(p);
+            std::vector<Poly*> found;
+            tree.query(box, &found);
+            std::sort(expected.begin(), expected.end());
+            std::sort(found.begin(), found.end());
+            ASSERT_EQ(expected, found) << "step " << step << ", probe " << k;
+            ASSERT_EQ(!expected.empty(), tree.query(box)) << "step " << step;
+            ASSERT_EQ(expected.empty(), tree.findFirst(box) == nullptr) << "step " << step;
+        }
+    };
+    int overlapsSeen = 0;
+    for (int step = 0; step < 300; ++step) {
+        Poly* p = addFace();
+        tree.insert(FaceBox(p));
+        stored.push_back(p);
+        if (step % 5 == 2) {
+            const std::size_t gone = std::size_t(unit(gen) * double(stored.size() - 1));
+            ASSERT_TRUE(tree.remove(FaceBox(stored[gone])));
+            stored.erase(stored.begin() + std::ptrdiff_t(gone));
+        }
+        if (step % 7 == 4) {
+            Poly* trial = addFace();
+            tree.insert(FaceBox(trial));
+            ASSERT_TRUE(tree.undoLastInsert(FaceBox(trial)));
+        }
+        if (step % 60 == 59) {
+            // Exact binary fractions: the moved boxes equal the boxes of the moved faces.
+            const double dx = -2.5, dz = 1.25;
+            tree.shift(dx, dz);
+            for (Poly* f : stored)
+                for (Vertex* v : f->getVertices())
+                    v->setPosition(v->getPosition() + Sorvex::M3d(dx, 0, dz));
+            offsetX += dx;
+            offsetZ += dz;
+        }
+        compare(step);
+        if (HasFatalFailure())
+            return;
+        std::vector<Poly*> hits;
+        tree.query(FaceBox(p), &hits);
+        overlapsSeen += hits.empty() ? 0 : 1;
+    }
+    EXPECT_GT(tree.getIndexRoot().getLocalBoxCount(), size_t(150)) << "the faces crowd the root";
+    EXPECT_GT(overlapsSeen, 100) << "the faces must overlap for the answers to mean much";
+
+    // A region doubling cannot reach makes the index place every box again.
+    tree.grow(FaceBox(0, INFINITY, 0, 1));
+    compare(300);
+    EXPECT_EQ(stored.size(), tree.getBoxCount());
+}
