@@ -61,6 +61,11 @@ public:
     /// Keep the parts objects draw through `beginPart` between recordings (on by default;
     /// off: every recording draws everything afresh, which benchmarks compare against).
     void setKeepParts(bool on) { m_keepParts = on; }
+    /// Draw flat-shaded batches of runs with buffers of their own through a flat index
+    /// (see GLFlatIndex), shading each face about once (on by default; off: every corner is
+    /// shaded, which tests and benchmarks compare against). The picture is the same.
+    void setIndexedDrawing(bool on);
+    bool drawsIndexed() const { return m_indexed; }
     /// The scene's drawing changed: the next `drawScene` records it again.
     void invalidate() { m_valid = false; }
     /// How many times the scene has been recorded.
@@ -122,6 +127,8 @@ private:
     struct Draw {
         QOpenGLBuffer* buffer = nullptr;
         GLBatch batch;
+        /// The flat index of the batch's vertices, or null to draw them as they are.
+        QOpenGLBuffer* indices = nullptr;
     };
 
     void begin(GLBatchRecorder::Primitive primitive, bool lit);
@@ -200,6 +207,7 @@ private:
     const SceneObj* m_recordedRoot = nullptr;
     bool m_reuse = false;
     bool m_keepParts = true;
+    bool m_indexed = true;
     bool m_valid = false;
     int m_recordCount = 0;
     RGBAColor m_color;

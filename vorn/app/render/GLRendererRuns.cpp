@@ -117,10 +117,10 @@ void GLRenderer::layoutRuns() {
     for (GLRun* run : m_runs) {
         const auto& batches = run->recorder.getBatches();
         if (run->hasOwnBuffer()) {
-            if (!run->uploadOwn())
+            if (!run->uploadOwn(m_indexed))
                 continue;
             for (const GLBatch& batch : batches)
-                m_draws.push_back({&run->ownBuffer(), batch});
+                m_draws.push_back({&run->ownBuffer(), batch, run->ownIndexBuffer()});
             continue;
         }
         if (run->ownBuffer().isCreated())
@@ -131,7 +131,7 @@ void GLRenderer::layoutRuns() {
         const int offset = int(m_sharedVertices.size());
         const auto& vertices = run->recorder.getVertices();
         m_sharedVertices.insert(m_sharedVertices.end(), vertices.begin(), vertices.end());
-        run->dirtyFirst = run->dirtyEnd = 0;
+        run->clearDirty();
         for (GLBatch batch : batches) {
             batch.first += offset;
             if (!m_draws.empty() && m_draws.back().buffer == &m_sharedBuffer &&
