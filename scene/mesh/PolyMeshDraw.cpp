@@ -102,6 +102,8 @@ void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
     for (Poly* f : m_polys) {
         if (index++ < from)
             continue;
+        if (keep && !r->markItem())
+            break;
         const int n = f->getVertexCount();
         for (int i = 0; i < n; ++i) {
             // A shared edge is drawn once, by the earlier of its two faces.
@@ -173,8 +175,8 @@ void PolyMesh::renderSelf(Renderer* r) {
     for (Poly* f : m_polys) {
         if (index++ < from)
             continue;
-        if (keep)
-            r->markItem();
+        if (keep && !r->markItem())
+            break;
         limnFace(r, *f);
     }
     if (keep)

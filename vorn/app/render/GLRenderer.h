@@ -5,6 +5,7 @@
 #include "vorn/app/render/GLBatchRecorder.h"
 #include "vorn/app/render/GLRun.h"
 
+#include <QElapsedTimer>
 #include <QOpenGLBuffer>
 #include <QPointer>
 
@@ -66,6 +67,17 @@ public:
     /// shaded, which tests and benchmarks compare against). The picture is the same.
     void setIndexedDrawing(bool on);
     bool drawsIndexed() const { return m_indexed; }
+    /// Bounds the time a recording of the scene spends before kept parts stop drawing items
+    /// (faces of a huge mesh appearing or of a net growing), in milliseconds; 0, the
+    /// default, draws every item. Past it, each part still draws `itemsPastBudget` items
+    /// (rounded up to 64), so that every part makes headway, and stops; the rest are drawn
+    /// by later recordings, which the host asks for while `isCaughtUp` is false.
+    void setRecordBudgetMs(double ms, std::size_t itemsPastBudget = 2048) {
+        m_recordBudgetNs = qint64(ms * 1e6);
+        m_itemsPastBudget = itemsPastBudget;
+    }
+    /// Whether the last recording drew every item of every part.
+    bool isCaughtUp() const { return m_caughtUp; }
     /// The scene's drawing changed: the next `drawScene` records it again.
     void invalidate() { m_valid = false; }
     /// How many times the scene has been recorded.
@@ -92,7 +104,7 @@ public:
 
     std::size_t beginPart(SceneObj& obj, int part, std::uint64_t stamp,
                           std::size_t items) override;
-    void markItem() override;
+    bool markItem() override;
     bool recoloursItems() const override;
     bool recolourItem(std::size_t item, const RGBAColor* colors, int corners) override;
     std::size_t restartPart() override;
@@ -193,6 +205,14 @@ private:
     std::pair<int, int> m_partDirtyBefore;
     /// Parts begun while another was open, drawn into it.
     int m_innerParts = 0;
+    /// The open part's first item drawn now, items drawn since, and whether it stopped.
+    std::size_t m_partFrom = 0;
+    std::size_t m_partDrawn = 0;
+    bool m_partStopped = false;
+    qint64 m_recordBudgetNs = 0;
+    std::size_t m_itemsPastBudget = 2048;
+    QElapsedTimer m_recordClock;
+    bool m_caughtUp = true;
     PartCounts m_partCounts;
     /// The shared buffer of small runs, its vertices and the draws of the last layout.
     QOpenGLBuffer m_sharedBuffer{QOpenGLBuffer::VertexBuffer};

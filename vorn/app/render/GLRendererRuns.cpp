@@ -7,6 +7,9 @@
 #include <QOpenGLContext>
 
 #include <algorithm>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -68,8 +71,12 @@ void GLRenderer::recordScene(SceneObj& root) {
     m_part = nullptr;
     m_innerParts = 0;
     m_inSelection = false;
+    m_caughtUp = true;
+    m_recordClock.start();
     m_inScene = true;
+    QElapsedTimer tmpClock; tmpClock.start();
     renderScene(root);
+    const qint64 tmpRender = tmpClock.nsecsElapsed();
     closeFrameRun();
     m_inScene = false;
     m_inSelection = false;
@@ -95,7 +102,9 @@ void GLRenderer::recordScene(SceneObj& root) {
     for (auto it = m_keptRuns.begin(); it != m_keptRuns.end();)
         it = it->second->seen ? std::next(it) : m_keptRuns.erase(it);
     ++m_recordCount;
+    const qint64 tmpBefore = tmpClock.nsecsElapsed();
     layoutRuns();
+    if (getenv("VORN_TMP_TRACE")) fprintf(stderr, "record: render %.1f ms, outline %.1f, layout %.1f ms, runs %zu app %d rec %d recol %d\n", tmpRender/1e6, (tmpBefore-tmpRender)/1e6, (tmpClock.nsecsElapsed()-tmpBefore)/1e6, m_runs.size(), m_partCounts.appended, m_partCounts.recorded, m_partCounts.recoloured);
 }
 
 void GLRenderer::dropKeptRuns() {
@@ -203,14 +212,26 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
         m_partVerticesBefore = 0;
     }
     m_partItems = items;
-    return keep ? run->items : 0;
+    m_partFrom = keep ? run->items : 0;
+    m_partDrawn = 0;
+    m_partStopped = false;
+    return m_partFrom;
 }
 
-void GLRenderer::markItem() {
+bool GLRenderer::markItem() {
     if (!m_part || m_innerParts > 0)
-        return;
+        return true;
+    // The clock is read every few items: reading it costs about as much as an item.
+    if (m_recordBudgetNs > 0 && m_partDrawn >= m_itemsPastBudget && m_partDrawn % 64 == 0 &&
+        m_recordClock.nsecsElapsed() >= m_recordBudgetNs) {
+        m_partStopped = true;
+        m_caughtUp = false;
+        return false;
+    }
     m_part->recorder.end();
     m_part->itemStarts.push_back(m_part->vertexCount());
+    ++m_partDrawn;
+    return true;
 }
 
 bool GLRenderer::recoloursItems() const {
@@ -246,6 +267,8 @@ std::size_t GLRenderer::restartPart() {
     m_part->recorder.takeStateFrom(m_state);
     m_partVerticesBefore = 0;
     m_partFresh = true;
+    m_partFrom = 0;
+    m_partDrawn = 0;
     return 0;
 }
 
@@ -258,7 +281,9 @@ void GLRenderer::endPart() {
         return;
     GLRun* run = m_part;
     run->recorder.end();
-    const bool grew = run->vertexCount() != m_partVerticesBefore || run->items != m_partItems;
+    // A part that stopped keeps the items it drew; the next recording draws the rest.
+    const std::size_t items = m_partStopped ? m_partFrom + m_partDrawn : m_partItems;
+    const bool grew = run->vertexCount() != m_partVerticesBefore || run->items != items;
     if (m_partFresh) {
         run->markAllDirty();
         ++m_partCounts.recorded;
@@ -270,7 +295,7 @@ void GLRenderer::endPart() {
     } else {
         ++m_partCounts.reused;
     }
-    run->items = m_partItems;
+    run->items = items;
     m_state.takeStateFrom(run->recorder);
     m_part = nullptr;
     m_active = nullptr;
