@@ -97,13 +97,14 @@ void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
     // them: a shared edge is drawn by the earlier face, and a face is only ever added
     // after the faces it shares edges with at that time.
     const std::size_t from = keep ? r->beginPart(*this, kEdgesPart, stamp, m_polys.size()) : 0;
-    r->beginLines();
     std::size_t index = 0;
     for (Poly* f : m_polys) {
         if (index++ < from)
             continue;
         if (keep && !r->markItem())
             break;
+        // Lines per face: a renderer that keeps items closes the primitive at each one.
+        r->beginLines();
         const int n = f->getVertexCount();
         for (int i = 0; i < n; ++i) {
             // A shared edge is drawn once, by the earlier of its two faces.
@@ -113,8 +114,8 @@ void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
             r->vertex(*f->getVertex(i));
             r->vertex(*f->getVertex(i + 1));
         }
+        r->end();
     }
-    r->end();
     if (keep)
         r->endPart();
     r->setFlag(RenderFlag::LineState, lineState);
@@ -168,6 +169,12 @@ void PolyMesh::renderSelf(Renderer* r) {
     // more than the mesh (twins, highlight, colourisers), and the rest are drawn.
     const bool keep = !r->isPicking() && keepsFaceDrawing();
     const std::uint64_t stamp = keep ? m_drawStamp.update(*this, faceDrawingInputs()) : 0;
+    if (keep) {
+        // Every face sets its own colour and normal: the part starts from fixed ones, so it
+        // is kept whatever was drawn before it (an earlier part that stopped part-way).
+        r->color(kEdgeColor);
+        r->normal(Sorvex::M3d(0, 0, 1));
+    }
     std::size_t from = keep ? r->beginPart(*this, kFacesPart, stamp, m_polys.size()) : 0;
     if (from > 0 && r->recoloursItems() && !recolourKeptFaces(r, from))
         from = r->restartPart();

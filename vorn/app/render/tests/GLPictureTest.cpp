@@ -328,6 +328,36 @@ TEST_F(KeptDrawing, GrowingNetAndItsSourceAsDrawnAfresh) {
     expectKeptMatchesFresh(camera, "source face removed");
 }
 
+TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    net->setRenderFaceEdges(true);
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    ASSERT_TRUE(net->isDone());
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    // Always past the budget: every part draws 64 more items per recording and stops.
+    m_kept.setRecordBudgetMs(1e-6, 64);
+    int recordings = 0;
+    int lastCovered = 0;
+    do {
+        m_kept.invalidate();
+        m_kept.beginFrame(camera, false);
+        m_kept.drawScene(m_root);
+        const int now = covered(m_gl.grab());
+        EXPECT_GE(now, lastCovered) << "recording " << recordings << " only adds faces";
+        lastCovered = now;
+        ++recordings;
+    } while (!m_kept.isCaughtUp() && recordings < 100);
+    // 1,280 faces in each of the source and the net, 64 a recording: every part makes
+    // headway in every recording, whatever the parts before it left undone.
+    EXPECT_EQ(1280 / 64, recordings);
+    m_kept.setRecordBudgetMs(0);
+    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
+    EXPECT_EQ(0, counts.recorded) << "what was drawn in steps is kept";
+}
+
 TEST_F(KeptDrawing, EdgeLinesOfAManualUnfolderAsDrawnAfresh) {
     PolyMesh* source = nullptr;
     Unfolder* net = unfoldSphere("ManualUnfolder", 2, &source);
