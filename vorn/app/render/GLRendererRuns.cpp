@@ -7,9 +7,6 @@
 #include <QOpenGLContext>
 
 #include <algorithm>
-#include <QElapsedTimer>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -74,9 +71,7 @@ void GLRenderer::recordScene(SceneObj& root) {
     m_caughtUp = true;
     m_recordClock.start();
     m_inScene = true;
-    QElapsedTimer tmpClock; tmpClock.start();
     renderScene(root);
-    const qint64 tmpRender = tmpClock.nsecsElapsed();
     closeFrameRun();
     m_inScene = false;
     m_inSelection = false;
@@ -102,9 +97,7 @@ void GLRenderer::recordScene(SceneObj& root) {
     for (auto it = m_keptRuns.begin(); it != m_keptRuns.end();)
         it = it->second->seen ? std::next(it) : m_keptRuns.erase(it);
     ++m_recordCount;
-    const qint64 tmpBefore = tmpClock.nsecsElapsed();
     layoutRuns();
-    if (getenv("VORN_TMP_TRACE")) fprintf(stderr, "record: render %.1f ms, outline %.1f, layout %.1f ms, runs %zu app %d rec %d recol %d\n", tmpRender/1e6, (tmpBefore-tmpRender)/1e6, (tmpClock.nsecsElapsed()-tmpBefore)/1e6, m_runs.size(), m_partCounts.appended, m_partCounts.recorded, m_partCounts.recoloured);
 }
 
 void GLRenderer::dropKeptRuns() {
