@@ -97,14 +97,13 @@ void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
     // them: a shared edge is drawn by the earlier face, and a face is only ever added
     // after the faces it shares edges with at that time.
     const std::size_t from = keep ? r->beginPart(*this, kEdgesPart, stamp, m_polys.size()) : 0;
+    r->beginLines();
     std::size_t index = 0;
     for (Poly* f : m_polys) {
         if (index++ < from)
             continue;
         if (keep && !r->markItem())
             break;
-        // Lines per face: a renderer that keeps items closes the primitive at each one.
-        r->beginLines();
         const int n = f->getVertexCount();
         for (int i = 0; i < n; ++i) {
             // A shared edge is drawn once, by the earlier of its two faces.
@@ -114,8 +113,8 @@ void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
             r->vertex(*f->getVertex(i));
             r->vertex(*f->getVertex(i + 1));
         }
-        r->end();
     }
+    r->end();
     if (keep)
         r->endPart();
     r->setFlag(RenderFlag::LineState, lineState);

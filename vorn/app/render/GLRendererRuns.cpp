@@ -221,7 +221,8 @@ bool GLRenderer::markItem() {
         m_caughtUp = false;
         return false;
     }
-    m_part->recorder.end();
+    // Lines drawn as one primitive over many items (a mesh's edges) go on after the mark.
+    m_part->recorder.flush();
     m_part->itemStarts.push_back(m_part->vertexCount());
     ++m_partDrawn;
     return true;
