@@ -105,8 +105,10 @@ public:
     /// Returns the first item to draw: 0 when nothing is kept, `items` when all are.
     virtual std::size_t beginPart(SceneObj& obj, int part, std::uint64_t stamp,
                                   std::size_t items);
-    /// Precedes each item drawn in a part.
-    virtual void markItem() {}
+    /// Precedes each item drawn in a part. False when the renderer takes no more items of
+    /// this drawing: the object then draws none of the rest and ends the part at once, and
+    /// the renderer asks for the rest in a later drawing (it keeps what was drawn).
+    virtual bool markItem() { return true; }
     /// Whether kept items of the open part take new colours through `recolourItem`.
     virtual bool recoloursItems() const { return false; }
     /// The current corner colours of kept item `item`, a convex polygon; false when the

@@ -102,6 +102,8 @@ void PolyMesh::renderFaceEdges(Renderer* r, bool keep, std::uint64_t stamp) {
     for (Poly* f : m_polys) {
         if (index++ < from)
             continue;
+        if (keep && !r->markItem())
+            break;
         const int n = f->getVertexCount();
         for (int i = 0; i < n; ++i) {
             // A shared edge is drawn once, by the earlier of its two faces.
@@ -166,6 +168,12 @@ void PolyMesh::renderSelf(Renderer* r) {
     // more than the mesh (twins, highlight, colourisers), and the rest are drawn.
     const bool keep = !r->isPicking() && keepsFaceDrawing();
     const std::uint64_t stamp = keep ? m_drawStamp.update(*this, faceDrawingInputs()) : 0;
+    if (keep) {
+        // Every face sets its own colour and normal: the part starts from fixed ones, so it
+        // is kept whatever was drawn before it (an earlier part that stopped part-way).
+        r->color(kEdgeColor);
+        r->normal(Sorvex::M3d(0, 0, 1));
+    }
     std::size_t from = keep ? r->beginPart(*this, kFacesPart, stamp, m_polys.size()) : 0;
     if (from > 0 && r->recoloursItems() && !recolourKeptFaces(r, from))
         from = r->restartPart();
@@ -173,8 +181,8 @@ void PolyMesh::renderSelf(Renderer* r) {
     for (Poly* f : m_polys) {
         if (index++ < from)
             continue;
-        if (keep)
-            r->markItem();
+        if (keep && !r->markItem())
+            break;
         limnFace(r, *f);
     }
     if (keep)

@@ -29,6 +29,10 @@ constexpr double kFlightMs = 1000.0;
 constexpr double kFrameMargin = 1.15;
 constexpr double kOrbitRadiansPerPixel = 0.01;
 constexpr qint64 kHoverMs = 100;
+// How long one recording of a changed scene may spend drawing what is new (faces of a huge
+// mesh appearing, a net growing): the rest follows in the next recordings, so a repaint
+// never holds the window for long.
+constexpr double kRecordBudgetMs = 25.0;
 
 CaptureService::CodecChooser& codecChooser() {
     static CaptureService::CodecChooser chooser;
@@ -51,6 +55,7 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_
     // Camera-only frames (orbit, zoom, spin, flights) redraw the kept vertex buffers; the
     // scene asks for a redraw whenever what it draws changes, which drops them.
     m_renderer.setBufferReuse(true);
+    m_renderer.setRecordBudgetMs(kRecordBudgetMs);
     setFocusPolicy(Qt::StrongFocus);
     // Hovering reports the point under the mouse to the object there.
     setMouseTracking(true);
@@ -97,6 +102,10 @@ void CVornView::paintGL() {
     if (m_renderer.getRecordCount() != recordsBefore) {
         m_recordMs = drawClock.elapsed();
         m_sinceRecord.start();
+        // What was left out of this recording is drawn by the next ones, asked for until
+        // everything is in (a growing net also asks on its own, a finished one does not).
+        if (!m_renderer.isCaughtUp())
+            QTimer::singleShot(0, this, [this] { requestRecord(1); });
     }
     M3d lo, hi;
     if (m_renderer.getSceneBounds(lo, hi))
@@ -289,11 +298,14 @@ void CVornView::setShadedBackground(bool on) {
 }
 
 void CVornView::onRedrawRequest() {
+    requestRecord(5); // record at most one fifth of the time
+}
+
+void CVornView::requestRecord(qint64 share) {
     if (m_rerecordTimer.isActive())
         return;
-    constexpr qint64 kRecordShare = 5; // record at most one fifth of the time
     const qint64 wait =
-        m_sinceRecord.isValid() ? kRecordShare * m_recordMs - m_sinceRecord.elapsed() : 0;
+        m_sinceRecord.isValid() ? share * m_recordMs - m_sinceRecord.elapsed() : 0;
     if (wait > 0) {
         m_rerecordTimer.start(int(wait));
         return;

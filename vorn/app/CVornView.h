@@ -141,6 +141,9 @@ private:
     /// Whether `target` lies below `obj`, comparing addresses only.
     static bool holds(const SceneObj& obj, const SceneObj* target);
     void aimAtScene();
+    /// Records the scene again once recording has taken at most one `share`-th of the time
+    /// since the last one.
+    void requestRecord(qint64 share);
     /// Frames the box with the view's margin and remembers it as what is framed.
     void frameBox(const Sorvex::M3d& lo, const Sorvex::M3d& hi);
 

@@ -1,7 +1,8 @@
 // Frame times of the OpenGL view on geodesic spheres of 20,480, 100,820 and 1,003,520
 // triangles:
 // the first frame (the scene recorded and uploaded), orbit frames (camera moved, buffers
-// reused) and, for comparison, the same drawing sent vertex by vertex in immediate mode.
+// reused; faces shaded once through the flat index, and every corner shaded) and, for
+// comparison, the same drawing sent vertex by vertex in immediate mode.
 #include "scene/SceneRoot.h"
 #include "vorn/app/render/GLRenderer.h"
 #include "vorn/app/bench/BenchGLContext.h"
@@ -58,7 +59,8 @@ void BM_FirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_FirstFrame)->Apply(SphereSizes);
 
-void BM_OrbitFrame(benchmark::State& state) {
+/// Orbit frames drawn with the flat index (`indexed`) or every corner shaded.
+void orbitFrames(benchmark::State& state, bool indexed) {
     BenchGLContext gl;
     if (!makeContext(gl, state))
         return;
@@ -66,6 +68,7 @@ void BM_OrbitFrame(benchmark::State& state) {
     Camera camera = SphereCamera(kWidth, kHeight);
     GLRenderer renderer;
     renderer.setBufferReuse(true);
+    renderer.setIndexedDrawing(indexed);
     renderer.beginFrame(camera, false);
     renderer.drawScene(root);
     const int recorded = renderer.getRecordCount();
@@ -79,7 +82,17 @@ void BM_OrbitFrame(benchmark::State& state) {
         state.SkipWithError("orbit frames recorded the scene again");
     countTriangles(state);
 }
+
+void BM_OrbitFrame(benchmark::State& state) {
+    orbitFrames(state, true);
+}
 BENCHMARK(BM_OrbitFrame)->Apply(SphereSizes);
+
+// The same frames with every corner of every face shaded, for comparison.
+void BM_OrbitFrameUnindexed(benchmark::State& state) {
+    orbitFrames(state, false);
+}
+BENCHMARK(BM_OrbitFrameUnindexed)->Apply(SphereSizes);
 
 void BM_ImmediateModeFrame(benchmark::State& state) {
     BenchGLContext gl;

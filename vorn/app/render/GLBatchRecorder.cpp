@@ -142,6 +142,15 @@ void GLBatchRecorder::end() {
     m_pending.clear();
 }
 
+void GLBatchRecorder::flush() {
+    if (!m_open)
+        return;
+    const Primitive primitive = m_primitive;
+    end();
+    m_primitive = primitive;
+    m_open = true;
+}
+
 bool GLBatchRecorder::sameLook(size_t first, size_t end) const {
     const Pending& a = m_pending[first];
     for (size_t i = first + 1; i < end; ++i)

@@ -80,6 +80,9 @@ public:
     void color(const RGBAColor& c);
     /// Ends the open primitive; an incomplete triangle or line is dropped, as OpenGL would.
     void end();
+    /// Records what the open primitive has so far and keeps it open, as if it were ended
+    /// and begun again with the same state (so that an item's vertices end where it does).
+    void flush();
 
     /// A tube from `a` to `b`, drawn as a line whose width follows `radius`.
     void tube(const Sorvex::M3d& a, const Sorvex::M3d& b, double radius);

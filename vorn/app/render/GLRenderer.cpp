@@ -123,6 +123,13 @@ void GLRenderer::setBufferReuse(bool on) {
             run->restart();
 }
 
+void GLRenderer::setIndexedDrawing(bool on) {
+    if (on == m_indexed)
+        return;
+    m_indexed = on;
+    m_valid = false;
+}
+
 void GLRenderer::followCurrentContext() {
     QOpenGLContext* context = QOpenGLContext::currentContext();
     if (m_bufferContext != context) {
@@ -210,6 +217,7 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     QOpenGLBuffer* bound = nullptr;
+    QOpenGLBuffer* boundIndices = nullptr;
     for (const Draw& draw : draws) {
         const GLBatch& batch = draw.batch;
         if (draw.buffer != bound) {
@@ -255,11 +263,28 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
                 width = float(std::clamp(2.0 * batch.tubeRadius / pixel, 1.0, 16.0));
             }
             glLineWidth(std::max(width, 1.0f));
-            glDrawArrays(GL_LINES, batch.first, batch.count);
+        }
+        const GLenum mode = batch.kind == GLBatch::Kind::Lines ? GL_LINES : GL_TRIANGLES;
+        // The flat index holds for a batch only while it is drawn flat; one recoloured to
+        // mixed corners is drawn from its vertices as they are.
+        if (draw.indices && batch.uniform && batch.count > 0) {
+            if (draw.indices != boundIndices) {
+                if (!draw.indices->bind()) {
+                    glDrawArrays(mode, batch.first, batch.count);
+                    continue;
+                }
+                boundIndices = draw.indices;
+            }
+            glDrawRangeElements(mode, GLuint(batch.first), GLuint(batch.first + batch.count - 1),
+                                batch.count, GL_UNSIGNED_INT,
+                                reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
         } else {
-            glDrawArrays(GL_TRIANGLES, batch.first, batch.count);
+            glDrawArrays(mode, batch.first, batch.count);
         }
     }
+    // Painting that follows (texts, the recording mark) may draw from client memory.
+    if (boundIndices)
+        boundIndices->release();
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);

@@ -5,6 +5,7 @@
 #include "vorn/app/render/GLBatchRecorder.h"
 #include "vorn/app/render/GLRun.h"
 
+#include <QElapsedTimer>
 #include <QOpenGLBuffer>
 #include <QPointer>
 
@@ -61,6 +62,22 @@ public:
     /// Keep the parts objects draw through `beginPart` between recordings (on by default;
     /// off: every recording draws everything afresh, which benchmarks compare against).
     void setKeepParts(bool on) { m_keepParts = on; }
+    /// Draw flat-shaded batches of runs with buffers of their own through a flat index
+    /// (see GLFlatIndex), shading each face about once (on by default; off: every corner is
+    /// shaded, which tests and benchmarks compare against). The picture is the same.
+    void setIndexedDrawing(bool on);
+    bool drawsIndexed() const { return m_indexed; }
+    /// Bounds the time a recording of the scene spends before kept parts stop drawing items
+    /// (faces of a huge mesh appearing or of a net growing), in milliseconds; 0, the
+    /// default, draws every item. Past it, each part still draws `itemsPastBudget` items
+    /// (rounded up to 64), so that every part makes headway, and stops; the rest are drawn
+    /// by later recordings, which the host asks for while `isCaughtUp` is false.
+    void setRecordBudgetMs(double ms, std::size_t itemsPastBudget = 2048) {
+        m_recordBudgetNs = qint64(ms * 1e6);
+        m_itemsPastBudget = itemsPastBudget;
+    }
+    /// Whether the last recording drew every item of every part.
+    bool isCaughtUp() const { return m_caughtUp; }
     /// The scene's drawing changed: the next `drawScene` records it again.
     void invalidate() { m_valid = false; }
     /// How many times the scene has been recorded.
@@ -87,7 +104,7 @@ public:
 
     std::size_t beginPart(SceneObj& obj, int part, std::uint64_t stamp,
                           std::size_t items) override;
-    void markItem() override;
+    bool markItem() override;
     bool recoloursItems() const override;
     bool recolourItem(std::size_t item, const RGBAColor* colors, int corners) override;
     std::size_t restartPart() override;
@@ -122,6 +139,8 @@ private:
     struct Draw {
         QOpenGLBuffer* buffer = nullptr;
         GLBatch batch;
+        /// The flat index of the batch's vertices, or null to draw them as they are.
+        QOpenGLBuffer* indices = nullptr;
     };
 
     void begin(GLBatchRecorder::Primitive primitive, bool lit);
@@ -186,6 +205,14 @@ private:
     std::pair<int, int> m_partDirtyBefore;
     /// Parts begun while another was open, drawn into it.
     int m_innerParts = 0;
+    /// The open part's first item drawn now, items drawn since, and whether it stopped.
+    std::size_t m_partFrom = 0;
+    std::size_t m_partDrawn = 0;
+    bool m_partStopped = false;
+    qint64 m_recordBudgetNs = 0;
+    std::size_t m_itemsPastBudget = 2048;
+    QElapsedTimer m_recordClock;
+    bool m_caughtUp = true;
     PartCounts m_partCounts;
     /// The shared buffer of small runs, its vertices and the draws of the last layout.
     QOpenGLBuffer m_sharedBuffer{QOpenGLBuffer::VertexBuffer};
@@ -200,6 +227,7 @@ private:
     const SceneObj* m_recordedRoot = nullptr;
     bool m_reuse = false;
     bool m_keepParts = true;
+    bool m_indexed = true;
     bool m_valid = false;
     int m_recordCount = 0;
     RGBAColor m_color;

@@ -68,6 +68,8 @@ void GLRenderer::recordScene(SceneObj& root) {
     m_part = nullptr;
     m_innerParts = 0;
     m_inSelection = false;
+    m_caughtUp = true;
+    m_recordClock.start();
     m_inScene = true;
     renderScene(root);
     closeFrameRun();
@@ -117,10 +119,10 @@ void GLRenderer::layoutRuns() {
     for (GLRun* run : m_runs) {
         const auto& batches = run->recorder.getBatches();
         if (run->hasOwnBuffer()) {
-            if (!run->uploadOwn())
+            if (!run->uploadOwn(m_indexed))
                 continue;
             for (const GLBatch& batch : batches)
-                m_draws.push_back({&run->ownBuffer(), batch});
+                m_draws.push_back({&run->ownBuffer(), batch, run->ownIndexBuffer()});
             continue;
         }
         if (run->ownBuffer().isCreated())
@@ -131,7 +133,7 @@ void GLRenderer::layoutRuns() {
         const int offset = int(m_sharedVertices.size());
         const auto& vertices = run->recorder.getVertices();
         m_sharedVertices.insert(m_sharedVertices.end(), vertices.begin(), vertices.end());
-        run->dirtyFirst = run->dirtyEnd = 0;
+        run->clearDirty();
         for (GLBatch batch : batches) {
             batch.first += offset;
             if (!m_draws.empty() && m_draws.back().buffer == &m_sharedBuffer &&
@@ -203,14 +205,27 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
         m_partVerticesBefore = 0;
     }
     m_partItems = items;
-    return keep ? run->items : 0;
+    m_partFrom = keep ? run->items : 0;
+    m_partDrawn = 0;
+    m_partStopped = false;
+    return m_partFrom;
 }
 
-void GLRenderer::markItem() {
+bool GLRenderer::markItem() {
     if (!m_part || m_innerParts > 0)
-        return;
-    m_part->recorder.end();
+        return true;
+    // The clock is read every few items: reading it costs about as much as an item.
+    if (m_recordBudgetNs > 0 && m_partDrawn >= m_itemsPastBudget && m_partDrawn % 64 == 0 &&
+        m_recordClock.nsecsElapsed() >= m_recordBudgetNs) {
+        m_partStopped = true;
+        m_caughtUp = false;
+        return false;
+    }
+    // Lines drawn as one primitive over many items (a mesh's edges) go on after the mark.
+    m_part->recorder.flush();
     m_part->itemStarts.push_back(m_part->vertexCount());
+    ++m_partDrawn;
+    return true;
 }
 
 bool GLRenderer::recoloursItems() const {
@@ -246,6 +261,8 @@ std::size_t GLRenderer::restartPart() {
     m_part->recorder.takeStateFrom(m_state);
     m_partVerticesBefore = 0;
     m_partFresh = true;
+    m_partFrom = 0;
+    m_partDrawn = 0;
     return 0;
 }
 
@@ -258,7 +275,9 @@ void GLRenderer::endPart() {
         return;
     GLRun* run = m_part;
     run->recorder.end();
-    const bool grew = run->vertexCount() != m_partVerticesBefore || run->items != m_partItems;
+    // A part that stopped keeps the items it drew; the next recording draws the rest.
+    const std::size_t items = m_partStopped ? m_partFrom + m_partDrawn : m_partItems;
+    const bool grew = run->vertexCount() != m_partVerticesBefore || run->items != items;
     if (m_partFresh) {
         run->markAllDirty();
         ++m_partCounts.recorded;
@@ -270,7 +289,7 @@ void GLRenderer::endPart() {
     } else {
         ++m_partCounts.reused;
     }
-    run->items = m_partItems;
+    run->items = items;
     m_state.takeStateFrom(run->recorder);
     m_part = nullptr;
     m_active = nullptr;

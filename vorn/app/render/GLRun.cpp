@@ -15,11 +15,22 @@ bool GLRunKey::operator==(const GLRunKey& o) const {
     return true;
 }
 
+namespace {
+
+/// Spans of changed vertices closer than this are copied as one: a copy call costs about
+/// as much as copying a few hundred vertices.
+constexpr int kSpanGap = 256;
+
+} // namespace
+
 void GLRun::restart() {
     recorder.clear();
     items = 0;
     itemStarts.clear();
-    dirtyFirst = dirtyEnd = 0;
+    clearDirty();
+    m_flatIndex.clear();
+    m_indicesUploaded = 0;
+    m_indexReady = false;
 }
 
 void GLRun::markDirty(int first, int end) {
@@ -28,10 +39,44 @@ void GLRun::markDirty(int first, int end) {
     if (!isDirty()) {
         dirtyFirst = first;
         dirtyEnd = end;
-        return;
+    } else {
+        dirtyFirst = std::min(dirtyFirst, first);
+        dirtyEnd = std::max(dirtyEnd, end);
     }
-    dirtyFirst = std::min(dirtyFirst, first);
-    dirtyEnd = std::max(dirtyEnd, end);
+    // Recolouring walks the items in order and appending adds at the end, so a new span
+    // mostly extends the last one or follows it.
+    if (!m_dirtySpans.empty()) {
+        std::pair<int, int>& last = m_dirtySpans.back();
+        if (first >= last.first && first <= last.second + kSpanGap) {
+            last.second = std::max(last.second, end);
+            return;
+        }
+        if (first < last.first)
+            m_spansSorted = false;
+    }
+    m_dirtySpans.emplace_back(first, end);
+}
+
+const std::vector<std::pair<int, int>>& GLRun::dirtySpans() {
+    if (m_spansSorted)
+        return m_dirtySpans;
+    std::sort(m_dirtySpans.begin(), m_dirtySpans.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& span : m_dirtySpans) {
+        if (!merged.empty() && span.first <= merged.back().second + kSpanGap)
+            merged.back().second = std::max(merged.back().second, span.second);
+        else
+            merged.push_back(span);
+    }
+    m_dirtySpans.swap(merged);
+    m_spansSorted = true;
+    return m_dirtySpans;
+}
+
+void GLRun::clearDirty() {
+    dirtyFirst = dirtyEnd = 0;
+    m_dirtySpans.clear();
+    m_spansSorted = true;
 }
 
 bool GLRun::recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* colors,
@@ -60,7 +105,7 @@ bool GLRun::recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* c
     return true;
 }
 
-bool GLRun::uploadOwn() {
+bool GLRun::uploadOwn(bool indexed) {
     const int n = vertexCount();
     if (!m_buffer.isCreated()) {
         if (!m_buffer.create())
@@ -70,28 +115,68 @@ bool GLRun::uploadOwn() {
         m_uploaded = 0;
     }
     const qint64 bytes = qint64(n) * qint64(sizeof(GLVertex));
+    const GLVertex* vertices = recorder.getVertices().data();
+    auto copy = [&](int first, int end) {
+        end = std::min(end, n);
+        if (end > first)
+            m_buffer.write(int(first * sizeof(GLVertex)), vertices + first,
+                           int((end - first) * sizeof(GLVertex)));
+    };
     m_buffer.bind();
-    int first = dirtyFirst;
-    int end = dirtyEnd;
     if (bytes > m_bufferBytes) {
         // Room to grow, so that a growing net appends into the same storage for a while.
         m_bufferBytes = bytes + bytes / 2;
         m_buffer.allocate(int(m_bufferBytes));
-        first = 0;
-        end = n;
+        copy(0, n);
+    } else {
+        for (const auto& [first, end] : dirtySpans())
+            copy(first, end);
     }
-    end = std::min(end, n);
-    if (end > first)
-        m_buffer.write(int(first * sizeof(GLVertex)), recorder.getVertices().data() + first,
-                       int((end - first) * sizeof(GLVertex)));
     m_buffer.release();
     m_uploaded = n;
-    dirtyFirst = dirtyEnd = 0;
+    clearDirty();
+    m_indexReady = indexed && uploadIndices();
     return true;
+}
+
+bool GLRun::uploadIndices() {
+    m_flatIndex.extend(recorder.getVertices(), recorder.getBatches());
+    if (!m_indexBuffer.isCreated()) {
+        if (!m_indexBuffer.create())
+            return false;
+        m_indexBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
+        m_indexBytes = 0;
+        m_indicesUploaded = 0;
+    }
+    const int n = m_flatIndex.indexedCount();
+    const qint64 bytes = qint64(n) * qint64(sizeof(std::uint32_t));
+    const std::uint32_t* indices = m_flatIndex.indices().data();
+    m_indexBuffer.bind();
+    if (bytes > m_indexBytes) {
+        m_indexBytes = bytes + bytes / 2;
+        m_indexBuffer.allocate(int(m_indexBytes));
+        m_indicesUploaded = 0;
+    }
+    // Indices only ever change at the end: what was appended since the last upload.
+    if (n > m_indicesUploaded)
+        m_indexBuffer.write(int(m_indicesUploaded * sizeof(std::uint32_t)),
+                            indices + m_indicesUploaded,
+                            int((n - m_indicesUploaded) * sizeof(std::uint32_t)));
+    m_indexBuffer.release();
+    m_indicesUploaded = n;
+    return true;
+}
+
+QOpenGLBuffer* GLRun::ownIndexBuffer() {
+    return m_indexReady ? &m_indexBuffer : nullptr;
 }
 
 void GLRun::releaseOwnBuffer() {
     m_buffer.destroy();
     m_bufferBytes = 0;
     m_uploaded = 0;
+    m_indexBuffer.destroy();
+    m_indexBytes = 0;
+    m_indicesUploaded = 0;
+    m_indexReady = false;
 }

@@ -2,12 +2,14 @@
 
 #include "scene/Renderer.h"
 #include "vorn/app/render/GLBatchRecorder.h"
+#include "vorn/app/render/GLFlatIndex.h"
 
 #include <QOpenGLBuffer>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class SceneObj;
@@ -58,23 +60,43 @@ public:
     /// was not drawn as one such polygon.
     bool recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* colors, int corners);
 
-    /// Vertices changed since the last upload: [dirtyFirst, vertexCount()) at most, and all
-    /// of them after `restart`.
+    /// Vertices changed since the last upload, bounded by [dirtyFirst, dirtyEnd), and all
+    /// of them after `restart`. Only the spans marked are copied: recolouring faces all over
+    /// a huge mesh copies those faces, not everything between them.
     int dirtyFirst = 0;
     int dirtyEnd = 0;
     void markDirty(int first, int end);
     void markAllDirty() { markDirty(0, vertexCount()); }
     bool isDirty() const { return dirtyEnd > dirtyFirst; }
+    /// The spans to copy, in order, apart and within [dirtyFirst, dirtyEnd): spans closer
+    /// together than a few hundred vertices are copied as one.
+    const std::vector<std::pair<int, int>>& dirtySpans();
+    /// Forgets what is to be copied (copied elsewhere).
+    void clearDirty();
 
     /// Copies what changed into the run's own vertex buffer (current context), growing its
-    /// storage with room to spare when it no longer fits.
-    bool uploadOwn();
+    /// storage with room to spare when it no longer fits. With `indexed`, also brings the
+    /// run's flat index (see GLFlatIndex) up to date in its own index buffer.
+    bool uploadOwn(bool indexed);
     QOpenGLBuffer& ownBuffer() { return m_buffer; }
+    /// The index buffer of the last `uploadOwn(true)`, or null.
+    QOpenGLBuffer* ownIndexBuffer();
+    const GLFlatIndex& flatIndex() const { return m_flatIndex; }
     void releaseOwnBuffer();
 
 private:
+    bool uploadIndices();
+
     QOpenGLBuffer m_buffer{QOpenGLBuffer::VertexBuffer};
     qint64 m_bufferBytes = 0;
     /// Vertices the buffer holds, valid or not: a run that shrank uploads again.
     int m_uploaded = 0;
+    std::vector<std::pair<int, int>> m_dirtySpans;
+    bool m_spansSorted = true;
+    GLFlatIndex m_flatIndex;
+    QOpenGLBuffer m_indexBuffer{QOpenGLBuffer::IndexBuffer};
+    qint64 m_indexBytes = 0;
+    /// Indices the index buffer holds valid.
+    int m_indicesUploaded = 0;
+    bool m_indexReady = false;
 };

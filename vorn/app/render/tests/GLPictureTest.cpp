@@ -167,6 +167,48 @@ TEST_F(GLPicture, OpenMeshesShowBothSides) {
     expectSamePicture(cameraAt(M3d(0.4, -3, 0.8), M3d(0, 0, 0)), "net-like, below");
 }
 
+TEST_F(GLPicture, FacesShadedOnceThroughTheFlatIndexLookTheSame) {
+    // Large enough for a vertex buffer of its own, which is drawn through a flat index.
+    PolyMesh& sphere = addSphere(42);
+    const Camera outside = cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0));
+    const Camera inside = cameraAt(M3d(0.1, 0.05, 0.2), M3d(1, 0, 0));
+    auto expectSameAsUnindexed = [&](const Camera& camera, const char* what) {
+        GLRenderer indexed;
+        indexed.beginFrame(camera, false);
+        indexed.drawScene(m_root);
+        const QImage actual = m_gl.grab();
+        GLRenderer unindexed;
+        unindexed.setIndexedDrawing(false);
+        unindexed.beginFrame(camera, false);
+        unindexed.drawScene(m_root);
+        const QImage expected = m_gl.grab();
+        ASSERT_GT(covered(expected), kSize * kSize / 20) << what << ": the scene is in view";
+        const FrameDifference d = compare(expected, actual, 0);
+        EXPECT_EQ(0, d.pixels) << what << ": largest channel difference " << d.largest;
+    };
+    expectSameAsUnindexed(outside, "outside");
+    expectSameAsUnindexed(inside, "inside");
+    // See-through faces blend in drawing order, which the index keeps.
+    sphere.setColor(RGBAColor{0.3, 0.6, 0.9, 0.5});
+    expectSameAsUnindexed(outside, "see-through");
+    // An open net-like mesh with its edges, from both sides.
+    std::vector<Poly*> top;
+    for (Poly* f : sphere.getPolys())
+        if (f->getCenter().y() > 0.3)
+            top.push_back(f);
+    for (Poly* f : top)
+        sphere.remPolyClean(f);
+    sphere.setColor(RGBAColor{0.8, 0.3, 0.3, 1.0});
+    sphere.setRenderBackFaces(true);
+    sphere.setRenderFaceEdges(true);
+    expectSameAsUnindexed(cameraAt(M3d(0.4, 3, 0.8), M3d(0, 0, 0)), "net-like, above");
+    expectSameAsUnindexed(cameraAt(M3d(0.4, -3, 0.8), M3d(0, 0, 0)), "net-like, below");
+    Sorvex::M4x4 mirror;
+    mirror.set(0, 0, -1);
+    sphere.setTransform(mirror);
+    expectSameAsUnindexed(cameraAt(M3d(0.4, 3, 0.8), M3d(0, 0, 0)), "mirrored");
+}
+
 /// The view's renderer keeps parts of objects between frames and appends to or recolours
 /// them; after every kind of change its picture must be the one a fresh recording of the
 /// whole scene gives, pixel for pixel.
@@ -284,6 +326,36 @@ TEST_F(KeptDrawing, GrowingNetAndItsSourceAsDrawnAfresh) {
     source->onChanged(true);
     ASSERT_EQ(faces - 1, source->getPolyCount());
     expectKeptMatchesFresh(camera, "source face removed");
+}
+
+TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    net->setRenderFaceEdges(true);
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    ASSERT_TRUE(net->isDone());
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    // Always past the budget: every part draws 64 more items per recording and stops.
+    m_kept.setRecordBudgetMs(1e-6, 64);
+    int recordings = 0;
+    int lastCovered = 0;
+    do {
+        m_kept.invalidate();
+        m_kept.beginFrame(camera, false);
+        m_kept.drawScene(m_root);
+        const int now = covered(m_gl.grab());
+        EXPECT_GE(now, lastCovered) << "recording " << recordings << " only adds faces";
+        lastCovered = now;
+        ++recordings;
+    } while (!m_kept.isCaughtUp() && recordings < 100);
+    // 1,280 faces in each of the source and the net, 64 a recording: every part makes
+    // headway in every recording, whatever the parts before it left undone.
+    EXPECT_EQ(1280 / 64, recordings);
+    m_kept.setRecordBudgetMs(0);
+    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
+    EXPECT_EQ(0, counts.recorded) << "what was drawn in steps is kept";
 }
 
 TEST_F(KeptDrawing, EdgeLinesOfAManualUnfolderAsDrawnAfresh) {
