@@ -275,10 +275,11 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
                 }
                 boundIndices = draw.indices;
             }
-            glDrawRangeElements(mode, GLuint(batch.first), GLuint(batch.first + batch.count - 1),
-                                batch.count, GL_UNSIGNED_INT,
-                                reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
-        } else {
+            if (!cull || !drawVisibleSpans(draw, mode, true))
+                glDrawRangeElements(
+                    mode, GLuint(batch.first), GLuint(batch.first + batch.count - 1), batch.count,
+                    GL_UNSIGNED_INT, reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
+        } else if (!cull || !drawVisibleSpans(draw, mode, false)) {
             glDrawArrays(mode, batch.first, batch.count);
         }
     }
@@ -296,6 +297,51 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     glFrontFace(GL_CCW);
     glEnable(GL_BLEND);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+}
+
+bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed) {
+    if (!draw.clusters)
+        return false;
+    using MultiDrawArrays = void(QOPENGLF_APIENTRYP)(GLenum, const GLint*, const GLsizei*, GLsizei);
+    using MultiDrawElements =
+        void(QOPENGLF_APIENTRYP)(GLenum, const GLsizei*, GLenum, const void* const*, GLsizei);
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    const auto multiDrawArrays =
+        reinterpret_cast<MultiDrawArrays>(context->getProcAddress("glMultiDrawArrays"));
+    const auto multiDrawElements =
+        reinterpret_cast<MultiDrawElements>(context->getProcAddress("glMultiDrawElements"));
+    if (!multiDrawArrays || !multiDrawElements)
+        return false;
+    GLFaceClusters::Eye eye;
+    if (m_camera.isOrthographic()) {
+        // Every face is seen along the view direction.
+        M3d towards = m_camera.getViewDirection() * -1.0;
+        towards.normalize();
+        eye.parallel = true;
+        for (int i = 0; i < 3; ++i)
+            eye.at[i] = towards[i];
+    } else {
+        for (int i = 0; i < 3; ++i)
+            eye.at[i] = m_camera.getEye()[i];
+    }
+    const GLBatch& batch = draw.batch;
+    m_spanFirsts.clear();
+    m_spanCounts.clear();
+    if (!draw.clusters->visibleSpans(batch.first, batch.count, eye, batch.mirrored, m_spanFirsts,
+                                     m_spanCounts))
+        return false;
+    const auto spans = GLsizei(m_spanFirsts.size());
+    if (spans == 0)
+        return true; // every face turns its back to the eye
+    if (!indexed) {
+        multiDrawArrays(mode, m_spanFirsts.data(), m_spanCounts.data(), spans);
+        return true;
+    }
+    m_spanOffsets.clear();
+    for (const int first : m_spanFirsts)
+        m_spanOffsets.push_back(reinterpret_cast<const void*>(std::size_t(first) * sizeof(GLuint)));
+    multiDrawElements(mode, m_spanCounts.data(), GL_UNSIGNED_INT, m_spanOffsets.data(), spans);
+    return true;
 }
 
 void GLRenderer::projectTexts() {

@@ -141,6 +141,9 @@ private:
         GLBatch batch;
         /// The flat index of the batch's vertices, or null to draw them as they are.
         QOpenGLBuffer* indices = nullptr;
+        /// Clusters of the buffer's closed surfaces, whose hidden ones are left out while
+        /// back sides are culled; null to draw every face.
+        const GLFaceClusters* clusters = nullptr;
     };
 
     void begin(GLBatchRecorder::Primitive primitive, bool lit);
@@ -161,6 +164,9 @@ private:
     /// Copies the drawWith recording into the vertex buffer of the current context.
     void upload();
     void drawList(const std::vector<Draw>& draws);
+    /// Draws `batch` in the stretches that its hidden clusters leave (see GLFaceClusters),
+    /// through `indices` when not null; false when it is to be drawn whole.
+    bool drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed);
     /// Whether the back sides of a closed batch's faces may be skipped: only when the eye is
     /// outside the batch's box, as the inside of a closed mesh shows only back sides.
     bool mayCull(const GLBatch& batch) const;
@@ -219,6 +225,10 @@ private:
     qint64 m_sharedBytes = 0;
     std::vector<GLVertex> m_sharedVertices;
     std::vector<Draw> m_draws;
+    /// The stretches of a batch drawn by drawVisibleSpans, reused from draw to draw.
+    std::vector<int> m_spanFirsts;
+    std::vector<int> m_spanCounts;
+    std::vector<const void*> m_spanOffsets;
     QOpenGLBuffer m_buffer{QOpenGLBuffer::VertexBuffer};
     QPointer<QOpenGLContext> m_bufferContext;
     int m_uploadedVertices = 0;

@@ -122,7 +122,8 @@ void GLRenderer::layoutRuns() {
             if (!run->uploadOwn(m_indexed))
                 continue;
             for (const GLBatch& batch : batches)
-                m_draws.push_back({&run->ownBuffer(), batch, run->ownIndexBuffer()});
+                m_draws.push_back(
+                    {&run->ownBuffer(), batch, run->ownIndexBuffer(), &run->faceClusters()});
             continue;
         }
         if (run->ownBuffer().isCreated())

@@ -29,6 +29,7 @@ void GLRun::restart() {
     itemStarts.clear();
     clearDirty();
     m_flatIndex.clear();
+    m_faceClusters.clear();
     m_indicesUploaded = 0;
     m_indexReady = false;
 }
@@ -135,6 +136,8 @@ bool GLRun::uploadOwn(bool indexed) {
     m_buffer.release();
     m_uploaded = n;
     clearDirty();
+    // Recolouring moves no corner: only what was appended needs clusters.
+    m_faceClusters.extend(recorder.getVertices(), recorder.getBatches());
     m_indexReady = indexed && uploadIndices();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "scene/Renderer.h"
 #include "vorn/app/render/GLBatchRecorder.h"
+#include "vorn/app/render/GLFaceClusters.h"
 #include "vorn/app/render/GLFlatIndex.h"
 
 #include <QOpenGLBuffer>
@@ -75,13 +76,15 @@ public:
     void clearDirty();
 
     /// Copies what changed into the run's own vertex buffer (current context), growing its
-    /// storage with room to spare when it no longer fits. With `indexed`, also brings the
+    /// storage with room to spare when it no longer fits, and brings the clusters of its
+    /// closed surfaces (see GLFaceClusters) up to date. With `indexed`, also brings the
     /// run's flat index (see GLFlatIndex) up to date in its own index buffer.
     bool uploadOwn(bool indexed);
     QOpenGLBuffer& ownBuffer() { return m_buffer; }
     /// The index buffer of the last `uploadOwn(true)`, or null.
     QOpenGLBuffer* ownIndexBuffer();
     const GLFlatIndex& flatIndex() const { return m_flatIndex; }
+    const GLFaceClusters& faceClusters() const { return m_faceClusters; }
     void releaseOwnBuffer();
 
 private:
@@ -94,6 +97,7 @@ private:
     std::vector<std::pair<int, int>> m_dirtySpans;
     bool m_spansSorted = true;
     GLFlatIndex m_flatIndex;
+    GLFaceClusters m_faceClusters;
     QOpenGLBuffer m_indexBuffer{QOpenGLBuffer::IndexBuffer};
     qint64 m_indexBytes = 0;
     /// Indices the index buffer holds valid.

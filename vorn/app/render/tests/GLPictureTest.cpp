@@ -209,6 +209,26 @@ TEST_F(GLPicture, FacesShadedOnceThroughTheFlatIndexLookTheSame) {
     expectSameAsUnindexed(cameraAt(M3d(0.4, 3, 0.8), M3d(0, 0, 0)), "mirrored");
 }
 
+TEST_F(GLPicture, BackTurnedClustersOfABigClosedMeshAreLeftOutUnseen) {
+    // Large enough for a buffer of its own, whose closed surfaces are drawn without the
+    // clusters that turn their backs to the eye; immediate mode draws every face.
+    PolyMesh& sphere = addSphere(42);
+    expectSamePicture(cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0)), "big, outside");
+    // Close over the surface, where the eye sees few faces and most clusters edge-on.
+    expectSamePicture(cameraAt(M3d(0.2, 1.15, 0.1), M3d(-0.4, 0, 0.5)), "big, close");
+    Camera parallel = cameraAt(M3d(-2.5, -1.2, 1.8), M3d(0, 0, 0));
+    parallel.setOrthographic(true);
+    parallel.setVisibleHeight(2.6);
+    expectSamePicture(parallel, "big, parallel");
+    // Mirrored: the geodesic sphere is its own mirror image.
+    const Camera outside = cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0));
+    const QImage unmirrored = immediate(outside);
+    Sorvex::M4x4 mirror;
+    mirror.set(0, 0, -1);
+    sphere.setTransform(mirror);
+    expectPicture(unmirrored, outside, "big, mirrored");
+}
+
 /// The view's renderer keeps parts of objects between frames and appends to or recolours
 /// them; after every kind of change its picture must be the one a fresh recording of the
 /// whole scene gives, pixel for pixel.

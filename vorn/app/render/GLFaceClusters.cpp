@@ -1,0 +1,163 @@
+#include "vorn/app/render/GLFaceClusters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+/// How far past edge-on (as the cosine of the angle between face normal and eye, about a
+/// degree) every face of a cluster must be turned away before the cluster is left out:
+/// what OpenGL decides for faces seen almost edge-on is left to it.
+constexpr double kMargin = 0.02;
+
+struct Vec {
+    double x, y, z;
+    Vec operator-(const Vec& o) const { return {x - o.x, y - o.y, z - o.z}; }
+    Vec operator+(const Vec& o) const { return {x + o.x, y + o.y, z + o.z}; }
+    Vec operator*(double s) const { return {x * s, y * s, z * s}; }
+    double dot(const Vec& o) const { return x * o.x + y * o.y + z * o.z; }
+    Vec cross(const Vec& o) const { return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x}; }
+    double length() const { return std::sqrt(dot(*this)); }
+};
+
+Vec at(const GLVertex& v) {
+    return {v.position[0], v.position[1], v.position[2]};
+}
+
+} // namespace
+
+void GLFaceClusters::clear() {
+    m_clusters.clear();
+    m_extended = 0;
+}
+
+void GLFaceClusters::extend(const std::vector<GLVertex>& vertices,
+                            const std::vector<GLBatch>& batches) {
+    int from = m_extended;
+    const int end = int(vertices.size());
+    if (end <= from)
+        return;
+    // The last cluster may have been cut short by the end of what was recorded: its batch
+    // may have grown since, so it is made again.
+    if (!m_clusters.empty() && m_clusters.back().count < 3 * kTriangles) {
+        from = std::min(from, m_clusters.back().first);
+        m_clusters.pop_back();
+    }
+    for (const GLBatch& batch : batches)
+        if (batch.first + batch.count > from && batch.kind == GLBatch::Kind::Triangles &&
+            batch.closedSurface)
+            clusterBatch(vertices, batch, from);
+    m_extended = end;
+}
+
+void GLFaceClusters::clusterBatch(const std::vector<GLVertex>& vertices, const GLBatch& batch,
+                                  int from) {
+    constexpr int kSpan = 3 * kTriangles;
+    // Clusters start every kSpan vertices from the batch's first.
+    int first = batch.first + std::max(0, from - batch.first) / kSpan * kSpan;
+    const int end = batch.first + batch.count;
+    for (; first < end; first += kSpan) {
+        Cluster cluster;
+        cluster.first = first;
+        cluster.count = std::min(kSpan, end - first);
+        Vec lo = at(vertices[std::size_t(first)]);
+        Vec hi = lo;
+        for (int k = first; k < first + cluster.count; ++k) {
+            const Vec p = at(vertices[std::size_t(k)]);
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+        }
+        const Vec centre = (lo + hi) * 0.5;
+        double radius = 0.0;
+        for (int k = first; k < first + cluster.count; ++k)
+            radius = std::max(radius, (at(vertices[std::size_t(k)]) - centre).length());
+        // Face normals by winding; a face without one (no area) can turn either way.
+        bool cullable = true;
+        Vec sum{0, 0, 0};
+        thread_local std::vector<Vec> normals;
+        normals.clear();
+        for (int k = first; k + 2 < first + cluster.count; k += 3) {
+            const Vec a = at(vertices[std::size_t(k)]);
+            const Vec n = (at(vertices[std::size_t(k + 1)]) - a).cross(at(vertices[std::size_t(k + 2)]) - a);
+            const double length = n.length();
+            if (!(length > 0.0)) {
+                cullable = false;
+                break;
+            }
+            normals.push_back(n * (1.0 / length));
+            sum = sum + normals.back();
+        }
+        const double sumLength = sum.length();
+        if (cullable && sumLength > 1e-9 * double(normals.size())) {
+            const Vec axis = sum * (1.0 / sumLength);
+            double cosAngle = 1.0;
+            for (const Vec& n : normals)
+                cosAngle = std::min(cosAngle, n.dot(axis));
+            if (cosAngle > 0.0) {
+                // Stored as floats: widened a little so that rounding never narrows them.
+                cosAngle = std::max(0.0, cosAngle - 1e-6);
+                cluster.cosAngle = float(cosAngle);
+                cluster.sinAngle = float(std::sqrt(1.0 - cosAngle * cosAngle) + 1e-6);
+                cluster.axis[0] = float(axis.x);
+                cluster.axis[1] = float(axis.y);
+                cluster.axis[2] = float(axis.z);
+            }
+        }
+        cluster.centre[0] = float(centre.x);
+        cluster.centre[1] = float(centre.y);
+        cluster.centre[2] = float(centre.z);
+        cluster.radius = float(radius * (1.0 + 1e-5) + 1e-6);
+        m_clusters.push_back(cluster);
+    }
+}
+
+bool GLFaceClusters::hidden(const Cluster& cluster, const Eye& eye, bool mirrored) {
+    if (cluster.cosAngle < -1.0f)
+        return false;
+    const double sign = mirrored ? -1.0 : 1.0;
+    const Vec axis{sign * cluster.axis[0], sign * cluster.axis[1], sign * cluster.axis[2]};
+    // For a face of normal n and a corner q: n·(eye − q) ≤ n·(eye − centre) + radius, and
+    // n lies within the cone's angle of its axis: every face is seen from behind when the
+    // angle between the axis and the eye is wider than a right angle plus the cone's.
+    Vec toEye{eye.at[0], eye.at[1], eye.at[2]};
+    double reach = 0.0; // radius over distance
+    if (!eye.parallel) {
+        toEye = toEye - Vec{cluster.centre[0], cluster.centre[1], cluster.centre[2]};
+        const double distance = toEye.length();
+        if (!(distance > cluster.radius))
+            return false;
+        toEye = toEye * (1.0 / distance);
+        reach = cluster.radius / distance;
+    }
+    const double cosEye = axis.dot(toEye);
+    if (cosEye >= cluster.cosAngle)
+        return false;
+    const double sinEye = std::sqrt(std::max(0.0, 1.0 - cosEye * cosEye));
+    // cos(eye angle − cone angle): the largest cosine between a face normal and the eye.
+    const double nearest = cosEye * cluster.cosAngle + sinEye * cluster.sinAngle;
+    return nearest < -reach - kMargin;
+}
+
+bool GLFaceClusters::visibleSpans(int first, int count, const Eye& eye, bool mirrored,
+                                  std::vector<int>& firsts, std::vector<int>& counts) const {
+    const int end = first + count;
+    auto it = std::lower_bound(m_clusters.begin(), m_clusters.end(), first,
+                               [](const Cluster& c, int i) { return c.first < i; });
+    if (it == m_clusters.end() || it->first >= end)
+        return false;
+    int spanFirst = first;
+    for (; it != m_clusters.end() && it->first < end; ++it) {
+        if (!hidden(*it, eye, mirrored))
+            continue;
+        if (it->first > spanFirst) {
+            firsts.push_back(spanFirst);
+            counts.push_back(it->first - spanFirst);
+        }
+        spanFirst = std::min(end, it->first + it->count);
+    }
+    if (end > spanFirst) {
+        firsts.push_back(spanFirst);
+        counts.push_back(end - spanFirst);
+    }
+    return true;
+}
