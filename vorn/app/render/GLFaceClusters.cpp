@@ -101,6 +101,14 @@ void GLFaceClusters::clusterBatch(const std::vector<GLVertex>& vertices, const G
                 cluster.axis[0] = float(axis.x);
                 cluster.axis[1] = float(axis.y);
                 cluster.axis[2] = float(axis.z);
+                double behind = 0.0, ahead = 0.0;
+                for (int k = first; k < first + cluster.count; ++k) {
+                    const double along = axis.dot(at(vertices[std::size_t(k)]) - centre);
+                    behind = std::max(behind, -along);
+                    ahead = std::max(ahead, along);
+                }
+                cluster.behind = float(behind * (1.0 + 1e-5) + 1e-6);
+                cluster.ahead = float(ahead * (1.0 + 1e-5) + 1e-6);
             }
         }
         cluster.centre[0] = float(centre.x);
@@ -116,18 +124,22 @@ bool GLFaceClusters::hidden(const Cluster& cluster, const Eye& eye, bool mirrore
         return false;
     const double sign = mirrored ? -1.0 : 1.0;
     const Vec axis{sign * cluster.axis[0], sign * cluster.axis[1], sign * cluster.axis[2]};
-    // For a face of normal n and a corner q: n·(eye − q) ≤ n·(eye − centre) + radius, and
-    // n lies within the cone's angle of its axis: every face is seen from behind when the
-    // angle between the axis and the eye is wider than a right angle plus the cone's.
+    // For a face of unit normal n within the cone's angle a of its axis u, and a corner q:
+    // n·(eye − q) = n·(eye − centre) + u·(centre − q) + (n − u)·(centre − q), where the
+    // second term is at most how far the corners reach against the axis and the third at
+    // most |n − u| · radius ≤ 2 sin(a / 2) · radius. Every face is seen from behind when
+    // the first term, which the angle between the axis and the eye bounds, outweighs them.
     Vec toEye{eye.at[0], eye.at[1], eye.at[2]};
-    double reach = 0.0; // radius over distance
+    double reach = 0.0; // the second and third terms over the distance
     if (!eye.parallel) {
         toEye = toEye - Vec{cluster.centre[0], cluster.centre[1], cluster.centre[2]};
         const double distance = toEye.length();
         if (!(distance > cluster.radius))
             return false;
         toEye = toEye * (1.0 / distance);
-        reach = cluster.radius / distance;
+        const double across = mirrored ? cluster.ahead : cluster.behind;
+        const double halfSine = std::sqrt(std::max(0.0, (1.0 - cluster.cosAngle) / 2.0));
+        reach = (across + 2.0 * halfSine * cluster.radius) / distance;
     }
     const double cosEye = axis.dot(toEye);
     if (cosEye >= cluster.cosAngle)

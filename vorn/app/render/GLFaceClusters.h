@@ -24,9 +24,13 @@ public:
         /// Vertices [first, first + count) of one batch, whole triangles.
         int first = 0;
         int count = 0;
-        /// Sphere around the corners.
+        /// Sphere around the corners, and how far the corners reach from its centre
+        /// against the cone's axis and along it (at most the radius): a curved strip of
+        /// faces is much thinner across than it is long.
         float centre[3] = {0, 0, 0};
         float radius = 0;
+        float behind = 0;
+        float ahead = 0;
         /// Unit axis of the normal cone (the side the winding turns counter-clockwise to)
         /// and the cosine and sine of its half angle. A cone too wide to ever be hidden
         /// whole has cosine -2.
