@@ -88,7 +88,10 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     }
     glViewport(0, 0, camera.getWidth(), camera.getHeight());
     glClearColor(0.15f, 0.15f, 0.2f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Depth and stencil usually share their words: clearing both writes them outright,
+    // where clearing depth alone must read every word to keep its stencil.
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (shadedBackground)
         drawGradient();
     glEnable(GL_DEPTH_TEST);
