@@ -97,16 +97,6 @@ TEST(GLFaceClustersTest, AppendingGivesTheClustersOfOneRecording) {
         EXPECT_EQ(a.radius, b.radius) << "cluster " << i;
         EXPECT_EQ(a.cosAngle, b.cosAngle) << "cluster " << i;
     }
-
-    // Faces of surfaces that are not closed are never left out.
-    GLBatchRecorder open;
-    open.begin(Primitive::Triangles, true, 1.0f, false);
-    for (const M3d& p : {M3d(0, 0, 0), M3d(1, 0, 0), M3d(0, 1, 0)})
-        open.vertex(p);
-    open.end();
-    GLFaceClusters none;
-    none.extend(open.getVertices(), open.getBatches());
-    EXPECT_TRUE(none.clusters().empty());
 }
 
 } // namespace
