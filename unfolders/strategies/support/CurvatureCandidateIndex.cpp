@@ -21,6 +21,12 @@ void CurvatureCandidateIndex::reset() {
     m_lastIndexedFace = nullptr;
 }
 
+void CurvatureCandidateIndex::reserve(std::size_t faces, std::size_t sides) {
+    m_values.reserve(sides);
+    m_slots.reserve(sides);
+    m_firstSlotOf.reserve(faces);
+}
+
 double CurvatureCandidateIndex::slotValue(const Slot& slot) const {
     Candidate c;
     if (!slot.t->getTwin() || !m_rules.candidateAcross(*slot.t, slot.edge, c))

@@ -52,6 +52,10 @@ public:
     void refresh(Poly* candidate);
     /// Forgets every slot: the next findNext starts from the whole net.
     void reset();
+    /// Makes room for the slots of a net of `faces` faces with `sides` sides in all
+    /// (a source's counts bound its net's), so that a huge net's index is laid out
+    /// once instead of copied at every doubling.
+    void reserve(std::size_t faces, std::size_t sides);
     /// Indexes every face of `net`; call it before net faces are taken out.
     void catchUp(const PolyMesh& net) { sync(net); }
     /// After the net faces of the placed source faces `sources` were taken out of
