@@ -21,12 +21,6 @@ void CurvatureCandidateIndex::reset() {
     m_lastIndexedFace = nullptr;
 }
 
-void CurvatureCandidateIndex::reserve(std::size_t faces, std::size_t sides) {
-    m_values.reserve(sides);
-    m_slots.reserve(sides);
-    m_firstSlotOf.reserve(faces);
-}
-
 double CurvatureCandidateIndex::slotValue(const Slot& slot) const {
     Candidate c;
     if (!slot.t->getTwin() || !m_rules.candidateAcross(*slot.t, slot.edge, c))
@@ -62,6 +56,12 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     if (count < m_indexedFaces ||
         (m_indexedFaces > 0 && net.getPoly(m_indexedFaces - 1) != m_lastIndexedFace))
         reset();
+    if (count > m_indexedFaces && (m_roomFaces > 0 || m_roomSides > 0)) {
+        m_values.reserve(m_roomSides);
+        m_slots.reserve(m_roomSides);
+        m_firstSlotOf.reserve(m_roomFaces);
+        m_roomFaces = m_roomSides = 0;
+    }
     for (std::size_t j = m_indexedFaces; j < count; ++j) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)
