@@ -25,7 +25,8 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     frontier.reset();
     index.reset();
     curvatures.clear();
-    CurvatureArmature& field = source->getCurvature(true);
+    // Only the curvatures order the faces: the flows are not computed.
+    CurvatureArmature& field = source->getCurvature(true, false);
     curvatures.reserve(source->getPolyCount());
     Poly* start = nullptr;
     float highest = 0;
