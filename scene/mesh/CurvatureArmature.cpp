@@ -94,7 +94,8 @@ bool CurvatureArmature::AngleDeficitsAtLeast(PolyMesh& mesh, double least) {
     return any ? true : 0.0 >= least;
 }
 
-void CurvatureArmature::compute(PolyMesh& mesh) {
+void CurvatureArmature::compute(PolyMesh& mesh, bool withFlow) {
+    m_hasFlow = false;
     m_values.clear();
     m_values.reserve(mesh.getVertexCount());
     for (const Vertex* v : mesh.getVertices()) {
@@ -105,6 +106,11 @@ void CurvatureArmature::compute(PolyMesh& mesh) {
             area += f->getArea() / f->getVertexCount();
         c.curvature = area > 0 ? c.angleDeficit / area : 0.0;
     }
+    if (withFlow)
+        computeFlow(mesh);
+}
+
+void CurvatureArmature::computeFlow(PolyMesh& mesh) {
     std::vector<Vertex*> others;
     for (const Vertex* v : mesh.getVertices()) {
         VertexCurvature& c = m_values[v];
@@ -124,6 +130,7 @@ void CurvatureArmature::compute(PolyMesh& mesh) {
         normal.normalize();
         c.flow = flow - normal * flow.dot(normal);
     }
+    m_hasFlow = true;
 }
 
 double CurvatureArmature::getCurvature(const Vertex* v) const {

@@ -28,8 +28,15 @@ public:
         Sorvex::M3d flow;
     };
 
-    /// Recomputes the values of every vertex of `mesh`. O(faces x sides).
-    void compute(PolyMesh& mesh);
+    /// Recomputes the values of every vertex of `mesh`. O(faces x sides). Without
+    /// `withFlow` the flows are left out (all zero until computeFlow), which spares a
+    /// second pass over the mesh to callers that read only the curvatures.
+    void compute(PolyMesh& mesh, bool withFlow = true);
+    /// Computes the flows from the curvatures of the last compute over `mesh`, the
+    /// same mesh unchanged since.
+    void computeFlow(PolyMesh& mesh);
+    /// Whether the flows were computed along with the curvatures.
+    bool hasFlow() const { return m_hasFlow; }
 
     /// The values as of the last compute; 0 (and a zero flow) for a vertex
     /// that was not in the mesh then.
@@ -51,4 +58,5 @@ public:
 private:
     /// Flat, so that a mesh of a million vertices costs two blocks, not a node each.
     FlatPointerMap<Vertex, VertexCurvature> m_values;
+    bool m_hasFlow = false;
 };

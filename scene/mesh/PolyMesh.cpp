@@ -255,14 +255,16 @@ MeshShortestPaths& PolyMesh::getShortestPaths(bool restart) {
     return *m_shortestPaths;
 }
 
-CurvatureArmature& PolyMesh::getCurvature(bool recompute) {
+CurvatureArmature& PolyMesh::getCurvature(bool recompute, bool needFlow) {
     if (!m_curvature) {
         m_curvature = std::make_unique<CurvatureArmature>();
         recompute = true;
     }
     if (recompute || m_curvatureRevision != m_revision) {
-        m_curvature->compute(*this);
+        m_curvature->compute(*this, needFlow);
         m_curvatureRevision = m_revision;
+    } else if (needFlow && !m_curvature->hasFlow()) {
+        m_curvature->computeFlow(*this);
     }
     return *m_curvature;
 }

@@ -164,8 +164,10 @@ class PolyMesh : public SceneObj {
         return sum;
     }
     /// The mesh's curvature data, recomputed when `recompute` is true or the
-    /// mesh changed since the last computation.
-    CurvatureArmature& getCurvature(bool recompute);
+    /// mesh changed since the last computation. `needFlow` false lets a caller that
+    /// reads only curvatures and angle deficits skip the flows (see
+    /// CurvatureArmature::compute); they are computed when a later call needs them.
+    CurvatureArmature& getCurvature(bool recompute, bool needFlow = true);
     /// The mesh's shortest-path state over its edge graph, started afresh (nothing computed
     /// yet) when asked for the first time, when `restart` is true or when the mesh changed
     /// since it was started; callers advance it (MeshShortestPaths::advance).

@@ -16,19 +16,41 @@ Poly* Vertex::findOtherPoly(const Poly* exclude, const Vertex* other) const {
 namespace {
 
 /// Walks the distinct edge partners of v in incidence order until fn says
-/// stop. A partner counts as seen when an earlier face already has the edge,
-/// so no scratch list is needed (this runs per vertex in hot loops).
+/// stop. A partner counts as seen when an earlier face already has the edge to it,
+/// that is when it was the next or previous corner of v in an earlier face: so the
+/// partners met so far are what each one is compared with, a few pointers on the
+/// stack instead of a search of the earlier faces' rings (this runs per vertex in
+/// hot loops).
 template <typename Fn> void forEachOtherVertex(const Vertex& v, Fn&& fn) {
-    const auto& polys = v.getPolys();
-    for (std::size_t i = 0; i < polys.size(); ++i) {
-        const Poly* p = polys[i];
+    constexpr std::size_t kOnStack = 32;
+    const Vertex* onStack[kOnStack];
+    std::vector<const Vertex*> spilled; // only round vertices of more than 16 faces
+    std::size_t met = 0;
+    auto metAt = [&](std::size_t i) { return i < kOnStack ? onStack[i] : spilled[i - kOnStack]; };
+    auto remember = [&](const Vertex* u) {
+        if (met < kOnStack)
+            onStack[met] = u;
+        else
+            spilled.push_back(u);
+        ++met;
+    };
+    for (const Poly* p : v.getPolys()) {
         const int k = p->getVertexIndex(&v);
-        for (Vertex* u : {p->getVertex(k + 1), p->getVertex(k - 1)}) {
+        Vertex* next = p->getVertex(k + 1);
+        Vertex* prev = p->getVertex(k - 1);
+        // Partners of this face are compared with those of the earlier faces only.
+        const std::size_t earlier = met;
+        for (Vertex* u : {next, prev}) {
             bool seen = false;
-            for (std::size_t j = 0; j < i && !seen; ++j)
-                seen = MeshLinks::findEdge(*polys[j], &v, u, false) >= 0;
+            for (std::size_t j = 0; j < earlier && !seen; ++j)
+                seen = metAt(j) == u;
             if (!seen && !fn(u))
                 return;
+        }
+        // A face that lacks v has no edge at it to see a partner by.
+        if (k >= 0) {
+            remember(next);
+            remember(prev);
         }
     }
 }

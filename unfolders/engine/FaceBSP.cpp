@@ -127,6 +127,7 @@ void FaceBSP::insert(const FaceBox& box) {
                           clearBox.maxX == box.maxX && clearBox.minZ == box.minZ &&
                           clearBox.maxZ == box.maxZ);
     hasClearBox = false;
+    static_assert(sizeof(Entry) == 48, "an entry per net face: keep it small");
     const Entry entry{box, nextSequence++, checked};
     place(entry);
     ++boxCount;

@@ -47,10 +47,11 @@ public:
 
     private:
         friend class FaceBSP;
+        /// 48 bytes: a huge net stores one per face.
         struct Entry {
             FaceBox box;
-            std::uint64_t sequence;
-            bool checked; // stored right after findFirst found it clear (isPairwiseClear)
+            std::uint64_t sequence : 63;
+            std::uint64_t checked : 1; // stored right after findFirst found it clear (isPairwiseClear)
         };
         bool contains(const FaceBox& box) const {
             return minX <= box.minX && minZ <= box.minZ && box.maxX <= maxX && box.maxZ <= maxZ;
@@ -69,16 +70,18 @@ public:
         /// it returns true; false when it stopped.
         template <typename Visit> bool forCandidates(OverlapQuery& query, Visit&& visit) const;
 
+        // What a search reads at every node it passes (the keys, the region, the first
+        // child) comes first, so that an empty node costs one cache line.
         /// keys[i] is the sort key of entries[i]. The searches run over this compact
         /// array alone and touch an entry only once its key is in the query's window:
         /// searching the entries themselves missed the cache at every step.
         std::vector<double> keys;
-        std::vector<Entry> entries; // sorted by key, equal keys in the order they came in
-        /// The largest extent of a local box along the unsplit axis (never shrinks).
-        double maxExtent = 0;
+        double minX = 0, maxX = 0, minZ = 0, maxZ = 0;
         Node* low = nullptr;
         Node* high = nullptr;
-        double minX = 0, maxX = 0, minZ = 0, maxZ = 0;
+        /// The largest extent of a local box along the unsplit axis (never shrinks).
+        double maxExtent = 0;
+        std::vector<Entry> entries; // sorted by key, equal keys in the order they came in
         bool splitOnX = false;
         float drawDepth = 0;
     };

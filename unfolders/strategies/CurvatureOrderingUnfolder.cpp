@@ -25,11 +25,14 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     frontier.reset();
     index.reset();
     curvatures.clear();
-    CurvatureArmature& field = source->getCurvature(true);
+    // Only the curvatures order the faces: the flows are not computed.
+    CurvatureArmature& field = source->getCurvature(true, false);
     curvatures.reserve(source->getPolyCount());
     Poly* start = nullptr;
     float highest = 0;
+    std::size_t sides = 0;
     for (Poly* f : source->getPolys()) {
+        sides += std::size_t(f->getVertexCount());
         // Summed and divided in single precision, as the ordering is defined.
         float sum = 0;
         for (Vertex* v : f->getVertices())
@@ -41,6 +44,8 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
             highest = mean;
         }
     }
+    if (incrementalScan && canUseIndexedSearch())
+        index.reserve(source->getPolyCount(), sides);
     // Through the virtual slot, so that the variants set up their own state.
     return setStartingFace(start);
 }

@@ -129,3 +129,30 @@ TEST(CurvatureArmatureTest, FastDeficitTestAgreesWithTheMeasuredLeast) {
     PolyMesh empty;
     EXPECT_FALSE(CurvatureArmature::AngleDeficitsAtLeast(empty, 1e-4));
 }
+
+TEST(CurvatureArmatureTest, FlowsLeftOutAreComputedWhenAskedForAndMatchAFullComputation) {
+    // A torus has curvature of both signs, so its flows are not zero.
+    PolyMesh full, lazy;
+    ASSERT_TRUE(full.fromMeshData(testshapes::torus(8, 12)));
+    ASSERT_TRUE(lazy.fromMeshData(testshapes::torus(8, 12)));
+    CurvatureArmature& expected = full.getCurvature(true);
+    ASSERT_TRUE(expected.hasFlow());
+    CurvatureArmature& curvaturesOnly = lazy.getCurvature(true, false);
+    EXPECT_FALSE(curvaturesOnly.hasFlow());
+    for (std::size_t i = 0; i < full.getVertexCount(); ++i) {
+        EXPECT_EQ(expected.getCurvature(full.getVertex(i)),
+                  curvaturesOnly.getCurvature(lazy.getVertex(i)));
+        EXPECT_EQ(expected.getAngleDeficit(full.getVertex(i)),
+                  curvaturesOnly.getAngleDeficit(lazy.getVertex(i)));
+    }
+    // A caller that needs the flows gets them, without a recomputation being asked for.
+    CurvatureArmature& withFlow = lazy.getCurvature(false);
+    EXPECT_TRUE(withFlow.hasFlow());
+    bool anyFlow = false;
+    for (std::size_t i = 0; i < full.getVertexCount(); ++i) {
+        const M3d flow = withFlow.getCurvatureFlow(lazy.getVertex(i));
+        EXPECT_EQ(expected.getCurvatureFlow(full.getVertex(i)), flow) << "vertex " << i;
+        anyFlow = anyFlow || flow.length() > 0;
+    }
+    EXPECT_TRUE(anyFlow);
+}

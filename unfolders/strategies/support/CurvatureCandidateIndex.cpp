@@ -56,6 +56,12 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     if (count < m_indexedFaces ||
         (m_indexedFaces > 0 && net.getPoly(m_indexedFaces - 1) != m_lastIndexedFace))
         reset();
+    if (count > m_indexedFaces && (m_roomFaces > 0 || m_roomSides > 0)) {
+        m_values.reserve(m_roomSides);
+        m_slots.reserve(m_roomSides);
+        m_firstSlotOf.reserve(m_roomFaces);
+        m_roomFaces = m_roomSides = 0;
+    }
     for (std::size_t j = m_indexedFaces; j < count; ++j) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)

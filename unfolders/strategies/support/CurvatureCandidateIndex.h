@@ -52,6 +52,14 @@ public:
     void refresh(Poly* candidate);
     /// Forgets every slot: the next findNext starts from the whole net.
     void reset();
+    /// Makes room for the slots of a net of `faces` faces with `sides` sides in all
+    /// (a source's counts bound its net's), so that a huge net's index is laid out
+    /// once instead of copied at every doubling. The room is taken when the first
+    /// face is indexed: by then the strategy runs, with the heap readied for its growth.
+    void reserve(std::size_t faces, std::size_t sides) {
+        m_roomFaces = faces;
+        m_roomSides = sides;
+    }
     /// Indexes every face of `net`; call it before net faces are taken out.
     void catchUp(const PolyMesh& net) { sync(net); }
     /// After the net faces of the placed source faces `sources` were taken out of
@@ -85,6 +93,9 @@ private:
     FlatFaceMap<std::size_t> m_firstSlotOf;
     /// The first slot of `t`, or NotIndexed.
     std::size_t firstSlotOf(const Poly* t) const;
+    /// Room asked for by reserve and not yet taken.
+    std::size_t m_roomFaces = 0;
+    std::size_t m_roomSides = 0;
     std::size_t m_indexedFaces = 0;
     Poly* m_lastIndexedFace = nullptr;
 };
