@@ -49,17 +49,6 @@ M4x4 M4x4::Rotation(const M3d& axis, double angle) {
     return m;
 }
 
-void M4x4::identity() {
-    zero();
-    m_m[0] = m_m[5] = m_m[10] = m_m[15] = 1;
-}
-
-void M4x4::zero() {
-    for (double& e : m_m) {
-        e = 0;
-    }
-}
-
 void M4x4::setRow(int i, const M3d& v) {
     m_m[i] = v.x();
     m_m[4 + i] = v.y();

@@ -22,8 +22,15 @@ public:
     static M4x4 Translation(const M3d& v);
     static M4x4 Rotation(const M3d& axis, double angle);
 
-    void identity();
-    void zero();
+    // Inline: every default-constructed transform starts here, millions per big unfold.
+    void identity() {
+        zero();
+        m_m[0] = m_m[5] = m_m[10] = m_m[15] = 1;
+    }
+    void zero() {
+        for (double& e : m_m)
+            e = 0;
+    }
     void copy(const M4x4& m) { *this = m; }
 
     /// Block (column) i.
