@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "common/HeapReserve.h"
 #include "common/IdleLoop.h"
@@ -294,4 +296,40 @@ private:
     void renderCutGraph(Renderer* r);
     void renderArcs(Renderer* r);
     void renderLocalConvexity(Renderer* r);
+
+    /// Whether edge `i` of net face `f` is cut: no net neighbour across it, a source one.
+    bool isCutEdge(Poly& f, int i);
+    /// The net face that cuts the same source edge as edge `i` of net face `f` from the
+    /// other side (its edge in `j`), or null when that side is not cut by a placed face.
+    Poly* otherCut(Poly& f, int i, int* j);
+    /// Builds the cut graph and its ledger from the whole net.
+    void rebuildCutGraph();
+    /// Takes the faces added to the net since the ledger was written into the cut graph;
+    /// false (nothing changed) when anything else changed since, or the graph was edited.
+    bool growCutGraph();
+    /// Whether the cut graph and its ledger reflect the net as it is now.
+    bool isCutLedgerCurrent() const;
+    /// Draws the cut edges that net face `f` closed: those whose other side was cut by a
+    /// face placed before `f`.
+    void renderClosedCuts(Renderer* r, Poly& f);
+
+    /// What the cut graph was last built or grown from: the net's counts then (faces only
+    /// added since is told from the rest as MeshDrawStamp tells it), the source's revision
+    /// and the graph's vertex count (an edit through getCutGraph's reference shows there).
+    struct CutGraphLedger {
+        bool valid = false;
+        std::uint64_t revision = 0;
+        std::uint64_t faces = 0;
+        std::uint64_t vertices = 0;
+        std::uint64_t structural = 0;
+        std::uint64_t inPlace = 0;
+        std::uint64_t sourceRevision = 0;
+        std::size_t graphVertices = 0;
+        /// The cut edges (net face, edge) no placed face cuts from the other side: the
+        /// open rim of the growing net, in net order.
+        std::vector<std::pair<Poly*, int>> rim;
+    };
+    CutGraphLedger cutLedger;
+    /// The stamp of the cut edges' drawing, kept while faces are only added.
+    MeshDrawStamp cutDrawStamp;
 };

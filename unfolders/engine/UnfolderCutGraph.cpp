@@ -16,19 +16,133 @@ using Sorvex::MBoundingBox;
 Graph<Vertex*>& Unfolder::getCutGraph() {
     if (cutGraphValid || !source)
         return cutGraph;
+    // A growing net is shown on every repaint: the faces added since the last time are
+    // taken in rather than the whole graph built again.
+    if (!growCutGraph())
+        rebuildCutGraph();
+    cutGraphValid = true;
+    return cutGraph;
+}
+
+bool Unfolder::isCutEdge(Poly& f, int i) {
+    // Net faces share vertices exactly along fold edges, so an edge
+    // without a net neighbour but with a source neighbour is cut.
+    Poly* placed = f.getTwin();
+    return placed && !hasNeighbor(f, i) && source->hasNeighbor(*placed, i);
+}
+
+Poly* Unfolder::otherCut(Poly& f, int i, int* j) {
+    Poly* placed = f.getTwin();
+    Poly* across = placed ? placed->getNeighbor(i) : nullptr;
+    Poly* other = across ? across->getTwin() : nullptr;
+    if (!other || other->getMesh() != this || other->getTwin() != across)
+        return nullptr;
+    *j = across->getNeighborIndex(placed);
+    return *j >= 0 && isCutEdge(*other, *j) ? other : nullptr;
+}
+
+void Unfolder::rebuildCutGraph() {
     cutGraph.clear();
+    cutLedger.rim.clear();
     for (Poly* f : getPolys()) {
         Poly* placed = f->getTwin();
         if (!placed)
             continue;
-        // Net faces share vertices exactly along fold edges, so an edge
-        // without a net neighbour but with a source neighbour is cut.
-        for (int i = 0; i < f->getVertexCount(); ++i)
-            if (!hasNeighbor(*f, i) && source->hasNeighbor(*placed, i))
-                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            if (!isCutEdge(*f, i))
+                continue;
+            cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+            int j = 0;
+            if (!otherCut(*f, i, &j))
+                cutLedger.rim.emplace_back(f, i);
+        }
     }
-    cutGraphValid = true;
-    return cutGraph;
+    cutLedger.valid = true;
+    cutLedger.revision = getRevision();
+    cutLedger.faces = getPolyCount();
+    cutLedger.vertices = getVertexCount();
+    cutLedger.structural = getStructuralChanges();
+    cutLedger.inPlace = getInPlaceStamp();
+    cutLedger.sourceRevision = source->getRevision();
+    cutLedger.graphVertices = cutGraph.getVertexCount();
+}
+
+bool Unfolder::growCutGraph() {
+    CutGraphLedger& ledger = cutLedger;
+    if (!ledger.valid || source->getRevision() != ledger.sourceRevision ||
+        cutGraph.getVertexCount() != ledger.graphVertices)
+        return false;
+    // Every face or vertex added or removed and every change report moves the revision on
+    // by one: when it moved by exactly what was gained, faces and vertices were only
+    // added, so the faces past the ledger's are the new ones, in the order they came.
+    const std::uint64_t faces = getPolyCount(), vertices = getVertexCount();
+    const std::uint64_t structural = getStructuralChanges();
+    if (faces < ledger.faces || vertices < ledger.vertices || structural < ledger.structural ||
+        getInPlaceStamp() != ledger.inPlace ||
+        getRevision() - ledger.revision !=
+            (faces - ledger.faces) + (vertices - ledger.vertices) + (structural - ledger.structural))
+        return false;
+    const std::size_t old = ledger.faces;
+    auto isOld = [&](const Poly* f) { return std::size_t(getPolyIndex(f)) < old; };
+
+    // A cut edge of an earlier face that a new face folds is no longer cut from that side.
+    // A fresh build lists an edge where the first face that cuts it comes: when a new face
+    // cuts it from the other side, it goes and comes back below, in that face's place.
+    // An earlier face still cutting it would keep it where neither tells: built afresh.
+    std::vector<std::pair<Vertex*, Vertex*>> folded;
+    for (std::size_t k = old; k < faces; ++k) {
+        Poly* f = getPoly(k);
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            Poly* g = hasNeighbor(*f, i) ? f->getNeighbor(i) : nullptr;
+            if (!g || !isOld(g))
+                continue;
+            const int j = g->getNeighborIndex(f);
+            Poly* placed = g->getTwin();
+            if (j < 0 || !placed)
+                return false;
+            if (!source->hasNeighbor(*placed, j))
+                continue;
+            int otherSide = 0;
+            if (Poly* other = otherCut(*g, j, &otherSide); other && isOld(other))
+                return false;
+            folded.emplace_back(placed->getVertex(j), placed->getVertex(j + 1));
+        }
+    }
+    for (const auto& [a, b] : folded)
+        cutGraph.removeEdge(a, b);
+
+    // The rim keeps what no face has cut from the other side since, then the new faces' own.
+    std::erase_if(ledger.rim, [&](const std::pair<Poly*, int>& cut) {
+        int j = 0;
+        return !isCutEdge(*cut.first, cut.second) || otherCut(*cut.first, cut.second, &j);
+    });
+    for (std::size_t k = old; k < faces; ++k) {
+        Poly* f = getPoly(k);
+        Poly* placed = f->getTwin();
+        if (!placed)
+            continue;
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            if (!isCutEdge(*f, i))
+                continue;
+            cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+            int j = 0;
+            if (!otherCut(*f, i, &j))
+                ledger.rim.emplace_back(f, i);
+        }
+    }
+    ledger.revision = getRevision();
+    ledger.faces = faces;
+    ledger.vertices = vertices;
+    ledger.structural = structural;
+    ledger.graphVertices = cutGraph.getVertexCount();
+    return true;
+}
+
+bool Unfolder::isCutLedgerCurrent() const {
+    return cutGraphValid && cutLedger.valid && cutLedger.revision == getRevision() &&
+           cutLedger.faces == getPolyCount() && source &&
+           cutLedger.sourceRevision == source->getRevision() &&
+           cutLedger.graphVertices == cutGraph.getVertexCount();
 }
 
 void Unfolder::getNet(Graph<Poly*>& net) {
@@ -194,6 +308,8 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
 
     checkIntersections = false;
     cutGraphValid = false;
+    // The graph becomes the one asked for, which need not be what the net would give.
+    cutLedger.valid = false;
     conflictsValid = false;
     convexHull.reset();
     translate(-getTranslation());
