@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <deque>
 #include <set>
@@ -14,10 +15,14 @@ using Sorvex::M3d;
 using Sorvex::MBoundingBox;
 
 Graph<Vertex*>& Unfolder::getCutGraph() {
+    if (cutGraphProbe) {
+        cutGraphProbe = false;
+        return cutGraph;
+    }
     if (cutGraphValid || !source)
         return cutGraph;
-    // A growing net is shown on every repaint: the faces added since the last time are
-    // taken in rather than the whole graph built again.
+    // Faces added since the graph was last made are taken in rather than the whole graph
+    // built again: a growing net may be asked on every repaint.
     if (!growCutGraph())
         rebuildCutGraph();
     cutGraphValid = true;
@@ -41,48 +46,50 @@ Poly* Unfolder::otherCut(Poly& f, int i, int* j) {
     return *j >= 0 && isCutEdge(*other, *j) ? other : nullptr;
 }
 
+Unfolder::NetCounts Unfolder::getNetCounts() const {
+    NetCounts counts;
+    counts.revision = getRevision();
+    counts.faces = getPolyCount();
+    counts.vertices = getVertexCount();
+    counts.structural = getStructuralChanges();
+    counts.inPlace = getInPlaceStamp();
+    counts.sourceRevision = source ? source->getRevision() : 0;
+    return counts;
+}
+
+bool Unfolder::onlyAddedSince(const NetCounts& then) const {
+    // Every face or vertex added or removed and every change report moves the revision on
+    // by one: when it moved by exactly what was gained, faces and vertices were only
+    // added, so the faces past the old count are the new ones, in the order they came.
+    const NetCounts now = getNetCounts();
+    return now.sourceRevision == then.sourceRevision && now.faces >= then.faces &&
+           now.vertices >= then.vertices && now.structural >= then.structural &&
+           now.inPlace == then.inPlace &&
+           now.revision - then.revision == (now.faces - then.faces) +
+                                               (now.vertices - then.vertices) +
+                                               (now.structural - then.structural);
+}
+
 void Unfolder::rebuildCutGraph() {
     cutGraph.clear();
-    cutLedger.rim.clear();
     for (Poly* f : getPolys()) {
         Poly* placed = f->getTwin();
         if (!placed)
             continue;
-        for (int i = 0; i < f->getVertexCount(); ++i) {
-            if (!isCutEdge(*f, i))
-                continue;
-            cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
-            int j = 0;
-            if (!otherCut(*f, i, &j))
-                cutLedger.rim.emplace_back(f, i);
-        }
+        for (int i = 0; i < f->getVertexCount(); ++i)
+            if (isCutEdge(*f, i))
+                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
     }
-    cutLedger.valid = true;
-    cutLedger.revision = getRevision();
-    cutLedger.faces = getPolyCount();
-    cutLedger.vertices = getVertexCount();
-    cutLedger.structural = getStructuralChanges();
-    cutLedger.inPlace = getInPlaceStamp();
-    cutLedger.sourceRevision = source->getRevision();
-    cutLedger.graphVertices = cutGraph.getVertexCount();
+    cutGraphAtValid = true;
+    cutGraphAt = getNetCounts();
+    cutGraphVertices = cutGraph.getVertexCount();
 }
 
 bool Unfolder::growCutGraph() {
-    CutGraphLedger& ledger = cutLedger;
-    if (!ledger.valid || source->getRevision() != ledger.sourceRevision ||
-        cutGraph.getVertexCount() != ledger.graphVertices)
+    if (!cutGraphAtValid || cutGraph.getVertexCount() != cutGraphVertices ||
+        !onlyAddedSince(cutGraphAt))
         return false;
-    // Every face or vertex added or removed and every change report moves the revision on
-    // by one: when it moved by exactly what was gained, faces and vertices were only
-    // added, so the faces past the ledger's are the new ones, in the order they came.
-    const std::uint64_t faces = getPolyCount(), vertices = getVertexCount();
-    const std::uint64_t structural = getStructuralChanges();
-    if (faces < ledger.faces || vertices < ledger.vertices || structural < ledger.structural ||
-        getInPlaceStamp() != ledger.inPlace ||
-        getRevision() - ledger.revision !=
-            (faces - ledger.faces) + (vertices - ledger.vertices) + (structural - ledger.structural))
-        return false;
-    const std::size_t old = ledger.faces;
+    const std::size_t old = cutGraphAt.faces, faces = getPolyCount();
     auto isOld = [&](const Poly* f) { return std::size_t(getPolyIndex(f)) < old; };
 
     // A cut edge of an earlier face that a new face folds is no longer cut from that side.
@@ -110,39 +117,43 @@ bool Unfolder::growCutGraph() {
     }
     for (const auto& [a, b] : folded)
         cutGraph.removeEdge(a, b);
-
-    // The rim keeps what no face has cut from the other side since, then the new faces' own.
-    std::erase_if(ledger.rim, [&](const std::pair<Poly*, int>& cut) {
-        int j = 0;
-        return !isCutEdge(*cut.first, cut.second) || otherCut(*cut.first, cut.second, &j);
-    });
     for (std::size_t k = old; k < faces; ++k) {
         Poly* f = getPoly(k);
         Poly* placed = f->getTwin();
         if (!placed)
             continue;
-        for (int i = 0; i < f->getVertexCount(); ++i) {
-            if (!isCutEdge(*f, i))
-                continue;
-            cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
-            int j = 0;
-            if (!otherCut(*f, i, &j))
-                ledger.rim.emplace_back(f, i);
-        }
+        for (int i = 0; i < f->getVertexCount(); ++i)
+            if (isCutEdge(*f, i))
+                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
     }
-    ledger.revision = getRevision();
-    ledger.faces = faces;
-    ledger.vertices = vertices;
-    ledger.structural = structural;
-    ledger.graphVertices = cutGraph.getVertexCount();
+    cutGraphAt = getNetCounts();
+    cutGraphVertices = cutGraph.getVertexCount();
     return true;
 }
 
-bool Unfolder::isCutLedgerCurrent() const {
-    return cutGraphValid && cutLedger.valid && cutLedger.revision == getRevision() &&
-           cutLedger.faces == getPolyCount() && source &&
-           cutLedger.sourceRevision == source->getRevision() &&
-           cutLedger.graphVertices == cutGraph.getVertexCount();
+void Unfolder::updateCutRim() {
+    std::size_t first = 0;
+    if (cutRimAtValid && onlyAddedSince(cutRimAt)) {
+        // What no face has cut from the other side since stays, then come the new faces'.
+        first = cutRimAt.faces;
+        std::erase_if(cutRim, [&](const std::pair<Poly*, int>& cut) {
+            int j = 0;
+            return !isCutEdge(*cut.first, cut.second) || otherCut(*cut.first, cut.second, &j);
+        });
+    } else {
+        cutRim.clear();
+    }
+    const std::size_t faces = getPolyCount();
+    for (std::size_t k = first; k < faces; ++k) {
+        Poly* f = getPoly(k);
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            int j = 0;
+            if (isCutEdge(*f, i) && !otherCut(*f, i, &j))
+                cutRim.emplace_back(f, i);
+        }
+    }
+    cutRimAtValid = true;
+    cutRimAt = getNetCounts();
 }
 
 void Unfolder::getNet(Graph<Poly*>& net) {
@@ -309,7 +320,7 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
     checkIntersections = false;
     cutGraphValid = false;
     // The graph becomes the one asked for, which need not be what the net would give.
-    cutLedger.valid = false;
+    cutGraphAtValid = false;
     conflictsValid = false;
     convexHull.reset();
     translate(-getTranslation());

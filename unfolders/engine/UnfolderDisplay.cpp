@@ -95,9 +95,12 @@ void Unfolder::renderHull(Renderer* r, PlanarConvexHull& hull) {
 void Unfolder::renderCutGraph(Renderer* r) {
     r->pushTransform(fromSourceFrame(*this));
     r->color(0.9, 0.6, 0.1);
+    // The drawing needs the rim alone, not the graph: this class's getCutGraph is only
+    // probed, so that the graph of a strategy that keeps its own is drawn as it stands.
+    cutGraphProbe = true;
     Graph<Vertex*>& cut = getCutGraph();
-    if (&cut != &cutGraph || !isCutLedgerCurrent()) {
-        // A graph the strategy keeps itself: drawn as it stands.
+    if (cutGraphProbe) {
+        cutGraphProbe = false;
         for (const auto& [v, neighbors] : cut)
             for (Vertex* w : neighbors)
                 if (v < w) // each undirected edge once
@@ -105,6 +108,7 @@ void Unfolder::renderCutGraph(Renderer* r) {
         r->popTransform();
         return;
     }
+    updateCutRim();
     // Each cut edge is drawn once: by the later of the two faces that cut it, which closes
     // it for good while faces are only added, so that a renderer keeps those drawings as
     // the net grows; the rim, cut from one side only so far, is drawn anew every time.
@@ -122,7 +126,7 @@ void Unfolder::renderCutGraph(Renderer* r) {
     }
     if (keep)
         r->endPart();
-    for (const auto& [f, i] : cutLedger.rim) {
+    for (const auto& [f, i] : cutRim) {
         const Poly* placed = f->getTwin();
         cutTube(r, placed->getVertex(i), placed->getVertex(i + 1));
     }
