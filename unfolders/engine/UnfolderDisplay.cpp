@@ -113,6 +113,11 @@ void Unfolder::renderCutGraph(Renderer* r) {
     // it for good while faces are only added, so that a renderer keeps those drawings as
     // the net grows; the rim, cut from one side only so far, is drawn anew every time.
     const bool keep = !r->isPicking();
+    if (keep) {
+        // The part starts from a fixed normal as well, so that it is kept whatever was
+        // drawn before it (an earlier part that stopped part-way).
+        r->normal(M3d(0, 0, 1));
+    }
     const std::uint64_t stamp =
         keep ? cutDrawStamp.update(*this, {source->getRevision(), source->getInPlaceStamp(), 0,
                                            0, 0, 0})

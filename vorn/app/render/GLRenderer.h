@@ -203,6 +203,8 @@ private:
     bool m_partFresh = false;
     /// The open part's vertices still to upload when it began (recolouring adds to them).
     std::pair<int, int> m_partDirtyBefore;
+    /// The transform stack when the open part began, which drawing after it continues under.
+    std::vector<Sorvex::M4x4> m_partStack;
     /// Parts begun while another was open, drawn into it.
     int m_innerParts = 0;
     /// The open part's first item drawn now, items drawn since, and whether it stopped.

@@ -196,6 +196,7 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
     m_active = run;
     m_partVerticesBefore = run->vertexCount();
     m_partDirtyBefore = {run->dirtyFirst, run->dirtyEnd};
+    m_partStack = m_state.transformStack();
     const bool keep = m_reuse && m_keepParts && run->key == key && run->items <= items && run->items > 0;
     m_partFresh = !keep;
     if (!keep) {
@@ -291,6 +292,9 @@ void GLRenderer::endPart() {
     }
     run->items = items;
     m_state.takeStateFrom(run->recorder);
+    // A kept run's stack is the one it was recorded under: only its top is in the key, so
+    // the transforms below it (what an object pops back to after the part) are today's.
+    m_state.setTransformStack(m_partStack);
     m_part = nullptr;
     m_active = nullptr;
 }
