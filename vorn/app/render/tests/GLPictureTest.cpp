@@ -328,6 +328,24 @@ TEST_F(KeptDrawing, GrowingNetAndItsSourceAsDrawnAfresh) {
     expectKeptMatchesFresh(camera, "source face removed");
 }
 
+TEST_F(KeptDrawing, SourceFacesTakeTheirColourBackWhenTheirNetFacesGo) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    source->setRenderTwinnedInBlue(true);
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    expectKeptMatchesFresh(camera, "all twinned");
+    // Deleting net faces unlinks their source faces, which are blue no more; the source
+    // itself did not change, so its kept faces are only recoloured.
+    for (std::size_t k = net->getPolyCount() / 2; k > 0; --k)
+        net->remPolyClean(net->getPoly(net->getPolyCount() - 1));
+    net->onChanged(true);
+    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "half the net gone");
+    EXPECT_GT(counts.recoloured, 0) << "the source's faces were recoloured in place";
+}
+
 TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
     PolyMesh* source = nullptr;
     Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
