@@ -317,6 +317,8 @@ private:
     /// Whether faces were only added to the net since `then` (and the source is the same).
     bool onlyAddedSince(const NetCounts& then) const;
 
+    /// Adds the cut edges of net face `f` to the cut graph.
+    void addCutEdgesOf(Poly& f);
     /// Builds the cut graph from the whole net.
     void rebuildCutGraph();
     /// Takes the faces added to the net since the graph was last built or grown into it;

@@ -70,16 +70,17 @@ bool Unfolder::onlyAddedSince(const NetCounts& then) const {
                                                (now.structural - then.structural);
 }
 
+void Unfolder::addCutEdgesOf(Poly& f) {
+    Poly* placed = f.getTwin();
+    for (int i = 0; placed && i < f.getVertexCount(); ++i)
+        if (isCutEdge(f, i))
+            cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+}
+
 void Unfolder::rebuildCutGraph() {
     cutGraph.clear();
-    for (Poly* f : getPolys()) {
-        Poly* placed = f->getTwin();
-        if (!placed)
-            continue;
-        for (int i = 0; i < f->getVertexCount(); ++i)
-            if (isCutEdge(*f, i))
-                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
-    }
+    for (Poly* f : getPolys())
+        addCutEdgesOf(*f);
     cutGraphAtValid = true;
     cutGraphAt = getNetCounts();
     cutGraphVertices = cutGraph.getVertexCount();
@@ -117,15 +118,8 @@ bool Unfolder::growCutGraph() {
     }
     for (const auto& [a, b] : folded)
         cutGraph.removeEdge(a, b);
-    for (std::size_t k = old; k < faces; ++k) {
-        Poly* f = getPoly(k);
-        Poly* placed = f->getTwin();
-        if (!placed)
-            continue;
-        for (int i = 0; i < f->getVertexCount(); ++i)
-            if (isCutEdge(*f, i))
-                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
-    }
+    for (std::size_t k = old; k < faces; ++k)
+        addCutEdgesOf(*getPoly(k));
     cutGraphAt = getNetCounts();
     cutGraphVertices = cutGraph.getVertexCount();
     return true;
