@@ -2,6 +2,8 @@
 
 #include "scene/Renderer.h"
 
+#include <cstdint>
+
 class PolyMesh;
 class Poly;
 
@@ -23,4 +25,11 @@ public:
     }
     /// Called once after `mesh` has drawn its faces.
     virtual void postDraw(Renderer* /*r*/, PolyMesh& /*mesh*/) {}
+    /// Sets `key` to a value that stays the same only while every colour this colouriser
+    /// gives `mesh`'s faces stays the same, but for faces whose twin changed; false when
+    /// it cannot tell (then a renderer that keeps the faces drawn takes all their colours
+    /// anew on every drawing).
+    virtual bool getColourKey(Renderer* /*r*/, PolyMesh& /*mesh*/, std::uint64_t& /*key*/) {
+        return false;
+    }
 };

@@ -33,11 +33,17 @@ Poly::~Poly() {
     // A face deleted while still in a mesh must not leave dangling links.
     if (m_mesh)
         m_mesh->remPoly(this);
+    // The faces twinned with this one lose the link (and, drawn in blue, the colour).
+    auto untwin = [](Poly* p) {
+        p->m_twin = nullptr;
+        if (p->m_mesh)
+            p->m_mesh->noteTwinChanged(*p);
+    };
     if (m_twinnedBy)
-        m_twinnedBy->m_twin = nullptr;
+        untwin(m_twinnedBy);
     if (m_extras)
         for (Poly* p : m_extras->moreTwinnedBy)
-            p->m_twin = nullptr;
+            untwin(p);
     setTwin(nullptr);
     if (m_extras)
         while (!m_extras->userData.empty())
@@ -190,6 +196,8 @@ void Poly::setTwin(Poly* twin) {
     m_twin = twin;
     if (twin)
         twin->addTwinnedBy(this);
+    if (m_mesh)
+        m_mesh->noteTwinChanged(*this);
 }
 
 void Poly::setUserData(const char* key, void* data, UserDataDeleter deleter) {

@@ -281,4 +281,32 @@ private:
     bool m_renderTwinnedInBlue = false;
     bool m_trackMouse = false;
     MeshDrawStamp m_drawStamp;
+
+    friend class Poly;
+    /// Called by a face of this mesh whose twin was set or cleared.
+    void noteTwinChanged(Poly& f);
+    /// What the colours of the faces a renderer keeps were last taken from: the end of the
+    /// twin journal then and what else decides a face's colour. False when it cannot tell
+    /// (a colouriser that cannot).
+    struct ColourMark {
+        const Renderer* renderer = nullptr;
+        std::uint64_t journalEnd = 0;
+        RGBAColor color;
+        const Poly* highlighted = nullptr;
+        bool twinnedInBlue = false;
+        double transparency = 1.0;
+        std::vector<std::uint64_t> coloriserKeys;
+        bool operator==(const ColourMark& other) const;
+    };
+    bool getColourMark(Renderer* r, ColourMark& mark);
+    /// Notes that the faces `r` keeps have the colours of `mark` (false: of nothing known).
+    void rememberColours(Renderer* r, bool known, const ColourMark& mark);
+    /// Faces whose twin was set or cleared, in order, the first being the `m_twinJournalBase`-th
+    /// since the mesh was made: a renderer that keeps the faces drawn recolours only these
+    /// when nothing else that decides colours changed. Started afresh (the base moved on)
+    /// rather than grown past the face count.
+    std::vector<Poly*> m_twinJournal;
+    std::uint64_t m_twinJournalBase = 0;
+    /// One mark for each of the last few renderers that kept the faces drawn.
+    std::vector<ColourMark> m_colourMarks;
 };

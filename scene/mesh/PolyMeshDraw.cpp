@@ -2,6 +2,10 @@
 #include "scene/Coloriser.h"
 #include "scene/mesh/PolyMesh.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 namespace {
 
 const RGBAColor kHighlightColor{1.0, 1.0, 0.4, 1.0};
@@ -11,6 +15,11 @@ const RGBAColor kEdgeColor{0.0, 0.0, 0.0, 1.0};
 // The parts of a mesh's drawing a renderer may keep (see Renderer::beginPart).
 constexpr int kFacesPart = 0;
 constexpr int kEdgesPart = 1;
+
+// The twin journal is started afresh past the face count, and never below this.
+constexpr std::size_t kTwinJournalMin = 1024;
+// Renderers whose kept colours a mesh follows (views open at once, and a few more).
+constexpr std::size_t kColourMarks = 8;
 
 } // namespace
 
@@ -69,20 +78,87 @@ MeshDrawStamp::Inputs PolyMesh::faceDrawingInputs() {
     return {m_renderBackFaces ? 1u : 0u, 0, 0, 0, 0, 0};
 }
 
+void PolyMesh::noteTwinChanged(Poly& f) {
+    if (m_twinJournal.size() >= std::max<std::size_t>(kTwinJournalMin, m_polys.size())) {
+        // Longer, it would cost as much as recolouring every face.
+        m_twinJournalBase += m_twinJournal.size();
+        m_twinJournal.clear();
+    }
+    m_twinJournal.push_back(&f);
+}
+
+bool PolyMesh::ColourMark::operator==(const ColourMark& other) const {
+    return renderer == other.renderer && color.r == other.color.r &&
+           color.g == other.color.g && color.b == other.color.b && color.a == other.color.a &&
+           highlighted == other.highlighted && twinnedInBlue == other.twinnedInBlue &&
+           transparency == other.transparency && coloriserKeys == other.coloriserKeys;
+}
+
+bool PolyMesh::getColourMark(Renderer* r, ColourMark& mark) {
+    mark.renderer = r;
+    mark.journalEnd = m_twinJournalBase + m_twinJournal.size();
+    mark.color = getColor();
+    mark.highlighted = getHighlightedPoly();
+    mark.twinnedInBlue = m_renderTwinnedInBlue;
+    mark.transparency = getTransparency(r);
+    mark.coloriserKeys.resize(m_colorisers.size());
+    for (std::size_t k = 0; k < m_colorisers.size(); ++k)
+        if (!m_colorisers[k]->getColourKey(r, *this, mark.coloriserKeys[k]))
+            return false;
+    return true;
+}
+
+void PolyMesh::rememberColours(Renderer* r, bool known, const ColourMark& mark) {
+    auto it = std::find_if(m_colourMarks.begin(), m_colourMarks.end(),
+                           [&](const ColourMark& m) { return m.renderer == r; });
+    if (it != m_colourMarks.end())
+        m_colourMarks.erase(it);
+    if (!known)
+        return;
+    if (m_colourMarks.size() >= kColourMarks)
+        m_colourMarks.erase(m_colourMarks.begin());
+    m_colourMarks.push_back(mark);
+}
+
 bool PolyMesh::recolourKeptFaces(Renderer* r, std::size_t count) {
     std::vector<RGBAColor> corners;
+    auto recolour = [&](Poly& f, std::size_t i) {
+        const RGBAColor base = faceColor(r, f);
+        const int n = f.getVertexCount();
+        corners.resize(std::size_t(n));
+        for (int k = 0; k < n; ++k)
+            corners[std::size_t(k)] = cornerColor(r, f, k, base);
+        return r->recolourItem(i, corners.data(), n);
+    };
+    // The kept faces took their colours when this renderer last drew them: when nothing
+    // that decides colours changed since but twins, only the faces whose twin changed
+    // since then (still in the journal) take theirs anew.
+    ColourMark now;
+    const bool known = getColourMark(r, now);
+    auto last = std::find_if(m_colourMarks.begin(), m_colourMarks.end(),
+                             [&](const ColourMark& m) { return m.renderer == r; });
+    if (known && last != m_colourMarks.end() && last->journalEnd >= m_twinJournalBase) {
+        ColourMark then = *last;
+        then.journalEnd = now.journalEnd;
+        if (then == now) {
+            for (std::uint64_t at = last->journalEnd; at < now.journalEnd; ++at) {
+                Poly* f = m_twinJournal[std::size_t(at - m_twinJournalBase)];
+                const long i = m_polys.indexOf(f);
+                if (i >= 0 && std::size_t(i) < count && !recolour(*f, std::size_t(i)))
+                    return false;
+            }
+            rememberColours(r, true, now);
+            return true;
+        }
+    }
     std::size_t i = 0;
     for (Poly* f : m_polys) {
         if (i == count)
             break;
-        const RGBAColor base = faceColor(r, *f);
-        const int n = f->getVertexCount();
-        corners.resize(std::size_t(n));
-        for (int k = 0; k < n; ++k)
-            corners[std::size_t(k)] = cornerColor(r, *f, k, base);
-        if (!r->recolourItem(i++, corners.data(), n))
+        if (!recolour(*f, i++))
             return false;
     }
+    rememberColours(r, known, now);
     return true;
 }
 
@@ -177,6 +253,12 @@ void PolyMesh::renderSelf(Renderer* r) {
     std::size_t from = keep ? r->beginPart(*this, kFacesPart, stamp, m_polys.size()) : 0;
     if (from > 0 && r->recoloursItems() && !recolourKeptFaces(r, from))
         from = r->restartPart();
+    if (keep && from == 0) {
+        // Every face is drawn now with its colour as it is.
+        ColourMark mark;
+        const bool known = getColourMark(r, mark);
+        rememberColours(r, known, mark);
+    }
     std::size_t index = 0;
     for (Poly* f : m_polys) {
         if (index++ < from)

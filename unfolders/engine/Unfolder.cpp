@@ -249,6 +249,8 @@ void Unfolder::addPoly(Poly* f) {
 bool Unfolder::remPoly(Poly* f) {
     if (!PolyMesh::remPoly(f))
         return false;
+    // The face's cut edges go with it and its neighbours' fold edges become cut.
+    cutGraphValid = false;
     const FaceBox box(f);
     if (!faceBoxTree->undoLastInsert(box))
         faceBoxTree->remove(box);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "common/HeapReserve.h"
 #include "common/IdleLoop.h"
@@ -294,4 +296,55 @@ private:
     void renderCutGraph(Renderer* r);
     void renderArcs(Renderer* r);
     void renderLocalConvexity(Renderer* r);
+
+    /// Whether edge `i` of net face `f` is cut: no net neighbour across it, a source one.
+    bool isCutEdge(Poly& f, int i);
+    /// The net face that cuts the same source edge as edge `i` of net face `f` from the
+    /// other side (its edge in `j`), or null when that side is not cut by a placed face.
+    Poly* otherCut(Poly& f, int i, int* j);
+
+    /// What the net and its source were when a cache of the cut edges was brought up to
+    /// date: faces only added since are told from the rest as MeshDrawStamp tells them.
+    struct NetCounts {
+        std::uint64_t revision = 0;
+        std::uint64_t faces = 0;
+        std::uint64_t vertices = 0;
+        std::uint64_t structural = 0;
+        std::uint64_t inPlace = 0;
+        std::uint64_t sourceRevision = 0;
+    };
+    NetCounts getNetCounts() const;
+    /// Whether faces were only added to the net since `then` (and the source is the same).
+    bool onlyAddedSince(const NetCounts& then) const;
+
+    /// Adds the cut edges of net face `f` to the cut graph.
+    void addCutEdgesOf(Poly& f);
+    /// Builds the cut graph from the whole net.
+    void rebuildCutGraph();
+    /// Takes the faces added to the net since the graph was last built or grown into it;
+    /// false (nothing changed) when anything else changed since, or the graph was edited.
+    bool growCutGraph();
+    /// Brings the rim up to date with the net, taking in only the faces added since.
+    void updateCutRim();
+    /// Draws the cut edges that net face `f` closed: those whose other side was cut by a
+    /// face placed before `f`.
+    void renderClosedCuts(Renderer* r, Poly& f);
+
+    /// The cut graph was last built or grown from the net as `cutGraphAt` says (valid
+    /// while `cutGraphAtValid`), and then had `cutGraphVertices` vertices: an edit through
+    /// getCutGraph's reference shows there.
+    bool cutGraphAtValid = false;
+    NetCounts cutGraphAt;
+    std::size_t cutGraphVertices = 0;
+    /// The cut edges (net face, edge) no placed face cuts from the other side: the open
+    /// rim of the growing net, in net order, for the net as `cutRimAt` says.
+    std::vector<std::pair<Poly*, int>> cutRim;
+    bool cutRimAtValid = false;
+    NetCounts cutRimAt;
+    /// Set before the drawing asks for the cut graph, cleared by this class's getCutGraph,
+    /// which then leaves the graph as it is: a strategy that keeps a graph of its own
+    /// answers instead, and that graph is drawn.
+    bool cutGraphProbe = false;
+    /// The stamp of the cut edges' drawing, kept while faces are only added.
+    MeshDrawStamp cutDrawStamp;
 };

@@ -46,3 +46,16 @@ void UnfolderColoriser::postDraw(Renderer* r, PolyMesh& mesh) {
     if (unfolder && unfolder->getDrawHeightBands())
         r->setFlag(RenderFlag::Shading, false);
 }
+
+bool UnfolderColoriser::getColourKey(Renderer* r, PolyMesh& mesh, std::uint64_t& key) {
+    auto* unfolder = dynamic_cast<Unfolder*>(&mesh);
+    if (!unfolder) {
+        key = 0;
+        return true;
+    }
+    if ((unfolder->getDrawConflict() && unfolder->isConflictsValid()) ||
+        unfolder->getDrawHeightBands())
+        return false;
+    key = r->getFlag(RenderFlag::WhiteFaces) ? 2 : 1;
+    return true;
+}

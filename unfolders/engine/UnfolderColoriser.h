@@ -18,4 +18,7 @@ public:
     bool getVertexColor(Renderer* r, PolyMesh& mesh, Poly& face, int vertexIndex,
                         RGBAColor& out) override;
     void postDraw(Renderer* r, PolyMesh& mesh) override;
+    /// Tells while overlaps are not shown (or not known) and height bands are off: the
+    /// colours then follow the mesh's colour and the white-faces switch alone.
+    bool getColourKey(Renderer* r, PolyMesh& mesh, std::uint64_t& key) override;
 };

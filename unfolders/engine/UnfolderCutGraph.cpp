@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <deque>
 #include <set>
@@ -14,21 +15,139 @@ using Sorvex::M3d;
 using Sorvex::MBoundingBox;
 
 Graph<Vertex*>& Unfolder::getCutGraph() {
+    if (cutGraphProbe) {
+        cutGraphProbe = false;
+        return cutGraph;
+    }
     if (cutGraphValid || !source)
         return cutGraph;
-    cutGraph.clear();
-    for (Poly* f : getPolys()) {
-        Poly* placed = f->getTwin();
-        if (!placed)
-            continue;
-        // Net faces share vertices exactly along fold edges, so an edge
-        // without a net neighbour but with a source neighbour is cut.
-        for (int i = 0; i < f->getVertexCount(); ++i)
-            if (!hasNeighbor(*f, i) && source->hasNeighbor(*placed, i))
-                cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
-    }
+    // Faces added since the graph was last made are taken in rather than the whole graph
+    // built again: a growing net may be asked on every repaint.
+    if (!growCutGraph())
+        rebuildCutGraph();
     cutGraphValid = true;
     return cutGraph;
+}
+
+bool Unfolder::isCutEdge(Poly& f, int i) {
+    // Net faces share vertices exactly along fold edges, so an edge
+    // without a net neighbour but with a source neighbour is cut.
+    Poly* placed = f.getTwin();
+    return placed && !hasNeighbor(f, i) && source->hasNeighbor(*placed, i);
+}
+
+Poly* Unfolder::otherCut(Poly& f, int i, int* j) {
+    Poly* placed = f.getTwin();
+    Poly* across = placed ? placed->getNeighbor(i) : nullptr;
+    Poly* other = across ? across->getTwin() : nullptr;
+    if (!other || other->getMesh() != this || other->getTwin() != across)
+        return nullptr;
+    *j = across->getNeighborIndex(placed);
+    return *j >= 0 && isCutEdge(*other, *j) ? other : nullptr;
+}
+
+Unfolder::NetCounts Unfolder::getNetCounts() const {
+    NetCounts counts;
+    counts.revision = getRevision();
+    counts.faces = getPolyCount();
+    counts.vertices = getVertexCount();
+    counts.structural = getStructuralChanges();
+    counts.inPlace = getInPlaceStamp();
+    counts.sourceRevision = source ? source->getRevision() : 0;
+    return counts;
+}
+
+bool Unfolder::onlyAddedSince(const NetCounts& then) const {
+    // Every face or vertex added or removed and every change report moves the revision on
+    // by one: when it moved by exactly what was gained, faces and vertices were only
+    // added, so the faces past the old count are the new ones, in the order they came.
+    const NetCounts now = getNetCounts();
+    return now.sourceRevision == then.sourceRevision && now.faces >= then.faces &&
+           now.vertices >= then.vertices && now.structural >= then.structural &&
+           now.inPlace == then.inPlace &&
+           now.revision - then.revision == (now.faces - then.faces) +
+                                               (now.vertices - then.vertices) +
+                                               (now.structural - then.structural);
+}
+
+void Unfolder::addCutEdgesOf(Poly& f) {
+    Poly* placed = f.getTwin();
+    for (int i = 0; placed && i < f.getVertexCount(); ++i)
+        if (isCutEdge(f, i))
+            cutGraph.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+}
+
+void Unfolder::rebuildCutGraph() {
+    cutGraph.clear();
+    for (Poly* f : getPolys())
+        addCutEdgesOf(*f);
+    cutGraphAtValid = true;
+    cutGraphAt = getNetCounts();
+    cutGraphVertices = cutGraph.getVertexCount();
+}
+
+bool Unfolder::growCutGraph() {
+    if (!cutGraphAtValid || cutGraph.getVertexCount() != cutGraphVertices ||
+        !onlyAddedSince(cutGraphAt))
+        return false;
+    const std::size_t old = cutGraphAt.faces, faces = getPolyCount();
+    auto isOld = [&](const Poly* f) { return std::size_t(getPolyIndex(f)) < old; };
+
+    // A cut edge of an earlier face that a new face folds is no longer cut from that side.
+    // A fresh build lists an edge where the first face that cuts it comes: when a new face
+    // cuts it from the other side, it goes and comes back below, in that face's place.
+    // An earlier face still cutting it would keep it where neither tells: built afresh.
+    std::vector<std::pair<Vertex*, Vertex*>> folded;
+    for (std::size_t k = old; k < faces; ++k) {
+        Poly* f = getPoly(k);
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            Poly* g = hasNeighbor(*f, i) ? f->getNeighbor(i) : nullptr;
+            if (!g || !isOld(g))
+                continue;
+            const int j = g->getNeighborIndex(f);
+            Poly* placed = g->getTwin();
+            if (j < 0 || !placed)
+                return false;
+            if (!source->hasNeighbor(*placed, j))
+                continue;
+            int otherSide = 0;
+            if (Poly* other = otherCut(*g, j, &otherSide); other && isOld(other))
+                return false;
+            folded.emplace_back(placed->getVertex(j), placed->getVertex(j + 1));
+        }
+    }
+    for (const auto& [a, b] : folded)
+        cutGraph.removeEdge(a, b);
+    for (std::size_t k = old; k < faces; ++k)
+        addCutEdgesOf(*getPoly(k));
+    cutGraphAt = getNetCounts();
+    cutGraphVertices = cutGraph.getVertexCount();
+    return true;
+}
+
+void Unfolder::updateCutRim() {
+    std::size_t first = 0;
+    if (cutRimAtValid && onlyAddedSince(cutRimAt)) {
+        // What no face has cut from the other side since stays, then come the new faces'.
+        first = cutRimAt.faces;
+        std::erase_if(cutRim, [&](const std::pair<Poly*, int>& cut) {
+            int j = 0;
+            return !isCutEdge(*cut.first, cut.second) || otherCut(*cut.first, cut.second, &j);
+        });
+    } else {
+        cutRim.clear();
+    }
+    const std::size_t faces = getPolyCount();
+    for (std::size_t k = first; k < faces; ++k) {
+        Poly* f = getPoly(k);
+        for (int i = 0; i < f->getVertexCount(); ++i) {
+            int j = 0;
+            if (isCutEdge(*f, i) && !otherCut(*f, i, &j))
+                cutRim.emplace_back(f, i);
+        }
+    }
+    cutRimAtValid = true;
+    cutRimAt = getNetCounts();
 }
 
 void Unfolder::getNet(Graph<Poly*>& net) {
@@ -194,6 +313,8 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
 
     checkIntersections = false;
     cutGraphValid = false;
+    // The graph becomes the one asked for, which need not be what the net would give.
+    cutGraphAtValid = false;
     conflictsValid = false;
     convexHull.reset();
     translate(-getTranslation());

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "scene/mesh/CurvatureArmature.h"
 #include "unfolders/engine/Unfolder.h"
@@ -15,6 +16,16 @@ constexpr double ConvexityOffset = 0.05;
 constexpr double LineRadius = 0.01;
 constexpr double OutlineRadius = 0.006;
 constexpr double SplineReach = 0.66666;
+/// The part of the drawing a renderer may keep for the cut edges (the mesh's own parts
+/// come first, see PolyMesh::renderSelf).
+constexpr int CutEdgesPart = 2;
+
+/// A cut edge's tube, from the vertex at the lower address as the graph's drawing has it.
+void cutTube(Renderer* r, const Vertex* a, const Vertex* b) {
+    if (b < a)
+        std::swap(a, b);
+    r->renderTube(*a, *b, CutTubeRadius);
+}
 
 /// Height of the net plane: the first net vertex's, or 0 for an empty net.
 double netHeight(const Unfolder& u) {
@@ -84,11 +95,60 @@ void Unfolder::renderHull(Renderer* r, PlanarConvexHull& hull) {
 void Unfolder::renderCutGraph(Renderer* r) {
     r->pushTransform(fromSourceFrame(*this));
     r->color(0.9, 0.6, 0.1);
-    for (const auto& [v, neighbors] : getCutGraph())
-        for (Vertex* w : neighbors)
-            if (v < w) // each undirected edge once
-                r->renderTube(*v, *w, CutTubeRadius);
+    // The drawing needs the rim alone, not the graph: this class's getCutGraph is only
+    // probed, so that the graph of a strategy that keeps its own is drawn as it stands.
+    cutGraphProbe = true;
+    Graph<Vertex*>& cut = getCutGraph();
+    if (cutGraphProbe) {
+        cutGraphProbe = false;
+        for (const auto& [v, neighbors] : cut)
+            for (Vertex* w : neighbors)
+                if (v < w) // each undirected edge once
+                    r->renderTube(*v, *w, CutTubeRadius);
+        r->popTransform();
+        return;
+    }
+    updateCutRim();
+    // Each cut edge is drawn once: by the later of the two faces that cut it, which closes
+    // it for good while faces are only added, so that a renderer keeps those drawings as
+    // the net grows; the rim, cut from one side only so far, is drawn anew every time.
+    const bool keep = !r->isPicking();
+    if (keep) {
+        // The part starts from a fixed normal as well, so that it is kept whatever was
+        // drawn before it (an earlier part that stopped part-way).
+        r->normal(M3d(0, 0, 1));
+    }
+    const std::uint64_t stamp =
+        keep ? cutDrawStamp.update(*this, {source->getRevision(), source->getInPlaceStamp(), 0,
+                                           0, 0, 0})
+             : 0;
+    const std::size_t faces = getPolyCount();
+    const std::size_t from = keep ? r->beginPart(*this, CutEdgesPart, stamp, faces) : 0;
+    for (std::size_t k = from; k < faces; ++k) {
+        if (keep && !r->markItem())
+            break;
+        renderClosedCuts(r, *getPoly(k));
+    }
+    if (keep)
+        r->endPart();
+    for (const auto& [f, i] : cutRim) {
+        const Poly* placed = f->getTwin();
+        cutTube(r, placed->getVertex(i), placed->getVertex(i + 1));
+    }
     r->popTransform();
+}
+
+void Unfolder::renderClosedCuts(Renderer* r, Poly& f) {
+    const Poly* placed = f.getTwin();
+    if (!placed)
+        return;
+    for (int i = 0; i < f.getVertexCount(); ++i) {
+        int j = 0;
+        if (!isCutEdge(f, i))
+            continue;
+        if (Poly* other = otherCut(f, i, &j); other && getPolyIndex(other) < getPolyIndex(&f))
+            cutTube(r, placed->getVertex(i), placed->getVertex(i + 1));
+    }
 }
 
 void Unfolder::renderArcs(Renderer* r) {

@@ -246,3 +246,67 @@ TEST(UnfolderCutGraph, IndexAndHullBuiltAtTheEndMatchAddingTheFacesOneByOne) {
         delete last;
     }
 }
+
+namespace {
+
+/// The cut graph built from scratch by its definition: every net face in net order, every
+/// edge without a net neighbour but with a source one, as source vertices.
+Graph<Vertex*> cutGraphAfresh(Unfolder& u) {
+    Graph<Vertex*> cut;
+    for (Poly* f : u.getPolys()) {
+        Poly* placed = f->getTwin();
+        for (int i = 0; placed && i < f->getVertexCount(); ++i)
+            if (!u.hasNeighbor(*f, i) && u.getSource()->hasNeighbor(*placed, i))
+                cut.addEdge(placed->getVertex(i), placed->getVertex(i + 1));
+    }
+    return cut;
+}
+
+/// Places up to `count` more faces breadth first across the edges of placed ones.
+int growBy(TestUnfolder& u, int count) {
+    int placed = 0;
+    for (Poly* f : u.getSource()->getPolys()) {
+        for (int e = 0; f->getTwin() && e < f->getVertexCount() && placed < count; ++e)
+            if (u.unfoldFromEdge(*f, e))
+                ++placed;
+        if (placed == count)
+            break;
+    }
+    return placed;
+}
+
+} // namespace
+
+TEST(UnfolderCutGraph, GrowingNetKeepsTheGraphOfAFreshBuild) {
+    // A real part with a hole through it, its net grown a face or two at a time.
+    auto mesh = dataModel("letter-o.off");
+    TestUnfolder* u = bind<TestUnfolder>(*mesh);
+    ASSERT_EQ(size_t(1), u->getPolyCount());
+    u->setCheckIntersections(false);
+    // Neighbour lists in the order a fresh build gives them, not only the same edges.
+    EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph());
+    for (int step = 0; growBy(*u, 1 + step % 2) > 0; ++step) {
+        u->onChanged(true); // a strategy's step reports its faces
+        EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph()) << "after growth step " << step;
+    }
+    ASSERT_EQ(mesh->getPolyCount(), u->getPolyCount());
+
+    // Faces taken out (the last one, as trials do, and one in the middle), then growth.
+    u->remPolyClean(u->getPoly(u->getPolyCount() - 1));
+    EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph()) << "last face removed";
+    growBy(*u, 3);
+    EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph()) << "grown after the last face went";
+    u->remPolyClean(u->getPoly(u->getPolyCount() / 2));
+    growBy(*u, 1);
+    EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph()) << "a middle face removed, one added";
+    growBy(*u, 1);
+    EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph()) << "grown on";
+
+    // A graph laid out from a cut graph is the one asked for; growth from there is not
+    // taken into it, the net's own graph is built.
+    Graph<Vertex*> none;
+    u->unfoldToCutGraph(none, 0);
+    EXPECT_TRUE(u->getCutGraph().isEmpty());
+    u->remPolyClean(u->getPoly(u->getPolyCount() - 1));
+    EXPECT_EQ(cutGraphAfresh(*u), u->getCutGraph()) << "after a layout from a cut graph";
+}

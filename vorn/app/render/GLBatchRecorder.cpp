@@ -30,6 +30,12 @@ void GLBatchRecorder::takeStateFrom(const GLBatchRecorder& other) {
     m_packedColor = other.m_packedColor;
 }
 
+void GLBatchRecorder::setTransformStack(const std::vector<Sorvex::M4x4>& stack) {
+    end();
+    m_stack = stack;
+    updateNormalMatrix();
+}
+
 bool GLBatchRecorder::setVertexColor(int index, const PackedColor& c) {
     std::uint8_t* out = m_vertices[size_t(index)].color;
     if (std::equal(c.begin(), c.end(), out))

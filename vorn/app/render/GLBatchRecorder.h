@@ -99,6 +99,10 @@ public:
     /// Continues from `other`'s transform stack, colour and normal, as drawing that follows
     /// it would (a run recorded apart from the drawing before it).
     void takeStateFrom(const GLBatchRecorder& other);
+    /// The transform stack, base first.
+    const std::vector<Sorvex::M4x4>& transformStack() const { return m_stack; }
+    /// Continues under `stack` (as transformStack gave it) instead of the current stack.
+    void setTransformStack(const std::vector<Sorvex::M4x4>& stack);
     const RGBAColor& currentColor() const { return m_color; }
     const Sorvex::M3d& currentNormal() const { return m_normal; }
 

@@ -121,9 +121,11 @@ void GLRenderer::setBufferReuse(bool on) {
     m_reuse = on;
     m_valid = false;
     // Without reuse every frame is recorded whole, kept parts included.
-    if (!on)
+    if (!on) {
         for (auto& [id, run] : m_keptRuns)
             run->restart();
+        m_shownWhileRecording.clear();
+    }
 }
 
 void GLRenderer::setIndexedDrawing(bool on) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -194,8 +195,15 @@ private:
             return std::hash<const void*>()(id.first) * 31u + std::size_t(id.second);
         }
     };
-    std::unordered_map<std::pair<const SceneObj*, int>, std::unique_ptr<GLRun>, RunIdHash>
-        m_keptRuns;
+    using PartId = std::pair<const SceneObj*, int>;
+    std::unordered_map<PartId, std::unique_ptr<GLRun>, RunIdHash> m_keptRuns;
+    /// The complete drawings of parts whose new drawing is still being recorded (it
+    /// stopped past the budget), drawn in their place until it is complete.
+    std::unordered_map<PartId, std::unique_ptr<GLRun>, RunIdHash> m_shownWhileRecording;
+    /// Parts whose last drawing stopped past the budget.
+    std::unordered_set<PartId, RunIdHash> m_stoppedParts;
+    /// The open part's object and part number.
+    PartId m_partId;
     /// Runs of per-frame drawing, reused from frame to frame for their storage.
     std::vector<std::unique_ptr<GLRun>> m_framePool;
     std::size_t m_framePoolUsed = 0;
@@ -209,6 +217,8 @@ private:
     bool m_partFresh = false;
     /// The open part's vertices still to upload when it began (recolouring adds to them).
     std::pair<int, int> m_partDirtyBefore;
+    /// The transform stack when the open part began, which drawing after it continues under.
+    std::vector<Sorvex::M4x4> m_partStack;
     /// Parts begun while another was open, drawn into it.
     int m_innerParts = 0;
     /// The open part's first item drawn now, items drawn since, and whether it stopped.

@@ -96,6 +96,9 @@ void GLRenderer::recordScene(SceneObj& root) {
     // Parts of objects that were not drawn this time (deleted, hidden) are let go.
     for (auto it = m_keptRuns.begin(); it != m_keptRuns.end();)
         it = it->second->seen ? std::next(it) : m_keptRuns.erase(it);
+    std::erase_if(m_shownWhileRecording,
+                  [&](const auto& entry) { return !m_keptRuns.count(entry.first); });
+    std::erase_if(m_stoppedParts, [&](const PartId& id) { return !m_keptRuns.count(id); });
     ++m_recordCount;
     layoutRuns();
 }
@@ -103,6 +106,8 @@ void GLRenderer::recordScene(SceneObj& root) {
 void GLRenderer::dropKeptRuns() {
     // Without a current context the buffers cannot be deleted: their context frees them.
     m_keptRuns.clear();
+    m_shownWhileRecording.clear();
+    m_stoppedParts.clear();
     m_framePool.clear();
     m_framePoolUsed = 0;
     m_runs.clear();
@@ -180,7 +185,8 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
     key.color = m_state.currentColor();
     key.normal = m_state.currentNormal();
 
-    std::unique_ptr<GLRun>& slot = m_keptRuns[{&obj, part}];
+    const PartId id{&obj, part};
+    std::unique_ptr<GLRun>& slot = m_keptRuns[id];
     if (!slot)
         slot = std::make_unique<GLRun>();
     GLRun* run = slot.get();
@@ -189,6 +195,15 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
         openFrameRun();
         return 0;
     }
+    if (m_reuse && m_keepParts && !(run->key == key && run->items <= items) &&
+        run->items > 0 && !m_stoppedParts.count(id) && !m_shownWhileRecording.count(id)) {
+        // A complete drawing stays on show while its successor is recorded over several
+        // recordings: a huge mesh does not appear as a partial shell in between.
+        m_shownWhileRecording[id] = std::move(slot);
+        slot = std::make_unique<GLRun>();
+        run = slot.get();
+    }
+    m_partId = id;
     run->seen = true;
     run->kept = true;
     run->inSelection = m_inSelection;
@@ -197,6 +212,7 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
     m_active = run;
     m_partVerticesBefore = run->vertexCount();
     m_partDirtyBefore = {run->dirtyFirst, run->dirtyEnd};
+    m_partStack = m_state.transformStack();
     const bool keep = m_reuse && m_keepParts && run->key == key && run->items <= items && run->items > 0;
     m_partFresh = !keep;
     if (!keep) {
@@ -291,7 +307,21 @@ void GLRenderer::endPart() {
         ++m_partCounts.reused;
     }
     run->items = items;
+    if (m_partStopped) {
+        m_stoppedParts.insert(m_partId);
+    } else {
+        m_stoppedParts.erase(m_partId);
+        m_shownWhileRecording.erase(m_partId);
+    }
+    if (auto shown = m_shownWhileRecording.find(m_partId); shown != m_shownWhileRecording.end()) {
+        // Still being recorded: the complete drawing it replaces is drawn in its place.
+        shown->second->inSelection = run->inSelection;
+        std::replace(m_runs.begin(), m_runs.end(), run, shown->second.get());
+    }
     m_state.takeStateFrom(run->recorder);
+    // A kept run's stack is the one it was recorded under: only its top is in the key, so
+    // the transforms below it (what an object pops back to after the part) are today's.
+    m_state.setTransformStack(m_partStack);
     m_part = nullptr;
     m_active = nullptr;
 }

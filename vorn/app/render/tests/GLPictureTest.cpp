@@ -348,6 +348,24 @@ TEST_F(KeptDrawing, GrowingNetAndItsSourceAsDrawnAfresh) {
     expectKeptMatchesFresh(camera, "source face removed");
 }
 
+TEST_F(KeptDrawing, SourceFacesTakeTheirColourBackWhenTheirNetFacesGo) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    source->setRenderTwinnedInBlue(true);
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    expectKeptMatchesFresh(camera, "all twinned");
+    // Deleting net faces unlinks their source faces, which are blue no more; the source
+    // itself did not change, so its kept faces are only recoloured.
+    for (std::size_t k = net->getPolyCount() / 2; k > 0; --k)
+        net->remPolyClean(net->getPoly(net->getPolyCount() - 1));
+    net->onChanged(true);
+    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "half the net gone");
+    EXPECT_GT(counts.recoloured, 0) << "the source's faces were recoloured in place";
+}
+
 TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
     PolyMesh* source = nullptr;
     Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
@@ -376,6 +394,32 @@ TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
     m_kept.setRecordBudgetMs(0);
     const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
     EXPECT_EQ(0, counts.recorded) << "what was drawn in steps is kept";
+}
+
+TEST_F(KeptDrawing, PartRecordedAnewInStepsShowsTheLastCompleteDrawing) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    expectKeptMatchesFresh(camera, "complete");
+    // Vertices reported moved in place give the source's faces a new stamp: they are
+    // recorded anew, 64 a recording, while the picture stays the complete one it was.
+    source->markDrawingChanged();
+    m_kept.setRecordBudgetMs(1e-6, 64);
+    m_kept.invalidate();
+    m_kept.beginFrame(camera, false);
+    m_kept.drawScene(m_root);
+    EXPECT_FALSE(m_kept.isCaughtUp());
+    const QImage partway = m_gl.grab();
+    m_kept.setRecordBudgetMs(0);
+    GLRenderer fresh;
+    fresh.beginFrame(camera, false);
+    fresh.drawScene(m_root);
+    EXPECT_EQ(0, compare(m_gl.grab(), partway, 0).pixels) << "no partial shell on show";
+    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "recorded anew");
+    EXPECT_GT(counts.appended, 0) << "the new drawing went on from where it stopped";
 }
 
 TEST_F(KeptDrawing, EdgeLinesOfAManualUnfolderAsDrawnAfresh) {
