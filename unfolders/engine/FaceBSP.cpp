@@ -131,6 +131,14 @@ void FaceBSP::insert(const FaceBox& box) {
     const Entry entry{box, nextSequence++, checked};
     place(entry);
     ++boxCount;
+    if (flatKnown) {
+        if (boxCount <= FlatScanLimit) {
+            flat.push_back(entry);
+        } else {
+            flatKnown = false;
+            std::vector<Entry>().swap(flat);
+        }
+    }
     if (!checked)
         noteUnchecked(entry);
 }
@@ -188,6 +196,8 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     node->erase(std::size_t(it - node->entries.begin()));
     node->maxExtent = last.extentBefore;
     --boxCount;
+    if (flatKnown && !flat.empty() && flat.back().sequence == last.sequence)
+        flat.pop_back();
     // The face is gone, so it vouches for nothing any more either way.
     if (!last.checked && uncheckedKnown && !unchecked.empty() &&
         unchecked.back().sequence == last.sequence)
@@ -229,14 +239,25 @@ bool FaceBSP::remove(const FaceBox& box) {
         unchecked.erase(std::find_if(unchecked.begin(), unchecked.end(),
                                      [sequence](const Entry& e) { return e.sequence == sequence; }));
     }
+    if (flatKnown)
+        eraseFlat(first->sequence);
     node->erase(std::size_t(first - node->entries.begin()));
     if (--boxCount == 0) {
         order.forgetHistory(nextSequence);
         // Nothing stored, nothing to overlap.
         uncheckedKnown = true;
         unchecked.clear();
+        flatKnown = true;
+        flat.clear();
     }
     return true;
+}
+
+void FaceBSP::eraseFlat(std::uint64_t sequence) {
+    const auto it = std::find_if(flat.begin(), flat.end(),
+                                 [sequence](const Entry& e) { return e.sequence == sequence; });
+    if (it != flat.end())
+        flat.erase(it);
 }
 
 FaceBox FaceBSP::GrownRegion(FaceBox region, const FaceBox& box) {
@@ -399,7 +420,14 @@ Poly* FaceBSP::findFirst(const FaceBox& box) const {
             first = &e;
         return true;
     };
-    visitOverlaps(*root, query, keepFirst);
+    if (flatKnown) {
+        // The box test inline first: almost every stored box fails it.
+        for (const Entry& e : flat)
+            if (e.box.overlapsArea(box) && query.overlaps(e.box))
+                keepFirst(e);
+    } else {
+        visitOverlaps(*root, query, keepFirst);
+    }
     hasClearBox = !first;
     if (!first)
         clearBox = box;
@@ -481,6 +509,12 @@ void FaceBSP::shift(double dx, double dz) {
             e.box.minZ += dz;
             e.box.maxZ += dz;
         }
+    }
+    for (Entry& e : flat) {
+        e.box.minX += dx;
+        e.box.maxX += dx;
+        e.box.minZ += dz;
+        e.box.maxZ += dz;
     }
 }
 
