@@ -76,12 +76,27 @@ bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
 FaceBSP::FaceBSP()
     : FaceBSP(FaceBox::Empty, -FaceBox::Empty, FaceBox::Empty, -FaceBox::Empty, false, 0.0f) {}
 
+namespace {
+
+/// The nodes of the last index to go on this thread, for the next one made here: a batch
+/// makes an index per net, and nodes that come with room in their lists spare the heap
+/// most of an index's allocations.
+thread_local std::deque<FaceBSP::Node> t_spareNodes;
+/// Larger pools are let go with their index rather than held by the thread.
+constexpr std::size_t MaxSpareNodes = 1 << 14;
+
+} // namespace
+
 FaceBSP::FaceBSP(double minX, double maxX, double minZ, double maxZ, bool splitOnX, float drawDepth)
     : order({minX, maxX, minZ, maxZ, splitOnX}) {
+    nodes.swap(t_spareNodes);
     root = makeNode(minX, maxX, minZ, maxZ, splitOnX, drawDepth);
 }
 
-FaceBSP::~FaceBSP() = default;
+FaceBSP::~FaceBSP() {
+    if (nodes.size() <= MaxSpareNodes && nodes.size() > t_spareNodes.size())
+        nodes.swap(t_spareNodes);
+}
 
 FaceBSP::Node* FaceBSP::makeNode(double minX, double maxX, double minZ, double maxZ,
                                  bool splitOnX, float drawDepth) {

@@ -103,7 +103,8 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // is unfolded from, and the faces beyond it fold from that plane, which the placed
     // neighbour's transform remembers.
     const M3d ng = g->hasNoArea() ? sourceDirectionOf(*placedTransform) : g->getNormal();
-    const M3d nf = f.hasNoArea() ? ng : f.getNormal();
+    const bool flat = f.hasNoArea();
+    const M3d nf = flat ? ng : f.getNormal();
     M3d axis;
     axis.cross(nf, ng);
     axis.normalize();
@@ -143,7 +144,7 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     if (turnedNormalFit(turnBack, nf, ng) > turnedNormalFit(turn, nf, ng) + 1e-14)
         std::swap(turn, turnBack);
     // A face without area is not turned: it stays in its neighbour's plane.
-    M4x4 t = f.hasNoArea() ? *placedTransform : *placedTransform * turnAbout(p0, turn);
+    M4x4 t = flat ? *placedTransform : *placedTransform * turnAbout(p0, turn);
     faceTransforms.assign(&f, t);
 
     auto* face = new Poly(std::move(ring));
