@@ -1,5 +1,7 @@
 #include "scene/mesh/Poly.h"
 
+#include "common/BlockRecycler.h"
+
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/Vertex.h"
@@ -11,6 +13,23 @@
 #include <utility>
 
 using Sorvex::M3d;
+
+namespace {
+
+using PolyBlocks = BlockRecycler<Poly, sizeof(Poly)>;
+
+} // namespace
+
+void* Poly::operator new(std::size_t size) {
+    return size == sizeof(Poly) ? PolyBlocks::take() : ::operator new(size);
+}
+
+void Poly::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(Poly))
+        PolyBlocks::give(p);
+    else
+        ::operator delete(p);
+}
 
 Poly::Poly(std::vector<Vertex*> ring)
     : m_vertices(std::move(ring)), m_neighbors(m_vertices.size(), nullptr) {

@@ -42,6 +42,12 @@ public:
     /// link of every face that points at this one.
     virtual ~Poly();
 
+    /// Faces come from and go back to a list of free blocks per thread (BlockRecycler):
+    /// meshes are built and dropped by the thousand in a batch.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+
     int getVertexCount() const { return int(m_vertices.size()); }
     /// Vertex i, index taken modulo the side count; null for an empty ring.
     Vertex* getVertex(int i) const;
