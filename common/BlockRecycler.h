@@ -19,9 +19,10 @@ public:
 
     static void* take() {
 #if !defined(__SANITIZE_ADDRESS__)
-        if (Free* block = t_free) {
-            t_free = block->next;
-            --t_kept;
+        Kept& kept = t_kept;
+        if (Free* block = kept.first) {
+            kept.first = block->next;
+            --kept.count;
             return block;
         }
 #endif
@@ -30,13 +31,17 @@ public:
 
     static void give(void* p) noexcept {
 #if !defined(__SANITIZE_ADDRESS__)
-        if (p && !t_ending && t_kept < kMaxKept) {
-            // Touching the drain makes sure it runs when the thread ends.
-            t_drain.touch();
+        Kept& kept = t_kept;
+        if (p && !kept.ending && kept.count < kMaxKept) {
+            if (!kept.drainArmed) {
+                // Touching the drain makes sure it runs when the thread ends.
+                t_drain.touch();
+                kept.drainArmed = true;
+            }
             auto* block = static_cast<Free*>(p);
-            block->next = t_free;
-            t_free = block;
-            ++t_kept;
+            block->next = kept.first;
+            kept.first = block;
+            ++kept.count;
             return;
         }
 #endif
@@ -44,7 +49,7 @@ public:
     }
 
     /// Blocks this thread keeps for reuse; for tests.
-    static std::size_t keptCount() { return t_kept; }
+    static std::size_t keptCount() { return t_kept.count; }
 
 private:
     struct Free {
@@ -52,22 +57,30 @@ private:
     };
     static_assert(Size >= sizeof(Free), "a free block holds the link to the next");
 
+    /// One thread's list, in one place: each thread-local variable of a shared library
+    /// costs a lookup per use. Trivially destructible, so it outlives the drain.
+    struct Kept {
+        Free* first = nullptr;
+        std::size_t count = 0;
+        bool ending = false;
+        bool drainArmed = false;
+    };
+
     /// Returns the thread's blocks to the heap when the thread ends; blocks freed after
     /// that go straight to the heap.
     struct Drain {
         void touch() {}
         ~Drain() {
-            t_ending = true;
-            while (Free* block = t_free) {
-                t_free = block->next;
+            Kept& kept = t_kept;
+            kept.ending = true;
+            while (Free* block = kept.first) {
+                kept.first = block->next;
                 ::operator delete(block);
             }
-            t_kept = 0;
+            kept.count = 0;
         }
     };
 
-    static inline thread_local Free* t_free = nullptr;
-    static inline thread_local std::size_t t_kept = 0;
-    static inline thread_local bool t_ending = false;
+    static inline thread_local Kept t_kept;
     static inline thread_local Drain t_drain;
 };
