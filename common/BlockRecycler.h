@@ -49,7 +49,9 @@ public:
     }
 
     /// Blocks this thread keeps for reuse; for tests.
-    static std::size_t keptCount() { return t_kept.count; }
+    static std::size_t keptCount() {
+        return t_kept.count;
+    }
 
 private:
     struct Free {

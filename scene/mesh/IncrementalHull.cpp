@@ -53,7 +53,7 @@ public:
     /// so that the builder's address, a thread-local of a shared library that costs a
     /// lookup each time it is taken, is taken once per hull, not at every array access.
     [[gnu::noipa]] bool build(const std::vector<M3d>& points,
-                                 std::vector<std::array<int, 3>>& triangles) {
+                              std::vector<std::array<int, 3>>& triangles) {
         if (!reset(points))
             return false;
         for (int p = 0; p < int(points.size()); ++p) {

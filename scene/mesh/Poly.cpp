@@ -98,16 +98,6 @@ void Poly::removeTwinnedBy(Poly* p) {
     }
 }
 
-int Poly::wrap(int i) const {
-    const int n = int(m_vertices.size());
-    const int r = i % n;
-    return r < 0 ? r + n : r;
-}
-
-Vertex* Poly::getVertex(int i) const {
-    return m_vertices.empty() ? nullptr : m_vertices[wrap(i)];
-}
-
 int Poly::getVertexIndex(const Vertex* v) const {
     const int n = int(m_vertices.size());
     // A ring in a mesh never repeats a vertex (addPoly and spliceRing refuse that), so a
@@ -132,10 +122,6 @@ int Poly::getVertexIndex(const Vertex* v) const {
         }
     }
     return -1;
-}
-
-Poly* Poly::getNeighbor(int i) const {
-    return m_neighbors.empty() ? nullptr : m_neighbors[wrap(i)];
 }
 
 int Poly::getNeighborIndex(const Poly* p) const {

@@ -235,7 +235,7 @@ void PolyMesh::buildGeometry(const std::vector<M3d>& positions, const Faces& fac
             const int from = face[k];
             ring.push_back(vertices[std::size_t(from)]);
             leaving[filled[std::size_t(from)]++] = {face[k + 1 == face.size() ? 0 : k + 1],
-                                                     std::uint32_t(i), std::uint32_t(k)};
+                                                    std::uint32_t(i), std::uint32_t(k)};
         }
         // The ring was validated and the normal computed by the constructor.
         polys.push_back(new Poly(std::move(ring)));
