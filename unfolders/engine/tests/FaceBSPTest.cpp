@@ -656,9 +656,14 @@ TEST(FaceBSP, FindFirstAnswersTheSameFromTheFlatListAndFromTheTree) {
     std::vector<Poly*> flatAnswers;
     for (Poly* probe : probes)
         flatAnswers.push_back(tree.findFirst(FaceBox(probe)));
-    // Far boxes overlap no probe: only the way of searching changes.
-    Poly* far = faces.add({{100, 100}, {101, 100}, {100, 101}});
-    store(tree, far);
+    // A box in a corner of the region overlaps no probe and grows nothing (growing
+    // would change the answer order): only the way of searching changes.
+    const double x = tree.getMinX() + 0.01, z = tree.getMinZ() + 0.01;
+    ASSERT_LT(x, -1.0);
+    ASSERT_LT(z, -1.0);
+    Poly* corner = faces.add({{x, z}, {x + 0.01, z}, {x, z + 0.01}});
+    ASSERT_TRUE(tree.contains(FaceBox(corner)));
+    tree.insert(FaceBox(corner));
     ASSERT_FALSE(tree.isFlatScan());
     int hits = 0;
     for (std::size_t i = 0; i < probes.size(); ++i) {
