@@ -49,7 +49,11 @@ struct Face {
 /// builder per thread is kept, so that its arrays are allocated once, not per hull.
 class Builder {
 public:
-    bool build(const std::vector<M3d>& points, std::vector<std::array<int, 3>>& triangles) {
+    /// Kept apart from its caller (neither inlined nor specialised for the one builder),
+    /// so that the builder's address, a thread-local of a shared library that costs a
+    /// lookup each time it is taken, is taken once per hull, not at every array access.
+    [[gnu::noipa]] bool build(const std::vector<M3d>& points,
+                              std::vector<std::array<int, 3>>& triangles) {
         if (!reset(points))
             return false;
         for (int p = 0; p < int(points.size()); ++p) {

@@ -1,5 +1,7 @@
 #include "scene/mesh/Poly.h"
 
+#include "common/BlockRecycler.h"
+
 #include "scene/mesh/MeshData.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/mesh/Vertex.h"
@@ -11,6 +13,23 @@
 #include <utility>
 
 using Sorvex::M3d;
+
+namespace {
+
+using PolyBlocks = BlockRecycler<Poly, sizeof(Poly)>;
+
+} // namespace
+
+void* Poly::operator new(std::size_t size) {
+    return size == sizeof(Poly) ? PolyBlocks::take() : ::operator new(size);
+}
+
+void Poly::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(Poly))
+        PolyBlocks::give(p);
+    else
+        ::operator delete(p);
+}
 
 Poly::Poly(std::vector<Vertex*> ring)
     : m_vertices(std::move(ring)), m_neighbors(m_vertices.size(), nullptr) {
@@ -79,16 +98,6 @@ void Poly::removeTwinnedBy(Poly* p) {
     }
 }
 
-int Poly::wrap(int i) const {
-    const int n = int(m_vertices.size());
-    const int r = i % n;
-    return r < 0 ? r + n : r;
-}
-
-Vertex* Poly::getVertex(int i) const {
-    return m_vertices.empty() ? nullptr : m_vertices[wrap(i)];
-}
-
 int Poly::getVertexIndex(const Vertex* v) const {
     const int n = int(m_vertices.size());
     // A ring in a mesh never repeats a vertex (addPoly and spliceRing refuse that), so a
@@ -113,10 +122,6 @@ int Poly::getVertexIndex(const Vertex* v) const {
         }
     }
     return -1;
-}
-
-Poly* Poly::getNeighbor(int i) const {
-    return m_neighbors.empty() ? nullptr : m_neighbors[wrap(i)];
 }
 
 int Poly::getNeighborIndex(const Poly* p) const {

@@ -42,16 +42,23 @@ public:
     /// link of every face that points at this one.
     virtual ~Poly();
 
+    /// Faces come from and go back to a list of free blocks per thread (BlockRecycler):
+    /// meshes are built and dropped by the thousand in a batch.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+
     int getVertexCount() const { return int(m_vertices.size()); }
-    /// Vertex i, index taken modulo the side count; null for an empty ring.
-    Vertex* getVertex(int i) const;
+    /// Vertex i, index taken modulo the side count; null for an empty ring. Inline: the
+    /// layouts ask for vertices and neighbours millions of times.
+    Vertex* getVertex(int i) const { return m_vertices.empty() ? nullptr : m_vertices[wrap(i)]; }
     const std::vector<Vertex*>& getVertices() const { return m_vertices; }
     /// Ring index of `v`, or -1. Looks near the last answer first, so walking a long ring
     /// (a polygon of thousands of sides) costs O(1) per step instead of O(n).
     int getVertexIndex(const Vertex* v) const;
 
     /// The face across edge i (modulo the side count), or null. O(1).
-    Poly* getNeighbor(int i) const;
+    Poly* getNeighbor(int i) const { return m_neighbors.empty() ? nullptr : m_neighbors[wrap(i)]; }
     /// Index of the first edge whose neighbour is `p`, or -1.
     int getNeighborIndex(const Poly* p) const;
 
@@ -112,7 +119,11 @@ private:
         std::vector<UserDatum> userData;
     };
 
-    int wrap(int i) const;
+    int wrap(int i) const {
+        const int n = int(m_vertices.size());
+        const int r = i % n;
+        return r < 0 ? r + n : r;
+    }
     void dropUserDatum(std::size_t index);
     Extras& extras();
     void addTwinnedBy(Poly* p);

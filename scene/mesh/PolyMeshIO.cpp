@@ -203,28 +203,69 @@ void PolyMesh::buildGeometry(const std::vector<M3d>& positions, const Faces& fac
     m_vertices.reserve(positions.size());
     m_polys.reserve(faces.size());
     // Each vertex's face list is sized once from its use count: grown face by face it
-    // would be reallocated three or four times per vertex.
+    // would be reallocated three or four times per vertex. The use count is also the
+    // number of ring edges leaving the vertex, which `leaving` lists from `firstLeaving`.
     std::vector<std::uint32_t> uses(positions.size(), 0);
     for (std::size_t f = 0; f < faces.size(); ++f)
         for (int index : faces[f])
             ++uses[std::size_t(index)];
     std::vector<Vertex*> vertices;
     vertices.reserve(positions.size());
+    std::vector<std::uint32_t> firstLeaving(positions.size() + 1, 0);
     for (std::size_t i = 0; i < positions.size(); ++i) {
         Vertex* v = addVertexAt(positions[i]);
         v->m_polys.reserve(uses[i]);
         vertices.push_back(v);
+        firstLeaving[i + 1] = firstLeaving[i] + uses[i];
     }
+    struct Leaving {
+        int to;
+        std::uint32_t face;
+        std::uint32_t edge;
+    };
+    std::vector<Leaving> leaving(firstLeaving.back());
+    std::vector<std::uint32_t> filled(firstLeaving.begin(), firstLeaving.end() - 1);
+    std::vector<Poly*> polys;
+    polys.reserve(faces.size());
     for (std::size_t i = 0; i < faces.size(); ++i) {
         const auto& face = faces[i];
         std::vector<Vertex*> ring;
         ring.reserve(face.size());
-        for (int index : face)
-            ring.push_back(vertices[std::size_t(index)]);
+        for (std::size_t k = 0; k < face.size(); ++k) {
+            const int from = face[k];
+            ring.push_back(vertices[std::size_t(from)]);
+            leaving[filled[std::size_t(from)]++] = {face[k + 1 == face.size() ? 0 : k + 1],
+                                                    std::uint32_t(i), std::uint32_t(k)};
+        }
         // The ring was validated and the normal computed by the constructor.
-        auto* f = new Poly(std::move(ring));
-        if (!addPoly(f, false))
-            delete f;
+        polys.push_back(new Poly(std::move(ring)));
+    }
+    // Validated data has at most two faces on an edge, so the face across an edge is the
+    // other face with the same two corners, whichever way it runs: the face adding the
+    // faces one by one (addPoly) would link, found here without a search per face.
+    auto partner = [&](int from, int to, std::uint32_t self) -> const Leaving* {
+        for (std::uint32_t h = firstLeaving[std::size_t(from)];
+             h < firstLeaving[std::size_t(from) + 1]; ++h)
+            if (leaving[h].to == to && leaving[h].face != self)
+                return &leaving[h];
+        return nullptr;
+    };
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        const auto& face = faces[i];
+        Poly* f = polys[i];
+        for (std::size_t k = 0; k < face.size(); ++k) {
+            const int a = face[k];
+            const int b = face[k + 1 == face.size() ? 0 : k + 1];
+            const Leaving* other = partner(b, a, std::uint32_t(i));
+            if (!other)
+                other = partner(a, b, std::uint32_t(i));
+            if (other)
+                f->m_neighbors[k] = polys[other->face];
+            vertices[std::size_t(a)]->m_polys.push_back(f);
+        }
+        m_polys.add(f);
+        f->m_mesh = this;
+        ++m_revision;
     }
     ++m_revision;
 }

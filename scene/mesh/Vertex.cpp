@@ -1,9 +1,27 @@
 #include "scene/mesh/Vertex.h"
 
+#include "common/BlockRecycler.h"
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/MeshLinks.h"
 
 #include <algorithm>
+
+namespace {
+
+using VertexBlocks = BlockRecycler<Vertex, sizeof(Vertex)>;
+
+} // namespace
+
+void* Vertex::operator new(std::size_t size) {
+    return size == sizeof(Vertex) ? VertexBlocks::take() : ::operator new(size);
+}
+
+void Vertex::operator delete(void* p, std::size_t size) noexcept {
+    if (size == sizeof(Vertex))
+        VertexBlocks::give(p);
+    else
+        ::operator delete(p);
+}
 
 Poly* Vertex::findOtherPoly(const Poly* exclude, const Vertex* other) const {
     for (Poly* p : m_polys) {

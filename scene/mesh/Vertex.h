@@ -27,6 +27,12 @@ public:
         return *this;
     }
 
+    /// Vertices come from and go back to a list of free blocks per thread
+    /// (BlockRecycler), as faces do.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+
     Sorvex::M3d& getPosition() { return *this; }
     const Sorvex::M3d& getPosition() const { return *this; }
     void setPosition(const Sorvex::M3d& p) { Sorvex::M3d::operator=(p); }

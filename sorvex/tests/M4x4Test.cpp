@@ -100,6 +100,28 @@ TEST(M4x4, BuildersMultiplyOnTheRight) {
     EXPECT_EQ(M4d(a * M3d(0.5, 1, 1.5)) * 2.0, p);
 }
 
+TEST(M4x4, TurningBackIsTheTransposeToTheBit) {
+    // The net layout turns by +a or -a about one axis and builds only the first: the
+    // second must be its transpose exactly, or the nets would change.
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> coordinate(-1, 1);
+    std::uniform_real_distribution<float> angle(-3.2f, 3.2f);
+    for (int i = 0; i < 2000; ++i) {
+        M3d axis(coordinate(rng), coordinate(rng), coordinate(rng));
+        axis.normalize();
+        const float a = angle(rng);
+        M4x4 forward, back;
+        forward.loadRotate(MQuat(axis, a));
+        back.loadRotate(MQuat(axis, -a));
+        forward.transpose();
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) {
+                const double x = forward.get(c, r), y = back.get(c, r);
+                ASSERT_EQ(0, std::memcmp(&x, &y, sizeof x)) << "angle " << a << " at " << c << r;
+            }
+    }
+}
+
 TEST(M4x4, RotationSenses) {
     M4x4 m;
     m.loadRotateX(M_PI / 2);

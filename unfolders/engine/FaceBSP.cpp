@@ -76,12 +76,27 @@ bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
 FaceBSP::FaceBSP()
     : FaceBSP(FaceBox::Empty, -FaceBox::Empty, FaceBox::Empty, -FaceBox::Empty, false, 0.0f) {}
 
+namespace {
+
+/// The nodes of the last index to go on this thread, for the next one made here: a batch
+/// makes an index per net, and nodes that come with room in their lists spare the heap
+/// most of an index's allocations.
+thread_local std::deque<FaceBSP::Node> t_spareNodes;
+/// Larger pools are let go with their index rather than held by the thread.
+constexpr std::size_t MaxSpareNodes = 1 << 14;
+
+} // namespace
+
 FaceBSP::FaceBSP(double minX, double maxX, double minZ, double maxZ, bool splitOnX, float drawDepth)
     : order({minX, maxX, minZ, maxZ, splitOnX}) {
+    nodes.swap(t_spareNodes);
     root = makeNode(minX, maxX, minZ, maxZ, splitOnX, drawDepth);
 }
 
-FaceBSP::~FaceBSP() = default;
+FaceBSP::~FaceBSP() {
+    if (nodes.size() <= MaxSpareNodes && nodes.size() > t_spareNodes.size())
+        nodes.swap(t_spareNodes);
+}
 
 FaceBSP::Node* FaceBSP::makeNode(double minX, double maxX, double minZ, double maxZ,
                                  bool splitOnX, float drawDepth) {
@@ -131,6 +146,14 @@ void FaceBSP::insert(const FaceBox& box) {
     const Entry entry{box, nextSequence++, checked};
     place(entry);
     ++boxCount;
+    if (flatKnown) {
+        if (boxCount <= FlatScanLimit) {
+            flat.push_back(entry);
+        } else {
+            flatKnown = false;
+            std::vector<Entry>().swap(flat);
+        }
+    }
     if (!checked)
         noteUnchecked(entry);
 }
@@ -188,6 +211,8 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     node->erase(std::size_t(it - node->entries.begin()));
     node->maxExtent = last.extentBefore;
     --boxCount;
+    if (flatKnown && !flat.empty() && flat.back().sequence == last.sequence)
+        flat.pop_back();
     // The face is gone, so it vouches for nothing any more either way.
     if (!last.checked && uncheckedKnown && !unchecked.empty() &&
         unchecked.back().sequence == last.sequence)
@@ -229,14 +254,25 @@ bool FaceBSP::remove(const FaceBox& box) {
         unchecked.erase(std::find_if(unchecked.begin(), unchecked.end(),
                                      [sequence](const Entry& e) { return e.sequence == sequence; }));
     }
+    if (flatKnown)
+        eraseFlat(first->sequence);
     node->erase(std::size_t(first - node->entries.begin()));
     if (--boxCount == 0) {
         order.forgetHistory(nextSequence);
         // Nothing stored, nothing to overlap.
         uncheckedKnown = true;
         unchecked.clear();
+        flatKnown = true;
+        flat.clear();
     }
     return true;
+}
+
+void FaceBSP::eraseFlat(std::uint64_t sequence) {
+    const auto it = std::find_if(flat.begin(), flat.end(),
+                                 [sequence](const Entry& e) { return e.sequence == sequence; });
+    if (it != flat.end())
+        flat.erase(it);
 }
 
 FaceBox FaceBSP::GrownRegion(FaceBox region, const FaceBox& box) {
@@ -399,7 +435,14 @@ Poly* FaceBSP::findFirst(const FaceBox& box) const {
             first = &e;
         return true;
     };
-    visitOverlaps(*root, query, keepFirst);
+    if (flatKnown) {
+        // The box test inline first: almost every stored box fails it.
+        for (const Entry& e : flat)
+            if (e.box.overlapsArea(box) && query.overlaps(e.box))
+                keepFirst(e);
+    } else {
+        visitOverlaps(*root, query, keepFirst);
+    }
     hasClearBox = !first;
     if (!first)
         clearBox = box;
@@ -481,6 +524,12 @@ void FaceBSP::shift(double dx, double dz) {
             e.box.minZ += dz;
             e.box.maxZ += dz;
         }
+    }
+    for (Entry& e : flat) {
+        e.box.minX += dx;
+        e.box.maxX += dx;
+        e.box.minZ += dz;
+        e.box.maxZ += dz;
     }
 }
 

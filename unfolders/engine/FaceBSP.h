@@ -23,10 +23,19 @@ class Renderer;
 /// and a box stays at the deepest node wholly containing it), and when the region
 /// grows beyond it, the tree doubles upwards, keeping every node it had. So a net of
 /// n faces costs O(n log n) however often its region grows.
+///
+/// A small index also keeps its boxes in one flat list, and `findFirst` scans that
+/// instead of walking the tree: on a net of a few hundred faces the walk costs more
+/// than testing every box. Both find the same faces (every box the tree could answer
+/// overlaps the query's box with positive area, and the scan tests exactly that), and
+/// the first in answer order is picked the same way, so the answer is the same.
 class FaceBSP {
 public:
     /// Nodes no wider than this along their axis do not split.
     static constexpr double MinSplitWidth = FaceBoxTreeOrder::MinSplitWidth;
+    /// Up to this many boxes `findFirst` scans the flat list (see above); the scan
+    /// stays cheaper than the walk well past a 200-face net.
+    static constexpr std::size_t FlatScanLimit = 512;
     /// Height offset of each level below its parent when the tree is drawn.
     static constexpr float DrawDepthStep = 0.2f;
 
@@ -157,6 +166,8 @@ public:
     const Node& getIndexRoot() const { return *root; }
     /// How many regions the answer order remembers (see FaceBoxTreeOrder).
     std::size_t getRegionGenerations() const { return order.getGenerationCount(); }
+    /// Whether `findFirst` scans the flat list rather than walking the tree.
+    bool isFlatScan() const { return flatKnown; }
 
 private:
     /// What the most recent insert changed.
@@ -179,6 +190,8 @@ private:
     void noteUnchecked(const Entry& entry);
     /// Forgets which entries were stored without the check: they count as all of them.
     void forgetUnchecked();
+    /// Drops the entry numbered `sequence` from the flat list.
+    void eraseFlat(std::uint64_t sequence);
 
     /// A node of the pool (reused when one waits).
     Node* makeNode(double minX, double maxX, double minZ, double maxZ, bool splitOnX,
@@ -211,6 +224,9 @@ private:
     /// The entries stored without the check, in insertion order, while `uncheckedKnown`.
     std::vector<Entry> unchecked;
     bool uncheckedKnown = true;
+    /// Every stored entry in insertion order, while `flatKnown` (at most FlatScanLimit).
+    std::vector<Entry> flat;
+    bool flatKnown = true;
     /// The box `findFirst` last found clear; valid until the next insert or shift.
     mutable bool hasClearBox = false;
     mutable FaceBox clearBox;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "unfolders/engine/HullTranslate.h"
@@ -12,22 +13,25 @@ namespace {
 
 const M3d NetNormal(0, -1, 0);
 
-/// translate(pivot) * rotate(axis, angle) * translate(-pivot), with the
-/// library's rotation convention (see M4x4::rotate).
-M4x4 turnAbout(const M3d& pivot, const M3d& axis, double angle) {
+/// translate(pivot) * rotation * translate(-pivot), with the library's rotation
+/// convention (see M4x4::rotate): the products M4x4::rotate(axis, angle) makes.
+M4x4 turnAbout(const M3d& pivot, const M4x4& rotation) {
     M4x4 m;
     m.loadTranslate(pivot);
-    m.rotate(axis, angle);
+    m *= rotation;
     m.translateNeg(pivot);
     return m;
 }
 
-/// How well turning `n` by `angle` about `axis` carries it onto `target`
-/// (the cosine between them).
-double turnedNormalFit(const M3d& axis, double angle, const M3d& n, const M3d& target) {
-    M4x4 turn;
-    turn.rotate(axis, angle);
-    return (turn * n).dot(target);
+M4x4 turnAbout(const M3d& pivot, const M3d& axis, double angle) {
+    M4x4 rotation;
+    rotation.loadRotate(Sorvex::MQuat(axis, angle));
+    return turnAbout(pivot, rotation);
+}
+
+/// How well `rotation` carries `n` onto `target` (the cosine between them).
+double turnedNormalFit(const M4x4& rotation, const M3d& n, const M3d& target) {
+    return (rotation * n).dot(target);
 }
 
 /// The direction a face placed by `placement` had on the source: the one the placement
@@ -99,7 +103,8 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // is unfolded from, and the faces beyond it fold from that plane, which the placed
     // neighbour's transform remembers.
     const M3d ng = g->hasNoArea() ? sourceDirectionOf(*placedTransform) : g->getNormal();
-    const M3d nf = f.hasNoArea() ? ng : f.getNormal();
+    const bool flat = f.hasNoArea();
+    const M3d nf = flat ? ng : f.getNormal();
     M3d axis;
     axis.cross(nf, ng);
     axis.normalize();
@@ -130,11 +135,16 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // that carries its normal onto the neighbour's, so that decides; the
     // margin keeps the centre's choice where both turns are about equally
     // good (nearly coplanar faces), which keeps those nets as they were.
-    if (turnedNormalFit(axis, -theta, nf, ng) > turnedNormalFit(axis, theta, nf, ng) + 1e-14)
-        theta = -theta;
+    // The turn by -theta is the transpose of the turn by theta, to the bit (the sine is
+    // odd, the cosine even), so one sine and cosine serve both fits and the layout.
+    M4x4 turn, turnBack;
+    turn.loadRotate(Sorvex::MQuat(axis, theta));
+    turnBack = turn;
+    turnBack.transpose();
+    if (turnedNormalFit(turnBack, nf, ng) > turnedNormalFit(turn, nf, ng) + 1e-14)
+        std::swap(turn, turnBack);
     // A face without area is not turned: it stays in its neighbour's plane.
-    M4x4 t = f.hasNoArea() ? *placedTransform
-                           : *placedTransform * turnAbout(p0, axis, theta);
+    M4x4 t = flat ? *placedTransform : *placedTransform * turnAbout(p0, turn);
     faceTransforms.assign(&f, t);
 
     auto* face = new Poly(std::move(ring));

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using Sorvex::M3d;
 
 namespace {
@@ -168,4 +170,50 @@ TEST(PolyMeshIOTest, AFailureInTheBaseElementsRestoresTheOldMesh) {
     EXPECT_EQ(firstFace, mesh.getPoly(0)) << "the very same faces are back";
     EXPECT_NE(nullptr, firstFace->getNeighbor(0));
     EXPECT_FALSE(mesh.getRenderFaceEdges());
+}
+
+TEST(PolyMeshIOTest, MeshDataLinksFacesAsAddingThemOneByOneDoes) {
+    // A cube, an open fan whose faces share edges running both ways, and two triangles
+    // sharing an edge that runs the same way in both (a non-orientable join).
+    MeshData data;
+    for (int i = 0; i < 8; ++i)
+        data.vertices.push_back(M3d(i & 1, (i >> 1) & 1, (i >> 2) & 1));
+    data.faces = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                  {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (int i = 0; i < 7; ++i)
+        data.vertices.push_back(M3d(3 + std::cos(i), 0.1 * i, std::sin(i)));
+    data.faces.insert(
+        data.faces.end(),
+        {{8, 9, 10}, {8, 10, 11}, {11, 10, 12}, {8, 12, 13}, {8, 9, 14}, {12, 11, 8}});
+    PolyMesh bulk;
+    ASSERT_TRUE(bulk.fromMeshData(data));
+
+    PolyMesh oneByOne;
+    for (const M3d& p : data.vertices)
+        oneByOne.addVertexAt(p);
+    for (const std::vector<int>& face : data.faces) {
+        std::vector<Vertex*> ring;
+        for (int v : face)
+            ring.push_back(oneByOne.getVertex(std::size_t(v)));
+        ASSERT_TRUE(oneByOne.addPoly(new Poly(std::move(ring))));
+    }
+
+    int links = 0;
+    for (std::size_t f = 0; f < data.faces.size(); ++f) {
+        for (int k = 0; k < int(data.faces[f].size()); ++k) {
+            const int expected = oneByOne.getPolyIndex(oneByOne.getPoly(f)->getNeighbor(k));
+            EXPECT_EQ(expected, bulk.getPolyIndex(bulk.getPoly(f)->getNeighbor(k)))
+                << "face " << f << " edge " << k;
+            links += expected >= 0 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(24 + 12, links) << "the cube's edges twice, the fan's six inner edges twice";
+    for (std::size_t v = 0; v < data.vertices.size(); ++v) {
+        std::vector<int> expected, got;
+        for (const Poly* f : oneByOne.getVertex(v)->getPolys())
+            expected.push_back(oneByOne.getPolyIndex(f));
+        for (const Poly* f : bulk.getVertex(v)->getPolys())
+            got.push_back(bulk.getPolyIndex(f));
+        EXPECT_EQ(expected, got) << "faces of vertex " << v << " in incidence order";
+    }
 }

@@ -635,3 +635,40 @@ TEST(FaceBSP, ACrowdedNodeAnswersLikeBruteForceThroughRemovalsUndoneTrialsShifts
     compare(300);
     EXPECT_EQ(stored.size(), tree.getBoxCount());
 }
+
+TEST(FaceBSP, FindFirstAnswersTheSameFromTheFlatListAndFromTheTree) {
+    // A small index scans its boxes; past FlatScanLimit it walks the tree. Both must
+    // name the same first overlapping face, so a net's layout does not depend on its size.
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> pos(0, 10), size(0.2, 2);
+    Faces faces;
+    FaceBSP tree;
+    std::vector<Poly*> probes;
+    for (int i = 0; i < 150; ++i) {
+        const double x = pos(rng), z = pos(rng);
+        probes.push_back(faces.add({{x, z}, {x + size(rng), z}, {x, z + size(rng)}}));
+    }
+    for (std::size_t i = 0; i < FaceBSP::FlatScanLimit; ++i) {
+        const double x = pos(rng), z = pos(rng);
+        store(tree, faces.add({{x, z}, {x + size(rng), z + size(rng) / 3}, {x, z + size(rng)}}));
+    }
+    ASSERT_TRUE(tree.isFlatScan());
+    std::vector<Poly*> flatAnswers;
+    for (Poly* probe : probes)
+        flatAnswers.push_back(tree.findFirst(FaceBox(probe)));
+    // A box in a corner of the region overlaps no probe and grows nothing (growing
+    // would change the answer order): only the way of searching changes.
+    const double x = tree.getMinX() + 0.01, z = tree.getMinZ() + 0.01;
+    ASSERT_LT(x, -1.0);
+    ASSERT_LT(z, -1.0);
+    Poly* corner = faces.add({{x, z}, {x + 0.01, z}, {x, z + 0.01}});
+    ASSERT_TRUE(tree.contains(FaceBox(corner)));
+    tree.insert(FaceBox(corner));
+    ASSERT_FALSE(tree.isFlatScan());
+    int hits = 0;
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        EXPECT_EQ(flatAnswers[i], tree.findFirst(FaceBox(probes[i]))) << "probe " << i;
+        hits += flatAnswers[i] ? 1 : 0;
+    }
+    EXPECT_GT(hits, 100) << "the probes must mostly hit for the comparison to mean much";
+}
