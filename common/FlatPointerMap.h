@@ -8,8 +8,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "common/PointerHash.h"
-
 /// A map from object addresses (faces, vertices) to values, kept flat in an
 /// open-addressing table. A map over a million objects thus costs one or two allocations
 /// instead of a million, and freeing it is as cheap.
@@ -114,11 +112,12 @@ private:
     }
     /// The slot holding `key`, or the free slot where it would go.
     std::size_t probe(const Key* key) const {
-        // The top bits of the mixed address pick the slot.
+        // Addresses of heap objects differ in their high bits and share their low ones;
+        // the multiplication spreads them, and the top bits pick the slot.
         const std::size_t mask = m_slots.size() - 1;
         const int shift = 64 - std::countr_zero(m_slots.size());
-        std::size_t at = std::size_t(
-            MixPointerHash(std::uint64_t(reinterpret_cast<std::uintptr_t>(key))) >> shift);
+        std::size_t at = std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(key)) *
+                                      0x9E3779B97F4A7C15ull) >> shift);
         while (m_slots[at].key && m_slots[at].key != key)
             at = (at + 1) & mask;
         return at;

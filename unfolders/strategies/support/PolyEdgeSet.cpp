@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-#include "common/PointerHash.h"
-
 namespace {
 
 constexpr std::size_t SmallestTable = 16;
@@ -12,13 +10,13 @@ constexpr std::size_t SmallestTable = 16;
 } // namespace
 
 std::size_t PolyEdgeSet::probe(const PolyEdge& edge) const {
-    // The edge index moves neighbouring edges of one face apart; the mix spreads the
-    // addresses, which lie at regular strides.
+    // The multiplication spreads the addresses, whose low bits repeat; the edge index
+    // moves neighbouring edges of one face apart.
     const std::uint64_t key = std::uint64_t(reinterpret_cast<std::uintptr_t>(edge.first)) ^
                               (std::uint64_t(std::uint32_t(edge.second)) << 48);
     const std::size_t mask = m_slots.size() - 1;
     const int shift = 64 - std::countr_zero(m_slots.size());
-    std::size_t at = std::size_t(MixPointerHash(key) >> shift);
+    std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ull) >> shift);
     while (m_slots[at].face && (m_slots[at].face != edge.first || m_slots[at].edge != edge.second))
         at = (at + 1) & mask;
     return at;
