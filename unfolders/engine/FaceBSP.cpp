@@ -364,8 +364,8 @@ template <typename Visit> bool FaceBSP::visitOverlaps(const Node& node, OverlapQ
     return !node.reaches(query.getBox()) || visitReached(node, query, visit);
 }
 
-template <typename Visit> bool FaceBSP::visitReached(const Node& node, OverlapQuery& query,
-                                                     Visit& visit) {
+template <typename Visit>
+bool FaceBSP::visitReached(const Node& node, OverlapQuery& query, Visit& visit) {
     if (!node.forCandidates(query, visit))
         return false;
     if (!node.low)
