@@ -121,6 +121,9 @@ private:
 
     int wrap(int i) const {
         const int n = int(m_vertices.size());
+        // Most callers pass an index in range: spare them the division.
+        if (unsigned(i) < unsigned(n))
+            return i;
         const int r = i % n;
         return r < 0 ? r + n : r;
     }

@@ -121,10 +121,12 @@ void FaceBSP::split(Node& node) {
         const double mid = (node.minX + node.maxX) * 0.5;
         node.low = makeNode(node.minX, mid, node.minZ, node.maxZ, false, depth);
         node.high = makeNode(mid, node.maxX, node.minZ, node.maxZ, false, depth);
+        node.splitAt = mid;
     } else if (!node.splitOnX && node.maxZ - node.minZ > MinSplitWidth) {
         const double mid = (node.minZ + node.maxZ) * 0.5;
         node.low = makeNode(node.minX, node.maxX, node.minZ, mid, true, depth);
         node.high = makeNode(node.minX, node.maxX, mid, node.maxZ, true, depth);
+        node.splitAt = mid;
     }
 }
 
@@ -348,6 +350,7 @@ void FaceBSP::coverRegion() {
             r.maxX = std::max(hi, old->maxX);
             r.low = towardsLow ? sibling : old;
             r.high = towardsLow ? old : sibling;
+            r.splitAt = towardsLow ? old->minX : old->maxX;
         } else {
             const bool towardsLow = region.minZ < old->minZ;
             const double lo = towardsLow ? old->minZ - depth : old->maxZ;
@@ -357,6 +360,7 @@ void FaceBSP::coverRegion() {
             r.maxZ = std::max(hi, old->maxZ);
             r.low = towardsLow ? sibling : old;
             r.high = towardsLow ? old : sibling;
+            r.splitAt = towardsLow ? old->minZ : old->maxZ;
         }
         // The old tree sits one level lower now.
         std::vector<Node*> pending{old, sibling};
@@ -393,14 +397,23 @@ void FaceBSP::rebuildOver(const FaceBoxTreeOrder::Region& region) {
 
 template <typename Visit> bool FaceBSP::visitOverlaps(const Node& node, OverlapQuery& query,
                                                       Visit& visit) {
-    if (!node.reaches(query.getBox()))
+    return !node.reaches(query.getBox()) || visitReached(node, query, visit);
+}
+
+template <typename Visit>
+bool FaceBSP::visitReached(const Node& node, OverlapQuery& query, Visit& visit) {
+    if (!node.forCandidates(query, visit))
+        return false;
+    if (!node.low)
         return true;
-    bool goOn = node.forCandidates(query, visit);
-    if (goOn && node.low)
-        goOn = visitOverlaps(*node.low, query, visit);
-    if (goOn && node.high)
-        goOn = visitOverlaps(*node.high, query, visit);
-    return goOn;
+    // A reached node's children differ from it only at splitAt: these are the tests
+    // Node::reaches would make on the child, without loading it.
+    const FaceBox& box = query.getBox();
+    const double boxMin = node.splitOnX ? box.minX : box.minZ;
+    const double boxMax = node.splitOnX ? box.maxX : box.maxZ;
+    if (!(node.splitAt < boxMin) && !visitReached(*node.low, query, visit))
+        return false;
+    return node.splitAt > boxMax || visitReached(*node.high, query, visit);
 }
 
 bool FaceBSP::query(const FaceBox& box, std::vector<Poly*>* overlapping) const {

@@ -88,6 +88,10 @@ public:
         double minX = 0, maxX = 0, minZ = 0, maxZ = 0;
         Node* low = nullptr;
         Node* high = nullptr;
+        /// Where the children meet on the split axis: low ends and high starts there, and
+        /// both share this node's bounds elsewhere, so a search tells which child reaches
+        /// its box without reading the child.
+        double splitAt = 0;
         /// The largest extent of a local box along the unsplit axis (never shrinks).
         double maxExtent = 0;
         std::vector<Entry> entries; // sorted by key, equal keys in the order they came in
@@ -208,6 +212,9 @@ private:
     /// by node, while it returns true; false when it stopped the walk.
     template <typename Visit>
     static bool visitOverlaps(const Node& node, OverlapQuery& query, Visit& visit);
+    /// visitOverlaps below a node known to reach the query's box.
+    template <typename Visit>
+    static bool visitReached(const Node& node, OverlapQuery& query, Visit& visit);
     bool before(const Entry& a, const Entry& b) const {
         return order.precedes(a.box, a.sequence, b.box, b.sequence);
     }

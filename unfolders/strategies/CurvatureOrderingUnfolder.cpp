@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <typeinfo>
+#include <vector>
 
 #include "common/StatusLine.h"
 #include "scene/mesh/CurvatureArmature.h"
@@ -27,6 +28,12 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     curvatures.clear();
     // Only the curvatures order the faces: the flows are not computed.
     CurvatureArmature& field = source->getCurvature(true, false);
+    // Each vertex's curvature looked up once, in vertex order, and read by index for each
+    // of its faces: a huge mesh's faces would look each vertex up six times.
+    std::vector<float> vertexCurvature;
+    vertexCurvature.reserve(source->getVertexCount());
+    for (Vertex* v : source->getVertices())
+        vertexCurvature.push_back(float(field.getCurvature(v)));
     curvatures.reserve(source->getPolyCount());
     Poly* start = nullptr;
     float highest = 0;
@@ -35,8 +42,10 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
         sides += std::size_t(f->getVertexCount());
         // Summed and divided in single precision, as the ordering is defined.
         float sum = 0;
-        for (Vertex* v : f->getVertices())
-            sum += float(field.getCurvature(v));
+        for (Vertex* v : f->getVertices()) {
+            const int at = source->getIOIndex(v);
+            sum += at >= 0 ? vertexCurvature[std::size_t(at)] : float(field.getCurvature(v));
+        }
         const float mean = sum / float(f->getVertexCount());
         curvatures[f] = mean;
         if (!start || mean > highest) {
