@@ -18,6 +18,25 @@ namespace {
 // Field of view shared with the scene library's camera so picks match the picture.
 constexpr double kFovDegrees = 40.0;
 
+/// Where the light is, in eye coordinates (a direction: it moves with the camera). Above
+/// and to the left of the eye: a light exactly at the eye shades every face turned to the
+/// viewer alike, and a shape then reads as a flat silhouette.
+constexpr float kLightInEye[4] = {-0.35f, 0.5f, 1.0f, 0.0f};
+
+/// The camera's axes: to the right, up and the view direction, as the look-at uses them.
+struct ViewAxes {
+    M3d s, u, f;
+};
+
+ViewAxes viewAxes(const Camera& camera) {
+    ViewAxes a;
+    a.f = camera.getViewDirection();
+    a.s.cross(a.f, camera.getUp());
+    a.s.normalize();
+    a.u.cross(a.s, a.f);
+    return a;
+}
+
 void loadProjection(const Camera& camera) {
     const double aspect = double(camera.getWidth()) / double(camera.getHeight());
     const double dist = std::max(camera.getDistance(), 1e-6);
@@ -36,12 +55,7 @@ void loadProjection(const Camera& camera) {
 }
 
 void loadLookAt(const Camera& camera) {
-    const M3d f = camera.getViewDirection();
-    M3d s;
-    s.cross(f, camera.getUp());
-    s.normalize();
-    M3d u;
-    u.cross(s, f);
+    const auto [s, u, f] = viewAxes(camera);
     // Column-major: the rows of the rotation are s, u, -f.
     const double m[16] = {s.x(), u.x(), -f.x(), 0, s.y(), u.y(), -f.y(), 0,
                           s.z(), u.z(), -f.z(), 0, 0,     0,     0,      1};
@@ -104,16 +118,19 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // The light comes from above and to the left of the eye, set before the look-at
-    // transform so it moves with the camera: a light exactly at the eye shades every face
-    // turned to the viewer alike, and a shape then reads as a flat silhouette.
+    // The light is set before the look-at transform so that it moves with the camera.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const float lightPos[4] = {-0.35f, 0.5f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightInEye);
     glEnable(GL_LIGHT0);
     loadProjection(camera);
     loadLookAt(camera);
+    // The same direction in world space, unit length as fixed-function lighting makes it.
+    const auto [s, u, f] = viewAxes(camera);
+    M3d towards = s * double(kLightInEye[0]) + u * double(kLightInEye[1]) - f * double(kLightInEye[2]);
+    towards.normalize();
+    for (int i = 0; i < 3; ++i)
+        m_towardsLight[i] = float(towards[i]);
     Renderer::setFlag(RenderFlag::Shading, true);
 }
 
@@ -140,6 +157,7 @@ void GLRenderer::followCurrentContext() {
     if (m_bufferContext != context) {
         // Buffers belong to the context they were made in.
         dropKeptRuns();
+        m_litProgram.reset();
         m_buffer.destroy();
         m_bufferBytes = 0;
         m_bufferContext = context;
@@ -235,10 +253,6 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
             glColorPointer(4, GL_UNSIGNED_BYTE, stride,
                            reinterpret_cast<void*>(offsetof(GLVertex, color)));
         }
-        if (batch.lit)
-            glEnable(GL_LIGHTING);
-        else
-            glDisable(GL_LIGHTING);
         // Blending reads the frame back for every fragment: only see-through batches pay.
         if (batch.opaque)
             glDisable(GL_BLEND);
@@ -259,6 +273,20 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
             glDisable(GL_CULL_FACE);
         }
         glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, cull ? GL_FALSE : GL_TRUE);
+        // Lit by the lean program where the context builds it, else by fixed-function
+        // lighting; unlit batches by neither.
+        const bool programLit =
+            batch.lit && m_useLitProgram && m_litProgram.bind(!cull, m_towardsLight);
+        if (!programLit)
+            m_litProgram.release();
+        if (batch.lit && !programLit)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+        if (programLit && !cull)
+            glEnable(GL_VERTEX_PROGRAM_TWO_SIDE);
+        else
+            glDisable(GL_VERTEX_PROGRAM_TWO_SIDE);
         if (batch.kind == GLBatch::Kind::Lines) {
             float width = batch.lineWidth;
             if (batch.tubeRadius > 0.0) {
@@ -296,6 +324,8 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     glDisableClientState(GL_COLOR_ARRAY);
     if (bound)
         bound->release();
+    m_litProgram.release();
+    glDisable(GL_VERTEX_PROGRAM_TWO_SIDE);
     glLineWidth(1.0f);
     glShadeModel(GL_SMOOTH);
     glDisable(GL_CULL_FACE);
