@@ -127,7 +127,8 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     loadLookAt(camera);
     // The same direction in world space, unit length as fixed-function lighting makes it.
     const auto [s, u, f] = viewAxes(camera);
-    M3d towards = s * double(kLightInEye[0]) + u * double(kLightInEye[1]) - f * double(kLightInEye[2]);
+    M3d towards =
+        s * double(kLightInEye[0]) + u * double(kLightInEye[1]) - f * double(kLightInEye[2]);
     towards.normalize();
     for (int i = 0; i < 3; ++i)
         m_towardsLight[i] = float(towards[i]);
