@@ -233,9 +233,24 @@ bool GLRenderer::mayCull(const GLBatch& batch) const {
     return false;
 }
 
+bool GLRenderer::provokeByFirstVertex(bool first) {
+    using ProvokingVertex = void(QOPENGLF_APIENTRYP)(GLenum);
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    const auto provokingVertex = context ? reinterpret_cast<ProvokingVertex>(
+                                               context->getProcAddress("glProvokingVertex"))
+                                         : nullptr;
+    if (!provokingVertex)
+        return false;
+    provokingVertex(first ? GL_FIRST_VERTEX_CONVENTION : GL_LAST_VERTEX_CONVENTION);
+    return true;
+}
+
 void GLRenderer::drawList(const std::vector<Draw>& draws) {
     if (draws.empty() || m_bufferContext != QOpenGLContext::currentContext())
         return;
+    // Batches drawn through a flat index take each primitive's colour from its first
+    // corner; the others look the same either way (flat ones have corners alike).
+    provokeByFirstVertex(true);
     constexpr GLsizei stride = sizeof(GLVertex);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -327,6 +342,7 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
         bound->release();
     m_litProgram.release();
     glDisable(GL_VERTEX_PROGRAM_TWO_SIDE);
+    provokeByFirstVertex(false);
     glLineWidth(1.0f);
     glShadeModel(GL_SMOOTH);
     glDisable(GL_CULL_FACE);

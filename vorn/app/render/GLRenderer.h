@@ -172,6 +172,10 @@ private:
     /// Draws `batch` in the stretches that its hidden clusters leave (see GLFaceClusters),
     /// through `indices` when not null; false when it is to be drawn whole.
     bool drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed);
+    /// Sets which corner of a flat-shaded primitive gives its colour (the first, which the
+    /// flat index is made for, or OpenGL's default, the last); false when the context
+    /// cannot choose, and flat indices are then not used.
+    bool provokeByFirstVertex(bool first);
     /// Whether the back sides of a closed batch's faces may be skipped: only when the eye is
     /// outside the batch's box, as the inside of a closed mesh shows only back sides.
     bool mayCull(const GLBatch& batch) const;
