@@ -1,6 +1,7 @@
 #include "vorn/app/render/GLRenderer.h"
 
 #include "scene/SceneObj.h"
+#include "vorn/app/render/GLViewVolume.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -15,8 +16,6 @@ using Primitive = GLBatchRecorder::Primitive;
 
 namespace {
 
-// Field of view shared with the scene library's camera so picks match the picture.
-constexpr double kFovDegrees = 40.0;
 
 /// Where the light is, in eye coordinates (a direction: it moves with the camera). Above
 /// and to the left of the eye: a light exactly at the eye shades every face turned to the
@@ -40,14 +39,14 @@ ViewAxes viewAxes(const Camera& camera) {
 void loadProjection(const Camera& camera) {
     const double aspect = double(camera.getWidth()) / double(camera.getHeight());
     const double dist = std::max(camera.getDistance(), 1e-6);
-    const double zNear = dist / 1000.0;
-    const double zFar = dist * 1000.0;
+    const double zNear = GLViewVolume::nearPlane(camera);
+    const double zFar = GLViewVolume::farPlane(camera);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double halfHeight = std::tan(kFovDegrees * M_PI / 360.0);
+    const double halfHeight = std::tan(GLViewVolume::kFovDegrees * M_PI / 360.0);
     if (camera.isOrthographic()) {
         const double h = halfHeight * dist;
-        glOrtho(-h * aspect, h * aspect, -h, h, -zFar, zFar);
+        glOrtho(-h * aspect, h * aspect, -h, h, zNear, zFar);
     } else {
         const double h = halfHeight * zNear;
         glFrustum(-h * aspect, h * aspect, -h, h, zNear, zFar);
@@ -324,11 +323,11 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
                 }
                 boundIndices = draw.indices;
             }
-            if (!cull || !drawVisibleSpans(draw, mode, true))
+            if (!drawVisibleSpans(draw, mode, true, cull))
                 glDrawRangeElements(
                     mode, GLuint(batch.first), GLuint(batch.first + batch.count - 1), batch.count,
                     GL_UNSIGNED_INT, reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
-        } else if (!cull || !drawVisibleSpans(draw, mode, false)) {
+        } else if (!drawVisibleSpans(draw, mode, false, cull)) {
             glDrawArrays(mode, batch.first, batch.count);
         }
     }
@@ -351,8 +350,8 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
 }
 
-bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed) {
-    if (!draw.clusters)
+bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed, bool cull) {
+    if (!draw.clusters || draw.clusters->clusters().empty())
         return false;
     using MultiDrawArrays = void(QOPENGLF_APIENTRYP)(GLenum, const GLint*, const GLsizei*, GLsizei);
     using MultiDrawElements =
@@ -379,8 +378,9 @@ bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed) {
     const GLBatch& batch = draw.batch;
     m_spanFirsts.clear();
     m_spanCounts.clear();
-    if (!draw.clusters->visibleSpans(batch.first, batch.count, eye, batch.mirrored, m_spanFirsts,
-                                     m_spanCounts))
+    const GLViewVolume volume(m_camera);
+    if (!draw.clusters->visibleSpans(batch.first, batch.count, cull ? &eye : nullptr,
+                                     batch.mirrored, volume, m_spanFirsts, m_spanCounts))
         return false;
     const auto spans = GLsizei(m_spanFirsts.size());
     if (spans == 0)

@@ -169,9 +169,10 @@ private:
     /// Copies the drawWith recording into the vertex buffer of the current context.
     void upload();
     void drawList(const std::vector<Draw>& draws);
-    /// Draws `batch` in the stretches that its hidden clusters leave (see GLFaceClusters),
-    /// through `indices` when not null; false when it is to be drawn whole.
-    bool drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed);
+    /// Draws `batch` in the stretches that its clusters outside the view, and with `cull`
+    /// those turning their backs to the eye, leave (see GLFaceClusters), through the flat
+    /// index when `indexed`; false when it is to be drawn whole.
+    bool drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed, bool cull);
     /// Sets which corner of a flat-shaded primitive gives its colour (the first, which the
     /// flat index is made for, or OpenGL's default, the last); false when the context
     /// cannot choose, and flat indices are then not used.
