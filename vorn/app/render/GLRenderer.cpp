@@ -64,6 +64,10 @@ void loadLookAt(const Camera& camera) {
     glTranslated(-e.x(), -e.y(), -e.z());
 }
 
+/// Vertices of a huge batch sent between flushes (see drawVisibleSpans): a few parts for
+/// a mesh of a million faces, none for ordinary ones.
+constexpr int kFlushVertices = 1 << 18;
+
 void drawGradient() {
     // A vertical gradient drawn in window space behind everything.
     glDisable(GL_DEPTH_TEST);
@@ -385,14 +389,32 @@ bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed, b
     const auto spans = GLsizei(m_spanFirsts.size());
     if (spans == 0)
         return true; // every face turns its back to the eye
-    if (!indexed) {
-        multiDrawArrays(mode, m_spanFirsts.data(), m_spanCounts.data(), spans);
-        return true;
+    if (indexed) {
+        m_spanOffsets.clear();
+        for (const int first : m_spanFirsts)
+            m_spanOffsets.push_back(
+                reinterpret_cast<const void*>(std::size_t(first) * sizeof(GLuint)));
     }
-    m_spanOffsets.clear();
-    for (const int first : m_spanFirsts)
-        m_spanOffsets.push_back(reinterpret_cast<const void*>(std::size_t(first) * sizeof(GLuint)));
-    multiDrawElements(mode, m_spanCounts.data(), GL_UNSIGNED_INT, m_spanOffsets.data(), spans);
+    // A huge batch is sent in parts, each handed on with glFlush: a software renderer's
+    // threads rasterise one part while the next one's vertices are shaded and set up,
+    // where otherwise they would wait for the whole batch.
+    GLsizei from = 0;
+    int vertices = 0;
+    for (GLsizei i = 0; i < spans; ++i) {
+        vertices += m_spanCounts[std::size_t(i)];
+        if (i + 1 < spans && vertices < kFlushVertices)
+            continue;
+        if (indexed)
+            multiDrawElements(mode, m_spanCounts.data() + from, GL_UNSIGNED_INT,
+                              m_spanOffsets.data() + from, i + 1 - from);
+        else
+            multiDrawArrays(mode, m_spanFirsts.data() + from, m_spanCounts.data() + from,
+                            i + 1 - from);
+        if (i + 1 < spans)
+            glFlush();
+        from = i + 1;
+        vertices = 0;
+    }
     return true;
 }
 
