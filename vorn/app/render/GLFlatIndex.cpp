@@ -80,12 +80,21 @@ void GLFlatIndex::indexBatch(const std::vector<GLVertex>& vertices, const GLBatc
     m_firstChanged = std::min(m_firstChanged, redo);
     auto isFirst = [&](int k) { return (k - batch.first) % corners == 0; };
     auto at = [&](int k) { return slotOf(vertices[std::size_t(k)], kSlots); };
+    // Empties the slots the corners [a, b) use: a net growing a few faces at a time in
+    // many small batches must not pay for the whole table on each of them.
+    auto clear = [&](Table& table, int a, int b) {
+        if (b - a >= int(kSlots) / 4)
+            table.fill(0);
+        else
+            for (int k = a; k < b; ++k)
+                table[at(k)] = 0;
+    };
 
     // In drawing order: every corner but the first notes the nearest earlier first corner
     // at its position. First corners keep their own vertices: one shared by two faces that
     // look alike now would show the wrong colour once one of them is recoloured.
-    m_shaded.fill(0);
-    m_loose.fill(0);
+    clear(m_shaded, scan, end);
+    clear(m_loose, scan, end);
     m_before.assign(std::size_t(end - redo), kNone);
     for (int k = scan; k < end; ++k) {
         const std::size_t slot = at(k);
@@ -97,7 +106,7 @@ void GLFlatIndex::indexBatch(const std::vector<GLVertex>& vertices, const GLBatc
             m_loose[slot] = std::uint32_t(k) + 1; // a corner shaded on its own, see below
     }
     // Against drawing order: the nearest later first corner, if nearer than the earlier one.
-    m_shaded.fill(0);
+    clear(m_shaded, redo, end);
     for (int k = end - 1; k >= redo; --k) {
         const std::size_t slot = at(k);
         if (isFirst(k)) {
