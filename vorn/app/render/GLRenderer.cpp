@@ -295,7 +295,7 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
         // Lit by the lean program where the context builds it, else by fixed-function
         // lighting; unlit batches by neither.
         const bool programLit =
-            batch.lit && m_useLitProgram && m_litProgram.bind(!cull, m_towardsLight);
+            batch.lit && m_litProgram.bind(!cull, m_towardsLight);
         if (!programLit)
             m_litProgram.release();
         if (batch.lit && !programLit)

@@ -69,9 +69,6 @@ public:
     /// shaded, which tests and benchmarks compare against). The picture is the same.
     void setIndexedDrawing(bool on);
     bool drawsIndexed() const { return m_indexed; }
-    /// Light lit batches with a lean vertex program (see GLLitProgram; on by default; off:
-    /// fixed-function lighting, which tests and benchmarks compare against).
-    void setLitProgram(bool on) { m_useLitProgram = on; }
     /// Bounds the time a recording of the scene spends before kept parts stop drawing items
     /// (faces of a huge mesh appearing or of a net growing), in milliseconds; 0, the
     /// default, draws every item. Past it, each part still draws `itemsPastBudget` items
@@ -195,8 +192,8 @@ private:
     Camera m_camera;
     /// The unit direction towards the light in world space, for the lit program.
     float m_towardsLight[3] = {0, 0, 1};
+    /// Lights lit batches where the context builds it, in place of fixed-function lighting.
     GLLitProgram m_litProgram;
-    bool m_useLitProgram = true;
     /// The drawWith recording.
     GLRun m_drawing;
     /// Follows transform, colour and normal between runs; records nothing.
