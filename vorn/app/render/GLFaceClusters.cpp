@@ -150,8 +150,9 @@ bool GLFaceClusters::hidden(const Cluster& cluster, const Eye& eye, bool mirrore
     return nearest < -reach - kMargin;
 }
 
-bool GLFaceClusters::visibleSpans(int first, int count, const Eye& eye, bool mirrored,
-                                  std::vector<int>& firsts, std::vector<int>& counts) const {
+bool GLFaceClusters::visibleSpans(int first, int count, const Eye* eye, bool mirrored,
+                                  const GLViewVolume& volume, std::vector<int>& firsts,
+                                  std::vector<int>& counts) const {
     const int end = first + count;
     auto it = std::lower_bound(m_clusters.begin(), m_clusters.end(), first,
                                [](const Cluster& c, int i) { return c.first < i; });
@@ -159,7 +160,7 @@ bool GLFaceClusters::visibleSpans(int first, int count, const Eye& eye, bool mir
         return false;
     int spanFirst = first;
     for (; it != m_clusters.end() && it->first < end; ++it) {
-        if (!hidden(*it, eye, mirrored))
+        if (!(eye && hidden(*it, *eye, mirrored)) && !volume.excludes(it->centre, it->radius))
             continue;
         if (it->first > spanFirst) {
             firsts.push_back(spanFirst);

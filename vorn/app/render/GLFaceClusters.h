@@ -1,6 +1,7 @@
 #pragma once
 
 #include "vorn/app/render/GLBatchRecorder.h"
+#include "vorn/app/render/GLViewVolume.h"
 
 #include <vector>
 
@@ -12,7 +13,8 @@
 /// cluster of consecutive triangles keeps a cone that holds all its face normals and a
 /// sphere that holds all its corners; from an eye that sees every face of the cluster from
 /// behind, with a margin, none of them would be drawn, so leaving the whole cluster out
-/// gives the same picture. Face normals come from the corners and their winding (what
+/// gives the same picture. So does leaving out a cluster whose sphere lies outside the view
+/// volume, which OpenGL would clip whole. Face normals come from the corners and their winding (what
 /// OpenGL culls by), not from the normals the faces are lit with.
 class GLFaceClusters {
 public:
@@ -59,10 +61,12 @@ public:
     static bool hidden(const Cluster& cluster, const Eye& eye, bool mirrored);
 
     /// Appends to `firsts` and `counts` the stretches of vertices [first, first + count)
-    /// (one batch) that are not in a hidden cluster, neighbouring stretches joined; false
-    /// when nothing of the batch is clustered (draw it whole).
-    bool visibleSpans(int first, int count, const Eye& eye, bool mirrored,
-                      std::vector<int>& firsts, std::vector<int>& counts) const;
+    /// (one batch) that are neither in a cluster outside `volume` nor, given an `eye`, in
+    /// a hidden one; neighbouring stretches joined. False when nothing of the batch is
+    /// clustered (draw it whole).
+    bool visibleSpans(int first, int count, const Eye* eye, bool mirrored,
+                      const GLViewVolume& volume, std::vector<int>& firsts,
+                      std::vector<int>& counts) const;
 
 private:
     void clusterBatch(const std::vector<GLVertex>& vertices, const GLBatch& batch, int from);

@@ -1,13 +1,12 @@
 #include "vorn/app/render/GLFlatIndex.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-/// How far back a corner may point: about what a software renderer's vertex cache keeps
-/// of a draw call (a few hundred primitives). Pointing further saves no shading.
-constexpr std::uint32_t kReach = 3 * 1024;
+constexpr std::uint32_t kNone = 0xffffffffu;
 
 int cornersOf(const GLBatch& batch) {
     return batch.kind == GLBatch::Kind::Triangles ? 3 : 2;
@@ -27,17 +26,29 @@ bool samePosition(const GLVertex& a, const GLVertex& b) {
     return std::memcmp(a.position, b.position, sizeof(a.position)) == 0;
 }
 
+/// The vertex a table slot holds, if it is within reach of `k` and at its position.
+std::uint32_t candidate(std::uint32_t slot, const std::vector<GLVertex>& vertices, int k) {
+    if (slot == 0)
+        return kNone;
+    const std::uint32_t c = slot - 1;
+    if (std::abs(int(c) - k) > GLFlatIndex::kReach ||
+        !samePosition(vertices[c], vertices[std::size_t(k)]))
+        return kNone;
+    return c;
+}
+
 } // namespace
 
 void GLFlatIndex::clear() {
-    m_recent.fill(0);
     m_indices.clear();
+    m_firstChanged = 0;
 }
 
 void GLFlatIndex::extend(const std::vector<GLVertex>& vertices,
                          const std::vector<GLBatch>& batches) {
     const int from = indexedCount();
     const int end = int(vertices.size());
+    m_firstChanged = from;
     if (end <= from)
         return;
     m_indices.resize(std::size_t(end));
@@ -60,33 +71,70 @@ void GLFlatIndex::indexBatch(const std::vector<GLVertex>& vertices, const GLBatc
         return; // drawn from the vertices themselves
     const int corners = cornersOf(batch);
     const int end = batch.first + batch.count;
-    for (int k = std::max(from, batch.first); k < end; ++k) {
-        const std::uint32_t index = std::uint32_t(k);
-        // The last corner keeps its own vertex; another corner takes the latest vertex at
-        // its position, or becomes that vertex itself for the corners that follow.
-        const bool last = (k - batch.first) % corners == corners - 1;
-        const std::uint32_t use = last ? index : shared(vertices, batch, index);
-        m_indices[index] = use;
-        if (use == index)
-            remember(vertices, index);
+    // Corners within reach of the old end may find a first corner among the new vertices:
+    // they are indexed again, from tables filled from a reach before them. What lies
+    // further back cannot be within reach of them, so the indices come out as if the whole
+    // batch were indexed in one go.
+    const int redo = std::max(batch.first, from - kReach);
+    const int scan = std::max(batch.first, redo - kReach);
+    m_firstChanged = std::min(m_firstChanged, redo);
+    auto isFirst = [&](int k) { return (k - batch.first) % corners == 0; };
+    auto at = [&](int k) { return slotOf(vertices[std::size_t(k)], kSlots); };
+    // Empties the slots the corners [a, b) use: a net growing a few faces at a time in
+    // many small batches must not pay for the whole table on each of them.
+    auto clear = [&](Table& table, int a, int b) {
+        if (b - a >= int(kSlots) / 4)
+            table.fill(0);
+        else
+            for (int k = a; k < b; ++k)
+                table[at(k)] = 0;
+    };
+
+    // In drawing order: every corner but the first notes the nearest earlier first corner
+    // at its position. First corners keep their own vertices: one shared by two faces that
+    // look alike now would show the wrong colour once one of them is recoloured.
+    clear(m_shaded, scan, end);
+    clear(m_loose, scan, end);
+    m_before.assign(std::size_t(end - redo), kNone);
+    for (int k = scan; k < end; ++k) {
+        const std::size_t slot = at(k);
+        if (isFirst(k))
+            m_shaded[slot] = std::uint32_t(k) + 1;
+        else if (k >= redo)
+            m_before[std::size_t(k - redo)] = candidate(m_shaded[slot], vertices, k);
+        else if (m_indices[std::size_t(k)] == std::uint32_t(k))
+            m_loose[slot] = std::uint32_t(k) + 1; // a corner shaded on its own, see below
     }
-}
-
-void GLFlatIndex::remember(const std::vector<GLVertex>& vertices, std::uint32_t index) {
-    m_recent[slotOf(vertices[index], kSlots)] = index + 1;
-}
-
-std::uint32_t GLFlatIndex::shared(const std::vector<GLVertex>& vertices, const GLBatch& batch,
-                                  std::uint32_t index) const {
-    const std::uint32_t slot = m_recent[slotOf(vertices[index], kSlots)];
-    if (slot == 0)
-        return index;
-    const std::uint32_t candidate = slot - 1;
-    // Only within the batch (its draw call reads no other vertex) and not too far back.
-    if (candidate < std::uint32_t(batch.first) || candidate >= index ||
-        index - candidate > kReach || !samePosition(vertices[candidate], vertices[index]))
-        return index;
-    return candidate;
+    // Against drawing order: the nearest later first corner, if nearer than the earlier one.
+    clear(m_shaded, redo, end);
+    for (int k = end - 1; k >= redo; --k) {
+        const std::size_t slot = at(k);
+        if (isFirst(k)) {
+            m_shaded[slot] = std::uint32_t(k) + 1;
+            continue;
+        }
+        std::uint32_t& before = m_before[std::size_t(k - redo)];
+        const std::uint32_t after = candidate(m_shaded[slot], vertices, k);
+        if (after != kNone &&
+            (before == kNone || after - std::uint32_t(k) < std::uint32_t(k) - before))
+            before = after;
+    }
+    // A corner with neither takes an earlier corner that had neither, or is shaded on its
+    // own for those that follow.
+    for (int k = redo; k < end; ++k) {
+        if (isFirst(k))
+            continue;
+        std::uint32_t use = m_before[std::size_t(k - redo)];
+        if (use == kNone) {
+            const std::size_t slot = at(k);
+            use = candidate(m_loose[slot], vertices, k);
+            if (use == kNone) {
+                use = std::uint32_t(k);
+                m_loose[slot] = use + 1;
+            }
+        }
+        m_indices[std::size_t(k)] = use;
+    }
 }
 
 int GLFlatIndex::shadedCount(const std::vector<GLBatch>& batches) const {

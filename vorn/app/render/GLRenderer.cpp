@@ -1,6 +1,7 @@
 #include "vorn/app/render/GLRenderer.h"
 
 #include "scene/SceneObj.h"
+#include "vorn/app/render/GLViewVolume.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -15,20 +16,37 @@ using Primitive = GLBatchRecorder::Primitive;
 
 namespace {
 
-// Field of view shared with the scene library's camera so picks match the picture.
-constexpr double kFovDegrees = 40.0;
+
+/// Where the light is, in eye coordinates (a direction: it moves with the camera). Above
+/// and to the left of the eye: a light exactly at the eye shades every face turned to the
+/// viewer alike, and a shape then reads as a flat silhouette.
+constexpr float kLightInEye[4] = {-0.35f, 0.5f, 1.0f, 0.0f};
+
+/// The camera's axes: to the right, up and the view direction, as the look-at uses them.
+struct ViewAxes {
+    M3d s, u, f;
+};
+
+ViewAxes viewAxes(const Camera& camera) {
+    ViewAxes a;
+    a.f = camera.getViewDirection();
+    a.s.cross(a.f, camera.getUp());
+    a.s.normalize();
+    a.u.cross(a.s, a.f);
+    return a;
+}
 
 void loadProjection(const Camera& camera) {
     const double aspect = double(camera.getWidth()) / double(camera.getHeight());
     const double dist = std::max(camera.getDistance(), 1e-6);
-    const double zNear = dist / 1000.0;
-    const double zFar = dist * 1000.0;
+    const double zNear = GLViewVolume::nearPlane(camera);
+    const double zFar = GLViewVolume::farPlane(camera);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double halfHeight = std::tan(kFovDegrees * M_PI / 360.0);
+    const double halfHeight = std::tan(GLViewVolume::kFovDegrees * M_PI / 360.0);
     if (camera.isOrthographic()) {
         const double h = halfHeight * dist;
-        glOrtho(-h * aspect, h * aspect, -h, h, -zFar, zFar);
+        glOrtho(-h * aspect, h * aspect, -h, h, zNear, zFar);
     } else {
         const double h = halfHeight * zNear;
         glFrustum(-h * aspect, h * aspect, -h, h, zNear, zFar);
@@ -36,12 +54,7 @@ void loadProjection(const Camera& camera) {
 }
 
 void loadLookAt(const Camera& camera) {
-    const M3d f = camera.getViewDirection();
-    M3d s;
-    s.cross(f, camera.getUp());
-    s.normalize();
-    M3d u;
-    u.cross(s, f);
+    const auto [s, u, f] = viewAxes(camera);
     // Column-major: the rows of the rotation are s, u, -f.
     const double m[16] = {s.x(), u.x(), -f.x(), 0, s.y(), u.y(), -f.y(), 0,
                           s.z(), u.z(), -f.z(), 0, 0,     0,     0,      1};
@@ -50,6 +63,10 @@ void loadLookAt(const Camera& camera) {
     const M3d& e = camera.getEye();
     glTranslated(-e.x(), -e.y(), -e.z());
 }
+
+/// Vertices of a huge batch sent between flushes (see drawVisibleSpans): a few parts for
+/// a mesh of a million faces, none for ordinary ones.
+constexpr int kFlushVertices = 1 << 18;
 
 void drawGradient() {
     // A vertical gradient drawn in window space behind everything.
@@ -104,16 +121,20 @@ void GLRenderer::beginFrame(const Camera& camera, bool shadedBackground) {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // The light comes from above and to the left of the eye, set before the look-at
-    // transform so it moves with the camera: a light exactly at the eye shades every face
-    // turned to the viewer alike, and a shape then reads as a flat silhouette.
+    // The light is set before the look-at transform so that it moves with the camera.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const float lightPos[4] = {-0.35f, 0.5f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightInEye);
     glEnable(GL_LIGHT0);
     loadProjection(camera);
     loadLookAt(camera);
+    // The same direction in world space, unit length as fixed-function lighting makes it.
+    const auto [s, u, f] = viewAxes(camera);
+    M3d towards =
+        s * double(kLightInEye[0]) + u * double(kLightInEye[1]) - f * double(kLightInEye[2]);
+    towards.normalize();
+    for (int i = 0; i < 3; ++i)
+        m_towardsLight[i] = float(towards[i]);
     Renderer::setFlag(RenderFlag::Shading, true);
 }
 
@@ -140,6 +161,7 @@ void GLRenderer::followCurrentContext() {
     if (m_bufferContext != context) {
         // Buffers belong to the context they were made in.
         dropKeptRuns();
+        m_litProgram.reset();
         m_buffer.destroy();
         m_bufferBytes = 0;
         m_bufferContext = context;
@@ -214,9 +236,24 @@ bool GLRenderer::mayCull(const GLBatch& batch) const {
     return false;
 }
 
+bool GLRenderer::provokeByFirstVertex(bool first) {
+    using ProvokingVertex = void(QOPENGLF_APIENTRYP)(GLenum);
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    const auto provokingVertex = context ? reinterpret_cast<ProvokingVertex>(
+                                               context->getProcAddress("glProvokingVertex"))
+                                         : nullptr;
+    if (!provokingVertex)
+        return false;
+    provokingVertex(first ? GL_FIRST_VERTEX_CONVENTION : GL_LAST_VERTEX_CONVENTION);
+    return true;
+}
+
 void GLRenderer::drawList(const std::vector<Draw>& draws) {
     if (draws.empty() || m_bufferContext != QOpenGLContext::currentContext())
         return;
+    // Batches drawn through a flat index take each primitive's colour from its first
+    // corner; the others look the same either way (flat ones have corners alike).
+    provokeByFirstVertex(true);
     constexpr GLsizei stride = sizeof(GLVertex);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -235,10 +272,6 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
             glColorPointer(4, GL_UNSIGNED_BYTE, stride,
                            reinterpret_cast<void*>(offsetof(GLVertex, color)));
         }
-        if (batch.lit)
-            glEnable(GL_LIGHTING);
-        else
-            glDisable(GL_LIGHTING);
         // Blending reads the frame back for every fragment: only see-through batches pay.
         if (batch.opaque)
             glDisable(GL_BLEND);
@@ -259,6 +292,20 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
             glDisable(GL_CULL_FACE);
         }
         glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, cull ? GL_FALSE : GL_TRUE);
+        // Lit by the lean program where the context builds it, else by fixed-function
+        // lighting; unlit batches by neither.
+        const bool programLit =
+            batch.lit && m_litProgram.bind(!cull, m_towardsLight);
+        if (!programLit)
+            m_litProgram.release();
+        if (batch.lit && !programLit)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+        if (programLit && !cull)
+            glEnable(GL_VERTEX_PROGRAM_TWO_SIDE);
+        else
+            glDisable(GL_VERTEX_PROGRAM_TWO_SIDE);
         if (batch.kind == GLBatch::Kind::Lines) {
             float width = batch.lineWidth;
             if (batch.tubeRadius > 0.0) {
@@ -280,11 +327,11 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
                 }
                 boundIndices = draw.indices;
             }
-            if (!cull || !drawVisibleSpans(draw, mode, true))
+            if (!drawVisibleSpans(draw, mode, true, cull))
                 glDrawRangeElements(
                     mode, GLuint(batch.first), GLuint(batch.first + batch.count - 1), batch.count,
                     GL_UNSIGNED_INT, reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
-        } else if (!cull || !drawVisibleSpans(draw, mode, false)) {
+        } else if (!drawVisibleSpans(draw, mode, false, cull)) {
             glDrawArrays(mode, batch.first, batch.count);
         }
     }
@@ -296,6 +343,9 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     glDisableClientState(GL_COLOR_ARRAY);
     if (bound)
         bound->release();
+    m_litProgram.release();
+    glDisable(GL_VERTEX_PROGRAM_TWO_SIDE);
+    provokeByFirstVertex(false);
     glLineWidth(1.0f);
     glShadeModel(GL_SMOOTH);
     glDisable(GL_CULL_FACE);
@@ -304,8 +354,8 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
 }
 
-bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed) {
-    if (!draw.clusters)
+bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed, bool cull) {
+    if (!draw.clusters || draw.clusters->clusters().empty())
         return false;
     using MultiDrawArrays = void(QOPENGLF_APIENTRYP)(GLenum, const GLint*, const GLsizei*, GLsizei);
     using MultiDrawElements =
@@ -332,20 +382,39 @@ bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed) {
     const GLBatch& batch = draw.batch;
     m_spanFirsts.clear();
     m_spanCounts.clear();
-    if (!draw.clusters->visibleSpans(batch.first, batch.count, eye, batch.mirrored, m_spanFirsts,
-                                     m_spanCounts))
+    const GLViewVolume volume(m_camera);
+    if (!draw.clusters->visibleSpans(batch.first, batch.count, cull ? &eye : nullptr,
+                                     batch.mirrored, volume, m_spanFirsts, m_spanCounts))
         return false;
     const auto spans = GLsizei(m_spanFirsts.size());
     if (spans == 0)
         return true; // every face turns its back to the eye
-    if (!indexed) {
-        multiDrawArrays(mode, m_spanFirsts.data(), m_spanCounts.data(), spans);
-        return true;
+    if (indexed) {
+        m_spanOffsets.clear();
+        for (const int first : m_spanFirsts)
+            m_spanOffsets.push_back(
+                reinterpret_cast<const void*>(std::size_t(first) * sizeof(GLuint)));
     }
-    m_spanOffsets.clear();
-    for (const int first : m_spanFirsts)
-        m_spanOffsets.push_back(reinterpret_cast<const void*>(std::size_t(first) * sizeof(GLuint)));
-    multiDrawElements(mode, m_spanCounts.data(), GL_UNSIGNED_INT, m_spanOffsets.data(), spans);
+    // A huge batch is sent in parts, each handed on with glFlush: a software renderer's
+    // threads rasterise one part while the next one's vertices are shaded and set up,
+    // where otherwise they would wait for the whole batch.
+    GLsizei from = 0;
+    int vertices = 0;
+    for (GLsizei i = 0; i < spans; ++i) {
+        vertices += m_spanCounts[std::size_t(i)];
+        if (i + 1 < spans && vertices < kFlushVertices)
+            continue;
+        if (indexed)
+            multiDrawElements(mode, m_spanCounts.data() + from, GL_UNSIGNED_INT,
+                              m_spanOffsets.data() + from, i + 1 - from);
+        else
+            multiDrawArrays(mode, m_spanFirsts.data() + from, m_spanCounts.data() + from,
+                            i + 1 - from);
+        if (i + 1 < spans)
+            glFlush();
+        from = i + 1;
+        vertices = 0;
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "scene/Renderer.h"
 #include "scene/render/Camera.h"
 #include "vorn/app/render/GLBatchRecorder.h"
+#include "vorn/app/render/GLLitProgram.h"
 #include "vorn/app/render/GLRun.h"
 
 #include <QElapsedTimer>
@@ -165,9 +166,14 @@ private:
     /// Copies the drawWith recording into the vertex buffer of the current context.
     void upload();
     void drawList(const std::vector<Draw>& draws);
-    /// Draws `batch` in the stretches that its hidden clusters leave (see GLFaceClusters),
-    /// through `indices` when not null; false when it is to be drawn whole.
-    bool drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed);
+    /// Draws `batch` in the stretches that its clusters outside the view, and with `cull`
+    /// those turning their backs to the eye, leave (see GLFaceClusters), through the flat
+    /// index when `indexed`; false when it is to be drawn whole.
+    bool drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed, bool cull);
+    /// Sets which corner of a flat-shaded primitive gives its colour (the first, which the
+    /// flat index is made for, or OpenGL's default, the last); false when the context
+    /// cannot choose, and flat indices are then not used.
+    bool provokeByFirstVertex(bool first);
     /// Whether the back sides of a closed batch's faces may be skipped: only when the eye is
     /// outside the batch's box, as the inside of a closed mesh shows only back sides.
     bool mayCull(const GLBatch& batch) const;
@@ -184,6 +190,10 @@ private:
     };
 
     Camera m_camera;
+    /// The unit direction towards the light in world space, for the lit program.
+    float m_towardsLight[3] = {0, 0, 1};
+    /// Lights lit batches where the context builds it, in place of fixed-function lighting.
+    GLLitProgram m_litProgram;
     /// The drawWith recording.
     GLRun m_drawing;
     /// Follows transform, colour and normal between runs; records nothing.

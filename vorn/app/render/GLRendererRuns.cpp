@@ -121,10 +121,11 @@ void GLRenderer::layoutRuns() {
     m_sharedVertices.clear();
     if (!QOpenGLContext::currentContext())
         return;
+    const bool indexed = m_indexed && provokeByFirstVertex(false);
     for (GLRun* run : m_runs) {
         const auto& batches = run->recorder.getBatches();
         if (run->hasOwnBuffer()) {
-            if (!run->uploadOwn(m_indexed))
+            if (!run->uploadOwn(indexed))
                 continue;
             for (const GLBatch& batch : batches)
                 m_draws.push_back(

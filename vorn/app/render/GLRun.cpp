@@ -160,7 +160,9 @@ bool GLRun::uploadIndices() {
         m_indexBuffer.allocate(int(m_indexBytes));
         m_indicesUploaded = 0;
     }
-    // Indices only ever change at the end: what was appended since the last upload.
+    // Indices only change near the end: what was appended since the last upload, and the
+    // corners before it that now point to an appended vertex.
+    m_indicesUploaded = std::min(m_indicesUploaded, m_flatIndex.firstChanged());
     if (n > m_indicesUploaded)
         m_indexBuffer.write(int(m_indicesUploaded * sizeof(std::uint32_t)),
                             indices + m_indicesUploaded,

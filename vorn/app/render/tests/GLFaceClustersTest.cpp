@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 using Sorvex::M3d;
 using Primitive = GLBatchRecorder::Primitive;
@@ -96,6 +98,73 @@ TEST(GLFaceClustersTest, AppendingGivesTheClustersOfOneRecording) {
         EXPECT_EQ(a.count, b.count);
         EXPECT_EQ(a.radius, b.radius) << "cluster " << i;
         EXPECT_EQ(a.cosAngle, b.cosAngle) << "cluster " << i;
+    }
+}
+
+TEST(GLFaceClustersTest, ClustersLeftOutOfTheViewHaveNoTriangleInIt) {
+    GLBatchRecorder r;
+    recordSphere(r, 60, 120, 0, 60);
+    GLFaceClusters clusters;
+    clusters.extend(r.getVertices(), r.getBatches());
+    const auto& vertices = r.getVertices();
+    const int n = int(vertices.size());
+    struct View {
+        M3d eye, target;
+        int width, height;
+        double parallelHeight; // 0: perspective
+    };
+    // Close over the surface along it and into it, wide and tall, from inside, parallel.
+    const View views[] = {{M3d(0, 1.3, 0.2), M3d(1, 0.8, 0), 320, 160, 0},
+                          {M3d(2.5, 0.3, 0.4), M3d(0.9, 0.2, 0.1), 160, 320, 0},
+                          {M3d(0.1, 0, 0.2), M3d(1, 0.3, 0), 200, 200, 0},
+                          {M3d(0.2, -0.1, 3), M3d(0.5, 0.5, 0), 300, 200, 0.4}};
+    const double tangent = std::tan(GLViewVolume::kFovDegrees * M_PI / 360.0);
+    for (const View& view : views) {
+        Camera camera;
+        camera.setViewport(view.width, view.height);
+        camera.setLookAt(view.eye, view.target, M3d(0, 1, 0));
+        if (view.parallelHeight > 0) {
+            camera.setOrthographic(true);
+            camera.setVisibleHeight(view.parallelHeight);
+        }
+        std::vector<int> firsts, counts;
+        ASSERT_TRUE(clusters.visibleSpans(0, n, nullptr, false, GLViewVolume(camera), firsts,
+                                          counts));
+        std::vector<bool> drawn(std::size_t(n), false);
+        for (std::size_t i = 0; i < firsts.size(); ++i)
+            std::fill_n(drawn.begin() + firsts[i], counts[i], true);
+        // Brute force: a triangle left out has all its corners outside one clip plane.
+        const M3d f = camera.getViewDirection().normalized();
+        M3d s;
+        s.cross(f, camera.getUp());
+        s.normalize();
+        M3d u;
+        u.cross(s, f);
+        const double aspect = double(view.width) / view.height;
+        const double zNear = GLViewVolume::nearPlane(camera), zFar = GLViewVolume::farPlane(camera);
+        int leftOut = 0;
+        for (int k = 0; k < n; k += 3) {
+            if (drawn[std::size_t(k)])
+                continue;
+            ++leftOut;
+            int outside[6] = {0, 0, 0, 0, 0, 0};
+            for (int c = k; c < k + 3; ++c) {
+                const M3d q = corner(vertices[std::size_t(c)]) - camera.getEye();
+                const double d = q.dot(f), x = q.dot(s), y = q.dot(u);
+                const double h = view.parallelHeight > 0 ? tangent * camera.getDistance()
+                                                         : tangent * d;
+                outside[0] += d < zNear;
+                outside[1] += d > zFar;
+                outside[2] += x < -h * aspect;
+                outside[3] += x > h * aspect;
+                outside[4] += y < -h;
+                outside[5] += y > h;
+            }
+            ASSERT_TRUE(std::find(outside, outside + 6, 3) != outside + 6)
+                << "triangle " << k / 3 << " may be in view from " << view.eye.x() << " "
+                << view.eye.y() << " " << view.eye.z();
+        }
+        EXPECT_GT(leftOut, n / 3 / 10) << "a close view leaves much out";
     }
 }
 
