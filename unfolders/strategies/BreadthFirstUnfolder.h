@@ -1,6 +1,6 @@
 #pragma once
 
-#include <list>
+#include <deque>
 
 #include "unfolders/engine/Unfolder.h"
 
@@ -19,7 +19,7 @@ class BreadthFirstUnfolder : public Unfolder {
     /// such index on ties; -1 when the face has no neighbour.
     static int findLowestNeighbor(Poly& f);
 
-    const std::list<Poly*>& getQueue() const { return queue; }
+    const std::deque<Poly*>& getQueue() const { return queue; }
 
 protected:
     /// Places `f` as the first net face and queues it; null on failure.
@@ -31,8 +31,10 @@ protected:
     /// so faces are expanded in the order they were placed.
     virtual void enqueue(Poly* placed) { queue.push_back(placed); }
 
-    /// Source faces still to be expanded, front first.
-    std::list<Poly*> queue;
+    /// Source faces still to be expanded, front first. A deque, not a list: a huge
+    /// net queues hundreds of thousands of faces, and a batch millions, and a list
+    /// allocates and frees each entry on its own.
+    std::deque<Poly*> queue;
 };
 
 /// Breadth first with the overlap check off: every face is placed.

@@ -75,7 +75,7 @@ Poly* IntelligentBreadthFirstUnfolder::pruneTree(Poly* p) {
             pruneTree(q);
     }
     if (Poly* src = p->getTwin())
-        queue.remove(src);
+        std::erase(queue, src);
     // Deleting the net face also clears its source face's twin link, so the
     // source face can be placed again; vertices no other face uses go too.
     remPolyClean(p);
