@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <new>
 
+#include <pthread.h>
+
 /// Keeps freed blocks of one size on a list per thread and hands them out again, for
 /// a class whose objects come and go by the thousand (a batch builds and drops two
 /// meshes per polyhedron): taking a block back from the list is a pointer swap, where
@@ -13,6 +15,11 @@
 /// joins that thread's list. Each thread keeps at most `kMaxKept` blocks and gives them
 /// back to the heap when it ends. Builds with the address sanitizer pass every block
 /// straight to the heap, so that a use after free is still caught.
+///
+/// The end of a thread is caught by a thread key, not by a thread-local object with a
+/// destructor: the C library registers such a destructor on the object's first use and
+/// aborts the process when that registration finds no memory, and the first block freed
+/// is often freed while unwinding from an allocation that failed.
 template <typename Tag, std::size_t Size> class BlockRecycler {
 public:
     static constexpr std::size_t kMaxKept = std::size_t(1) << 16;
@@ -32,12 +39,7 @@ public:
     static void give(void* p) noexcept {
 #if !defined(__SANITIZE_ADDRESS__)
         Kept& kept = t_kept;
-        if (p && !kept.ending && kept.count < kMaxKept) {
-            if (!kept.drainArmed) {
-                // Touching the drain makes sure it runs when the thread ends.
-                t_drain.touch();
-                kept.drainArmed = true;
-            }
+        if (p && !kept.ending && kept.count < kMaxKept && armDrain(kept)) {
             auto* block = static_cast<Free*>(p);
             block->next = kept.first;
             kept.first = block;
@@ -60,7 +62,7 @@ private:
     static_assert(Size >= sizeof(Free), "a free block holds the link to the next");
 
     /// One thread's list, in one place: each thread-local variable of a shared library
-    /// costs a lookup per use. Trivially destructible, so it outlives the drain.
+    /// costs a lookup per use. Trivially destructible, so nothing is registered for it.
     struct Kept {
         Free* first = nullptr;
         std::size_t count = 0;
@@ -68,21 +70,35 @@ private:
         bool drainArmed = false;
     };
 
-    /// Returns the thread's blocks to the heap when the thread ends; blocks freed after
-    /// that go straight to the heap.
-    struct Drain {
-        void touch() {}
-        ~Drain() {
-            Kept& kept = t_kept;
-            kept.ending = true;
-            while (Free* block = kept.first) {
-                kept.first = block->next;
-                ::operator delete(block);
-            }
-            kept.count = 0;
+    /// Makes sure the thread's blocks go back to the heap when it ends. Setting the key
+    /// of a thread needs no memory for the first keys of a process; where it would and
+    /// none is left, the block is not kept.
+    static bool armDrain(Kept& kept) noexcept {
+        if (!kept.drainArmed)
+            kept.drainArmed = drainKey() && ::pthread_setspecific(*drainKey(), &kept) == 0;
+        return kept.drainArmed;
+    }
+
+    /// The process's key for this list, made on first use; null if none could be made.
+    static const pthread_key_t* drainKey() noexcept {
+        static const struct Key {
+            pthread_key_t key{};
+            bool made = ::pthread_key_create(&key, &drain) == 0;
+        } k;
+        return k.made ? &k.key : nullptr;
+    }
+
+    /// Returns a thread's blocks to the heap when it ends; blocks freed after that go
+    /// straight to the heap.
+    static void drain(void* list) noexcept {
+        Kept& kept = *static_cast<Kept*>(list);
+        kept.ending = true;
+        while (Free* block = kept.first) {
+            kept.first = block->next;
+            ::operator delete(block);
         }
-    };
+        kept.count = 0;
+    }
 
     static inline thread_local Kept t_kept;
-    static inline thread_local Drain t_drain;
 };

@@ -10,6 +10,12 @@ namespace {
 thread_local std::vector<SceneObj*> t_pendingDeletes;
 thread_local std::vector<SceneObj*> t_pendingSelects;
 
+// Whether this thread has ever queued a request. The queues have destructors, which the C
+// library registers on their first use, and that registration aborts the process when no
+// memory is left; an object destroyed while unwinding from a failed allocation must not be
+// the first to touch them. A plain flag needs no registration.
+thread_local bool t_everQueued = false;
+
 // Bounds how often selections may queue further work within one call.
 constexpr int MaxRounds = 16;
 
@@ -22,22 +28,28 @@ SceneObj* popFront(std::vector<SceneObj*>& queue) {
 } // namespace
 
 void SceneObj::DelayedDelete(SceneObj* obj) {
+    t_everQueued = true;
     if (obj &&
         std::find(t_pendingDeletes.begin(), t_pendingDeletes.end(), obj) == t_pendingDeletes.end())
         t_pendingDeletes.push_back(obj);
 }
 
 void SceneObj::DelayedSelect(SceneObj* obj) {
+    t_everQueued = true;
     if (obj)
         t_pendingSelects.push_back(obj);
 }
 
 void SceneObj::ForgetDelayed(SceneObj* obj) {
+    if (!t_everQueued)
+        return;
     std::erase(t_pendingDeletes, obj);
     std::erase(t_pendingSelects, obj);
 }
 
 void SceneObj::ProcessDelayedOperations() {
+    if (!t_everQueued)
+        return;
     for (int round = 0; round < MaxRounds; ++round) {
         if (t_pendingDeletes.empty() && t_pendingSelects.empty())
             return;
@@ -57,6 +69,8 @@ void SceneObj::ProcessDelayedOperations() {
 }
 
 void SceneObj::Cleanup() {
+    if (!t_everQueued)
+        return;
     ProcessDelayedOperations();
     t_pendingDeletes.clear();
     t_pendingSelects.clear();
