@@ -70,7 +70,7 @@ double CurvatureArmature::MinAngleDeficit(PolyMesh& mesh) {
 bool CurvatureArmature::AngleDeficitsAtLeast(PolyMesh& mesh, double least) {
     bool any = false;
     for (const Vertex* v : mesh.getVertices()) {
-        const std::vector<Poly*>& faces = v->getPolys();
+        const auto faces = v->getPolys();
         if (faces.empty())
             continue;
         any = true;

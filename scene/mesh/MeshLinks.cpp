@@ -7,11 +7,6 @@
 
 namespace {
 
-/// Room a vertex's face list gets with its first face: a corner of a triangle net
-/// lies in at most the faces round it in the source, six on most meshes, and most in
-/// fewer.
-constexpr std::size_t kFirstFaceRoom = 4;
-
 bool joins(const Vertex* p, const Vertex* q, const Vertex* a, const Vertex* b) {
     return (p == a && q == b) || (p == b && q == a);
 }
@@ -68,13 +63,8 @@ void MeshLinks::attach(Poly& f) {
     f.m_neighbors.assign(f.m_vertices.size(), nullptr);
     for (int i = 0; i < int(f.m_vertices.size()); ++i)
         linkEdge(f, i);
-    for (Vertex* v : f.m_vertices) {
-        // A vertex joining its first face is most likely a net's new corner: room for
-        // the few faces it will have saves growing the list one face at a time.
-        if (v->m_polys.capacity() == 0)
-            v->m_polys.reserve(kFirstFaceRoom);
+    for (Vertex* v : f.m_vertices)
         v->m_polys.push_back(&f);
-    }
 }
 
 std::pair<Poly*, int> MeshLinks::unlinkEdge(Poly& f, int i) {
@@ -132,13 +122,19 @@ void MeshLinks::splice(Poly& f, int first, int count, const std::vector<Vertex*>
 
     const int tail = std::min(first + count, n); // the span's part before the ring's end
     const int head = first + count - tail;       // its part wrapped round to the start
-    ring.erase(ring.begin() + first, ring.begin() + tail);
-    links.erase(links.begin() + first, links.begin() + tail);
-    ring.erase(ring.begin(), ring.begin() + head);
-    links.erase(links.begin(), links.begin() + head);
+    // A face's rings are only ever assigned whole: the new ring and links are put
+    // together here and copied in.
+    std::vector<Vertex*> newRing(ring.begin(), ring.end());
+    std::vector<Poly*> newLinks(links.begin(), links.end());
+    newRing.erase(newRing.begin() + first, newRing.begin() + tail);
+    newLinks.erase(newLinks.begin() + first, newLinks.begin() + tail);
+    newRing.erase(newRing.begin(), newRing.begin() + head);
+    newLinks.erase(newLinks.begin(), newLinks.begin() + head);
     const int at = first - head; // where the inserted vertices go
-    ring.insert(ring.begin() + at, inserted.begin(), inserted.end());
-    links.insert(links.begin() + at, inserted.size(), nullptr);
+    newRing.insert(newRing.begin() + at, inserted.begin(), inserted.end());
+    newLinks.insert(newLinks.begin() + at, inserted.size(), nullptr);
+    ring.assign(newRing);
+    links.assign(newLinks);
     for (Vertex* v : inserted)
         v->m_polys.push_back(&f);
 

@@ -31,20 +31,27 @@ void Poly::operator delete(void* p, std::size_t size) noexcept {
         ::operator delete(p);
 }
 
-Poly::Poly(std::vector<Vertex*> ring)
-    : m_vertices(std::move(ring)), m_neighbors(m_vertices.size(), nullptr) {
+Poly::Poly(std::span<Vertex* const> ring) {
+    m_vertices.assign(ring);
+    m_neighbors.assign(ring.size(), nullptr);
     computeNormal();
 }
 
+Poly::Poly(std::span<Vertex* const> ring, NormalLater) {
+    m_vertices.assign(ring);
+    m_neighbors.assign(ring.size(), nullptr);
+}
+
 Poly::Poly(const Poly& source, PolyMesh* mesh)
-    : m_neighbors(source.m_vertices.size(), nullptr), m_normal(source.m_normal),
-      m_scalar(source.m_scalar) {
-    m_vertices.reserve(source.m_vertices.size());
-    for (const Vertex* v : source.m_vertices) {
-        auto* copy = new Vertex(*v);
+    : m_normal(source.m_normal), m_scalar(source.m_scalar) {
+    const std::size_t n = source.m_vertices.size();
+    m_vertices.assign(n, nullptr);
+    m_neighbors.assign(n, nullptr);
+    for (std::size_t k = 0; k < n; ++k) {
+        auto* copy = new Vertex(*source.m_vertices[k]);
         if (mesh)
             mesh->addVertex(copy);
-        m_vertices.push_back(copy);
+        m_vertices[k] = copy;
     }
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "scene/mesh/InlineArray.h"
 #include "sorvex/M3d.h"
 
 #include <atomic>
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,9 +29,14 @@ public:
     using UserDataDeleter = void (*)(void*);
 
     Poly() = default;
-    /// A face on the given ring; the normal and area are computed at once.
-    explicit Poly(std::vector<Vertex*> ring);
-    Poly(std::initializer_list<Vertex*> ring) : Poly(std::vector<Vertex*>(ring)) {}
+    /// A face on the given ring (copied); the normal and area are computed at once.
+    explicit Poly(std::span<Vertex* const> ring);
+    /// Marks the constructor that leaves the normal and area at zero, for a caller that
+    /// moves the corners at once (transform computes them).
+    struct NormalLater {};
+    Poly(std::span<Vertex* const> ring, NormalLater);
+    Poly(std::initializer_list<Vertex*> ring)
+        : Poly(std::span<Vertex* const>(ring.begin(), ring.size())) {}
     /// A copy of `source` for `mesh`: new vertices at the same positions, added
     /// to `mesh` in ring order, and the source's normal and scalar. The face
     /// itself is not added to the mesh; twin and user data are not copied.
@@ -52,7 +59,7 @@ public:
     /// Vertex i, index taken modulo the side count; null for an empty ring. Inline: the
     /// layouts ask for vertices and neighbours millions of times.
     Vertex* getVertex(int i) const { return m_vertices.empty() ? nullptr : m_vertices[wrap(i)]; }
-    const std::vector<Vertex*>& getVertices() const { return m_vertices; }
+    std::span<Vertex* const> getVertices() const { return m_vertices.view(); }
     /// Ring index of `v`, or -1. Looks near the last answer first, so walking a long ring
     /// (a polygon of thousands of sides) costs O(1) per step instead of O(n).
     int getVertexIndex(const Vertex* v) const;
@@ -132,9 +139,9 @@ private:
     void addTwinnedBy(Poly* p);
     void removeTwinnedBy(Poly* p);
 
-    std::vector<Vertex*> m_vertices;
+    InlineArray<Vertex*, 4> m_vertices;
     /// Parallel to m_vertices: the face across edge i; kept by the mesh.
-    std::vector<Poly*> m_neighbors;
+    InlineArray<Poly*, 4> m_neighbors;
     Sorvex::M3d m_normal;
     double m_scalar = 0;
     Poly* m_twin = nullptr;

@@ -107,7 +107,7 @@ bool PolyMesh::remVertex(Vertex* v) {
 bool PolyMesh::addPoly(Poly* f, bool updateNormal) {
     if (!f || f->m_mesh)
         return false;
-    const auto& ring = f->m_vertices;
+    const auto ring = f->getVertices();
     if (ring.size() < 3)
         return false;
     for (std::size_t k = 0; k < ring.size(); ++k) {
@@ -158,8 +158,8 @@ bool PolyMesh::spliceRing(Poly& f, int first, int count, const std::vector<Verte
             return false;
         // A vertex of f outside the span, or one inserted twice, would repeat in the ring.
         const bool inFace = std::find(v->m_polys.begin(), v->m_polys.end(), &f) != v->m_polys.end();
-        if ((inFace && !inSpan(v)) ||
-            std::find(inserted.begin() + std::ptrdiff_t(k) + 1, inserted.end(), v) != inserted.end())
+        if ((inFace && !inSpan(v)) || std::find(inserted.begin() + std::ptrdiff_t(k) + 1,
+                                                inserted.end(), v) != inserted.end())
             return false;
     }
     for (Vertex* v : inserted)

@@ -227,10 +227,10 @@ void PolyMesh::buildGeometry(const std::vector<M3d>& positions, const Faces& fac
     std::vector<std::uint32_t> filled(firstLeaving.begin(), firstLeaving.end() - 1);
     std::vector<Poly*> polys;
     polys.reserve(faces.size());
+    std::vector<Vertex*> ring;
     for (std::size_t i = 0; i < faces.size(); ++i) {
         const auto& face = faces[i];
-        std::vector<Vertex*> ring;
-        ring.reserve(face.size());
+        ring.clear();
         for (std::size_t k = 0; k < face.size(); ++k) {
             const int from = face[k];
             ring.push_back(vertices[std::size_t(from)]);
@@ -238,7 +238,7 @@ void PolyMesh::buildGeometry(const std::vector<M3d>& positions, const Faces& fac
                                                     std::uint32_t(i), std::uint32_t(k)};
         }
         // The ring was validated and the normal computed by the constructor.
-        polys.push_back(new Poly(std::move(ring)));
+        polys.push_back(new Poly(ring));
     }
     // Validated data has at most two faces on an edge, so the face across an edge is the
     // other face with the same two corners, whichever way it runs: the face adding the

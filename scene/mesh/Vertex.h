@@ -1,8 +1,10 @@
 #pragma once
 
+#include "scene/mesh/InlineArray.h"
 #include "sorvex/M3d.h"
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 class Poly;
@@ -38,7 +40,7 @@ public:
     void setPosition(const Sorvex::M3d& p) { Sorvex::M3d::operator=(p); }
 
     /// Faces of the owning mesh that use this vertex, in incidence order.
-    const std::vector<Poly*>& getPolys() const { return m_polys; }
+    std::span<Poly* const> getPolys() const { return m_polys.view(); }
     std::size_t getPolyCount() const { return m_polys.size(); }
     Poly* getPoly(std::size_t i) const { return m_polys[i]; }
 
@@ -66,7 +68,8 @@ private:
     friend class MeshLinks;
     template <typename> friend class SlotList;
 
-    std::vector<Poly*> m_polys;
+    /// Room for eight faces inside: a corner of a triangle mesh has six on average.
+    InlineArray<Poly*, 8> m_polys;
     PolyMesh* m_mesh = nullptr;
     /// Position in the owning mesh's vertex list (see SlotList).
     std::size_t m_slot = 0;

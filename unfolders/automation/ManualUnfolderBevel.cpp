@@ -21,7 +21,7 @@ constexpr double OtherNeighbourT = 0.66666;
 std::vector<Vertex*> meshNeighbors(Vertex* v) {
     std::vector<Vertex*> around;
     for (Poly* f : v->getPolys()) {
-        const std::vector<Vertex*>& ring = f->getVertices();
+        const auto ring = f->getVertices();
         for (size_t i = 0; i < ring.size(); ++i) {
             if (ring[i] != v)
                 continue;

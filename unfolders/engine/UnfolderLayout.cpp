@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -112,8 +113,13 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     // has no value; the fold angle is held in single precision.
     float theta = float(std::acos(std::clamp(nf.dot(ng), -1.0, 1.0)));
 
-    // Every corner but the two hinge ends is a vertex of the copy's own.
-    std::vector<Vertex*> ring(size_t(n), nullptr);
+    // Every corner but the two hinge ends is a vertex of the copy's own. The ring is
+    // copied into the face: most rings fit on the stack.
+    Vertex* shortRing[8];
+    std::vector<Vertex*> longRing;
+    if (n > 8)
+        longRing.resize(size_t(n));
+    const std::span<Vertex*> ring(n > 8 ? longRing.data() : shortRing, size_t(n));
     for (int k = 0; k < n; ++k) {
         if (k == hingeA || k == hingeB) {
             ring[size_t(k)] = gNet->getVertex(g->getVertexIndex(f.getVertex(k)));
@@ -147,7 +153,8 @@ Poly* Unfolder::copyAndFlatten(Poly& f, int e, Poly** blocker) {
     M4x4 t = flat ? *placedTransform : *placedTransform * turnAbout(p0, turn);
     faceTransforms.assign(&f, t);
 
-    auto* face = new Poly(std::move(ring));
+    // transform computes the normal and area once the face is in place.
+    auto* face = new Poly(ring, Poly::NormalLater{});
     face->transform(t, hingeA, hingeB);
 
     if (checkIntersections) {

@@ -11,7 +11,7 @@ constexpr int QueueBudget = 10;
 /// The height of the face's centre: what Poly::getCenter().y() gives, to the bit (the
 /// same sum in the same order), without the other two coordinates.
 double centerHeight(const Poly& f) {
-    const std::vector<Vertex*>& ring = f.getVertices();
+    const auto ring = f.getVertices();
     if (ring.empty())
         return 0;
     double sum = 0;

@@ -103,7 +103,7 @@ void FanCutUnfolder::uncut(Vertex* v, Vertex* u, std::list<Poly*>& placed) {
         cuts.removeEdge(v, u);
     for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
         Poly* net = *it;
-        const std::vector<Vertex*> corners = net->getVertices();
+        const std::vector<Vertex*> corners(net->getVertices().begin(), net->getVertices().end());
         remPoly(net);
         delete net;
         for (Vertex* corner : corners)

@@ -15,7 +15,7 @@ namespace {
 
 std::vector<Vertex*> partnersByDefinition(const Vertex& v) {
     std::vector<Vertex*> out;
-    const std::vector<Poly*>& faces = v.getPolys();
+    const auto faces = v.getPolys();
     for (std::size_t i = 0; i < faces.size(); ++i) {
         const int k = faces[i]->getVertexIndex(&v);
         for (Vertex* u : {faces[i]->getVertex(k + 1), faces[i]->getVertex(k - 1)}) {
@@ -65,8 +65,7 @@ TEST(VertexTest, PartnersFollowTheirDefinitionOnManyShapes) {
             ASSERT_EQ(expected, partners) << name << ", vertex " << mesh.getIOIndex(v);
             ASSERT_EQ(int(expected.size()), v->getEdgeCount()) << name;
             for (std::size_t i = 0; i <= expected.size(); ++i)
-                ASSERT_EQ(i < expected.size() ? expected[i] : nullptr,
-                          v->findOtherVertex(int(i)))
+                ASSERT_EQ(i < expected.size() ? expected[i] : nullptr, v->findOtherVertex(int(i)))
                     << name << ", partner " << i;
         }
     }
