@@ -44,7 +44,8 @@ FaceSet FacesInPointIndices(const std::vector<M3d>& points, const MeshData& hull
     for (const auto& ring : hull.faces) {
         std::vector<int> ids;
         for (int v : ring) {
-            const auto found = std::find(points.begin(), points.end(), hull.vertices[std::size_t(v)]);
+            const auto found =
+                std::find(points.begin(), points.end(), hull.vertices[std::size_t(v)]);
             EXPECT_NE(found, points.end());
             ids.push_back(int(found - points.begin()));
         }
@@ -64,13 +65,13 @@ void ExpectClosedConvexHull(const std::vector<M3d>& points, const MeshData& hull
         EXPECT_EQ(1, count);
         EXPECT_EQ(1u, edges.count({edge.second, edge.first})) << "open edge";
     }
-    const int euler =
-        int(hull.vertices.size()) - int(edges.size() / 2) + int(hull.faces.size());
+    const int euler = int(hull.vertices.size()) - int(edges.size() / 2) + int(hull.faces.size());
     EXPECT_EQ(2, euler);
     for (const auto& ring : hull.faces) {
         const M3d& a = hull.vertices[std::size_t(ring[0])];
         M3d normal;
-        normal.cross(hull.vertices[std::size_t(ring[1])] - a, hull.vertices[std::size_t(ring[2])] - a);
+        normal.cross(hull.vertices[std::size_t(ring[1])] - a,
+                     hull.vertices[std::size_t(ring[2])] - a);
         normal.normalize();
         for (const M3d& p : points)
             EXPECT_LE(normal.dot(p - a), 1e-12) << "a point lies outside a face";
@@ -142,8 +143,9 @@ TEST(IncrementalHull, GivesUpOnDegenerateInputAndTheCanonicalHullStillAnswers) {
     std::vector<M3d> points = SpherePoints(11, 30);
     ASSERT_TRUE(GeneralPositionHull(points, triangles));
     const auto& t = triangles.front();
-    const M3d onFace = (points[std::size_t(t[0])] + points[std::size_t(t[1])] +
-                        points[std::size_t(t[2])]) * (1.0 / 3.0);
+    const M3d onFace =
+        (points[std::size_t(t[0])] + points[std::size_t(t[1])] + points[std::size_t(t[2])]) *
+        (1.0 / 3.0);
     points.push_back(onFace * (1 + 1e-17));
     EXPECT_FALSE(GeneralPositionHull(points, triangles));
     ASSERT_TRUE(CanonicalConvexHullOf(points, packed));
@@ -181,7 +183,8 @@ TEST(IncrementalHull, CanonicalOrderIsTheSameWhicheverHullBuiltIt) {
             EXPECT_EQ(ring.front(), *std::min_element(ring.begin(), ring.end()));
         std::vector<int> firstIndexOf;
         for (const M3d& v : canonical.vertices)
-            firstIndexOf.push_back(int(std::find(points.begin(), points.end(), v) - points.begin()));
+            firstIndexOf.push_back(
+                int(std::find(points.begin(), points.end(), v) - points.begin()));
         EXPECT_TRUE(std::is_sorted(firstIndexOf.begin(), firstIndexOf.end()));
 
         // qhull's faces, put in that order by hand, give the same data.
@@ -190,10 +193,10 @@ TEST(IncrementalHull, CanonicalOrderIsTheSameWhicheverHullBuiltIt) {
         for (const auto& ring : merged.faces) {
             std::vector<int> ids;
             for (int v : ring) {
-                const auto at = std::find(firstIndexOf.begin(), firstIndexOf.end(),
-                                          int(std::find(points.begin(), points.end(),
-                                                        merged.vertices[std::size_t(v)]) -
-                                              points.begin()));
+                const auto at = std::find(
+                    firstIndexOf.begin(), firstIndexOf.end(),
+                    int(std::find(points.begin(), points.end(), merged.vertices[std::size_t(v)]) -
+                        points.begin()));
                 ids.push_back(int(at - firstIndexOf.begin()));
             }
             std::rotate(ids.begin(), std::min_element(ids.begin(), ids.end()), ids.end());
@@ -202,4 +205,25 @@ TEST(IncrementalHull, CanonicalOrderIsTheSameWhicheverHullBuiltIt) {
         std::sort(rings.begin(), rings.end());
         EXPECT_EQ(rings, canonical.faces) << "seed " << seed;
     }
+}
+
+TEST(IncrementalHull, AHullWrittenOverAnotherOrFromItsOwnCornersIsAFreshOne) {
+    const std::vector<M3d> points = SpherePoints(3, 30);
+    PackedMeshData fresh;
+    ASSERT_TRUE(CanonicalConvexHullOf(points, fresh));
+    auto expectSame = [&](const PackedMeshData& hull, const char* what) {
+        EXPECT_EQ(fresh.vertices.size(), hull.vertices.size()) << what;
+        for (std::size_t v = 0; v < std::min(fresh.vertices.size(), hull.vertices.size()); ++v)
+            EXPECT_EQ(0, (fresh.vertices[v] - hull.vertices[v]).length()) << what << " " << v;
+        EXPECT_EQ(fresh.corners, hull.corners) << what;
+        EXPECT_EQ(fresh.faceStarts, hull.faceStarts) << what;
+    };
+    // Written over a bigger hull, which leaves nothing of itself behind.
+    PackedMeshData reused;
+    ASSERT_TRUE(CanonicalConvexHullOf(SpherePoints(5, 120), reused));
+    ASSERT_TRUE(CanonicalConvexHullOf(points, reused));
+    expectSame(reused, "over a bigger hull");
+    // Every point is a corner, so the hull of the hull's own vertices is the same hull.
+    ASSERT_TRUE(CanonicalConvexHullOf(reused.vertices, reused));
+    expectSame(reused, "from its own corners");
 }

@@ -39,10 +39,9 @@ bool isDegenerate(const PackedMeshData& hull, std::span<const int> ring) {
 }
 
 /// One attempt on fresh points; true when the hull has no degenerate face (the
-/// canonical hull is closed).
-bool tryOnce(PackedMeshData& hull, int count, double radius) {
-    std::vector<M3d> points;
-    points.reserve(std::size_t(count));
+/// canonical hull is closed). `points` is scratch space.
+bool tryOnce(PackedMeshData& hull, std::vector<M3d>& points, int count, double radius) {
+    points.clear();
     for (int i = 0; i < count; ++i) {
         // Three separate statements: the draws must happen in x, y, z order.
         const double x = vornRand() - 16383;
@@ -74,6 +73,18 @@ bool tryOnce(PackedMeshData& hull, int count, double radius) {
     return false;
 }
 
+struct Scratch {
+    PackedMeshData hull;
+    std::vector<M3d> points;
+};
+
+/// Kept out of line, so that the thread-local's address, which costs a lookup in a shared
+/// library each time it is taken, is taken once per polyhedron.
+[[gnu::noipa]] Scratch& threadScratch() {
+    thread_local Scratch s;
+    return s;
+}
+
 } // namespace
 
 bool BuildRandomConvex(PolyMesh& mesh, int count, double radius) {
@@ -81,10 +92,12 @@ bool BuildRandomConvex(PolyMesh& mesh, int count, double radius) {
         return false;
     count = std::max(count, 4);
     // Built as data, so that a failure leaves the caller's mesh untouched and the
-    // mesh is made only once.
-    PackedMeshData hull;
+    // mesh is made only once. The arrays are kept per thread: a batch builds thousands.
+    Scratch& scratch = threadScratch();
+    PackedMeshData& hull = scratch.hull;
+    std::vector<M3d>& points = scratch.points;
     for (int attempt = 0; attempt < MaxAttempts; ++attempt)
-        if (tryOnce(hull, count, radius))
+        if (tryOnce(hull, points, count, radius))
             return mesh.fromMeshData(hull);
     return false;
 }
