@@ -84,12 +84,19 @@ M3d M4x4::getCol(int i) const {
 }
 
 void M4x4::mul(const M4x4& a, const M4x4& b) {
-    double product[16];
+    // Element (r, c) is a(r, 0) b(0, c) + a(r, 1) b(1, c) + a(r, 2) b(2, c) + a(r, 3) b(3, c),
+    // summed in that order. Worked two rows at a time: a column of the product is the
+    // columns of a weighted by the column of b, and each element still gets the same
+    // products summed in the same order, so the bits are those of one row at a time.
+    using Pair = double __attribute__((vector_size(16)));
+    Pair column[4][2];
+    std::memcpy(column, a.m_m, sizeof column);
+    Pair product[4][2];
     for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            product[4 * c + r] = a.m_m[r] * b.m_m[4 * c] + a.m_m[4 + r] * b.m_m[4 * c + 1] +
-                                 a.m_m[8 + r] * b.m_m[4 * c + 2] + a.m_m[12 + r] * b.m_m[4 * c + 3];
-        }
+        const double* w = b.m_m + 4 * c;
+        for (int h = 0; h < 2; ++h)
+            product[c][h] = column[0][h] * w[0] + column[1][h] * w[1] + column[2][h] * w[2] +
+                            column[3][h] * w[3];
     }
     std::memcpy(m_m, product, sizeof m_m);
 }

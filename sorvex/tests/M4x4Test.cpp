@@ -100,6 +100,39 @@ TEST(M4x4, BuildersMultiplyOnTheRight) {
     EXPECT_EQ(M4d(a * M3d(0.5, 1, 1.5)) * 2.0, p);
 }
 
+TEST(M4x4, ProductIsThePlainSumToTheBit) {
+    // The plain rule: each element's four products summed in order, one at a time.
+    auto plain = [](const M4x4& a, const M4x4& b) {
+        M4x4 p;
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r)
+                p.data()[4 * c + r] =
+                    a.data()[r] * b.data()[4 * c] + a.data()[4 + r] * b.data()[4 * c + 1] +
+                    a.data()[8 + r] * b.data()[4 * c + 2] + a.data()[12 + r] * b.data()[4 * c + 3];
+        return p;
+    };
+    std::mt19937 random(9);
+    std::uniform_real_distribution<double> value(-1e3, 1e3);
+    for (int k = 0; k < 200; ++k) {
+        M4x4 a, b;
+        for (int i = 0; i < 16; ++i) {
+            a.data()[i] = value(random);
+            // Some exact zeros and ones, as in the affine maps a layout multiplies.
+            b.data()[i] = i % 5 == 3 ? 0.0 : i % 7 == 2 ? 1.0 : value(random);
+        }
+        const M4x4 expected = plain(a, b);
+        const M4x4 product = a * b;
+        ASSERT_EQ(0, std::memcmp(expected.data(), product.data(), sizeof(double) * 16)) << k;
+        M4x4 over = a;
+        over *= b;
+        ASSERT_EQ(0, std::memcmp(expected.data(), over.data(), sizeof(double) * 16)) << k;
+        M4x4 square = b;
+        square.mul(square, square);
+        const M4x4 plainSquare = plain(b, b);
+        ASSERT_EQ(0, std::memcmp(plainSquare.data(), square.data(), sizeof(double) * 16)) << k;
+    }
+}
+
 TEST(M4x4, TurningBackIsTheTransposeToTheBit) {
     // The net layout turns by +a or -a about one axis and builds only the first: the
     // second must be its transpose exactly, or the nets would change.
