@@ -161,9 +161,10 @@ void Poly::computeNormal() {
         std::find(m_vertices.begin(), m_vertices.end(), nullptr) == m_vertices.end();
     if (n >= 3 && complete) {
         const M3d origin = *m_vertices[0];
+        // The next corner without a division: this runs for every face a batch builds.
         for (std::size_t k = 0; k < n; ++k) {
             const M3d a = *m_vertices[k] - origin;
-            const M3d b = *m_vertices[(k + 1) % n] - origin;
+            const M3d b = *m_vertices[k + 1 == n ? 0 : k + 1] - origin;
             M3d c;
             c.cross(a, b);
             sum += c;
@@ -180,7 +181,8 @@ bool Poly::hasNoArea() const {
         return true;
     double longest = 0;
     for (std::size_t k = 0; k < n; ++k)
-        longest = std::max(longest, (*m_vertices[(k + 1) % n] - *m_vertices[k]).length());
+        longest =
+            std::max(longest, (*m_vertices[k + 1 == n ? 0 : k + 1] - *m_vertices[k]).length());
     return longest == 0 || m_scalar <= MeshData::kFlatFaceShare * longest * longest;
 }
 

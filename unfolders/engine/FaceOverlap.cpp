@@ -21,7 +21,7 @@ inline double turn(const NetPoint& o, const NetPoint& a, const NetPoint& b) {
 bool separatedByEdgeOf(const NetPoint* p, int np, const NetPoint* q, int nq, double tolerance) {
     for (int i = 0; i < np; ++i) {
         const NetPoint& from = p[i];
-        const NetPoint& to = p[(i + 1) % np];
+        const NetPoint& to = p[i + 1 == np ? 0 : i + 1];
         const double ex = to.x - from.x, ez = to.z - from.z;
         double deepest = -std::numeric_limits<double>::infinity();
         for (int j = 0; j < nq; ++j)

@@ -27,7 +27,7 @@ bool isDegenerate(const PackedMeshData& hull, std::span<const int> ring) {
     M3d sum;
     for (std::size_t k = 0; k < ring.size(); ++k) {
         const M3d& a = hull.vertices[std::size_t(ring[k])];
-        const M3d& b = hull.vertices[std::size_t(ring[(k + 1) % ring.size()])];
+        const M3d& b = hull.vertices[std::size_t(ring[k + 1 == ring.size() ? 0 : k + 1])];
         M3d c;
         c.cross(a - origin, b - origin);
         sum += c;
