@@ -28,8 +28,9 @@ private:
 /// indices are in range, in ascending (low, high) order; stops when fn returns
 /// false. Edges are bucketed by their lower index (a counting sort), so each
 /// bucket holds a handful of entries: linear time, unlike sorting all edges.
-/// `Faces` is a vector of rings or PackedFaces.
-template <typename Faces, typename Fn>
+/// `Faces` is a vector of rings or PackedFaces. With `InRange`, the caller has
+/// checked that every index is in range.
+template <bool InRange = false, typename Faces, typename Fn>
 void forEachEdge(std::size_t vertexCount, const Faces& faces, Fn&& fn) {
     std::vector<int> start(vertexCount + 1, 0);
     auto forEachFaceEdge = [&](auto&& visit) {
@@ -41,7 +42,7 @@ void forEachEdge(std::size_t vertexCount, const Faces& faces, Fn&& fn) {
             for (std::size_t i = 0; i < n; ++i) {
                 const int a = face[i];
                 const int b = face[i + 1 == n ? 0 : i + 1];
-                if (a != b && inRange(a, vertexCount) && inRange(b, vertexCount))
+                if (a != b && (InRange || (inRange(a, vertexCount) && inRange(b, vertexCount))))
                     visit(std::min(a, b), std::max(a, b));
             }
         }
@@ -56,7 +57,14 @@ void forEachEdge(std::size_t vertexCount, const Faces& faces, Fn&& fn) {
     for (std::size_t v = 0; v < vertexCount; ++v) {
         const auto first = highs.begin() + start[v];
         const auto last = highs.begin() + start[v + 1];
-        std::sort(first, last);
+        // Most buckets hold a handful of edges, sorted by insertion for less than
+        // std::sort's setup; a hub of many faces still gets std::sort.
+        if (last - first > 16)
+            std::sort(first, last);
+        else
+            for (auto it = first + (first != last); it < last; ++it)
+                for (auto at = it; at != first && *at < *(at - 1); --at)
+                    std::iter_swap(at, at - 1);
         for (auto it = first; it != last;) {
             auto runEnd = it + 1;
             while (runEnd != last && *runEnd == *it)
@@ -80,7 +88,8 @@ bool validateFace(std::span<const int> face, std::size_t faceIndex, std::size_t 
     // per face of a huge mesh.
     const auto prefix = [faceIndex] { return "face " + std::to_string(faceIndex) + ": "; };
     if (face.size() < 3) {
-        error = prefix() + "has " + std::to_string(face.size()) + " vertices, at least 3 are needed";
+        error =
+            prefix() + "has " + std::to_string(face.size()) + " vertices, at least 3 are needed";
         return false;
     }
     for (std::size_t k = 0; k < face.size(); ++k) {
@@ -129,7 +138,7 @@ bool validateMesh(const std::vector<Sorvex::M3d>& vertices, const Faces& faces,
             return false;
     }
     bool manifold = true;
-    forEachEdge(vertices.size(), faces, [&](int low, int high, int count) {
+    forEachEdge<true>(vertices.size(), faces, [&](int low, int high, int count) {
         if (count <= 2)
             return true;
         error = "edge " + std::to_string(low) + "-" + std::to_string(high) + " is used by " +
