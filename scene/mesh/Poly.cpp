@@ -179,10 +179,13 @@ bool Poly::hasNoArea() const {
     const std::size_t n = m_vertices.size();
     if (n < 3 || std::find(m_vertices.begin(), m_vertices.end(), nullptr) != m_vertices.end())
         return true;
-    double longest = 0;
+    // One root of the longest square: the root is monotonic and correctly rounded, so
+    // this is the longest of the rooted lengths to the bit.
+    double longestSquared = 0;
     for (std::size_t k = 0; k < n; ++k)
-        longest =
-            std::max(longest, (*m_vertices[k + 1 == n ? 0 : k + 1] - *m_vertices[k]).length());
+        longestSquared = std::max(longestSquared,
+                                  (*m_vertices[k + 1 == n ? 0 : k + 1] - *m_vertices[k]).squared());
+    const double longest = std::sqrt(longestSquared);
     return longest == 0 || m_scalar <= MeshData::kFlatFaceShare * longest * longest;
 }
 
