@@ -31,10 +31,16 @@ bool isDegenerate(const PackedMeshData& hull, std::span<const int> ring) {
         M3d c;
         c.cross(a - origin, b - origin);
         sum += c;
-        if ((b - a).length() < MinSize)
+        // A square of four times MinSize's square or more has a root of at least twice
+        // MinSize: only shorter edges need the root the rule is stated with.
+        const double squared = (b - a).squared();
+        if (squared < 4 * MinSize * MinSize && std::sqrt(squared) < MinSize)
             return true;
     }
-    const double twiceArea = sum.length();
+    const double twiceAreaSquared = sum.squared();
+    if (twiceAreaSquared >= 16 * MinSize * MinSize)
+        return false; // half the root is at least twice MinSize
+    const double twiceArea = std::sqrt(twiceAreaSquared);
     return twiceArea == 0 || 0.5 * twiceArea < MinSize;
 }
 
