@@ -26,6 +26,7 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
     frontier.reset();
     index.reset();
     curvatures.clear();
+    curvatureMesh = source;
     // Only the curvatures order the faces: the flows are not computed.
     CurvatureArmature& field = source->getCurvature(true, false);
     // Each vertex's curvature looked up once, in vertex order, and read by index for each
@@ -47,7 +48,8 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
             sum += at >= 0 ? vertexCurvature[std::size_t(at)] : float(field.getCurvature(v));
         }
         const float mean = sum / float(f->getVertexCount());
-        curvatures[f] = mean;
+        // The list is walked in order, so the face's position is the next one.
+        curvatures.push_back(mean);
         if (!start || mean > highest) {
             start = f;
             highest = mean;
@@ -60,8 +62,22 @@ Poly* CurvatureOrderingUnfolder::chooseStartingFace() {
 }
 
 float CurvatureOrderingUnfolder::getFaceCurvature(Poly* f) const {
-    const float* c = curvatures.find(f);
-    return c ? *c : 0.0f;
+    const int at =
+        f && curvatureMesh && f->getMesh() == curvatureMesh ? curvatureMesh->getPolyIndex(f) : -1;
+    return at >= 0 && std::size_t(at) < curvatures.size() ? curvatures[std::size_t(at)] : 0.0f;
+}
+
+void CurvatureOrderingUnfolder::setFaceCurvature(Poly* f, float c) {
+    if (!f || !f->getMesh())
+        return;
+    if (!curvatureMesh)
+        curvatureMesh = f->getMesh();
+    const int at = f->getMesh() == curvatureMesh ? curvatureMesh->getPolyIndex(f) : -1;
+    if (at < 0)
+        return;
+    if (std::size_t(at) >= curvatures.size())
+        curvatures.resize(std::size_t(at) + 1, 0.0f);
+    curvatures[std::size_t(at)] = c;
 }
 
 int CurvatureOrderingUnfolder::judge(Candidate& a, Candidate& b) {

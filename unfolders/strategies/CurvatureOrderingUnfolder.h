@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "unfolders/engine/FlatFaceMap.h"
 #include "unfolders/engine/Unfolder.h"
 #include "unfolders/strategies/support/CurvatureCandidateIndex.h"
 #include "unfolders/strategies/support/PolyEdgeSet.h"
@@ -75,12 +74,20 @@ protected:
         index.dropFaces(*this, sources);
     }
 
-    /// Mean vertex curvature by source face.
-    FlatFaceMap<float> curvatures;
+    /// Sets the mean vertex curvature of source face `f`. The table holds the faces of one
+    /// mesh (the source once a run started, else the mesh of the first face set); faces
+    /// of other meshes are ignored.
+    void setFaceCurvature(Poly* f, float c);
+
     PolyEdgeSet blocked;
     bool done = false;
 
 private:
+    /// Mean vertex curvature by position in the source's face list. Dense, not keyed by
+    /// address: the scans read it for every candidate, and a hash table over a huge mesh
+    /// missed the cache at every read and weighed six times as much.
+    std::vector<float> curvatures;
+    const PolyMesh* curvatureMesh = nullptr;
     bool incrementalScan = true;
     ScanFrontier frontier;
     CurvatureCandidateIndex index{*this};

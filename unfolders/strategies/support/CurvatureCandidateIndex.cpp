@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr double Empty = -std::numeric_limits<double>::infinity();
+constexpr float Empty = -std::numeric_limits<float>::infinity();
 /// Curvatures closer than this count as equal (as in the ordering's judge).
 constexpr double Tie = 1e-6;
 
@@ -16,16 +16,16 @@ constexpr double Tie = 1e-6;
 void CurvatureCandidateIndex::reset() {
     m_values.clear();
     m_slots.clear();
-    m_firstSlotOf.clear();
+    m_firstSlot.clear();
     m_indexedFaces = 0;
     m_lastIndexedFace = nullptr;
 }
 
-double CurvatureCandidateIndex::slotValue(const Slot& slot) const {
+float CurvatureCandidateIndex::slotValue(const Slot& slot) const {
     Candidate c;
     if (!slot.t->getTwin() || !m_rules.candidateAcross(*slot.t, slot.edge, c))
         return Empty;
-    return double(m_rules.getFaceCurvature(c.first));
+    return m_rules.getFaceCurvature(c.first);
 }
 
 void CurvatureCandidateIndex::refresh(Poly* candidate) {
@@ -59,7 +59,7 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
     if (count > m_indexedFaces && (m_roomFaces > 0 || m_roomSides > 0)) {
         m_values.reserve(m_roomSides);
         m_slots.reserve(m_roomSides);
-        m_firstSlotOf.reserve(m_roomFaces);
+        m_firstSlot.assign(m_roomFaces, NotIndexed);
         m_roomFaces = m_roomSides = 0;
     }
     for (std::size_t j = m_indexedFaces; j < count; ++j) {
@@ -67,7 +67,8 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
         if (!t)
             continue;
         refresh(t); // t is placed now: no longer a candidate anywhere
-        m_firstSlotOf.assign(t, m_slots.size());
+        if (std::size_t* first = firstSlotPlace(t))
+            *first = m_slots.size();
         for (int i = 0; i < t->getVertexCount(); ++i) {
             const Slot slot{t, i};
             m_values.push(slotValue(slot));
@@ -80,25 +81,45 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
 
 void CurvatureCandidateIndex::dropFaces(const PolyMesh& net, const std::vector<Poly*>& sources) {
     for (Poly* t : sources) {
-        std::size_t* first = m_firstSlotOf.find(t);
-        if (!first || *first == NotIndexed)
+        const std::size_t firstSlot = firstSlotOf(t);
+        if (firstSlot == NotIndexed)
             continue;
         // The slots stay (their places order the rest) but name nothing any more.
-        for (std::size_t slot = *first; slot < m_slots.size() && m_slots[slot].t == t; ++slot)
+        for (std::size_t slot = firstSlot; slot < m_slots.size() && m_slots[slot].t == t; ++slot)
             m_values.set(slot, Empty);
-        *first = NotIndexed;
+        *firstSlotPlace(t) = NotIndexed;
     }
     m_indexedFaces = net.getPolyCount();
     m_lastIndexedFace = m_indexedFaces > 0 ? net.getPoly(m_indexedFaces - 1) : nullptr;
 }
 
+namespace {
+
+/// Position of `t` in its mesh's face list, or -1 for a face in no mesh.
+long positionOf(const Poly* t) {
+    const PolyMesh* mesh = t->getMesh();
+    return mesh ? mesh->getPolyIndex(t) : -1;
+}
+
+} // namespace
+
 std::size_t CurvatureCandidateIndex::firstSlotOf(const Poly* t) const {
-    const std::size_t* first = m_firstSlotOf.find(t);
-    return first ? *first : NotIndexed;
+    const long at = positionOf(t);
+    return at >= 0 && std::size_t(at) < m_firstSlot.size() ? m_firstSlot[std::size_t(at)]
+                                                           : NotIndexed;
+}
+
+std::size_t* CurvatureCandidateIndex::firstSlotPlace(const Poly* t) {
+    const long at = positionOf(t);
+    if (at < 0)
+        return nullptr;
+    if (std::size_t(at) >= m_firstSlot.size())
+        m_firstSlot.resize(std::size_t(at) + 1, NotIndexed);
+    return &m_firstSlot[std::size_t(at)];
 }
 
 bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {
-    const double value = slotValue(m_slots[slot]);
+    const float value = slotValue(m_slots[slot]);
     if (value == Empty)
         m_values.set(slot, Empty);
     return value != Empty;

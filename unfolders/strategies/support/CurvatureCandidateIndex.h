@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "unfolders/engine/FlatFaceMap.h"
 #include "unfolders/strategies/support/SlotMaxTree.h"
 
 class Poly;
@@ -77,22 +76,26 @@ private:
     };
     /// Adds the slots of the net faces added since the last call.
     void sync(const PolyMesh& net);
-    double slotValue(const Slot& slot) const;
+    float slotValue(const Slot& slot) const;
     /// Whether the slot still names a candidate; marks it empty when not.
     bool checkSlot(std::size_t slot);
 
     const Rules& m_rules;
-    /// Slot values: the curvature across, -inf when that is no candidate.
-    SlotMaxTree m_values;
+    /// Slot values: the curvature across, -inf when that is no candidate. Held as the
+    /// floats they are (compared in double precision, as the scan compares them).
+    SlotMaxTreeOf<float> m_values;
     std::vector<Slot> m_slots;
     /// The first slot of a face that is not indexed (any more).
     static constexpr std::size_t NotIndexed = ~std::size_t(0);
     /// The first of each indexed placed face's slots (one per edge, consecutive), or
-    /// NotIndexed for a face whose slots were dropped. Flat: a node per face made the
-    /// lookups of a huge net a cache miss each.
-    FlatFaceMap<std::size_t> m_firstSlotOf;
+    /// NotIndexed, by the face's position in its mesh's face list (the source's, which
+    /// stays as it is while a net grows). Dense: a table keyed by address missed the
+    /// cache at every lookup of a huge net and weighed six times as much.
+    std::vector<std::size_t> m_firstSlot;
     /// The first slot of `t`, or NotIndexed.
     std::size_t firstSlotOf(const Poly* t) const;
+    /// Where the first slot of `t` is kept, made room for; null for a face in no mesh.
+    std::size_t* firstSlotPlace(const Poly* t);
     /// Room asked for by reserve and not yet taken.
     std::size_t m_roomFaces = 0;
     std::size_t m_roomSides = 0;

@@ -35,7 +35,7 @@ public:
 /// Sets face curvatures by hand and sorts the faces again by them.
 class ProbeMultiseed : public MultiseedUnfolder {
 public:
-    void setCurvature(Poly* f, float c) { curvatures[f] = c; }
+    void setCurvature(Poly* f, float c) { setFaceCurvature(f, c); }
     void resort() {
         sortedFaces.clear();
         sortedFront = 0;

@@ -19,7 +19,7 @@ namespace {
 /// Exposes the curvature table so that ties can be set up exactly.
 class ProbeCurvature : public CurvatureOrderingUnfolder {
 public:
-    void setCurvature(Poly* f, float c) { curvatures[f] = c; }
+    void setCurvature(Poly* f, float c) { setFaceCurvature(f, c); }
 };
 
 /// Net faces in order: source index and every vertex position.
