@@ -119,10 +119,14 @@ std::size_t* CurvatureCandidateIndex::firstSlotPlace(const Poly* t) {
 }
 
 bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {
-    const float value = slotValue(m_slots[slot]);
-    if (value == Empty)
-        m_values.set(slot, Empty);
-    return value != Empty;
+    // Only whether the slot still names a candidate: its value, the curvature across,
+    // does not change while it does, and the searches only reach slots valued above -inf.
+    const Slot& s = m_slots[slot];
+    Candidate c;
+    if (s.t->getTwin() && m_rules.candidateAcross(*s.t, s.edge, c))
+        return true;
+    m_values.set(slot, Empty);
+    return false;
 }
 
 bool CurvatureCandidateIndex::findNext(const PolyMesh& net, Candidate& next) {
