@@ -32,10 +32,12 @@ double LeastHeightUnfolder::scoreUnfolding(Poly& t, Poly& n) {
 
 bool LeastHeightUnfolder::isOpenEdge(Poly& g, int i) const {
     Poly* t = g.getTwin();
-    if (!t || blocked.count({&g, i}))
+    if (!t)
         return false;
+    // The faces first, the set of refused edges last: most queued edges that are no longer
+    // open lead to a face placed since, which the faces tell without a lookup.
     Poly* n = t->getNeighbor(i);
-    return n && !n->getTwin();
+    return n && !n->getTwin() && !blocked.count({&g, i});
 }
 
 template <typename Range>
