@@ -7,17 +7,24 @@
 
 namespace {
 
-/// About what the mesh of `data` takes on the heap: per face the face and its two rings
-/// (vertices, neighbours), per vertex the vertex and its list of faces, each block with
-/// the allocator's header, and the mesh's lists of both.
+/// About what the mesh of `data` takes on the heap: per face the face, with its rings of
+/// corners and neighbours inside it up to four corners and in two blocks of their own
+/// beyond; per vertex the vertex, whose list of faces it holds itself (vertices with more
+/// than eight faces are rare and not counted); each block with the allocator's header,
+/// and the mesh's lists of both.
 std::size_t meshBytes(const PackedMeshData& data) {
     constexpr std::size_t kHeader = 16;
+    constexpr std::size_t kInlineCorners = 4;
     const std::size_t faces = data.faceCount();
-    const std::size_t corners = data.corners.size();
     const std::size_t vertices = data.vertices.size();
-    return faces * (sizeof(Poly) + 3 * kHeader + sizeof(Poly*)) +
-           corners * (2 * sizeof(void*) + sizeof(Poly*)) +
-           vertices * (sizeof(Vertex) + 2 * kHeader + sizeof(Vertex*));
+    std::size_t rings = 0;
+    for (std::size_t f = 0; f < faces; ++f) {
+        const std::size_t n = data.faceStarts[f + 1] - data.faceStarts[f];
+        if (n > kInlineCorners)
+            rings += n * (sizeof(void*) + sizeof(Poly*)) + 2 * kHeader;
+    }
+    return faces * (sizeof(Poly) + kHeader + sizeof(Poly*)) + rings +
+           vertices * (sizeof(Vertex) + kHeader + sizeof(Vertex*));
 }
 
 } // namespace
