@@ -13,11 +13,14 @@
 /// Capacity grows by doubling and is never given back before destruction.
 ///
 /// Not copyable or movable (its data may point into itself); owners copy elements.
+/// The data pointer doubles as the owner of a heap block (when the capacity exceeds `N`),
+/// which keeps a triangle's face eight bytes per array smaller than a separate owner.
 template <typename T, std::size_t N> class InlineArray {
 public:
     InlineArray() = default;
     InlineArray(const InlineArray&) = delete;
     InlineArray& operator=(const InlineArray&) = delete;
+    ~InlineArray() { release(); }
 
     std::size_t size() const { return m_size; }
     std::size_t capacity() const { return m_capacity; }
@@ -65,14 +68,17 @@ private:
         auto bigger = std::make_unique_for_overwrite<T[]>(n);
         if (keep)
             std::copy(begin(), end(), bigger.get());
-        m_heap = std::move(bigger);
-        m_data = m_heap.get();
+        release();
+        m_data = bigger.release();
         m_capacity = std::uint32_t(n);
+    }
+    void release() {
+        if (m_data != m_inline)
+            delete[] m_data;
     }
 
     T m_inline[N] = {};
     T* m_data = m_inline;
-    std::unique_ptr<T[]> m_heap;
     std::uint32_t m_size = 0;
     std::uint32_t m_capacity = N;
 };
