@@ -53,6 +53,11 @@ public:
 
     /// Forgets what was recorded.
     void restart();
+    /// Makes room for `totalItems` items in all, at the vertices per item drawn so far, so
+    /// that the recordings drawing the rest neither move the vertices nor regrow the
+    /// buffers (see `uploadOwn`). Reserves at least twice what there is room for already:
+    /// a total that keeps rising (a growing net) still reserves rarely.
+    void reserveForItems(std::size_t totalItems);
     int vertexCount() const { return int(recorder.getVertices().size()); }
     bool hasOwnBuffer() const { return vertexCount() >= kOwnBufferVertices; }
 
@@ -76,9 +81,10 @@ public:
     void clearDirty();
 
     /// Copies what changed into the run's own vertex buffer (current context), growing its
-    /// storage with room to spare when it no longer fits, and brings the clusters of its
-    /// closed surfaces (see GLFaceClusters) up to date. With `indexed`, also brings the
-    /// run's flat index (see GLFlatIndex) up to date in its own index buffer.
+    /// storage with room to spare when it no longer fits (at least the room reserved for
+    /// the recorder's vertices, so that it grows no more often than they do), and brings the
+    /// clusters of its closed surfaces (see GLFaceClusters) up to date. With `indexed`, also brings
+    /// the run's flat index (see GLFlatIndex) up to date in its own index buffer.
     bool uploadOwn(bool indexed);
     QOpenGLBuffer& ownBuffer() { return m_buffer; }
     /// The index buffer of the last `uploadOwn(true)`, or null.
