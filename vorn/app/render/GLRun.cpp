@@ -35,16 +35,17 @@ void GLRun::restart() {
 }
 
 void GLRun::reserveForItems(std::size_t totalItems) {
-    if (items == 0 || totalItems <= items)
+    const bool steady = totalItems == m_askedTotal;
+    m_askedTotal = totalItems;
+    if (!steady || items == 0 || totalItems <= items)
         return;
     const std::size_t vertices = recorder.getVertices().size();
     const std::size_t capacity = recorder.getVertices().capacity();
     // Rounded up: a total just short of the room reserved would move everything once more.
     const std::size_t needed = (vertices * totalItems + items - 1) / items;
     if (needed > capacity)
-        recorder.reserveVertices(std::max(needed, 2 * capacity));
-    if (totalItems > itemStarts.capacity())
-        itemStarts.reserve(std::max(totalItems, 2 * itemStarts.capacity()));
+        recorder.reserveVertices(needed);
+    itemStarts.reserve(totalItems);
 }
 
 void GLRun::markDirty(int first, int end) {

@@ -55,8 +55,9 @@ public:
     void restart();
     /// Makes room for `totalItems` items in all, at the vertices per item drawn so far, so
     /// that the recordings drawing the rest neither move the vertices nor regrow the
-    /// buffers (see `uploadOwn`). Reserves at least twice what there is room for already:
-    /// a total that keeps rising (a growing net) still reserves rarely.
+    /// buffers (see `uploadOwn`). Only once the same total is asked for twice in a row: a
+    /// total that keeps rising (a growing net, whose drawing lags far behind) would
+    /// reserve, and size buffers for, far more than is drawn for a long while.
     void reserveForItems(std::size_t totalItems);
     int vertexCount() const { return int(recorder.getVertices().size()); }
     bool hasOwnBuffer() const { return vertexCount() >= kOwnBufferVertices; }
@@ -109,4 +110,6 @@ private:
     /// Indices the index buffer holds valid.
     int m_indicesUploaded = 0;
     bool m_indexReady = false;
+    /// The total of the last `reserveForItems`.
+    std::size_t m_askedTotal = 0;
 };
