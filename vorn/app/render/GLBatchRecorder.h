@@ -107,6 +107,9 @@ public:
     const Sorvex::M3d& currentNormal() const { return m_normal; }
 
     const std::vector<GLVertex>& getVertices() const { return m_vertices; }
+    /// Makes room for `vertices` vertices in all, so that recording up to them moves none
+    /// of those already recorded.
+    void reserveVertices(std::size_t vertices) { m_vertices.reserve(vertices); }
     const std::vector<GLBatch>& getBatches() const { return m_batches; }
     const std::vector<GLText>& getTexts() const { return m_texts; }
     bool isEmpty() const { return m_batches.empty() && m_texts.empty(); }

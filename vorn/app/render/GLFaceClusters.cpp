@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -16,7 +17,9 @@ struct Vec {
     Vec operator+(const Vec& o) const { return {x + o.x, y + o.y, z + o.z}; }
     Vec operator*(double s) const { return {x * s, y * s, z * s}; }
     double dot(const Vec& o) const { return x * o.x + y * o.y + z * o.z; }
-    Vec cross(const Vec& o) const { return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x}; }
+    Vec cross(const Vec& o) const {
+        return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x};
+    }
     double length() const { return std::sqrt(dot(*this)); }
 };
 
@@ -78,7 +81,8 @@ void GLFaceClusters::clusterBatch(const std::vector<GLVertex>& vertices, const G
         normals.clear();
         for (int k = first; k + 2 < first + cluster.count; k += 3) {
             const Vec a = at(vertices[std::size_t(k)]);
-            const Vec n = (at(vertices[std::size_t(k + 1)]) - a).cross(at(vertices[std::size_t(k + 2)]) - a);
+            const Vec n =
+                (at(vertices[std::size_t(k + 1)]) - a).cross(at(vertices[std::size_t(k + 2)]) - a);
             const double length = n.length();
             if (!(length > 0.0)) {
                 cullable = false;
@@ -111,10 +115,18 @@ void GLFaceClusters::clusterBatch(const std::vector<GLVertex>& vertices, const G
                 cluster.ahead = float(ahead * (1.0 + 1e-5) + 1e-6);
             }
         }
+        cluster.radius = float(radius * (1.0 + 1e-5) + 1e-6);
+        if (cluster.cosAngle >= -1.0f) {
+            // |n - u| <= 2 sin(a / 2) for a face normal n within the cone (see hidden).
+            const double halfSine = std::sqrt(std::max(0.0, (1.0 - cluster.cosAngle) / 2.0));
+            const double cone = 2.0 * halfSine * double(cluster.radius);
+            const float up = std::numeric_limits<float>::infinity();
+            cluster.spread[0] = std::nextafter(float(double(cluster.behind) + cone), up);
+            cluster.spread[1] = std::nextafter(float(double(cluster.ahead) + cone), up);
+        }
         cluster.centre[0] = float(centre.x);
         cluster.centre[1] = float(centre.y);
         cluster.centre[2] = float(centre.z);
-        cluster.radius = float(radius * (1.0 + 1e-5) + 1e-6);
         m_clusters.push_back(cluster);
     }
 }
@@ -129,29 +141,40 @@ bool GLFaceClusters::hidden(const Cluster& cluster, const Eye& eye, bool mirrore
     // second term is at most how far the corners reach against the axis and the third at
     // most |n − u| · radius ≤ 2 sin(a / 2) · radius. Every face is seen from behind when
     // the first term, which the angle between the axis and the eye bounds, outweighs them.
+    // The same test times the distance d to the eye, which needs no division and, for the
+    // clusters that face the eye at all (most of those drawn), no square root:
+    // along · cos a + across · sin a < −spread − margin · d, where along and across are
+    // the eye's offset along the axis and away from it.
     Vec toEye{eye.at[0], eye.at[1], eye.at[2]};
-    double reach = 0.0; // the second and third terms over the distance
-    if (!eye.parallel) {
+    if (!eye.parallel)
         toEye = toEye - Vec{cluster.centre[0], cluster.centre[1], cluster.centre[2]};
-        const double distance = toEye.length();
-        if (!(distance > cluster.radius))
-            return false;
-        toEye = toEye * (1.0 / distance);
-        const double across = mirrored ? cluster.ahead : cluster.behind;
-        const double halfSine = std::sqrt(std::max(0.0, (1.0 - cluster.cosAngle) / 2.0));
-        reach = (across + 2.0 * halfSine * cluster.radius) / distance;
-    }
-    const double cosEye = axis.dot(toEye);
-    if (cosEye >= cluster.cosAngle)
+    const double along = axis.dot(toEye);
+    if (along >= 0.0)
         return false;
-    const double sinEye = std::sqrt(std::max(0.0, 1.0 - cosEye * cosEye));
-    // cos(eye angle − cone angle): the largest cosine between a face normal and the eye.
-    const double nearest = cosEye * cluster.cosAngle + sinEye * cluster.sinAngle;
-    return nearest < -reach - kMargin;
+    double distance = 1.0;
+    double spread = 0.0;
+    if (!eye.parallel) {
+        const double squared = toEye.dot(toEye);
+        const double radius = cluster.radius;
+        if (!(squared > radius * radius))
+            return false;
+        distance = std::sqrt(squared);
+        spread = cluster.spread[mirrored ? 1 : 0];
+    }
+    const double cosAngle = cluster.cosAngle;
+    const double sinAngle = cluster.sinAngle;
+    // The eye within the cone sees some face from the front.
+    if (along >= cosAngle * distance)
+        return false;
+    const double bound = -spread - kMargin * distance - along * cosAngle;
+    if (!(bound > 0.0))
+        return false;
+    const double acrossSquared = std::max(0.0, distance * distance - along * along);
+    return acrossSquared * sinAngle * sinAngle < bound * bound;
 }
 
 bool GLFaceClusters::visibleSpans(int first, int count, const Eye* eye, bool mirrored,
-                                  const GLViewVolume& volume, std::vector<int>& firsts,
+                                  const GLViewVolume* volume, std::vector<int>& firsts,
                                   std::vector<int>& counts) const {
     const int end = first + count;
     auto it = std::lower_bound(m_clusters.begin(), m_clusters.end(), first,
@@ -160,7 +183,8 @@ bool GLFaceClusters::visibleSpans(int first, int count, const Eye* eye, bool mir
         return false;
     int spanFirst = first;
     for (; it != m_clusters.end() && it->first < end; ++it) {
-        if (!(eye && hidden(*it, *eye, mirrored)) && !volume.excludes(it->centre, it->radius))
+        if (!(eye && hidden(*it, *eye, mirrored)) &&
+            !(volume && volume->excludes(it->centre, it->radius)))
             continue;
         if (it->first > spanFirst) {
             firsts.push_back(spanFirst);

@@ -14,13 +14,14 @@
 /// sphere that holds all its corners; from an eye that sees every face of the cluster from
 /// behind, with a margin, none of them would be drawn, so leaving the whole cluster out
 /// gives the same picture. So does leaving out a cluster whose sphere lies outside the view
-/// volume, which OpenGL would clip whole. Face normals come from the corners and their winding (what
-/// OpenGL culls by), not from the normals the faces are lit with.
+/// volume, which OpenGL would clip whole. Face normals come from the corners and their winding
+/// (what OpenGL culls by), not from the normals the faces are lit with.
 class GLFaceClusters {
 public:
     /// Triangles in one cluster: small enough that a curved surface's clusters have narrow
-    /// cones, large enough that the clusters of a huge mesh are few to test.
-    static constexpr int kTriangles = 32;
+    /// cones (the clusters along the silhouette are sent whole, back sides and all), large
+    /// enough that the clusters of a huge mesh are few to test.
+    static constexpr int kTriangles = 16;
 
     struct Cluster {
         /// Vertices [first, first + count) of one batch, whole triangles.
@@ -39,6 +40,11 @@ public:
         float axis[3] = {0, 0, 1};
         float cosAngle = -2;
         float sinAngle = 0;
+        /// How far a face's plane may pass the centre towards the side the axis points
+        /// away from (`spread[0]`) or to (`spread[1]`, mirrored): `behind` or `ahead` plus
+        /// the cone's spread over the radius, worked out once (rounded up) because every
+        /// frame tests every cluster.
+        float spread[2] = {0, 0};
     };
 
     /// Forgets every cluster (the vertices were recorded again).
@@ -61,11 +67,11 @@ public:
     static bool hidden(const Cluster& cluster, const Eye& eye, bool mirrored);
 
     /// Appends to `firsts` and `counts` the stretches of vertices [first, first + count)
-    /// (one batch) that are neither in a cluster outside `volume` nor, given an `eye`, in
-    /// a hidden one; neighbouring stretches joined. False when nothing of the batch is
-    /// clustered (draw it whole).
+    /// (one batch) that are neither in a cluster outside `volume` (when given: null for a
+    /// batch wholly in view) nor, given an `eye`, in a hidden one; neighbouring stretches
+    /// joined. False when nothing of the batch is clustered (draw it whole).
     bool visibleSpans(int first, int count, const Eye* eye, bool mirrored,
-                      const GLViewVolume& volume, std::vector<int>& firsts,
+                      const GLViewVolume* volume, std::vector<int>& firsts,
                       std::vector<int>& counts) const;
 
 private:

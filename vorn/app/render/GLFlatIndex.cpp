@@ -51,6 +51,9 @@ void GLFlatIndex::extend(const std::vector<GLVertex>& vertices,
     m_firstChanged = from;
     if (end <= from)
         return;
+    // One index per vertex: room for as many as the vertices have, so that indices grow
+    // into storage reserved once, as the vertices do.
+    m_indices.reserve(vertices.capacity());
     m_indices.resize(std::size_t(end));
     // Vertices outside every batch (none are recorded so) point to themselves.
     for (int k = from; k < end; ++k)
@@ -143,7 +146,8 @@ int GLFlatIndex::shadedCount(const std::vector<GLBatch>& batches) const {
     for (const GLBatch& batch : batches) {
         const int end = std::min(batch.first + batch.count, indexedCount());
         for (int k = batch.first; k < end; ++k) {
-            const std::uint32_t index = batch.uniform ? m_indices[std::size_t(k)] : std::uint32_t(k);
+            const std::uint32_t index =
+                batch.uniform ? m_indices[std::size_t(k)] : std::uint32_t(k);
             if (!used[index]) {
                 used[index] = true;
                 ++shaded;

@@ -16,7 +16,6 @@ using Primitive = GLBatchRecorder::Primitive;
 
 namespace {
 
-
 /// Where the light is, in eye coordinates (a direction: it moves with the camera). Above
 /// and to the left of the eye: a light exactly at the eye shades every face turned to the
 /// viewer alike, and a shape then reads as a flat silhouette.
@@ -239,9 +238,9 @@ bool GLRenderer::mayCull(const GLBatch& batch) const {
 bool GLRenderer::provokeByFirstVertex(bool first) {
     using ProvokingVertex = void(QOPENGLF_APIENTRYP)(GLenum);
     QOpenGLContext* context = QOpenGLContext::currentContext();
-    const auto provokingVertex = context ? reinterpret_cast<ProvokingVertex>(
-                                               context->getProcAddress("glProvokingVertex"))
-                                         : nullptr;
+    const auto provokingVertex =
+        context ? reinterpret_cast<ProvokingVertex>(context->getProcAddress("glProvokingVertex"))
+                : nullptr;
     if (!provokingVertex)
         return false;
     provokingVertex(first ? GL_FIRST_VERTEX_CONVENTION : GL_LAST_VERTEX_CONVENTION);
@@ -294,8 +293,7 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
         glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, cull ? GL_FALSE : GL_TRUE);
         // Lit by the lean program where the context builds it, else by fixed-function
         // lighting; unlit batches by neither.
-        const bool programLit =
-            batch.lit && m_litProgram.bind(!cull, m_towardsLight);
+        const bool programLit = batch.lit && m_litProgram.bind(!cull, m_towardsLight);
         if (!programLit)
             m_litProgram.release();
         if (batch.lit && !programLit)
@@ -330,7 +328,8 @@ void GLRenderer::drawList(const std::vector<Draw>& draws) {
             if (!drawVisibleSpans(draw, mode, true, cull))
                 glDrawRangeElements(
                     mode, GLuint(batch.first), GLuint(batch.first + batch.count - 1), batch.count,
-                    GL_UNSIGNED_INT, reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
+                    GL_UNSIGNED_INT,
+                    reinterpret_cast<void*>(std::size_t(batch.first) * sizeof(GLuint)));
         } else if (!drawVisibleSpans(draw, mode, false, cull)) {
             glDrawArrays(mode, batch.first, batch.count);
         }
@@ -383,8 +382,10 @@ bool GLRenderer::drawVisibleSpans(const Draw& draw, GLenum mode, bool indexed, b
     m_spanFirsts.clear();
     m_spanCounts.clear();
     const GLViewVolume volume(m_camera);
+    // A batch wholly in view (the usual case) tests its clusters for their sides alone.
+    const GLViewVolume* partlyInView = volume.holds(batch.lo, batch.hi) ? nullptr : &volume;
     if (!draw.clusters->visibleSpans(batch.first, batch.count, cull ? &eye : nullptr,
-                                     batch.mirrored, volume, m_spanFirsts, m_spanCounts))
+                                     batch.mirrored, partlyInView, m_spanFirsts, m_spanCounts))
         return false;
     const auto spans = GLsizei(m_spanFirsts.size());
     if (spans == 0)
@@ -431,7 +432,7 @@ void GLRenderer::begin(Primitive primitive, bool lit) {
     const bool faces = primitive == Primitive::Triangles || primitive == Primitive::Polygon;
     openFrameRun();
     rec().begin(primitive, lit, float(std::max(getLineWidth(), 1.0)),
-                     faces && getFlag(RenderFlag::ClosedSurface));
+                faces && getFlag(RenderFlag::ClosedSurface));
 }
 
 void GLRenderer::beginLines() {

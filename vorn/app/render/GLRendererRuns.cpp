@@ -13,9 +13,8 @@ namespace {
 /// Whether `next` can be drawn by the same call as `last`, which it directly follows in
 /// the same buffer.
 bool canMerge(const GLBatch& last, const GLBatch& next) {
-    if (last.first + last.count != next.first || last.kind != next.kind ||
-        last.lit != next.lit || last.closedSurface != next.closedSurface ||
-        last.mirrored != next.mirrored)
+    if (last.first + last.count != next.first || last.kind != next.kind || last.lit != next.lit ||
+        last.closedSurface != next.closedSurface || last.mirrored != next.mirrored)
         return false;
     return last.kind == GLBatch::Kind::Triangles ||
            (last.lineWidth == next.lineWidth && last.tubeRadius == next.tubeRadius);
@@ -166,8 +165,7 @@ void GLRenderer::layoutRuns() {
     m_sharedBuffer.release();
 }
 
-std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
-                                  std::size_t items) {
+std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp, std::size_t items) {
     if (m_part) {
         // Parts do not nest: an inner part is drawn whole into the outer one.
         ++m_innerParts;
@@ -196,8 +194,8 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
         openFrameRun();
         return 0;
     }
-    if (m_reuse && m_keepParts && !(run->key == key && run->items <= items) &&
-        run->items > 0 && !m_stoppedParts.count(id) && !m_shownWhileRecording.count(id)) {
+    if (m_reuse && m_keepParts && !(run->key == key && run->items <= items) && run->items > 0 &&
+        !m_stoppedParts.count(id) && !m_shownWhileRecording.count(id)) {
         // A complete drawing stays on show while its successor is recorded over several
         // recordings: a huge mesh does not appear as a partial shell in between.
         m_shownWhileRecording[id] = std::move(slot);
@@ -214,7 +212,8 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp,
     m_partVerticesBefore = run->vertexCount();
     m_partDirtyBefore = {run->dirtyFirst, run->dirtyEnd};
     m_partStack = m_state.transformStack();
-    const bool keep = m_reuse && m_keepParts && run->key == key && run->items <= items && run->items > 0;
+    const bool keep =
+        m_reuse && m_keepParts && run->key == key && run->items <= items && run->items > 0;
     m_partFresh = !keep;
     if (!keep) {
         run->restart();
@@ -259,8 +258,8 @@ bool GLRenderer::recolourItem(std::size_t item, const RGBAColor* colors, int cor
     for (int k = 0; k < corners; ++k) {
         const RGBAColor& c = colors[k];
         // Corners mostly share their face's colour: packed once.
-        if (k > 0 && c.r == colors[k - 1].r && c.g == colors[k - 1].g &&
-            c.b == colors[k - 1].b && c.a == colors[k - 1].a) {
+        if (k > 0 && c.r == colors[k - 1].r && c.g == colors[k - 1].g && c.b == colors[k - 1].b &&
+            c.a == colors[k - 1].a) {
             packed[std::size_t(k)] = packed[std::size_t(k - 1)];
             continue;
         }
@@ -309,6 +308,9 @@ void GLRenderer::endPart() {
     }
     run->items = items;
     if (m_partStopped) {
+        // The next recordings draw the rest: room for it now, so that none of them pays for
+        // moving everything drawn so far.
+        run->reserveForItems(m_partItems);
         m_stoppedParts.insert(m_partId);
     } else {
         m_stoppedParts.erase(m_partId);

@@ -4,9 +4,9 @@
 
 bool GLRunKey::operator==(const GLRunKey& o) const {
     if (stamp != o.stamp || transparency != o.transparency || flags != o.flags ||
-        lineWidth != o.lineWidth || color.r != o.color.r ||
-        color.g != o.color.g || color.b != o.color.b || color.a != o.color.a ||
-        normal.x() != o.normal.x() || normal.y() != o.normal.y() || normal.z() != o.normal.z())
+        lineWidth != o.lineWidth || color.r != o.color.r || color.g != o.color.g ||
+        color.b != o.color.b || color.a != o.color.a || normal.x() != o.normal.x() ||
+        normal.y() != o.normal.y() || normal.z() != o.normal.z())
         return false;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
@@ -32,6 +32,20 @@ void GLRun::restart() {
     m_faceClusters.clear();
     m_indicesUploaded = 0;
     m_indexReady = false;
+}
+
+void GLRun::reserveForItems(std::size_t totalItems) {
+    const bool steady = totalItems == m_askedTotal;
+    m_askedTotal = totalItems;
+    if (!steady || items == 0 || totalItems <= items)
+        return;
+    const std::size_t vertices = recorder.getVertices().size();
+    const std::size_t capacity = recorder.getVertices().capacity();
+    // Rounded up: a total just short of the room reserved would move everything once more.
+    const std::size_t needed = (vertices * totalItems + items - 1) / items;
+    if (needed > capacity)
+        recorder.reserveVertices(needed);
+    itemStarts.reserve(totalItems);
 }
 
 void GLRun::markDirty(int first, int end) {
@@ -126,7 +140,9 @@ bool GLRun::uploadOwn(bool indexed) {
     m_buffer.bind();
     if (bytes > m_bufferBytes) {
         // Room to grow, so that a growing net appends into the same storage for a while.
-        m_bufferBytes = bytes + bytes / 2;
+        const qint64 reserved =
+            qint64(recorder.getVertices().capacity()) * qint64(sizeof(GLVertex));
+        m_bufferBytes = std::max(bytes + bytes / 2, reserved);
         m_buffer.allocate(int(m_bufferBytes));
         copy(0, n);
     } else {
@@ -156,7 +172,10 @@ bool GLRun::uploadIndices() {
     const std::uint32_t* indices = m_flatIndex.indices().data();
     m_indexBuffer.bind();
     if (bytes > m_indexBytes) {
-        m_indexBytes = bytes + bytes / 2;
+        // One index per vertex: as much room as the vertex buffer has.
+        const qint64 reserved =
+            qint64(m_flatIndex.indices().capacity()) * qint64(sizeof(std::uint32_t));
+        m_indexBytes = std::max(bytes + bytes / 2, reserved);
         m_indexBuffer.allocate(int(m_indexBytes));
         m_indicesUploaded = 0;
     }

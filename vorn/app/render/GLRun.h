@@ -53,6 +53,12 @@ public:
 
     /// Forgets what was recorded.
     void restart();
+    /// Makes room for `totalItems` items in all, at the vertices per item drawn so far, so
+    /// that the recordings drawing the rest neither move the vertices nor regrow the
+    /// buffers (see `uploadOwn`). Only once the same total is asked for twice in a row: a
+    /// total that keeps rising (a growing net, whose drawing lags far behind) would
+    /// reserve, and size buffers for, far more than is drawn for a long while.
+    void reserveForItems(std::size_t totalItems);
     int vertexCount() const { return int(recorder.getVertices().size()); }
     bool hasOwnBuffer() const { return vertexCount() >= kOwnBufferVertices; }
 
@@ -76,9 +82,10 @@ public:
     void clearDirty();
 
     /// Copies what changed into the run's own vertex buffer (current context), growing its
-    /// storage with room to spare when it no longer fits, and brings the clusters of its
-    /// closed surfaces (see GLFaceClusters) up to date. With `indexed`, also brings the
-    /// run's flat index (see GLFlatIndex) up to date in its own index buffer.
+    /// storage with room to spare when it no longer fits (at least the room reserved for
+    /// the recorder's vertices, so that it grows no more often than they do), and brings the
+    /// clusters of its closed surfaces (see GLFaceClusters) up to date. With `indexed`, also brings
+    /// the run's flat index (see GLFlatIndex) up to date in its own index buffer.
     bool uploadOwn(bool indexed);
     QOpenGLBuffer& ownBuffer() { return m_buffer; }
     /// The index buffer of the last `uploadOwn(true)`, or null.
@@ -103,4 +110,6 @@ private:
     /// Indices the index buffer holds valid.
     int m_indicesUploaded = 0;
     bool m_indexReady = false;
+    /// The total of the last `reserveForItems`.
+    std::size_t m_askedTotal = 0;
 };

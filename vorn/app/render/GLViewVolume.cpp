@@ -32,7 +32,7 @@ GLViewVolume::GLViewVolume(const Camera& camera) : m_eye(camera.getEye()) {
         m_offsets[i] = offset / length - m_normals[i].dot(m_eye);
     };
     // Relative to the eye: depth d = f·q, across x = s·q, up y = u·q.
-    plane(0, f, -depthNear); // d >= near
+    plane(0, f, -depthNear);      // d >= near
     plane(1, f * -1.0, depthFar); // d <= far
     if (camera.isOrthographic()) {
         const double h = tangent * std::max(camera.getDistance(), 1e-6);
@@ -57,4 +57,17 @@ bool GLViewVolume::excludes(const float centre[3], float radius) const {
         if (m_normals[i].dot(c) + m_offsets[i] < -margin)
             return true;
     return false;
+}
+
+bool GLViewVolume::holds(const M3d& lo, const M3d& hi) const {
+    for (int k = 0; k < 8; ++k) {
+        const M3d p(k & 1 ? hi.x() : lo.x(), k & 2 ? hi.y() : lo.y(), k & 4 ? hi.z() : lo.z());
+        // The corners the clusters hold are rounded to single precision: they may lie a
+        // few ten-millionths of their distance from the origin outside the box.
+        const double margin = 1e-6 * (p.length() + (p - m_eye).length() + 1.0);
+        for (int i = 0; i < 6; ++i)
+            if (m_normals[i].dot(p) + m_offsets[i] < margin)
+                return false;
+    }
+    return true;
 }

@@ -21,6 +21,10 @@ public:
     /// Whether every point of the ball lies outside one of the planes, with a margin for
     /// the rounding of OpenGL's single-precision transform: nothing in it can be drawn.
     bool excludes(const float centre[3], float radius) const;
+    /// Whether every point of the box [lo, hi] lies inside every plane, with the same
+    /// margin: no ball that holds a point of the box is then excluded, so a batch inside
+    /// needs no test per cluster.
+    bool holds(const Sorvex::M3d& lo, const Sorvex::M3d& hi) const;
 
 private:
     /// Inside is where normal · p + offset >= 0; normals are unit length.

@@ -17,12 +17,14 @@ void recordSphere(GLBatchRecorder& r, int stacks, int slices, int firstStack, in
     auto point = [&](int i, int j) {
         const double phi = M_PI * i / stacks - M_PI / 2;
         const double theta = 2 * M_PI * j / slices;
-        return M3d(std::cos(phi) * std::cos(theta), std::sin(phi), -std::cos(phi) * std::sin(theta));
+        return M3d(std::cos(phi) * std::cos(theta), std::sin(phi),
+                   -std::cos(phi) * std::sin(theta));
     };
     r.begin(Primitive::Triangles, true, 1.0f, true);
     for (int i = firstStack; i < endStack; ++i)
         for (int j = 0; j < slices; ++j) {
-            const M3d a = point(i, j), b = point(i, j + 1), c = point(i + 1, j + 1), d = point(i + 1, j);
+            const M3d a = point(i, j), b = point(i, j + 1), c = point(i + 1, j + 1),
+                      d = point(i + 1, j);
             for (const M3d& p : {a, b, c, a, c, d})
                 r.vertex(p);
         }
@@ -31,6 +33,32 @@ void recordSphere(GLBatchRecorder& r, int stacks, int slices, int firstStack, in
 
 M3d corner(const GLVertex& v) {
     return M3d(v.position[0], v.position[1], v.position[2]);
+}
+
+/// How far the largest cosine between a face normal of `c` and the eye lies above the
+/// bound below which every face is hidden, by angles (negative: hidden; the margin is
+/// GLFaceClusters' one degree). Positive where the cone does not allow the test.
+double plainHiddenSlack(const GLFaceClusters::Cluster& c, const GLFaceClusters::Eye& eye,
+                        bool mirrored) {
+    if (c.cosAngle < -1.0f)
+        return 1.0;
+    const double sign = mirrored ? -1.0 : 1.0;
+    const M3d axis(sign * c.axis[0], sign * c.axis[1], sign * c.axis[2]);
+    M3d toEye(eye.at[0], eye.at[1], eye.at[2]);
+    double reach = 0.0;
+    if (!eye.parallel) {
+        toEye = toEye - M3d(c.centre[0], c.centre[1], c.centre[2]);
+        const double distance = toEye.length();
+        if (!(distance > c.radius))
+            return 1.0;
+        toEye = toEye * (1.0 / distance);
+        reach = c.spread[mirrored ? 1 : 0] / distance;
+    }
+    const double cosEye = axis.dot(toEye);
+    if (cosEye >= c.cosAngle)
+        return 1.0;
+    const double sinEye = std::sqrt(std::max(0.0, 1.0 - cosEye * cosEye));
+    return cosEye * c.cosAngle + sinEye * c.sinAngle + reach + 0.02;
 }
 
 TEST(GLFaceClustersTest, HiddenClustersHoldOnlyFacesSeenFromBehind) {
@@ -56,6 +84,13 @@ TEST(GLFaceClustersTest, HiddenClustersHoldOnlyFacesSeenFromBehind) {
             const M3d e(eye.at[0], eye.at[1], eye.at[2]);
             int hidden = 0;
             for (const GLFaceClusters::Cluster& c : clusters.clusters()) {
+                // The plain rule, by angles: the test scaled by the distance must agree
+                // wherever rounding cannot tip it.
+                const double slack = plainHiddenSlack(c, eye, mirrored);
+                if (std::abs(slack) > 1e-9) {
+                    ASSERT_EQ(slack < 0.0, GLFaceClusters::hidden(c, eye, mirrored))
+                        << "cluster at " << c.first;
+                }
                 if (!GLFaceClusters::hidden(c, eye, mirrored))
                     continue;
                 ++hidden;
@@ -128,8 +163,8 @@ TEST(GLFaceClustersTest, ClustersLeftOutOfTheViewHaveNoTriangleInIt) {
             camera.setVisibleHeight(view.parallelHeight);
         }
         std::vector<int> firsts, counts;
-        ASSERT_TRUE(clusters.visibleSpans(0, n, nullptr, false, GLViewVolume(camera), firsts,
-                                          counts));
+        const GLViewVolume volume(camera);
+        ASSERT_TRUE(clusters.visibleSpans(0, n, nullptr, false, &volume, firsts, counts));
         std::vector<bool> drawn(std::size_t(n), false);
         for (std::size_t i = 0; i < firsts.size(); ++i)
             std::fill_n(drawn.begin() + firsts[i], counts[i], true);
@@ -151,8 +186,8 @@ TEST(GLFaceClustersTest, ClustersLeftOutOfTheViewHaveNoTriangleInIt) {
             for (int c = k; c < k + 3; ++c) {
                 const M3d q = corner(vertices[std::size_t(c)]) - camera.getEye();
                 const double d = q.dot(f), x = q.dot(s), y = q.dot(u);
-                const double h = view.parallelHeight > 0 ? tangent * camera.getDistance()
-                                                         : tangent * d;
+                const double h =
+                    view.parallelHeight > 0 ? tangent * camera.getDistance() : tangent * d;
                 outside[0] += d < zNear;
                 outside[1] += d > zFar;
                 outside[2] += x < -h * aspect;
@@ -165,6 +200,19 @@ TEST(GLFaceClustersTest, ClustersLeftOutOfTheViewHaveNoTriangleInIt) {
                 << view.eye.y() << " " << view.eye.z();
         }
         EXPECT_GT(leftOut, n / 3 / 10) << "a close view leaves much out";
+        EXPECT_FALSE(volume.holds(M3d(-1, -1, -1), M3d(1, 1, 1)));
+    }
+    // From afar the whole sphere is in view: its box is held, and no cluster is left out.
+    for (const M3d& eye : {M3d(0, 0, 6), M3d(-4, 3, 2)}) {
+        Camera camera;
+        camera.setViewport(300, 200);
+        camera.setLookAt(eye, M3d(0, 0, 0), M3d(0, 1, 0));
+        const GLViewVolume volume(camera);
+        EXPECT_TRUE(volume.holds(M3d(-1, -1, -1), M3d(1, 1, 1)));
+        std::vector<int> firsts, counts;
+        ASSERT_TRUE(clusters.visibleSpans(0, n, nullptr, false, &volume, firsts, counts));
+        EXPECT_EQ(std::vector<int>{0}, firsts);
+        EXPECT_EQ(std::vector<int>{n}, counts);
     }
 }
 
