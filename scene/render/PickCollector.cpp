@@ -1,4 +1,5 @@
 #include "scene/render/PickCollector.h"
+#include "scene/render/PolygonTriangles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,13 +60,18 @@ void PickCollector::popTransform() {
 }
 
 void PickCollector::onFace(const std::vector<M3d>& points) {
-    // The fan from the first point, when every point is finite.
+    // Triangles covering just the face (a fan would also pick in a U-shaped face's
+    // notch), when every point is finite.
     for (const M3d& p : points)
         if (!IsFinitePoint(p))
             return;
-    const M3d& first = points[0];
-    for (size_t k = 1; k + 1 < points.size(); ++k)
-        m_triangles.push_back({first, points[k] - first, points[k + 1] - first, currentOwner()});
+    m_cut.clear();
+    TriangulatePolygon(points, m_cut);
+    for (size_t k = 0; k + 2 < m_cut.size(); k += 3) {
+        const M3d& a = points[size_t(m_cut[k])];
+        m_triangles.push_back({a, points[size_t(m_cut[k + 1])] - a,
+                               points[size_t(m_cut[k + 2])] - a, currentOwner()});
+    }
     for (const M3d& p : points)
         grow(p, 0.0);
 }

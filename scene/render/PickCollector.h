@@ -83,6 +83,8 @@ private:
     PrimitiveAssembler m_assembler;
 
     std::vector<PickTriangle> m_triangles;
+    /// Scratch: corner indices of the face being split into triangles.
+    std::vector<int> m_cut;
     std::vector<PickStroke> m_strokes;
     std::vector<PickSphere> m_spheres;
     bool m_hasBounds = false;

@@ -38,6 +38,26 @@ TEST(PickRendererTest, TheNearestOfTwoOverlappingFacesIsPicked) {
     EXPECT_EQ(nullptr, picker.pick(camera, 5, 5).object);
 }
 
+TEST(PickRendererTest, AUShapedFaceIsHitOnItsArmsAndNotInItsNotch) {
+    ShapeObj u;
+    // Listed from a corner whose fan would cover the notch.
+    u.polygons.push_back({{M3d(-2, -2, 0), M3d(2, -2, 0), M3d(2, 2, 0), M3d(1, 2, 0), M3d(1, -1, 0),
+                           M3d(-1, -1, 0), M3d(-1, 2, 0), M3d(-2, 2, 0)},
+                          {0, 1, 0, 1}});
+    PickRenderer picker;
+    picker.collectScene(u);
+    const Camera camera = frontCamera();
+    auto at = [&](double x, double y) {
+        const ScreenPoint p = camera.project(M3d(x, y, 0));
+        return picker.pick(camera, p.x, p.y).object;
+    };
+    EXPECT_EQ(nullptr, at(0.0, 1.0));
+    EXPECT_EQ(nullptr, at(0.5, 0.0));
+    EXPECT_EQ(&u, at(1.5, 1.5));
+    EXPECT_EQ(&u, at(-1.5, 1.5));
+    EXPECT_EQ(&u, at(0.0, -1.5));
+}
+
 TEST(PickRendererTest, TubesAreHitWithinTheToleranceOnly) {
     ShapeObj tube;
     tube.tubes.push_back({M3d(-1, 0, 0), M3d(1, 0, 0), 0.001});
@@ -99,7 +119,6 @@ TEST(PickRendererTest, ManyFacesAreSearchedThroughTheHierarchy) {
             EXPECT_NEAR(x, hit.hitPoint.x(), 1e-9);
         }
 }
-
 
 M3d crossOf(const M3d& a, const M3d& b) {
     M3d c;

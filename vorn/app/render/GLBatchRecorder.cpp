@@ -1,5 +1,7 @@
 #include "vorn/app/render/GLBatchRecorder.h"
 
+#include "scene/render/PolygonTriangles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -108,16 +110,24 @@ void GLBatchRecorder::end() {
         }
         break;
     case Primitive::Polygon:
-        // A convex polygon as a fan around its first corner.
         if (n >= 3) {
             useBatch(GLBatch::Kind::Triangles, m_lit, 1.0f, 0.0, m_closedSurface);
             if (!sameLook(0, n))
                 m_batches.back().uniform = false;
         }
-        for (size_t i = 1; i + 1 < n; ++i) {
-            appendVertex(m_pending[0]);
-            appendVertex(m_pending[i]);
-            appendVertex(m_pending[i + 1]);
+        if (n == 3) {
+            for (size_t k = 0; k < 3; ++k)
+                appendVertex(m_pending[k]);
+        } else if (n > 3) {
+            // Faces may be non-convex (a U-shaped end, an L-shaped wall): a fan of those
+            // would fill their notches.
+            m_corners.clear();
+            for (const Pending& v : m_pending)
+                m_corners.push_back(v.position);
+            m_triangles.clear();
+            TriangulatePolygon(m_corners, m_triangles);
+            for (int corner : m_triangles)
+                appendVertex(m_pending[size_t(corner)]);
         }
         break;
     case Primitive::Lines:
@@ -207,8 +217,7 @@ double unpackComponent(std::int8_t c) {
 } // namespace
 
 Sorvex::M3d GLVertex::unpackNormal() const {
-    return M3d(unpackComponent(normal[0]), unpackComponent(normal[1]),
-               unpackComponent(normal[2]));
+    return M3d(unpackComponent(normal[0]), unpackComponent(normal[1]), unpackComponent(normal[2]));
 }
 
 PackedNormal GLBatchRecorder::PackNormal(const M3d& normal) {

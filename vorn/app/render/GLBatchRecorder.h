@@ -145,6 +145,9 @@ private:
     std::vector<GLText> m_texts;
     /// Vertices of the open primitive, in world coordinates.
     std::vector<Pending> m_pending;
+    /// Scratch for splitting a polygon into triangles, kept to spare an allocation a face.
+    std::vector<Sorvex::M3d> m_corners;
+    std::vector<int> m_triangles;
     std::vector<Sorvex::M4x4> m_stack{Sorvex::M4x4()};
     /// Maps model normals to world normals (the cofactor of the upper 3x3).
     double m_normalMatrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
