@@ -1,5 +1,7 @@
 #include "scene/render/ScenePainting.h"
 
+#include "scene/render/PolygonTriangles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -231,6 +233,7 @@ void PaintRaster(ZBufferRaster& raster, const CollectingRenderer& scene, const C
         return RasterVertex{s.x * scale, s.y * scale, rasterKey(depth, camera)};
     };
     std::vector<RasterVertex> pts;
+    std::vector<int> corners;
     for (const DrawnFace& f : scene.getFaces()) {
         bool visible = true;
         pts.clear();
@@ -239,8 +242,12 @@ void PaintRaster(ZBufferRaster& raster, const CollectingRenderer& scene, const C
         if (!visible)
             continue;
         const RGBAColor c = ShadeFace(f, camera);
-        for (size_t k = 1; k + 1 < pts.size(); ++k)
-            raster.fillTriangle(pts[0], pts[k], pts[k + 1], c);
+        // Cut in the face's own plane: a fan would fill a non-convex face's notches.
+        corners.clear();
+        TriangulatePolygon(f.points, corners);
+        for (size_t k = 0; k + 2 < corners.size(); k += 3)
+            raster.fillTriangle(pts[size_t(corners[k])], pts[size_t(corners[k + 1])],
+                                pts[size_t(corners[k + 2])], c);
     }
     // Strokes are pulled slightly toward the eye so outlines win over the faces they lie on.
     M3d lo, hi;

@@ -116,6 +116,29 @@ TEST_F(CairoRendererTest, PngHidesWhatLiesBehindWhateverTheDrawingOrder) {
     EXPECT_TRUE(isRedish(png.at(rx, ry)));
 }
 
+TEST_F(CairoRendererTest, PngLeavesTheNotchOfANonConvexFaceOpen) {
+    // A U listed from a corner whose fan would cover the notch.
+    m_scene.polygons.push_back({{{-2, -1, 0},
+                                 {2, -1, 0},
+                                 {2, 1, 0},
+                                 {1, 1, 0},
+                                 {1, -0.5, 0},
+                                 {-1, -0.5, 0},
+                                 {-1, 1, 0},
+                                 {-2, 1, 0}},
+                                kRed});
+    ASSERT_TRUE(m_renderer.render_png(m_scene, file("u.png")));
+    Png png(file("u.png"));
+    for (auto [wx, wy] : {std::pair{0.5, 0.0}, std::pair{0.0, 0.6}}) {
+        auto [x, y] = pixelOf(wx, wy);
+        EXPECT_TRUE(isWhite(png.at(x, y))) << wx << ", " << wy;
+    }
+    for (auto [wx, wy] : {std::pair{1.5, 0.5}, std::pair{-1.5, 0.5}, std::pair{0.0, -0.8}}) {
+        auto [x, y] = pixelOf(wx, wy);
+        EXPECT_TRUE(isRedish(png.at(x, y))) << wx << ", " << wy;
+    }
+}
+
 TEST_F(CairoRendererTest, PdfIsReadByPopplerAndShowsTheNearerFace) {
     // Drawn far square last: the depth sort must still put the near one on top.
     m_scene.polygons.push_back({squareAt(1.0), kRed});
