@@ -29,6 +29,8 @@ constexpr double kFlightMs = 1000.0;
 constexpr double kFrameMargin = 1.15;
 constexpr double kOrbitRadiansPerPixel = 0.01;
 constexpr qint64 kHoverMs = 100;
+// A camera not moved for this long holds still: its next frame draws every face again.
+constexpr int kStillMs = 250;
 // How long one recording of a changed scene may spend drawing what is new (faces of a huge
 // mesh appearing, a net growing): the rest follows in the next recordings, so a repaint
 // never holds the window for long.
@@ -65,6 +67,8 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_
         m_renderer.invalidate();
         update();
     });
+    m_stillTimer.setSingleShot(true);
+    connect(&m_stillTimer, &QTimer::timeout, this, &CVornView::endCameraMotion);
     m_hoverTimer.setSingleShot(true);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CVornView::hoverNow);
     m_viewTimer.start(kViewTickMs);
@@ -429,9 +433,11 @@ void CVornView::mouseMoveEvent(QMouseEvent* event) {
         break;
     case ViewNavigator::Gesture::Pan:
         panBy(from, pos);
+        noteCameraMotion();
         break;
     case ViewNavigator::Gesture::Orbit:
         orbitBy(pos - from);
+        noteCameraMotion();
         break;
     }
     update();
@@ -439,6 +445,7 @@ void CVornView::mouseMoveEvent(QMouseEvent* event) {
 
 void CVornView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
+    endCameraMotion();
     switch (m_navigator.release(navigatorButton(event->button()), pos.x(), pos.y())) {
     case ViewNavigator::Release::EndDrag:
         if (SceneObj* current = selection())
@@ -646,5 +653,19 @@ void CVornView::wheelEvent(QWheelEvent* event) {
     // Each notch moves a tenth of the way to the target.
     m_camera.adjustDistance(-notches * 0.1 * m_camera.getDistance());
     m_followScene = false;
+    noteCameraMotion();
+    update();
+}
+
+void CVornView::noteCameraMotion() {
+    m_renderer.setCameraMoving(true);
+    m_stillTimer.start(kStillMs);
+}
+
+void CVornView::endCameraMotion() {
+    m_stillTimer.stop();
+    if (!m_renderer.isCameraMoving())
+        return;
+    m_renderer.setCameraMoving(false);
     update();
 }

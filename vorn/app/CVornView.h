@@ -131,6 +131,10 @@ private:
     /// the next pick collects it again.
     void hover(const QPointF& pos);
     void hoverNow();
+    /// The user moved the camera: huge meshes are drawn coarser until it holds still.
+    void noteCameraMotion();
+    /// The camera held still (or the drag ended): the next frame draws every face again.
+    void endCameraMotion();
     void onLeftClick(const QPointF& pos, bool ctrl);
     /// Flies to look at `hit` along the surface normal found from its neighbours.
     void flyToSurface(const Sorvex::M3d& hit, const ViewGeometry::NeighbourHits& neighbours);
@@ -168,6 +172,8 @@ private:
     /// kept buffers, so orbiting stays smooth. A scene recorded in a millisecond is not
     /// held back at all.
     QTimer m_rerecordTimer;
+    /// Ends the camera's motion once no move followed for a moment.
+    QTimer m_stillTimer;
     QElapsedTimer m_sinceRecord;
     qint64 m_recordMs = 0;
     bool m_firstShow = true;

@@ -1,9 +1,11 @@
 // Frame times of the OpenGL view on geodesic spheres of 20,480, 100,820 and 1,003,520
 // triangles:
 // the first frame (the scene recorded and uploaded), orbit frames (camera moved, buffers
-// reused; faces shaded once through the flat index, and every corner shaded) and, for
+// reused; faces shaded once through the flat index, and every corner shaded), orbit frames
+// as the view draws them while the user drags (huge meshes from coarser stand-ins) and, for
 // comparison, the same drawing sent vertex by vertex in immediate mode.
 #include "scene/SceneRoot.h"
+#include "vorn/app/render/GLCoarseRun.h"
 #include "vorn/app/render/GLRenderer.h"
 #include "vorn/app/bench/BenchGLContext.h"
 #include "vorn/app/bench/BenchScenes.h"
@@ -59,8 +61,9 @@ void BM_FirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_FirstFrame)->Apply(SphereSizes);
 
-/// Orbit frames drawn with the flat index (`indexed`) or every corner shaded.
-void orbitFrames(benchmark::State& state, bool indexed) {
+/// Orbit frames drawn with the flat index (`indexed`) or every corner shaded; `dragged`:
+/// as the view draws them while the user drags, from coarser stand-ins of huge meshes.
+void orbitFrames(benchmark::State& state, bool indexed, bool dragged = false) {
     BenchGLContext gl;
     if (!makeContext(gl, state))
         return;
@@ -72,6 +75,13 @@ void orbitFrames(benchmark::State& state, bool indexed) {
     renderer.beginFrame(camera, false);
     renderer.drawScene(root);
     const int recorded = renderer.getRecordCount();
+    renderer.setCameraMoving(dragged);
+    // The drag's first frames make the stand-in; what follows draws it.
+    for (int i = 0; dragged && i < GLCoarseRun::kSteadyFrames; ++i) {
+        renderer.beginFrame(camera, false);
+        renderer.drawScene(root);
+        gl.finish();
+    }
     for (auto _ : state) {
         camera.orbit(kOrbitStep);
         renderer.beginFrame(camera, false);
@@ -87,6 +97,12 @@ void BM_OrbitFrame(benchmark::State& state) {
     orbitFrames(state, true);
 }
 BENCHMARK(BM_OrbitFrame)->Apply(SphereSizes);
+
+// Orbit frames while the user drags: the first one makes the stand-in.
+void BM_OrbitDragFrame(benchmark::State& state) {
+    orbitFrames(state, true, true);
+}
+BENCHMARK(BM_OrbitDragFrame)->Apply(SphereSizes);
 
 // The same frames with every corner of every face shaded, for comparison.
 void BM_OrbitFrameUnindexed(benchmark::State& state) {

@@ -23,6 +23,12 @@ void GLBatchRecorder::clear() {
     m_open = false;
 }
 
+void GLBatchRecorder::assign(std::vector<GLVertex> vertices, std::vector<GLBatch> batches) {
+    clear();
+    m_vertices = std::move(vertices);
+    m_batches = std::move(batches);
+}
+
 void GLBatchRecorder::takeStateFrom(const GLBatchRecorder& other) {
     end();
     m_stack = other.m_stack;

@@ -111,6 +111,9 @@ public:
     /// of those already recorded.
     void reserveVertices(std::size_t vertices) { m_vertices.reserve(vertices); }
     const std::vector<GLBatch>& getBatches() const { return m_batches; }
+    /// Replaces everything recorded with `vertices` drawn as `batches`: a drawing made from
+    /// another recording rather than recorded (see GLCoarseMesh).
+    void assign(std::vector<GLVertex> vertices, std::vector<GLBatch> batches);
     const std::vector<GLText>& getTexts() const { return m_texts; }
     bool isEmpty() const { return m_batches.empty() && m_texts.empty(); }
 

@@ -1,6 +1,7 @@
 #include "vorn/app/render/GLRenderer.h"
 
 #include "scene/SceneObj.h"
+#include "vorn/app/render/GLCoarseRun.h"
 #include "vorn/app/render/GLViewVolume.h"
 
 #include <QOpenGLContext>
@@ -175,8 +176,35 @@ void GLRenderer::drawScene(SceneObj& root) {
         m_recordedRoot = &root;
         m_valid = true;
     }
-    drawList(m_draws);
+    m_drewStandIn = false;
+    drawList(m_cameraMoving ? movingDraws() : m_draws);
     projectTexts();
+}
+
+const std::vector<GLRenderer::Draw>& GLRenderer::movingDraws() {
+    m_movingDraws.clear();
+    GLRun* prepared = nullptr;
+    bool standing = false;
+    for (const Draw& draw : m_draws) {
+        if (draw.run && draw.run != prepared) {
+            prepared = draw.run;
+            standing = draw.run->coarse().prepare(*draw.run, m_camera,
+                                                  m_indexed && provokeByFirstVertex(false));
+        }
+        const GLBatch* standIn =
+            draw.run && standing ? draw.run->coarse().standInFor(draw.batchIndex) : nullptr;
+        if (!standIn) {
+            m_movingDraws.push_back(draw);
+            continue;
+        }
+        m_drewStandIn = true;
+        if (standIn->count == 0)
+            continue; // every face of the batch is under a pixel or two
+        GLRun& coarse = draw.run->coarse().drawing();
+        m_movingDraws.push_back(
+            {&coarse.ownBuffer(), *standIn, coarse.ownIndexBuffer(), &coarse.faceClusters()});
+    }
+    return m_movingDraws;
 }
 
 void GLRenderer::drawWith(const std::function<void(Renderer&)>& draw) {

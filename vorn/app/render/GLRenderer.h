@@ -78,6 +78,13 @@ public:
         m_recordBudgetNs = qint64(ms * 1e6);
         m_itemsPastBudget = itemsPastBudget;
     }
+    /// While the camera moves (the user orbits, pans or zooms), meshes whose faces are a
+    /// pixel or two on the screen are drawn from a coarser stand-in (see GLCoarseMesh) that
+    /// sends a fraction of their triangles; the next frame after it stops draws every face.
+    void setCameraMoving(bool on) { m_cameraMoving = on; }
+    bool isCameraMoving() const { return m_cameraMoving; }
+    /// Whether the last `drawScene` drew a coarser stand-in for some mesh.
+    bool drewStandIn() const { return m_drewStandIn; }
     /// Whether the last recording drew every item of every part.
     bool isCaughtUp() const { return m_caughtUp; }
     /// The scene's drawing changed: the next `drawScene` records it again.
@@ -146,7 +153,14 @@ private:
         /// Clusters of the buffer's closed surfaces, whose hidden ones are left out while
         /// back sides are culled; null to draw every face.
         const GLFaceClusters* clusters = nullptr;
+        /// The run with a buffer of its own the batch belongs to, and the batch's index in
+        /// it (for its coarser stand-in while the camera moves); null for shared buffers.
+        GLRun* run = nullptr;
+        int batchIndex = -1;
     };
+    /// The frame's draws with the coarser stand-ins of huge meshes in place of their
+    /// batches (see setCameraMoving).
+    const std::vector<Draw>& movingDraws();
 
     void begin(GLBatchRecorder::Primitive primitive, bool lit);
     /// Where drawing goes now: the open part, the open run of per-frame drawing, or (while
@@ -258,6 +272,9 @@ private:
     bool m_reuse = false;
     bool m_keepParts = true;
     bool m_indexed = true;
+    bool m_cameraMoving = false;
+    bool m_drewStandIn = false;
+    std::vector<Draw> m_movingDraws;
     bool m_valid = false;
     int m_recordCount = 0;
     RGBAColor m_color;

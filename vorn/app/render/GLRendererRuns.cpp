@@ -126,9 +126,9 @@ void GLRenderer::layoutRuns() {
         if (run->hasOwnBuffer()) {
             if (!run->uploadOwn(indexed))
                 continue;
-            for (const GLBatch& batch : batches)
-                m_draws.push_back(
-                    {&run->ownBuffer(), batch, run->ownIndexBuffer(), &run->faceClusters()});
+            for (std::size_t b = 0; b < batches.size(); ++b)
+                m_draws.push_back({&run->ownBuffer(), batches[b], run->ownIndexBuffer(),
+                                   &run->faceClusters(), run, int(b)});
             continue;
         }
         if (run->ownBuffer().isCreated())

@@ -1,5 +1,7 @@
 #include "vorn/app/render/GLRun.h"
 
+#include "vorn/app/render/GLCoarseRun.h"
+
 #include <algorithm>
 
 bool GLRunKey::operator==(const GLRunKey& o) const {
@@ -23,7 +25,17 @@ constexpr int kSpanGap = 256;
 
 } // namespace
 
+GLRun::GLRun() = default;
+GLRun::~GLRun() = default;
+
+GLCoarseRun& GLRun::coarse() {
+    if (!m_coarse)
+        m_coarse = std::make_unique<GLCoarseRun>();
+    return *m_coarse;
+}
+
 void GLRun::restart() {
+    ++m_changes;
     recorder.clear();
     items = 0;
     itemStarts.clear();
@@ -51,6 +63,7 @@ void GLRun::reserveForItems(std::size_t totalItems) {
 void GLRun::markDirty(int first, int end) {
     if (end <= first)
         return;
+    ++m_changes;
     if (!isDirty()) {
         dirtyFirst = first;
         dirtyEnd = end;
@@ -203,4 +216,6 @@ void GLRun::releaseOwnBuffer() {
     m_indexBytes = 0;
     m_indicesUploaded = 0;
     m_indexReady = false;
+    if (m_coarse)
+        m_coarse->release();
 }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class GLCoarseRun;
 class SceneObj;
 
 /// What a kept drawing was recorded under: the same part of the same object drawn under
@@ -39,6 +40,9 @@ public:
     /// buffer that is written whole whenever any of them changes.
     static constexpr int kOwnBufferVertices = 1 << 15;
 
+    GLRun();
+    ~GLRun();
+
     GLBatchRecorder recorder;
     GLRunKey key;
     /// Items (faces) drawn so far, and where each one's vertices start.
@@ -53,6 +57,9 @@ public:
 
     /// Forgets what was recorded.
     void restart();
+    /// Counts restarts and changes marked for upload: a drawing made from the run's vertices
+    /// is out of date once this moved on.
+    std::uint64_t changeCount() const { return m_changes; }
     /// Makes room for `totalItems` items in all, at the vertices per item drawn so far, so
     /// that the recordings drawing the rest neither move the vertices nor regrow the
     /// buffers (see `uploadOwn`). Only once the same total is asked for twice in a row: a
@@ -94,6 +101,9 @@ public:
     const GLFaceClusters& faceClusters() const { return m_faceClusters; }
     void releaseOwnBuffer();
 
+    /// The coarser stand-in drawn for the run while the camera moves (made on first use).
+    GLCoarseRun& coarse();
+
 private:
     bool uploadIndices();
 
@@ -112,4 +122,6 @@ private:
     bool m_indexReady = false;
     /// The total of the last `reserveForItems`.
     std::size_t m_askedTotal = 0;
+    std::uint64_t m_changes = 0;
+    std::unique_ptr<GLCoarseRun> m_coarse;
 };

@@ -13,6 +13,7 @@
 #include "vorn/app/bench/BenchGLContext.h"
 #include "vorn/app/bench/GeodesicSphere.h"
 #include "vorn/app/bench/ImmediateRenderer.h"
+#include "vorn/app/render/GLCoarseRun.h"
 #include "vorn/app/render/GLRenderer.h"
 
 #include <QGuiApplication>
@@ -227,6 +228,47 @@ TEST_F(GLPicture, BackTurnedClustersOfABigClosedMeshAreLeftOutUnseen) {
     mirror.set(0, 0, -1);
     sphere.setTransform(mirror);
     expectPicture(unmirrored, outside, "big, mirrored");
+}
+
+TEST_F(GLPicture, AHugeMeshIsDrawnCoarserOnlyWhileTheCameraMoves) {
+    PolyMesh& sphere = addSphere(42);
+    const Camera camera = cameraAt(M3d(2.2, 1.4, 2.6), M3d(0, 0, 0));
+    GLRenderer r;
+    r.setBufferReuse(true);
+    auto draw = [&] {
+        r.beginFrame(camera, false);
+        r.drawScene(m_root);
+        return m_gl.grab();
+    };
+    const QImage still = draw();
+    EXPECT_FALSE(r.drewStandIn());
+    r.setCameraMoving(true);
+    QImage moving;
+    for (int i = 0; i < GLCoarseRun::kSteadyFrames; ++i)
+        moving = draw();
+    ASSERT_TRUE(r.drewStandIn());
+    // Corners move by a few pixels at most: the outline and the shading stay close.
+    const int area = covered(still);
+    EXPECT_NEAR(area, covered(moving), area / 50);
+    EXPECT_LT(compare(still, moving, 24).pixels, area / 10);
+    if (const char* dir = std::getenv("VORN_PICTURE_DIR"))
+        moving.save(QString("%1/moving.png").arg(dir));
+
+    // The first frame after the camera stops draws every face again.
+    r.setCameraMoving(false);
+    EXPECT_EQ(0, compare(still, draw(), 0).pixels);
+    EXPECT_FALSE(r.drewStandIn());
+
+    // A mesh that changed is drawn as recorded until it held still for a few frames.
+    r.setCameraMoving(true);
+    sphere.setColor(0.3, 0.6, 0.9);
+    r.invalidate();
+    const QImage recoloured = draw();
+    EXPECT_FALSE(r.drewStandIn());
+    for (int i = 1; i < GLCoarseRun::kSteadyFrames; ++i)
+        draw();
+    EXPECT_TRUE(r.drewStandIn());
+    EXPECT_LT(compare(recoloured, draw(), 24).pixels, area / 10) << "the stand-in takes the new colour";
 }
 
 /// The view's renderer keeps parts of objects between frames and appends to or recolours
