@@ -31,6 +31,8 @@ public:
 
     CVornDoc& getDocument() const { return m_doc; }
     Camera& getCamera() { return m_camera; }
+    /// Whether the user is moving the camera (huge meshes are then drawn coarser).
+    bool isCameraMoving() const { return m_renderer.isCameraMoving(); }
     /// Called whenever the selection shown by this view changes.
     void setSelectionCallback(std::function<void(SceneObj*)> callback) {
         m_selectionChanged = std::move(callback);

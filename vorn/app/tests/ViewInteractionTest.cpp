@@ -141,6 +141,27 @@ TEST_F(ViewInteractionTest, DragOffTheSelectionOrbitsTheCamera) {
     EXPECT_NEAR(10.0, view->getCamera().getDistance(), 1e-6) << "orbiting keeps the distance";
 }
 
+TEST_F(ViewInteractionTest, TheCameraMovesFromTheFirstOrbitStepUntilTheRelease) {
+    doc.getRoot()->select(nullptr);
+    send(QEvent::MouseButtonPress, {200, 150}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_FALSE(view->isCameraMoving()) << "a press alone may still be a click";
+    send(QEvent::MouseMove, {240, 150}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_TRUE(view->isCameraMoving());
+    send(QEvent::MouseButtonRelease, {240, 150}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(view->isCameraMoving()) << "the frame after the release draws every face";
+
+    // The wheel has no release: the camera holds still once no notch followed for a moment.
+    QWheelEvent wheel(QPointF(200, 150), QPointF(200, 150), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view.get(), &wheel);
+    EXPECT_TRUE(view->isCameraMoving());
+    QElapsedTimer clock;
+    clock.start();
+    while (view->isCameraMoving() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(view->isCameraMoving());
+}
+
 TEST_F(ViewInteractionTest, CtrlShiftDragMovesAClone) {
     leftDrag({200, 150}, {{240, 150}}, Qt::ControlModifier | Qt::ShiftModifier);
     const auto& children = doc.getRoot()->getChildren();
