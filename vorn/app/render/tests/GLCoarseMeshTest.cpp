@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -46,6 +47,11 @@ Recording sphere(int levels) {
             r.vertices.push_back(v);
         }
     batch.count = int(r.vertices.size());
+    for (const GLVertex& v : r.vertices)
+        for (int a = 0; a < 3; ++a) {
+            batch.lo[a] = std::min(batch.lo[a], double(v.position[a]));
+            batch.hi[a] = std::max(batch.hi[a], double(v.position[a]));
+        }
     r.batches.push_back(batch);
     return r;
 }
