@@ -14,8 +14,10 @@ enum class Side { Below, Above, Unsure };
 /// a, b, c turn counter-clockwise. The determinant of (a - d, b - d, c - d) is below
 /// zero there; its rounding error is at most about 7.8e-16 of the sum of the absolute
 /// products (the standard forward error bound of this expression), and 1e-15 of it
-/// keeps a margin.
-Side SideOf(const M3d& a, const M3d& b, const M3d& c, const M3d& d) {
+/// keeps a margin. `certainBeyond` bounds that margin from above for every four points
+/// of the set (see CertainBeyond): a determinant further from zero decides at once,
+/// as the margin would, without the sum being formed.
+Side SideOf(const M3d& a, const M3d& b, const M3d& c, const M3d& d, double certainBeyond) {
     const double adx = a.x() - d.x(), ady = a.y() - d.y(), adz = a.z() - d.z();
     const double bdx = b.x() - d.x(), bdy = b.y() - d.y(), bdz = b.z() - d.z();
     const double cdx = c.x() - d.x(), cdy = c.y() - d.y(), cdz = c.z() - d.z();
@@ -24,6 +26,10 @@ Side SideOf(const M3d& a, const M3d& b, const M3d& c, const M3d& d) {
     const double adxbdy = adx * bdy, bdxady = bdx * ady;
     const double det =
         adz * (bdxcdy - cdxbdy) + bdz * (cdxady - adxcdy) + cdz * (adxbdy - bdxady);
+    if (det < -certainBeyond)
+        return Side::Above;
+    if (det > certainBeyond)
+        return Side::Below;
     const double permanent = (std::abs(bdxcdy) + std::abs(cdxbdy)) * std::abs(adz) +
                              (std::abs(cdxady) + std::abs(adxcdy)) * std::abs(bdz) +
                              (std::abs(adxbdy) + std::abs(bdxady)) * std::abs(cdz);
@@ -33,6 +39,13 @@ Side SideOf(const M3d& a, const M3d& b, const M3d& c, const M3d& d) {
     if (det > bound)
         return Side::Below;
     return Side::Unsure;
+}
+
+/// A margin at least SideOf's for any four points within `extent` of the origin in every
+/// coordinate: each difference is at most 2 extent (and one rounding more), so each of
+/// the three terms of the sum is at most 2 (2 extent)^2 2 extent, 16 extent^3.
+double CertainBeyond(double extent) {
+    return 1e-15 * 48.001 * extent * extent * extent;
 }
 
 /// Adjacent faces bent by less than this share of the points' extent count as coplanar.
@@ -76,7 +89,7 @@ private:
         const M3d& b = at(f.v[1]);
         const M3d& c = at(f.v[2]);
         const M3d& d = at(p);
-        const Side s = SideOf(a, b, c, d);
+        const Side s = SideOf(a, b, c, d, m_certainBeyond);
         if (s == Side::Unsure && (same(a, d) || same(b, d) || same(c, d)))
             return Side::Below;
         return s;
@@ -101,6 +114,7 @@ private:
                 return false;
             m_extent = std::max({m_extent, std::abs(p.x()), std::abs(p.y()), std::abs(p.z())});
         }
+        m_certainBeyond = CertainBeyond(m_extent);
         return startTetrahedron();
     }
 
@@ -130,7 +144,7 @@ private:
         for (int p = b + 1; p < n && d < 0; ++p) {
             if (p == c)
                 continue;
-            dSide = SideOf(at(a), at(b), at(c), at(p));
+            dSide = SideOf(at(a), at(b), at(c), at(p), m_certainBeyond);
             if (dSide != Side::Unsure)
                 d = p;
         }
@@ -292,6 +306,7 @@ private:
     std::vector<std::pair<int, int>> m_horizon; ///< (visible face, edge) pairs on the rim
     std::vector<int> m_newFaces;
     double m_extent = 0;
+    double m_certainBeyond = 0;
     int m_stamp = 0;
 };
 
