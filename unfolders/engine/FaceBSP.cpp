@@ -22,12 +22,6 @@ bool isFinite(const FaceBoxTreeOrder::Region& r) {
 
 // ----- Nodes -----
 
-double FaceBSP::Node::keyOf(const FaceBox& box) const {
-    const double key = splitOnX ? box.minZ : box.minX;
-    // A NaN would break the sorted order; such a box overlaps nothing anyway.
-    return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
-}
-
 double FaceBSP::Node::extentOf(const FaceBox& box) const {
     return splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <limits>
@@ -71,8 +72,13 @@ public:
         bool reaches(const FaceBox& box) const {
             return !(maxX < box.minX || maxZ < box.minZ || minX > box.maxX || minZ > box.maxZ);
         }
-        /// The sort key of a box here: its minimum on the unsplit axis.
-        double keyOf(const FaceBox& box) const;
+        /// The sort key of a box here: its minimum on the unsplit axis. Inline: the
+        /// searches read it at every step.
+        double keyOf(const FaceBox& box) const {
+            const double key = splitOnX ? box.minZ : box.minX;
+            // A NaN would break the sorted order; such a box overlaps nothing anyway.
+            return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
+        }
         double extentOf(const FaceBox& box) const;
         void store(const Entry& entry);
         /// Removes entry `at` and its key.
