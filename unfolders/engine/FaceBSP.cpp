@@ -167,18 +167,17 @@ void FaceBSP::place(const Entry& entry) {
     LastInsert record;
     record.nodesBefore = used;
     Node* node = root;
+    const bool inside = root->contains(entry.box);
     for (;;) {
         if (!node->low) {
             split(*node);
             if (node->low && !record.firstSplit)
                 record.firstSplit = node;
         }
-        if (node->low && node->low->contains(entry.box))
-            node = node->low;
-        else if (node->high && node->high->contains(entry.box))
-            node = node->high;
-        else
+        Node* child = inside ? childHolding(*node, entry.box) : nullptr;
+        if (!child)
             break;
+        node = child;
     }
     record.valid = true;
     record.face = entry.box.face;
@@ -237,16 +236,25 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     return true;
 }
 
+FaceBSP::Node* FaceBSP::childHolding(const Node& node, const FaceBox& box) {
+    if (!node.low)
+        return nullptr;
+    // The children share the node's bounds but at splitAt, where low ends and high starts
+    // (low asked first: a flat box on the line goes low).
+    if ((node.splitOnX ? box.maxX : box.maxZ) <= node.splitAt)
+        return node.low;
+    if ((node.splitOnX ? box.minX : box.minZ) >= node.splitAt)
+        return node.high;
+    return nullptr;
+}
+
 FaceBSP::Node* FaceBSP::nodeFor(const FaceBox& box) const {
     Node* node = root;
-    for (;;) {
-        if (node->low && node->low->contains(box))
-            node = node->low;
-        else if (node->high && node->high->contains(box))
-            node = node->high;
-        else
-            return node;
-    }
+    if (!root->contains(box))
+        return node;
+    while (Node* child = childHolding(*node, box))
+        node = child;
+    return node;
 }
 
 bool FaceBSP::remove(const FaceBox& box) {

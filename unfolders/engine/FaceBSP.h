@@ -217,6 +217,9 @@ private:
     void split(Node& node);
     /// The deepest existing node whose region contains the box.
     Node* nodeFor(const FaceBox& box) const;
+    /// The child of `node` whose region wholly contains `box`, or null; `box` lies within
+    /// `node`. Tells it from splitAt alone, without reading the children.
+    static Node* childHolding(const Node& node, const FaceBox& box);
     /// Doubles the search tree upwards until its root contains the region; when the
     /// region cannot be reached that way, rebuilds the tree over the region itself.
     void coverRegion();
