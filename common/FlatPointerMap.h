@@ -62,9 +62,16 @@ public:
     /// Stores `value` under `key`, replacing the one it had. Unlike `map[key] = value`
     /// it builds no default value first, which counts for large values over huge meshes.
     Value& assign(const Key* key, const Value& value) {
-        if (Value* found = find(key))
-            return *found = value;
-        return append(key, value);
+        if (m_slots.empty() || !key)
+            return append(key, value);
+        // One probe finds the key or the free slot it takes, unless the table must grow
+        // first: a huge net assigns a transform per face, each probe a cache miss.
+        Slot& s = m_slots[probe(key)];
+        if (s.key)
+            return valueOf(s) = value;
+        if (tableFor(m_count + 1) > m_slots.size())
+            return append(key, value);
+        return store(s, key, value);
     }
     /// The value of `key`; throws std::out_of_range when it has none.
     const Value& at(const Key* key) const {
@@ -84,16 +91,7 @@ private:
             throw std::invalid_argument("FlatPointerMap: a value needs a key");
         if (tableFor(m_count + 1) > m_slots.size())
             rehash(tableFor(2 * (m_count + 1)));
-        Slot& s = m_slots[probe(key)];
-        s.key = key;
-        ++m_count;
-        if constexpr (ValuesInTable) {
-            s.value = value;
-            return s.value;
-        } else {
-            s.place = std::uint32_t(m_values.size());
-            return m_values.emplace_back(value);
-        }
+        return store(m_slots[probe(key)], key, value);
     }
 
     struct SlotWithValue {
@@ -105,6 +103,25 @@ private:
         std::uint32_t place = 0;  // index into m_values
     };
     using Slot = std::conditional_t<ValuesInTable, SlotWithValue, SlotWithPlace>;
+
+    /// Stores a new key in its free slot `s`.
+    Value& store(Slot& s, const Key* key, const Value& value) {
+        s.key = key;
+        ++m_count;
+        if constexpr (ValuesInTable) {
+            s.value = value;
+            return s.value;
+        } else {
+            s.place = std::uint32_t(m_values.size());
+            return m_values.emplace_back(value);
+        }
+    }
+    Value& valueOf(Slot& s) {
+        if constexpr (ValuesInTable)
+            return s.value;
+        else
+            return m_values[s.place];
+    }
 
     /// The smallest table that holds `entries` at most three quarters full.
     static std::size_t tableFor(std::size_t entries) {

@@ -22,12 +22,6 @@ bool isFinite(const FaceBoxTreeOrder::Region& r) {
 
 // ----- Nodes -----
 
-double FaceBSP::Node::keyOf(const FaceBox& box) const {
-    const double key = splitOnX ? box.minZ : box.minX;
-    // A NaN would break the sorted order; such a box overlaps nothing anyway.
-    return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
-}
-
 double FaceBSP::Node::extentOf(const FaceBox& box) const {
     return splitOnX ? box.maxZ - box.minZ : box.maxX - box.minX;
 }
@@ -35,38 +29,47 @@ double FaceBSP::Node::extentOf(const FaceBox& box) const {
 void FaceBSP::Node::store(const Entry& entry) {
     const double key = keyOf(entry.box);
     // After every equal key: equal keys keep the order they came in.
-    const std::size_t at =
-        std::size_t(std::upper_bound(keys.begin(), keys.end(), key) - keys.begin());
-    keys.insert(keys.begin() + std::ptrdiff_t(at), key);
-    entries.insert(entries.begin() + std::ptrdiff_t(at), entry);
+    const auto at = std::upper_bound(entries.begin(), entries.end(), key,
+                                     [this](double k, const Entry& e) { return k < keyOf(e.box); });
+    entries.insert(at, entry);
     const double extent = extentOf(entry.box);
     if (extent > maxExtent)
         maxExtent = extent;
+    // NaN bounds fail both tests and leave the span as it was: such a box meets nothing.
+    const double low = splitOnX ? entry.box.minX : entry.box.minZ;
+    const double high = splitOnX ? entry.box.maxX : entry.box.maxZ;
+    if (low < spanLow)
+        spanLow = low;
+    if (high > spanHigh)
+        spanHigh = high;
 }
 
 void FaceBSP::Node::erase(std::size_t at) {
-    keys.erase(keys.begin() + std::ptrdiff_t(at));
     entries.erase(entries.begin() + std::ptrdiff_t(at));
 }
 
 void FaceBSP::Node::clearEntries() {
-    keys.clear();
     entries.clear();
+    spanLow = std::numeric_limits<double>::infinity();
+    spanHigh = -std::numeric_limits<double>::infinity();
 }
 
 template <typename Visit>
 bool FaceBSP::Node::forCandidates(OverlapQuery& query, Visit&& visit) const {
-    if (keys.empty())
-        return true;
     const FaceBox& box = query.getBox();
+    // A stored box overlaps the query only where their spans on the split axis overlap.
+    if (!(splitOnX ? box.maxX > spanLow && box.minX < spanHigh
+                   : box.maxZ > spanLow && box.minZ < spanHigh))
+        return true;
     // Only boxes whose minimum on the sorted axis lies in this window can overlap the
     // query with positive area.
     const double queryMin = splitOnX ? box.minZ : box.minX;
     const double queryMax = splitOnX ? box.maxZ : box.maxX;
     const double from = queryMin - maxExtent - (std::fabs(queryMin) + maxExtent) * 1e-12;
-    std::size_t i = std::size_t(std::lower_bound(keys.begin(), keys.end(), from) - keys.begin());
-    for (; i < keys.size() && keys[i] < queryMax; ++i)
-        if (query.overlaps(entries[i].box) && !visit(entries[i]))
+    auto it = std::lower_bound(entries.begin(), entries.end(), from,
+                               [this](const Entry& e, double k) { return keyOf(e.box) < k; });
+    for (; it != entries.end() && keyOf(it->box) < queryMax; ++it)
+        if (query.overlaps(it->box) && !visit(*it))
             return false;
     return true;
 }
@@ -164,23 +167,24 @@ void FaceBSP::place(const Entry& entry) {
     LastInsert record;
     record.nodesBefore = used;
     Node* node = root;
+    const bool inside = root->contains(entry.box);
     for (;;) {
         if (!node->low) {
             split(*node);
             if (node->low && !record.firstSplit)
                 record.firstSplit = node;
         }
-        if (node->low && node->low->contains(entry.box))
-            node = node->low;
-        else if (node->high && node->high->contains(entry.box))
-            node = node->high;
-        else
+        Node* child = inside ? childHolding(*node, entry.box) : nullptr;
+        if (!child)
             break;
+        node = child;
     }
     record.valid = true;
     record.face = entry.box.face;
     record.storedAt = node;
     record.extentBefore = node->maxExtent;
+    record.spanBefore[0] = node->spanLow;
+    record.spanBefore[1] = node->spanHigh;
     record.sequence = entry.sequence;
     record.checked = entry.checked;
     node->store(entry);
@@ -212,6 +216,8 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
         return false;
     node->erase(std::size_t(it - node->entries.begin()));
     node->maxExtent = last.extentBefore;
+    node->spanLow = last.spanBefore[0];
+    node->spanHigh = last.spanBefore[1];
     --boxCount;
     if (flatKnown && !flat.empty() && flat.back().sequence == last.sequence)
         flat.pop_back();
@@ -230,16 +236,25 @@ bool FaceBSP::undoLastInsert(const FaceBox& box) {
     return true;
 }
 
+FaceBSP::Node* FaceBSP::childHolding(const Node& node, const FaceBox& box) {
+    if (!node.low)
+        return nullptr;
+    // The children share the node's bounds but at splitAt, where low ends and high starts
+    // (low asked first: a flat box on the line goes low).
+    if ((node.splitOnX ? box.maxX : box.maxZ) <= node.splitAt)
+        return node.low;
+    if ((node.splitOnX ? box.minX : box.minZ) >= node.splitAt)
+        return node.high;
+    return nullptr;
+}
+
 FaceBSP::Node* FaceBSP::nodeFor(const FaceBox& box) const {
     Node* node = root;
-    for (;;) {
-        if (node->low && node->low->contains(box))
-            node = node->low;
-        else if (node->high && node->high->contains(box))
-            node = node->high;
-        else
-            return node;
-    }
+    if (!root->contains(box))
+        return node;
+    while (Node* child = childHolding(*node, box))
+        node = child;
+    return node;
 }
 
 bool FaceBSP::remove(const FaceBox& box) {
@@ -528,9 +543,10 @@ void FaceBSP::shift(double dx, double dz) {
         node.maxX += dx;
         node.minZ += dz;
         node.maxZ += dz;
+        node.splitAt += node.splitOnX ? dx : dz;
+        node.spanLow += node.splitOnX ? dx : dz;
+        node.spanHigh += node.splitOnX ? dx : dz;
         // An equal shift keeps the sorted order.
-        for (double& key : node.keys)
-            key += node.splitOnX ? dz : dx;
         for (Entry& e : node.entries) {
             e.box.minX += dx;
             e.box.maxX += dx;

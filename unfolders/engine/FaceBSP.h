@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
@@ -40,7 +42,9 @@ public:
     static constexpr float DrawDepthStep = 0.2f;
 
     /// A node of the search tree. Its boxes are sorted along the axis it does not
-    /// split, so that a query tests only the few that can reach its box.
+    /// split, so that a query tests only the few that can reach its box, and their span
+    /// along the split axis is kept, so that a query beside it (as at most nodes on its
+    /// way down) tests none.
     class Node {
     public:
         double getMinX() const { return minX; }
@@ -68,8 +72,13 @@ public:
         bool reaches(const FaceBox& box) const {
             return !(maxX < box.minX || maxZ < box.minZ || minX > box.maxX || minZ > box.maxZ);
         }
-        /// The sort key of a box here: its minimum on the unsplit axis.
-        double keyOf(const FaceBox& box) const;
+        /// The sort key of a box here: its minimum on the unsplit axis. Inline: the
+        /// searches read it at every step.
+        double keyOf(const FaceBox& box) const {
+            const double key = splitOnX ? box.minZ : box.minX;
+            // A NaN would break the sorted order; such a box overlaps nothing anyway.
+            return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
+        }
         double extentOf(const FaceBox& box) const;
         void store(const Entry& entry);
         /// Removes entry `at` and its key.
@@ -79,24 +88,28 @@ public:
         /// it returns true; false when it stopped.
         template <typename Visit> bool forCandidates(OverlapQuery& query, Visit&& visit) const;
 
-        // What a search reads at every node it passes (the keys, the region, the first
-        // child) comes first, so that an empty node costs one cache line.
-        /// keys[i] is the sort key of entries[i]. The searches run over this compact
-        /// array alone and touch an entry only once its key is in the query's window:
-        /// searching the entries themselves missed the cache at every step.
-        std::vector<double> keys;
-        double minX = 0, maxX = 0, minZ = 0, maxZ = 0;
-        Node* low = nullptr;
-        Node* high = nullptr;
+        // What a search reads at every node it passes comes first: the span of the local
+        // boxes, where the children meet and the children themselves.
+        /// The span of the local boxes along the split axis (an empty span without any):
+        /// a query outside it meets none of them, so the search passes most nodes without
+        /// touching their entries.
+        double spanLow = std::numeric_limits<double>::infinity();
+        double spanHigh = -std::numeric_limits<double>::infinity();
         /// Where the children meet on the split axis: low ends and high starts there, and
         /// both share this node's bounds elsewhere, so a search tells which child reaches
         /// its box without reading the child.
         double splitAt = 0;
-        /// The largest extent of a local box along the unsplit axis (never shrinks).
-        double maxExtent = 0;
-        std::vector<Entry> entries; // sorted by key, equal keys in the order they came in
+        Node* low = nullptr;
+        Node* high = nullptr;
         bool splitOnX = false;
         float drawDepth = 0;
+        /// The largest extent of a local box along the unsplit axis (never shrinks).
+        double maxExtent = 0;
+        /// Sorted by key (keyOf), equal keys in the order they came in. A query that
+        /// meets the span searches the keys in the entries themselves: a separate key
+        /// array would cost every node a second allocation.
+        std::vector<Entry> entries;
+        double minX = 0, maxX = 0, minZ = 0, maxZ = 0;
     };
 
     /// An empty region (it takes the first box in with `grow`), splitting on z.
@@ -182,6 +195,7 @@ private:
         Node* firstSplit = nullptr; // null when the insert split no node
         std::size_t nodesBefore = 0;
         double extentBefore = 0;
+        double spanBefore[2] = {0, 0};
         std::uint64_t sequence = 0;
         bool checked = false;
     };
@@ -203,6 +217,9 @@ private:
     void split(Node& node);
     /// The deepest existing node whose region contains the box.
     Node* nodeFor(const FaceBox& box) const;
+    /// The child of `node` whose region wholly contains `box`, or null; `box` lies within
+    /// `node`. Tells it from splitAt alone, without reading the children.
+    static Node* childHolding(const Node& node, const FaceBox& box);
     /// Doubles the search tree upwards until its root contains the region; when the
     /// region cannot be reached that way, rebuilds the tree over the region itself.
     void coverRegion();

@@ -87,7 +87,7 @@ bool Unfolder::setParent(SceneObj* parent) {
         // the old source (or duplicate this one's): start from an empty net.
         if (getPolyCount() > 0) {
             clear();
-            convexHull.reset();
+            hull().reset();
         }
         source->setRenderTwinnedInBlue(
             GetRegistryString(SettingsSection, "ShowTwinsInNewUnfolders", "true") == "true");
@@ -216,6 +216,9 @@ void Unfolder::onTargetChanged(SceneObj* target, bool structural) {
 }
 
 void Unfolder::clear() {
+    // The hull stays (see the declaration), so it takes its waiting faces before their
+    // vertices go.
+    hull();
     resetFaceBoxTree();
     unfoldingRoot = nullptr;
     PolyMesh::clear();
@@ -236,17 +239,26 @@ void Unfolder::addPoly(Poly* f) {
     if (!PolyMesh::addPoly(f, false))
         return;
     addToFaceBoxTree(f);
-    if (autoUpdateHull()) {
-        // The journal lets remPoly take this face back out of the hull in the time it
-        // took to add it: strategies that attach a face on trial rely on it.
+    // The hull takes the face when it is next used (feedHull).
+    if (autoUpdateHull())
+        hullPending.push_back(f);
+}
+
+void Unfolder::feedHull() {
+    for (Poly* f : hullPending) {
+        // The journal lets remPoly take the last face back out of the hull in the time
+        // it took to add it: strategies that attach a face on trial rely on it.
         convexHull.mark();
         addPolyToHull(f, &convexHull);
-        lastHullFace = f;
-        lastHullRevision = convexHull.getRevision();
     }
+    lastHullFace = hullPending.back();
+    lastHullRevision = convexHull.getRevision();
+    hullPending.clear();
 }
 
 bool Unfolder::remPoly(Poly* f) {
+    // The hull reads the face's vertices before they go.
+    PlanarConvexHull& netHull = hull();
     if (!PolyMesh::remPoly(f))
         return false;
     // The face's cut edges go with it and its neighbours' fold edges become cut.
@@ -257,8 +269,8 @@ bool Unfolder::remPoly(Poly* f) {
     if (autoUpdateHull()) {
         // Undoing the last addition gives the hull of the remaining faces added in list
         // order, which is what a rebuild computes, without visiting them.
-        const bool undone = f == lastHullFace && convexHull.getRevision() == lastHullRevision &&
-                            convexHull.rollBack();
+        const bool undone = f == lastHullFace && netHull.getRevision() == lastHullRevision &&
+                            netHull.rollBack();
         if (!undone)
             rebuildHull();
     }
@@ -278,9 +290,10 @@ void Unfolder::resetFaceBoxTree() {
 }
 
 void Unfolder::rebuildHull() {
-    convexHull.reset();
+    PlanarConvexHull& netHull = hull();
+    netHull.reset();
     for (Poly* f : getPolys())
-        addPolyToHull(f, &convexHull);
+        addPolyToHull(f, &netHull);
 }
 
 void Unfolder::addTwin(Poly& src, Poly& net) {

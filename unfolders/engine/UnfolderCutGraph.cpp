@@ -271,9 +271,10 @@ void Unfolder::indexWholeNet(bool hull) {
     // The hull takes the points in the order addPoly would give them, with the last
     // face journaled so that remPoly can take it back out cheaply. A click of the manual
     // unfolder lays a net nobody measures, so the hull is built when first read.
+    PlanarConvexHull& netHull = Unfolder::hull();
     lastHullFace = nullptr;
     if (!hull || !last) {
-        convexHull.reset();
+        netHull.reset();
         return;
     }
     std::vector<PlanarConvexHull::Point> points;
@@ -285,9 +286,9 @@ void Unfolder::indexWholeNet(bool hull) {
         for (Vertex* v : f->getVertices())
             points.push_back({v->x(), v->z(), v});
     }
-    convexHull.resetDeferred(std::move(points), lastStart);
+    netHull.resetDeferred(std::move(points), lastStart);
     lastHullFace = last;
-    lastHullRevision = convexHull.getRevision();
+    lastHullRevision = netHull.getRevision();
 }
 
 namespace {
@@ -316,7 +317,7 @@ void Unfolder::unfoldToCutGraph(Graph<Vertex*>& cut, int mode) {
     // The graph becomes the one asked for, which need not be what the net would give.
     cutGraphAtValid = false;
     conflictsValid = false;
-    convexHull.reset();
+    hull().reset();
     translate(-getTranslation());
     clear();
     faceTransforms.reserve(source->getPolyCount());

@@ -60,7 +60,7 @@ void Unfolder::renderSelf(Renderer* r) {
         const double width = r->getLineWidth();
         r->color(0.1, 0.6, 0.1);
         r->setLineWidth(3);
-        renderHull(r, convexHull);
+        renderHull(r, hull());
         r->setLineWidth(width);
     }
     if (drawHeightBands) {

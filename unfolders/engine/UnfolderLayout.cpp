@@ -230,7 +230,7 @@ bool Unfolder::unfoldToNet(TreeNode<Poly*>& node) {
 bool Unfolder::unfoldToNet(Tree<Poly*>& tree) {
     cutGraphValid = false;
     conflictsValid = false;
-    convexHull.reset();
+    hull().reset();
     translate(-getTranslation());
     clear();
     if (source)
@@ -251,8 +251,10 @@ void Unfolder::addPolyToHull(Poly* f, PlanarConvexHull* hull) {
 }
 
 M3d Unfolder::shiftToCenter() {
+    // The hull takes its waiting faces before their vertices move.
+    PlanarConvexHull& netHull = hull();
     const M3d s = PolyMesh::shiftToCenter();
-    TranslateHull(convexHull, -s.x(), -s.z());
+    TranslateHull(netHull, -s.x(), -s.z());
     faceBoxTree->shift(-s.x(), -s.z());
     return s;
 }

@@ -98,9 +98,9 @@ Edge CollisionRepairUnfolder::findNextBorderEdge(const Edge& e) {
 
 void CollisionRepairUnfolder::collectHull() {
     hullVertices.clear();
-    const PlanarConvexHull::Node* head = convexHull.getHead();
+    const PlanarConvexHull::Node* head = hull().getHead();
     const PlanarConvexHull::Node* node = head;
-    for (int k = 0; node && k < convexHull.getLength(); ++k, node = node->next)
+    for (int k = 0; node && k < hull().getLength(); ++k, node = node->next)
         hullVertices.push_back(static_cast<const Vertex*>(node->data));
 }
 

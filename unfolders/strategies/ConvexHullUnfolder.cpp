@@ -54,11 +54,11 @@ bool ConvexHullUnfolder::isDone() {
 }
 
 double ConvexHullUnfolder::getRegion() {
-    return convexHull.getArea();
+    return hull().getArea();
 }
 
 double ConvexHullUnfolder::getRegionWith(const Poly& copy) {
-    return hullAreaWith(convexHull, copy);
+    return hullAreaWith(hull(), copy);
 }
 
 bool ConvexHullUnfolder::attachBestCandidate() {
@@ -70,7 +70,7 @@ bool ConvexHullUnfolder::attachBestCandidate() {
                 return true;
         return false;
     });
-    const double tie = TieShare * convexHull.getArea();
+    const double tie = TieShare * hull().getArea();
     double best = NoScore;
     Poly* bestFace = nullptr;
     int bestEdge = -1;
@@ -140,9 +140,9 @@ double SpaceFillerUnfolder::netFaceArea() {
 }
 
 double SpaceFillerUnfolder::getRegion() {
-    return convexHull.getArea() - netFaceArea();
+    return hull().getArea() - netFaceArea();
 }
 
 double SpaceFillerUnfolder::getRegionWith(const Poly& copy) {
-    return hullAreaWith(convexHull, copy) - (netFaceArea() + copy.getArea());
+    return hullAreaWith(hull(), copy) - (netFaceArea() + copy.getArea());
 }

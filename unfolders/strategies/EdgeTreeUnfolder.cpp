@@ -35,7 +35,7 @@ Poly* EdgeTreeUnfolder::setStartingFace(Poly* f) {
 void EdgeTreeUnfolder::resetNetToStart() {
     cutGraphValid = false;
     conflictsValid = false;
-    convexHull.reset();
+    hull().reset();
     translate(-getTranslation());
     clear();
     // The base's own placement: strategies that prepare candidates when a starting face

@@ -175,7 +175,7 @@ void EvolvingUnfolder::showUnfolding(Tree<Poly*>* tree) {
         findConflicts();
     } else {
         cutGraphValid = false;
-        convexHull.reset();
+        hull().reset();
         translate(-getTranslation());
         clear();
         setColor(0.5, 0.5, 0.5);

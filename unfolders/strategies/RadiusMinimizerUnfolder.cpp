@@ -40,7 +40,7 @@ bool RadiusMinimizerUnfolder::scoreCopy(Poly& n, int k, float& score) {
 
 void RadiusMinimizerUnfolder::syncQueue() {
     double x = 0, z = 0;
-    convexHull.getOriginalCenter(&x, &z);
+    hull().getOriginalCenter(&x, &z);
     const std::size_t count = getPolyCount();
     if (count < queued || (queued > 0 && getPoly(queued - 1) != lastQueued) || x != refX ||
         z != refZ) {

@@ -199,7 +199,7 @@ void TotalUnfolder::restoreFirstSuccess() {
     const int ticks = idleCount;
     cutGraphValid = false;
     conflictsValid = false;
-    convexHull.reset();
+    hull().reset();
     translate(-getTranslation());
     clear();
     Unfolder::setStartingFace(startSource);

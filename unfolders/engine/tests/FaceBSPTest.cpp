@@ -138,6 +138,18 @@ TEST(FaceBSP, ShiftMovesRegionsAndBoxesTogether) {
             EXPECT_EQ(7, b.minZ);
         }
     }
+
+    // The split lines move too: a box below the root's split, shifted across where the
+    // split was, is still found by a probe there.
+    FaceBSP split(0, 8, 0, 8, false, 0.0f);
+    Poly* low = faces.square(1, 3, 0.9);
+    split.insert(FaceBox(low));
+    split.shift(0, 2);
+    for (Vertex* v : low->getVertices())
+        v->setPosition(v->getPosition() + Sorvex::M3d(0, 0, 2));
+    const FaceBox probe(faces.square(1.2, 5.5, 0.3));
+    EXPECT_TRUE(split.query(probe));
+    EXPECT_EQ(low, split.findFirst(probe));
 }
 
 TEST(FaceBSP, QueryAgreesWithBruteForceOnRandomTriangles) {

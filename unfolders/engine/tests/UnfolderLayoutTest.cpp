@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "scene/Factory.h"
+#include "scene/mesh/Vertex.h"
+#include "sorvex/PlanarConvexHull.h"
 #include "tests/support/RunStrategy.h"
 #include "tests/support/TestShapes.h"
 #include "unfolders/engine/tests/TestUnfolder.h"
@@ -178,6 +181,86 @@ TEST(UnfolderLayout, ShiftToCenterMovesHullAndIndexWithTheNet) {
         EXPECT_DOUBLE_EQ(FaceBox(b.face).minX, b.minX);
         EXPECT_DOUBLE_EQ(FaceBox(b.face).maxZ, b.maxZ);
     }
+}
+
+namespace {
+
+/// The hull's vertices in list order, with their user pointers, and its revision.
+struct HullState {
+    std::vector<double> coordinates;
+    std::vector<const void*> data;
+    unsigned long long revision = 0;
+    bool operator==(const HullState&) const = default;
+};
+
+HullState stateOf(PlanarConvexHull& hull) {
+    HullState state;
+    const PlanarConvexHull::Node* node = hull.getHead();
+    for (int i = 0; node && i < hull.getLength(); ++i, node = node->next) {
+        state.coordinates.insert(state.coordinates.end(), {node->x, node->y});
+        state.data.push_back(node->data);
+    }
+    state.revision = hull.getRevision();
+    return state;
+}
+
+} // namespace
+
+TEST(UnfolderLayout, AHullFedWhenFirstUsedIsTheHullFedFaceByFace) {
+    // The net's faces reach the hull only when it is used. A net whose hull is read after
+    // every step and one whose hull is first read at the end, after a shift or a removal
+    // (which move or delete vertices), must have the very same hull.
+    struct Run {
+        std::unique_ptr<PolyMesh> mesh = meshOf(icosphere(2));
+        Unfolder* u = nullptr;
+    };
+    const auto lay = [](Run& run, bool readEachStep) {
+        run.u = dynamic_cast<Unfolder*>(Factory::BuildObj("BreadthFirstUnfolder"));
+        ASSERT_NE(nullptr, run.u);
+        run.u->setParent(run.mesh.get());
+        for (int tick = 0; tick < 100000 && !run.u->isDone(); ++tick) {
+            run.u->onSystemIdle();
+            if (readEachStep)
+                run.u->getConvexHull().getLength();
+        }
+        ASSERT_TRUE(run.u->isDone());
+    };
+    const auto removeFace = [](Run& run) {
+        Poly* src = run.mesh->getPoly(7);
+        Poly* net = src->getTwin();
+        src->setTwin(nullptr);
+        return run.u->remPoly(net);
+    };
+    const auto expectSameHull = [](Run& eager, Run& lazy, const char* what) {
+        const HullState a = stateOf(eager.u->getConvexHull());
+        const HullState b = stateOf(lazy.u->getConvexHull());
+        EXPECT_EQ(a.coordinates, b.coordinates) << what;
+        EXPECT_EQ(a.revision, b.revision) << what;
+        ASSERT_EQ(a.data.size(), b.data.size()) << what;
+        EXPECT_GT(a.data.size(), std::size_t(3)) << what;
+        for (std::size_t i = 0; i < a.data.size(); ++i)
+            EXPECT_EQ(eager.u->getIOIndex(static_cast<const Vertex*>(a.data[i])),
+                      lazy.u->getIOIndex(static_cast<const Vertex*>(b.data[i])))
+                << what;
+    };
+    Run eager, lazy;
+    lay(eager, true);
+    lay(lazy, false);
+    expectSameHull(eager, lazy, "laid");
+
+    Run eagerShift, lazyShift;
+    lay(eagerShift, true);
+    lay(lazyShift, false);
+    eagerShift.u->shiftToCenter();
+    lazyShift.u->shiftToCenter();
+    expectSameHull(eagerShift, lazyShift, "shifted");
+
+    Run eagerRemoved, lazyRemoved;
+    lay(eagerRemoved, true);
+    lay(lazyRemoved, false);
+    ASSERT_TRUE(removeFace(eagerRemoved));
+    ASSERT_TRUE(removeFace(lazyRemoved));
+    expectSameHull(eagerRemoved, lazyRemoved, "a face taken out");
 }
 
 TEST(UnfolderLayout, HeightBandsAreNestedAndTheLastHoldsEveryVertex) {
