@@ -51,6 +51,10 @@ public:
     void beginFrame(const Camera& camera, bool shadedBackground);
     /// Draws `root` and its children, from the kept buffers when they are still valid.
     void drawScene(SceneObj& root);
+    /// Records `root` now when the kept buffers no longer hold it, without drawing: a host
+    /// may then read `getSceneBounds` and choose the frame's camera (`beginFrame`) before
+    /// `drawScene` draws what was recorded. Needs the context current, as drawScene does.
+    void prepareScene(SceneObj& root);
     /// Draws whatever `draw` renders through this renderer (recorded afresh every call).
     void drawWith(const std::function<void(Renderer&)>& draw);
     const std::vector<ScreenText>& getTexts() const { return m_texts; }
@@ -78,8 +82,13 @@ public:
         m_recordBudgetNs = qint64(ms * 1e6);
         m_itemsPastBudget = itemsPastBudget;
     }
+    double getRecordBudgetMs() const { return double(m_recordBudgetNs) / 1e6; }
     /// Whether the last recording drew every item of every part.
     bool isCaughtUp() const { return m_caughtUp; }
+    /// How long the last recording of the scene took in all, in milliseconds: the items the
+    /// budget bounds, and what it cannot stop (recolouring kept items, drawing that is not
+    /// kept, copying to OpenGL).
+    double getLastRecordMs() const { return m_lastRecordMs; }
     /// The scene's drawing changed: the next `drawScene` records it again.
     void invalidate() { m_valid = false; }
     /// How many times the scene has been recorded.
@@ -239,6 +248,7 @@ private:
     std::size_t m_itemsPastBudget = 2048;
     QElapsedTimer m_recordClock;
     bool m_caughtUp = true;
+    double m_lastRecordMs = 0.0;
     PartCounts m_partCounts;
     /// The shared buffer of small runs, its vertices and the draws of the last layout.
     QOpenGLBuffer m_sharedBuffer{QOpenGLBuffer::VertexBuffer};
@@ -259,6 +269,8 @@ private:
     bool m_keepParts = true;
     bool m_indexed = true;
     bool m_valid = false;
+    /// Recorded by prepareScene for the drawScene to come.
+    bool m_preparedForDraw = false;
     int m_recordCount = 0;
     RGBAColor m_color;
     std::vector<ScreenText> m_texts;

@@ -100,6 +100,7 @@ void GLRenderer::recordScene(SceneObj& root) {
     std::erase_if(m_stoppedParts, [&](const PartId& id) { return !m_keptRuns.count(id); });
     ++m_recordCount;
     layoutRuns();
+    m_lastRecordMs = double(m_recordClock.nsecsElapsed()) / 1e6;
 }
 
 void GLRenderer::dropKeptRuns() {

@@ -1,6 +1,7 @@
 #include "vorn/app/render/GLRun.h"
 
 #include <algorithm>
+#include <cstring>
 
 bool GLRunKey::operator==(const GLRunKey& o) const {
     if (stamp != o.stamp || transparency != o.transparency || flags != o.flags ||
@@ -20,6 +21,15 @@ namespace {
 /// Spans of changed vertices closer than this are copied as one: a copy call costs about
 /// as much as copying a few hundred vertices.
 constexpr int kSpanGap = 256;
+
+/// Compared as one word (std::array's == calls memcmp, a cost for each face recoloured).
+bool sameColor(const GLBatchRecorder::PackedColor& a, const GLBatchRecorder::PackedColor& b) {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::memcpy(&x, a.data(), sizeof(x));
+    std::memcpy(&y, b.data(), sizeof(y));
+    return x == y;
+}
 
 } // namespace
 
@@ -102,17 +112,23 @@ bool GLRun::recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* c
     const int end = item + 1 < itemStarts.size() ? itemStarts[item + 1] : vertexCount();
     if (end - first != 3 * (corners - 2))
         return false;
-    // The recorder fans a polygon round its first corner: triangle t is (0, t + 1, t + 2).
     bool changed = false;
     bool seeThrough = false;
     bool uniform = true;
-    for (int t = 0; t + 2 < corners; ++t)
-        for (int k = 0; k < 3; ++k) {
-            const GLBatchRecorder::PackedColor& c = colors[k == 0 ? 0 : t + k];
-            changed |= recorder.setVertexColor(first + 3 * t + k, c);
-            seeThrough |= c[3] != 255;
-            uniform = uniform && c == colors[0];
-        }
+    for (int k = 0; k < corners; ++k) {
+        seeThrough |= colors[k][3] != 255;
+        uniform = uniform && sameColor(colors[k], colors[0]);
+    }
+    if (uniform) {
+        // The usual case: every vertex of the face takes its one colour.
+        for (int v = first; v < end; ++v)
+            changed |= recorder.setVertexColor(v, colors[0]);
+    } else {
+        // The recorder fans a polygon round its first corner: triangle t is (0, t + 1, t + 2).
+        for (int t = 0; t + 2 < corners; ++t)
+            for (int k = 0; k < 3; ++k)
+                changed |= recorder.setVertexColor(first + 3 * t + k, colors[k == 0 ? 0 : t + k]);
+    }
     if (changed) {
         markDirty(first, end);
         recorder.markRecoloured(first, seeThrough, !uniform);
