@@ -77,7 +77,9 @@ public:
     /// (faces of a huge mesh appearing or of a net growing), in milliseconds; 0, the
     /// default, draws every item. Past it, each part still draws `itemsPastBudget` items
     /// (rounded up to 64), so that every part makes headway, and stops; the rest are drawn
-    /// by later recordings, which the host asks for while `isCaughtUp` is false.
+    /// by later recordings, which the host asks for while `isCaughtUp` is false. Kept items
+    /// recoloured count alike: past the budget their new colours wait for later recordings
+    /// (the last complete colours stay on show), applied in the order they were given.
     void setRecordBudgetMs(double ms, std::size_t itemsPastBudget = 2048) {
         m_recordBudgetNs = qint64(ms * 1e6);
         m_itemsPastBudget = itemsPastBudget;
@@ -188,6 +190,9 @@ private:
     bool mayCull(const GLBatch& batch) const;
     void projectTexts();
     void recordSelectionOutline();
+    /// Whether a part that has done `done` items (drawn or recoloured) now stops for the
+    /// recording's budget: only past the share every part is given, on every 64th item.
+    bool isPastBudget(std::size_t done) const;
 
     /// The world-space bounds of what the selection drew.
     struct Box {
@@ -244,6 +249,9 @@ private:
     std::size_t m_partFrom = 0;
     std::size_t m_partDrawn = 0;
     bool m_partStopped = false;
+    /// Kept items of the open part recoloured now, and whether further colours wait.
+    std::size_t m_partRecoloured = 0;
+    bool m_partDeferring = false;
     qint64 m_recordBudgetNs = 0;
     std::size_t m_itemsPastBudget = 2048;
     QElapsedTimer m_recordClock;
