@@ -36,8 +36,9 @@ constexpr double kRecordBudgetMs = 25.0;
 // What a paint that records may take in all, drawing included: the recording gets what the
 // last such paint's drawing and unbounded recording work leave of it (see RecordBudget)...
 constexpr double kPaintTargetMs = 50.0;
-// ...but never less than this, so that a scene too large to draw in the target still grows.
-constexpr double kRecordFloorMs = 5.0;
+// ...but never less than this, so that a scene too large to draw in the target still grows
+// (and a huge mesh just loaded still appears in a few seconds).
+constexpr double kRecordFloorMs = 10.0;
 
 CaptureService::CodecChooser& codecChooser() {
     static CaptureService::CodecChooser chooser;

@@ -101,6 +101,9 @@ public:
 
     /// Whether repaints reuse what objects drew before (see GLRenderer::setKeepParts).
     void setKeepsDrawings(bool on) { m_renderer.setKeepParts(on); }
+    /// Whether the last recording drew everything the scene drew (see
+    /// GLRenderer::isCaughtUp): false while a huge mesh or net is still being caught up with.
+    bool isPictureComplete() const { return m_renderer.isCaughtUp(); }
 
 protected:
     void initializeGL() override;
