@@ -79,7 +79,8 @@ public:
     /// (rounded up to 64), so that every part makes headway, and stops; the rest are drawn
     /// by later recordings, which the host asks for while `isCaughtUp` is false. Kept items
     /// recoloured count alike: past the budget their new colours wait for later recordings
-    /// (the last complete colours stay on show), applied in the order they were given.
+    /// (the last complete colours stay on show), applied in the order they were given; a part
+    /// still being drawn in steps takes new colours for its kept items once it is whole.
     void setRecordBudgetMs(double ms, std::size_t itemsPastBudget = 2048) {
         m_recordBudgetNs = qint64(ms * 1e6);
         m_itemsPastBudget = itemsPastBudget;
@@ -252,6 +253,8 @@ private:
     /// Kept items of the open part recoloured now, and whether further colours wait.
     std::size_t m_partRecoloured = 0;
     bool m_partDeferring = false;
+    /// The open part stopped past the budget last time: its kept items are not recoloured.
+    bool m_partCatchingUp = false;
     qint64 m_recordBudgetNs = 0;
     std::size_t m_itemsPastBudget = 2048;
     QElapsedTimer m_recordClock;

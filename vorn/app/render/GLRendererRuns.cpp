@@ -224,6 +224,7 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp, 
     }
     m_partRecoloured = 0;
     m_partDeferring = false;
+    m_partCatchingUp = keep && m_stoppedParts.count(id) > 0;
     if (run->hasDeferredColours()) {
         // Colours that earlier recordings put off come first, oldest first; what the budget
         // leaves of them waits again, and newer colours queue up behind it.
@@ -263,7 +264,10 @@ bool GLRenderer::isPastBudget(std::size_t done) const {
 }
 
 bool GLRenderer::recoloursItems() const {
-    return m_part != nullptr && !m_partFresh && m_innerParts == 0;
+    // A part still being caught up with (stopped past the budget last time) takes its new
+    // colours once it is whole: an object that recolours all its kept items every time
+    // would otherwise spend each step on them and draw only a handful of new ones.
+    return m_part != nullptr && !m_partFresh && m_innerParts == 0 && !m_partCatchingUp;
 }
 
 bool GLRenderer::recolourItem(std::size_t item, const RGBAColor* colors, int corners) {
@@ -333,7 +337,8 @@ void GLRenderer::endPart() {
         ++m_partCounts.reused;
     }
     run->items = items;
-    if (run->hasDeferredColours())
+    // Kept items that took no new colours while caught up with take them next time.
+    if (run->hasDeferredColours() || (m_partCatchingUp && m_partFrom > 0))
         m_caughtUp = false;
     if (m_partStopped) {
         // The next recordings draw the rest: room for it now, so that none of them pays for
