@@ -35,6 +35,12 @@ constexpr int kStillMs = 250;
 // mesh appearing, a net growing): the rest follows in the next recordings, so a repaint
 // never holds the window for long.
 constexpr double kRecordBudgetMs = 25.0;
+// What a paint that records may take in all, drawing included: the recording gets what the
+// last such paint's drawing and unbounded recording work leave of it (see RecordBudget)...
+constexpr double kPaintTargetMs = 50.0;
+// ...but never less than this, so that a scene too large to draw in the target still grows
+// (and a huge mesh just loaded still appears in a few seconds).
+constexpr double kRecordFloorMs = 10.0;
 
 CaptureService::CodecChooser& codecChooser() {
     static CaptureService::CodecChooser chooser;
@@ -51,13 +57,23 @@ std::string CVornView::getCaptureError() const {
     return detail.empty() ? m_capture.getErrorText() : m_capture.getErrorText() + "\n" + detail;
 }
 
-CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QOpenGLWidget(parent), m_doc(doc) {
+CVornView::CVornView(CVornDoc& doc, QWidget* parent)
+    : QOpenGLWidget(parent), m_doc(doc),
+      m_recordBudget(kPaintTargetMs, kRecordFloorMs, kRecordBudgetMs) {
     m_shadedBackground = GetRegistryString("Settings", "FancyBackground", "false") != "false";
     m_doc.addView(this);
     // Camera-only frames (orbit, zoom, spin, flights) redraw the kept vertex buffers; the
     // scene asks for a redraw whenever what it draws changes, which drops them.
     m_renderer.setBufferReuse(true);
     m_renderer.setRecordBudgetMs(kRecordBudgetMs);
+    // Drawing ends when the frame is on screen: a software renderer finishes the picture
+    // there, after paintGL has returned.
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (!m_drawClock.isValid())
+            return;
+        m_recordBudget.noteDraw(double(m_drawClock.nsecsElapsed()) / 1e6);
+        m_drawClock.invalidate();
+    });
     setFocusPolicy(Qt::StrongFocus);
     // Hovering reports the point under the mouse to the object there.
     setMouseTracking(true);
@@ -94,26 +110,39 @@ void CVornView::resizeGL(int width, int height) {
 }
 
 void CVornView::paintGL() {
-    m_renderer.beginFrame(WidgetFrameCamera(*this, m_camera), m_shadedBackground);
     SceneRoot* root = m_doc.getRoot();
-    if (!root)
+    if (!root) {
+        m_renderer.beginFrame(WidgetFrameCamera(*this, m_camera), m_shadedBackground);
         return;
+    }
     m_renderer.setSelection(root->getSelection());
     const int recordsBefore = m_renderer.getRecordCount();
+    QElapsedTimer paintClock;
+    paintClock.start();
+    const double budgetMs = m_recordBudget.nextMs();
+    m_renderer.setRecordBudgetMs(budgetMs);
+    m_renderer.prepareScene(*root);
+    const bool recorded = m_renderer.getRecordCount() != recordsBefore;
+    // A scene that grew is framed before it is drawn, so following it costs no second paint.
+    M3d lo, hi;
+    if (m_renderer.getSceneBounds(lo, hi))
+        frameGrownScene(lo, hi);
     QElapsedTimer drawClock;
     drawClock.start();
+    m_renderer.beginFrame(WidgetFrameCamera(*this, m_camera), m_shadedBackground);
     m_renderer.drawScene(*root);
-    if (m_renderer.getRecordCount() != recordsBefore) {
-        m_recordMs = drawClock.elapsed();
+    if (recorded) {
+        m_recordMs = paintClock.elapsed();
         m_sinceRecord.start();
+        m_recordBudget.noteRecording(m_renderer.getLastRecordMs(), budgetMs);
+        // What paintGL spent sending the drawing; the rest is added once it is on screen.
+        m_recordBudget.noteDraw(double(drawClock.nsecsElapsed()) / 1e6);
+        m_drawClock = drawClock;
         // What was left out of this recording is drawn by the next ones, asked for until
         // everything is in (a growing net also asks on its own, a finished one does not).
         if (!m_renderer.isCaughtUp())
             QTimer::singleShot(0, this, [this] { requestRecord(1); });
     }
-    M3d lo, hi;
-    if (m_renderer.getSceneBounds(lo, hi))
-        keepInSight(lo, hi);
     PaintScreenTexts(*this, m_renderer);
     if (!isRecording())
         return;
@@ -209,6 +238,13 @@ void CVornView::frameBox(const M3d& lo, const M3d& hi) {
 }
 
 bool CVornView::keepInSight(const M3d& lo, const M3d& hi) {
+    if (!frameGrownScene(lo, hi))
+        return false;
+    update();
+    return true;
+}
+
+bool CVornView::frameGrownScene(const M3d& lo, const M3d& hi) {
     if (!m_followScene || m_camera.isMoving())
         return false;
     const bool inside = m_hasFramed && lo.x() >= m_framedLo.x() && lo.y() >= m_framedLo.y() &&
@@ -217,7 +253,6 @@ bool CVornView::keepInSight(const M3d& lo, const M3d& hi) {
     if (inside)
         return false;
     frameBox(lo, hi);
-    update();
     return true;
 }
 

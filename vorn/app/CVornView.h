@@ -6,6 +6,7 @@
 #include "vorn/app/ViewGeometry.h"
 #include "vorn/app/ViewNavigator.h"
 #include "vorn/app/render/GLRenderer.h"
+#include "vorn/app/render/RecordBudget.h"
 #include "vorn/core/capture/CaptureService.h"
 
 #include <QElapsedTimer>
@@ -102,6 +103,9 @@ public:
 
     /// Whether repaints reuse what objects drew before (see GLRenderer::setKeepParts).
     void setKeepsDrawings(bool on) { m_renderer.setKeepParts(on); }
+    /// Whether the last recording drew everything the scene drew (see
+    /// GLRenderer::isCaughtUp): false while a huge mesh or net is still being caught up with.
+    bool isPictureComplete() const { return m_renderer.isCaughtUp(); }
 
 protected:
     void initializeGL() override;
@@ -152,6 +156,8 @@ private:
     void requestRecord(qint64 share);
     /// Frames the box with the view's margin and remembers it as what is framed.
     void frameBox(const Sorvex::M3d& lo, const Sorvex::M3d& hi);
+    /// keepInSight without asking for a paint: true when the camera moved.
+    bool frameGrownScene(const Sorvex::M3d& lo, const Sorvex::M3d& hi);
 
     CVornDoc& m_doc;
     Camera m_camera;
@@ -178,6 +184,10 @@ private:
     QTimer m_stillTimer;
     QElapsedTimer m_sinceRecord;
     qint64 m_recordMs = 0;
+    /// The budget of each recording, from what the last paint that recorded measured.
+    RecordBudget m_recordBudget;
+    /// Runs from the start of drawing what was just recorded until the frame is on screen.
+    QElapsedTimer m_drawClock;
     bool m_firstShow = true;
     bool m_followScene = true;
     bool m_hasFramed = false;

@@ -2,7 +2,8 @@
 // Breadth First attached through the document as the Unfold menu does, the main window's
 // idle tick (8 ms slices) and the real view in a 1024 x 768 window. A 1 ms probe timer
 // measures how long the event loop is held at a time, which is how long the window stays
-// frozen for the user; the view's paints are counted and timed.
+// frozen for the user; the view's paints are counted and timed, until the picture shows the
+// whole net.
 #include "common/IdleSlice.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
@@ -101,8 +102,21 @@ void BM_LiveGrowthBreadthFirst(benchmark::State& state) {
         QEventLoop loop;
         QTimer watch;
         QElapsedTimer clock;
+        // Once the net is done, the picture still has to catch up with it: the loop runs on
+        // until it has (the idle tick then has nothing left to do).
+        double doneSeconds = 0.0;
+        std::vector<double> stallsWhileGrowing;
+        int paintsWhileGrowing = 0;
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (net->isDone() || clock.elapsed() > kGiveUpMs)
+            if (net->isDone() && doneSeconds == 0.0) {
+                doneSeconds = clock.elapsed() / 1000.0;
+                paintsWhileGrowing = view.paints;
+                stallsWhileGrowing = gaps;
+            }
+            // Recording everything afresh each time ("kept" 0), a bounded recording never
+            // shows the whole of a huge scene: only kept drawings catch up.
+            const bool whole = view.isPictureComplete() || state.range(1) == 0;
+            if ((doneSeconds > 0.0 && whole) || clock.elapsed() > kGiveUpMs)
                 loop.quit();
         });
         clock.start();
@@ -117,10 +131,16 @@ void BM_LiveGrowthBreadthFirst(benchmark::State& state) {
         SetIdleSliceMs(0);
         std::sort(gaps.begin(), gaps.end());
         state.counters["faces placed"] = double(net->getPolyCount());
-        state.counters["growth s"] = seconds;
+        state.counters["growth s"] = doneSeconds;
+        state.counters["picture behind s"] = seconds - doneSeconds;
         state.counters["longest stall ms"] = gaps.empty() ? 0.0 : gaps.back();
+        state.counters["longest stall growing ms"] =
+            stallsWhileGrowing.empty()
+                ? 0.0
+                : *std::max_element(stallsWhileGrowing.begin(), stallsWhileGrowing.end());
         state.counters["stall p99 ms"] = gaps.empty() ? 0.0 : gaps[gaps.size() * 99 / 100];
-        state.counters["paints/s"] = view.paints / seconds;
+        // Paints per second while the net grows; stalls are timed until the picture is whole.
+        state.counters["paints/s"] = doneSeconds > 0.0 ? paintsWhileGrowing / doneSeconds : 0.0;
         state.counters["longest paint ms"] = view.longestPaintMs;
         state.counters["longest idle ms"] = longestIdleMs;
         if (view.paints > 0)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 using Sorvex::M3d;
@@ -45,10 +46,16 @@ void GLBatchRecorder::setTransformStack(const std::vector<Sorvex::M4x4>& stack) 
 }
 
 bool GLBatchRecorder::setVertexColor(int index, const PackedColor& c) {
+    // Compared and written as one word: recolouring visits every corner of every face
+    // placed since the last recording, and a call to compare four bytes costs more.
     std::uint8_t* out = m_vertices[size_t(index)].color;
-    if (std::equal(c.begin(), c.end(), out))
+    std::uint32_t now = 0;
+    std::uint32_t next = 0;
+    std::memcpy(&now, out, sizeof(now));
+    std::memcpy(&next, c.data(), sizeof(next));
+    if (now == next)
         return false;
-    std::copy(c.begin(), c.end(), out);
+    std::memcpy(out, &next, sizeof(next));
     return true;
 }
 

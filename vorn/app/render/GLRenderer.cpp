@@ -169,13 +169,23 @@ void GLRenderer::followCurrentContext() {
     }
 }
 
-void GLRenderer::drawScene(SceneObj& root) {
+void GLRenderer::prepareScene(SceneObj& root) {
     followCurrentContext();
-    if (!m_reuse || !m_valid || m_recordedRoot != &root) {
-        recordScene(root);
-        m_recordedRoot = &root;
-        m_valid = true;
-    }
+    // Without reuse every frame records the scene again, once.
+    const bool kept = m_reuse ? m_valid : m_preparedForDraw;
+    if (kept && m_recordedRoot == &root)
+        return;
+    // Objects draw lit faces under shading, as beginFrame sets it; this may come first.
+    Renderer::setFlag(RenderFlag::Shading, true);
+    recordScene(root);
+    m_recordedRoot = &root;
+    m_valid = true;
+    m_preparedForDraw = true;
+}
+
+void GLRenderer::drawScene(SceneObj& root) {
+    prepareScene(root);
+    m_preparedForDraw = false;
     m_drewStandIn = false;
     drawList(m_cameraMoving ? movingDraws() : m_draws);
     projectTexts();

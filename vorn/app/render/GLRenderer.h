@@ -51,6 +51,10 @@ public:
     void beginFrame(const Camera& camera, bool shadedBackground);
     /// Draws `root` and its children, from the kept buffers when they are still valid.
     void drawScene(SceneObj& root);
+    /// Records `root` now when the kept buffers no longer hold it, without drawing: a host
+    /// may then read `getSceneBounds` and choose the frame's camera (`beginFrame`) before
+    /// `drawScene` draws what was recorded. Needs the context current, as drawScene does.
+    void prepareScene(SceneObj& root);
     /// Draws whatever `draw` renders through this renderer (recorded afresh every call).
     void drawWith(const std::function<void(Renderer&)>& draw);
     const std::vector<ScreenText>& getTexts() const { return m_texts; }
@@ -73,11 +77,15 @@ public:
     /// (faces of a huge mesh appearing or of a net growing), in milliseconds; 0, the
     /// default, draws every item. Past it, each part still draws `itemsPastBudget` items
     /// (rounded up to 64), so that every part makes headway, and stops; the rest are drawn
-    /// by later recordings, which the host asks for while `isCaughtUp` is false.
+    /// by later recordings, which the host asks for while `isCaughtUp` is false. Kept items
+    /// recoloured count alike: past the budget their new colours wait for later recordings
+    /// (the last complete colours stay on show), applied in the order they were given; a part
+    /// still being drawn in steps takes new colours for its kept items once it is whole.
     void setRecordBudgetMs(double ms, std::size_t itemsPastBudget = 2048) {
         m_recordBudgetNs = qint64(ms * 1e6);
         m_itemsPastBudget = itemsPastBudget;
     }
+    double getRecordBudgetMs() const { return double(m_recordBudgetNs) / 1e6; }
     /// While the camera moves (the user orbits, pans or zooms), meshes whose faces are a
     /// pixel or two on the screen are drawn from a coarser stand-in (see GLCoarseMesh) that
     /// sends a fraction of their triangles; the next frame after it stops draws every face.
@@ -87,6 +95,10 @@ public:
     bool drewStandIn() const { return m_drewStandIn; }
     /// Whether the last recording drew every item of every part.
     bool isCaughtUp() const { return m_caughtUp; }
+    /// How long the last recording of the scene took in all, in milliseconds: the items the
+    /// budget bounds, and what it cannot stop (recolouring kept items, drawing that is not
+    /// kept, copying to OpenGL).
+    double getLastRecordMs() const { return m_lastRecordMs; }
     /// The scene's drawing changed: the next `drawScene` records it again.
     void invalidate() { m_valid = false; }
     /// How many times the scene has been recorded.
@@ -193,6 +205,9 @@ private:
     bool mayCull(const GLBatch& batch) const;
     void projectTexts();
     void recordSelectionOutline();
+    /// Whether a part that has done `done` items (drawn or recoloured) now stops for the
+    /// recording's budget: only past the share every part is given, on every 64th item.
+    bool isPastBudget(std::size_t done) const;
 
     /// The world-space bounds of what the selection drew.
     struct Box {
@@ -249,10 +264,16 @@ private:
     std::size_t m_partFrom = 0;
     std::size_t m_partDrawn = 0;
     bool m_partStopped = false;
+    /// Kept items of the open part recoloured now, and whether further colours wait.
+    std::size_t m_partRecoloured = 0;
+    bool m_partDeferring = false;
+    /// The open part stopped past the budget last time: its kept items are not recoloured.
+    bool m_partCatchingUp = false;
     qint64 m_recordBudgetNs = 0;
     std::size_t m_itemsPastBudget = 2048;
     QElapsedTimer m_recordClock;
     bool m_caughtUp = true;
+    double m_lastRecordMs = 0.0;
     PartCounts m_partCounts;
     /// The shared buffer of small runs, its vertices and the draws of the last layout.
     QOpenGLBuffer m_sharedBuffer{QOpenGLBuffer::VertexBuffer};
@@ -276,6 +297,8 @@ private:
     bool m_drewStandIn = false;
     std::vector<Draw> m_movingDraws;
     bool m_valid = false;
+    /// Recorded by prepareScene for the drawScene to come.
+    bool m_preparedForDraw = false;
     int m_recordCount = 0;
     RGBAColor m_color;
     std::vector<ScreenText> m_texts;

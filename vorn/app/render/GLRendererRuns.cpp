@@ -100,6 +100,7 @@ void GLRenderer::recordScene(SceneObj& root) {
     std::erase_if(m_stoppedParts, [&](const PartId& id) { return !m_keptRuns.count(id); });
     ++m_recordCount;
     layoutRuns();
+    m_lastRecordMs = double(m_recordClock.nsecsElapsed()) / 1e6;
 }
 
 void GLRenderer::dropKeptRuns() {
@@ -221,6 +222,19 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp, 
         run->recorder.takeStateFrom(m_state);
         m_partVerticesBefore = 0;
     }
+    m_partRecoloured = 0;
+    m_partDeferring = false;
+    m_partCatchingUp = keep && m_stoppedParts.count(id) > 0;
+    if (run->hasDeferredColours()) {
+        // Colours that earlier recordings put off come first, oldest first; what the budget
+        // leaves of them waits again, and newer colours queue up behind it.
+        std::size_t applied = 0;
+        while (run->hasDeferredColours() && !isPastBudget(applied)) {
+            run->applyDeferredColours(64);
+            applied += 64;
+        }
+        m_partDeferring = run->hasDeferredColours();
+    }
     m_partItems = items;
     m_partFrom = keep ? run->items : 0;
     m_partDrawn = 0;
@@ -231,9 +245,7 @@ std::size_t GLRenderer::beginPart(SceneObj& obj, int part, std::uint64_t stamp, 
 bool GLRenderer::markItem() {
     if (!m_part || m_innerParts > 0)
         return true;
-    // The clock is read every few items: reading it costs about as much as an item.
-    if (m_recordBudgetNs > 0 && m_partDrawn >= m_itemsPastBudget && m_partDrawn % 64 == 0 &&
-        m_recordClock.nsecsElapsed() >= m_recordBudgetNs) {
+    if (isPastBudget(m_partDrawn)) {
         m_partStopped = true;
         m_caughtUp = false;
         return false;
@@ -245,12 +257,21 @@ bool GLRenderer::markItem() {
     return true;
 }
 
+bool GLRenderer::isPastBudget(std::size_t done) const {
+    // The clock is read every few items: reading it costs about as much as an item.
+    return m_recordBudgetNs > 0 && done >= m_itemsPastBudget && done % 64 == 0 &&
+           m_recordClock.nsecsElapsed() >= m_recordBudgetNs;
+}
+
 bool GLRenderer::recoloursItems() const {
-    return m_part != nullptr && !m_partFresh && m_innerParts == 0;
+    // A part still being caught up with (stopped past the budget last time) takes its new
+    // colours once it is whole: an object that recolours all its kept items every time
+    // would otherwise spend each step on them and draw only a handful of new ones.
+    return m_part != nullptr && !m_partFresh && m_innerParts == 0 && !m_partCatchingUp;
 }
 
 bool GLRenderer::recolourItem(std::size_t item, const RGBAColor* colors, int corners) {
-    if (!m_part || corners < 3)
+    if (!m_part || !m_part->canRecolour(item, corners))
         return false;
     // Colours reach the buffer as `color` would send them: with the drawing's opacity.
     thread_local std::vector<GLBatchRecorder::PackedColor> packed;
@@ -266,6 +287,15 @@ bool GLRenderer::recolourItem(std::size_t item, const RGBAColor* colors, int cor
         packed[std::size_t(k)] =
             GLBatchRecorder::PackColor(RGBAColor{c.r, c.g, c.b, c.a * getTransparency()});
     }
+    // Recolouring counts against the recording's budget like drawing items: past it, and
+    // past the share every part is given, the colours wait for the next recordings.
+    if (!m_partDeferring && isPastBudget(m_partRecoloured))
+        m_partDeferring = true;
+    if (m_partDeferring) {
+        m_part->deferRecolour(item, packed.data(), corners);
+        return true;
+    }
+    ++m_partRecoloured;
     return m_part->recolourItem(item, packed.data(), corners);
 }
 
@@ -307,6 +337,9 @@ void GLRenderer::endPart() {
         ++m_partCounts.reused;
     }
     run->items = items;
+    // Kept items that took no new colours while caught up with take them next time.
+    if (run->hasDeferredColours() || (m_partCatchingUp && m_partFrom > 0))
+        m_caughtUp = false;
     if (m_partStopped) {
         // The next recordings draw the rest: room for it now, so that none of them pays for
         // moving everything drawn so far.

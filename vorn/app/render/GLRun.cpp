@@ -3,6 +3,7 @@
 #include "vorn/app/render/GLCoarseRun.h"
 
 #include <algorithm>
+#include <cstring>
 
 bool GLRunKey::operator==(const GLRunKey& o) const {
     if (stamp != o.stamp || transparency != o.transparency || flags != o.flags ||
@@ -23,6 +24,15 @@ namespace {
 /// as much as copying a few hundred vertices.
 constexpr int kSpanGap = 256;
 
+/// Compared as one word (std::array's == calls memcmp, a cost for each face recoloured).
+bool sameColor(const GLBatchRecorder::PackedColor& a, const GLBatchRecorder::PackedColor& b) {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::memcpy(&x, a.data(), sizeof(x));
+    std::memcpy(&y, b.data(), sizeof(y));
+    return x == y;
+}
+
 } // namespace
 
 GLRun::GLRun() = default;
@@ -39,6 +49,10 @@ void GLRun::restart() {
     recorder.clear();
     items = 0;
     itemStarts.clear();
+    m_deferredOrder.clear();
+    m_deferredNext = 0;
+    m_deferredAt.clear();
+    m_deferredColours.clear();
     clearDirty();
     m_flatIndex.clear();
     m_faceClusters.clear();
@@ -107,25 +121,102 @@ void GLRun::clearDirty() {
     m_spansSorted = true;
 }
 
-bool GLRun::recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* colors,
-                         int corners) {
+int GLRun::itemEnd(std::size_t item) const {
+    return item + 1 < itemStarts.size() ? itemStarts[item + 1] : vertexCount();
+}
+
+int GLRun::cornersOf(std::size_t item) const {
+    return (itemEnd(item) - itemStarts[item]) / 3 + 2;
+}
+
+bool GLRun::canRecolour(std::size_t item, int corners) const {
     if (item >= itemStarts.size() || corners < 3)
         return false;
+    return itemEnd(item) - itemStarts[item] == 3 * (corners - 2);
+}
+
+bool GLRun::showsColours(std::size_t item, const GLBatchRecorder::PackedColor* colors,
+                         int corners) const {
     const int first = itemStarts[item];
-    const int end = item + 1 < itemStarts.size() ? itemStarts[item + 1] : vertexCount();
-    if (end - first != 3 * (corners - 2))
-        return false;
+    const auto& vertices = recorder.getVertices();
     // The recorder fans a polygon round its first corner: triangle t is (0, t + 1, t + 2).
-    bool changed = false;
-    bool seeThrough = false;
-    bool uniform = true;
     for (int t = 0; t + 2 < corners; ++t)
         for (int k = 0; k < 3; ++k) {
             const GLBatchRecorder::PackedColor& c = colors[k == 0 ? 0 : t + k];
-            changed |= recorder.setVertexColor(first + 3 * t + k, c);
-            seeThrough |= c[3] != 255;
-            uniform = uniform && c == colors[0];
+            if (std::memcmp(vertices[std::size_t(first + 3 * t + k)].color, c.data(), 4) != 0)
+                return false;
         }
+    return true;
+}
+
+void GLRun::deferRecolour(std::size_t item, const GLBatchRecorder::PackedColor* colors,
+                          int corners) {
+    if (m_deferredAt.size() < itemStarts.size())
+        m_deferredAt.resize(itemStarts.size(), kNotDeferred);
+    if (const std::uint32_t at = m_deferredAt[item]; at != kNotDeferred) {
+        std::copy(colors, colors + corners, m_deferredColours.begin() + at);
+        return;
+    }
+    if (showsColours(item, colors, corners))
+        return;
+    m_deferredAt[item] = std::uint32_t(m_deferredColours.size());
+    m_deferredColours.insert(m_deferredColours.end(), colors, colors + corners);
+    m_deferredOrder.push_back(item);
+}
+
+void GLRun::applyDeferredColours(std::size_t count) {
+    for (; count > 0 && hasDeferredColours(); --count) {
+        const std::size_t item = m_deferredOrder[m_deferredNext++];
+        recolourItem(item, m_deferredColours.data() + m_deferredAt[item], cornersOf(item));
+        m_deferredAt[item] = kNotDeferred;
+    }
+    if (!hasDeferredColours()) {
+        // Every item is back to kNotDeferred: the table is kept for the next wait.
+        m_deferredOrder.clear();
+        m_deferredNext = 0;
+        m_deferredColours.clear();
+        return;
+    }
+    // Colours that never stop changing keep the queue from emptying: what was applied is
+    // dropped once it is the larger part, so the queue holds about what waits.
+    if (m_deferredNext < 4096 || 2 * m_deferredNext < m_deferredOrder.size())
+        return;
+    std::vector<GLBatchRecorder::PackedColor> colours;
+    for (std::size_t k = m_deferredNext; k < m_deferredOrder.size(); ++k) {
+        const std::size_t item = m_deferredOrder[k];
+        std::uint32_t& at = m_deferredAt[item];
+        const auto from = m_deferredColours.begin() + at;
+        at = std::uint32_t(colours.size());
+        colours.insert(colours.end(), from, from + cornersOf(item));
+    }
+    m_deferredColours.swap(colours);
+    m_deferredOrder.erase(m_deferredOrder.begin(), m_deferredOrder.begin() + long(m_deferredNext));
+    m_deferredNext = 0;
+}
+
+bool GLRun::recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* colors,
+                         int corners) {
+    if (!canRecolour(item, corners))
+        return false;
+    const int first = itemStarts[item];
+    const int end = itemEnd(item);
+    bool changed = false;
+    bool seeThrough = false;
+    bool uniform = true;
+    for (int k = 0; k < corners; ++k) {
+        seeThrough |= colors[k][3] != 255;
+        uniform = uniform && sameColor(colors[k], colors[0]);
+    }
+    if (uniform) {
+        // The usual case: every vertex of the face takes its one colour.
+        for (int v = first; v < end; ++v)
+            changed |= recorder.setVertexColor(v, colors[0]);
+    } else {
+        // The recorder fans a polygon round its first corner: triangle t is (0, t + 1, t + 2).
+        for (int t = 0; t + 2 < corners; ++t)
+            for (int k = 0; k < 3; ++k)
+                changed |= recorder.setVertexColor(first + 3 * t + k, colors[k == 0 ? 0 : t + k]);
+    }
     if (changed) {
         markDirty(first, end);
         recorder.markRecoloured(first, seeThrough, !uniform);

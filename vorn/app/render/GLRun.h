@@ -73,6 +73,19 @@ public:
     /// recorder fans it) to `colors`, marking what changed for upload. False when the item
     /// was not drawn as one such polygon.
     bool recolourItem(std::size_t item, const GLBatchRecorder::PackedColor* colors, int corners);
+    /// Whether item `item` was drawn as one polygon of `corners` corners (recolourItem's
+    /// condition).
+    bool canRecolour(std::size_t item, int corners) const;
+    /// Takes `recolourItem(item, colors, corners)` (which must be possible, see
+    /// canRecolour) to be carried out later: a recording that has spent its budget still
+    /// accepts every colour an object gives, and later recordings apply them (see
+    /// applyDeferredColours). Colours the item already shows are dropped, and new colours
+    /// of an item still waiting take the place of its old ones, so that an object giving
+    /// every item's colours on every recording waits for no more than what changed.
+    void deferRecolour(std::size_t item, const GLBatchRecorder::PackedColor* colors, int corners);
+    bool hasDeferredColours() const { return m_deferredNext < m_deferredOrder.size(); }
+    /// Applies the colours of up to `count` waiting items, those deferred first first.
+    void applyDeferredColours(std::size_t count);
 
     /// Vertices changed since the last upload, bounded by [dirtyFirst, dirtyEnd), and all
     /// of them after `restart`. Only the spans marked are copied: recolouring faces all over
@@ -122,6 +135,21 @@ private:
     bool m_indexReady = false;
     /// The total of the last `reserveForItems`.
     std::size_t m_askedTotal = 0;
+    /// Where item `item`'s vertices end, and the corners of the polygon they fan.
+    int itemEnd(std::size_t item) const;
+    int cornersOf(std::size_t item) const;
+    /// Whether item `item` shows `colors` already (a recolourItem would change nothing).
+    bool showsColours(std::size_t item, const GLBatchRecorder::PackedColor* colors,
+                      int corners) const;
+
+    /// Deferred colours: the items waiting in the order they were deferred (those before
+    /// m_deferredNext are applied), where each waiting item's colours start in
+    /// m_deferredColours (kNotDeferred for the others; sized only once colours wait).
+    static constexpr std::uint32_t kNotDeferred = 0xffffffffu;
+    std::vector<std::size_t> m_deferredOrder;
+    std::size_t m_deferredNext = 0;
+    std::vector<std::uint32_t> m_deferredAt;
+    std::vector<GLBatchRecorder::PackedColor> m_deferredColours;
     std::uint64_t m_changes = 0;
     std::unique_ptr<GLCoarseRun> m_coarse;
 };

@@ -431,11 +431,63 @@ TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
         ++recordings;
     } while (!m_kept.isCaughtUp() && recordings < 100);
     // 1,280 faces in each of the source and the net, 64 a recording: every part makes
-    // headway in every recording, whatever the parts before it left undone.
-    EXPECT_EQ(1280 / 64, recordings);
+    // headway in every recording, whatever the parts before it left undone. One more
+    // recording gives the faces kept meanwhile their colours.
+    EXPECT_EQ(1280 / 64 + 1, recordings);
+    const QImage caughtUp = m_gl.grab();
+    GLRenderer fresh;
+    fresh.beginFrame(camera, false);
+    fresh.drawScene(m_root);
+    EXPECT_EQ(0, compare(m_gl.grab(), caughtUp, 0).pixels) << "caught up under the budget";
     m_kept.setRecordBudgetMs(0);
     const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
     EXPECT_EQ(0, counts.recorded) << "what was drawn in steps is kept";
+}
+
+TEST_F(KeptDrawing, RecolouringPastTheBudgetCatchesUpWithTheFreshPicture) {
+    PolyMesh* source = nullptr;
+    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    ASSERT_TRUE(net);
+    source->setRenderTwinnedInBlue(true);
+    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
+    expectKeptMatchesFresh(camera, "attached");
+    // Always past the budget: each part recolours 64 kept faces a recording, and the new
+    // colours of the others wait for the next recordings, as the net's new faces do.
+    m_kept.setRecordBudgetMs(1e-6, 64);
+    auto record = [&] {
+        m_kept.invalidate();
+        m_kept.beginFrame(camera, false);
+        m_kept.drawScene(m_root);
+    };
+    int behind = 0;
+    for (int step = 0; step < 12 && !net->isDone(); ++step) {
+        for (int tick = 0; tick < 9; ++tick)
+            net->onSystemIdle();
+        record();
+        behind += !m_kept.isCaughtUp();
+    }
+    EXPECT_GT(behind, 0) << "the budget held recordings back";
+    for (int tick = 0; tick < 100000 && !net->isDone(); ++tick)
+        net->onSystemIdle();
+    ASSERT_TRUE(net->isDone());
+    // The net's faces change colour while it is still drawn in steps: those kept take the
+    // new colour once it is whole.
+    int recordings = 0;
+    do {
+        record();
+        if (recordings == 2)
+            net->setColor(RGBAColor{0.3, 0.5, 0.9, 1.0});
+    } while (!m_kept.isCaughtUp() && ++recordings < 200);
+    ASSERT_TRUE(m_kept.isCaughtUp());
+    // Caught up under the budget: the picture is the fresh one, every source face blue.
+    const QImage caughtUp = m_gl.grab();
+    GLRenderer fresh;
+    fresh.beginFrame(camera, false);
+    fresh.drawScene(m_root);
+    EXPECT_EQ(0, compare(m_gl.grab(), caughtUp, 0).pixels) << "colours that waited were applied";
+    m_kept.setRecordBudgetMs(0);
+    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
+    EXPECT_EQ(0, counts.recorded) << "kept faces were recoloured, not recorded anew";
 }
 
 TEST_F(KeptDrawing, PartRecordedAnewInStepsShowsTheLastCompleteDrawing) {

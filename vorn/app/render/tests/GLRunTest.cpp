@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 using Sorvex::M3d;
 using Primitive = GLBatchRecorder::Primitive;
@@ -55,6 +57,44 @@ TEST(GLRunTest, StoppedPartReservesForWhatItStillHasToDraw) {
     empty.reserveForItems(1000);
     empty.reserveForItems(1000);
     EXPECT_EQ(0u, empty.recorder.getVertices().capacity());
+}
+
+TEST(GLRunTest, DeferredColoursLandInOrderAndOnlyWhatChangedWaits) {
+    GLRun run;
+    drawTriangles(run, 10);
+    const GLBatchRecorder::PackedColor white{255, 255, 255, 255};
+    const GLBatchRecorder::PackedColor red{255, 0, 0, 255};
+    const GLBatchRecorder::PackedColor blue{0, 0, 255, 255};
+    auto corners = [](const GLBatchRecorder::PackedColor& c) {
+        return std::array<GLBatchRecorder::PackedColor, 3>{c, c, c};
+    };
+    auto colourOf = [&](int item) {
+        const std::uint8_t* c = run.recorder.getVertices()[std::size_t(3 * item)].color;
+        return GLBatchRecorder::PackedColor{c[0], c[1], c[2], c[3]};
+    };
+    ASSERT_EQ(white, colourOf(4));
+    ASSERT_FALSE(run.canRecolour(4, 4)) << "a triangle is no quadrilateral";
+    ASSERT_FALSE(run.canRecolour(10, 3)) << "no such item";
+
+    run.deferRecolour(4, corners(white).data(), 3);
+    EXPECT_FALSE(run.hasDeferredColours()) << "the colours it shows already";
+    run.deferRecolour(4, corners(red).data(), 3);
+    run.deferRecolour(7, corners(red).data(), 3);
+    run.deferRecolour(4, corners(blue).data(), 3);
+    EXPECT_EQ(white, colourOf(4)) << "nothing changes before the colours are applied";
+    run.applyDeferredColours(1);
+    EXPECT_EQ(blue, colourOf(4)) << "an item's latest colours win";
+    EXPECT_EQ(white, colourOf(7));
+    EXPECT_TRUE(run.hasDeferredColours());
+    EXPECT_TRUE(run.isDirty()) << "what was recoloured is copied to OpenGL";
+    run.applyDeferredColours(5);
+    EXPECT_EQ(red, colourOf(7));
+    EXPECT_FALSE(run.hasDeferredColours());
+
+    // Recorded again: colours deferred for the old drawing are forgotten.
+    run.deferRecolour(2, corners(red).data(), 3);
+    run.restart();
+    EXPECT_FALSE(run.hasDeferredColours());
 }
 
 } // namespace
