@@ -105,6 +105,7 @@ Poly* Unfolder::chooseStartingFace() {
     if (!source)
         return nullptr;
     idleCount = 0;
+    ++conflictsRevision;
     conflicts.clear();
     Poly* lowest = nullptr;
     double lowestY = 0;

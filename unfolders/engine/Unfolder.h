@@ -175,6 +175,9 @@ class Unfolder : public PolyMesh, public SystemIdleHandler {
     /// Appends one graph per connected component of the overlap graph.
     void getConflicted(std::list<Graph<Poly*>>& components);
     bool isConflictsValid() const { return conflictsValid; }
+    /// Moves on whenever the overlap graph may have changed (found again, an overlap
+    /// added, cleared for a new start): colours drawn from it hold while it stands still.
+    std::uint64_t getConflictsRevision() const { return conflictsRevision; }
     bool isCutGraphValid() const { return cutGraphValid; }
 
     /// Adds the face's vertices to `hull` in ring order, queued until the hull is read
@@ -291,6 +294,7 @@ protected:
     bool cutGraphValid = false;
     Graph<Vertex*> cutGraph;
     bool conflictsValid = false;
+    std::uint64_t conflictsRevision = 0;
     Graph<Poly*> conflicts;
     /// Readies the heap for the net while a huge one grows (see HeapReserve): taken at
     /// the first step, let go when the strategy is done or the unfolder goes.

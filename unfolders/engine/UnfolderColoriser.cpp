@@ -53,9 +53,16 @@ bool UnfolderColoriser::getColourKey(Renderer* r, PolyMesh& mesh, std::uint64_t&
         key = 0;
         return true;
     }
-    if ((unfolder->getDrawConflict() && unfolder->isConflictsValid()) ||
-        unfolder->getDrawHeightBands())
+    if (unfolder->getDrawHeightBands())
         return false;
     key = r->getFlag(RenderFlag::WhiteFaces) ? 2 : 1;
+    // Overlaps drawn: the colours also hold while the overlap graph stands still. Its
+    // size joins the revision for strategies that empty the graph themselves.
+    if (unfolder->getDrawConflict() && unfolder->isConflictsValid()) {
+        const Graph<Poly*>& conflicts = unfolder->getConflicts();
+        const std::uint64_t state =
+            (unfolder->getConflictsRevision() << 24) ^ std::uint64_t(conflicts.getVertexCount());
+        key |= (state + 1) << 2;
+    }
     return true;
 }

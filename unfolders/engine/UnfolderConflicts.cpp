@@ -5,6 +5,7 @@
 #include "unfolders/engine/Unfolder.h"
 
 bool Unfolder::findConflicts() {
+    ++conflictsRevision;
     conflicts.clear();
     // A net whose every face was checked against the faces before it as it joined
     // has no overlap to find; the index vouches for it when it holds every face.
@@ -68,6 +69,7 @@ void Unfolder::getConflicted(std::list<Graph<Poly*>>& components) {
 }
 
 void Unfolder::onConflict(Poly* a, Poly* b) {
+    ++conflictsRevision;
     conflicts.addEdge(a, b);
 }
 

@@ -214,6 +214,20 @@ TEST_F(UnfolderPersistence, DrawingFollowsTheSwitchOrderAndPaintsConflicts) {
     u->setDrawConflict(false);
     ASSERT_TRUE(UnfolderColoriser::Shared().getFaceColor(&r, *u, *wall, colour));
     EXPECT_DOUBLE_EQ(u->getColor().g, colour.g);
+
+    // Overlap colours are keyed by the overlap graph: a view keeps the faces' colours
+    // while the graph stands still and recolours them once it was found again.
+    UnfolderColoriser& coloriser = UnfolderColoriser::Shared();
+    std::uint64_t plain = 0, first = 0, again = 0, refound = 0;
+    ASSERT_TRUE(coloriser.getColourKey(&r, *u, plain));
+    u->setDrawConflict(true);
+    ASSERT_TRUE(coloriser.getColourKey(&r, *u, first));
+    ASSERT_TRUE(coloriser.getColourKey(&r, *u, again));
+    EXPECT_EQ(first, again);
+    EXPECT_NE(plain, first);
+    u->findConflicts();
+    ASSERT_TRUE(coloriser.getColourKey(&r, *u, refound));
+    EXPECT_NE(first, refound);
 }
 
 TEST_F(UnfolderPersistence, PanelViewShowsTheNetOrTheCutGraphAsChosen) {
