@@ -308,6 +308,20 @@ protected:
         return m_kept.getPartCounts();
     }
 
+    /// After recordings under a budget caught up: the picture is a fresh recording's, and
+    /// one more recording without a budget keeps every part (drawn in steps or recoloured
+    /// in place, nothing recorded anew).
+    void expectCaughtUpAsFresh(const Camera& camera) {
+        const QImage caughtUp = m_gl.grab();
+        GLRenderer fresh;
+        fresh.beginFrame(camera, false);
+        fresh.drawScene(m_root);
+        EXPECT_EQ(0, compare(m_gl.grab(), caughtUp, 0).pixels) << "caught up under the budget";
+        m_kept.setRecordBudgetMs(0);
+        const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
+        EXPECT_EQ(0, counts.recorded) << "what was drawn in steps or recoloured is kept";
+    }
+
     /// A sphere with `strategy` attached, as the Unfold menu attaches it.
     Unfolder* unfoldSphere(const char* strategy, int levels, PolyMesh** source) {
         auto* sphere = new PolyMesh;
@@ -434,14 +448,7 @@ TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
     // headway in every recording, whatever the parts before it left undone. One more
     // recording gives the faces kept meanwhile their colours.
     EXPECT_EQ(1280 / 64 + 1, recordings);
-    const QImage caughtUp = m_gl.grab();
-    GLRenderer fresh;
-    fresh.beginFrame(camera, false);
-    fresh.drawScene(m_root);
-    EXPECT_EQ(0, compare(m_gl.grab(), caughtUp, 0).pixels) << "caught up under the budget";
-    m_kept.setRecordBudgetMs(0);
-    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
-    EXPECT_EQ(0, counts.recorded) << "what was drawn in steps is kept";
+    expectCaughtUpAsFresh(camera);
 }
 
 TEST_F(KeptDrawing, RecolouringPastTheBudgetCatchesUpWithTheFreshPicture) {
@@ -480,14 +487,7 @@ TEST_F(KeptDrawing, RecolouringPastTheBudgetCatchesUpWithTheFreshPicture) {
     } while (!m_kept.isCaughtUp() && ++recordings < 200);
     ASSERT_TRUE(m_kept.isCaughtUp());
     // Caught up under the budget: the picture is the fresh one, every source face blue.
-    const QImage caughtUp = m_gl.grab();
-    GLRenderer fresh;
-    fresh.beginFrame(camera, false);
-    fresh.drawScene(m_root);
-    EXPECT_EQ(0, compare(m_gl.grab(), caughtUp, 0).pixels) << "colours that waited were applied";
-    m_kept.setRecordBudgetMs(0);
-    const GLRenderer::PartCounts counts = expectKeptMatchesFresh(camera, "caught up");
-    EXPECT_EQ(0, counts.recorded) << "kept faces were recoloured, not recorded anew";
+    expectCaughtUpAsFresh(camera);
 }
 
 TEST_F(KeptDrawing, PartRecordedAnewInStepsShowsTheLastCompleteDrawing) {
