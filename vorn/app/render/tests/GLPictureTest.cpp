@@ -336,16 +336,28 @@ protected:
         return dynamic_cast<Unfolder*>(attached);
     }
 
+    /// Where the sphere and the net laid out below it are both in view.
+    Camera aboveTheNet() { return cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0)); }
+
+    /// Breadth First attached to a sphere whose unfolded faces turn blue, drawn once by
+    /// the kept renderer (and checked); null when attaching failed.
+    Unfolder* attachShowingTwinsInBlue(PolyMesh** source) {
+        Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, source);
+        if (net) {
+            (*source)->setRenderTwinnedInBlue(true);
+            expectKeptMatchesFresh(aboveTheNet(), "attached");
+        }
+        return net;
+    }
+
     GLRenderer m_kept;
 };
 
 TEST_F(KeptDrawing, GrowingNetAndItsSourceAsDrawnAfresh) {
     PolyMesh* source = nullptr;
-    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    Unfolder* net = attachShowingTwinsInBlue(&source);
     ASSERT_TRUE(net);
-    source->setRenderTwinnedInBlue(true);
-    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
-    expectKeptMatchesFresh(camera, "attached");
+    const Camera camera = aboveTheNet();
 
     // Growth appends faces and edges to the net's kept parts and recolours the source's.
     int appended = 0, recoloured = 0;
@@ -453,11 +465,9 @@ TEST_F(KeptDrawing, BoundedRecordingsCatchUpWithTheFreshPicture) {
 
 TEST_F(KeptDrawing, RecolouringPastTheBudgetCatchesUpWithTheFreshPicture) {
     PolyMesh* source = nullptr;
-    Unfolder* net = unfoldSphere("BreadthFirstUnfolder", 3, &source);
+    Unfolder* net = attachShowingTwinsInBlue(&source);
     ASSERT_TRUE(net);
-    source->setRenderTwinnedInBlue(true);
-    const Camera camera = cameraAt(M3d(1.5, 4.5, 3.5), M3d(0, -0.5, 0));
-    expectKeptMatchesFresh(camera, "attached");
+    const Camera camera = aboveTheNet();
     // Always past the budget: each part recolours 64 kept faces a recording, and the new
     // colours of the others wait for the next recordings, as the net's new faces do.
     m_kept.setRecordBudgetMs(1e-6, 64);
