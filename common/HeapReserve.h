@@ -9,6 +9,9 @@
 /// The guard grows the heap once and asks the kernel for huge pages there (2 MiB each, so
 /// a 400 MiB mesh takes 200 faults instead of 100,000), where the kernel offers them.
 ///
+/// The pages are faulted in ahead of use on a background thread, which stops when the
+/// guard ends (see Populator in the source).
+///
 /// Below `kThreshold` bytes, off glibc and in builds with sanitizers it does nothing.
 /// Side effect: the first reservation sets the C library's allocation thresholds to what
 /// its own adaptive tuning reaches after large blocks have been freed (blocks below 32 MiB
@@ -25,6 +28,8 @@ public:
 
     /// Bytes the outermost live guard readied (0 when none did); for tests.
     static std::size_t GetReservedBytes();
+    /// Bytes of the outermost guard's huge pages faulted in ahead so far; for tests.
+    static std::size_t GetPopulatedBytes();
 
 private:
     bool m_active = false;

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -13,6 +18,21 @@ constexpr bool kReserves = true;
 #else
 constexpr bool kReserves = false;
 #endif
+
+/// Whether this kernel faults pages in on request (MADV_POPULATE_WRITE).
+bool kernelPopulates() {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    const std::size_t size = 1 << 16;
+    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        return false;
+    const bool ok = madvise(p, size, MADV_POPULATE_WRITE) == 0;
+    munmap(p, size);
+    return ok;
+#else
+    return false;
+#endif
+}
 
 } // namespace
 
@@ -49,4 +69,28 @@ TEST(HeapReserve, OnlyTheOutermostLargeGuardReservesAndTheHeapStaysUsable) {
             ASSERT_EQ(i, blocks[std::size_t(i)][7]);
     }
     EXPECT_EQ(0u, HeapReserve::GetReservedBytes());
+}
+
+TEST(HeapReserve, ReadiedPagesAreFaultedInAheadWhileTheHeapIsInUse) {
+    if (!kReserves || !kernelPopulates())
+        GTEST_SKIP() << "no heap reservation or no page population on this system";
+    const std::size_t bytes = std::size_t(128) << 20;
+    const HeapReserve guard(bytes);
+    const std::size_t reserved = HeapReserve::GetReservedBytes();
+    ASSERT_GT(reserved, 0u);
+    // Blocks carved from the readied heap while the pages come in keep what is written.
+    std::vector<std::unique_ptr<long[]>> blocks;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    long i = 0;
+    while (HeapReserve::GetPopulatedBytes() < reserved && std::chrono::steady_clock::now() < deadline) {
+        if (blocks.size() < 200000) {
+            blocks.emplace_back(new long[6]);
+            blocks.back()[5] = i++;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    EXPECT_EQ(reserved, HeapReserve::GetPopulatedBytes());
+    for (std::size_t k = 0; k < blocks.size(); k += 101)
+        ASSERT_EQ(long(k), blocks[k][5]);
 }
