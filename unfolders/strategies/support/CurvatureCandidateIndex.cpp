@@ -17,6 +17,7 @@ void CurvatureCandidateIndex::reset() {
     m_values.clear();
     m_slots.clear();
     m_firstSlot.clear();
+    m_best.clear();
     m_indexedFaces = 0;
     m_lastIndexedFace = nullptr;
 }
@@ -131,26 +132,34 @@ bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {
 
 bool CurvatureCandidateIndex::findNext(const PolyMesh& net, Candidate& next) {
     sync(net);
+    // The scan's best list: the first candidate in scan order, then each later one rated
+    // better (not a tie) than the one before. A slot's value never changes but to
+    // Empty, and new slots only come at the end, so the list of the last call still
+    // holds up to its first member that lost its candidacy: every slot before a member
+    // that did not make the list then still does not. The search resumes from there,
+    // mostly one or two tree searches instead of one per member.
+    std::size_t kept = 0;
+    while (kept < m_best.size() && m_values.get(m_best[kept]) != Empty && checkSlot(m_best[kept]))
+        ++kept;
+    m_best.resize(kept);
     const std::size_t none = m_values.size();
-    // The first candidate in scan order starts the best list ...
-    std::size_t front = none;
-    for (;;) {
-        front = m_values.findFirst(0, [](double x) { return x > Empty; });
-        if (front == none || checkSlot(front))
-            break;
+    while (m_best.empty()) {
+        const std::size_t front = m_values.findFirst(0, [](double x) { return x > Empty; });
+        if (front == none)
+            return false;
+        if (checkSlot(front))
+            m_best.push_back(front);
     }
-    if (front == none)
-        return false;
-    // ... and each later candidate rated better (not a tie) replaces the
-    // front. Only the front matters to the choice.
+    // Only the last member matters to the choice.
     for (;;) {
-        const double v = m_values.get(front);
+        const double v = m_values.get(m_best.back());
         const std::size_t better = m_values.findFirst(
-            front + 1, [v](double x) { return !(std::fabs(x - v) < Tie) && x >= v; });
+            m_best.back() + 1, [v](double x) { return !(std::fabs(x - v) < Tie) && x >= v; });
         if (better == none)
             break;
         if (checkSlot(better))
-            front = better;
+            m_best.push_back(better);
     }
-    return m_rules.candidateAcross(*m_slots[front].t, m_slots[front].edge, next);
+    const Slot& best = m_slots[m_best.back()];
+    return m_rules.candidateAcross(*best.t, best.edge, next);
 }

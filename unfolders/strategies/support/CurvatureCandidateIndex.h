@@ -96,6 +96,8 @@ private:
     std::size_t firstSlotOf(const Poly* t) const;
     /// Where the first slot of `t` is kept, made room for; null for a face in no mesh.
     std::size_t* firstSlotPlace(const Poly* t);
+    /// The scan's best list as of the last findNext, in slot order (see findNext).
+    std::vector<std::size_t> m_best;
     /// Room asked for by reserve and not yet taken.
     std::size_t m_roomFaces = 0;
     std::size_t m_roomSides = 0;
