@@ -109,23 +109,14 @@ TEST(CurvatureCandidateIndex, AnIndexKeptAcrossStepsNamesWhatAFreshOneNames) {
         if (!any)
             break;
         ASSERT_EQ(expected, next) << "step " << step;
-        auto refuse = [&](Poly* n, int k) {
-            Poly* across = n->getNeighbor(k);
-            rules.blocked.insert({n, k});
-            rules.blocked.insert({across, across->getNeighborIndex(n)});
-            kept.refresh(n);
+        // Every fourth candidate is refused (from both sides), as is one that would overlap.
+        if (step % 4 == 3 || !net->unfoldToEdge(*next.first, next.second)) {
+            Poly* across = next.first->getNeighbor(next.second);
+            rules.blocked.insert(next);
+            rules.blocked.insert({across, across->getNeighborIndex(next.first)});
+            kept.refresh(next.first);
             kept.refresh(across);
             ++refused;
-        };
-        // Every fourth candidate is refused, as is one whose copy would overlap.
-        if (step % 4 == 3 || !net->unfoldToEdge(*next.first, next.second))
-            refuse(next.first, next.second);
-        // Every other step some other candidate loses an edge, wherever its slots lie.
-        if (step % 2 == 0) {
-            Poly* t = net->getPoly(random() % net->getPolyCount())->getTwin();
-            const int i = int(random() % 3);
-            if (Poly* n = t->getNeighbor(i); !n->getTwin() && !rules.blocked.count({n, n->getNeighborIndex(t)}))
-                refuse(n, n->getNeighborIndex(t));
         }
     }
     EXPECT_GT(refused, 10u);
