@@ -67,7 +67,6 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)
             continue;
-        refresh(t); // t is placed now: no longer a candidate anywhere
         if (std::size_t* first = firstSlotPlace(t))
             *first = m_slots.size();
         for (int i = 0; i < t->getVertexCount(); ++i) {
