@@ -156,3 +156,20 @@ TEST(CurvatureArmatureTest, FlowsLeftOutAreComputedWhenAskedForAndMatchAFullComp
     }
     EXPECT_TRUE(anyFlow);
 }
+
+TEST(CurvatureArmatureTest, AHugeMeshComputedInHalvesMatchesEachVertexOnItsOwn) {
+    // 40,960 vertices: enough to be split between two threads. A torus of unequal
+    // curvatures, so that a value stored against the wrong vertex shows.
+    PolyMesh torus;
+    ASSERT_TRUE(torus.fromMeshData(testshapes::torus(160, 256)));
+    ASSERT_GE(torus.getVertexCount(), 1 << 15);
+    const CurvatureArmature& armature = torus.getCurvature(true, false);
+    for (const Vertex* v : torus.getVertices()) {
+        const double deficit = CurvatureArmature::AngleDeficit(v);
+        double area = 0;
+        for (const Poly* f : v->getPolys())
+            area += f->getArea() / f->getVertexCount();
+        ASSERT_EQ(deficit, armature.getAngleDeficit(v));
+        ASSERT_EQ(deficit / area, armature.getCurvature(v));
+    }
+}
