@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 /// A map from object addresses (faces, vertices) to values, kept flat in an
@@ -30,6 +31,14 @@ public:
             m_values.reserve(keys);
         if (tableFor(keys) > m_slots.size())
             rehash(tableFor(keys));
+    }
+    /// The block reserved for values kept apart from the table (start and bytes of its
+    /// whole room); empty when values sit in the table.
+    std::pair<const void*, std::size_t> valueRoom() const {
+        if constexpr (ValuesInTable)
+            return {nullptr, 0};
+        else
+            return {m_values.data(), m_values.capacity() * sizeof(Value)};
     }
     void clear() {
         m_values.clear();

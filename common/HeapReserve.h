@@ -16,7 +16,9 @@
 /// Side effect: the first reservation sets the C library's allocation thresholds to what
 /// its own adaptive tuning reaches after large blocks have been freed (blocks below 32 MiB
 /// from the heap, up to 64 MiB of free heap kept), so they stay the same afterwards.
-/// Guards may nest and may be taken on several threads; only the outermost reserves.
+/// Guards may nest and may be taken on several threads; an inner guard readies more only
+/// when it asks for more than every live guard did (a loader can ready the heap from the
+/// file's size before parsing, and top it up once the mesh's size is known).
 class HeapReserve {
 public:
     static constexpr std::size_t kThreshold = std::size_t(64) << 20;
@@ -26,6 +28,11 @@ public:
     HeapReserve(const HeapReserve&) = delete;
     HeapReserve& operator=(const HeapReserve&) = delete;
 
+    /// While a guard is live, faults in the pages of a large block the caller is about to
+    /// fill (one that came straight from the system, such as a table sized for a whole
+    /// mesh), on the same background thread, after the readied heap. Does nothing without
+    /// a live guard. The pages keep what they hold; a block let go meanwhile is skipped.
+    static void PopulateAhead(const void* block, std::size_t bytes);
     /// Bytes the outermost live guard readied (0 when none did); for tests.
     static std::size_t GetReservedBytes();
     /// Bytes of the outermost guard's huge pages faulted in ahead so far; for tests.

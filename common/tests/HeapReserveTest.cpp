@@ -36,7 +36,7 @@ bool kernelPopulates() {
 
 } // namespace
 
-TEST(HeapReserve, OnlyTheOutermostLargeGuardReservesAndTheHeapStaysUsable) {
+TEST(HeapReserve, LargeGuardsReserveAndTheHeapStaysUsable) {
     {
         const HeapReserve small(HeapReserve::kThreshold - 1);
         EXPECT_EQ(0u, HeapReserve::GetReservedBytes());
@@ -51,10 +51,14 @@ TEST(HeapReserve, OnlyTheOutermostLargeGuardReservesAndTheHeapStaysUsable) {
             EXPECT_LE(reserved, bytes + (std::size_t(16) << 20));
         }
         {
-            const HeapReserve inner(bytes * 2);
+            // Asking for no more than is readied changes nothing; asking for more readies more.
+            const HeapReserve same(bytes);
             EXPECT_EQ(reserved, HeapReserve::GetReservedBytes());
+            const HeapReserve more(bytes * 2);
+            if (kReserves) {
+                EXPECT_GE(HeapReserve::GetReservedBytes(), bytes * 2 / 16 * 14);
+            }
         }
-        EXPECT_EQ(reserved, HeapReserve::GetReservedBytes());
 
         // Small blocks allocated under the guard (and on another thread) are ordinary
         // memory: written, read back and freed.
@@ -93,4 +97,16 @@ TEST(HeapReserve, ReadiedPagesAreFaultedInAheadWhileTheHeapIsInUse) {
     EXPECT_EQ(reserved, HeapReserve::GetPopulatedBytes());
     for (std::size_t k = 0; k < blocks.size(); k += 101)
         ASSERT_EQ(long(k), blocks[k][5]);
+
+    // A block from the system, added later, is faulted in too and keeps its contents.
+    const std::size_t extra = std::size_t(8) << 20;
+    void* block = mmap(nullptr, extra, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(MAP_FAILED, block);
+    static_cast<char*>(block)[12345] = 7;
+    HeapReserve::PopulateAhead(block, extra);
+    while (HeapReserve::GetPopulatedBytes() < reserved + extra && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(reserved + extra, HeapReserve::GetPopulatedBytes());
+    EXPECT_EQ(7, static_cast<char*>(block)[12345]);
+    munmap(block, extra);
 }

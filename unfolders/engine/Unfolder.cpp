@@ -149,6 +149,12 @@ void Unfolder::onSystemIdle() {
             growthHeapTaken = true;
             const std::size_t toPlace = source->getPolyCount() - std::min(source->getPolyCount(), getPolyCount());
             growthHeap = std::make_unique<HeapReserve>(toPlace * NetBytesPerFace);
+            // The transforms' store is sized for the whole net and too large for the heap:
+            // its pages are faulted in ahead the same way.
+            if (toPlace * NetBytesPerFace >= HeapReserve::kThreshold) {
+                const auto [block, bytes] = faceTransforms.valueRoom();
+                HeapReserve::PopulateAhead(block, bytes);
+            }
         }
         const auto start = std::chrono::steady_clock::now();
         const auto slice = std::chrono::milliseconds(GetIdleSliceMs());
