@@ -10,6 +10,9 @@ namespace {
 constexpr float Empty = -std::numeric_limits<float>::infinity();
 /// Curvatures closer than this count as equal (as in the ordering's judge).
 constexpr double Tie = 1e-6;
+/// Past this many faces placed between two searches, the best list is checked slot by
+/// slot rather than against each of them.
+constexpr std::size_t MaxPlacedToCompare = 8;
 
 } // namespace
 
@@ -18,6 +21,8 @@ void CurvatureCandidateIndex::reset() {
     m_slots.clear();
     m_firstSlot.clear();
     m_best.clear();
+    m_placedSince.clear();
+    m_recheckBest = false;
     m_indexedFaces = 0;
     m_lastIndexedFace = nullptr;
 }
@@ -30,6 +35,7 @@ float CurvatureCandidateIndex::slotValue(const Slot& slot) const {
 }
 
 void CurvatureCandidateIndex::refresh(Poly* candidate) {
+    m_recheckBest = true;
     // The slots across which the candidate is offered are the edges of its indexed
     // neighbours that lead to it; they are found through the mesh, not stored.
     for (int k = 0; k < candidate->getVertexCount(); ++k) {
@@ -67,6 +73,10 @@ void CurvatureCandidateIndex::sync(const PolyMesh& net) {
         Poly* t = net.getPoly(j)->getTwin();
         if (!t)
             continue;
+        if (m_placedSince.size() < MaxPlacedToCompare)
+            m_placedSince.push_back(t);
+        else
+            m_recheckBest = true;
         if (std::size_t* first = firstSlotPlace(t))
             *first = m_slots.size();
         for (int i = 0; i < t->getVertexCount(); ++i) {
@@ -91,6 +101,7 @@ void CurvatureCandidateIndex::dropFaces(const PolyMesh& net, const std::vector<P
     }
     m_indexedFaces = net.getPolyCount();
     m_lastIndexedFace = m_indexedFaces > 0 ? net.getPoly(m_indexedFaces - 1) : nullptr;
+    m_recheckBest = true;
 }
 
 namespace {
@@ -118,15 +129,30 @@ std::size_t* CurvatureCandidateIndex::firstSlotPlace(const Poly* t) {
     return &m_firstSlot[std::size_t(at)];
 }
 
-bool CurvatureCandidateIndex::checkSlot(std::size_t slot) {
+bool CurvatureCandidateIndex::checkSlot(std::size_t slot, Candidate& c) {
     // Only whether the slot still names a candidate: its value, the curvature across,
     // does not change while it does, and the searches only reach slots valued above -inf.
     const Slot& s = m_slots[slot];
-    Candidate c;
     if (s.t->getTwin() && m_rules.candidateAcross(*s.t, s.edge, c))
         return true;
     m_values.set(slot, Empty);
     return false;
+}
+
+bool CurvatureCandidateIndex::stillStands(const Member& member) {
+    if (m_values.get(member.slot) == Empty)
+        return false;
+    Candidate c;
+    if (m_recheckBest)
+        return checkSlot(member.slot, c);
+    // A slot offers its face until that face is placed or the edge is refused: with no
+    // refusal (or replacement) since, only the faces just placed can end a member's offer.
+    for (const Poly* placed : m_placedSince)
+        if (placed == member.face) {
+            m_values.set(member.slot, Empty);
+            return false;
+        }
+    return true;
 }
 
 bool CurvatureCandidateIndex::findNext(const PolyMesh& net, Candidate& next) {
@@ -138,27 +164,30 @@ bool CurvatureCandidateIndex::findNext(const PolyMesh& net, Candidate& next) {
     // that did not make the list then still does not. The search resumes from there,
     // mostly one or two tree searches instead of one per member.
     std::size_t kept = 0;
-    while (kept < m_best.size() && m_values.get(m_best[kept]) != Empty && checkSlot(m_best[kept]))
+    while (kept < m_best.size() && stillStands(m_best[kept]))
         ++kept;
     m_best.resize(kept);
+    m_placedSince.clear();
+    m_recheckBest = false;
     const std::size_t none = m_values.size();
+    Candidate c;
     while (m_best.empty()) {
         const std::size_t front = m_values.findFirst(0, [](double x) { return x > Empty; });
         if (front == none)
             return false;
-        if (checkSlot(front))
-            m_best.push_back(front);
+        if (checkSlot(front, c))
+            m_best.push_back({front, c.first});
     }
     // Only the last member matters to the choice.
     for (;;) {
-        const double v = m_values.get(m_best.back());
+        const double v = m_values.get(m_best.back().slot);
         const std::size_t better = m_values.findFirst(
-            m_best.back() + 1, [v](double x) { return !(std::fabs(x - v) < Tie) && x >= v; });
+            m_best.back().slot + 1, [v](double x) { return !(std::fabs(x - v) < Tie) && x >= v; });
         if (better == none)
             break;
-        if (checkSlot(better))
-            m_best.push_back(better);
+        if (checkSlot(better, c))
+            m_best.push_back({better, c.first});
     }
-    const Slot& best = m_slots[m_best.back()];
+    const Slot& best = m_slots[m_best.back().slot];
     return m_rules.candidateAcross(*best.t, best.edge, next);
 }

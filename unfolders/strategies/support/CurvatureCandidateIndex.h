@@ -77,8 +77,13 @@ private:
     /// Adds the slots of the net faces added since the last call.
     void sync(const PolyMesh& net);
     float slotValue(const Slot& slot) const;
-    /// Whether the slot still names a candidate; marks it empty when not.
-    bool checkSlot(std::size_t slot);
+    /// Whether the slot still names a candidate (then stored in `c`); marks it empty when not.
+    bool checkSlot(std::size_t slot, Candidate& c);
+    /// Whether the best list's member still names its candidate: by its face alone, not
+    /// placed since the last findNext, unless the list is to be rechecked; marks it empty
+    /// when not.
+    struct Member;
+    bool stillStands(const Member& member);
 
     const Rules& m_rules;
     /// Slot values: the curvature across, -inf when that is no candidate. Held as the
@@ -96,8 +101,18 @@ private:
     std::size_t firstSlotOf(const Poly* t) const;
     /// Where the first slot of `t` is kept, made room for; null for a face in no mesh.
     std::size_t* firstSlotPlace(const Poly* t);
+    /// A slot of the scan's best list and the face it offered when it joined.
+    struct Member {
+        std::size_t slot;
+        Poly* face;
+    };
     /// The scan's best list as of the last findNext, in slot order (see findNext).
-    std::vector<std::size_t> m_best;
+    std::vector<Member> m_best;
+    /// The source faces placed since the last findNext (their net faces indexed since).
+    std::vector<Poly*> m_placedSince;
+    /// Whether the best list is checked slot by slot at the next findNext: an edge was
+    /// refused (refresh) or net faces were taken out since the last.
+    bool m_recheckBest = false;
     /// Room asked for by reserve and not yet taken.
     std::size_t m_roomFaces = 0;
     std::size_t m_roomSides = 0;
