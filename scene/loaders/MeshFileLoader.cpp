@@ -7,17 +7,17 @@
 
 namespace {
 
+/// Heap a mesh file's parse and mesh take per byte of the file, about: a text file's line
+/// of 20 to 60 bytes becomes a face or vertex of 150 to 200 bytes, plus what the parse
+/// holds meanwhile. A guess on the low side: what the mesh needs beyond it is readied
+/// once its size is known, and a file that fails to parse readies little in vain.
+constexpr std::size_t kHeapBytesPerFileByte = 6;
+
 /// About what the mesh of `data` takes on the heap: per face the face, with its rings of
 /// corners and neighbours inside it up to four corners and in two blocks of their own
 /// beyond; per vertex the vertex, whose list of faces it holds itself (vertices with more
 /// than eight faces are rare and not counted); each block with the allocator's header,
 /// and the mesh's lists of both.
-/// Heap a mesh file's parse and mesh take per byte of the file, at least: a text file's
-/// face line of about 20 bytes becomes a face of some 200 bytes with its share of the
-/// vertices, and binary files hold less per face still. Kept low, so that a guess never
-/// readies much more than the mesh takes.
-constexpr std::size_t kHeapBytesPerFileByte = 4;
-
 std::size_t meshBytes(const PackedMeshData& data) {
     constexpr std::size_t kHeader = 16;
     constexpr std::size_t kInlineCorners = 4;
