@@ -47,8 +47,14 @@ void MeshLinks::linkEdge(Poly& f, int i) {
     const int n = int(f.m_vertices.size());
     Vertex* a = f.m_vertices[i];
     Vertex* b = f.m_vertices[i + 1 == n ? 0 : i + 1];
+    // Only a face at both ends can share the edge. The ends' lists of faces tell which
+    // ones are, without reading the faces: a face newly laid beside a net meets several
+    // faces at a corner and one at the edge.
+    const auto aroundB = b->m_polys.view();
+    if (aroundB.empty())
+        return;
     for (Poly* g : a->m_polys) {
-        if (g == &f)
+        if (g == &f || std::find(aroundB.begin(), aroundB.end(), g) == aroundB.end())
             continue;
         const int j = findEdge(*g, a, b, true);
         if (j >= 0) {
