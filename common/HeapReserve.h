@@ -30,12 +30,13 @@ public:
 
     /// While a guard is live, faults in the pages of a large block the caller is about to
     /// fill (one that came straight from the system, such as a table sized for a whole
-    /// mesh), on the same background thread, after the readied heap. Does nothing without
-    /// a live guard. The pages keep what they hold; a block let go meanwhile is skipped.
+    /// mesh), on the same background thread, at the same pace as the readied heap (the two
+    /// fill up together). Does nothing without a live guard. The pages keep what they
+    /// hold; a block let go meanwhile is skipped.
     static void PopulateAhead(const void* block, std::size_t bytes);
-    /// Bytes the outermost live guard readied (0 when none did); for tests.
+    /// Bytes the live guards readied (0 when none did); for tests.
     static std::size_t GetReservedBytes();
-    /// Bytes of the outermost guard's huge pages faulted in ahead so far; for tests.
+    /// Bytes faulted in ahead so far for the live guards; for tests.
     static std::size_t GetPopulatedBytes();
 
 private:
