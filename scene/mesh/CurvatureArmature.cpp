@@ -102,18 +102,22 @@ namespace {
 /// below it, starting a thread costs more than it saves.
 constexpr std::size_t kSplitVertices = std::size_t(1) << 15;
 
-/// The angle deficit and curvature of each vertex in `vertices[from, to)`, into `out`.
+/// The angle deficit and curvature of `v`; its flow is left out.
+CurvatureArmature::VertexCurvature valueOf(const Vertex* v) {
+    CurvatureArmature::VertexCurvature c;
+    c.angleDeficit = CurvatureArmature::AngleDeficit(v);
+    double area = 0;
+    for (const Poly* f : v->getPolys())
+        area += f->getArea() / f->getVertexCount();
+    c.curvature = area > 0 ? c.angleDeficit / area : 0.0;
+    return c;
+}
+
+/// The values of each vertex in `vertices[from, to)`, into `out`.
 void computeRange(const std::vector<const Vertex*>& vertices, std::size_t from, std::size_t to,
                   std::vector<CurvatureArmature::VertexCurvature>& out) {
-    for (std::size_t i = from; i < to; ++i) {
-        const Vertex* v = vertices[i];
-        CurvatureArmature::VertexCurvature& c = out[i];
-        c.angleDeficit = CurvatureArmature::AngleDeficit(v);
-        double area = 0;
-        for (const Poly* f : v->getPolys())
-            area += f->getArea() / f->getVertexCount();
-        c.curvature = area > 0 ? c.angleDeficit / area : 0.0;
-    }
+    for (std::size_t i = from; i < to; ++i)
+        out[i] = valueOf(vertices[i]);
 }
 
 } // namespace
@@ -122,19 +126,29 @@ void CurvatureArmature::compute(PolyMesh& mesh, bool withFlow) {
     m_hasFlow = false;
     m_values.clear();
     m_values.reserve(mesh.getVertexCount());
+    if (mesh.getVertexCount() < kSplitVertices) {
+        // Small meshes (a batch computes thousands) go straight into the map.
+        for (const Vertex* v : mesh.getVertices())
+            m_values[v] = valueOf(v);
+    } else {
+        computeInHalves(mesh);
+    }
+    if (withFlow)
+        computeFlow(mesh);
+}
+
+void CurvatureArmature::computeInHalves(const PolyMesh& mesh) {
     std::vector<const Vertex*> vertices(mesh.getVertices().begin(), mesh.getVertices().end());
     std::vector<VertexCurvature> values(vertices.size());
     // Each vertex's value depends on its own faces only, so the halves of a huge mesh are
     // computed side by side (a 160,000-vertex mesh takes a tenth of a second on one core);
     // the map is then filled in vertex order, as one thread would fill it.
-    const std::size_t half = vertices.size() >= kSplitVertices ? vertices.size() / 2 : vertices.size();
+    const std::size_t half = vertices.size() / 2;
     std::thread second;
-    if (half < vertices.size()) {
-        try {
-            second = std::thread(computeRange, std::cref(vertices), half, vertices.size(), std::ref(values));
-        } catch (const std::system_error&) {
-            // No thread to spare: this one computes both halves.
-        }
+    try {
+        second = std::thread(computeRange, std::cref(vertices), half, vertices.size(), std::ref(values));
+    } catch (const std::system_error&) {
+        // No thread to spare: this one computes both halves.
     }
     computeRange(vertices, 0, half, values);
     if (second.joinable())
@@ -143,8 +157,6 @@ void CurvatureArmature::compute(PolyMesh& mesh, bool withFlow) {
         computeRange(vertices, half, vertices.size(), values);
     for (std::size_t i = 0; i < vertices.size(); ++i)
         m_values[vertices[i]] = values[i];
-    if (withFlow)
-        computeFlow(mesh);
 }
 
 void CurvatureArmature::computeFlow(PolyMesh& mesh) {

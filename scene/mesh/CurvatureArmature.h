@@ -56,6 +56,8 @@ public:
     static bool AngleDeficitsAtLeast(PolyMesh& mesh, double least);
 
 private:
+    /// The values of a huge mesh's vertices, computed on two threads.
+    void computeInHalves(const PolyMesh& mesh);
     /// Flat, so that a mesh of a million vertices costs two blocks, not a node each.
     FlatPointerMap<Vertex, VertexCurvature> m_values;
     bool m_hasFlow = false;
