@@ -20,6 +20,12 @@ public:
     const Sorvex::M3d& getEye() const { return m_eye; }
     const Sorvex::M3d& getUp() const { return m_up; }
     double getDiameter() const { return m_diameter; }
+    /// Same validity and, when valid, the same values (points within M3d's tolerance).
+    bool sameAs(const Viewpoint& other) const {
+        return m_valid == other.m_valid &&
+               (!m_valid || (m_target == other.m_target && m_eye == other.m_eye &&
+                             m_up == other.m_up && m_diameter == other.m_diameter));
+    }
 
     /// The text stored in the settings ("ViewpointA", "ViewpointB"): the `M3d` text forms of
     /// target, eye and up, then the diameter, separated by ";". Empty for an invalid one.

@@ -271,6 +271,17 @@ bool CSettingsDlg::showText(std::string_view label, std::string text) {
     return true;
 }
 
+bool CSettingsDlg::showViewpoint(std::string_view label, const Viewpoint& vp) {
+    SettingsControl* c = findControl(ControlKind::RendererPane, label);
+    if (!c)
+        return false;
+    if (!c->viewpoint.sameAs(vp)) {
+        c->viewpoint = vp;
+        changed(*c);
+    }
+    return true;
+}
+
 bool CSettingsDlg::showRadio(std::string_view anyOption, int selected) {
     SettingsControl* c = findControl(ControlKind::RadioGroup, anyOption);
     if (!c || selected < -1 || selected >= int(c->options.size()))

@@ -109,6 +109,8 @@ protected:
     bool showText(std::string_view label, std::string text);
     bool showRadio(std::string_view anyOption, int selected);
     bool showSlider(std::string_view label, int value);
+    /// The viewpoint of the renderer pane `label`, for when what it frames has grown.
+    bool showViewpoint(std::string_view label, const Viewpoint& vp);
     bool enableControl(ControlKind kind, std::string_view label, bool enabled);
 
 private:

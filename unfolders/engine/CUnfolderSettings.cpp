@@ -84,6 +84,8 @@ void CUnfolderSettings::buildControls() {
         return;
     setTitle(spacedName(u->getClassName()) + " Settings");
     addRendererPane("Unfolding", u, viewOf(*u, M3d(0, -1, 0), M3d(0, 0, 1)));
+    framedFaces = seenFaces = std::size_t(u->getPolyCount());
+    seenChange = std::chrono::steady_clock::now();
     if (PolyMesh* source = u->getSource())
         addRendererPane("Source", source, viewOf(*source, M3d(1, 1, 1).normalized(), M3d(0, 1, 0)));
 
@@ -165,6 +167,24 @@ void CUnfolderSettings::refresh() {
         return;
     showText(ResultText, GetUnfolderResultText(*u));
     showText(CountText, GetUnfolderCountText(*u));
+    frameGrowingNet(*u);
+}
+
+void CUnfolderSettings::frameGrowingNet(Unfolder& u) {
+    const std::size_t faces = std::size_t(u.getPolyCount());
+    const auto now = std::chrono::steady_clock::now();
+    if (faces != seenFaces) {
+        seenFaces = faces;
+        seenChange = now;
+    }
+    const bool grown = faces * 4 >= framedFaces * 5 + 4;
+    const bool settled = now - seenChange >= SettledAfter;
+    // Framing reads every net vertex: refreshes come on every idle tick, so it is done a
+    // few times per net rather than on each.
+    if (faces == framedFaces || faces == 0 || !(grown || settled))
+        return;
+    framedFaces = faces;
+    showViewpoint("Unfolding", viewOf(u, M3d(0, -1, 0), M3d(0, 0, 1)));
 }
 
 void CUnfolderSettings::drawNet(Renderer& r) {

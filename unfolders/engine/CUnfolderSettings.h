@@ -3,6 +3,7 @@
 #include "common/IdleLoop.h"
 #include "scene/settings/CSettingsDlg.h"
 
+#include <chrono>
 #include <string>
 
 class Unfolder;
@@ -41,6 +42,16 @@ private:
     void drawNet(Renderer& r);
     void drawCutGraph(Renderer& r);
 
+    /// Frames the "Unfolding" view anew as the net grows: once it has grown by a quarter
+    /// since the last framing, and once more when it has not changed for SettledAfter.
+    /// The net has a face or two when the panel is made, so the first framing shows only
+    /// those.
+    void frameGrowingNet(Unfolder& u);
+    static constexpr std::chrono::milliseconds SettledAfter{300};
+
     bool deleteSourceOnAnimate = false;
     int displayMode = 0;
+    std::size_t framedFaces = 0;
+    std::size_t seenFaces = 0;
+    std::chrono::steady_clock::time_point seenChange;
 };

@@ -21,7 +21,7 @@ CChildFrame::~CChildFrame() {
 
 void CChildFrame::updateTitle() {
     const QString title =
-        QString::fromStdString(m_doc->getTitle()) + (m_doc->isModified() ? "*" : "");
+        QString::fromStdString(m_doc->getTitle()) + (m_doc->isModifiedPaced() ? "*" : "");
     if (title != windowTitle())
         setWindowTitle(title);
 }

@@ -19,7 +19,8 @@ public:
     CVornDoc& getDocument() const { return *m_doc; }
     CVornView& getView() const { return *m_view; }
     /// Shows the document's file name in the window's title, followed by "*" while the
-    /// document has changes that are not saved.
+    /// document has changes that are not saved. On a huge scene the "*" may follow a change
+    /// by a few seconds (CVornDoc::isModifiedPaced).
     void updateTitle();
     /// Asked before the window closes; returning false keeps it open (the user cancelled, or
     /// saving the changes failed).

@@ -99,9 +99,15 @@ CMainFrame::CMainFrame() {
         IdleTick();
         if (m_refreshClock.elapsed() >= kPanelRefreshMs) {
             m_refreshClock.restart();
-            m_settingsBar->refresh();
+            const QList<CChildFrame*> children = m_mdi->findChildren<CChildFrame*>();
+            // The count of documents joins the sum, so that closing one counts as a change.
+            unsigned long changeSum = (unsigned long)children.size();
+            for (CChildFrame* child : children)
+                changeSum += child->getDocument().getChangeCount();
+            m_settingsBar->refresh(changeSum != m_panelChangeSum);
+            m_panelChangeSum = changeSum;
             // The "*" of a document with unsaved changes follows the scene.
-            for (CChildFrame* child : m_mdi->findChildren<CChildFrame*>())
+            for (CChildFrame* child : children)
                 child->updateTitle();
         }
     });

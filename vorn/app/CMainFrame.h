@@ -181,6 +181,9 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QTimer m_idleTimer;
     QElapsedTimer m_refreshClock;
+    /// The documents' change counts summed at the last panel refresh: the panels' views
+    /// draw again only after a change.
+    unsigned long m_panelChangeSum = 0;
     /// The window rectangle last seen in the normal (not maximised) state.
     QRect m_normalRect{QPoint(-1, -1), QPoint(-1, -1)};
     bool m_placementReady = false;

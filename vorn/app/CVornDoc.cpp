@@ -66,9 +66,18 @@ bool CVornDoc::onSaveDocument(const std::string& path, std::string& error) {
 bool CVornDoc::isModified() {
     if (m_modified || m_document.getChangeCount() == m_checkedChangeCount)
         return m_modified;
+    const CostPacer::Clock::time_point start = CostPacer::Clock::now();
     m_checkedChangeCount = m_document.getChangeCount();
     m_modified = std::hash<std::string>{}(m_document.toText()) != m_savedHash;
+    m_textCheckPacer.ran(start, CostPacer::Clock::now());
     return m_modified;
+}
+
+bool CVornDoc::isModifiedPaced() {
+    if (m_modified || m_document.getChangeCount() == m_checkedChangeCount ||
+        !m_textCheckPacer.isDue(CostPacer::Clock::now()))
+        return m_modified;
+    return isModified();
 }
 
 void CVornDoc::markUnmodified() {

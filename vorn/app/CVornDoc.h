@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CostPacer.h"
 #include "sorvex/M3d.h"
 #include "vorn/core/SceneDocument.h"
 
@@ -33,6 +34,13 @@ public:
     /// stays true until the next save. Cost: writes the scene text when the scene has asked
     /// for a redraw since the last call, and nothing otherwise.
     bool isModified();
+    /// isModified for the mark a timer keeps on the window title: the scene text is written
+    /// only when the last writing's cost allows it (CostPacer), so that a huge scene whose
+    /// net grows live spends at most a twentieth of its time on the mark; otherwise the
+    /// last answer stands. The question before closing asks isModified, which never waits.
+    bool isModifiedPaced();
+    /// Counts the scene's redraw requests: it moves whenever anything shown may have changed.
+    unsigned long getChangeCount() const { return m_document.getChangeCount(); }
     /// The name offered for an OFF export; empty when there is no mesh to export.
     std::string proposeExportName() const;
     bool exportOff(const std::string& path, std::string& error) const {
@@ -109,4 +117,6 @@ private:
     size_t m_savedHash = 0;
     unsigned long m_checkedChangeCount = 0;
     bool m_modified = false;
+    /// Writing a small scene (under 2 ms) is never paced.
+    CostPacer m_textCheckPacer{20, std::chrono::milliseconds(2)};
 };

@@ -50,7 +50,7 @@ bool SceneObjPane::frame() {
         return false;
     if (m_fixedViewpoint.isValid()) {
         m_camera.setViewpoint(m_fixedViewpoint);
-        update();
+        m_repaint.request();
         return true;
     }
     // Bounds in the frame the pane draws in: the object's own transform applies, its
@@ -60,7 +60,7 @@ bool SceneObjPane::frame() {
     M3d lo, hi;
     if (!collector.getBounds(lo, hi) || !m_camera.oversight(lo, hi))
         return false;
-    update();
+    m_repaint.request();
     return true;
 }
 
@@ -75,7 +75,7 @@ void SceneObjPane::setBackground(const RGBAColor& color) {
 }
 
 void SceneObjPane::onTargetChanged(SceneObj* /*target*/, bool /*structural*/) {
-    update();
+    m_repaint.request();
 }
 
 void SceneObjPane::onTargetDestroyed(SceneObj* target) {
@@ -99,8 +99,10 @@ void SceneObjPane::paintGL() {
     glClear(GL_COLOR_BUFFER_BIT);
     if (!m_object)
         return;
+    m_repaint.paintStarted();
     m_renderer.drawScene(*m_object);
     PaintScreenTexts(*this, m_renderer);
+    m_repaint.paintEnded();
 }
 
 void SceneObjPane::mousePressEvent(QMouseEvent* event) {

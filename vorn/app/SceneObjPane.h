@@ -5,6 +5,7 @@
 #include "scene/Viewpoint.h"
 #include "scene/render/Camera.h"
 #include "vorn/app/render/GLRenderer.h"
+#include "vorn/app/render/PacedRepaint.h"
 
 #include <QOpenGLWidget>
 #include <QPoint>
@@ -15,6 +16,10 @@ class SceneObj;
 /// object is borrowed: the pane listens for its destruction and then shows nothing, but
 /// owners should still call setObject(nullptr) before deleting it. The left mouse button
 /// orbits, the wheel zooms.
+///
+/// Repaints for changes of the object and refreshes are paced by the cost of the last paint
+/// (PacedRepaint): a pane showing a growing net of hundreds of thousands of faces takes a
+/// tenth of the time at most. The user's own orbit and zoom repaint at once.
 class SceneObjPane : public QOpenGLWidget, public ChangeListener {
     Q_OBJECT
 public:
@@ -29,8 +34,8 @@ public:
     /// current view direction standing back to see all of it. False when there is nothing
     /// to frame (no object, or one that draws nothing).
     bool frame();
-    /// Repaints (the object changed in a way the pane is not told about).
-    void refresh() { update(); }
+    /// Repaints (the object changed in a way the pane is not told about), paced.
+    void refresh() { m_repaint.request(); }
 
     /// A valid viewpoint replaces framing by bounds; an invalid one switches back.
     void setFixedViewpoint(const Viewpoint& vp);
@@ -64,4 +69,6 @@ private:
     RGBAColor m_background{1.0, 1.0, 1.0, 1.0};
     QPoint m_lastPos;
     bool m_leftDown = false;
+    /// Paints under 4 ms are never paced.
+    PacedRepaint m_repaint{*this, 10, std::chrono::milliseconds(4)};
 };

@@ -155,6 +155,7 @@ void SettingsBar::rebuild() {
 }
 
 void SettingsBar::runStep(const std::string& label, const std::function<void()>& run) {
+    m_controlsUsed = true;
     if (m_stepRunner)
         m_stepRunner(QString::fromStdString(label), run);
     else
@@ -194,7 +195,8 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
             auto* radio = new QRadioButton(qs(option), box);
             group->addButton(radio);
             layout->addWidget(radio);
-            connect(radio, &QRadioButton::toggled, this, [&panel, option](bool on) {
+            connect(radio, &QRadioButton::toggled, this, [this, &panel, option](bool on) {
+                m_controlsUsed = true;
                 if (on)
                     panel.selectRadio(option);
             });
@@ -209,8 +211,10 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
         auto* slider = new QSlider(Qt::Horizontal, row);
         slider->setRange(control.minValue, control.maxValue);
         layout->addWidget(slider);
-        connect(slider, &QSlider::valueChanged, this,
-                [&panel, label](int value) { panel.setSlider(label, value); });
+        connect(slider, &QSlider::valueChanged, this, [this, &panel, label](int value) {
+            m_controlsUsed = true;
+            panel.setSlider(label, value);
+        });
         return row;
     }
     case ControlKind::Edit: {
@@ -220,8 +224,10 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
         layout->addWidget(new QLabel(qs(label), row));
         auto* edit = new QLineEdit(row);
         layout->addWidget(edit);
-        connect(edit, &QLineEdit::editingFinished, this,
-                [&panel, label, edit] { panel.setEdit(label, edit->text().toStdString()); });
+        connect(edit, &QLineEdit::editingFinished, this, [this, &panel, label, edit] {
+            m_controlsUsed = true;
+            panel.setEdit(label, edit->text().toStdString());
+        });
         return row;
     }
     case ControlKind::StaticText:
@@ -245,7 +251,7 @@ QWidget* SettingsBar::buildControl(CSettingsDlg& panel, const SettingsControl& c
     return nullptr;
 }
 
-void SettingsBar::show(const Binding& binding) {
+void SettingsBar::show(const Binding& binding, bool repaint) {
     const SettingsControl& c = *binding.control;
     QWidget* w = binding.widget;
     w->setEnabled(c.enabled);
@@ -289,21 +295,27 @@ void SettingsBar::show(const Binding& binding) {
         auto* pane = w->findChild<SceneObjPane*>();
         if (pane->getObject() != c.shown)
             pane->setObject(c.shown);
-        pane->refresh();
+        if (!pane->getFixedViewpoint().sameAs(c.viewpoint))
+            pane->setFixedViewpoint(c.viewpoint);
+        if (repaint)
+            pane->refresh();
         break;
     }
     case ControlKind::Canvas:
-        w->findChild<CanvasPane*>()->refresh();
+        if (repaint)
+            w->findChild<CanvasPane*>()->refresh();
         break;
     default:
         break;
     }
 }
 
-void SettingsBar::refresh() {
+void SettingsBar::refresh(bool sceneChanged) {
+    const bool repaint = sceneChanged || m_controlsUsed;
+    m_controlsUsed = false;
     m_list.refreshAll();
     for (const Binding& b : m_bindings)
-        show(b);
+        show(b, repaint);
 }
 
 QWidget* SettingsBar::findWidget(const CSettingsDlg* panel, const std::string& label) const {

@@ -24,8 +24,11 @@ public:
 
     void setSelection(SceneObj* obj);
     CSettingsListDlg& getList() { return m_list; }
-    /// Refreshes the panel models and shows their values (called on idle ticks).
-    void refresh();
+    /// Refreshes the panel models and shows their values (called on idle ticks). Renderer
+    /// panes and canvases draw again only when `sceneChanged` or a control was used since
+    /// the last refresh: redrawing an unchanged net of a million faces ten times a second
+    /// would keep a core busy while nothing happens.
+    void refresh(bool sceneChanged = true);
     /// Runs a panel command (its name, then the command) as one undoable step of the
     /// document shown; without a runner commands just run.
     using StepRunner = std::function<void(const QString& name, const std::function<void()>& run)>;
@@ -44,7 +47,8 @@ private:
     /// The widget of `control`; renderer panes and canvases are made under `parent`, where
     /// they will stay.
     QWidget* buildControl(CSettingsDlg& panel, const SettingsControl& control, QWidget* parent);
-    static void show(const Binding& binding);
+    /// Shows the control's value; panes and canvases draw again when `repaint`.
+    static void show(const Binding& binding, bool repaint = true);
     void runStep(const std::string& label, const std::function<void()>& run);
 
     CSettingsListDlg m_list;
@@ -53,4 +57,6 @@ private:
     QVBoxLayout* m_layout = nullptr;
     std::vector<Binding> m_bindings;
     StepRunner m_stepRunner;
+    /// A control was used since the last refresh: its panes may show something new.
+    bool m_controlsUsed = false;
 };

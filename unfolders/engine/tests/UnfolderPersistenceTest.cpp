@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -269,4 +270,34 @@ TEST_F(UnfolderPersistence, PanelViewShowsTheNetOrTheCutGraphAsChosen) {
         second->findControl(ControlKind::Canvas, "Cut Graph View")->draw(r);
         return r.count("beginPolygon");
     }());
+}
+
+TEST_F(UnfolderPersistence, PanelUnfoldingViewFramesTheNetAsItGrows) {
+    auto mesh = meshOf(icosahedron());
+    auto* u = new TestUnfolder;
+    u->stepsUntilDone = 1;
+    u->setParent(mesh.get());
+    // Made while the net is still empty, as when a strategy is attached and selected.
+    std::unique_ptr<CSettingsDlg> panel(
+        CUnfolderSettings::g_CUnfolderSettingsBuilder.createSettingsDlg(u));
+    const SettingsControl* view = panel->findControl(ControlKind::RendererPane, "Unfolding");
+    ASSERT_NE(nullptr, view);
+    std::vector<const SettingsControl*> told;
+    panel->setViewListener([&told](const SettingsControl& c) { told.push_back(&c); });
+
+    runToDone(*u);
+    ASSERT_EQ(size_t(20), u->getPolyCount());
+    panel->refresh();
+    ASSERT_TRUE(view->viewpoint.isValid());
+    EXPECT_NE(told.end(), std::find(told.begin(), told.end(), view)) << "the view is told";
+    const double radius = view->viewpoint.getDiameter() / 2;
+    for (Vertex* v : u->getVertices())
+        EXPECT_LE((*v - view->viewpoint.getTarget()).length(), radius * (1 + 1e-9))
+            << "every net corner lies within the framed diameter";
+
+    // Unchanged net, unchanged view: a refresh on every idle tick tells nothing new.
+    told.clear();
+    panel->refresh();
+    panel->refresh();
+    EXPECT_TRUE(told.empty() || std::find(told.begin(), told.end(), view) == told.end());
 }

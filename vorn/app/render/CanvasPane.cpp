@@ -9,6 +9,7 @@
 CanvasPane::CanvasPane(QWidget* parent) : QOpenGLWidget(parent) {}
 
 void CanvasPane::paintGL() {
+    m_repaint.paintStarted();
     Camera camera = WidgetFrameCamera(*this, Camera());
     camera.setNamedView("front");
     if (m_draw) {
@@ -25,6 +26,7 @@ void CanvasPane::paintGL() {
     m_renderer.setFlag(::RenderFlag::Shading, false);
     if (m_draw)
         m_renderer.drawWith(m_draw);
+    m_repaint.paintEnded();
 }
 
 void CanvasPane::setPointer(std::function<void(double, double, bool)> pointer) {

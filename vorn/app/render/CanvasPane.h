@@ -2,6 +2,7 @@
 
 #include "scene/render/Camera.h"
 #include "vorn/app/render/GLRenderer.h"
+#include "vorn/app/render/PacedRepaint.h"
 
 #include <QOpenGLWidget>
 
@@ -12,7 +13,9 @@ class Renderer;
 /// A small OpenGL area showing a drawing made by a function (a settings panel's canvas),
 /// seen from the front and framed to the drawing's bounds on every paint. The drawing is
 /// sent through the same `GLRenderer` as the views, so colours, lighting and depth look
-/// alike and no second rasteriser is involved.
+/// alike and no second rasteriser is involved. Refreshes are paced by the cost of the last
+/// paint (PacedRepaint), so that the drawing of a huge net does not fill the workbench's
+/// time; the pointer's own feedback repaints at once.
 class CanvasPane : public QOpenGLWidget {
     Q_OBJECT
 public:
@@ -28,8 +31,8 @@ public:
     bool hasPointer() const { return bool(m_pointer); }
     /// Told the canvas's size in pixels whenever it changes.
     void setResize(std::function<void(int, int)> resize) { m_resize = std::move(resize); }
-    /// Draws the content again on the next paint (it may have changed).
-    void refresh() { update(); }
+    /// Draws the content again (it may have changed), paced.
+    void refresh() { m_repaint.request(); }
 
 protected:
     void paintGL() override;
@@ -46,4 +49,6 @@ private:
     std::function<void(int, int)> m_resize;
     Camera m_lastCamera;
     GLRenderer m_renderer;
+    /// Paints under 4 ms are never paced.
+    PacedRepaint m_repaint{*this, 10, std::chrono::milliseconds(4)};
 };

@@ -5,14 +5,19 @@
 #include "vorn/app/CVornDoc.h"
 
 #include "scene/SceneObj.h"
+#include "scene/SceneRoot.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestShapes.h"
+#include "vorn/core/OffExport.h"
 
 #include <QMdiArea>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -78,6 +83,34 @@ TEST_F(UnsavedChangesTest, ClosingAsksOnlyWhenThereAreChanges) {
 
     answer = SaveChoice::Discard;
     EXPECT_TRUE(frame.close());
+}
+
+TEST_F(UnsavedChangesTest, ALargeScenesPacedMarkCatchesUpAndClosingStillAsks) {
+    // Writing a 20,480-face scene to compare it takes milliseconds: enough for the title's
+    // check to be paced.
+    const fs::path path = fs::path(dir.path()) / "sphere.off";
+    std::string error;
+    ASSERT_TRUE(ExportOff(*testshapes::meshOf(testshapes::icosphere(5)), path.string(), error));
+    CChildFrame* child = frame.openDocument(path.string(), error);
+    ASSERT_NE(nullptr, child) << error;
+    // A redraw that changes nothing saved: the check runs, finds no change and sets the pace.
+    child->getDocument().getRoot()->requestSceneRedraw();
+    child->updateTitle();
+    EXPECT_EQ("sphere.off", child->windowTitle().toStdString());
+
+    modify(*child);
+    // Whether or not the mark has caught up yet, the question before closing never waits.
+    answer = SaveChoice::Cancel;
+    EXPECT_FALSE(child->close());
+    EXPECT_EQ(std::vector<std::string>{"sphere.off"}, asked);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (child->windowTitle().toStdString() != "sphere.off*" &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        child->updateTitle();
+    }
+    EXPECT_EQ("sphere.off*", child->windowTitle().toStdString());
 }
 
 TEST_F(UnsavedChangesTest, SaveAnswerWritesTheSceneBeforeClosing) {
