@@ -3,8 +3,13 @@
 #include "scene/mesh/PolyMesh.h"
 #include "scene/SceneRoot.h"
 #include "vorn/app/bench/GeodesicSphere.h"
+#include "vorn/core/StrategyCatalogue.h"
+#include "vorn/core/UnfoldingLibrary.h"
+
+#include <benchmark/benchmark.h>
 
 #include <map>
+#include <string>
 
 SceneRoot& SphereScene(int frequency) {
     static std::map<int, SceneRoot*> scenes;
@@ -25,4 +30,16 @@ Camera SphereCamera(int width, int height) {
     camera.setNamedView("iso");
     camera.oversight(Sorvex::M3d(-1, -1, -1), Sorvex::M3d(1, 1, 1));
     return camera;
+}
+
+Factory* OfferedStrategyOrSkip(benchmark::State& state, const char* displayName) {
+    std::string error;
+    if (!LoadUnfoldingLibrary(&error)) {
+        state.SkipWithError(error.c_str());
+        return nullptr;
+    }
+    Factory* factory = FindOfferedStrategy(displayName).factory;
+    if (!factory)
+        state.SkipWithError((std::string(displayName) + " is not offered").c_str());
+    return factory;
 }

@@ -13,8 +13,7 @@
 #include "vorn/app/CMainFrame.h"
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
-#include "vorn/core/StrategyCatalogue.h"
-#include "vorn/core/UnfoldingLibrary.h"
+#include "vorn/app/bench/BenchScenes.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -52,16 +51,10 @@ protected:
 };
 
 void BM_LiveGrowthBreadthFirst(benchmark::State& state) {
+    Factory* strategy = OfferedStrategyOrSkip(state, "Breadth First");
+    if (!strategy)
+        return;
     std::string error;
-    if (!LoadUnfoldingLibrary(&error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    const OfferedStrategy strategy = FindOfferedStrategy("Breadth First");
-    if (!strategy.factory) {
-        state.SkipWithError("Breadth First is not offered");
-        return;
-    }
     for (auto _ : state) {
         CVornDoc doc;
         doc.onNewDocument();
@@ -76,7 +69,7 @@ void BM_LiveGrowthBreadthFirst(benchmark::State& state) {
         QTimer::singleShot(500, &settle, &QEventLoop::quit);
         settle.exec();
 
-        auto* net = dynamic_cast<Unfolder*>(doc.attachStrategy(*strategy.factory, &error));
+        auto* net = dynamic_cast<Unfolder*>(doc.attachStrategy(*strategy, &error));
         if (!net) {
             state.SkipWithError(error.c_str());
             return;

@@ -12,8 +12,7 @@
 #include "vorn/app/CVornDoc.h"
 #include "vorn/app/CVornView.h"
 #include "vorn/core/OffExport.h"
-#include "vorn/core/StrategyCatalogue.h"
-#include "vorn/core/UnfoldingLibrary.h"
+#include "vorn/app/bench/BenchScenes.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -41,16 +40,10 @@ double processCpuSeconds() {
 }
 
 void BM_WindowGrowthCurvatureOrdering(benchmark::State& state) {
+    Factory* strategy = OfferedStrategyOrSkip(state, "Curvature Ordering");
+    if (!strategy)
+        return;
     std::string error;
-    if (!LoadUnfoldingLibrary(&error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    const OfferedStrategy strategy = FindOfferedStrategy("Curvature Ordering");
-    if (!strategy.factory) {
-        state.SkipWithError("Curvature Ordering is not offered");
-        return;
-    }
     const std::filesystem::path path = std::filesystem::temp_directory_path() /
                                        ("vorn-window-growth-" + std::to_string(state.range(0)) + ".off");
     if (!std::filesystem::exists(path) &&
@@ -78,7 +71,7 @@ void BM_WindowGrowthCurvatureOrdering(benchmark::State& state) {
         const double cpuBefore = processCpuSeconds();
         Unfolder* net = nullptr;
         child->getDocument().perform("Unfold With Curvature Ordering", [&] {
-            net = dynamic_cast<Unfolder*>(child->getDocument().attachStrategy(*strategy.factory, &error));
+            net = dynamic_cast<Unfolder*>(child->getDocument().attachStrategy(*strategy, &error));
             return net != nullptr;
         });
         if (!net) {
