@@ -4,6 +4,7 @@
 #include "scene/mesh/Poly.h"
 #include "scene/mesh/PolyMesh.h"
 #include "scene/SceneObj.h"
+#include "scene/Viewpoint.h"
 #include "scene/render/CollectingRenderer.h"
 #include "scene/settings/CSettingsDlg.h"
 #include "vorn/app/SceneObjPane.h"
@@ -171,6 +172,20 @@ TEST(SettingsBarTest, UnfolderPanelShowsItsViewsAndCutGraph) {
     EXPECT_TRUE(canvas->hasDraw());
     EXPECT_EQ(QString("Cut Graph View"), canvasBox->findChild<QLabel*>()->text());
     bar.refresh();
+
+    // A viewpoint the panel sets (its net grew) reaches the pane with the next refresh, even
+    // one after no change of the scene; refreshes that bring no new one leave the pane's
+    // camera where the user turned it.
+    const Viewpoint grown(Sorvex::M3d(1, 0, 1), Sorvex::M3d(1, -9, 1), Sorvex::M3d(0, 0, 1), 6.0);
+    panel->findControl(ControlKind::RendererPane, "Unfolding")->viewpoint = grown;
+    bar.refresh(false);
+    EXPECT_TRUE(panes[0]->getFixedViewpoint().sameAs(grown));
+    EXPECT_NEAR(0.0, (panes[0]->getCamera().getEye() - grown.getEye()).length(), 1e-9);
+    panes[0]->getCamera().orbit(0.7);
+    const Sorvex::M3d turned = panes[0]->getCamera().getEye();
+    bar.refresh(false);
+    bar.refresh(true);
+    EXPECT_NEAR(0.0, (panes[0]->getCamera().getEye() - turned).length(), 1e-9);
 
     // Deselecting drops the panel; the old panes, deleted later, no longer reach it.
     QPointer<SceneObjPane> oldPane = panes[0];
